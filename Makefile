@@ -1,0 +1,45 @@
+# Nordelune: two commands do all the set-up on a fresh Debian 12 machine.
+#   make run   installs what is missing, builds, starts the program
+#   make test  installs what is missing, builds, runs every test
+# Also: make bench (optimised benchmarks), make fuzz (libFuzzer smoke run), make format.
+
+JOBS ?= $(shell nproc)
+BUILD ?= build
+SANITIZE ?= 0
+CMAKE_FLAGS ?=
+
+ifeq ($(SANITIZE),1)
+BUILD := build-asan
+CMAKE_FLAGS += -DNL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+endif
+
+.PHONY: deps configure build run test bench fuzz format clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@bash scripts/run.sh $(BUILD)
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DNL_BUILD_BENCH=ON -DNL_BUILD_TESTS=OFF -DNL_BUILD_GUI=OFF >/dev/null
+	@cmake --build build-bench -j $(JOBS)
+	@bash scripts/bench.sh build-bench
+
+fuzz: deps
+	@bash fuzz/run-all.sh $(or $(FUZZ_SECONDS),20)
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	@rm -rf build build-asan build-bench build-fuzz

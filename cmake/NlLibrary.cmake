@@ -1,0 +1,36 @@
+# nl_library(name DIRS d1 d2 ... DEPS lib1 ...)
+# One static library per engine layer; sources are picked up from the named folders so that
+# adding a unit never needs a build-file edit.
+function(nl_library name)
+    cmake_parse_arguments(ARG "" "" "DIRS;DEPS" ${ARGN})
+    set(sources "")
+    foreach(dir ${ARG_DIRS})
+        file(GLOB dir_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+        list(APPEND sources ${dir_sources})
+    endforeach()
+    if(sources)
+        add_library(${name} STATIC ${sources})
+        target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR})
+        target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    else()
+        add_library(${name} INTERFACE)
+        target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR})
+        target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+    endif()
+endfunction()
+
+# nl_test_folder(folder LIBS ...): one GoogleTest program per mirrored folder.
+function(nl_test_folder folder)
+    cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${folder}/*.cpp)
+    if(NOT sources)
+        return()
+    endif()
+    set(target nl_tests_${folder})
+    add_executable(${target} ${sources})
+    target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+    target_compile_definitions(${target} PRIVATE
+        NL_SOURCE_DIR="${CMAKE_SOURCE_DIR}" NL_FIXTURES_DIR="${CMAKE_SOURCE_DIR}/tests/fixtures")
+    gtest_discover_tests(${target} DISCOVERY_TIMEOUT 60
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+endfunction()

@@ -1,0 +1,65 @@
+// The engine's window on the desktop: everything it asks of the user or the windowing system.
+// gui/ implements it over Qt; TScriptedHost implements it for tests.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace nl {
+
+// Buttons of the message dialog (TNLErrorDlg).
+enum class TButton : uint8_t { None = 0, OK = 1, Yes = 2, No = 4, Cancel = 8, Abort = 16, Apply = 32 };
+using TButtons = uint8_t;
+constexpr TButtons operator|(TButton a, TButton b) { return static_cast<TButtons>(static_cast<uint8_t>(a) | static_cast<uint8_t>(b)); }
+constexpr TButtons operator|(TButtons a, TButton b) { return static_cast<TButtons>(a | static_cast<uint8_t>(b)); }
+constexpr TButtons Buttons(TButton b) { return static_cast<TButtons>(b); }
+
+enum class TCursor : uint8_t { Arrow, Cross, Hand, Move, SizeAll, Wait, Point, Rotate, Zoom };
+
+// Modifier keys held at the time of the query.
+struct TModifiers {
+    bool Shift = false;
+    bool Ctrl = false;
+    bool Alt = false;
+};
+
+struct TFileDialogRequest {
+    std::string Title;
+    std::string Filter;      // "Description|*.ext;*.ext2|Other|*.x" pairs
+    int FilterIndex = 1;     // 1-based
+    std::string InitialDir;
+    std::string FileName;
+    std::string DefaultExt;
+};
+
+struct TFileDialogResult {
+    bool Accepted = false;
+    std::string FileName;
+    int FilterIndex = 1;
+};
+
+class Host {
+public:
+    virtual ~Host() = default;
+    // A modal message with a heading, a text and buttons; returns the button pressed.
+    virtual TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) = 0;
+    // The status line.
+    virtual void SetStatus(const std::string& text) = 0;
+    // The prompt field of the status line (what the current mode expects next).
+    virtual void SetPrompt(const std::string& text) = 0;
+    virtual TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) = 0;
+    virtual TFileDialogResult SaveFileDialog(const TFileDialogRequest& request) = 0;
+    virtual void SetClipboard(const std::vector<uint8_t>& bytes) = 0;
+    virtual std::vector<uint8_t> GetClipboard() = 0;
+    // One periodic timer; interval 0 stops it.
+    virtual void SetTimer(int intervalMs, std::function<void()> tick) = 0;
+    virtual void RequestRedraw() = 0;
+    virtual void SetCursor(TCursor cursor) = 0;
+    virtual TModifiers Modifiers() = 0;
+    virtual int DisplayDepth() = 0;
+    // Folder of the program file (data files sit beside it).
+    virtual std::string ProgramFolder() = 0;
+};
+
+} // namespace nl

@@ -1,0 +1,28 @@
+#include "platform/ScriptedHost.h"
+
+namespace nl {
+
+TButton TScriptedHost::MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) {
+    Messages.push_back({heading, text, buttons});
+    if (Answers.empty()) {
+        // Unscripted: the first offered button of OK, No, Cancel (the safe answer).
+        for (TButton b : {TButton::OK, TButton::No, TButton::Cancel})
+            if (buttons & static_cast<uint8_t>(b)) return b;
+        return TButton::None;
+    }
+    TButton b = Answers.front();
+    Answers.pop_front();
+    return b;
+}
+
+TFileDialogResult TScriptedHost::OpenFileDialog(const TFileDialogRequest& request) {
+    FileRequests.push_back(request);
+    if (FileAnswers.empty()) return {};
+    auto r = FileAnswers.front();
+    FileAnswers.pop_front();
+    return r;
+}
+
+TFileDialogResult TScriptedHost::SaveFileDialog(const TFileDialogRequest& request) { return OpenFileDialog(request); }
+
+} // namespace nl

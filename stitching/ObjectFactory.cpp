@@ -1,0 +1,13 @@
+// The one place that knows which class each object kind byte stands for.
+#include "stitching/SLStitch.h"
+
+namespace nl {
+
+std::unique_ptr<TSLStitch> CreateObjectOfKind(uint8_t kind) {
+    switch (kind) {
+    case KIND_STITCH: return std::make_unique<TSLStitch>();
+    default: return nullptr;
+    }
+}
+
+} // namespace nl

@@ -1,0 +1,543 @@
+#include "stitching/SLStitch.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/Errors.h"
+#include "core/Numeric.h"
+#include "platform/Canvas.h"
+
+namespace nl {
+
+namespace {
+double Dist(const TSP& a, const TSP& b) {
+    double dx = static_cast<double>(a.X) - b.X, dy = static_cast<double>(a.Y) - b.Y;
+    return std::sqrt(dx * dx + dy * dy);
+}
+} // namespace
+
+TSLStitch::TSLStitch() { Bounds.empty = true; }
+
+void TSLStitch::SetStitchLimits(int32_t minLen, int32_t maxLen) {
+    minLen = Clamp(minLen, MIN_STITCH_LOW, MIN_STITCH_HIGH);
+    maxLen = Clamp(maxLen, MAX_STITCH_LOW, MAX_STITCH_HIGH);
+    StitchLimits = static_cast<uint32_t>(minLen) << 16 | static_cast<uint32_t>(maxLen);
+}
+
+std::unique_ptr<TSLStitch> TSLStitch::Clone() const {
+    auto c = std::make_unique<TSLStitch>();
+    c->Assign(*this);
+    return c;
+}
+
+void TSLStitch::CopyBaseFields(const TSLStitch& s) {
+    Flags = s.Flags;
+    StitchFlags = s.StitchFlags;
+    TatamiMin = s.TatamiMin;
+    GroupId = s.GroupId;
+    OrderIndex = s.OrderIndex;
+    Mark = s.Mark;
+    Bounds = s.Bounds;
+    SimIndex = s.SimIndex;
+    JumpVia = s.JumpVia;
+    StitchLimits = s.StitchLimits;
+}
+
+void TSLStitch::Assign(const TSLStitch& source) {
+    if (&source == this) return;
+    CopyBaseFields(source);
+    TPointList::operator=(source);
+}
+
+void TSLStitch::UpdateBounds(const TStitchContext& ctx) {
+    Bounds.empty = true;
+    for (const TSP& p : *this) {
+        Bounds.IncludePoint(p.X, p.Y);
+        float fx, fy;
+        if ((p.Flags & SP_JUMP_LINK) && p.JumpExt() && p.JumpExt()->FarEnd(fx, fy)) Bounds.IncludePoint(fx, fy);
+    }
+    if (Bounds.empty) return;
+    Bounds.Inflate(std::max<int32_t>(1, ctx.SelectionMargin));
+}
+
+bool TSLStitch::HitTest(float x, float y, const TStitchContext& ctx, int32_t* pointIndex) const {
+    if (pointIndex) *pointIndex = -1;
+    if (!Bounds.ContainsPointF(x, y)) return false;
+    double tol = std::max(1, ctx.PickTolerance);
+    for (int32_t i = 0; i < Count(); ++i) {
+        const TSP& p = (*this)[i];
+        if (std::fabs(p.X - x) <= tol && std::fabs(p.Y - y) <= tol) {
+            if (pointIndex) *pointIndex = i;
+            return true;
+        }
+    }
+    return HitPath(x, y, ctx);
+}
+
+bool TSLStitch::HitPath(float x, float y, const TStitchContext& ctx) const {
+    // A direct stitch object is hit on its stitches.
+    double tol = std::max(1, ctx.PickTolerance);
+    for (int32_t i = 1; i < Count(); ++i) {
+        const TSP& a = (*this)[i - 1];
+        const TSP& b = (*this)[i];
+        double dx = b.X - a.X, dy = b.Y - a.Y, len2 = dx * dx + dy * dy;
+        double t = len2 > 0 ? ((x - a.X) * dx + (y - a.Y) * dy) / len2 : 0.0;
+        t = std::clamp(t, 0.0, 1.0);
+        double px = a.X + t * dx - x, py = a.Y + t * dy - y;
+        if (px * px + py * py <= tol * tol) return true;
+    }
+    return false;
+}
+
+void TSLStitch::Offset(float dx, float dy) {
+    Bounds.Offset(RoundI(dx), RoundI(dy));
+    if (JumpVia) {
+        JumpVia->X += dx;
+        JumpVia->Y += dy;
+    }
+    for (TSP& p : *this) {
+        p.X += dx;
+        p.Y += dy;
+        if ((p.Flags & SP_JUMP_LINK) && p.JumpExt()) p.JumpExt()->Offset(dx, dy);
+    }
+}
+
+void TSLStitch::SetColor(int32_t colour) {
+    if (Empty()) return;
+    (*this)[0].SetColour(colour);
+}
+
+int32_t TSLStitch::GetColor() const { return Empty() ? NO_COLOUR : (*this)[0].GetColour(); }
+
+void TSLStitch::Mirror(bool horizontal, float cx, float cy) {
+    auto flip = [&](TSP& p) {
+        if (horizontal) p.X = 2 * cx - p.X;
+        else p.Y = 2 * cy - p.Y;
+    };
+    for (TSP& p : *this) flip(p);
+    if (JumpVia) flip(*JumpVia);
+}
+
+// ---- records ----
+
+void TSLStitch::SaveBase(TByteWriter& w, const TRecordContext& ctx) const {
+    w.U32(Flags);
+    w.I32(GroupId);
+    w.I32(Mark);
+    w.U32(StitchFlags);
+    w.I32(TatamiMin);
+    w.I32(OrderIndex);
+    if (ctx.Version >= 1005) w.U32(StitchLimits);
+    Bounds.WriteTo(w);
+    w.Bool(JumpVia.has_value());
+    if (JumpVia) {
+        w.U32(JumpVia->Flags);
+        w.F32(JumpVia->X);
+        w.F32(JumpVia->Y);
+    }
+    w.I32(Count());
+    for (const TSP& p : *this) WritePointRecord(w, p, ctx);
+}
+
+namespace {
+// Limits read from a file are clamped into the dialog ranges.
+uint32_t SaneLimits(uint32_t v) {
+    int32_t mn = static_cast<int32_t>(v >> 16), mx = static_cast<int32_t>(v & 0xFFFF);
+    mn = Clamp(mn, MIN_STITCH_LOW, MIN_STITCH_HIGH);
+    mx = Clamp(mx, MAX_STITCH_LOW, MAX_STITCH_HIGH);
+    return static_cast<uint32_t>(mn) << 16 | static_cast<uint32_t>(mx);
+}
+
+void ReadPoints(TByteReader& r, TPointList& list, size_t minRecord, const TRecordContext& ctx, bool stream) {
+    int32_t n = r.Count(minRecord, "point count");
+    list.Clear();
+    list.Reserve(n);
+    for (int32_t i = 0; i < n; ++i) list.Append(stream ? ReadPointStream(r, ctx) : ReadPointRecord(r));
+}
+} // namespace
+
+void TSLStitch::LoadBase(TByteReader& r, const TRecordContext& ctx) {
+    Flags = r.U32() & ~OF_GENERATE_HIDDEN;
+    GroupId = r.I32();
+    Mark = r.I32();
+    StitchFlags = r.U32();
+    TatamiMin = r.I32();
+    OrderIndex = r.I32();
+    StitchLimits = ctx.Version >= 1005 ? SaneLimits(r.U32()) : DEFAULT_STITCH_LIMITS;
+    Bounds.ReadFrom(r);
+    JumpVia.reset();
+    if (r.Bool()) {
+        TSP v;
+        v.Flags = r.U32() & ~(SP_CLASS_MARKERS | SP_JUMP_BITS);
+        v.X = r.F32();
+        v.Y = r.F32();
+        JumpVia = v;
+    }
+    ReadPoints(r, *this, MIN_POINT_RECORD, ctx, false);
+}
+
+void TSLStitch::Save(TByteWriter& w, const TRecordContext& ctx) const { SaveBase(w, ctx); }
+
+void TSLStitch::Load(TByteReader& r, const TRecordContext& ctx) {
+    LoadBase(r, ctx);
+    if (Kind() == KIND_STITCH) {
+        TStitchContext sc;
+        UpdateBounds(sc);
+    }
+}
+
+void TSLStitch::WriteStreamBase(TByteWriter& w, const TRecordContext& ctx) const {
+    w.U32(Flags);
+    w.I32(GroupId);
+    w.I32(OrderIndex);
+    w.U32(StitchLimits);
+    w.I32(Mark);
+    w.U32(StitchFlags);
+    w.I32(TatamiMin);
+    w.Bool(JumpVia.has_value());
+    if (JumpVia) {
+        w.U32(JumpVia->Flags);
+        w.F32(static_cast<float>(JumpVia->X - ctx.OriginX));
+        w.F32(static_cast<float>(JumpVia->Y - ctx.OriginY));
+    }
+    w.I32(Count());
+    for (const TSP& p : *this) WritePointStream(w, p, ctx);
+}
+
+void TSLStitch::ReadStreamBase(TByteReader& r, const TRecordContext& ctx) {
+    Flags = r.U32() & ~OF_GENERATE_HIDDEN;
+    GroupId = r.I32();
+    OrderIndex = r.I32();
+    StitchLimits = SaneLimits(r.U32());
+    Mark = r.I32();
+    StitchFlags = r.U32();
+    TatamiMin = r.I32();
+    JumpVia.reset();
+    if (r.Bool()) {
+        TSP v;
+        v.Flags = r.U32() & ~(SP_CLASS_MARKERS | SP_JUMP_BITS);
+        v.X = static_cast<float>(r.F32() + static_cast<double>(ctx.OriginX));
+        v.Y = static_cast<float>(r.F32() + static_cast<double>(ctx.OriginY));
+        JumpVia = v;
+    }
+    ReadPoints(r, *this, MIN_POINT_STREAM, ctx, true);
+}
+
+void TSLStitch::WriteStream(TByteWriter& w, const TRecordContext& ctx) const { WriteStreamBase(w, ctx); }
+
+void TSLStitch::ReadStream(TByteReader& r, const TRecordContext& ctx) {
+    ReadStreamBase(r, ctx);
+    TStitchContext sc;
+    UpdateBounds(sc);
+}
+
+std::unique_ptr<TSLStitch> ReadObjectRecord(TByteReader& r, const TRecordContext& ctx) {
+    uint8_t kind = r.U8();
+    auto obj = CreateObjectOfKind(kind);
+    if (!obj) throw TReadError("unknown object kind " + std::to_string(kind));
+    obj->Load(r, ctx);
+    return obj;
+}
+
+void WriteObjectRecord(TByteWriter& w, const TSLStitch& object, const TRecordContext& ctx) {
+    w.U8(object.Kind());
+    object.Save(w, ctx);
+}
+
+std::unique_ptr<TSLStitch> ReadObjectStream(TByteReader& r, const TRecordContext& ctx) {
+    uint8_t kind = r.U8();
+    if (kind == 0) return nullptr;
+    auto obj = CreateObjectOfKind(kind);
+    if (!obj) throw TReadError("unknown object kind " + std::to_string(kind));
+    obj->ReadStream(r, ctx);
+    return obj;
+}
+
+void WriteObjectStream(TByteWriter& w, const TSLStitch& object, const TRecordContext& ctx) {
+    w.U8(object.Kind());
+    object.WriteStream(w, ctx);
+}
+
+// ---- start and end ----
+
+int32_t TSLStitch::GetStartStitch(float& x, float& y) const {
+    const TSLStitch* s = Stitches();
+    if (!s || s->Empty()) return NO_COLOUR;
+    x = (*s)[0].X;
+    y = (*s)[0].Y;
+    return (*s)[0].GetColour();
+}
+
+int32_t TSLStitch::GetEndStitch(float& x, float& y) const {
+    const TSLStitch* s = Stitches();
+    if (!s || s->Empty()) return NO_COLOUR;
+    x = s->Last()->X;
+    y = s->Last()->Y;
+    return (*s)[0].GetColour();
+}
+
+bool TSLStitch::GetEntryPoint(float& x, float& y) const {
+    if (Empty()) return false;
+    x = (*this)[0].X;
+    y = (*this)[0].Y;
+    return true;
+}
+
+bool TSLStitch::GetExitPoint(float& x, float& y) const {
+    if (Empty()) return false;
+    x = Last()->X;
+    y = Last()->Y;
+    return true;
+}
+
+// ---- drawing ----
+
+void TSLStitch::DrawPlain(TDrawContext& dc, int32_t colour) const {
+    if (!dc.Target || Count() < 2) return;
+    std::vector<TPointF> pts;
+    pts.reserve(static_cast<size_t>(Count()));
+    for (const TSP& p : *this) pts.push_back({dc.SX(p.X), dc.SY(p.Y)});
+    dc.Target->SetPen(colour);
+    dc.Target->Polyline(pts);
+}
+
+namespace {
+bool HiddenByView(uint32_t f, const TViewToggles& v) {
+    return (v.HideUnderStitching && (f & SP_UNDER)) || (v.HideUnderlay && (f & SP_UNDERLAY));
+}
+} // namespace
+
+void TSLStitch::DrawEdit(TDrawContext& dc) const {
+    if (!dc.Target || Empty()) return;
+    if (dc.ClipValid && !Bounds.empty && !Bounds.Intersects(dc.Clip)) return;
+    // Runs of stitches of one colour are drawn as polylines.
+    int32_t colour = GetColor();
+    if (colour == NO_COLOUR) colour = DEFAULT_OBJECT_COLOUR;
+    std::vector<TPointF> run;
+    run.reserve(std::min<size_t>(static_cast<size_t>(Count()), 4096));
+    auto flush = [&] {
+        if (run.size() >= 2) {
+            dc.Target->SetPen(colour, (Flags & OF_SELECTED_EDIT) ? 2.f : 1.f);
+            dc.Target->Polyline(run);
+        }
+        run.clear();
+    };
+    for (const TSP& p : *this) {
+        if (p.IsColourPoint() && p.ColourOrLink != NO_COLOUR && p.ColourOrLink != colour) {
+            TPointF last = run.empty() ? TPointF{dc.SX(p.X), dc.SY(p.Y)} : run.back();
+            flush();
+            run.push_back(last);
+            colour = p.ColourOrLink;
+        }
+        if (HiddenByView(p.Flags, dc.View)) {
+            flush();
+            continue;
+        }
+        run.push_back({dc.SX(p.X), dc.SY(p.Y)});
+    }
+    flush();
+    if (dc.View.ShowStitchPoints) DrawStitchPoints(dc);
+}
+
+void TSLStitch::DrawLayout(TDrawContext& dc) const {
+    DrawEdit(dc);
+    if ((Flags & OF_SELECTED_LAYOUT) && dc.Selection) dc.Selection->UnionWith(GetPathBounds());
+}
+
+void TSLStitch::DrawStitchPoints(TDrawContext& dc) const {
+    if (!dc.Target) return;
+    const TViewToggles& v = dc.View;
+    for (const TSP& p : *this) {
+        if (HiddenByView(p.Flags, v)) continue;
+        if (v.HideBoundaryPoints && (p.Flags & SP_BOUNDARY)) continue;
+        if (v.HideFillPoints && (p.Flags & SP_FILL)) continue;
+        int32_t c = (p.Flags & SP_SELECTED) ? 0x00FFFFFF : (p.IsColourPoint() ? 0x000000FF : 0x00404040);
+        dc.Target->Marker(dc.SX(p.X), dc.SY(p.Y), (p.Flags & SP_SELECTED) ? TMarker::FilledSquare : TMarker::Square,
+                          dc.MarkerSize, c);
+    }
+}
+
+// ---- generator helpers ----
+
+TSP& TSLStitch::AppendPoint(uint32_t flags, int32_t index, float x, float y) {
+    if (Count() == Capacity()) Reserve(Capacity() + 5000);
+    return Insert(index, TSP::Plain(flags, x, y));
+}
+
+TSP& TSLStitch::AppendColourPoint(uint32_t flags, int32_t index, float x, float y, int32_t colour) {
+    if (Count() == Capacity()) Reserve(Capacity() + 1000);
+    return Insert(index, TSP::Colour(flags, x, y, colour));
+}
+
+bool TSLStitch::MarkColourStart(int32_t index) {
+    if (index < 0 || index >= Count()) return false;
+    TSP& p = (*this)[index];
+    if (p.IsExtra()) return true;
+    TSP c = TSP::Colour(p.Flags & ~SP_JUMP_BITS, p.X, p.Y, MARK_COLOUR);
+    Replace(index, c);
+    return true;
+}
+
+void TSLStitch::AppendCopy(const TSLStitch& source) {
+    Flags = source.Flags;
+    GroupId = source.GroupId;
+    OrderIndex = source.OrderIndex;
+    Mark = source.Mark;
+    Bounds = source.Bounds;
+    Reserve(Count() + source.Count());
+    for (const TSP& p : source) {
+        TSP q = DeepCopy(p);
+        if (q.IsExtra()) {
+            // Colour points keep their colour; the jump link stays with the original.
+            if (q.OwnsExt()) delete q.Ext;
+            q.Ext = nullptr;
+            q.Flags &= ~SP_JUMP_BITS;
+        }
+        q.Flags |= SP_BOUNDARY;
+        Append(q);
+    }
+}
+
+void TSLStitch::RemoveShortStitches(double minLen) {
+    // One pass with a held candidate point; equivalent to removing in place and re-testing the
+    // same index, without the quadratic cost.
+    auto& v = Raw();
+    if (v.size() < 2) return;
+    size_t w = 0;
+    TSP cur = v[0];
+    for (size_t j = 1; j < v.size(); ++j) {
+        TSP& next = v[j];
+        if ((cur.Flags & SP_UNDER) || Dist(cur, next) >= minLen) {
+            v[w++] = cur;
+            cur = next;
+        } else if (!(cur.Flags & (SP_BOUNDARY | SP_EXTRA))) {
+            Free(cur);
+            cur = next;
+        } else if ((next.Flags & SP_BOUNDARY) || (cur.Flags & SP_EXTRA)) {
+            v[w++] = cur;
+            cur = next;
+        } else {
+            Free(next);
+        }
+    }
+    v[w++] = cur;
+    v.resize(w);
+}
+
+void TSLStitch::SplitLongStitches(int32_t minLen, int32_t maxLen) {
+    if (maxLen < 1) return; // no finite split possible
+    auto& v = Raw();
+    if (v.size() < 2) return;
+    const double mx = maxLen, mn = std::max(0, minLen);
+    // Count first, so the common case (nothing to split) costs no copy.
+    double extra = 0;
+    for (size_t i = 1; i < v.size(); ++i) {
+        double c = Dist(v[i - 1], v[i]);
+        if (std::isfinite(c) && c > mx && c - mx > mn) extra += std::ceil((c - mn) / mx);
+    }
+    if (extra == 0) return;
+    if (extra > 5e6) throw TGenerationError("stitches too long to split");
+    std::vector<TSP> out;
+    out.reserve(v.size() + static_cast<size_t>(extra));
+    out.push_back(v[0]);
+    for (size_t i = 1; i < v.size(); ++i) {
+        const TSP& b = v[i];
+        for (;;) {
+            const TSP& a = out.back();
+            double c = Dist(a, b);
+            if (!std::isfinite(c) || !(c > mx && c - mx > mn)) break;
+            double t = mx / c;
+            out.push_back(TSP::Plain(SP_FILL, static_cast<float>(a.X + (b.X - a.X) * t),
+                                     static_cast<float>(a.Y + (b.Y - a.Y) * t)));
+        }
+        out.push_back(b);
+    }
+    v.swap(out);
+}
+
+void TSLStitch::ApplyStitchLimits() {
+    RemoveShortStitches(MinStitch());
+    SplitLongStitches(MinStitch(), MaxStitch());
+}
+
+void TSLStitch::CleanColourChanges() {
+    auto same = [](const TSP& a, const TSP& b) { return a.X == b.X && a.Y == b.Y; };
+    auto& v = Raw();
+    // Mark, then compact once.
+    std::vector<char> drop(v.size(), 0);
+    for (size_t i = 0; i < v.size(); ++i) {
+        if (!v[i].IsColourPoint()) continue;
+        for (size_t j = i + 1; j < v.size() && !v[j].IsExtra() && same(v[j], v[i]); ++j) drop[j] = 1;
+        for (size_t j = i; j-- > 0 && !v[j].IsExtra() && same(v[j], v[j + 1]);) drop[j] = 1;
+    }
+    size_t k = 0;
+    RemoveIf([&](const TSP&) { return drop[k++] != 0; });
+    while (v.size() >= 2 && !v.back().IsExtra() && same(v.back(), v[v.size() - 2])) Delete(Count() - 1);
+    if (!v.empty() && v.back().IsColourPoint()) Delete(Count() - 1);
+}
+
+void TSLStitch::TrimEndDuplicates() {
+    if (Count() < 5) return;
+    auto same = [](const TSP& a, const TSP& b) { return a.X == b.X && a.Y == b.Y; };
+    int32_t n = 0;
+    while (Count() - n > 2 && same((*this)[1 + n], (*this)[0])) ++n;
+    if (n > 0) {
+        auto& v = Raw();
+        for (int32_t i = 1; i <= n; ++i) Free(v[static_cast<size_t>(i)]);
+        v.erase(v.begin() + 1, v.begin() + 1 + n);
+    }
+    while (Count() > 2 && same(*Last(), (*this)[Count() - 2])) Delete(Count() - 1);
+}
+
+bool TSLStitch::DeleteSelectedPoint(int32_t index, const TStitchContext& ctx) {
+    if (Count() <= 2 || index < 0 || index >= Count()) return false;
+    Delete(index);
+    UpdateBounds(ctx);
+    return true;
+}
+
+// ---- Restitch ----
+
+void Restitch(TSLStitch& object, const TStitchContext& ctx) {
+    TSLStitch* obj = &object;
+    if (obj->Flags & OF_RAIL_B) {
+        TSLStitch* a = obj->Partner();
+        if (!a || !a->Visible()) return;
+        obj = a;
+    }
+    auto chain = obj->JumpChain();
+    bool chained = chain.size() > 1 && !ctx.BatchTransform;
+    try {
+        if (!(obj->Flags & (OF_VISIBLE | OF_GENERATE_HIDDEN))) {
+            if (chained) {
+                for (TSLStitch* o : chain) {
+                    o->Flags &= ~OF_VISIBLE;
+                    o->FreeGenerated();
+                }
+            } else {
+                obj->FreeGenerated();
+            }
+            return;
+        }
+        if (obj->Flags & (OF_RAIL_A | OF_RAIL_B)) {
+            obj->GenerateColumn(ctx);
+        } else if (chained) {
+            for (TSLStitch* o : chain) {
+                o->Flags |= OF_VISIBLE;
+                o->GenerateOutline(ctx);
+            }
+        } else {
+            obj->GenerateOutline(ctx);
+        }
+    } catch (const std::exception&) {
+        // The object ends without stitches and the worksheet stays usable. Both the visible bit
+        // and the transient generate bit are cleared, so nothing runs the generator again.
+        if (ctx.OnGenerationError) ctx.OnGenerationError();
+        obj->Flags &= ~(OF_VISIBLE | OF_GENERATE_HIDDEN);
+        obj->FreeGenerated();
+        if (chained)
+            for (TSLStitch* o : chain) o->FreeGenerated();
+    }
+}
+
+} // namespace nl

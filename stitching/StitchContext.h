@@ -1,0 +1,57 @@
+// Worksheet-wide state that an object needs while it regenerates, draws or hit-tests.
+// It is passed in; objects never reach up to the worksheet or the controller.
+#pragma once
+#include <cstdint>
+#include <functional>
+
+#include "core/KvRect.h"
+
+namespace nl {
+
+class Canvas;
+class TSLStitch;
+
+// View toggles that change what objects draw.
+struct TViewToggles {
+    bool ShowStitches = true;
+    bool ShowStitchPoints = true;
+    bool HideBoundaryPoints = false;   // "Hide Boundary Stitch Points"
+    bool HideFillPoints = false;       // "Hide Pattern And Fill Stitch Points"
+    bool HideUnderStitching = false;   // "Hide Under Stitching"
+    bool HideUnderlay = false;         // "Hide Underlay Stitches"
+    bool ShowColumnHandles = true;     // "Show Curved Column Handles"
+    bool ShowOutlines = true;          // outline paths
+    bool ShowCompensation = false;     // "Show All Design Compensation "
+    bool Realistic = false;            // 3D view
+};
+
+struct TStitchContext {
+    int32_t SelectionMargin = 1; // hit margin in worksheet units (3 screen pixels at the zoom)
+    int32_t PickTolerance = 3;   // near margin in worksheet units
+    bool CtrlHeld = false;
+    bool BatchTransform = false; // scaling or rotating a selection of several objects
+    bool ForExport = false;      // export always generates with compensation
+    TViewToggles View;
+    // Called when a generation error switches an object off (closes the properties window).
+    std::function<void()> OnGenerationError;
+    // Called after an outline changed shape, so regions built on it refill.
+    std::function<void(TSLStitch&)> OnOutlineChanged;
+};
+
+// How worksheet units map to the device: screen = (unit - Origin) * Scale.
+struct TDrawContext {
+    Canvas* Target = nullptr;
+    double Scale = 1.0; // pixels per worksheet unit
+    double OriginX = 0.0;
+    double OriginY = 0.0;
+    TViewToggles View;
+    TKvRect Clip;         // visible worksheet rectangle; objects outside it are skipped
+    bool ClipValid = false;
+    float MarkerSize = 3.f;
+    TKvRect* Selection = nullptr; // DrawLayout joins selected objects' bounds into this
+
+    float SX(double x) const { return static_cast<float>((x - OriginX) * Scale); }
+    float SY(double y) const { return static_cast<float>((y - OriginY) * Scale); }
+};
+
+} // namespace nl

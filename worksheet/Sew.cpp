@@ -1,0 +1,300 @@
+#include "worksheet/Sew.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <tuple>
+
+#include "platform/Host.h"
+
+namespace nl {
+
+// ---- TGroupList ----
+
+bool TGroupList::Contains(int32_t id) const {
+    return std::any_of(groups_.begin(), groups_.end(), [&](const TGroup& g) { return g.Id == id; });
+}
+
+int32_t TGroupList::NewGroup() {
+    int32_t id;
+    size_t at = groups_.size();
+    if (groups_.empty()) {
+        id = 1;
+    } else {
+        id = groups_.back().Id + 1;
+        for (size_t i = 1; i < groups_.size(); ++i) {
+            if (groups_[i].Id - groups_[i - 1].Id > 1) {
+                id = groups_[i].Id - 1;
+                at = i;
+                break;
+            }
+        }
+    }
+    groups_.insert(groups_.begin() + static_cast<std::ptrdiff_t>(at), TGroup{id, 0});
+    return id;
+}
+
+void TGroupList::Add(int32_t id) {
+    if (id <= 0 || Contains(id)) return;
+    auto it = std::lower_bound(groups_.begin(), groups_.end(), id,
+                               [](const TGroup& g, int32_t v) { return g.Id < v; });
+    groups_.insert(it, TGroup{id, 0});
+}
+
+void TGroupList::Remove(int32_t id) {
+    std::erase_if(groups_, [&](const TGroup& g) { return g.Id == id; });
+}
+
+int32_t TGroupList::Map(int32_t clipboardId, TGroupList& target) {
+    if (clipboardId <= 0) return 0;
+    for (TGroup& g : groups_)
+        if (g.Id == clipboardId) return g.MappedId;
+    int32_t fresh = target.NewGroup();
+    groups_.push_back(TGroup{clipboardId, fresh});
+    return fresh;
+}
+
+void TGroupList::Write(TByteWriter& w) const {
+    w.I32(Count());
+    for (const TGroup& g : groups_) w.I32(g.Id);
+}
+
+void TGroupList::Read(TByteReader& r) {
+    int32_t n = r.Count(4, "group count");
+    std::vector<int32_t> ids;
+    ids.reserve(static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i) ids.push_back(r.I32());
+    groups_.clear();
+    for (int32_t id : ids) Add(id);
+}
+
+// ---- TSew ----
+
+TSew::TSew() { Reset(); }
+
+void TSew::Reset() {
+    Clear();
+    Support.Clear();
+    Support.Add(MakeEmbroideryFrame());
+    Groups.Clear();
+    Holes.clear();
+    Overlays.clear();
+    OrderTemporaries.clear();
+    FileName = "Untitled";
+    SelectionKind = 0;
+    StreamOriginX = StreamOriginY = 0;
+    SelectionBounds = TKvRect{};
+    SelectionBounds.empty = true;
+    Modified = false;
+}
+
+bool TSew::NewWorksheet(Host& host) {
+    if (host.MessageDialog("Creating A New WorkSheet !", "All Current Data Will Be Lost ! Is It OK To Continue ?",
+                           TButton::Yes | TButton::No) != TButton::Yes)
+        return false;
+    Reset();
+    host.RequestRedraw();
+    return true;
+}
+
+bool TSew::CanExit(Host& host) {
+    if (!Modified) return true;
+    return host.MessageDialog("Exit Nordelune ?", "OK To Exit ( Has Worksheet Been Saved ? ) ",
+                              TButton::Yes | TButton::No) == TButton::Yes;
+}
+
+void TSew::ClearSelection(uint32_t mask) {
+    for (auto& o : items_) o->ClearFlags(mask);
+}
+
+int32_t TSew::SelectedGroup() {
+    int32_t result = -1;
+    for (auto& o : items_) {
+        if (!(o->Flags & OF_SELECTED_LAYOUT)) continue;
+        current_ = o.get();
+        if (result <= 0) result = o->GroupId > 0 ? o->GroupId : 0;
+    }
+    return result;
+}
+
+void TSew::SelectGroup(int32_t id, uint32_t mask) {
+    for (auto& o : items_)
+        if (o->GroupId == id) o->SetFlags(mask);
+}
+
+void TSew::CloseSelection() {
+    auto selected = [](const TSLStitch* o) { return (o->Flags & OF_SELECTED_LAYOUT) != 0; };
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        auto select = [&](TSLStitch* o) {
+            if (o && !selected(o)) {
+                o->SetFlags(OF_SELECTED_LAYOUT);
+                changed = true;
+            }
+        };
+        for (auto& o : items_) {
+            auto used = o->UsedOutlines();
+            if (!used.empty()) {
+                if (!selected(o.get()) && std::all_of(used.begin(), used.end(), selected)) select(o.get());
+                if (selected(o.get()))
+                    for (TSLStitch* u : used) {
+                        select(u);
+                        for (TSLStitch* c : u->JumpChain()) select(c);
+                    }
+            }
+            if (selected(o.get())) {
+                for (TSLStitch* c : o->JumpChain()) select(c);
+                // A curved column is one object to the user: both rails go together.
+                if (o->Flags & (OF_RAIL_A | OF_RAIL_B)) select(o->Partner());
+            }
+        }
+    }
+    SelectionBounds = TKvRect{};
+    SelectionBounds.empty = true;
+    for (auto& o : items_)
+        if (selected(o.get())) SelectionBounds.UnionWith(o->GetPathBounds());
+}
+
+int32_t TSew::ComposeGroup() {
+    CloseSelection();
+    std::vector<TSLStitch*> sel;
+    for (auto& o : items_)
+        if (o->Flags & OF_SELECTED_LAYOUT) sel.push_back(o.get());
+    if (sel.empty()) return 0;
+    int32_t mark = 0;
+    for (TSLStitch* o : sel) o->Mark = mark++;
+
+    // Objects that carry a stitching position keep their relative order: old groups one after
+    // another in ascending id, each in its own order, numbered consecutively.
+    std::vector<TSLStitch*> ordered;
+    for (TSLStitch* o : sel)
+        if (o->OrderIndex >= 0 && o->OrderIndex <= 9999999) ordered.push_back(o);
+    std::stable_sort(ordered.begin(), ordered.end(), [](const TSLStitch* a, const TSLStitch* b) {
+        return std::tie(a->GroupId, a->OrderIndex) < std::tie(b->GroupId, b->OrderIndex);
+    });
+    for (size_t i = 0; i < ordered.size(); ++i) ordered[i]->OrderIndex = static_cast<int32_t>(i);
+
+    int32_t id = Groups.NewGroup();
+    for (TSLStitch* o : sel) o->GroupId = id;
+    PruneGroups();
+    Modified = true;
+    return id;
+}
+
+void TSew::DecomposeGroup() {
+    for (auto& o : items_)
+        if (o->Flags & OF_SELECTED_LAYOUT) o->GroupId = 0;
+    PruneGroups();
+    Modified = true;
+}
+
+void TSew::PruneGroups() {
+    std::set<int32_t> carried;
+    for (auto& o : items_)
+        if (o->GroupId > 0) carried.insert(o->GroupId);
+    std::vector<int32_t> drop;
+    for (int32_t i = 0; i < Groups.Count(); ++i)
+        if (!carried.count(Groups[i].Id)) drop.push_back(Groups[i].Id);
+    for (int32_t id : drop) Groups.Remove(id);
+    for (int32_t id : carried) Groups.Add(id);
+}
+
+void TSew::RenumberIds() {
+    for (int32_t i = 0; i < Count(); ++i) (*this)[i]->Mark = i;
+}
+
+uint8_t TSew::ComputeSelectionKind() {
+    bool grouped = false, ungrouped = false;
+    for (auto& o : items_) {
+        if (!(o->Flags & OF_SELECTED_LAYOUT)) continue;
+        (o->GroupId > 0 ? grouped : ungrouped) = true;
+    }
+    SelectionKind = static_cast<uint8_t>((ungrouped ? 1 : 0) | (grouped ? 2 : 0));
+    return SelectionKind;
+}
+
+std::vector<TSLStitch*> TSew::BuildStitchOrder(int32_t key) {
+    for (auto& o : items_) o->Mark = 0;
+    OrderTemporaries.clear();
+    std::vector<TSLStitch*> taken;
+    auto take = [&](TSLStitch* o) {
+        if (o->Mark) return;
+        o->Mark = 1;
+        taken.push_back(o);
+    };
+    for (auto& up : items_) {
+        TSLStitch* o = up.get();
+        if (o->GroupId != key || o->Mark != 0) continue;
+        if (o->Flags & OF_PATTERN_MEMBER) continue; // belongs to a stitch pattern creator
+        if (o->Flags & OF_RAIL_A) {
+            take(o);
+        } else if (o->Flags & OF_RAIL_B) {
+            // sewn with its rail A
+        } else if (o->Kind() == KIND_CURVE) {
+            if (o->OrderIndex >= 0 && ((o->Flags & OF_RUNNING) || o->HasOutlineStitching())) {
+                // A jump chain is sewn from its first outline, and taken once.
+                auto chain = o->JumpChain();
+                take(chain.empty() ? o : chain.front());
+                for (TSLStitch* c : chain) c->Mark = 1;
+            } else if (o->Mark == 0) {
+                o->OrderIndex = ORDER_NONE;
+            }
+        } else if (o->StitchType() != ST_NONE) {
+            take(o);
+        }
+    }
+    auto key_of = [](const TSLStitch* o) -> int64_t {
+        return (o->OrderIndex < 0 || o->OrderIndex == ORDER_UNPLACED) ? INT64_MAX : o->OrderIndex;
+    };
+    std::stable_sort(taken.begin(), taken.end(),
+                     [&](const TSLStitch* a, const TSLStitch* b) { return key_of(a) < key_of(b); });
+    for (size_t i = 0; i < taken.size(); ++i) taken[i]->OrderIndex = static_cast<int32_t>(i);
+    return taken;
+}
+
+namespace {
+// The block of list indices an object occupies: itself, or both rails of a column.
+std::pair<int32_t, int32_t> BlockOf(const TSew& sew, TSLStitch* o) {
+    int32_t i = sew.IndexOf(o);
+    if (i < 0) return {-1, -1};
+    if ((o->Flags & OF_RAIL_A) && sew.Item(i + 1) && sew.Item(i + 1) == o->Partner()) return {i, i + 1};
+    if ((o->Flags & OF_RAIL_B) && i > 0 && sew.Item(i - 1) == o->Partner()) return {i - 1, i};
+    return {i, i};
+}
+} // namespace
+
+void TSew::BringToTop(TSLStitch* object) {
+    auto [a, b] = BlockOf(*this, object);
+    if (a < 0) return;
+    for (int32_t k = a; k <= b; ++k) Move(a, Count() - 1);
+    Modified = true;
+}
+
+void TSew::SendToBottom(TSLStitch* object) {
+    auto [a, b] = BlockOf(*this, object);
+    if (a < 0) return;
+    for (int32_t k = 0; k <= b - a; ++k) Move(b, 0);
+    Modified = true;
+}
+
+void TSew::DeleteObject(TSLStitch* object) {
+    auto [a, b] = BlockOf(*this, object);
+    if (a < 0) return;
+    for (int32_t k = b; k >= a; --k) {
+        TSLStitch* o = (*this)[k];
+        std::erase(Holes, o);
+        std::erase(Overlays, o);
+        Delete(k);
+    }
+    PruneGroups();
+    Modified = true;
+}
+
+void TSew::AfterLoad(const TStitchContext& ctx) {
+    for (auto& o : items_) o->UpdateBounds(ctx);
+    PruneGroups();
+    Modified = false;
+}
+
+} // namespace nl

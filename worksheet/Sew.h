@@ -1,0 +1,101 @@
+// TSew: the worksheet. Every stitch object in drawing order, the support objects, the layout
+// groups that bind objects into designs, and the stitching order of each group.
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/ObList.h"
+#include "regions/Support.h"
+#include "stitching/SLStitch.h"
+
+namespace nl {
+
+class Host;
+
+struct TGroup {
+    int32_t Id = 0;
+    int32_t MappedId = 0; // used only while pasting
+};
+
+// The group ids in use, ascending.
+class TGroupList {
+public:
+    int32_t Count() const { return static_cast<int32_t>(groups_.size()); }
+    const TGroup& operator[](int32_t i) const { return groups_[static_cast<size_t>(i)]; }
+    bool Contains(int32_t id) const;
+    // Allocates a new id: the first gap from the start (one below the larger neighbour), else last + 1.
+    int32_t NewGroup();
+    void Add(int32_t id);
+    void Remove(int32_t id);
+    void Clear() { groups_.clear(); }
+    // Paste remapping: the worksheet id for a clipboard id, allocated in `target` on first use.
+    int32_t Map(int32_t clipboardId, TGroupList& target);
+
+    // Record: int32 count, then the ids.
+    void Write(TByteWriter& w) const;
+    void Read(TByteReader& r);
+
+private:
+    std::vector<TGroup> groups_;
+};
+
+class TSew : public TObList<TSLStitch> {
+public:
+    TSew();
+
+    TSupportBaseList Support;
+    TGroupList Groups;
+    std::string FileName = "Untitled";
+    uint8_t SelectionKind = 0;
+    int32_t StreamOriginX = 0;
+    int32_t StreamOriginY = 0;
+    int32_t FormatVersion = 1011;
+    // Unsaved changes since the last save or load.
+    bool Modified = false;
+    TKvRect SelectionBounds;
+    // The hole list and the overlay list (references into the object list, not owned).
+    std::vector<TSLStitch*> Holes;
+    std::vector<TSLStitch*> Overlays;
+    // Temporary objects made while building an order (text characters as direct stitches).
+    std::vector<std::unique_ptr<TSLStitch>> OrderTemporaries;
+
+    // Asks, then empties the worksheet back to its start state. False when the user declined.
+    bool NewWorksheet(Host& host);
+    // True when the program may end; asks when there are unsaved changes.
+    bool CanExit(Host& host);
+    // Empties everything without asking (start state: one embroidery frame).
+    void Reset();
+    void MarkModified() { Modified = true; }
+
+    void ClearSelection(uint32_t mask);
+    // Group id of the first selected (layout) object with id > 0; 0 when selected objects are
+    // all ungrouped; -1 when nothing is selected. The last selected object becomes current.
+    int32_t SelectedGroup();
+    void SelectGroup(int32_t id, uint32_t mask);
+    // Closes the selection over dependencies and binds it into a new group; returns the id.
+    int32_t ComposeGroup();
+    void CloseSelection();
+    void DecomposeGroup();
+    void RenumberIds();
+    // 0 nothing selected; 1 only ungrouped; 2 only grouped; 3 both.
+    uint8_t ComputeSelectionKind();
+
+    // The stitching order of the group `key` (0: the ungrouped objects).
+    std::vector<TSLStitch*> BuildStitchOrder(int32_t key);
+
+    // Drawing order: a curved column moves as a pair, rail A before rail B.
+    void BringToTop(TSLStitch* object);
+    void SendToBottom(TSLStitch* object);
+
+    // Removes and frees an object (and its rail partner); its group id is dropped from the group
+    // list only when no other object carries it.
+    void DeleteObject(TSLStitch* object);
+    // Drops ids from the group list that no object carries.
+    void PruneGroups();
+    // Relinks pointers that were stored as indices (hook for later object kinds).
+    void AfterLoad(const TStitchContext& ctx);
+};
+
+} // namespace nl
