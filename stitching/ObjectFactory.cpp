@@ -1,4 +1,5 @@
 // The one place that knows which class each object kind byte stands for.
+#include "stitching/SLCurve.h"
 #include "stitching/SLStitch.h"
 
 namespace nl {
