@@ -359,13 +359,21 @@ void TSLStitch::DrawStitchPoints(TDrawContext& dc) const {
 
 // ---- generator helpers ----
 
+namespace {
+// Generators append many points: grow by at least 5000 slots, and geometrically so that a
+// million appends stay linear.
+void Grow(TSLStitch& s) {
+    if (s.Count() == s.Capacity()) s.Reserve(std::max(s.Capacity() + 5000, s.Capacity() * 2));
+}
+} // namespace
+
 TSP& TSLStitch::AppendPoint(uint32_t flags, int32_t index, float x, float y) {
-    if (Count() == Capacity()) Reserve(Capacity() + 5000);
+    Grow(*this);
     return Insert(index, TSP::Plain(flags, x, y));
 }
 
 TSP& TSLStitch::AppendColourPoint(uint32_t flags, int32_t index, float x, float y, int32_t colour) {
-    if (Count() == Capacity()) Reserve(Capacity() + 1000);
+    Grow(*this);
     return Insert(index, TSP::Colour(flags, x, y, colour));
 }
 
