@@ -114,6 +114,43 @@ void TSLCurve::SetColor(int32_t colour) {
     if (Generated) Generated->SetColor(colour);
 }
 
+TKvRect TSLCurve::GetExtent() const {
+    TKvRect r = Bounds;
+    if (!PathBounds.empty) r.UnionWith(PathBounds);
+    return r;
+}
+
+TKvRect TSLCurve::GetDrawExtent() const {
+    TKvRect r = GetPathBounds();
+    if (Generated && !Generated->Bounds.empty) r.UnionWith(Generated->Bounds);
+    return r;
+}
+
+void TSLCurve::ClearFlags(uint32_t mask) {
+    Flags &= ~mask;
+    if (Generated) Generated->Flags &= ~mask;
+}
+
+void TSLCurve::SetFlags(uint32_t mask) {
+    Flags |= mask;
+    if (Generated) Generated->Flags |= mask;
+}
+
+void TSLCurve::ToggleFlags(uint32_t mask) {
+    Flags ^= mask;
+    if (Generated) Generated->Flags ^= mask;
+}
+
+void TSLCurve::SetVisible(bool on, const TStitchContext& ctx) {
+    if (on) {
+        if (StitchFlags & SF_WAS_VISIBLE) Flags |= OF_VISIBLE;
+    } else if (Flags & OF_VISIBLE) {
+        Flags &= ~OF_VISIBLE;
+        StitchFlags |= SF_WAS_VISIBLE;
+    }
+    Restitch(*this, ctx);
+}
+
 void TSLCurve::Regenerate(const TStitchContext& ctx) {
     Generated.reset();
     Restitch(*this, ctx);

@@ -252,3 +252,27 @@ TEST(CurveCommands, CloneMirrorAndOffsetCarryTheParts) {
     EXPECT_EQ((*cc->Outlines)[0]->HeightB, 11.f);
     EXPECT_EQ((*cc->Outlines)[0]->EndRotation, -0.5f);
 }
+
+TEST(CurveCommands, VisibilityAndFlagsReachTheGeneratedList) {
+    TStitchContext ctx;
+    auto c = Straight(200);
+    nl::test::MakeRunning(*c, 1, 40);
+    c->UpdateBounds(ctx);
+    ASSERT_TRUE(c->Generated);
+    c->SetFlags(OF_SELECTED_EDIT);
+    EXPECT_TRUE(c->Generated->Flags & OF_SELECTED_EDIT);
+    c->ClearFlags(OF_SELECTED_EDIT);
+    EXPECT_FALSE(c->Generated->Flags & OF_SELECTED_EDIT);
+    EXPECT_TRUE(c->GetDrawExtent().ContainsRect(c->Generated->Bounds));
+    // Switched off: no stitches, remembered; switched on again: regenerated.
+    c->SetVisible(false, ctx);
+    EXPECT_FALSE(c->Visible());
+    EXPECT_FALSE(c->Generated);
+    c->SetVisible(true, ctx);
+    EXPECT_TRUE(c->Visible());
+    EXPECT_TRUE(c->Generated);
+    // A curve that was never visible stays off.
+    auto hidden = Straight(200);
+    hidden->SetVisible(true, ctx);
+    EXPECT_FALSE(hidden->Visible());
+}
