@@ -156,5 +156,8 @@ private:
 // Links rail A and rail B of a curved column read from a file or stream (both ways) after
 // checking that they pair up; throws TReadError otherwise. Regenerates the column.
 void LinkRails(TSLCurve& railA, TSLCurve& railB, const TStitchContext& ctx);
+// Pairs the rails among objects read in order: each rail B is linked with the rail A read
+// before it. A rail without its other half fails the read (TReadError).
+void LinkRailsInOrder(const std::vector<TSLStitch*>& objects, const TStitchContext& ctx);
 
 } // namespace nl
