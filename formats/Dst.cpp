@@ -1,0 +1,318 @@
+#include "formats/Dst.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "core/Errors.h"
+#include "core/Numeric.h"
+#include "formats/ImportBuilder.h"
+
+namespace nl {
+
+namespace {
+
+// ---- record codec ----
+
+// Bit of each balanced-ternary digit: [axis][power index][sign] -> (byte, mask); powers 1, 3,
+// 9, 27, 81; sign 0 = +, 1 = -.
+struct TDigitBit {
+    uint8_t Byte, Mask;
+};
+constexpr TDigitBit kXBits[5][2] = {
+    {{0, 0x01}, {0, 0x02}}, {{1, 0x01}, {1, 0x02}}, {{0, 0x04}, {0, 0x08}}, {{1, 0x04}, {1, 0x08}},
+    {{2, 0x04}, {2, 0x08}}};
+constexpr TDigitBit kYBits[5][2] = {
+    {{0, 0x80}, {0, 0x40}}, {{1, 0x80}, {1, 0x40}}, {{0, 0x20}, {0, 0x10}}, {{1, 0x20}, {1, 0x10}},
+    {{2, 0x20}, {2, 0x10}}};
+constexpr int kPowers[5] = {1, 3, 9, 27, 81};
+
+using TAxisTable = std::array<std::array<uint8_t, 3>, 2 * DST_MAX_STEP + 1>;
+
+// Balanced ternary is unique, so taking the digits from the lowest power up gives the same digits
+// as choosing them from the largest power down.
+constexpr TAxisTable MakeAxisTable(const TDigitBit (&bits)[5][2]) {
+    TAxisTable t{};
+    for (int v = -DST_MAX_STEP; v <= DST_MAX_STEP; ++v) {
+        std::array<uint8_t, 3> rec{};
+        int rest = v;
+        for (int k = 0; k < 5; ++k) {
+            int r = ((rest % 3) + 3) % 3;
+            if (r == 1) {
+                rec[bits[k][0].Byte] |= bits[k][0].Mask;
+                rest -= 1;
+            } else if (r == 2) {
+                rec[bits[k][1].Byte] |= bits[k][1].Mask;
+                rest += 1;
+            }
+            rest /= 3;
+        }
+        t[static_cast<size_t>(v + DST_MAX_STEP)] = rec;
+    }
+    return t;
+}
+constexpr TAxisTable kXTable = MakeAxisTable(kXBits);
+constexpr TAxisTable kYTable = MakeAxisTable(kYBits);
+
+// Displacement carried by each value of each record byte: [byte][value] -> (dx, dy).
+struct TByteValue {
+    int8_t Dx, Dy;
+};
+using TDecodeTable = std::array<std::array<TByteValue, 256>, 3>;
+constexpr TDecodeTable MakeDecodeTable() {
+    TDecodeTable t{};
+    for (int b = 0; b < 3; ++b)
+        for (int v = 0; v < 256; ++v) {
+            int dx = 0, dy = 0;
+            for (int k = 0; k < 5; ++k) {
+                for (int s = 0; s < 2; ++s) {
+                    int sign = s == 0 ? 1 : -1;
+                    if (kXBits[k][s].Byte == b && (v & kXBits[k][s].Mask)) dx += sign * kPowers[k];
+                    if (kYBits[k][s].Byte == b && (v & kYBits[k][s].Mask)) dy += sign * kPowers[k];
+                }
+            }
+            t[static_cast<size_t>(b)][static_cast<size_t>(v)] = {static_cast<int8_t>(dx), static_cast<int8_t>(dy)};
+        }
+    return t;
+}
+constexpr TDecodeTable kDecode = MakeDecodeTable();
+
+} // namespace
+
+void EncodeDstRecord(int32_t dx, int32_t dy, uint8_t flags, uint8_t out[3]) {
+    const auto& x = kXTable[static_cast<size_t>(dx + DST_MAX_STEP)];
+    const auto& y = kYTable[static_cast<size_t>(dy + DST_MAX_STEP)];
+    out[0] = x[0] | y[0];
+    out[1] = x[1] | y[1];
+    out[2] = static_cast<uint8_t>(x[2] | y[2] | flags);
+}
+
+void DecodeDstRecord(const uint8_t rec[3], int32_t& dx, int32_t& dy) {
+    const TByteValue a = kDecode[0][rec[0]], b = kDecode[1][rec[1]], c = kDecode[2][rec[2]];
+    dx = a.Dx + b.Dx + c.Dx;
+    dy = a.Dy + b.Dy + c.Dy;
+}
+
+namespace {
+
+// ---- writer ----
+
+// Largest distance from the start a header extent field (five digits) can state.
+constexpr int32_t kMaxExtent = 99999;
+
+class TDstWriter {
+public:
+    explicit TDstWriter(size_t expectedRecords) { buf_.reserve(DST_HEADER_SIZE + 3 * expectedRecords + 16); }
+
+    void Header(int64_t stitchTotal) {
+        buf_.assign(DST_HEADER_SIZE, ' ');
+        Put(0, "LA:");
+        buf_[19] = '\r';
+        Put(20, "ST:" + Digits(stitchTotal, 7) + "\r");
+        Put(31, "CO:000\r");
+        Put(38, "+X:00000\r-X:00000\r+Y:00000\r-Y:00000\r");
+        Put(74, "AX:+    0\rAY:+    0\rMX:+    0\rMY:+    0\rPD:******\r");
+        buf_[124] = 0x1A;
+    }
+
+    void Start(int32_t x, int32_t y) {
+        x_ = x0_ = minX_ = maxX_ = x;
+        y_ = y0_ = minY_ = maxY_ = y;
+    }
+
+    // A move by (dx, dy) with dy positive up, split into steps the record can carry. All steps
+    // are jumps when `jump` is set; otherwise all but the last.
+    void Move(int32_t dx, int32_t dy, bool jump) {
+        if (std::abs(dx) <= DST_MAX_STEP && std::abs(dy) <= DST_MAX_STEP) {
+            Record(dx, dy, jump ? DST_JUMP : DST_STITCH);
+            return;
+        }
+        int64_t n = std::max((std::abs(static_cast<int64_t>(dx)) + DST_MAX_STEP - 1) / DST_MAX_STEP,
+                             (std::abs(static_cast<int64_t>(dy)) + DST_MAX_STEP - 1) / DST_MAX_STEP);
+        double sx = static_cast<double>(dx) / static_cast<double>(n);
+        double sy = static_cast<double>(dy) / static_cast<double>(n);
+        for (int64_t k = 1; k <= n; ++k) {
+            int32_t ex = RoundI(static_cast<double>(k) * sx) - RoundI(static_cast<double>(k - 1) * sx);
+            int32_t ey = RoundI(static_cast<double>(k) * sy) - RoundI(static_cast<double>(k - 1) * sy);
+            Record(ex, ey, (jump || k < n) ? DST_JUMP : DST_STITCH);
+        }
+    }
+
+    void Special(uint8_t b2) {
+        uint8_t* p = Grow();
+        p[0] = 0;
+        p[1] = 0;
+        p[2] = b2;
+        ++records_;
+        if (b2 == DST_COLOUR) ++changes_;
+    }
+
+    std::vector<uint8_t> Finish() {
+        Special(DST_END);
+        buf_.push_back(0x1A);
+        Put(20, "ST:" + Digits(records_, 7));
+        Put(31, "CO:" + Digits(changes_, 3));
+        Put(38, "+X:" + Digits(maxX_ - x0_, 5));
+        Put(47, "-X:" + Digits(x0_ - minX_, 5));
+        Put(56, "+Y:" + Digits(maxY_ - y0_, 5));
+        Put(65, "-Y:" + Digits(y0_ - minY_, 5));
+        Put(74, "AX:" + Signed(x_ - x0_));
+        Put(84, "AY:" + Signed(y_ - y0_));
+        return std::move(buf_);
+    }
+
+private:
+    void Record(int32_t dx, int32_t dy, uint8_t flags) {
+        EncodeDstRecord(dx, dy, flags, Grow());
+        ++records_;
+        x_ += dx;
+        y_ += dy;
+        minX_ = std::min(minX_, x_);
+        maxX_ = std::max(maxX_, x_);
+        minY_ = std::min(minY_, y_);
+        maxY_ = std::max(maxY_, y_);
+    }
+    uint8_t* Grow() {
+        size_t at = buf_.size();
+        buf_.resize(at + 3);
+        return buf_.data() + at;
+    }
+    void Put(size_t at, const std::string& s) { std::memcpy(buf_.data() + at, s.data(), s.size()); }
+    // Zero-filled decimal in exactly `width` characters; a value too large for the field is
+    // written as the largest the field holds instead of running into the next field.
+    static std::string Digits(int64_t v, int width) {
+        int64_t cap = 1;
+        for (int i = 0; i < width; ++i) cap *= 10;
+        v = std::clamp<int64_t>(v, 0, cap - 1);
+        char b[24];
+        std::snprintf(b, sizeof b, "%0*lld", width, static_cast<long long>(v));
+        return b;
+    }
+    static std::string Signed(int64_t v) {
+        v = std::clamp<int64_t>(v, -kMaxExtent, kMaxExtent);
+        char b[24];
+        std::snprintf(b, sizeof b, "%c%5lld", v < 0 ? '-' : '+', static_cast<long long>(v < 0 ? -v : v));
+        return b;
+    }
+
+    std::vector<uint8_t> buf_;
+    int64_t records_ = 0, changes_ = 0;
+    int32_t x_ = 0, y_ = 0, x0_ = 0, y0_ = 0;
+    int32_t minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
+};
+
+class TDstEmitter : public TEmitter {
+public:
+    TDstEmitter(TDstWriter& w, const TExportPlan& plan) : w_(w), plan_(plan) {}
+
+    void EmitObject(const TEmitList& list, TExportState& st) override {
+        const size_t n = list.Count();
+        if (n == 0) return; // the plan never hands over an empty object
+        if (st.First) {
+            const TSP& p0 = list[0];
+            // The first block always gets its side-file entry, or every later colour would shift.
+            int32_t colour = IsColourChange(p0) ? p0.ColourOrLink : FirstBlockColour(list);
+            st.Colours.push_back(colour);
+            st.X = plan_.CentreX;
+            st.Y = plan_.CentreY;
+            w_.Start(st.X, -st.Y);
+            int32_t x = Check(list[0].X, plan_.CentreX), y = Check(list[0].Y, plan_.CentreY);
+            // From the frame centre to the design start the needle travels: jumps, not a stitch.
+            w_.Move(x - st.X, st.Y - y, true);
+            st.X = x;
+            st.Y = y;
+        }
+        for (size_t i = 0; i < n; ++i) {
+            const TSP& p = list[i];
+            int32_t x = Check(p.X, plan_.CentreX), y = Check(p.Y, plan_.CentreY);
+            bool change = false, after = false;
+            if (IsColourChange(p) && !(i == 0 && st.First)) {
+                if (st.Suppress) {
+                    st.Suppress = false;
+                    after = i == 0;
+                } else {
+                    st.Colours.push_back(p.ColourOrLink);
+                    if (i > 0) w_.Special(DST_STITCH);
+                    change = true;
+                }
+            }
+            st.First = false;
+            // The move to a new colour block is a jump: a stitch would drag the old thread across.
+            w_.Move(x - st.X, st.Y - y, change);
+            if (change) w_.Special(DST_COLOUR);
+            if (change || after) w_.Special(DST_STITCH);
+            st.X = x;
+            st.Y = y;
+        }
+        w_.Special(DST_STITCH);
+    }
+
+private:
+    // Machine units of a coordinate, refusing designs the header could not describe.
+    static int32_t Check(float c, int32_t centre) {
+        int32_t v = MachineUnits(c);
+        if (std::abs(static_cast<int64_t>(v) - centre) > kMaxExtent)
+            throw TError("the design is too large for a Tajima file (more than 10 m from its centre)");
+        return v;
+    }
+    int32_t FirstBlockColour(const TEmitList& list) const {
+        for (size_t i = 0; i < list.Count(); ++i)
+            if (IsColourChange(list[i])) return list[i].ColourOrLink;
+        return 0;
+    }
+
+    TDstWriter& w_;
+    const TExportPlan& plan_;
+};
+
+} // namespace
+
+std::vector<uint8_t> WriteDst(const TExportPlan& plan, TExportState& state) {
+    if (plan.Empty()) throw TError("the design has no stitches to write");
+    TDstWriter w(static_cast<size_t>(plan.StitchTotal) + 64);
+    w.Header(plan.StitchTotal);
+    TDstEmitter e(w, plan);
+    RunObjectWalk(plan, e, state);
+    return w.Finish();
+}
+
+// ---- reader ----
+
+void ReadDst(std::span<const uint8_t> bytes, TImportBuilder& out) {
+    if (bytes.size() < DST_HEADER_SIZE || std::memcmp(bytes.data(), "LA:", 3) != 0)
+        throw TReadError("not a Tajima DST file (no 512-byte header starting with \"LA:\")");
+    const size_t records = (bytes.size() - DST_HEADER_SIZE) / 3;
+    out.Reserve(records);
+    const uint8_t* p = bytes.data() + DST_HEADER_SIZE;
+    int64_t ax = 0, ay = 0; // displacement not yet placed, y downward
+    bool first = true;
+    for (size_t k = 0; k < records; ++k, p += 3) {
+        int32_t dx, dy;
+        DecodeDstRecord(p, dx, dy);
+        const uint8_t b2 = p[2];
+        if (b2 >= 0xF0) return;
+        ax += dx;
+        ay -= dy;
+        if (b2 < 0x40) {
+            out.Add(ax, ay, first);
+            first = false;
+        } else if (b2 >= 0xC0) {
+            // A colour change that did not move makes the last point the start of the new block.
+            if (ax == 0 && ay == 0 && out.HasPoints()) {
+                out.MarkLastAsColourBlock();
+                continue;
+            }
+            out.Add(ax, ay, true);
+            first = false;
+        } else {
+            continue; // a jump: its displacement carries over into the next point
+        }
+        ax = ay = 0;
+    }
+    throw TReadError("the file ends without an end record");
+}
+
+} // namespace nl

@@ -1,0 +1,43 @@
+// What a format reader appends decoded points to: the new direct stitch object of an import,
+// with the current position kept in whole machine units so that long files do not drift.
+#pragma once
+#include <cstdint>
+
+#include "formats/SideFile.h"
+#include "stitching/SLStitch.h"
+
+namespace nl {
+
+class TImportBuilder {
+public:
+    // Points are placed from (x, y) in worksheet units; `colours` gives each colour block its colour.
+    TImportBuilder(TSLStitch& target, TImportColours& colours, float x, float y)
+        : target_(target), colours_(colours), x0_(x), y0_(y) {}
+
+    // Moves the current position by (dx, dy) machine units (y downward) and adds a point there,
+    // a plain point or one that starts a colour block with the next import colour.
+    void Add(int64_t dx, int64_t dy, bool colourBlock) {
+        mx_ += dx;
+        my_ += dy;
+        float x = static_cast<float>(x0_ + 2.0 * static_cast<double>(mx_));
+        float y = static_cast<float>(y0_ + 2.0 * static_cast<double>(my_));
+        auto& v = target_.Raw();
+        if (colourBlock) v.push_back(TSP::Colour(SP_BOUNDARY, x, y, colours_.Next()));
+        else v.push_back(TSP::Plain(SP_BOUNDARY, x, y));
+    }
+    // Turns the last point into the start of a new colour block (a colour change that did not move).
+    void MarkLastAsColourBlock() {
+        TSP& p = target_.Raw().back();
+        p = TSP::Colour(p.Flags, p.X, p.Y, colours_.Next());
+    }
+    bool HasPoints() const { return !target_.Empty(); }
+    void Reserve(size_t n) { target_.Raw().reserve(n); }
+
+private:
+    TSLStitch& target_;
+    TImportColours& colours_;
+    double x0_, y0_;
+    int64_t mx_ = 0, my_ = 0;
+};
+
+} // namespace nl
