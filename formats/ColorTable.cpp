@@ -29,7 +29,8 @@ std::optional<TColorTable> ParseColorTable(std::span<const uint8_t> bytes, TColo
         fault = TColorTableFault::NotATable;
         return std::nullopt;
     }
-    for (auto& c : t.Cells) c = r.U32();
+    for (auto& c : t.Cells)
+        c = r.U32();
     return t;
 }
 
@@ -38,7 +39,8 @@ std::vector<uint8_t> SerializeColorTable(const TColorTable& table) {
     w.I32(COLOR_TABLE_MAGIC);
     w.I32(table.Rows);
     w.I32(table.Cols);
-    for (uint32_t c : table.Cells) w.U32(c);
+    for (uint32_t c : table.Cells)
+        w.U32(c);
     return w.Take();
 }
 

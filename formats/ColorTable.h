@@ -24,7 +24,9 @@ struct TColorTable {
     int32_t Cols = 0; // columns used, 1..32
     std::array<uint32_t, COLOR_TABLE_MAX_ROWS * COLOR_TABLE_MAX_COLS> Cells{};
 
-    uint32_t Cell(int32_t r, int32_t c) const { return Cells[static_cast<size_t>(r * COLOR_TABLE_MAX_COLS + c)]; }
+    uint32_t Cell(int32_t r, int32_t c) const {
+        return Cells[static_cast<size_t>(r * COLOR_TABLE_MAX_COLS + c)];
+    }
     bool Transparent(int32_t r, int32_t c) const { return Cell(r, c) >= COLOR_TABLE_TRANSPARENT; }
 };
 

@@ -22,12 +22,16 @@ namespace {
 struct TDigitBit {
     uint8_t Byte, Mask;
 };
-constexpr TDigitBit kXBits[5][2] = {
-    {{0, 0x01}, {0, 0x02}}, {{1, 0x01}, {1, 0x02}}, {{0, 0x04}, {0, 0x08}}, {{1, 0x04}, {1, 0x08}},
-    {{2, 0x04}, {2, 0x08}}};
-constexpr TDigitBit kYBits[5][2] = {
-    {{0, 0x80}, {0, 0x40}}, {{1, 0x80}, {1, 0x40}}, {{0, 0x20}, {0, 0x10}}, {{1, 0x20}, {1, 0x10}},
-    {{2, 0x20}, {2, 0x10}}};
+constexpr TDigitBit kXBits[5][2] = {{{0, 0x01}, {0, 0x02}},
+                                    {{1, 0x01}, {1, 0x02}},
+                                    {{0, 0x04}, {0, 0x08}},
+                                    {{1, 0x04}, {1, 0x08}},
+                                    {{2, 0x04}, {2, 0x08}}};
+constexpr TDigitBit kYBits[5][2] = {{{0, 0x80}, {0, 0x40}},
+                                    {{1, 0x80}, {1, 0x40}},
+                                    {{0, 0x20}, {0, 0x10}},
+                                    {{1, 0x20}, {1, 0x10}},
+                                    {{2, 0x20}, {2, 0x10}}};
 constexpr int kPowers[5] = {1, 3, 9, 27, 81};
 
 using TAxisTable = std::array<std::array<uint8_t, 3>, 2 * DST_MAX_STEP + 1>;
@@ -74,7 +78,8 @@ constexpr TDecodeTable MakeDecodeTable() {
                     if (kYBits[k][s].Byte == b && (v & kYBits[k][s].Mask)) dy += sign * kPowers[k];
                 }
             }
-            t[static_cast<size_t>(b)][static_cast<size_t>(v)] = {static_cast<int8_t>(dx), static_cast<int8_t>(dy)};
+            t[static_cast<size_t>(b)][static_cast<size_t>(v)] = {static_cast<int8_t>(dx),
+                                                                 static_cast<int8_t>(dy)};
         }
     return t;
 }
@@ -185,7 +190,8 @@ private:
     // written as the largest the field holds instead of running into the next field.
     static std::string Digits(int64_t v, int width) {
         int64_t cap = 1;
-        for (int i = 0; i < width; ++i) cap *= 10;
+        for (int i = 0; i < width; ++i)
+            cap *= 10;
         v = std::clamp<int64_t>(v, 0, cap - 1);
         char b[24];
         std::snprintf(b, sizeof b, "%0*lld", width, static_cast<long long>(v));

@@ -38,12 +38,18 @@ TOutputGuard::~TOutputGuard() {
 
 bool WriteDesign(const std::vector<TSLStitch*>& order, const std::filesystem::path& file, int32_t format,
                  const std::filesystem::path& programFolder) {
+    const std::string name = file.string();
     TWriterEntry writer = WriterOf(format);
-    if (!writer) throw TError("this file format cannot be written");
+    if (!writer) throw TError(name + ": this file format cannot be written");
     TExportPlan plan(order);
-    if (plan.Empty()) throw TError("the design has no stitches; nothing was written");
+    if (plan.Empty()) throw TError(name + ": the design has no stitches; nothing was written");
     TExportState state;
-    std::vector<uint8_t> bytes = writer(plan, state);
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = writer(plan, state);
+    } catch (const TError& e) {
+        throw TError(name + ": " + e.what());
+    }
     WriteFileAtomic(file, bytes);
     if (!FormatHasSideFile(format)) return false;
     return WriteSideFile(file, programFolder, state.Colours);
@@ -53,15 +59,15 @@ bool ExportDesign(TSew& sew, int32_t groupId, const std::filesystem::path& file,
                   const TStitchContext& editing, const std::vector<TSLStitch*>* order) {
     std::error_code ec;
     if (std::filesystem::exists(file, ec) &&
-        host.MessageDialog(kExportHeading, "File Already Exists. OK To Overwrite ?", TButton::Yes | TButton::No) !=
-            TButton::Yes)
+        host.MessageDialog(kExportHeading, "File Already Exists. OK To Overwrite ?",
+                           TButton::Yes | TButton::No) != TButton::Yes)
         return false;
     std::vector<TSLStitch*> list = order ? *order : sew.BuildStitchOrder(groupId);
     try {
         TOutputGuard guard(list, editing);
         WriteDesign(list, file, format, host.ProgramFolder());
     } catch (const std::exception& e) {
-        host.MessageDialog(kExportHeading, file.string() + " : " + e.what(), Buttons(TButton::OK));
+        host.MessageDialog(kExportHeading, e.what(), Buttons(TButton::OK));
         host.RequestRedraw();
         return false;
     }

@@ -37,9 +37,9 @@ private:
 
 // Writes the objects of `order` (already regenerated) to `file` in `format`, and the colour side
 // file beside it from the template in `programFolder` when the format has one. Throws TError
-// (naming nothing but the problem) when the design has no stitches, the format cannot be written
-// or the file cannot be written; the previous file is then untouched. Returns whether a side
-// file was written.
+// whose text starts with the file name when the design has no stitches, the format cannot be
+// written or the file cannot be written; the previous file is then untouched. Returns whether a
+// side file was written.
 bool WriteDesign(const std::vector<TSLStitch*>& order, const std::filesystem::path& file, int32_t format,
                  const std::filesystem::path& programFolder);
 

@@ -8,7 +8,9 @@
 
 namespace nl {
 
-int32_t MachineUnits(float c) { return RoundI(static_cast<double>(c) / 2.0); }
+int32_t MachineUnits(float c) {
+    return RoundI(static_cast<double>(c) / 2.0);
+}
 
 std::span<const TSP> TExportItem::Points() const {
     if (UsesWalk) return Walked;
@@ -82,7 +84,8 @@ public:
         // Tail: the points from where the forward pass stopped, in reverse order.
         size_t c = out_.size();
         std::vector<TSP> tail;
-        for (int32_t i = stop; i < n; ++i) tail.push_back(OutputCopy(L[static_cast<size_t>(i)], SP_EXTRA));
+        for (int32_t i = stop; i < n; ++i)
+            tail.push_back(OutputCopy(L[static_cast<size_t>(i)], SP_EXTRA));
         out_.insert(out_.begin() + static_cast<std::ptrdiff_t>(c), tail.rbegin(), tail.rend());
     }
 
@@ -133,7 +136,8 @@ TExportPlan::TExportPlan(const std::vector<TSLStitch*>& order) {
             first = TSP::Colour(first.Flags & ~SP_JUMP_BITS, first.X, first.Y, o->GetColor());
         }
         TEmitList list = item.List();
-        for (size_t i = 0; i < list.Count(); ++i) Extent.IncludePoint(list[i].X, list[i].Y);
+        for (size_t i = 0; i < list.Count(); ++i)
+            Extent.IncludePoint(list[i].X, list[i].Y);
         StitchTotal += static_cast<int64_t>(list.Count());
         Items.push_back(std::move(item));
     }

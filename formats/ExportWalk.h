@@ -25,7 +25,9 @@ struct TEmitList {
 
 // A point that starts a colour block on output. Jump points are extended points too, but they
 // carry a link, not a thread change.
-inline bool IsColourChange(const TSP& p) { return (p.Flags & SP_EXTRA) && !(p.Flags & SP_JUMP_BITS); }
+inline bool IsColourChange(const TSP& p) {
+    return (p.Flags & SP_EXTRA) && !(p.Flags & SP_JUMP_BITS);
+}
 
 // Machine units (0.1 mm) of a worksheet coordinate (0.05 mm): halves go to the even neighbour.
 int32_t MachineUnits(float c);
@@ -59,8 +61,8 @@ public:
 struct TExportState {
     int32_t X = 0; // last written position, machine units
     int32_t Y = 0;
-    bool First = true;     // no object written yet
-    bool Suppress = false; // the object has the thread colour of the one before
+    bool First = true;            // no object written yet
+    bool Suppress = false;        // the object has the thread colour of the one before
     std::vector<int32_t> Colours; // colour side file entries, one per colour block
 };
 

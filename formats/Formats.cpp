@@ -24,11 +24,13 @@ const char* const IMPORT_FILTER =
 
 namespace {
 std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
 std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 } // namespace
@@ -37,8 +39,8 @@ int32_t ExportFormatOfName(const std::string& name) {
     if (name.size() < 3) return FORMAT_NONE;
     std::string tail = Upper(name.substr(name.size() - 3));
     static const std::pair<const char*, int32_t> table[] = {
-        {"PEC", FORMAT_PEC}, {"PES", FORMAT_PEC}, {"HUS", FORMAT_HUS}, {"DST", FORMAT_DST},
-        {"EXP", FORMAT_EXP}, {"VIP", FORMAT_VIP}, {"KSM", FORMAT_KSM}, {"DAT", FORMAT_DAT},
+        {"PEC", FORMAT_PEC}, {"PES", FORMAT_PEC},    {"HUS", FORMAT_HUS}, {"DST", FORMAT_DST},
+        {"EXP", FORMAT_EXP}, {"VIP", FORMAT_VIP},    {"KSM", FORMAT_KSM}, {"DAT", FORMAT_DAT},
         {"10O", FORMAT_10O}, {"NLD", FORMAT_DESIGN}, {"XXX", FORMAT_XXX}, {"JEF", FORMAT_JEF}};
     for (auto& [ext, code] : table)
         if (tail == ext) return code;
@@ -84,34 +86,51 @@ TReaderKind ReaderOfExtension(const std::string& e) {
 TReaderKind ReaderOfFilter(int filterIndex, const std::string& fileName) {
     switch (filterIndex) {
     case 2:
-    case 3: return TReaderKind::PecPes;
-    case 4: return TReaderKind::Dst;
+    case 3:
+        return TReaderKind::PecPes;
+    case 4:
+        return TReaderKind::Dst;
     case 5:
-    case 7: return TReaderKind::HusVip;
-    case 6: return TReaderKind::Exp;
-    case 8: return TReaderKind::Ksm;
-    case 9: return TReaderKind::Dat;
-    case 10: return TReaderKind::TenO;
-    case 11: return TReaderKind::Xxx;
-    case 12: return TReaderKind::Jef;
-    case 13: return TReaderKind::Design;
-    default: return ReaderOfExtension(ImportExtension(fileName));
+    case 7:
+        return TReaderKind::HusVip;
+    case 6:
+        return TReaderKind::Exp;
+    case 8:
+        return TReaderKind::Ksm;
+    case 9:
+        return TReaderKind::Dat;
+    case 10:
+        return TReaderKind::TenO;
+    case 11:
+        return TReaderKind::Xxx;
+    case 12:
+        return TReaderKind::Jef;
+    case 13:
+        return TReaderKind::Design;
+    default:
+        return ReaderOfExtension(ImportExtension(fileName));
     }
 }
 
 TWriterEntry WriterOf(int32_t format) {
     switch (format) {
-    case FORMAT_DST: return &WriteDst;
-    default: return nullptr;
+    case FORMAT_DST:
+        return &WriteDst;
+    default:
+        return nullptr;
     }
 }
 
-bool FormatHasSideFile(int32_t format) { return format != FORMAT_DESIGN && format != FORMAT_NONE; }
+bool FormatHasSideFile(int32_t format) {
+    return format != FORMAT_DESIGN && format != FORMAT_NONE;
+}
 
 TReaderInfo ReaderOf(TReaderKind kind) {
     switch (kind) {
-    case TReaderKind::Dst: return {&ReadDst, " Importing Tajima Design", true};
-    default: return {};
+    case TReaderKind::Dst:
+        return {&ReadDst, " Importing Tajima Design", true};
+    default:
+        return {};
     }
 }
 

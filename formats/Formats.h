@@ -54,9 +54,9 @@ using TWriterEntry = std::vector<uint8_t> (*)(const TExportPlan& plan, TExportSt
 using TReaderEntry = void (*)(std::span<const uint8_t> bytes, TImportBuilder& out);
 
 struct TReaderInfo {
-    TReaderEntry Read = nullptr;     // null: not available in this build
-    const char* StatusText = "";     // shown in the status line while reading
-    bool UsesSideFile = true;        // colours from the side file beside the import file
+    TReaderEntry Read = nullptr; // null: not available in this build
+    const char* StatusText = ""; // shown in the status line while reading
+    bool UsesSideFile = true;    // colours from the side file beside the import file
 };
 
 // Writer of an export format; null when the format cannot be written by this build.

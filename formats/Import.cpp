@@ -35,7 +35,8 @@ std::unique_ptr<TSLStitch> DecodeStitchFile(std::span<const uint8_t> bytes, TRea
     return object;
 }
 
-std::unique_ptr<TSLStitch> ReadStitchFile(const std::filesystem::path& file, TReaderKind kind, float x, float y) {
+std::unique_ptr<TSLStitch> ReadStitchFile(const std::filesystem::path& file, TReaderKind kind, float x,
+                                          float y) {
     auto bytes = ReadWholeFile(file, kMaxStitchFile);
     TImportColours colours = ReaderOf(kind).UsesSideFile ? OpenImportColours(file) : TImportColours();
     try {
@@ -78,8 +79,8 @@ TSLStitch* ImportStitchFile(TSew& sew, const std::filesystem::path& file, Host& 
     TReaderInfo info = ReaderOf(kind);
     if (!info.Read) {
         host.MessageDialog("Error Opening Import",
-                           "This File extention ( " + ImportExtension(name) + " ) is not currently supported by " +
-                               kProgramName,
+                           "This File extention ( " + ImportExtension(name) +
+                               " ) is not currently supported by " + kProgramName,
                            Buttons(TButton::OK));
         return nullptr;
     }
@@ -87,7 +88,8 @@ TSLStitch* ImportStitchFile(TSew& sew, const std::filesystem::path& file, Host& 
     try {
         bytes = ReadWholeFile(file, kMaxStitchFile);
     } catch (const std::exception&) {
-        host.MessageDialog("Data Modified", name + " : Unable To Load Import Stitch File ", Buttons(TButton::OK));
+        host.MessageDialog("Data Modified", name + " : Unable To Load Import Stitch File ",
+                           Buttons(TButton::OK));
         return nullptr;
     }
     TImportColours colours = info.UsesSideFile ? OpenImportColours(file) : TImportColours();
@@ -97,7 +99,8 @@ TSLStitch* ImportStitchFile(TSew& sew, const std::filesystem::path& file, Host& 
     try {
         object = DecodeStitchFile(bytes, kind, colours, x, y);
     } catch (const TNoStitchesError&) {
-        host.MessageDialog("Import Stitch File", name + " : The File Holds No Stitches. Nothing Was Imported.",
+        host.MessageDialog("Import Stitch File",
+                           name + " : The File Holds No Stitches. Nothing Was Imported.",
                            Buttons(TButton::OK));
         return nullptr;
     } catch (const std::exception&) {

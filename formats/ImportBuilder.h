@@ -22,8 +22,10 @@ public:
         float x = static_cast<float>(x0_ + 2.0 * static_cast<double>(mx_));
         float y = static_cast<float>(y0_ + 2.0 * static_cast<double>(my_));
         auto& v = target_.Raw();
-        if (colourBlock) v.push_back(TSP::Colour(SP_BOUNDARY, x, y, colours_.Next()));
-        else v.push_back(TSP::Plain(SP_BOUNDARY, x, y));
+        if (colourBlock)
+            v.push_back(TSP::Colour(SP_BOUNDARY, x, y, colours_.Next()));
+        else
+            v.push_back(TSP::Plain(SP_BOUNDARY, x, y));
     }
     // Turns the last point into the start of a new colour block (a colour change that did not move).
     void MarkLastAsColourBlock() {

@@ -28,7 +28,8 @@ std::vector<uint8_t> BuildSideFile(std::span<const uint8_t> templateBytes, std::
     if (templateBytes.size() < SIDE_TEMPLATE_MIN_SIZE)
         throw TError("the colour side file template is too short");
     std::vector<uint8_t> out(templateBytes.begin(), templateBytes.end());
-    for (size_t k = 0; k < colours.size(); ++k) PutColour(out, 4 * k, colours[k]);
+    for (size_t k = 0; k < colours.size(); ++k)
+        PutColour(out, 4 * k, colours[k]);
     // Entry 254 marks a side file written by an export; a design with that many colour blocks
     // keeps its own colour there instead of losing it to the mark.
     if (colours.size() <= SIDE_MARK_OFFSET / 4) PutColour(out, SIDE_MARK_OFFSET, SIDE_MARK_COLOUR);

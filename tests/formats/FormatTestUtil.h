@@ -22,8 +22,10 @@ inline std::unique_ptr<TSLStitch> Direct(std::initializer_list<TPt> pts) {
     auto o = std::make_unique<TSLStitch>();
     o->Flags = OF_DIRECT | OF_NEEDLE_POINTS | OF_VISIBLE;
     for (const TPt& p : pts) {
-        if (p.Colour != NO_COLOUR) o->Append(TSP::Colour(0, p.X, p.Y, p.Colour));
-        else o->Append(TSP::Plain(0, p.X, p.Y));
+        if (p.Colour != NO_COLOUR)
+            o->Append(TSP::Colour(0, p.X, p.Y, p.Colour));
+        else
+            o->Append(TSP::Plain(0, p.X, p.Y));
     }
     return o;
 }
@@ -43,7 +45,11 @@ public:
     std::filesystem::path Path;
 };
 
-inline std::filesystem::path DataDir() { return std::filesystem::path(NL_SOURCE_DIR) / "data"; }
-inline std::filesystem::path Fixture(const std::string& name) { return std::filesystem::path(NL_FIXTURES_DIR) / name; }
+inline std::filesystem::path DataDir() {
+    return std::filesystem::path(NL_SOURCE_DIR) / "data";
+}
+inline std::filesystem::path Fixture(const std::string& name) {
+    return std::filesystem::path(NL_FIXTURES_DIR) / name;
+}
 
 } // namespace nl::test

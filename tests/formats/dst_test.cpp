@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "FormatTestUtil.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "formats/Dst.h"
@@ -10,7 +11,6 @@
 #include "formats/Import.h"
 #include "formats/ImportBuilder.h"
 #include "formats/Palettes.h"
-#include "FormatTestUtil.h"
 
 using namespace nl;
 using namespace nl::test;
@@ -19,7 +19,7 @@ namespace {
 
 struct TRec {
     int32_t Dx, Dy; // dy positive up
-    uint8_t B2; // the record's kind: 0x03 stitch, 0x83 jump, 0xC3 colour change, 0xF3 end
+    uint8_t B2;     // the record's kind: 0x03 stitch, 0x83 jump, 0xC3 colour change, 0xF3 end
     bool operator==(const TRec&) const = default;
 };
 
@@ -36,9 +36,11 @@ std::vector<TRec> Records(const std::vector<uint8_t>& file) {
 }
 
 // Writes the objects as one design, in order.
-std::vector<uint8_t> Write(std::vector<std::unique_ptr<TSLStitch>>& objects, std::vector<int32_t>* colours = nullptr) {
+std::vector<uint8_t> Write(std::vector<std::unique_ptr<TSLStitch>>& objects,
+                           std::vector<int32_t>* colours = nullptr) {
     std::vector<TSLStitch*> order;
-    for (auto& o : objects) order.push_back(o.get());
+    for (auto& o : objects)
+        order.push_back(o.get());
     TExportPlan plan(order);
     TExportState st;
     auto bytes = WriteDst(plan, st);
@@ -52,7 +54,8 @@ std::string Field(const std::vector<uint8_t>& f, size_t at, size_t n) {
 
 int Count(const std::vector<TRec>& recs, uint8_t b2) {
     int n = 0;
-    for (auto& r : recs) n += r.B2 == b2;
+    for (auto& r : recs)
+        n += r.B2 == b2;
     return n;
 }
 
@@ -64,7 +67,8 @@ std::unique_ptr<TSLStitch> Read(std::span<const uint8_t> bytes, TImportColours c
 std::vector<uint8_t> FileOf(std::initializer_list<std::array<uint8_t, 3>> recs) {
     std::vector<uint8_t> f(DST_HEADER_SIZE, ' ');
     std::memcpy(f.data(), "LA:", 3);
-    for (auto& r : recs) f.insert(f.end(), r.begin(), r.end());
+    for (auto& r : recs)
+        f.insert(f.end(), r.begin(), r.end());
     return f;
 }
 
@@ -91,8 +95,8 @@ TEST(DstCodec, EveryDisplacementRoundTripsAndDigitsSitInTheirBits) {
         int dx, dy;
         std::array<uint8_t, 3> bytes;
     } cases[] = {
-        {1, 0, {0x01, 0x00, 0x03}},  {-1, 0, {0x02, 0x00, 0x03}}, {0, 1, {0x80, 0x00, 0x03}},
-        {0, -1, {0x40, 0x00, 0x03}}, {2, 0, {0x02, 0x01, 0x03}},  {81, 0, {0x00, 0x00, 0x07}},
+        {1, 0, {0x01, 0x00, 0x03}},   {-1, 0, {0x02, 0x00, 0x03}},    {0, 1, {0x80, 0x00, 0x03}},
+        {0, -1, {0x40, 0x00, 0x03}},  {2, 0, {0x02, 0x01, 0x03}},     {81, 0, {0x00, 0x00, 0x07}},
         {0, -81, {0x00, 0x00, 0x13}}, {121, 121, {0xA5, 0xA5, 0x27}}, {41, 0, {0x0A, 0x0A, 0x07}},
     };
     for (auto& c : cases) {
@@ -117,7 +121,8 @@ TEST(DstWriter, LongMovesSplitIntoJumpsEndingInAStitch) {
         auto recs = Records(Write(objs));
         // After the jumps to the first point: its zero stitch, the move, the closing zero stitch.
         size_t at = 0;
-        while (recs[at].B2 == DST_JUMP) ++at;
+        while (recs[at].B2 == DST_JUMP)
+            ++at;
         ASSERT_EQ(recs[at], (TRec{0, 0, DST_STITCH}));
         std::vector<TRec> move(recs.begin() + static_cast<long>(at) + 1,
                                recs.begin() + static_cast<long>(at + 1 + c.move.size()));
@@ -138,7 +143,8 @@ TEST(DstWriter, ColourChangeJumpsToTheNewBlockThenChangesThenStitches) {
     EXPECT_EQ(*(it + 1), (TRec{0, 0, DST_STITCH}));
     auto before = it - 1;
     int jumped = 0;
-    while (before->B2 == DST_JUMP) jumped += (before--)->Dx;
+    while (before->B2 == DST_JUMP)
+        jumped += (before--)->Dx;
     EXPECT_EQ(jumped, 190);
     EXPECT_EQ(*before, (TRec{0, 0, DST_STITCH}));
     EXPECT_EQ(*(before - 1), (TRec{10, 0, DST_STITCH}));
@@ -196,7 +202,8 @@ TEST(DstWriter, HeaderStatesRealExtentsAndCounts) {
 
 TEST(DstWriter, ColourCountIsClampedToItsField) {
     auto o = std::make_unique<TSLStitch>();
-    for (int i = 0; i < 1200; ++i) o->Append(TSP::Colour(0, static_cast<float>(i * 4), 0, i % 2 ? 0x10 : 0x20));
+    for (int i = 0; i < 1200; ++i)
+        o->Append(TSP::Colour(0, static_cast<float>(i * 4), 0, i % 2 ? 0x10 : 0x20));
     std::vector<std::unique_ptr<TSLStitch>> objs;
     objs.push_back(std::move(o));
     auto f = Write(objs);
@@ -242,7 +249,8 @@ TEST(DstReader, RefusesWhatIsNotADstFile) {
     auto noEnd = FileOf({Rec(1, 0, DST_STITCH), Rec(1, 0, DST_STITCH)});
     noEnd.push_back(0);
     auto noStitch = FileOf({Rec(3, 3, DST_JUMP), Rec(0, 0, DST_END)});
-    for (auto* f : {&shortFile, &noMagic, &noEnd, &noStitch}) EXPECT_THROW(Read(*f), TReadError);
+    for (auto* f : {&shortFile, &noMagic, &noEnd, &noStitch})
+        EXPECT_THROW(Read(*f), TReadError);
     EXPECT_THROW(Read(noStitch), TNoStitchesError);
 }
 
@@ -300,9 +308,9 @@ TEST(DstRoundTrip, WrittenAndReadBackKeepsNeedlesBlocksAndColours) {
     TTempDir dir;
     std::vector<std::unique_ptr<TSLStitch>> objs;
     objs.push_back(Direct({{100, 100, 0x123456}, {140, 120}, {900, 130}, {910, -700}}));
-    objs.push_back(Direct({{-300, 50, 0x123456}, {-310, 60}}));            // same thread
+    objs.push_back(Direct({{-300, 50, 0x123456}, {-310, 60}})); // same thread
     objs.push_back(Direct({{-300, 400, 0x00FF00}, {-200, 420}, {-150, 410, 0xABCDEF}, {0, 0}}));
-    objs.push_back(std::make_unique<TSLStitch>());                        // empty: skipped
+    objs.push_back(std::make_unique<TSLStitch>()); // empty: skipped
     objs.push_back(Direct({{2000, 2000, 0x654321}, {2002, 2000}}));
     std::vector<TSLStitch*> order;
     std::vector<const TSLStitch*> originals;

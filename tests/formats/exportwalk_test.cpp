@@ -2,11 +2,11 @@
 
 #include <map>
 
+#include "FormatTestUtil.h"
 #include "core/Errors.h"
 #include "formats/Export.h"
 #include "formats/ExportWalk.h"
 #include "stitching/JumpLinks.h"
-#include "FormatTestUtil.h"
 
 using namespace nl;
 using namespace nl::test;
@@ -47,7 +47,8 @@ public:
 
 std::vector<float> Xs(const std::vector<TSP>& v) {
     std::vector<float> x;
-    for (const TSP& p : v) x.push_back(p.X);
+    for (const TSP& p : v)
+        x.push_back(p.X);
     return x;
 }
 
@@ -69,7 +70,8 @@ TEST(ExportWalk, MachineUnitsRoundHalvesToEven) {
         float in;
         int32_t out;
     } cases[] = {{5, 2}, {7, 4}, {-5, -2}, {3, 2}, {1, 0}, {-1, 0}, {4, 2}, {5.2f, 3}};
-    for (auto& c : cases) EXPECT_EQ(MachineUnits(c.in), c.out) << c.in;
+    for (auto& c : cases)
+        EXPECT_EQ(MachineUnits(c.in), c.out) << c.in;
 }
 
 TEST(ExportWalk, ForwardPassStoppedAtASharedPointLeavesItsTailReversedAtTheEnd) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "FormatTestUtil.h"
 #include "core/FileIO.h"
 #include "formats/Dst.h"
 #include "formats/Export.h"
@@ -10,14 +11,15 @@
 #include "formats/SideFile.h"
 #include "platform/ScriptedHost.h"
 #include "worksheet/Sew.h"
-#include "FormatTestUtil.h"
 
 using namespace nl;
 using namespace nl::test;
 
 namespace {
 
-std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+std::vector<uint8_t> Bytes(const std::string& s) {
+    return {s.begin(), s.end()};
+}
 
 // An outline-like object that records how it was regenerated.
 class TCountingObject : public TSLStitch {
@@ -37,7 +39,11 @@ struct TExportFixture {
     TSew Sew;
     TScriptedHost Host;
     TStitchContext Ctx;
-    TExportFixture() { Host.Folder = DataDir().string(); }
+    // The program folder is a temporary one holding the shipped template.
+    TExportFixture() {
+        Host.Folder = Dir.Path.string();
+        std::filesystem::copy_file(DataDir() / SIDE_TEMPLATE_NAME, Dir / SIDE_TEMPLATE_NAME);
+    }
 };
 
 } // namespace
@@ -48,7 +54,8 @@ TEST(Import, ChoosesTheReaderByTheLastExtensionOrRefusesWithTheExtension) {
         std::string name;
         bool read;
         std::string ext;
-    } cases[] = {{"a.b.DST", true, ""}, {"design.tajima", false, ""}, {"x.pes", false, "pes"}, {"noext", false, ""}};
+    } cases[] = {
+        {"a.b.DST", true, ""}, {"design.tajima", false, ""}, {"x.pes", false, "pes"}, {"noext", false, ""}};
     auto dst = ReadWholeFile(Fixture("Star.DST"));
     for (auto& c : cases) {
         f.Host.Messages.clear();
@@ -98,7 +105,8 @@ TEST(Import, RefusesBadFilesWithTheirMessagesAndAddsNothing) {
         {"empty.dst", "Import Stitch File",
          (f.Dir / "empty.dst").string() + " : The File Holds No Stitches. Nothing Was Imported."},
         {"short.dst", (f.Dir / "short.dst").string() + "Unexpected Format", "File Error"},
-        {"missing.dst", "Data Modified", (f.Dir / "missing.dst").string() + " : Unable To Load Import Stitch File "},
+        {"missing.dst", "Data Modified",
+         (f.Dir / "missing.dst").string() + " : Unable To Load Import Stitch File "},
     };
     for (auto& c : cases) {
         f.Host.Messages.clear();
@@ -190,7 +198,7 @@ TEST(Export, FailuresWriteNothingReportAndRestore) {
         std::filesystem::path file;
         int32_t format;
     } cases[] = {
-        {1, f.Dir / "empty.dst", FORMAT_DST},       // no stitches
+        {1, f.Dir / "empty.dst", FORMAT_DST},         // no stitches
         {2, f.Dir / "no" / "folder.dst", FORMAT_DST}, // cannot be written
         {2, f.Dir / "taken.dst", FORMAT_DST},         // a folder stands there
         {2, f.Dir / "later.pec", FORMAT_PEC},         // not a writer of this build
@@ -201,7 +209,8 @@ TEST(Export, FailuresWriteNothingReportAndRestore) {
         EXPECT_FALSE(ExportDesign(f.Sew, c.group, c.file, c.format, f.Host, f.Ctx)) << c.file;
         ASSERT_FALSE(f.Host.Messages.empty());
         EXPECT_EQ(f.Host.Messages.back().Heading, "Expotring File");
-        EXPECT_EQ(f.Host.Messages.back().Text.rfind(c.file.string() + " : ", 0), 0u) << f.Host.Messages.back().Text;
+        EXPECT_EQ(f.Host.Messages.back().Text.rfind(c.file.string() + ": ", 0), 0u)
+            << f.Host.Messages.back().Text;
         EXPECT_FALSE(std::filesystem::is_regular_file(c.file));
         EXPECT_FALSE(std::filesystem::exists(SideFileName(c.file)));
     }
@@ -209,6 +218,7 @@ TEST(Export, FailuresWriteNothingReportAndRestore) {
     EXPECT_EQ(a->Generations, (std::vector<bool>{true, false}));
     for (auto& e : std::filesystem::directory_iterator(f.Dir.Path))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+    EXPECT_EQ(ReadWholeFile(f.Dir / SIDE_TEMPLATE_NAME), ReadWholeFile(DataDir() / SIDE_TEMPLATE_NAME));
 }
 
 TEST(Export, CommandForcesTheFilterExtensionOnTheBaseName) {
@@ -221,11 +231,11 @@ TEST(Export, CommandForcesTheFilterExtensionOnTheBaseName) {
     ASSERT_EQ(f.Host.FileRequests.size(), 1u);
     EXPECT_EQ(f.Host.FileRequests[0].Filter, EXPORT_FILTER);
     EXPECT_EQ(f.Host.FileRequests[0].FilterIndex, 3);
-    EXPECT_EQ(f.Host.FileRequests[0].InitialDir, (DataDir() / "Exported").string());
+    EXPECT_EQ(f.Host.FileRequests[0].InitialDir, (f.Dir / "Exported").string());
+    EXPECT_TRUE(std::filesystem::is_directory(f.Dir / "Exported"));
     EXPECT_TRUE(std::filesystem::is_regular_file(f.Dir / "Design.dst"));
     EXPECT_TRUE(std::filesystem::is_regular_file(f.Dir / "Design.edr"));
     EXPECT_EQ(session.FileName, (f.Dir / "Design.dst").string());
-    std::filesystem::remove(DataDir() / "Exported");
     // Cancelled: nothing happens.
     EXPECT_FALSE(RunExportCommand(f.Sew, f.Host, session, f.Ctx));
     EXPECT_EQ(f.Host.FileRequests.back().InitialDir, f.Dir.Path.string());
@@ -235,9 +245,10 @@ TEST(Formats, NamesFiltersAndFormatCodes) {
     struct Case {
         const char* name;
         int32_t code;
-    } cases[] = {{"a.dst", FORMAT_DST}, {"A.PES", FORMAT_PEC}, {"b.NlD", FORMAT_DESIGN}, {"c.10o", FORMAT_10O},
-                 {"d.txt", FORMAT_NONE}, {"st", FORMAT_NONE}};
-    for (auto& c : cases) EXPECT_EQ(ExportFormatOfName(c.name), c.code) << c.name;
+    } cases[] = {{"a.dst", FORMAT_DST}, {"A.PES", FORMAT_PEC},  {"b.NlD", FORMAT_DESIGN},
+                 {"c.10o", FORMAT_10O}, {"d.txt", FORMAT_NONE}, {"st", FORMAT_NONE}};
+    for (auto& c : cases)
+        EXPECT_EQ(ExportFormatOfName(c.name), c.code) << c.name;
     EXPECT_EQ(ForcedExportName("/x/Design.old.txt", 3), "/x/Design.dst");
     EXPECT_EQ(ForcedExportName("/x/Design", 11), "/x/Design.NlD");
     EXPECT_FALSE(FormatHasSideFile(FORMAT_DESIGN));
