@@ -110,10 +110,11 @@ constexpr int32_t kMaxExtent = 99999;
 
 class TDstWriter {
 public:
-    explicit TDstWriter(size_t expectedRecords) { buf_.reserve(DST_HEADER_SIZE + 3 * expectedRecords + 16); }
+    explicit TDstWriter(size_t expectedRecords) : buf_(DST_HEADER_SIZE + 3 * expectedRecords + 16) {}
 
     void Header(int64_t stitchTotal) {
-        buf_.assign(DST_HEADER_SIZE, ' ');
+        std::memset(buf_.data(), ' ', DST_HEADER_SIZE);
+        used_ = DST_HEADER_SIZE;
         Put(0, "LA:");
         buf_[19] = '\r';
         Put(20, "ST:" + Digits(stitchTotal, 7) + "\r");
@@ -157,7 +158,8 @@ public:
 
     std::vector<uint8_t> Finish() {
         Special(DST_END);
-        buf_.push_back(0x1A);
+        *Grow(1) = 0x1A;
+        buf_.resize(used_);
         Put(20, "ST:" + Digits(records_, 7));
         Put(31, "CO:" + Digits(changes_, 3));
         Put(38, "+X:" + Digits(maxX_ - x0_, 5));
@@ -180,10 +182,13 @@ private:
         minY_ = std::min(minY_, y_);
         maxY_ = std::max(maxY_, y_);
     }
-    uint8_t* Grow() {
-        size_t at = buf_.size();
-        buf_.resize(at + 3);
-        return buf_.data() + at;
+    // Room for n more bytes; the buffer is sized ahead and trimmed at the end, which keeps the
+    // per-record cost to a comparison.
+    uint8_t* Grow(size_t n = 3) {
+        if (used_ + n > buf_.size()) buf_.resize(std::max(buf_.size() * 2, used_ + n));
+        uint8_t* p = buf_.data() + used_;
+        used_ += n;
+        return p;
     }
     void Put(size_t at, const std::string& s) { std::memcpy(buf_.data() + at, s.data(), s.size()); }
     // Zero-filled decimal in exactly `width` characters; a value too large for the field is
@@ -205,6 +210,7 @@ private:
     }
 
     std::vector<uint8_t> buf_;
+    size_t used_ = 0;
     int64_t records_ = 0, changes_ = 0;
     int32_t x_ = 0, y_ = 0, x0_ = 0, y0_ = 0;
     int32_t minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;

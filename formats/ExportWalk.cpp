@@ -1,5 +1,7 @@
 #include "formats/ExportWalk.h"
 
+#include <algorithm>
+#include <limits>
 #include <set>
 
 #include "core/Numeric.h"
@@ -9,7 +11,13 @@
 namespace nl {
 
 int32_t MachineUnits(float c) {
-    return RoundI(static_cast<double>(c) / 2.0);
+    // Export converts every point, so this avoids a library call: adding and subtracting 1.5 * 2^52
+    // leaves the nearest integer, halves to even, in the default rounding mode, exactly as RoundI.
+    // (The sum is not folded away: without fast-math the compiler keeps floating-point order.)
+    double v = static_cast<double>(c) / 2.0;
+    if (!(v > -1e9 && v < 1e9)) return RoundI(v);
+    constexpr double kMagic = 6755399441055744.0;
+    return static_cast<int32_t>((v + kMagic) - kMagic);
 }
 
 std::span<const TSP> TExportItem::Points() const {
@@ -119,6 +127,7 @@ std::vector<TSP> JumpNetworkWalk(const TSLStitch& outline, int32_t start) {
 
 TExportPlan::TExportPlan(const std::vector<TSLStitch*>& order) {
     Extent.empty = true;
+    float minX = std::numeric_limits<float>::infinity(), maxX = -minX, minY = minX, maxY = -minX;
     for (const TSLStitch* o : order) {
         if (!o) continue;
         if (o->Kind() == KIND_REGION && o->StitchType() == ST_NONE) continue;
@@ -136,12 +145,18 @@ TExportPlan::TExportPlan(const std::vector<TSLStitch*>& order) {
             first = TSP::Colour(first.Flags & ~SP_JUMP_BITS, first.X, first.Y, o->GetColor());
         }
         TEmitList list = item.List();
-        for (size_t i = 0; i < list.Count(); ++i)
-            Extent.IncludePoint(list[i].X, list[i].Y);
+        // Rounding is monotonic: rounding the extremes once gives the rectangle of the rounded points.
+        for (size_t i = 0; i < list.Count(); ++i) {
+            const TSP& p = list[i];
+            minX = std::min(minX, p.X), maxX = std::max(maxX, p.X);
+            minY = std::min(minY, p.Y), maxY = std::max(maxY, p.Y);
+        }
         StitchTotal += static_cast<int64_t>(list.Count());
         Items.push_back(std::move(item));
     }
-    if (!Extent.empty) {
+    if (!Items.empty()) {
+        Extent.SetRounded(minX, minY, maxX, maxY);
+        Extent.empty = false;
         CentreX = RoundI((static_cast<double>(Extent.Left) + Extent.Right) / 4.0);
         CentreY = RoundI((static_cast<double>(Extent.Top) + Extent.Bottom) / 4.0);
     }
