@@ -13,7 +13,7 @@ namespace nl {
 namespace {
 constexpr const char* kProgramName = "Nordelune";
 // Larger than any stitch file a machine takes; a larger file is refused before it is read.
-constexpr uint64_t kMaxStitchFile = 256ull << 20;
+constexpr uint64_t kMaxStitchFile = 64ull << 20; // some 20 million DST stitches
 
 // Clears the status line however the import ends.
 struct TStatusGuard {
