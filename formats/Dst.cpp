@@ -108,89 +108,56 @@ namespace {
 // Largest distance from the start a header extent field (five digits) can state.
 constexpr int32_t kMaxExtent = 99999;
 
+// Where the writing stands: bytes used, counts, and the position (y up) with its extremes.
+struct TDstCursor {
+    size_t Used = 0;
+    int64_t Records = 0, Changes = 0;
+    int32_t X = 0, Y = 0, MinX = 0, MaxX = 0, MinY = 0, MaxY = 0;
+};
+
+// The file being written: header, record bytes, and the cursor between objects.
 class TDstWriter {
 public:
-    explicit TDstWriter(size_t expectedRecords) : buf_(DST_HEADER_SIZE + 3 * expectedRecords + 16) {}
+    explicit TDstWriter(size_t expectedRecords) : Buf(DST_HEADER_SIZE + 3 * expectedRecords + 16) {}
 
     void Header(int64_t stitchTotal) {
-        std::memset(buf_.data(), ' ', DST_HEADER_SIZE);
-        used_ = DST_HEADER_SIZE;
+        std::memset(Buf.data(), ' ', DST_HEADER_SIZE);
+        Cursor.Used = DST_HEADER_SIZE;
         Put(0, "LA:");
-        buf_[19] = '\r';
+        Buf[19] = '\r';
         Put(20, "ST:" + Digits(stitchTotal, 7) + "\r");
         Put(31, "CO:000\r");
         Put(38, "+X:00000\r-X:00000\r+Y:00000\r-Y:00000\r");
         Put(74, "AX:+    0\rAY:+    0\rMX:+    0\rMY:+    0\rPD:******\r");
-        buf_[124] = 0x1A;
+        Buf[124] = 0x1A;
     }
 
     void Start(int32_t x, int32_t y) {
-        x_ = x0_ = minX_ = maxX_ = x;
-        y_ = y0_ = minY_ = maxY_ = y;
-    }
-
-    // A move by (dx, dy) with dy positive up, split into steps the record can carry. All steps
-    // are jumps when `jump` is set; otherwise all but the last.
-    void Move(int32_t dx, int32_t dy, bool jump) {
-        if (std::abs(dx) <= DST_MAX_STEP && std::abs(dy) <= DST_MAX_STEP) {
-            Record(dx, dy, jump ? DST_JUMP : DST_STITCH);
-            return;
-        }
-        int64_t n = std::max((std::abs(static_cast<int64_t>(dx)) + DST_MAX_STEP - 1) / DST_MAX_STEP,
-                             (std::abs(static_cast<int64_t>(dy)) + DST_MAX_STEP - 1) / DST_MAX_STEP);
-        double sx = static_cast<double>(dx) / static_cast<double>(n);
-        double sy = static_cast<double>(dy) / static_cast<double>(n);
-        for (int64_t k = 1; k <= n; ++k) {
-            int32_t ex = RoundI(static_cast<double>(k) * sx) - RoundI(static_cast<double>(k - 1) * sx);
-            int32_t ey = RoundI(static_cast<double>(k) * sy) - RoundI(static_cast<double>(k - 1) * sy);
-            Record(ex, ey, (jump || k < n) ? DST_JUMP : DST_STITCH);
-        }
-    }
-
-    void Special(uint8_t b2) {
-        uint8_t* p = Grow();
-        p[0] = 0;
-        p[1] = 0;
-        p[2] = b2;
-        ++records_;
-        if (b2 == DST_COLOUR) ++changes_;
+        Cursor.X = X0 = Cursor.MinX = Cursor.MaxX = x;
+        Cursor.Y = Y0 = Cursor.MinY = Cursor.MaxY = y;
     }
 
     std::vector<uint8_t> Finish() {
-        Special(DST_END);
-        *Grow(1) = 0x1A;
-        buf_.resize(used_);
-        Put(20, "ST:" + Digits(records_, 7));
-        Put(31, "CO:" + Digits(changes_, 3));
-        Put(38, "+X:" + Digits(maxX_ - x0_, 5));
-        Put(47, "-X:" + Digits(x0_ - minX_, 5));
-        Put(56, "+Y:" + Digits(maxY_ - y0_, 5));
-        Put(65, "-Y:" + Digits(y0_ - minY_, 5));
-        Put(74, "AX:" + Signed(x_ - x0_));
-        Put(84, "AY:" + Signed(y_ - y0_));
-        return std::move(buf_);
+        const TDstCursor& c = Cursor;
+        Buf.resize(c.Used);
+        Buf.insert(Buf.end(), {0, 0, DST_END, 0x1A});
+        Put(20, "ST:" + Digits(c.Records + 1, 7));
+        Put(31, "CO:" + Digits(c.Changes, 3));
+        Put(38, "+X:" + Digits(c.MaxX - X0, 5));
+        Put(47, "-X:" + Digits(X0 - c.MinX, 5));
+        Put(56, "+Y:" + Digits(c.MaxY - Y0, 5));
+        Put(65, "-Y:" + Digits(Y0 - c.MinY, 5));
+        Put(74, "AX:" + Signed(c.X - X0));
+        Put(84, "AY:" + Signed(c.Y - Y0));
+        return std::move(Buf);
     }
 
+    std::vector<uint8_t> Buf;
+    TDstCursor Cursor;
+    int32_t X0 = 0, Y0 = 0; // the start: the design centre
+
 private:
-    void Record(int32_t dx, int32_t dy, uint8_t flags) {
-        EncodeDstRecord(dx, dy, flags, Grow());
-        ++records_;
-        x_ += dx;
-        y_ += dy;
-        minX_ = std::min(minX_, x_);
-        maxX_ = std::max(maxX_, x_);
-        minY_ = std::min(minY_, y_);
-        maxY_ = std::max(maxY_, y_);
-    }
-    // Room for n more bytes; the buffer is sized ahead and trimmed at the end, which keeps the
-    // per-record cost to a comparison.
-    uint8_t* Grow(size_t n = 3) {
-        if (used_ + n > buf_.size()) buf_.resize(std::max(buf_.size() * 2, used_ + n));
-        uint8_t* p = buf_.data() + used_;
-        used_ += n;
-        return p;
-    }
-    void Put(size_t at, const std::string& s) { std::memcpy(buf_.data() + at, s.data(), s.size()); }
+    void Put(size_t at, const std::string& s) { std::memcpy(Buf.data() + at, s.data(), s.size()); }
     // Zero-filled decimal in exactly `width` characters; a value too large for the field is
     // written as the largest the field holds instead of running into the next field.
     static std::string Digits(int64_t v, int width) {
@@ -208,12 +175,75 @@ private:
         std::snprintf(b, sizeof b, "%c%5lld", v < 0 ? '-' : '+', static_cast<long long>(v < 0 ? -v : v));
         return b;
     }
+};
 
-    std::vector<uint8_t> buf_;
-    size_t used_ = 0;
-    int64_t records_ = 0, changes_ = 0;
-    int32_t x_ = 0, y_ = 0, x0_ = 0, y0_ = 0;
-    int32_t minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
+// Writes records for one object. It lives on the stack with a copy of the cursor: the record
+// bytes are stored through a byte pointer, which the compiler must assume may alias any memory,
+// so a cursor kept in the writer would be reloaded after every byte; a local one stays in registers.
+class TDstOut {
+public:
+    explicit TDstOut(TDstWriter& w) : w_(w), c_(w.Cursor), data_(w.Buf.data()), cap_(w.Buf.size()) {}
+    ~TDstOut() { w_.Cursor = c_; }
+    TDstOut(const TDstOut&) = delete;
+    TDstOut& operator=(const TDstOut&) = delete;
+
+    // A move by (dx, dy) with dy positive up, split into steps the record can carry. All steps
+    // are jumps when `jump` is set; otherwise all but the last.
+    void Move(int32_t dx, int32_t dy, bool jump) {
+        if (std::abs(dx) <= DST_MAX_STEP && std::abs(dy) <= DST_MAX_STEP)
+            Record(dx, dy, jump ? DST_JUMP : DST_STITCH);
+        else
+            Split(dx, dy, jump);
+    }
+
+    void Special(uint8_t b2) {
+        uint8_t* p = Grow();
+        p[0] = 0;
+        p[1] = 0;
+        p[2] = b2;
+        ++c_.Records;
+        if (b2 == DST_COLOUR) ++c_.Changes;
+    }
+
+private:
+    // A move longer than a record holds: n equal steps, rounded so that they add up exactly.
+    void Split(int32_t dx, int32_t dy, bool jump) {
+        int64_t n = std::max((std::abs(static_cast<int64_t>(dx)) + DST_MAX_STEP - 1) / DST_MAX_STEP,
+                             (std::abs(static_cast<int64_t>(dy)) + DST_MAX_STEP - 1) / DST_MAX_STEP);
+        double sx = static_cast<double>(dx) / static_cast<double>(n);
+        double sy = static_cast<double>(dy) / static_cast<double>(n);
+        for (int64_t k = 1; k <= n; ++k) {
+            int32_t ex = RoundI(static_cast<double>(k) * sx) - RoundI(static_cast<double>(k - 1) * sx);
+            int32_t ey = RoundI(static_cast<double>(k) * sy) - RoundI(static_cast<double>(k - 1) * sy);
+            Record(ex, ey, (jump || k < n) ? DST_JUMP : DST_STITCH);
+        }
+    }
+    void Record(int32_t dx, int32_t dy, uint8_t flags) {
+        EncodeDstRecord(dx, dy, flags, Grow());
+        ++c_.Records;
+        c_.X += dx;
+        c_.Y += dy;
+        c_.MinX = std::min(c_.MinX, c_.X);
+        c_.MaxX = std::max(c_.MaxX, c_.X);
+        c_.MinY = std::min(c_.MinY, c_.Y);
+        c_.MaxY = std::max(c_.MaxY, c_.Y);
+    }
+    // Room for a record; the buffer is sized ahead and trimmed at the end.
+    uint8_t* Grow() {
+        if (c_.Used + 3 > cap_) {
+            w_.Buf.resize(std::max(cap_ * 2, c_.Used + 3));
+            data_ = w_.Buf.data();
+            cap_ = w_.Buf.size();
+        }
+        uint8_t* p = data_ + c_.Used;
+        c_.Used += 3;
+        return p;
+    }
+
+    TDstWriter& w_;
+    TDstCursor c_;
+    uint8_t* data_;
+    size_t cap_;
 };
 
 class TDstEmitter : public TEmitter {
@@ -231,35 +261,44 @@ public:
             st.X = plan_.CentreX;
             st.Y = plan_.CentreY;
             w_.Start(st.X, -st.Y);
+        }
+        TDstOut out(w_);
+        int32_t px = st.X, py = st.Y;
+        bool first = st.First, suppress = st.Suppress;
+        if (first) {
             int32_t x = Check(list[0].X, plan_.CentreX), y = Check(list[0].Y, plan_.CentreY);
             // From the frame centre to the design start the needle travels: jumps, not a stitch.
-            w_.Move(x - st.X, st.Y - y, true);
-            st.X = x;
-            st.Y = y;
+            out.Move(x - px, py - y, true);
+            px = x;
+            py = y;
         }
         for (size_t i = 0; i < n; ++i) {
             const TSP& p = list[i];
             int32_t x = Check(p.X, plan_.CentreX), y = Check(p.Y, plan_.CentreY);
             bool change = false, after = false;
-            if (IsColourChange(p) && !(i == 0 && st.First)) {
-                if (st.Suppress) {
-                    st.Suppress = false;
+            if (IsColourChange(p) && !(i == 0 && first)) {
+                if (suppress) {
+                    suppress = false;
                     after = i == 0;
                 } else {
                     st.Colours.push_back(p.ColourOrLink);
-                    if (i > 0) w_.Special(DST_STITCH);
+                    if (i > 0) out.Special(DST_STITCH);
                     change = true;
                 }
             }
-            st.First = false;
+            first = false;
             // The move to a new colour block is a jump: a stitch would drag the old thread across.
-            w_.Move(x - st.X, st.Y - y, change);
-            if (change) w_.Special(DST_COLOUR);
-            if (change || after) w_.Special(DST_STITCH);
-            st.X = x;
-            st.Y = y;
+            out.Move(x - px, py - y, change);
+            if (change) out.Special(DST_COLOUR);
+            if (change || after) out.Special(DST_STITCH);
+            px = x;
+            py = y;
         }
-        w_.Special(DST_STITCH);
+        out.Special(DST_STITCH);
+        st.X = px;
+        st.Y = py;
+        st.First = false;
+        st.Suppress = suppress;
     }
 
 private:

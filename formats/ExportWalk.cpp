@@ -10,16 +10,6 @@
 
 namespace nl {
 
-int32_t MachineUnits(float c) {
-    // Export converts every point, so this avoids a library call: adding and subtracting 1.5 * 2^52
-    // leaves the nearest integer, halves to even, in the default rounding mode, exactly as RoundI.
-    // (The sum is not folded away: without fast-math the compiler keeps floating-point order.)
-    double v = static_cast<double>(c) / 2.0;
-    if (!(v > -1e9 && v < 1e9)) return RoundI(v);
-    constexpr double kMagic = 6755399441055744.0;
-    return static_cast<int32_t>((v + kMagic) - kMagic);
-}
-
 std::span<const TSP> TExportItem::Points() const {
     if (UsesWalk) return Walked;
     const TSLStitch* s = Object ? Object->Stitches() : nullptr;
@@ -146,11 +136,17 @@ TExportPlan::TExportPlan(const std::vector<TSLStitch*>& order) {
         }
         TEmitList list = item.List();
         // Rounding is monotonic: rounding the extremes once gives the rectangle of the rounded points.
-        for (size_t i = 0; i < list.Count(); ++i) {
-            const TSP& p = list[i];
-            minX = std::min(minX, p.X), maxX = std::max(maxX, p.X);
-            minY = std::min(minY, p.Y), maxY = std::max(maxY, p.Y);
+        // Locals, not captured references, so the loop keeps the extremes in registers.
+        float x0 = minX, x1 = maxX, y0 = minY, y1 = maxY;
+        for (const TSP& p : list.Points) {
+            x0 = std::min(x0, p.X), x1 = std::max(x1, p.X);
+            y0 = std::min(y0, p.Y), y1 = std::max(y1, p.Y);
         }
+        if (list.Via) {
+            x0 = std::min(x0, list.Via->X), x1 = std::max(x1, list.Via->X);
+            y0 = std::min(y0, list.Via->Y), y1 = std::max(y1, list.Via->Y);
+        }
+        minX = x0, maxX = x1, minY = y0, maxY = y1;
         StitchTotal += static_cast<int64_t>(list.Count());
         Items.push_back(std::move(item));
     }
