@@ -34,15 +34,9 @@ std::unique_ptr<TSLStitch> DecodeStitchFile(std::span<const uint8_t> bytes, TRea
     auto& raw = object->Raw();
     if (raw.capacity() - raw.size() > raw.size() / 8 + 64) raw.shrink_to_fit();
     object->Flags = OF_DIRECT | OF_NEEDLE_POINTS | OF_VISIBLE;
-    // The bounds UpdateBounds would give (imported points carry no jumps), from the extremes
-    // rounded once instead of every point rounded: imports can hold millions of points.
-    float minX = (*object)[0].X, maxX = minX, minY = (*object)[0].Y, maxY = minY;
-    for (const TSP& p : *object) {
-        minX = std::min(minX, p.X), maxX = std::max(maxX, p.X);
-        minY = std::min(minY, p.Y), maxY = std::max(maxY, p.Y);
-    }
-    object->Bounds.SetRounded(minX, minY, maxX, maxY);
-    object->Bounds.empty = false;
+    // The bounds UpdateBounds would give (imported points carry no jumps), from the extremes the
+    // builder kept in whole units: imports can hold millions of points.
+    object->Bounds = builder.PointBounds();
     object->Bounds.Inflate(std::max<int32_t>(1, TStitchContext{}.SelectionMargin));
     return object;
 }

@@ -1,6 +1,7 @@
 // What a format reader appends decoded points to: the new direct stitch object of an import,
 // with the current position kept in whole machine units so that long files do not drift.
 #pragma once
+#include <algorithm>
 #include <cstdint>
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -22,6 +23,13 @@ public:
     void Add(int64_t dx, int64_t dy, bool colourBlock) {
         mx_ += dx;
         my_ += dy;
+        if (target_.Empty()) {
+            minX_ = maxX_ = mx_;
+            minY_ = maxY_ = my_;
+        } else {
+            minX_ = std::min(minX_, mx_), maxX_ = std::max(maxX_, mx_);
+            minY_ = std::min(minY_, my_), maxY_ = std::max(maxY_, my_);
+        }
         float x = static_cast<float>(x0_ + 2.0 * static_cast<double>(mx_));
         float y = static_cast<float>(y0_ + 2.0 * static_cast<double>(my_));
         auto& v = target_.Raw();
@@ -36,6 +44,17 @@ public:
         p = TSP::Colour(p.Flags, p.X, p.Y, colours_.Next());
     }
     bool HasPoints() const { return !target_.Empty(); }
+    // The rectangle of the points placed so far (none placed: empty), rounded to whole units.
+    TKvRect PointBounds() const {
+        TKvRect r;
+        r.empty = target_.Empty();
+        if (!r.empty)
+            r.SetRounded(static_cast<float>(x0_ + 2.0 * static_cast<double>(minX_)),
+                         static_cast<float>(y0_ + 2.0 * static_cast<double>(minY_)),
+                         static_cast<float>(x0_ + 2.0 * static_cast<double>(maxX_)),
+                         static_cast<float>(y0_ + 2.0 * static_cast<double>(maxY_)));
+        return r;
+    }
     void Reserve(size_t n) {
         auto& v = target_.Raw();
         v.reserve(n);
@@ -58,6 +77,7 @@ private:
     TImportColours& colours_;
     double x0_, y0_;
     int64_t mx_ = 0, my_ = 0;
+    int64_t minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
 };
 
 } // namespace nl
