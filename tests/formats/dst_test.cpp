@@ -195,6 +195,9 @@ TEST(DstWriter, HeaderStatesRealExtentsAndCounts) {
     EXPECT_EQ(Field(f, 38, 36), "+X:00050\r-X:00050\r+Y:00025\r-Y:00025\r");
     EXPECT_EQ(Field(f, 74, 20), "AX:+   50\rAY:+   25\r");
     EXPECT_EQ(Field(f, 94, 30), "MX:+    0\rMY:+    0\rPD:******\r");
+    // The needle travels from the start to the first point by jumps, then sews.
+    EXPECT_EQ(recs[0], (TRec{-50, -25, DST_JUMP}));
+    EXPECT_EQ(recs[1], (TRec{0, 0, DST_STITCH}));
     EXPECT_EQ(f[124], 0x1A);
     EXPECT_EQ(f.back(), 0x1A);
     EXPECT_EQ((f.size() - DST_HEADER_SIZE - 1) % 3, 0u);
