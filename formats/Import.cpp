@@ -79,7 +79,7 @@ std::optional<std::string> ChooseImportFile(Host& host, TImportSession& session)
 }
 
 TSLStitch* ImportStitchFile(TSew& sew, const std::filesystem::path& file, Host& host, float x, float y,
-                            int filterIndex) {
+                            int filterIndex, TImportSession* session) {
     const std::string name = file.string();
     TReaderKind kind = ReaderOfFilter(filterIndex, name);
     TReaderInfo info = ReaderOf(kind);
@@ -88,6 +88,7 @@ TSLStitch* ImportStitchFile(TSew& sew, const std::filesystem::path& file, Host& 
                            "This File extention ( " + ImportExtension(name) +
                                " ) is not currently supported by " + kProgramName,
                            Buttons(TButton::OK));
+        if (session) session->FileName = "Undefined";
         return nullptr;
     }
     std::vector<uint8_t> bytes;

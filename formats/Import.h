@@ -47,8 +47,9 @@ std::optional<std::string> ChooseImportFile(Host& host, TImportSession& session)
 
 // Adds the stitches of `file` to the worksheet as one new direct stitch object in a new group,
 // placed from (x, y). Problems are shown through the host, and then nothing is added. Returns the
-// new object or null.
+// new object or null. A file of an unsupported kind leaves "Undefined" as the session's remembered
+// name when a session is given.
 TSLStitch* ImportStitchFile(TSew& sew, const std::filesystem::path& file, Host& host, float x, float y,
-                            int filterIndex = IMPORT_DEFAULT_FILTER_INDEX);
+                            int filterIndex = IMPORT_DEFAULT_FILTER_INDEX, TImportSession* session = nullptr);
 
 } // namespace nl

@@ -68,6 +68,9 @@ TEST(Import, ChoosesTheReaderByTheLastExtensionOrRefusesWithTheExtension) {
         EXPECT_EQ(f.Host.Messages[0].Text,
                   "This File extention ( " + c.ext + " ) is not currently supported by Nordelune");
     }
+    TImportSession session;
+    ImportStitchFile(f.Sew, f.Dir / "design.tajima", f.Host, 0, 0, 1, &session);
+    EXPECT_EQ(session.FileName, "Undefined");
     // The filter index chooses the reader whatever the extension.
     EXPECT_NE(ImportStitchFile(f.Sew, f.Dir / "design.tajima", f.Host, 0, 0, 4), nullptr);
 }
