@@ -15,6 +15,10 @@ std::vector<uint8_t> ReadWholeFile(const std::filesystem::path& path, uint64_t m
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) throw TReadError(path.string() + ": cannot open the file (" + std::strerror(errno) + ")");
     std::vector<uint8_t> data;
+    // Reserving the file's size up front saves the copies of a growing buffer on large files.
+    std::error_code ec;
+    uintmax_t expected = std::filesystem::file_size(path, ec);
+    if (!ec && expected <= maxBytes) data.reserve(static_cast<size_t>(expected));
     uint8_t chunk[65536];
     size_t n;
     while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) {
@@ -34,7 +38,8 @@ void WriteFileAtomic(const std::filesystem::path& path, std::span<const uint8_t>
     std::filesystem::path dir = path.parent_path();
     if (dir.empty()) dir = ".";
     std::random_device rd;
-    std::filesystem::path tmp = dir / ("." + path.filename().string() + ".tmp" + std::to_string(rd() % 1000000));
+    std::filesystem::path tmp =
+        dir / ("." + path.filename().string() + ".tmp" + std::to_string(rd() % 1000000));
     int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) throw TError(path.string() + ": cannot write the file (" + std::strerror(errno) + ")");
     const uint8_t* p = bytes.data();

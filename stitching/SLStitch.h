@@ -14,6 +14,8 @@
 
 namespace nl {
 
+class TJumpLinks;
+
 // Object kinds (the first byte of an object's record).
 enum : uint8_t { KIND_CURVE = 1, KIND_STITCH = 2, KIND_REGION = 7, KIND_FONT = 24 };
 
@@ -166,6 +168,9 @@ public:
     virtual TSLStitch* Partner() const { return nullptr; }
     // Outlines joined to this one by jumps, including itself; empty when not in a chain.
     virtual std::vector<TSLStitch*> JumpChain() const { return {}; }
+    // The jump links of an outline joined to others (export walks the chain through them);
+    // null when the object has none.
+    virtual const TJumpLinks* JumpLinks() const { return nullptr; }
     // Outlines a region's boundary is built from.
     virtual std::vector<TSLStitch*> UsedOutlines() const { return {}; }
     // An outline with a feather or outline (width-profile) list stitches even without running.

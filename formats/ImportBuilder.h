@@ -1,0 +1,83 @@
+// What a format reader appends decoded points to: the new direct stitch object of an import,
+// with the current position kept in whole machine units so that long files do not drift.
+#pragma once
+#include <algorithm>
+#include <cstdint>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+#include "formats/SideFile.h"
+#include "stitching/SLStitch.h"
+
+namespace nl {
+
+class TImportBuilder {
+public:
+    // Points are placed from (x, y) in worksheet units; `colours` gives each colour block its colour.
+    TImportBuilder(TSLStitch& target, TImportColours& colours, float x, float y)
+        : target_(target), colours_(colours), x0_(x), y0_(y) {}
+
+    // Moves the current position by (dx, dy) machine units (y downward) and adds a point there,
+    // a plain point or one that starts a colour block with the next import colour.
+    void Add(int64_t dx, int64_t dy, bool colourBlock) {
+        mx_ += dx;
+        my_ += dy;
+        if (target_.Empty()) {
+            minX_ = maxX_ = mx_;
+            minY_ = maxY_ = my_;
+        } else {
+            minX_ = std::min(minX_, mx_), maxX_ = std::max(maxX_, mx_);
+            minY_ = std::min(minY_, my_), maxY_ = std::max(maxY_, my_);
+        }
+        float x = static_cast<float>(x0_ + 2.0 * static_cast<double>(mx_));
+        float y = static_cast<float>(y0_ + 2.0 * static_cast<double>(my_));
+        auto& v = target_.Raw();
+        if (colourBlock)
+            v.push_back(TSP::Colour(SP_BOUNDARY, x, y, colours_.Next()));
+        else
+            v.push_back(TSP::Plain(SP_BOUNDARY, x, y));
+    }
+    // Turns the last point into the start of a new colour block (a colour change that did not move).
+    void MarkLastAsColourBlock() {
+        TSP& p = target_.Raw().back();
+        p = TSP::Colour(p.Flags, p.X, p.Y, colours_.Next());
+    }
+    bool HasPoints() const { return !target_.Empty(); }
+    // The rectangle of the points placed so far (none placed: empty), rounded to whole units.
+    TKvRect PointBounds() const {
+        TKvRect r;
+        r.empty = target_.Empty();
+        if (!r.empty)
+            r.SetRounded(static_cast<float>(x0_ + 2.0 * static_cast<double>(minX_)),
+                         static_cast<float>(y0_ + 2.0 * static_cast<double>(minY_)),
+                         static_cast<float>(x0_ + 2.0 * static_cast<double>(maxX_)),
+                         static_cast<float>(y0_ + 2.0 * static_cast<double>(maxY_)));
+        return r;
+    }
+    void Reserve(size_t n) {
+        auto& v = target_.Raw();
+        v.reserve(n);
+#if defined(__linux__)
+        // A large import fills tens of megabytes at once; asking for huge pages before the first
+        // touch saves most of the page faults, which otherwise cost as much as the decoding.
+        constexpr uintptr_t page = 4096;
+        constexpr size_t large = 4u << 20;
+        size_t bytes = v.capacity() * sizeof(TSP);
+        if (bytes >= large) {
+            uintptr_t start = (reinterpret_cast<uintptr_t>(v.data()) + page - 1) & ~(page - 1);
+            uintptr_t end = (reinterpret_cast<uintptr_t>(v.data()) + bytes) & ~(page - 1);
+            madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+        }
+#endif
+    }
+
+private:
+    TSLStitch& target_;
+    TImportColours& colours_;
+    double x0_, y0_;
+    int64_t mx_ = 0, my_ = 0;
+    int64_t minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
+};
+
+} // namespace nl

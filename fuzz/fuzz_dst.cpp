@@ -1,0 +1,27 @@
+// Fuzzes the DST reader, and writes back whatever it reads.
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "core/Errors.h"
+#include "formats/Dst.h"
+#include "formats/Import.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace nl;
+    std::unique_ptr<TSLStitch> object;
+    try {
+        TImportColours colours;
+        object = DecodeStitchFile(std::span<const uint8_t>(data, size), TReaderKind::Dst, colours, 0, 0);
+    } catch (const TReadError&) {
+        return 0;
+    }
+    try {
+        TExportPlan plan({object.get()});
+        TExportState state;
+        WriteDst(plan, state);
+    } catch (const TError&) {
+        // a design too large for the format is refused, not written
+    }
+    return 0;
+}

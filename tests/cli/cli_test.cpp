@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+#include <sstream>
+
+#include "cli/Cli.h"
+#include "core/FileIO.h"
+
+using namespace nl;
+using namespace nl::cli;
+
+namespace {
+
+struct TResult {
+    int Code;
+    std::string Out, Err;
+};
+
+TResult Cli(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    int code = Run(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+class TTemp {
+public:
+    TTemp() {
+        std::random_device rd;
+        Path = std::filesystem::temp_directory_path() / ("nl-cli-" + std::to_string(rd()));
+        std::filesystem::create_directories(Path);
+    }
+    ~TTemp() {
+        std::error_code ec;
+        std::filesystem::remove_all(Path, ec);
+    }
+    std::string operator/(const std::string& name) const { return (Path / name).string(); }
+    std::filesystem::path Path;
+};
+
+const std::string kStar = std::string(NL_FIXTURES_DIR) + "/Star.DST";
+
+} // namespace
+
+TEST(CliConvert, RoundTripKeepsTheDesignAndWritesTheSideFile) {
+    TTemp t;
+    auto r = Cli({"convert", kStar, t / "star.dst"});
+    ASSERT_EQ(r.Code, EXIT_OK) << r.Err;
+    EXPECT_TRUE(r.Err.empty());
+    EXPECT_TRUE(std::filesystem::exists(t / "star.edr"));
+    // Converting again reads the side file: colours and positions stay, repeats aside.
+    ASSERT_EQ(Cli({"convert", t / "star.dst", t / "again.dst"}).Code, EXIT_OK);
+    auto positions = [](const std::string& dump) {
+        std::istringstream in(dump);
+        std::vector<std::string> out;
+        std::string line;
+        while (std::getline(in, line))
+            if (out.empty() || out.back().substr(0, out.back().find(" C")) != line.substr(0, line.find(" C")))
+                out.push_back(line);
+        return out;
+    };
+    auto a = positions(Cli({"dump", kStar}).Out);
+    auto b = positions(Cli({"dump", t / "star.dst"}).Out);
+    auto c = positions(Cli({"dump", t / "again.dst"}).Out);
+    EXPECT_EQ(a.size(), 2540u);
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(b, c);
+}
+
+TEST(CliInfo, ReportsStitchesBlocksAndExtents) {
+    auto text = Cli({"info", kStar});
+    ASSERT_EQ(text.Code, EXIT_OK);
+    EXPECT_EQ(text.Out,
+              kStar + "\n  stitches: 2550\n  colour blocks: 2\n    1: 0000A0 (1455 stitches)\n"
+                      "    2: 4B70FE (1095 stitches)\n  extents: 59.1 x 62.3 mm (x -29.5 to 29.6, y -31.1 "
+                      "to 31.2 mm from the start, y downward)\n");
+    auto json = Cli({"info", "--json", kStar});
+    ASSERT_EQ(json.Code, EXIT_OK);
+    EXPECT_EQ(json.Out,
+              "{\"file\": \"" + kStar +
+                  "\", \"stitches\": 2550, \"colour_blocks\": [{\"colour\": \"0000A0\", \"stitches\": "
+                  "1455}, {\"colour\": \"4B70FE\", \"stitches\": 1095}], \"extents_mm\": {\"width\": "
+                  "59.1, \"height\": 62.3, \"min_x\": -29.5, \"max_x\": 29.6, \"min_y\": -31.1, "
+                  "\"max_y\": 31.2}}\n");
+}
+
+TEST(CliDump, OneLinePerPointWithColourMarkers) {
+    auto r = Cli({"dump", kStar});
+    ASSERT_EQ(r.Code, EXIT_OK);
+    EXPECT_EQ(r.Out.substr(0, 28), "1 151 C 0000A0\n-1 149\n1 151\n");
+    EXPECT_EQ(std::count(r.Out.begin(), r.Out.end(), '\n'), 2550);
+    EXPECT_NE(r.Out.find(" C 4B70FE\n"), std::string::npos);
+}
+
+TEST(CliRender, WritesAPngOfTheRequestedWidth) {
+    TTemp t;
+    auto r = Cli({"render", kStar, t / "star.png", "--width", "200"});
+    ASSERT_EQ(r.Code, EXIT_OK) << r.Err;
+    auto png = ReadWholeFile(t / "star.png");
+    ASSERT_GT(png.size(), 33u);
+    EXPECT_EQ(std::string(png.begin() + 1, png.begin() + 4), "PNG");
+    EXPECT_EQ(std::string(png.begin() + 12, png.begin() + 16), "IHDR");
+    uint32_t w = png[16] << 24 | png[17] << 16 | png[18] << 8 | png[19];
+    uint32_t h = png[20] << 24 | png[21] << 16 | png[22] << 8 | png[23];
+    EXPECT_EQ(w, 200u);
+    EXPECT_NEAR(h, 200.0 * 62.3 / 59.1, 3);
+    EXPECT_EQ(std::string(png.end() - 8, png.end() - 4), "IEND");
+}
+
+TEST(Cli, ExitCodesAndOneLineMessagesNamingTheFile) {
+    TTemp t;
+    WriteFileAtomic(t / "junk.dst", std::vector<uint8_t>(600, 'x'));
+    WriteFileAtomic(t / "keep.dst", std::vector<uint8_t>{'k'});
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string mentions;
+    } cases[] = {
+        {{}, EXIT_USAGE, "Usage"},
+        {{"frobnicate"}, EXIT_USAGE, "frobnicate"},
+        {{"convert", kStar}, EXIT_USAGE, "convert"},
+        {{"convert", kStar, t / "out.txt"}, EXIT_USAGE, "out.txt"},
+        {{"render", kStar, t / "x.png", "--width", "wide"}, EXIT_USAGE, "--width"},
+        {{"render", kStar, t / "x.png", "--width", "9"}, EXIT_USAGE, "--width"},
+        {{"info", kStar, "--yaml"}, EXIT_USAGE, "--yaml"},
+        {{"info", t / "missing.dst"}, EXIT_BAD_INPUT, t / "missing.dst"},
+        {{"info", t / "notes.txt"}, EXIT_BAD_INPUT, t / "notes.txt"},
+        {{"dump", t / "junk.dst"}, EXIT_BAD_INPUT, t / "junk.dst"},
+        {{"convert", t / "junk.dst", t / "keep.dst"}, EXIT_BAD_INPUT, t / "junk.dst"},
+        {{"convert", kStar, t / "no/such/folder/x.dst"}, EXIT_CANNOT_WRITE, t / "no/such/folder/x.dst"},
+        {{"convert", kStar, t / "later.pec"}, EXIT_CANNOT_WRITE, t / "later.pec"},
+        {{"render", kStar, t / "no/such/folder/x.png"}, EXIT_CANNOT_WRITE, t / "no/such/folder/x.png"},
+    };
+    for (auto& c : cases) {
+        auto r = Cli(c.args);
+        std::string what = c.args.empty() ? "(none)" : c.args[0];
+        EXPECT_EQ(r.Code, c.code) << what << " " << r.Err;
+        EXPECT_NE(r.Err.find(c.mentions), std::string::npos) << r.Err;
+        if (!c.args.empty()) {
+            EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+        }
+        EXPECT_TRUE(r.Out.empty()) << what;
+    }
+    // A failed conversion leaves the previous output as it was, and nothing half-written beside it.
+    EXPECT_EQ(ReadWholeFile(t / "keep.dst"), std::vector<uint8_t>{'k'});
+    EXPECT_FALSE(std::filesystem::exists(t / "keep.edr"));
+    EXPECT_FALSE(std::filesystem::exists(t / "later.pec"));
+    for (auto& e : std::filesystem::directory_iterator(t.Path))
+        EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
+}

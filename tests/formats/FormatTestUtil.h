@@ -1,0 +1,55 @@
+// Helpers shared by the format tests: direct stitch objects built from coordinate lists, and a
+// temporary folder that cleans up after itself.
+#pragma once
+#include <filesystem>
+#include <initializer_list>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/Colour.h"
+#include "stitching/SLStitch.h"
+
+namespace nl::test {
+
+struct TPt {
+    float X, Y;
+    int32_t Colour = NO_COLOUR; // set: the point starts a colour block
+};
+
+inline std::unique_ptr<TSLStitch> Direct(std::initializer_list<TPt> pts) {
+    auto o = std::make_unique<TSLStitch>();
+    o->Flags = OF_DIRECT | OF_NEEDLE_POINTS | OF_VISIBLE;
+    for (const TPt& p : pts) {
+        if (p.Colour != NO_COLOUR)
+            o->Append(TSP::Colour(0, p.X, p.Y, p.Colour));
+        else
+            o->Append(TSP::Plain(0, p.X, p.Y));
+    }
+    return o;
+}
+
+class TTempDir {
+public:
+    TTempDir() {
+        std::random_device rd;
+        Path = std::filesystem::temp_directory_path() / ("nl-test-" + std::to_string(rd()));
+        std::filesystem::create_directories(Path);
+    }
+    ~TTempDir() {
+        std::error_code ec;
+        std::filesystem::remove_all(Path, ec);
+    }
+    std::filesystem::path operator/(const std::string& name) const { return Path / name; }
+    std::filesystem::path Path;
+};
+
+inline std::filesystem::path DataDir() {
+    return std::filesystem::path(NL_SOURCE_DIR) / "data";
+}
+inline std::filesystem::path Fixture(const std::string& name) {
+    return std::filesystem::path(NL_FIXTURES_DIR) / name;
+}
+
+} // namespace nl::test
