@@ -16,6 +16,9 @@ struct TRecordContext {
     int32_t Version = 1011;
     // For region nodes: the list index of the node's outline (its Mark) when writing.
     int32_t (*OutlineMarkOf)(const TSLCurve*) = nullptr;
+    // Nesting of object records inside object records (pattern copies hold objects); readers
+    // refuse input nested deeper than a sane limit instead of recursing without bound.
+    int32_t Depth = 0;
 };
 
 // Worksheet record: flags, X, Y, then the class's own fields.

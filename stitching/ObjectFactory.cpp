@@ -6,8 +6,12 @@ namespace nl {
 
 std::unique_ptr<TSLStitch> CreateObjectOfKind(uint8_t kind) {
     switch (kind) {
-    case KIND_STITCH: return std::make_unique<TSLStitch>();
-    default: return nullptr;
+    case KIND_CURVE:
+        return std::make_unique<TSLCurve>();
+    case KIND_STITCH:
+        return std::make_unique<TSLStitch>();
+    default:
+        return nullptr;
     }
 }
 

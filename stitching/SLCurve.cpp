@@ -2,43 +2,154 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
+#include "core/Errors.h"
+#include "core/Numeric.h"
 #include "platform/Canvas.h"
+#include "stitching/Running.h"
 
 namespace nl {
 
-// Owned parts are defined by their own units; until they exist they are opaque here.
-class TOutlineList {};
-class TFeather {};
-class TJumpList {};
-class TObjectStitch {};
+const float SAMPLE_T[26] = {0.00f, 0.04f, 0.08f, 0.12f, 0.16f, 0.20f, 0.24f, 0.28f, 0.32f,
+                            0.36f, 0.40f, 0.44f, 0.48f, 0.52f, 0.56f, 0.60f, 0.64f, 0.68f,
+                            0.72f, 0.76f, 0.80f, 0.84f, 0.88f, 0.92f, 0.96f, 1.00f};
 
-TSLCurve::TSLCurve() { PathBounds.empty = true; }
+namespace {
+
+// Cubic coefficients of one segment, single precision: P(t) = a t^3 + b t^2 + c t + P0.
+struct TBezier {
+    float ax, bx, cx, x0, ay, by, cy, y0;
+    TBezier(const TSP& p0, const TSP& p1, const TSP& p2, const TSP& p3) {
+        cx = 3 * (p1.X - p0.X);
+        bx = 3 * (p2.X - p1.X) - cx;
+        ax = p3.X - p0.X - cx - bx;
+        x0 = p0.X;
+        cy = 3 * (p1.Y - p0.Y);
+        by = 3 * (p2.Y - p1.Y) - cy;
+        ay = p3.Y - p0.Y - cy - by;
+        y0 = p0.Y;
+    }
+    float X(float t) const { return ((ax * t + bx) * t + cx) * t + x0; }
+    float Y(float t) const { return ((ay * t + by) * t + cy) * t + y0; }
+};
+
+// Evaluates positions u = segment + t along a path, keeping the coefficients of the last segment.
+class TPathEvaluator {
+public:
+    explicit TPathEvaluator(const TSLCurve& c) : c_(c), k_(c.SegmentCount()) {}
+    TPointD At(double u) {
+        int32_t seg = static_cast<int32_t>(std::floor(u));
+        if (!(seg >= 0)) seg = 0; // also NaN
+        if (seg > k_ - 1) seg = k_ - 1;
+        float t = static_cast<float>(u - seg);
+        return At(seg, t);
+    }
+    TPointD At(int32_t seg, float t) {
+        if (seg != seg_) {
+            seg_ = seg;
+            b_ = TBezier(c_[3 * seg], c_[3 * seg + 1], c_[3 * seg + 2], c_[3 * seg + 3]);
+        }
+        return {b_.X(t), b_.Y(t)};
+    }
+
+private:
+    const TSLCurve& c_;
+    int32_t k_;
+    int32_t seg_ = -1;
+    TBezier b_{TSP{}, TSP{}, TSP{}, TSP{}};
+};
+
+double Dist(TPointD a, TPointD b) {
+    return Distance(a.X, a.Y, b.X, b.Y);
+}
+
+// A walk that would place more points than this is refused (a hostile or absurd path).
+constexpr int64_t MAX_WALK_POINTS = 5000000;
+
+} // namespace
+
+TSLCurve::TSLCurve() {
+    PathBounds.empty = true;
+}
 TSLCurve::~TSLCurve() = default;
 
+void TSLCurve::CopyCurveFields(const TSLCurve& s) {
+    PathBounds = s.PathBounds;
+    Passes = s.Passes;
+    Color = s.Color;
+    Density = s.Density;
+    RunLength = s.RunLength;
+    Compensation = s.Compensation;
+    Outlines = s.Outlines ? s.Outlines->Clone() : nullptr;
+    Generated.reset();
+    if (s.Generated) Generated = s.Generated->Clone();
+    Jumps = s.Jumps ? s.Jumps->Clone() : nullptr;
+    Feather = s.Feather ? s.Feather->Clone() : nullptr;
+    Pattern = s.Pattern ? s.Pattern->Clone() : nullptr;
+    EntryIndex = s.EntryIndex;
+    ExitIndex = s.ExitIndex;
+    FillPitch = s.FillPitch;
+    FillOffsets = s.FillOffsets;
+    std::copy(std::begin(s.Reserved), std::end(s.Reserved), Reserved);
+    PathX = s.PathX;
+    PathY = s.PathY;
+}
+
+void TSLCurve::Assign(const TSLStitch& source) {
+    if (&source == this) return;
+    TSLStitch::Assign(source);
+    if (auto c = dynamic_cast<const TSLCurve*>(&source)) CopyCurveFields(*c);
+}
+
 std::unique_ptr<TSLStitch> TSLCurve::Clone() const {
+    // The copy is a new object: it is not anybody's partner until the caller links it.
     auto c = std::make_unique<TSLCurve>();
     c->Assign(*this);
-    c->PathBounds = PathBounds;
-    c->Passes = Passes;
-    c->Color = Color;
-    c->Density = Density;
-    c->RunLength = RunLength;
-    c->Compensation = Compensation;
-    c->EntryIndex = EntryIndex;
-    c->ExitIndex = ExitIndex;
-    c->FillPitch = FillPitch;
-    c->FillOffsets = FillOffsets;
-    std::copy(std::begin(Reserved), std::end(Reserved), c->Reserved);
-    c->PathX = PathX;
-    c->PathY = PathY;
-    if (Generated) c->Generated = Generated->Clone();
     return c;
 }
 
 void TSLCurve::SetColor(int32_t colour) {
     Color = colour;
     if (Generated) Generated->SetColor(colour);
+}
+
+void TSLCurve::Regenerate(const TStitchContext& ctx) {
+    Generated.reset();
+    Restitch(*this, ctx);
+}
+
+void TSLCurve::GenerateOutline(const TStitchContext& ctx) {
+    GenerateRunningOutline(*this, ctx);
+}
+
+// ---- path evaluation ----
+
+TPointD TSLCurve::PointAtT(int32_t segment, float t) const {
+    int32_t k = SegmentCount();
+    if (k == 0) return Empty() ? TPointD{} : TPointD{(*this)[0].X, (*this)[0].Y};
+    segment = std::clamp(segment, 0, k - 1);
+    TBezier b((*this)[3 * segment], (*this)[3 * segment + 1], (*this)[3 * segment + 2],
+              (*this)[3 * segment + 3]);
+    return {b.X(t), b.Y(t)};
+}
+
+TPointD TSLCurve::PointAtSample(int32_t s) const {
+    int32_t k = SegmentCount();
+    if (k == 0) return PointAtT(0, 0.f);
+    if (s >= SAMPLES_PER_SEGMENT * k) return {Last()->X, Last()->Y};
+    if (s < 0) s = 0;
+    return PointAtT(s / SAMPLES_PER_SEGMENT, SAMPLE_T[s % SAMPLES_PER_SEGMENT]);
+}
+
+TPointD TSLCurve::PointAtSampleT(int32_t s, float t) const {
+    int32_t k = SegmentCount();
+    int32_t seg = std::clamp(s / SAMPLES_PER_SEGMENT, 0, std::max(0, k - 1));
+    if (t < 0) {
+        if (seg + 1 < k) return PointAtT(seg + 1, 1.f - t);
+        return PointAtT(seg, 1.f);
+    }
+    return PointAtT(seg, t);
 }
 
 void TSLCurve::Flatten() {
@@ -48,41 +159,504 @@ void TSLCurve::Flatten() {
     PathBounds.empty = true;
     int32_t k = SegmentCount();
     if (k == 0) return;
-    PathX.reserve(static_cast<size_t>(25 * k + 1));
-    PathY.reserve(static_cast<size_t>(25 * k + 1));
+    PathX.resize(static_cast<size_t>(SAMPLES_PER_SEGMENT * k + 1));
+    PathY.resize(PathX.size());
+    size_t o = 0;
     for (int32_t s = 0; s < k; ++s) {
-        const TSP& p0 = (*this)[3 * s];
-        const TSP& p1 = (*this)[3 * s + 1];
-        const TSP& p2 = (*this)[3 * s + 2];
-        const TSP& p3 = (*this)[3 * s + 3];
-        float cx = 3 * (p1.X - p0.X), bx = 3 * (p2.X - p1.X) - cx, ax = p3.X - p0.X - cx - bx;
-        float cy = 3 * (p1.Y - p0.Y), by = 3 * (p2.Y - p1.Y) - cy, ay = p3.Y - p0.Y - cy - by;
-        for (int i = 0; i < 25; ++i) {
-            float t = static_cast<float>(i) * 0.04f;
-            PathX.push_back(((ax * t + bx) * t + cx) * t + p0.X);
-            PathY.push_back(((ay * t + by) * t + cy) * t + p0.Y);
+        TBezier b((*this)[3 * s], (*this)[3 * s + 1], (*this)[3 * s + 2], (*this)[3 * s + 3]);
+        for (int i = 0; i < SAMPLES_PER_SEGMENT; ++i, ++o) {
+            PathX[o] = b.X(SAMPLE_T[i]);
+            PathY[o] = b.Y(SAMPLE_T[i]);
         }
     }
-    PathX.push_back(Last()->X);
-    PathY.push_back(Last()->Y);
-    for (size_t i = 0; i < PathX.size(); ++i) PathBounds.IncludePoint(PathX[i], PathY[i]);
+    PathX[o] = Last()->X;
+    PathY[o] = Last()->Y;
+    float l = PathX[0], r = PathX[0], t = PathY[0], bt = PathY[0];
+    for (size_t i = 1; i < PathX.size(); ++i) {
+        l = std::min(l, PathX[i]);
+        r = std::max(r, PathX[i]);
+        t = std::min(t, PathY[i]);
+        bt = std::max(bt, PathY[i]);
+    }
+    PathBounds.IncludePoint(l, t);
+    PathBounds.IncludePoint(r, bt);
+}
+
+void TSLCurve::FlattenVisit(int32_t first, int32_t last,
+                            const std::function<void(float, float, int32_t)>& visit) const {
+    int32_t k = SegmentCount();
+    if (k == 0) return;
+    int32_t n = SAMPLES_PER_SEGMENT * k;
+    if (last < 0 || last >= n) last = n - 1;
+    first = std::max(first, 0);
+    TPathEvaluator ev(*this);
+    for (int32_t s = first; s <= last; ++s) {
+        TPointD p = ev.At(s / SAMPLES_PER_SEGMENT, SAMPLE_T[s % SAMPLES_PER_SEGMENT]);
+        visit(static_cast<float>(p.X), static_cast<float>(p.Y), s);
+    }
+    visit(Last()->X, Last()->Y, n);
+}
+
+void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& visit) const {
+    const int32_t k = SegmentCount();
+    if (k == 0) return;
+    // A step read from a file can be 0, negative or NaN: at least one unit.
+    if (!(step >= 1.0)) step = 1.0;
+    TPathEvaluator ev(*this);
+    const TSP& a0 = (*this)[0];
+    TPointD last{a0.X, a0.Y};
+    int64_t visits = 1;
+    visit({a0.X, a0.Y, 0, 0.f, true, false});
+
+    double uLo = 0.0, d = 0.03;
+    int32_t prevSeg = 0;
+    const double uEnd = k - 0.0001;
+
+    auto emit = [&](TPointD q, double u) {
+        if (++visits > MAX_WALK_POINTS) throw TGenerationError("path too long for its stitch length");
+        int32_t seg = std::clamp(static_cast<int32_t>(std::floor(u)), 0, k - 1);
+        visit({static_cast<float>(q.X), static_cast<float>(q.Y), seg, static_cast<float>(u - seg), false,
+               false});
+        last = q;
+        uLo = u;
+        prevSeg = seg;
+    };
+    // Bisection between uLo and uHi for the point `step` from the last one; bounded, so a path
+    // with degenerate or non-finite points still ends.
+    auto refine = [&](double hi, double r) {
+        double lo = uLo, pos = hi;
+        for (int it = 0; it < 64 && std::fabs(r - step) > 0.1; ++it) {
+            double um = (lo + hi) / 2;
+            double rm = Dist(ev.At(um), last);
+            if (rm >= step)
+                hi = um;
+            else
+                lo = um;
+            pos = um;
+            r = rm;
+        }
+        return pos;
+    };
+    // The first anchor after the previous visit, up to segment `seg`, that must receive a point
+    // and is not already within reach of q; -1 when none. Every anchor passed is checked, so a
+    // short forced segment that one step jumps over still gets its point.
+    auto forcedAnchor = [&](int32_t seg, TPointD q) {
+        for (int32_t i = prevSeg + 1; i <= seg && i < k; ++i) {
+            const TSP& a = (*this)[3 * i];
+            if ((a.Flags & SP_FORCE) && Distance(q.X, q.Y, a.X, a.Y) > 1.0001) return i;
+        }
+        return -1;
+    };
+
+    for (;;) {
+        double uHi = uLo + d;
+        if (uHi >= k) {
+            TPointD e = ev.At(uEnd);
+            int32_t f = forcedAnchor(k - 1, {Last()->X, Last()->Y});
+            if (f >= 0) {
+                emit({(*this)[3 * f].X, (*this)[3 * f].Y}, f);
+                continue;
+            }
+            double r = Dist(e, last);
+            // The end anchor is visited when the remaining chord is within step + 0.1, so an
+            // exact multiple of the step does not end in a tiny extra stitch.
+            if (r > step + 0.1) {
+                double pos = refine(uEnd, r);
+                emit(ev.At(pos), pos);
+                continue;
+            }
+            visit({Last()->X, Last()->Y, k - 1, 1.f, false, true});
+            return;
+        }
+        TPointD q = ev.At(uHi);
+        double r = Dist(q, last);
+        if (r <= step) {
+            d *= 1 + r / step;
+            uLo = uHi;
+            continue;
+        }
+        double pos = refine(uHi, r);
+        q = ev.At(pos);
+        int32_t seg = std::clamp(static_cast<int32_t>(std::floor(pos)), 0, k - 1);
+        int32_t f = forcedAnchor(seg, q);
+        if (f >= 0) {
+            q = {(*this)[3 * f].X, (*this)[3 * f].Y};
+            pos = f;
+        }
+        emit(q, pos);
+    }
+}
+
+TRays TSLCurve::Perpendiculars(int32_t s, float t, double len) const {
+    TRays rays;
+    const int32_t k = SegmentCount();
+    if (k == 0) return rays;
+    const int32_t n = SAMPLES_PER_SEGMENT * k;
+    s = std::clamp(s, 0, n);
+    int32_t seg = std::min(s / SAMPLES_PER_SEGMENT, k - 1);
+    bool atEnd = s >= n;
+    if (atEnd) t = 1.f;
+    TPointD p = PointAtT(seg, t);
+    auto raysOf = [&](TPointD from, TPointD to, TKvLine& a, TKvLine& b) {
+        TKvLine base(from.X, from.Y, to.X, to.Y);
+        base.MakePerpendicular(a, 0.0, len, p.X, p.Y);
+        base.MakePerpendicular(b, 0.0, -len, p.X, p.Y);
+        return base;
+    };
+    if (atEnd) {
+        raysOf(PointAtT(seg, t - 0.001f), p, rays.A, rays.B);
+        return rays;
+    }
+    TKvLine out = raysOf(p, PointAtT(seg, t + 0.001f), rays.A, rays.B);
+    if (s % SAMPLES_PER_SEGMENT == 0 && s > 0 && t == 0.f) {
+        // Interior anchor: the rays bisect the corner between the incoming and outgoing tangent.
+        TKvLine inA, inB;
+        TKvLine in = raysOf(PointAtT(seg - 1, 1.f - 0.001f), PointAtT(seg - 1, 1.f), inA, inB);
+        rays.A.X2 = (rays.A.X2 + inA.X2) / 2;
+        rays.A.Y2 = (rays.A.Y2 + inA.Y2) / 2;
+        rays.B.X2 = (rays.B.X2 + inB.X2) / 2;
+        rays.B.Y2 = (rays.B.Y2 + inB.Y2) / 2;
+        rays.A.Update();
+        rays.B.Update();
+        rays.AngleOffset = in.Turn(out) / 2;
+    }
+    return rays;
+}
+
+void TSLCurve::ComputeEdges() {
+    if (!Outlines) return;
+    auto& e = Outlines->EdgeSamples;
+    e.Clear();
+    const int32_t k = SegmentCount();
+    if (k == 0 || Outlines->Count() == 0) return;
+    const int32_t n = SAMPLES_PER_SEGMENT * k + 1;
+    e.AX.resize(n), e.AY.resize(n), e.BX.resize(n), e.BY.resize(n), e.Dist.resize(n), e.Angle.resize(n);
+    std::vector<TRays> rays(static_cast<size_t>(n));
+    for (int32_t s = 0; s < n; ++s) {
+        rays[s] = Perpendiculars(s, SAMPLE_T[s % SAMPLES_PER_SEGMENT], 1.0);
+        e.Angle[s] = static_cast<float>(rays[s].AngleOffset);
+        e.Dist[s] = s == 0 ? 0.f : static_cast<float>(Dist(PointAtSample(s), PointAtSample(s - 1)));
+    }
+    TOutlineList& list = *Outlines;
+    const int32_t sections = list.Count();
+    for (int32_t j = 0; j < sections; ++j) {
+        TOutline& o = *list[j];
+        int32_t ss = std::clamp(o.StartSample, 0, n - 1);
+        o.StartAngle = e.Angle[ss] + o.EndRotation;
+    }
+    for (int32_t j = 0; j < sections; ++j) {
+        TOutline& o = *list[j];
+        int32_t from = std::clamp(o.StartSample, 0, n - 1);
+        int32_t to = j + 1 < sections ? std::clamp(list[j + 1]->StartSample, from, n - 1) : from;
+        float measure = 0.f;
+        for (int32_t s = from + 1; s <= to; ++s)
+            measure += e.Dist[s];
+        o.SectionMeasure = measure;
+        list.BeginSection(j, measure);
+        float endAngle = j + 1 < sections ? list[j + 1]->StartAngle : o.StartAngle;
+        float x = 0.f;
+        for (int32_t s = from; s <= to; ++s) {
+            if (s > from) x += e.Dist[s];
+            float ha = list.ProfileHeightA(x), hb = list.ProfileHeightB(x);
+            const TRays& r = rays[s];
+            e.AX[s] = static_cast<float>(r.A.X1 + (r.A.X2 - r.A.X1) * ha);
+            e.AY[s] = static_cast<float>(r.A.Y1 + (r.A.Y2 - r.A.Y1) * ha);
+            e.BX[s] = static_cast<float>(r.B.X1 + (r.B.X2 - r.B.X1) * hb);
+            e.BY[s] = static_cast<float>(r.B.Y1 + (r.B.Y2 - r.B.Y1) * hb);
+            float f = measure > 0 ? x / measure : 0.f;
+            e.Angle[s] = o.StartAngle + (endAngle - o.StartAngle) * f;
+        }
+    }
+    list.CurrentSection = 0;
+}
+
+void TSLCurve::InsertSection(int32_t anchorIndex) {
+    if (Outlines) Outlines->InsertSection(anchorIndex);
+}
+
+// ---- bounds ----
+
+void TSLCurve::RefreshGeometry(const TStitchContext& ctx) {
+    TSLStitch::UpdateBounds(ctx);
+    Flatten();
+    ComputeEdges();
+    if (!PathBounds.empty && !(Flags & OF_PATTERN_MEMBER))
+        PathBounds.Inflate(std::max(1, ctx.SelectionMargin));
+    if (!PathBounds.empty) Bounds.UnionWith(PathBounds);
+    if (PartnerRail && PartnerRail != this) {
+        // Both rails of a column report the union of their bounds.
+        TSLCurve& p = *PartnerRail;
+        p.TSLStitch::UpdateBounds(ctx);
+        p.Flatten();
+        if (!p.PathBounds.empty) {
+            p.PathBounds.Inflate(std::max(1, ctx.SelectionMargin));
+            p.Bounds.UnionWith(p.PathBounds);
+        }
+        Bounds.UnionWith(p.Bounds);
+        p.Bounds = Bounds;
+    }
 }
 
 void TSLCurve::UpdateBounds(const TStitchContext& ctx) {
-    TSLStitch::UpdateBounds(ctx);
-    Flatten();
-    if (!PathBounds.empty && !(Flags & OF_PATTERN_MEMBER)) PathBounds.Inflate(std::max(1, ctx.SelectionMargin));
-    if (!PathBounds.empty) Bounds.UnionWith(PathBounds);
+    RefreshGeometry(ctx);
     Restitch(*this, ctx);
 }
 
 void TSLCurve::Offset(float dx, float dy) {
     TSLStitch::Offset(dx, dy);
-    PathBounds.Offset(static_cast<int32_t>(std::lround(dx)), static_cast<int32_t>(std::lround(dy)));
-    for (auto& x : PathX) x += dx;
-    for (auto& y : PathY) y += dy;
+    PathBounds.Offset(RoundI(dx), RoundI(dy));
+    for (auto& x : PathX)
+        x += dx;
+    for (auto& y : PathY)
+        y += dy;
     if (Generated) Generated->Offset(dx, dy);
+    if (Jumps) Jumps->Offset(dx, dy);
+    if (Outlines) {
+        auto& e = Outlines->EdgeSamples;
+        for (auto& v : e.AX)
+            v += dx;
+        for (auto& v : e.BX)
+            v += dx;
+        for (auto& v : e.AY)
+            v += dy;
+        for (auto& v : e.BY)
+            v += dy;
+    }
 }
+
+void TSLCurve::Mirror(bool horizontal, float cx, float cy) {
+    TSLStitch::Mirror(horizontal, cx, cy);
+    // A mirrored path turns the other way: the upper edge becomes the lower one.
+    if (Outlines) Outlines->SwapSides();
+    TStitchContext ctx;
+    UpdateBounds(ctx);
+}
+
+// ---- object commands ----
+
+namespace {
+void ReversePoints(TSLCurve& c) {
+    auto& v = c.Raw();
+    std::reverse(v.begin(), v.end());
+}
+} // namespace
+
+void TSLCurve::ReverseStitching(const TStitchContext& ctx) {
+    if (Empty()) return;
+    ReversePoints(*this);
+    if (Outlines && Outlines->Count() > 0) {
+        // The sections run the other way; each position keeps its start sample.
+        std::vector<int32_t> starts;
+        for (const auto& s : *Outlines)
+            starts.push_back(s->StartSample);
+        std::vector<std::unique_ptr<TOutline>> items;
+        for (int32_t i = Outlines->Count() - 1; i >= 0; --i)
+            items.push_back(Outlines->Extract(i));
+        for (size_t i = 0; i < items.size(); ++i) {
+            items[i]->StartSample = starts[i];
+            Outlines->Add(std::move(items[i]));
+        }
+        Outlines->SetCurrent(nullptr);
+    }
+    if (PartnerRail && PartnerRail != this) ReversePoints(*PartnerRail);
+    UpdateBounds(ctx);
+}
+
+void TSLCurve::ToggleLine(const TStitchContext& ctx) {
+    StitchFlags ^= SF_LINE_OBJECT;
+    if (IsLineObject()) {
+        // Straighten: the control points of every segment sit on its chord at thirds.
+        for (int32_t s = 0; s < SegmentCount(); ++s) {
+            TSP& a = (*this)[3 * s];
+            TSP& b = (*this)[3 * s + 3];
+            TSP& c1 = (*this)[3 * s + 1];
+            TSP& c2 = (*this)[3 * s + 2];
+            c1.X = a.X + (b.X - a.X) / 3;
+            c1.Y = a.Y + (b.Y - a.Y) / 3;
+            c2.X = a.X + 2 * (b.X - a.X) / 3;
+            c2.Y = a.Y + 2 * (b.Y - a.Y) / 3;
+        }
+    }
+    UpdateBounds(ctx);
+}
+
+bool TSLCurve::ToggleForce(int32_t pointIndex, const TStitchContext& ctx) {
+    if (pointIndex < 0 || pointIndex >= Count() || pointIndex % 3 != 0) return false;
+    (*this)[pointIndex].Flags ^= SP_FORCE;
+    UpdateBounds(ctx);
+    return true;
+}
+
+// ---- records ----
+
+void TSLCurve::WriteCurveBody(TByteWriter& w, const TRecordContext& ctx, bool stream) const {
+    const bool railB = IsRailB();
+    // References are written as present (1) or absent (0); readers test only zero or not.
+    w.I32(IsRail() ? (PartnerRail ? 1 : 0) : Passes);
+    w.I32(railB ? (Pattern ? 1 : 0) : Color);
+    w.I32(Density);
+    w.I32(railB ? (Feather ? 1 : 0) : RunLength);
+    w.I32(EntryIndex);
+    if (stream || ctx.Version >= 1003) w.I32(ExitIndex);
+    if (stream || ctx.Version >= 1007) {
+        w.F32(FillPitch);
+        w.U32(FillOffsets);
+        for (int32_t v : Reserved)
+            w.I32(v);
+    }
+    if (stream)
+        PathBounds.WriteRelative(w, ctx.OriginX, ctx.OriginY);
+    else
+        PathBounds.WriteTo(w);
+    w.Bool(Outlines != nullptr);
+    if (Outlines) {
+        if (stream)
+            Outlines->WriteStream(w, ctx);
+        else
+            Outlines->Write(w, ctx);
+    }
+    if (railB) {
+        if (Pattern) {
+            if (stream)
+                Pattern->WriteStream(w, ctx);
+            else
+                Pattern->Write(w, ctx);
+        }
+        if (Feather) Feather->Write(w);
+    } else if (!stream) {
+        bool list = Generated && !Jumps;
+        w.Bool(list);
+        if (list) WriteObjectRecord(w, *Generated, ctx);
+    }
+    w.Bool(Jumps != nullptr);
+    if (Jumps) {
+        if (stream)
+            Jumps->WriteStream(w, ctx);
+        else
+            Jumps->Write(w);
+    }
+}
+
+void TSLCurve::ReadCurveBody(TByteReader& r, const TRecordContext& ctx, bool stream) {
+    // The path must be whole Bezier segments before anything indexes into it.
+    if (Count() < 4 || (Count() - 1) % 3 != 0) throw TReadError("curve point count is not 3k + 1");
+    if ((Flags & OF_RAIL_A) && (Flags & OF_RAIL_B)) throw TReadError("curve is marked as both rails");
+    const bool rail = IsRail(), railB = IsRailB();
+    const int32_t last = LastSample();
+
+    int32_t f1 = r.I32(), f2 = r.I32(), density = r.I32(), f4 = r.I32();
+    EntryIndex = r.I32();
+    ExitIndex = (stream || ctx.Version >= 1003) ? r.I32() : -1;
+    if (stream || ctx.Version >= 1007) {
+        FillPitch = r.F32();
+        FillOffsets = r.U32();
+        for (int32_t& v : Reserved)
+            v = r.I32();
+    } else {
+        FillPitch = 40.f;
+        FillOffsets = 0;
+        const int32_t defaults[4] = {16, 40, 100, 680};
+        std::copy(std::begin(defaults), std::end(defaults), Reserved);
+    }
+    if (EntryIndex < -1 || EntryIndex > last) throw TReadError("curve entry index out of range");
+    if (ExitIndex < -1 || ExitIndex > last) throw TReadError("curve exit index out of range");
+    if (stream)
+        PathBounds.ReadRelative(r, ctx.OriginX, ctx.OriginY);
+    else
+        PathBounds.ReadFrom(r);
+
+    PartnerRail = nullptr;
+    Passes = rail ? 2 : Clamp(f1, PASSES_MIN, PASSES_MAX);
+    Color = railB ? DEFAULT_OBJECT_COLOUR : f2;
+    RunLength = railB ? 40 : Clamp(f4, RUN_LENGTH_MIN, RUN_LENGTH_MAX);
+    Density = density;
+    if (!railB) {
+        // Old files (and small values) hold the stitch spacing; its conversion must not divide
+        // by zero or go negative, and the result stays in the range the properties page allows.
+        if (ctx.Version < 1004 || Density < 10) Density = Density <= 0 ? DEFAULT_DENSITY : 200 / Density;
+        Density = rail ? Clamp(Density, RAIL_DENSITY_MIN, RAIL_DENSITY_MAX)
+                       : Clamp(Density, OUTLINE_DENSITY_MIN, OUTLINE_DENSITY_MAX);
+    }
+
+    Outlines.reset();
+    if (r.Bool()) {
+        Outlines = std::make_unique<TOutlineList>();
+        if (stream)
+            Outlines->ReadStream(r, ctx, AnchorCount());
+        else
+            Outlines->Read(r, ctx, AnchorCount());
+    }
+    Pattern.reset();
+    Feather.reset();
+    Generated.reset();
+    if (railB) {
+        if (f2 != 0) {
+            Pattern = std::make_unique<TObjectStitch>();
+            if (stream)
+                Pattern->ReadStream(r, ctx);
+            else
+                Pattern->Read(r, ctx);
+        }
+        if (f4 != 0) {
+            Feather = std::make_unique<TFeather>();
+            Feather->Read(r);
+        }
+    } else if (!stream && r.Bool()) {
+        if (r.U8() != KIND_STITCH) throw TReadError("curve stitch list has the wrong kind");
+        Generated = std::make_unique<TSLStitch>();
+        Generated->Load(r, ctx);
+    }
+    Jumps.reset();
+    if (r.Bool()) {
+        Jumps = std::make_unique<TJumpList>();
+        if (stream)
+            Jumps->ReadStream(r, ctx, last);
+        else
+            Jumps->Read(r, last);
+    }
+}
+
+void TSLCurve::Save(TByteWriter& w, const TRecordContext& ctx) const {
+    SaveBase(w, ctx);
+    WriteCurveBody(w, ctx, false);
+}
+
+void TSLCurve::Load(TByteReader& r, const TRecordContext& ctx) {
+    LoadBase(r, ctx);
+    ReadCurveBody(r, ctx, false);
+    TStitchContext sc;
+    // Rails wait for their partner (LinkRails); a stored list or a jump chain is kept as read.
+    if (IsRail() || Generated || Jumps)
+        RefreshGeometry(sc);
+    else
+        UpdateBounds(sc);
+}
+
+void TSLCurve::WriteStream(TByteWriter& w, const TRecordContext& ctx) const {
+    WriteStreamBase(w, ctx);
+    WriteCurveBody(w, ctx, true);
+}
+
+void TSLCurve::ReadStream(TByteReader& r, const TRecordContext& ctx) {
+    ReadStreamBase(r, ctx);
+    ReadCurveBody(r, ctx, true);
+    TStitchContext sc;
+    if (IsRail() || Jumps)
+        RefreshGeometry(sc);
+    else
+        UpdateBounds(sc);
+}
+
+void LinkRails(TSLCurve& a, TSLCurve& b, const TStitchContext& ctx) {
+    if (&a == &b || !(a.Flags & OF_RAIL_A) || !(b.Flags & OF_RAIL_B))
+        throw TReadError("curved column rails are not an A and B pair");
+    if (a.Count() != b.Count()) throw TReadError("curved column rails have different point counts");
+    a.PartnerRail = &b;
+    b.PartnerRail = &a;
+    a.UpdateBounds(ctx);
+}
+
+// ---- drawing and hit tests ----
 
 void TSLCurve::DrawEdit(TDrawContext& dc) const {
     if (!dc.Target || Empty()) return;
@@ -91,9 +665,11 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
     // The path (or, before it can be flattened, the control polygon).
     std::vector<TPointF> pts;
     if (!PathX.empty()) {
-        for (size_t i = 0; i < PathX.size(); ++i) pts.push_back({dc.SX(PathX[i]), dc.SY(PathY[i])});
+        for (size_t i = 0; i < PathX.size(); ++i)
+            pts.push_back({dc.SX(PathX[i]), dc.SY(PathY[i])});
     } else {
-        for (const TSP& p : *this) pts.push_back({dc.SX(p.X), dc.SY(p.Y)});
+        for (const TSP& p : *this)
+            pts.push_back({dc.SX(p.X), dc.SY(p.Y)});
     }
     if (dc.View.ShowOutlines || selected) {
         c.SetPen(selected ? 0x000000FF : 0x00808080, selected ? 2.f : 1.f);
@@ -105,7 +681,8 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
         c.SetPen(0x00A0A0A0, 1.f, TPenStyle::Dot);
         for (int32_t i = 0; i + 1 < Count(); ++i) {
             if (i % 3 == 1) continue; // the line between the two controls is not a handle
-            c.Line(dc.SX((*this)[i].X), dc.SY((*this)[i].Y), dc.SX((*this)[i + 1].X), dc.SY((*this)[i + 1].Y));
+            c.Line(dc.SX((*this)[i].X), dc.SY((*this)[i].Y), dc.SX((*this)[i + 1].X),
+                   dc.SY((*this)[i + 1].Y));
         }
         for (int32_t i = 0; i < Count(); ++i) {
             const TSP& p = (*this)[i];

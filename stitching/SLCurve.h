@@ -3,17 +3,44 @@
 // line objects are all curves; the generators write needle points into the owned Stitches list.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
+#include "stitching/CurveParts.h"
+#include "stitching/Line.h"
+#include "stitching/Outline.h"
 #include "stitching/SLStitch.h"
 
 namespace nl {
 
-class TOutlineList; // width profile of a satin outline
-class TFeather;     // feather settings
-class TJumpList;    // jump connections of joined outlines
-class TObjectStitch; // stitch pattern creator copy
+// Samples per Bezier segment: sample s lies on segment s / 25 at t = (s % 25) * 0.04.
+constexpr int32_t SAMPLES_PER_SEGMENT = 25;
+
+// The 26 parameter values 0.00, 0.04, ... 1.00 in single precision.
+extern const float SAMPLE_T[26];
+
+// Ranges that values read from files are brought into.
+constexpr int32_t PASSES_MIN = 1, PASSES_MAX = 50;
+constexpr int32_t RUN_LENGTH_MIN = 10, RUN_LENGTH_MAX = 160;
+constexpr int32_t OUTLINE_DENSITY_MIN = 1, OUTLINE_DENSITY_MAX = 500; // tenths of lines per mm
+constexpr int32_t RAIL_DENSITY_MIN = 10, RAIL_DENSITY_MAX = 70;
+constexpr int32_t DEFAULT_DENSITY = 50;
+
+// One needle position found by the arc-length walk.
+struct TWalkVisit {
+    float X = 0.f, Y = 0.f;
+    int32_t Segment = 0; // walk position: segment index and parameter
+    float T = 0.f;
+    bool First = false;
+    bool Last = false;
+};
+
+// The A (left of travel) and B (right) rays at a path position.
+struct TRays {
+    TKvLine A, B;
+    double AngleOffset = 0.0; // half the turning angle at an interior anchor, else 0
+};
 
 class TSLCurve : public TSLStitch {
 public:
@@ -21,17 +48,17 @@ public:
     ~TSLCurve() override;
 
     TKvRect PathBounds;
-    int32_t Passes = 2;            // outline: running passes
+    int32_t Passes = 2;              // outline: running passes
     TSLCurve* PartnerRail = nullptr; // rails: the other rail (not owned)
     int32_t Color = DEFAULT_OBJECT_COLOUR;
-    int32_t Density = 50;          // tenths of lines per mm (rail B: 0)
-    int32_t RunLength = 40;        // running stitch length, units
-    float Compensation = 0.f;      // rail A: column compensation
-    std::unique_ptr<TOutlineList> Outlines;  // width profile (satin outline)
-    std::unique_ptr<TSLStitch> Generated;    // the generated stitch list ("Stitches")
+    int32_t Density = 50;                   // tenths of lines per mm (rail B: 0)
+    int32_t RunLength = 40;                 // running stitch length, units
+    float Compensation = 0.f;               // rail A: column compensation
+    std::unique_ptr<TOutlineList> Outlines; // width profile (satin outline)
+    std::unique_ptr<TSLStitch> Generated;   // the generated stitch list ("Stitches")
     std::unique_ptr<TJumpList> Jumps;
-    std::unique_ptr<TFeather> Feather;       // rail B: the column's feather settings
-    std::unique_ptr<TObjectStitch> Pattern;  // rail B: the column's pattern creator copy
+    std::unique_ptr<TFeather> Feather;      // rail B: the column's feather settings
+    std::unique_ptr<TObjectStitch> Pattern; // rail B: the column's pattern creator copy
     int32_t EntryIndex = -1;
     int32_t ExitIndex = -1;
     float FillPitch = 40.f;
@@ -40,11 +67,16 @@ public:
     std::vector<float> PathX, PathY; // flattened path samples
 
     int32_t SegmentCount() const { return Count() >= 4 ? (Count() - 1) / 3 : 0; }
+    int32_t AnchorCount() const { return SegmentCount() > 0 ? SegmentCount() + 1 : 0; }
+    // Index of the last sample (25k), 0 for a path without segments.
+    int32_t LastSample() const { return SAMPLES_PER_SEGMENT * SegmentCount(); }
     bool IsRail() const { return (Flags & (OF_RAIL_A | OF_RAIL_B)) != 0; }
+    bool IsRailB() const { return (Flags & OF_RAIL_B) != 0; }
     bool IsLineObject() const { return (StitchFlags & SF_LINE_OBJECT) != 0; }
 
     uint8_t Kind() const override { return KIND_CURVE; }
     std::unique_ptr<TSLStitch> Clone() const override;
+    void Assign(const TSLStitch& source) override;
     bool IsPath() const override { return true; }
     TSLStitch* Partner() const override { return PartnerRail; }
     const TSLStitch* Stitches() const override { return Generated.get(); }
@@ -52,17 +84,66 @@ public:
     void FreeGenerated() override { Generated.reset(); }
     int32_t GetColor() const override { return Color; }
     void SetColor(int32_t colour) override;
+    bool HasOutlineStitching() const override { return Outlines != nullptr || Feather != nullptr; }
+    void Regenerate(const TStitchContext& ctx) override;
+    void GenerateOutline(const TStitchContext& ctx) override;
 
-    // Recomputes Bounds from the control points and the flattened path; then restitches.
+    // Recomputes Bounds, the flattened path and the edge samples, then restitches.
     void UpdateBounds(const TStitchContext& ctx) override;
+    // UpdateBounds without the restitch (loading, partner refresh).
+    void RefreshGeometry(const TStitchContext& ctx);
     // Flattens the path into PathX/PathY (25 samples per segment plus the final anchor).
     void Flatten();
+
+    // ---- path evaluation (single precision) ----
+    TPointD PointAtT(int32_t segment, float t) const;
+    // Sample s; beyond the last segment the last anchor.
+    TPointD PointAtSample(int32_t s) const;
+    // Point on the segment containing sample s at parameter t; negative t means 1 - t on the
+    // following segment.
+    TPointD PointAtSampleT(int32_t s, float t) const;
+    // Visits samples first .. last (last = -1: all) with their point and index, then the final
+    // anchor.
+    void FlattenVisit(int32_t first, int32_t last,
+                      const std::function<void(float, float, int32_t)>& visit) const;
+    // Places points `step` apart (straight chords) along the path, from the first anchor to the
+    // last; anchors carrying SP_FORCE always receive a point.
+    void Walk(double step, const std::function<void(const TWalkVisit&)>& visit) const;
+    // The A and B rays of length `len` at sample s, parameter t.
+    TRays Perpendiculars(int32_t s, float t, double len) const;
+    // Edge samples of a satin outline (display and editing data).
+    void ComputeEdges();
+    // A new anchor was inserted after anchor `anchorIndex`: the width profile gains a section.
+    void InsertSection(int32_t anchorIndex);
+
+    // ---- object commands ----
+    // "Reverse Stitching Direction": reverses the path (and the partner rail's).
+    void ReverseStitching(const TStitchContext& ctx);
+    // "Transform To Curve" / "Transform To Line": toggles the line bit; a new line is straightened.
+    void ToggleLine(const TStitchContext& ctx);
+    // "Force Stitch At This Point": toggles SP_FORCE on an anchor; false for other points.
+    bool ToggleForce(int32_t pointIndex, const TStitchContext& ctx);
 
     void DrawEdit(TDrawContext& dc) const override;
     void DrawLayout(TDrawContext& dc) const override;
     bool HitTest(float x, float y, const TStitchContext& ctx, int32_t* pointIndex = nullptr) const override;
     bool HitPath(float x, float y, const TStitchContext& ctx) const override;
     void Offset(float dx, float dy) override;
+    void Mirror(bool horizontal, float cx, float cy) override;
+
+    void Save(TByteWriter& w, const TRecordContext& ctx) const override;
+    void Load(TByteReader& r, const TRecordContext& ctx) override;
+    void WriteStream(TByteWriter& w, const TRecordContext& ctx) const override;
+    void ReadStream(TByteReader& r, const TRecordContext& ctx) override;
+
+private:
+    void CopyCurveFields(const TSLCurve& s);
+    void ReadCurveBody(TByteReader& r, const TRecordContext& ctx, bool stream);
+    void WriteCurveBody(TByteWriter& w, const TRecordContext& ctx, bool stream) const;
 };
+
+// Links rail A and rail B of a curved column read from a file or stream (both ways) after
+// checking that they pair up; throws TReadError otherwise. Regenerates the column.
+void LinkRails(TSLCurve& railA, TSLCurve& railB, const TStitchContext& ctx);
 
 } // namespace nl

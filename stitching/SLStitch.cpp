@@ -16,7 +16,9 @@ double Dist(const TSP& a, const TSP& b) {
 }
 } // namespace
 
-TSLStitch::TSLStitch() { Bounds.empty = true; }
+TSLStitch::TSLStitch() {
+    Bounds.empty = true;
+}
 
 void TSLStitch::SetStitchLimits(int32_t minLen, int32_t maxLen) {
     minLen = Clamp(minLen, MIN_STITCH_LOW, MIN_STITCH_HIGH);
@@ -54,7 +56,8 @@ void TSLStitch::UpdateBounds(const TStitchContext& ctx) {
     for (const TSP& p : *this) {
         Bounds.IncludePoint(p.X, p.Y);
         float fx, fy;
-        if ((p.Flags & SP_JUMP_LINK) && p.JumpExt() && p.JumpExt()->FarEnd(fx, fy)) Bounds.IncludePoint(fx, fy);
+        if ((p.Flags & SP_JUMP_LINK) && p.JumpExt() && p.JumpExt()->FarEnd(fx, fy))
+            Bounds.IncludePoint(fx, fy);
     }
     if (Bounds.empty) return;
     Bounds.Inflate(std::max<int32_t>(1, ctx.SelectionMargin));
@@ -107,14 +110,19 @@ void TSLStitch::SetColor(int32_t colour) {
     (*this)[0].SetColour(colour);
 }
 
-int32_t TSLStitch::GetColor() const { return Empty() ? NO_COLOUR : (*this)[0].GetColour(); }
+int32_t TSLStitch::GetColor() const {
+    return Empty() ? NO_COLOUR : (*this)[0].GetColour();
+}
 
 void TSLStitch::Mirror(bool horizontal, float cx, float cy) {
     auto flip = [&](TSP& p) {
-        if (horizontal) p.X = 2 * cx - p.X;
-        else p.Y = 2 * cy - p.Y;
+        if (horizontal)
+            p.X = 2 * cx - p.X;
+        else
+            p.Y = 2 * cy - p.Y;
     };
-    for (TSP& p : *this) flip(p);
+    for (TSP& p : *this)
+        flip(p);
     if (JumpVia) flip(*JumpVia);
 }
 
@@ -136,7 +144,8 @@ void TSLStitch::SaveBase(TByteWriter& w, const TRecordContext& ctx) const {
         w.F32(JumpVia->Y);
     }
     w.I32(Count());
-    for (const TSP& p : *this) WritePointRecord(w, p, ctx);
+    for (const TSP& p : *this)
+        WritePointRecord(w, p, ctx);
 }
 
 namespace {
@@ -152,7 +161,8 @@ void ReadPoints(TByteReader& r, TPointList& list, size_t minRecord, const TRecor
     int32_t n = r.Count(minRecord, "point count");
     list.Clear();
     list.Reserve(n);
-    for (int32_t i = 0; i < n; ++i) list.Append(stream ? ReadPointStream(r, ctx) : ReadPointRecord(r));
+    for (int32_t i = 0; i < n; ++i)
+        list.Append(stream ? ReadPointStream(r, ctx) : ReadPointRecord(r));
 }
 } // namespace
 
@@ -176,7 +186,9 @@ void TSLStitch::LoadBase(TByteReader& r, const TRecordContext& ctx) {
     ReadPoints(r, *this, MIN_POINT_RECORD, ctx, false);
 }
 
-void TSLStitch::Save(TByteWriter& w, const TRecordContext& ctx) const { SaveBase(w, ctx); }
+void TSLStitch::Save(TByteWriter& w, const TRecordContext& ctx) const {
+    SaveBase(w, ctx);
+}
 
 void TSLStitch::Load(TByteReader& r, const TRecordContext& ctx) {
     LoadBase(r, ctx);
@@ -201,7 +213,8 @@ void TSLStitch::WriteStreamBase(TByteWriter& w, const TRecordContext& ctx) const
         w.F32(static_cast<float>(JumpVia->Y - ctx.OriginY));
     }
     w.I32(Count());
-    for (const TSP& p : *this) WritePointStream(w, p, ctx);
+    for (const TSP& p : *this)
+        WritePointStream(w, p, ctx);
 }
 
 void TSLStitch::ReadStreamBase(TByteReader& r, const TRecordContext& ctx) {
@@ -223,7 +236,9 @@ void TSLStitch::ReadStreamBase(TByteReader& r, const TRecordContext& ctx) {
     ReadPoints(r, *this, MIN_POINT_STREAM, ctx, true);
 }
 
-void TSLStitch::WriteStream(TByteWriter& w, const TRecordContext& ctx) const { WriteStreamBase(w, ctx); }
+void TSLStitch::WriteStream(TByteWriter& w, const TRecordContext& ctx) const {
+    WriteStreamBase(w, ctx);
+}
 
 void TSLStitch::ReadStream(TByteReader& r, const TRecordContext& ctx) {
     ReadStreamBase(r, ctx);
@@ -296,7 +311,8 @@ void TSLStitch::DrawPlain(TDrawContext& dc, int32_t colour) const {
     if (!dc.Target || Count() < 2) return;
     std::vector<TPointF> pts;
     pts.reserve(static_cast<size_t>(Count()));
-    for (const TSP& p : *this) pts.push_back({dc.SX(p.X), dc.SY(p.Y)});
+    for (const TSP& p : *this)
+        pts.push_back({dc.SX(p.X), dc.SY(p.Y)});
     dc.Target->SetPen(colour);
     dc.Target->Polyline(pts);
 }
@@ -352,8 +368,9 @@ void TSLStitch::DrawStitchPoints(TDrawContext& dc) const {
         if (v.HideBoundaryPoints && (p.Flags & SP_BOUNDARY)) continue;
         if (v.HideFillPoints && (p.Flags & SP_FILL)) continue;
         int32_t c = (p.Flags & SP_SELECTED) ? 0x00FFFFFF : (p.IsColourPoint() ? 0x000000FF : 0x00404040);
-        dc.Target->Marker(dc.SX(p.X), dc.SY(p.Y), (p.Flags & SP_SELECTED) ? TMarker::FilledSquare : TMarker::Square,
-                          dc.MarkerSize, c);
+        dc.Target->Marker(dc.SX(p.X), dc.SY(p.Y),
+                          (p.Flags & SP_SELECTED) ? TMarker::FilledSquare : TMarker::Square, dc.MarkerSize,
+                          c);
     }
 }
 
@@ -467,12 +484,15 @@ void TSLStitch::CleanColourChanges() {
     std::vector<char> drop(v.size(), 0);
     for (size_t i = 0; i < v.size(); ++i) {
         if (!v[i].IsColourPoint()) continue;
-        for (size_t j = i + 1; j < v.size() && !v[j].IsExtra() && same(v[j], v[i]); ++j) drop[j] = 1;
-        for (size_t j = i; j-- > 0 && !v[j].IsExtra() && same(v[j], v[j + 1]);) drop[j] = 1;
+        for (size_t j = i + 1; j < v.size() && !v[j].IsExtra() && same(v[j], v[i]); ++j)
+            drop[j] = 1;
+        for (size_t j = i; j-- > 0 && !v[j].IsExtra() && same(v[j], v[j + 1]);)
+            drop[j] = 1;
     }
     size_t k = 0;
     RemoveIf([&](const TSP&) { return drop[k++] != 0; });
-    while (v.size() >= 2 && !v.back().IsExtra() && same(v.back(), v[v.size() - 2])) Delete(Count() - 1);
+    while (v.size() >= 2 && !v.back().IsExtra() && same(v.back(), v[v.size() - 2]))
+        Delete(Count() - 1);
     if (!v.empty() && v.back().IsColourPoint()) Delete(Count() - 1);
 }
 
@@ -480,13 +500,16 @@ void TSLStitch::TrimEndDuplicates() {
     if (Count() < 5) return;
     auto same = [](const TSP& a, const TSP& b) { return a.X == b.X && a.Y == b.Y; };
     int32_t n = 0;
-    while (Count() - n > 2 && same((*this)[1 + n], (*this)[0])) ++n;
+    while (Count() - n > 2 && same((*this)[1 + n], (*this)[0]))
+        ++n;
     if (n > 0) {
         auto& v = Raw();
-        for (int32_t i = 1; i <= n; ++i) Free(v[static_cast<size_t>(i)]);
+        for (int32_t i = 1; i <= n; ++i)
+            Free(v[static_cast<size_t>(i)]);
         v.erase(v.begin() + 1, v.begin() + 1 + n);
     }
-    while (Count() > 2 && same(*Last(), (*this)[Count() - 2])) Delete(Count() - 1);
+    while (Count() > 2 && same(*Last(), (*this)[Count() - 2]))
+        Delete(Count() - 1);
 }
 
 bool TSLStitch::DeleteSelectedPoint(int32_t index, const TStitchContext& ctx) {
@@ -536,7 +559,8 @@ void Restitch(TSLStitch& object, const TStitchContext& ctx) {
         obj->Flags &= ~(OF_VISIBLE | OF_GENERATE_HIDDEN);
         obj->FreeGenerated();
         if (chained)
-            for (TSLStitch* o : chain) o->FreeGenerated();
+            for (TSLStitch* o : chain)
+                o->FreeGenerated();
     }
 }
 

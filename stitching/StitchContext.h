@@ -15,14 +15,14 @@ class TSLStitch;
 struct TViewToggles {
     bool ShowStitches = true;
     bool ShowStitchPoints = true;
-    bool HideBoundaryPoints = false;   // "Hide Boundary Stitch Points"
-    bool HideFillPoints = false;       // "Hide Pattern And Fill Stitch Points"
-    bool HideUnderStitching = false;   // "Hide Under Stitching"
-    bool HideUnderlay = false;         // "Hide Underlay Stitches"
-    bool ShowColumnHandles = true;     // "Show Curved Column Handles"
-    bool ShowOutlines = true;          // outline paths
-    bool ShowCompensation = false;     // "Show All Design Compensation "
-    bool Realistic = false;            // 3D view
+    bool HideBoundaryPoints = false; // "Hide Boundary Stitch Points"
+    bool HideFillPoints = false;     // "Hide Pattern And Fill Stitch Points"
+    bool HideUnderStitching = false; // "Hide Under Stitching"
+    bool HideUnderlay = false;       // "Hide Underlay Stitches"
+    bool ShowColumnHandles = true;   // "Show Curved Column Handles"
+    bool ShowOutlines = true;        // outline paths
+    bool ShowCompensation = false;   // "Show All Design Compensation "
+    bool Realistic = false;          // 3D view
 };
 
 struct TStitchContext {
@@ -45,7 +45,7 @@ struct TDrawContext {
     double OriginX = 0.0;
     double OriginY = 0.0;
     TViewToggles View;
-    TKvRect Clip;         // visible worksheet rectangle; objects outside it are skipped
+    TKvRect Clip; // visible worksheet rectangle; objects outside it are skipped
     bool ClipValid = false;
     float MarkerSize = 3.f;
     TKvRect* Selection = nullptr; // DrawLayout joins selected objects' bounds into this

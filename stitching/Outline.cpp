@@ -1,0 +1,198 @@
+#include "stitching/Outline.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "core/Errors.h"
+
+namespace nl {
+
+void TOutline::SwapSides() {
+    std::swap(HeightA, HeightB);
+    std::swap(CtrlPos1A, CtrlPos1B);
+    std::swap(CtrlPos2A, CtrlPos2B);
+    std::swap(CtrlHeight1A, CtrlHeight1B);
+    std::swap(CtrlHeight2A, CtrlHeight2B);
+    EndRotation = -EndRotation;
+}
+
+// ---- TProfileCurve ----
+
+void TProfileCurve::Build(float h0, float pos1, float h1, float pos2, float h2, float h3, float length) {
+    // A cubic Bezier in (distance, height) space, sampled like a path segment.
+    float p0x = 0.f, p1x = pos1 * length / 100.f, p2x = pos2 * length / 100.f, p3x = length;
+    float cx = 3 * (p1x - p0x), bx = 3 * (p2x - p1x) - cx, ax = p3x - p0x - cx - bx;
+    float cy = 3 * (h1 - h0), by = 3 * (h2 - h1) - cy, ay = h3 - h0 - cy - by;
+    for (int i = 0; i < 25; ++i) {
+        float t = static_cast<float>(i * 0.04);
+        d_[i] = ((ax * t + bx) * t + cx) * t + p0x;
+        h_[i] = ((ay * t + by) * t + cy) * t + h0;
+    }
+    d_[25] = p3x;
+    h_[25] = h3;
+    cursor_ = 1;
+}
+
+float TProfileCurve::HeightAt(float x) {
+    // The search continues from the last interval while positions grow along the section, and
+    // starts over when they go back, so the answer never depends on earlier calls.
+    if (cursor_ < 1 || cursor_ > 25 || x < d_[cursor_ - 1]) cursor_ = 1;
+    int32_t i = cursor_;
+    while (i < 25 && !(d_[i] > x))
+        ++i;
+    cursor_ = i;
+    float d0 = d_[i - 1], d1 = d_[i];
+    if (d1 == d0) return h_[i]; // zero-length interval
+    return h_[i - 1] + (h_[i] - h_[i - 1]) * (x - d0) / (d1 - d0);
+}
+
+// ---- TOutlineList ----
+
+TOutlineList::TOutlineList() = default;
+TOutlineList::~TOutlineList() = default;
+
+std::unique_ptr<TOutlineList> TOutlineList::MakeDefault(int32_t anchors) {
+    auto list = std::make_unique<TOutlineList>();
+    for (int32_t i = 0; i < anchors; ++i)
+        list->AddNew()->StartSample = 25 * i;
+    return list;
+}
+
+void TOutlineList::InsertSection(int32_t section) {
+    if (section < 0 || section >= Count()) return;
+    for (int32_t i = section + 1; i < Count(); ++i)
+        (*this)[i]->StartSample += 25;
+    TOutline* added = AddNew(section + 1);
+    added->StartSample = (*this)[section]->StartSample + 25;
+}
+
+std::unique_ptr<TOutlineList> TOutlineList::Clone() const {
+    auto c = std::make_unique<TOutlineList>();
+    for (const auto& s : *this)
+        c->Add(std::make_unique<TOutline>(*s));
+    c->ProfileFlags = ProfileFlags;
+    c->CurrentSection = CurrentSection;
+    c->SelectedSegment = SelectedSegment;
+    if (OutlinePattern) c->OutlinePattern = OutlinePattern->Clone();
+    c->OutlineCompensation = OutlineCompensation;
+    if (OutlineFeather) c->OutlineFeather = OutlineFeather->Clone();
+    c->EdgeSamples = EdgeSamples;
+    return c;
+}
+
+void TOutlineList::SwapSides() {
+    for (const auto& s : *this)
+        s->SwapSides();
+    std::swap(EdgeSamples.AX, EdgeSamples.BX);
+    std::swap(EdgeSamples.AY, EdgeSamples.BY);
+}
+
+void TOutlineList::BeginSection(int32_t section, float length) {
+    if (Count() == 0) return;
+    section = std::clamp(section, 0, Count() - 1);
+    CurrentSection = section;
+    const TOutline& s = *(*this)[section];
+    const TOutline& n = *(*this)[std::min(section + 1, Count() - 1)];
+    profileA_.Build(s.HeightA, s.CtrlPos1A, s.CtrlHeight1A, s.CtrlPos2A, s.CtrlHeight2A, n.HeightA, length);
+    profileB_.Build(s.HeightB, s.CtrlPos1B, s.CtrlHeight1B, s.CtrlPos2B, s.CtrlHeight2B, n.HeightB, length);
+}
+
+void TOutlineList::WriteFields(TByteWriter& w) const {
+    w.U32(ProfileFlags);
+    w.I32(CurrentSection);
+    w.I32(SelectedSegment);
+    w.F32(OutlineCompensation);
+    w.I32(Count());
+    for (const auto& s : *this) {
+        for (float v : {s->HeightA, s->HeightB, s->CtrlPos1A, s->CtrlPos2A, s->CtrlPos1B, s->CtrlPos2B,
+                        s->CtrlHeight1A, s->CtrlHeight2A, s->CtrlHeight1B, s->CtrlHeight2B, s->EndRotation,
+                        s->SectionMeasure, s->SectionLength, s->StartAngle})
+            w.F32(v);
+        w.I32(s->StartSample);
+    }
+}
+
+void TOutlineList::ReadFields(TByteReader& r, int32_t anchors) {
+    ProfileFlags = r.U32();
+    CurrentSection = r.I32();
+    SelectedSegment = r.I32();
+    OutlineCompensation = r.F32();
+    int32_t n = r.Count(OUTLINE_SECTION_RECORD, "width profile section count");
+    // One section per anchor: anything else would index past the path or the profile.
+    if (n != anchors || n < 2) throw TReadError("width profile does not match the path's anchors");
+    if (CurrentSection < 0 || CurrentSection >= n)
+        throw TReadError("width profile current section out of range");
+    if (SelectedSegment < 1 || SelectedSegment > n) throw TReadError("width profile segment out of range");
+    Clear();
+    const int32_t lastSample = 25 * (anchors - 1);
+    for (int32_t i = 0; i < n; ++i) {
+        auto s = std::make_unique<TOutline>();
+        float* fields[] = {&s->HeightA,       &s->HeightB,      &s->CtrlPos1A,    &s->CtrlPos2A,
+                           &s->CtrlPos1B,     &s->CtrlPos2B,    &s->CtrlHeight1A, &s->CtrlHeight2A,
+                           &s->CtrlHeight1B,  &s->CtrlHeight2B, &s->EndRotation,  &s->SectionMeasure,
+                           &s->SectionLength, &s->StartAngle};
+        for (float* f : fields)
+            *f = r.F32();
+        s->StartSample = r.I32();
+        if (s->StartSample < 0 || s->StartSample > lastSample)
+            throw TReadError("width profile section start out of range");
+        Add(std::move(s));
+    }
+    SetCurrent(nullptr);
+}
+
+void TOutlineList::Write(TByteWriter& w, const TRecordContext& ctx) const {
+    WriteFields(w);
+    w.Bool(OutlinePattern != nullptr);
+    if (OutlinePattern) OutlinePattern->Write(w, ctx);
+    w.Bool(OutlineFeather != nullptr);
+    if (OutlineFeather) OutlineFeather->Write(w);
+}
+
+void TOutlineList::Read(TByteReader& r, const TRecordContext& ctx, int32_t anchors) {
+    ReadFields(r, anchors);
+    OutlinePattern.reset();
+    OutlineFeather.reset();
+    if (r.Bool()) {
+        OutlinePattern = std::make_unique<TObjectStitch>();
+        OutlinePattern->Read(r, ctx);
+    }
+    if (r.Bool()) {
+        OutlineFeather = std::make_unique<TFeather>();
+        OutlineFeather->Read(r);
+    }
+}
+
+// In the object stream the parts are announced by their own marker bytes.
+constexpr uint8_t STREAM_PATTERN_FOLLOWS = 14;
+constexpr uint8_t STREAM_FEATHER_FOLLOWS = 15;
+
+void TOutlineList::WriteStream(TByteWriter& w, const TRecordContext& ctx) const {
+    WriteFields(w);
+    w.U8(OutlinePattern ? STREAM_PATTERN_FOLLOWS : 0);
+    if (OutlinePattern) OutlinePattern->WriteStream(w, ctx);
+    w.U8(OutlineFeather ? STREAM_FEATHER_FOLLOWS : 0);
+    if (OutlineFeather) OutlineFeather->Write(w);
+}
+
+void TOutlineList::ReadStream(TByteReader& r, const TRecordContext& ctx, int32_t anchors) {
+    ReadFields(r, anchors);
+    ProfileFlags &= ~PF_DISPLAY_ACTIVE;
+    OutlinePattern.reset();
+    OutlineFeather.reset();
+    uint8_t m = r.U8();
+    if (m != 0 && m != STREAM_PATTERN_FOLLOWS) throw TReadError("bad width profile pattern marker");
+    if (m) {
+        OutlinePattern = std::make_unique<TObjectStitch>();
+        OutlinePattern->ReadStream(r, ctx);
+    }
+    m = r.U8();
+    if (m != 0 && m != STREAM_FEATHER_FOLLOWS) throw TReadError("bad width profile feather marker");
+    if (m) {
+        OutlineFeather = std::make_unique<TFeather>();
+        OutlineFeather->Read(r);
+    }
+}
+
+} // namespace nl

@@ -1,0 +1,150 @@
+#include "stitching/Running.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "core/Errors.h"
+#include "stitching/SLCurve.h"
+
+namespace nl {
+
+namespace {
+constexpr uint32_t RUN_FLAGS = SP_BOUNDARY | SP_FLAT;
+// A run that would place more points than this is refused (Restitch then switches the object off).
+constexpr int64_t MAX_RUN_POINTS = 5000000;
+
+bool CarriesJump(const TSP& p) {
+    return (p.Flags & SP_JUMP_SHARED) || p.JumpExt() != nullptr;
+}
+} // namespace
+
+void RunPass(const TSLCurve& curve, TSLStitch& list, int32_t insertAt) {
+    // The pass is collected first and placed in one move: inserting point by point at a fixed
+    // index would cost a quadratic number of moves on long outlines.
+    std::vector<TSP> pass;
+    curve.Walk(curve.RunLength,
+               [&](const TWalkVisit& v) { pass.push_back(TSP::Plain(RUN_FLAGS, v.X, v.Y)); });
+    if (pass.empty()) return;
+    if (insertAt < 0 || insertAt >= list.Count()) {
+        if (insertAt >= 0) std::reverse(pass.begin(), pass.end());
+        list.Reserve(list.Count() + static_cast<int32_t>(pass.size()));
+        for (const TSP& p : pass)
+            list.Append(p);
+        return;
+    }
+    // Every point inserted at the same index: the pass ends up reversed in front of it.
+    list.InsertGap(insertAt, static_cast<int32_t>(pass.size()));
+    for (size_t i = 0; i < pass.size(); ++i)
+        list[insertAt + static_cast<int32_t>(i)] = pass[pass.size() - 1 - i];
+}
+
+void GenerateRunningOutline(TSLCurve& curve, const TStitchContext& ctx) {
+    const bool running = (curve.Flags & OF_RUNNING) != 0;
+    if (!running && !curve.Outlines) {
+        curve.Generated.reset();
+        return;
+    }
+    auto list = std::make_unique<TSLStitch>();
+    list->Flags = curve.Flags & (OF_SELECTED_EDIT | OF_SELECTED_LAYOUT);
+    if (running && !curve.Outlines) {
+        // Passes alternate direction; "Stitch From End" makes the first one run backwards.
+        int32_t passes = std::clamp(curve.Passes, 0, PASSES_MAX);
+        int32_t insertAt = (curve.Flags & OF_STITCH_FROM_END) ? list->Count() : -1;
+        for (int32_t p = 0; p < passes; ++p) {
+            RunPass(curve, *list, insertAt);
+            insertAt = insertAt == -1 ? list->Count() : -1;
+        }
+    }
+    // A satin outline's columns come from the satin generator; until it runs the list stays empty.
+    list->RemoveShortStitches(curve.MinStitch());
+    list->SplitLongStitches(curve.MinStitch(), curve.MaxStitch());
+    list->SetCapacity(list->Count());
+    if (!list->Empty()) {
+        list->MarkColourStart(0);
+        list->SetColor(curve.Color);
+    }
+    list->Flags |= OF_NEEDLE_POINTS;
+    list->UpdateBounds(ctx);
+    curve.Generated = std::move(list);
+}
+
+void PolylineRun(const TPointList& source, TSLStitch& target, double step,
+                 std::vector<int32_t>* sectionCounts) {
+    const int32_t n = source.Count();
+    if (n < 2) return;
+    if (!(step >= 1.0)) step = 1.0;
+    // Positions of a private copy of the chain.
+    std::vector<double> xs(static_cast<size_t>(n)), ys(static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i) {
+        xs[i] = source[i].X;
+        ys[i] = source[i].Y;
+    }
+    // Lengthen the last segment by 2 x step so the run reaches the chain's end.
+    for (int32_t j = n - 2; j >= 0; --j) {
+        double dx = xs[n - 1] - xs[j], dy = ys[n - 1] - ys[j], len = std::sqrt(dx * dx + dy * dy);
+        if (len > 0 && std::isfinite(len)) {
+            xs[n - 1] += dx / len * 2 * step;
+            ys[n - 1] += dy / len * 2 * step;
+            break;
+        }
+    }
+
+    // Section of each source point, from the per-section counts.
+    std::vector<int32_t> sectionOf;
+    std::vector<int32_t> newCounts;
+    if (sectionCounts) {
+        sectionOf.assign(static_cast<size_t>(n),
+                         std::max<int32_t>(0, static_cast<int32_t>(sectionCounts->size()) - 1));
+        int32_t idx = 0;
+        for (size_t sct = 0; sct < sectionCounts->size(); ++sct)
+            for (int32_t c = 0; c < (*sectionCounts)[sct] && idx < n; ++c)
+                sectionOf[static_cast<size_t>(idx++)] = static_cast<int32_t>(sct);
+        newCounts.assign(sectionCounts->size(), 0);
+    }
+    auto count = [&](int32_t sourceIndex) {
+        if (!newCounts.empty()) ++newCounts[static_cast<size_t>(sectionOf[static_cast<size_t>(sourceIndex)])];
+    };
+    int64_t appended = 0;
+    auto append = [&](double x, double y, const TSP* jumpFrom, int32_t sourceIndex) {
+        if (++appended > MAX_RUN_POINTS) throw TGenerationError("chain too long for its stitch length");
+        if (jumpFrom) {
+            TSP p = TPointList::DeepCopy(*jumpFrom);
+            p.X = static_cast<float>(x);
+            p.Y = static_cast<float>(y);
+            p.Flags |= SP_BOUNDARY;
+            target.Append(p);
+        } else {
+            target.AppendPoint(SP_BOUNDARY, -1, static_cast<float>(x), static_cast<float>(y));
+        }
+        count(sourceIndex);
+    };
+
+    append(xs[0], ys[0], CarriesJump(source[0]) ? &source[0] : nullptr, 0);
+    double px = xs[0], py = ys[0];
+    const TSP* pending = nullptr;
+    for (int32_t i = 0; i + 1 < n; ++i) {
+        double ax = xs[i], ay = ys[i], dx = xs[i + 1] - ax, dy = ys[i + 1] - ay;
+        double a = dx * dx + dy * dy;
+        double sLast = -1.0;
+        if (a > 0 && std::isfinite(a)) {
+            for (;;) {
+                // Where the circle of radius step around the last point meets the segment, ahead.
+                double fx = ax - px, fy = ay - py;
+                double b = 2 * (fx * dx + fy * dy), c = fx * fx + fy * fy - step * step;
+                double disc = b * b - 4 * a * c;
+                if (!(disc >= 0)) break;
+                double s = (-b + std::sqrt(disc)) / (2 * a);
+                if (!(s >= 0 && s <= 1) || !(s > sLast + 1e-12)) break;
+                sLast = s;
+                px = ax + s * dx;
+                py = ay + s * dy;
+                append(px, py, pending, i + 1);
+                pending = nullptr;
+            }
+        }
+        if (CarriesJump(source[i + 1])) pending = &source[i + 1];
+    }
+    if (sectionCounts) *sectionCounts = std::move(newCounts);
+}
+
+} // namespace nl
