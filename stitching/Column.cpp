@@ -106,10 +106,11 @@ TRailChain CollectRail(const TSLCurve& rail, double step, int32_t parity, int32_
 
 void FinishGeneratedList(TSLStitch& list, const TSLCurve& curve, const TStitchContext& ctx) {
     if (list.Empty()) return;
-    list.RemoveShortStitches(list.MinStitch());
-    list.SplitLongStitches(list.MinStitch(), list.MaxStitch());
+    list.RemoveShortStitches(curve.MinStitch());
+    list.SplitLongStitches(curve.MinStitch(), curve.MaxStitch());
+    list.SetCapacity(list.Count());
     list.MarkColourStart(0);
-    list[0].SetColour(curve.Color);
+    list.SetColor(curve.Color);
     list.UpdateBounds(ctx);
     list.Flags |= OF_NEEDLE_POINTS;
 }

@@ -7,7 +7,9 @@
 #include "core/Errors.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
+#include "stitching/Column.h"
 #include "stitching/Running.h"
+#include "stitching/SatinOutline.h"
 
 namespace nl {
 
@@ -120,7 +122,17 @@ void TSLCurve::Regenerate(const TStitchContext& ctx) {
 }
 
 void TSLCurve::GenerateOutline(const TStitchContext& ctx) {
-    GenerateRunningOutline(*this, ctx);
+    // A satin outline (one with a width profile) is stitched across its band.
+    if (Outlines && !Jumps) GenerateSatinOutlineList(*this, ctx);
+    else GenerateRunningOutline(*this, ctx);
+}
+
+void TSLCurve::GenerateColumn(const TStitchContext& ctx) {
+    if (Flags & OF_RAIL_B) {
+        if (PartnerRail) nl::GenerateColumn(*PartnerRail, ctx);
+        return;
+    }
+    nl::GenerateColumn(*this, ctx);
 }
 
 // ---- path evaluation ----
