@@ -10,12 +10,14 @@ using namespace nl;
 namespace {
 TSLStitch Line(std::initializer_list<std::pair<float, uint32_t>> xs) {
     TSLStitch s;
-    for (auto [x, f] : xs) s.AppendPoint(f, -1, x, 0);
+    for (auto [x, f] : xs)
+        s.AppendPoint(f, -1, x, 0);
     return s;
 }
 std::vector<float> Xs(const TSLStitch& s) {
     std::vector<float> v;
-    for (const TSP& p : s) v.push_back(p.X);
+    for (const TSP& p : s)
+        v.push_back(p.X);
     return v;
 }
 } // namespace
@@ -34,7 +36,8 @@ TEST(StitchLimits, SplitLongStitchesAtMax) {
         TSLStitch s = Line({{0, SP_BOUNDARY}, {c.length, SP_BOUNDARY}});
         s.SplitLongStitches(4, 220);
         EXPECT_EQ(Xs(s), c.expected) << c.length;
-        for (int i = 1; i + 1 < s.Count(); ++i) EXPECT_EQ(s[i].Flags, SP_FILL);
+        for (int i = 1; i + 1 < s.Count(); ++i)
+            EXPECT_EQ(s[i].Flags, SP_FILL);
     }
 }
 
@@ -102,7 +105,8 @@ TEST(StitchObject, MarkColourStartAndAppendCopy) {
     EXPECT_EQ(c.GroupId, 3);
     EXPECT_EQ(c.Count(), 2);
     EXPECT_EQ(c.GetColor(), 0xFF);
-    for (const TSP& p : c) EXPECT_TRUE(p.Flags & SP_BOUNDARY);
+    for (const TSP& p : c)
+        EXPECT_TRUE(p.Flags & SP_BOUNDARY);
 }
 
 TEST(StitchObject, CleanColourChangesAndTrimEndDuplicates) {
@@ -115,7 +119,7 @@ TEST(StitchObject, CleanColourChangesAndTrimEndDuplicates) {
     s.AppendPoint(0, -1, 9, 0);
     s.AppendPoint(0, -1, 9, 0);
     s.AppendPoint(0, -1, 10, 0);
-    s.AppendPoint(0, -1, 10, 0);               // trailing duplicate
+    s.AppendPoint(0, -1, 10, 0); // trailing duplicate
     s.CleanColourChanges();
     EXPECT_EQ(Xs(s), (std::vector<float>{0, 5, 9, 9, 10}));
     EXPECT_TRUE(s[1].IsColourPoint());

@@ -1,0 +1,50 @@
+// Builders shared by the curve, running and record tests.
+#pragma once
+#include <initializer_list>
+#include <memory>
+#include <utility>
+
+#include "stitching/SLCurve.h"
+
+namespace nl::test {
+
+// A path through the given anchors, each segment straight (controls at the thirds).
+inline std::unique_ptr<TSLCurve> Polyline(std::initializer_list<std::pair<float, float>> anchors) {
+    auto c = std::make_unique<TSLCurve>();
+    const std::pair<float, float>* prev = nullptr;
+    for (const auto& a : anchors) {
+        if (prev) {
+            float dx = a.first - prev->first, dy = a.second - prev->second;
+            c->AppendPoint(0, -1, prev->first + dx / 3, prev->second + dy / 3);
+            c->AppendPoint(0, -1, prev->first + 2 * dx / 3, prev->second + 2 * dy / 3);
+        }
+        c->AppendPoint(0, -1, a.first, a.second);
+        prev = &a;
+    }
+    return c;
+}
+
+// A straight outline along X from 0 to `length` units, in `segments` equal segments.
+inline std::unique_ptr<TSLCurve> Straight(float length, int segments = 1) {
+    auto c = std::make_unique<TSLCurve>();
+    for (int s = 0; s <= segments; ++s) {
+        float x = length * s / segments;
+        if (s > 0) {
+            float x0 = length * (s - 1) / segments;
+            c->AppendPoint(0, -1, x0 + (x - x0) / 3, 0);
+            c->AppendPoint(0, -1, x0 + 2 * (x - x0) / 3, 0);
+        }
+        c->AppendPoint(0, -1, x, 0);
+    }
+    return c;
+}
+
+// A visible running outline.
+inline void MakeRunning(TSLCurve& c, int passes, int runLength) {
+    c.Flags |= OF_VISIBLE | OF_RUNNING;
+    c.SetStitchTypeBits(ST_RUNNING);
+    c.Passes = passes;
+    c.RunLength = runLength;
+}
+
+} // namespace nl::test
