@@ -55,15 +55,20 @@ void Regenerate(benchmark::State& state, float length) {
         benchmark::DoNotOptimize(c.A.Generated->Count());
     }
     int shorts = 0;
-    for (const TSP& p : *c.A.Generated) shorts += (p.Flags & SP_SHORT) ? 1 : 0;
+    for (const TSP& p : *c.A.Generated)
+        shorts += (p.Flags & SP_SHORT) ? 1 : 0;
     state.counters["stitches"] = c.A.Generated->Count();
     state.counters["short"] = shorts;
 }
 
 // The column of the goal: 500 mm at density 4.5.
-void BM_Column500mm(benchmark::State& state) { Regenerate(state, 10000.f); }
+void BM_Column500mm(benchmark::State& state) {
+    Regenerate(state, 10000.f);
+}
 // About 10,000 stitches (2.2 m of column at 0.222 mm spacing).
-void BM_Column10kStitches(benchmark::State& state) { Regenerate(state, 44000.f); }
+void BM_Column10kStitches(benchmark::State& state) {
+    Regenerate(state, 44000.f);
+}
 
 BENCHMARK(BM_Column500mm)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Column10kStitches)->Unit(benchmark::kMillisecond);

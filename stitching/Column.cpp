@@ -33,9 +33,12 @@ struct TChainCursor {
     // A section without a point of this chain: its last point (or, before any, its next one)
     // serves the whole section.
     bool Borrow() {
-        if (HasLast) Left.push_front(TPointList::DeepCopy(LastUsed));
-        else if (!Left.empty()) Left.push_front(TPointList::DeepCopy(Left.front()));
-        else return false;
+        if (HasLast)
+            Left.push_front(TPointList::DeepCopy(LastUsed));
+        else if (!Left.empty())
+            Left.push_front(TPointList::DeepCopy(Left.front()));
+        else
+            return false;
         return true;
     }
 };
@@ -82,8 +85,10 @@ void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& 
         }
     }
     // Whatever the counts did not claim is freed with the cursors.
-    for (TSP& q : c1.Left) TPointList::Free(q);
-    for (TSP& q : c2.Left) TPointList::Free(q);
+    for (TSP& q : c1.Left)
+        TPointList::Free(q);
+    for (TSP& q : c2.Left)
+        TPointList::Free(q);
 }
 
 namespace {

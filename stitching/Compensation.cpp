@@ -11,9 +11,15 @@ namespace {
 struct TXY {
     double X, Y;
 };
-TXY XY(const TSP& p) { return {p.X, p.Y}; }
-TXY Mid(TXY a, TXY b) { return {(a.X + b.X) / 2, (a.Y + b.Y) / 2}; }
-double Dist(TXY a, TXY b) { return std::hypot(a.X - b.X, a.Y - b.Y); }
+TXY XY(const TSP& p) {
+    return {p.X, p.Y};
+}
+TXY Mid(TXY a, TXY b) {
+    return {(a.X + b.X) / 2, (a.Y + b.Y) / 2};
+}
+double Dist(TXY a, TXY b) {
+    return std::hypot(a.X - b.X, a.Y - b.Y);
+}
 } // namespace
 
 void ShortenLast(TSLStitch& list, TShortSide side, TRandom& rng) {
@@ -44,7 +50,8 @@ bool CompensationActive(double value, const TStitchContext& ctx) {
     return value != 0.0 && std::isfinite(value) && (ctx.View.ShowCompensation || ctx.ForExport);
 }
 
-void CompensateAndFeather(TSLStitch& list, const TFeather* feather, bool compensate, double percent, TRandom& rng) {
+void CompensateAndFeather(TSLStitch& list, const TFeather* feather, bool compensate, double percent,
+                          TRandom& rng) {
     const bool above = FeatherAbove(feather), below = FeatherBelow(feather);
     if (!above && !below && !compensate) return;
     // Work on the rail points only: fill cuts lie inside the band and are not stitch ends.
@@ -66,9 +73,12 @@ void CompensateAndFeather(TSLStitch& list, const TFeather* feather, bool compens
         if (u == 0) u = 0.001;
         const bool abovePos = (j % 2) == 1;
         double len = u;
-        if (abovePos && above) len = FeatherAmount(*feather, true, u, rng);
-        else if (!abovePos && below) len = FeatherAmount(*feather, false, u, rng);
-        else if (compensate) len = u * (1.0 + percent / 100.0);
+        if (abovePos && above)
+            len = FeatherAmount(*feather, true, u, rng);
+        else if (!abovePos && below)
+            len = FeatherAmount(*feather, false, u, rng);
+        else if (compensate)
+            len = u * (1.0 + percent / 100.0);
         if (len != u && std::isfinite(len)) {
             p.X = static_cast<float>(m.X + (old.X - m.X) * len / u);
             p.Y = static_cast<float>(m.Y + (old.Y - m.Y) * len / u);

@@ -28,6 +28,7 @@ bool CompensationActive(double value, const TStitchContext& ctx);
 // compensation in per cent of the local width, used when `compensate` is set; feathering takes
 // precedence on its active side. Short-stitch points stay where they are; fill points are neither
 // moved nor counted as neighbours.
-void CompensateAndFeather(TSLStitch& list, const TFeather* feather, bool compensate, double percent, TRandom& rng);
+void CompensateAndFeather(TSLStitch& list, const TFeather* feather, bool compensate, double percent,
+                          TRandom& rng);
 
 } // namespace nl

@@ -15,9 +15,15 @@ enum : uint32_t { FF_ABOVE = 0x1, FF_BELOW = 0x2, FF_AUTO_ABOVE = 0x4, FF_AUTO_B
 constexpr int32_t FEATHER_WIDTH_MAX = 1000;
 constexpr float FEATHER_SCALE_MIN = -0.99999f, FEATHER_SCALE_MAX = 10.001f;
 
-inline bool FeatherAbove(const TFeather* f) { return f && (f->FeatherFlags & FF_ABOVE); }
-inline bool FeatherBelow(const TFeather* f) { return f && (f->FeatherFlags & FF_BELOW); }
-inline bool FeatherActive(const TFeather* f) { return FeatherAbove(f) || FeatherBelow(f); }
+inline bool FeatherAbove(const TFeather* f) {
+    return f && (f->FeatherFlags & FF_ABOVE);
+}
+inline bool FeatherBelow(const TFeather* f) {
+    return f && (f->FeatherFlags & FF_BELOW);
+}
+inline bool FeatherActive(const TFeather* f) {
+    return FeatherAbove(f) || FeatherBelow(f);
+}
 
 // A new record with the default settings and a seed from the clock.
 std::unique_ptr<TFeather> NewFeather();

@@ -23,34 +23,45 @@ double DecodeFillOffset(uint16_t word) {
 }
 
 uint32_t PackFillOffsets(double percentA, double percentB) {
-    return static_cast<uint32_t>(EncodeFillOffset(percentA)) | (static_cast<uint32_t>(EncodeFillOffset(percentB)) << 16);
+    return static_cast<uint32_t>(EncodeFillOffset(percentA)) |
+           (static_cast<uint32_t>(EncodeFillOffset(percentB)) << 16);
 }
 
-float ClampFillPitch(float pitch) { return ClampF(pitch, FILL_PITCH_MIN, FILL_PITCH_MAX, FILL_PITCH_DEFAULT); }
+float ClampFillPitch(float pitch) {
+    return ClampF(pitch, FILL_PITCH_MIN, FILL_PITCH_MAX, FILL_PITCH_DEFAULT);
+}
 
 TFillSettings TFillSettings::Of(const TSLCurve& curve) {
     TFillSettings s;
     s.Enabled = (curve.StitchFlags & SF_USE_FILL) != 0;
     s.Pitch = ClampFillPitch(curve.FillPitch);
     s.OffsetA = FillOffsetA(curve.FillOffsets) / 100.0 * s.Pitch * 0.5;
-    s.OffsetB = (curve.StitchFlags & SF_USE_OFFSET_B) ? FillOffsetB(curve.FillOffsets) / 100.0 * s.Pitch * 0.5 : s.OffsetA;
-    if (curve.StitchFlags & SF_MATCH_TOP) s.Match = TFillMatch::Top;
-    else if (curve.StitchFlags & SF_MATCH_MIDDLE) s.Match = TFillMatch::Middle;
-    else s.Match = TFillMatch::Bottom;
+    s.OffsetB = (curve.StitchFlags & SF_USE_OFFSET_B) ? FillOffsetB(curve.FillOffsets) / 100.0 * s.Pitch * 0.5
+                                                      : s.OffsetA;
+    if (curve.StitchFlags & SF_MATCH_TOP)
+        s.Match = TFillMatch::Top;
+    else if (curve.StitchFlags & SF_MATCH_MIDDLE)
+        s.Match = TFillMatch::Middle;
+    else
+        s.Match = TFillMatch::Bottom;
     return s;
 }
 
-void PointAlong(double distance, double length, double x1, double y1, double x2, double y2, double& x, double& y) {
+void PointAlong(double distance, double length, double x1, double y1, double x2, double y2, double& x,
+                double& y) {
     x = x1 + (x2 - x1) * distance / length;
     y = y1 + (y2 - y1) * distance / length;
 }
 
-TFillSplitter::TFillSplitter(const TFillSettings& settings) : s_(settings), fromStart_(settings.Match != TFillMatch::Top) {
+TFillSplitter::TFillSplitter(const TFillSettings& settings)
+    : s_(settings), fromStart_(settings.Match != TFillMatch::Top) {
     s_.Pitch = ClampFillPitch(static_cast<float>(s_.Pitch));
 }
 
 namespace {
-double ModPitch(double v, double pitch) { return v - pitch * std::trunc(v / pitch); }
+double ModPitch(double v, double pitch) {
+    return v - pitch * std::trunc(v / pitch);
+}
 } // namespace
 
 void TFillSplitter::Split(TSLStitch& list, int32_t index, double distance, bool column) {
@@ -67,7 +78,8 @@ void TFillSplitter::Split(TSLStitch& list, int32_t index, double distance, bool 
 
     // A shortened stitch keeps the pattern of its full length, aligned to the far edge.
     double full = 0.0;
-    if (column && (from.Flags & SP_SHORT) && from.Class() == TPointClass::Modify && std::isfinite(from.FullLength))
+    if (column && (from.Flags & SP_SHORT) && from.Class() == TPointClass::Modify &&
+        std::isfinite(from.FullLength))
         full = std::max(0.0, static_cast<double>(from.FullLength));
     double q = ModPitch(distance * (measureFromStart ? s_.OffsetA : s_.OffsetB), pitch);
     if (full > 0) q -= full - len;
@@ -75,8 +87,10 @@ void TFillSplitter::Split(TSLStitch& list, int32_t index, double distance, bool 
     if (s_.Match == TFillMatch::Middle) {
         double half = len / 2;
         if (column) {
-            if (full > 0) half = full / 2;
-            else if ((to.Flags & SP_SHORT) && to.Class() == TPointClass::Modify && std::isfinite(to.FullLength))
+            if (full > 0)
+                half = full / 2;
+            else if ((to.Flags & SP_SHORT) && to.Class() == TPointClass::Modify &&
+                     std::isfinite(to.FullLength))
                 half = std::max(0.0, static_cast<double>(to.FullLength)) / 2;
             q -= ModPitch(half, pitch);
         } else {
@@ -85,7 +99,8 @@ void TFillSplitter::Split(TSLStitch& list, int32_t index, double distance, bool 
     }
     if (!std::isfinite(q)) return;
     if (q <= 0) q += pitch * (std::floor(-q / pitch) + 1);
-    while (q <= 0) q += pitch; // rounding at the boundary
+    while (q <= 0)
+        q += pitch; // rounding at the boundary
 
     std::vector<TSP> cuts;
     for (; q < len; q += pitch) {
@@ -98,7 +113,8 @@ void TFillSplitter::Split(TSLStitch& list, int32_t index, double distance, bool 
     if (!measureFromStart) std::reverse(cuts.begin(), cuts.end());
     int32_t at = index - 1;
     list.InsertGap(at, static_cast<int32_t>(cuts.size()));
-    for (size_t i = 0; i < cuts.size(); ++i) list[at + static_cast<int32_t>(i)] = cuts[i];
+    for (size_t i = 0; i < cuts.size(); ++i)
+        list[at + static_cast<int32_t>(i)] = cuts[i];
 }
 
 void TFillSplitter::SplitAll(TSLStitch& list, double step) {

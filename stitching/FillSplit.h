@@ -19,8 +19,12 @@ enum class TFillMatch : uint8_t { Top, Middle, Bottom };
 uint16_t EncodeFillOffset(double percent);
 double DecodeFillOffset(uint16_t word);
 uint32_t PackFillOffsets(double percentA, double percentB);
-inline double FillOffsetA(uint32_t packed) { return DecodeFillOffset(static_cast<uint16_t>(packed & 0xFFFF)); }
-inline double FillOffsetB(uint32_t packed) { return DecodeFillOffset(static_cast<uint16_t>(packed >> 16)); }
+inline double FillOffsetA(uint32_t packed) {
+    return DecodeFillOffset(static_cast<uint16_t>(packed & 0xFFFF));
+}
+inline double FillOffsetB(uint32_t packed) {
+    return DecodeFillOffset(static_cast<uint16_t>(packed >> 16));
+}
 float ClampFillPitch(float pitch);
 
 struct TFillSettings {
@@ -34,7 +38,8 @@ struct TFillSettings {
 };
 
 // (x1, y1) + distance / length of the way to (x2, y2).
-void PointAlong(double distance, double length, double x1, double y1, double x2, double y2, double& x, double& y);
+void PointAlong(double distance, double length, double x1, double y1, double x2, double y2, double& x,
+                double& y);
 
 // Splits column stitches one after another; the measuring end alternates with every stitch.
 class TFillSplitter {
@@ -43,7 +48,9 @@ public:
 
     // The stitch between points index - 2 and index - 1 (index = Count() for the last stitch).
     void SplitColumn(TSLStitch& list, int32_t index, double distance) { Split(list, index, distance, true); }
-    void SplitOutline(TSLStitch& list, int32_t index, double distance) { Split(list, index, distance, false); }
+    void SplitOutline(TSLStitch& list, int32_t index, double distance) {
+        Split(list, index, distance, false);
+    }
     // Splits every stitch of a finished column list, stitch i at distance i * step.
     void SplitAll(TSLStitch& list, double step);
 

@@ -19,7 +19,9 @@ namespace nl {
 
 namespace {
 
-double Chord(double x1, double y1, double x2, double y2) { return std::hypot(x2 - x1, y2 - y1); }
+double Chord(double x1, double y1, double x2, double y2) {
+    return std::hypot(x2 - x1, y2 - y1);
+}
 
 int32_t SampleOf(const TWalkVisit& v) {
     return static_cast<int32_t>((static_cast<float>(v.Segment) + v.T) / 0.04f);
@@ -41,7 +43,8 @@ std::vector<int32_t> SectionStarts(const TOutlineList& profile, int32_t lastSamp
 
 // Section lengths as the stitch walk will see them: chords summed per section, a chord that
 // crosses an anchor split at the anchor.
-void MeasureSections(const TSLCurve& curve, TOutlineList& profile, const std::vector<int32_t>& starts, double s) {
+void MeasureSections(const TSLCurve& curve, TOutlineList& profile, const std::vector<int32_t>& starts,
+                     double s) {
     const int32_t count = profile.Count();
     std::vector<double> len(static_cast<size_t>(count), 0.0);
     int32_t section = 0;
@@ -63,7 +66,8 @@ void MeasureSections(const TSLCurve& curve, TOutlineList& profile, const std::ve
         px = v.X, py = v.Y;
     });
     // The length of the section that ends at anchor k lives in record k.
-    for (int32_t k = 1; k < count; ++k) profile[k]->SectionLength = static_cast<float>(len[static_cast<size_t>(k - 1)]);
+    for (int32_t k = 1; k < count; ++k)
+        profile[k]->SectionLength = static_cast<float>(len[static_cast<size_t>(k - 1)]);
 }
 
 struct TAngleRamp {
@@ -235,12 +239,14 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     TRailChain spacedA, spacedB;
     auto respace = [&](TRailChain& from, TRailChain& to) {
         TPointList src;
-        for (const TSP& p : from.Points) src.Append(p);
+        for (const TSP& p : from.Points)
+            src.Append(p);
         TSLStitch run;
         std::vector<int32_t> counts = from.PerSection;
         PolylineRun(src, run, 200.0 / density, &counts);
         to.PerSection = counts;
-        for (const TSP& p : run) to.Points.push_back(TPointList::DeepCopy(p));
+        for (const TSP& p : run)
+            to.Points.push_back(TPointList::DeepCopy(p));
     };
     respace(chainA, spacedA);
     respace(chainB, spacedB);

@@ -54,7 +54,8 @@ struct XY {
 };
 std::vector<XY> Points(const TSLStitch& s) {
     std::vector<XY> v;
-    for (const TSP& p : s) v.push_back({p.X, p.Y});
+    for (const TSP& p : s)
+        v.push_back({p.X, p.Y});
     return v;
 }
 std::vector<XY> Points(const TSLStitch& s, uint32_t without) {
@@ -92,7 +93,8 @@ TEST(FillOffsets, EncodeAndDecode) {
         EXPECT_NEAR(DecodeFillOffset(c.word), std::round(c.percent * 100) / 100, 1e-9) << c.word;
     }
     // Words no percentage encodes to read as no offset.
-    for (uint16_t w : {10001, 15000, 19999}) EXPECT_EQ(DecodeFillOffset(w), 0.0) << w;
+    for (uint16_t w : {10001, 15000, 19999})
+        EXPECT_EQ(DecodeFillOffset(w), 0.0) << w;
     EXPECT_EQ(DecodeFillOffset(65535), -100.0);
     uint32_t packed = PackFillOffsets(25, -5);
     EXPECT_EQ(packed, 2500u | (20500u << 16));
@@ -115,7 +117,9 @@ TEST(Column, StraightColumnAlternatesRails) {
         EXPECT_EQ(s[i].Y, i % 2 == 0 ? 0.f : 80.f) << i;
         EXPECT_FALSE(s[i].Flags & SP_SHORT) << i;
         // Every other point of a 200/45 unit walk: 8.89 units between points of one rail.
-        if (i >= 2 && i + 2 < s.Count()) EXPECT_NEAR(s[i].X - s[i - 2].X, 400.0 / 45, 0.21) << i;
+        if (i >= 2 && i + 2 < s.Count()) {
+            EXPECT_NEAR(s[i].X - s[i - 2].X, 400.0 / 45, 0.21) << i;
+        }
     }
     EXPECT_EQ(s.Last()->X, 400.f);
     EXPECT_TRUE(s.Flags & OF_NEEDLE_POINTS);
@@ -144,7 +148,8 @@ TEST(Column, LongerRailReusesPointsAndShortensStitches) {
         EXPECT_EQ(s[i].Y, 80.f);
         bx.push_back(s[i].X);
     }
-    for (size_t i = 1; i < bx.size(); ++i) EXPECT_GT(bx[i], bx[i - 1]);
+    for (size_t i = 1; i < bx.size(); ++i)
+        EXPECT_GT(bx[i], bx[i - 1]);
 }
 
 TEST(Column, SegmentsStayAlignedWhenARailHasNoPointInASegment) {
@@ -155,7 +160,9 @@ TEST(Column, SegmentsStayAlignedWhenARailHasNoPointInASegment) {
     for (int32_t i = 0; i + 1 < s.Count(); i += 2) {
         const TSP& a = s[i];
         const TSP& b = s[i + 1];
-        if (b.X < 95 && !((a.Flags | b.Flags) & SP_SHORT)) EXPECT_LE(a.X, 1.5f) << "B point at " << b.X << " paired with A at " << a.X;
+        if (b.X < 95 && !((a.Flags | b.Flags) & SP_SHORT)) {
+            EXPECT_LE(a.X, 1.5f) << "B point at " << b.X << " paired with A at " << a.X;
+        }
     }
 }
 
@@ -163,10 +170,12 @@ TEST(ShortenLast, NeedsTwoPairs) {
     TRandom rng;
     for (int n = 0; n < 4; ++n) {
         TSLStitch s;
-        for (int i = 0; i < n; ++i) s.AppendPoint(SP_BOUNDARY, -1, float(i), float(i % 2) * 10);
+        for (int i = 0; i < n; ++i)
+            s.AppendPoint(SP_BOUNDARY, -1, float(i), float(i % 2) * 10);
         ShortenLast(s, TShortSide::A, rng);
         ShortenLast(s, TShortSide::B, rng);
-        for (const TSP& p : s) EXPECT_FALSE(p.Flags & SP_SHORT) << n;
+        for (const TSP& p : s)
+            EXPECT_FALSE(p.Flags & SP_SHORT) << n;
     }
 }
 
@@ -242,10 +251,12 @@ TEST(Column, StitchFromEndAndReturnRun) {
     c.A.Flags |= OF_RETURN_STITCH;
     const TSLStitch& s = c.Generate();
     int32_t run = 0;
-    while (run < s.Count() && std::fabs(s[run].Y - 40.f) < 0.01f) ++run;
+    while (run < s.Count() && std::fabs(s[run].Y - 40.f) < 0.01f)
+        ++run;
     EXPECT_GE(run, 300 / 40);
     EXPECT_LT(s[run - 1].X, 300.f + 2 * 40); // the run may end up to a step beyond the column
-    for (int32_t i = 1; i < run; ++i) EXPECT_GT(s[i].X, s[i - 1].X);
+    for (int32_t i = 1; i < run; ++i)
+        EXPECT_GT(s[i].X, s[i - 1].X);
     EXPECT_EQ(s.Count() - run, static_cast<int32_t>(forward.size()));
     EXPECT_EQ(s[run].X, forward.back().X); // column reversed
     // With "Stitch From End" the run goes backwards and the column forwards.
@@ -306,7 +317,8 @@ TEST(Feather, AmountAndClamp) {
     f.WidthA = 1000;
     f.ScaleA = -0.99999f;
     TRandom rng(5);
-    for (int i = 0; i < 200; ++i) EXPECT_GE(FeatherAmount(f, true, 10, rng), 0.0);
+    for (int i = 0; i < 200; ++i)
+        EXPECT_GE(FeatherAmount(f, true, 10, rng), 0.0);
 }
 
 TEST(Feather, ColumnFeatherIsStableAndSeeded) {
@@ -342,12 +354,14 @@ TEST(Feather, AutoColumnModeScalesWithWidth) {
         c.B.Feather->Seed = 99;
         const TSLStitch& s = c.Generate();
         std::vector<double> v;
-        for (int32_t i = 2; i + 1 < s.Count(); i += 2) v.push_back(s[i].Y - width); // B points
+        for (int32_t i = 2; i + 1 < s.Count(); i += 2)
+            v.push_back(s[i].Y - width); // B points
         return v;
     };
     std::vector<double> narrow = offsets(40), wide = offsets(80);
     ASSERT_EQ(narrow.size(), wide.size());
-    for (size_t i = 0; i < narrow.size(); ++i) EXPECT_NEAR(wide[i], 2 * narrow[i], 1e-3);
+    for (size_t i = 0; i < narrow.size(); ++i)
+        EXPECT_NEAR(wide[i], 2 * narrow[i], 1e-3);
 }
 
 TEST(CompensateAndFeather, SkipsShortAndFillPoints) {

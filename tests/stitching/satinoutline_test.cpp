@@ -47,7 +47,8 @@ void SetHeights(TOutlineList& profile, float h) {
 
 std::vector<std::pair<float, float>> Points(const TSLStitch& s) {
     std::vector<std::pair<float, float>> v;
-    for (const TSP& p : s) v.emplace_back(p.X, p.Y);
+    for (const TSP& p : s)
+        v.emplace_back(p.X, p.Y);
     return v;
 }
 
@@ -62,7 +63,9 @@ TEST(SatinOutline, TenMillimetresAtFivePerMillimetre) {
     ASSERT_EQ(s.Count(), 2 * 51);
     for (int32_t i = 0; i < s.Count(); ++i) {
         EXPECT_NEAR(s[i].Y, i % 2 == 0 ? -20.f : 20.f, 1e-3) << i; // A edge above (left of travel)
-        if (i >= 2) EXPECT_NEAR(s[i].X - s[i - 2].X, 4.0, 0.1) << i;
+        if (i >= 2) {
+            EXPECT_NEAR(s[i].X - s[i - 2].X, 4.0, 0.1) << i;
+        }
         EXPECT_TRUE(s[i].Flags & SP_BOUNDARY);
     }
     EXPECT_TRUE(s[0].IsColourPoint());
@@ -70,7 +73,8 @@ TEST(SatinOutline, TenMillimetresAtFivePerMillimetre) {
     satin.C.SetStitchTypeBits(ST_ZIGZAG);
     const TSLStitch& z = satin.Generate();
     ASSERT_EQ(z.Count(), 51);
-    for (int32_t i = 0; i < z.Count(); ++i) EXPECT_NEAR(z[i].Y, i % 2 == 0 ? -20.f : 20.f, 1e-3) << i;
+    for (int32_t i = 0; i < z.Count(); ++i)
+        EXPECT_NEAR(z[i].Y, i % 2 == 0 ? -20.f : 20.f, 1e-3) << i;
 }
 
 TEST(SatinOutline, TooShortForOneStitchIsSwitchedOff) {
@@ -106,7 +110,8 @@ TEST(SatinOutline, CompensationOnTheChosenSides) {
         satin.C.StitchFlags = (satin.C.StitchFlags & ~(SF_A_SIDE | SF_B_SIDE)) | k.sides;
         const TSLStitch& s = satin.Generate();
         ASSERT_GT(s.Count(), 10);
-        for (int32_t i = 0; i < s.Count(); ++i) EXPECT_NEAR(s[i].Y, i % 2 == 0 ? k.a : k.b, 1e-3) << i;
+        for (int32_t i = 0; i < s.Count(); ++i)
+            EXPECT_NEAR(s[i].Y, i % 2 == 0 ? k.a : k.b, 1e-3) << i;
         // The view option hides it; an export still has it.
         satin.Ctx.View.ShowCompensation = false;
         EXPECT_NEAR(satin.Generate()[2].Y, -20, 1e-3);
@@ -122,7 +127,8 @@ TEST(SatinOutline, SectionsSwitchPastShortSections) {
     satin.C.Density = 10;
     for (int32_t i = 0; i < satin.C.Outlines->Count(); ++i) {
         (*satin.C.Outlines)[i]->HeightA = 10.f + 5.f * static_cast<float>(i);
-        (*satin.C.Outlines)[i]->CtrlHeight1A = (*satin.C.Outlines)[i]->CtrlHeight2A = (*satin.C.Outlines)[i]->HeightA;
+        (*satin.C.Outlines)[i]->CtrlHeight1A = (*satin.C.Outlines)[i]->CtrlHeight2A =
+            (*satin.C.Outlines)[i]->HeightA;
     }
     const TSLStitch& s = satin.Generate();
     ASSERT_TRUE(satin.C.Visible());
@@ -137,8 +143,8 @@ TEST(SatinOutline, RegenerationIsStable) {
         uint32_t type;
         bool shortStitches, feather, fill;
     } cases[] = {
-        {"satin", ST_SATIN, false, false, false},     {"zigzag short", ST_ZIGZAG, true, false, false},
-        {"satin short", ST_SATIN, true, false, true}, {"feather", ST_SATIN, false, true, false},
+        {"satin", ST_SATIN, false, false, false},           {"zigzag short", ST_ZIGZAG, true, false, false},
+        {"satin short", ST_SATIN, true, false, true},       {"feather", ST_SATIN, false, true, false},
         {"feather short fill", ST_SATIN, true, true, true},
     };
     for (auto& k : cases) {
@@ -185,7 +191,8 @@ TEST(SatinOutline, ReturnRunAndStitchFromEnd) {
     EXPECT_EQ(s[0].Y, 0.f);
     EXPECT_NEAR(s[1].X, 40.f, 0.1);
     int32_t run = 0;
-    while (run < s.Count() && s[run].Y == 0.f) ++run;
+    while (run < s.Count() && s[run].Y == 0.f)
+        ++run;
     EXPECT_EQ(run, 6);
     EXPECT_EQ(s.Count() - run, static_cast<int32_t>(plain.size()));
     EXPECT_EQ(s[run].X, plain.back().first);
@@ -199,7 +206,8 @@ TEST(SatinOutline, FillSplitEndsWithAnyPitch) {
         SetHeights(*satin.C.Outlines, 60.f);
         const TSLStitch& s = satin.Generate();
         int fills = 0;
-        for (const TSP& p : s) fills += (p.Flags & SP_FILL) ? 1 : 0;
+        for (const TSP& p : s)
+            fills += (p.Flags & SP_FILL) ? 1 : 0;
         EXPECT_GT(fills, 50) << pitch;
     }
 }
