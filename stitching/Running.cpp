@@ -10,8 +10,9 @@ namespace nl {
 
 namespace {
 constexpr uint32_t RUN_FLAGS = SP_BOUNDARY | SP_FLAT;
-// A run that would place more points than this is refused (Restitch then switches the object off).
-constexpr int64_t MAX_RUN_POINTS = 5000000;
+// A run or an outline that would place more points than this is refused (Restitch then switches
+// the object off): far beyond any real design, and a bound on what a hostile file can make us build.
+constexpr int64_t MAX_RUN_POINTS = 2000000;
 
 bool CarriesJump(const TSP& p) {
     return (p.Flags & SP_JUMP_SHARED) || p.JumpExt() != nullptr;
@@ -52,6 +53,7 @@ void GenerateRunningOutline(TSLCurve& curve, const TStitchContext& ctx) {
         int32_t insertAt = (curve.Flags & OF_STITCH_FROM_END) ? list->Count() : -1;
         for (int32_t p = 0; p < passes; ++p) {
             RunPass(curve, *list, insertAt);
+            if (list->Count() > MAX_RUN_POINTS) throw TGenerationError("outline has too many stitches");
             insertAt = insertAt == -1 ? list->Count() : -1;
         }
     }

@@ -67,7 +67,7 @@ double Dist(TPointD a, TPointD b) {
 }
 
 // A walk that would place more points than this is refused (a hostile or absurd path).
-constexpr int64_t MAX_WALK_POINTS = 5000000;
+constexpr int64_t MAX_WALK_POINTS = 1000000;
 
 } // namespace
 
@@ -214,6 +214,13 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
     if (k == 0) return;
     // A step read from a file can be 0, negative or NaN: at least one unit.
     if (!(step >= 1.0)) step = 1.0;
+    // The control polygon is at least as long as the path: refuse at once what could only end
+    // at the point limit (or not at all, with non-finite points).
+    double polygon = 0.0;
+    for (int32_t i = 1; i < Count(); ++i)
+        polygon += Distance((*this)[i - 1].X, (*this)[i - 1].Y, (*this)[i].X, (*this)[i].Y);
+    if (!std::isfinite(polygon)) throw TGenerationError("path has points that are not numbers");
+    if (polygon / step > 4.0 * MAX_WALK_POINTS) throw TGenerationError("path too long for its stitch length");
     TPathEvaluator ev(*this);
     const TSP& a0 = (*this)[0];
     TPointD last{a0.X, a0.Y};

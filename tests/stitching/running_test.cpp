@@ -173,3 +173,17 @@ TEST(PolylineRun, SectionCounts) {
     EXPECT_EQ(counts[0] + counts[1], out.Count());
     EXPECT_EQ(counts[0], 3); // 0, 20, 40 lie on the segment ending at point 1
 }
+
+TEST(RunningStitch, AbsurdPathSwitchesTheObjectOff) {
+    // A path far too long for its stitch length (a hostile file): the generator refuses, and
+    // Restitch leaves the object invisible without stitches instead of exhausting memory.
+    auto c = Straight(1.0e8f);
+    MakeRunning(*c, 50, 10);
+    bool reported = false;
+    TStitchContext ctx;
+    ctx.OnGenerationError = [&] { reported = true; };
+    c->UpdateBounds(ctx);
+    EXPECT_TRUE(reported);
+    EXPECT_FALSE(c->Visible());
+    EXPECT_FALSE(c->Generated);
+}
