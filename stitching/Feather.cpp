@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Numeric.h"
+
 namespace nl {
 
 std::unique_ptr<TFeather> NewFeather() {
@@ -13,9 +15,10 @@ std::unique_ptr<TFeather> NewFeather() {
 
 double FeatherAmount(const TFeather& f, bool above, double u, TRandom& rng) {
     double r = rng.Next();
-    double scale = above ? f.ScaleA : f.ScaleB;
+    // Settings read from a file are brought into the page's ranges.
+    double scale = ClampF(above ? f.ScaleA : f.ScaleB, FEATHER_SCALE_MIN, FEATHER_SCALE_MAX, 0.f);
     bool autoWidth = (f.FeatherFlags & (above ? FF_AUTO_ABOVE : FF_AUTO_BELOW)) != 0;
-    double width = autoWidth ? u : static_cast<double>(above ? f.WidthA : f.WidthB);
+    double width = autoWidth ? u : Clamp(above ? f.WidthA : f.WidthB, 0, FEATHER_WIDTH_MAX);
     double v = u + r * (scale * width);
     return std::isfinite(v) ? std::max(0.0, v) : u;
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/Errors.h"
 #include "core/Numeric.h"
 #include "stitching/SLCurve.h"
 
@@ -102,6 +103,13 @@ void TFillSplitter::Split(TSLStitch& list, int32_t index, double distance, bool 
     while (q <= 0)
         q += pitch; // rounding at the boundary
 
+    // Stitches from damaged geometry can be kilometres long: the cuts of one generation are
+    // bounded, and a split beyond the bound fails the generation instead of exhausting memory.
+    const double expected = (len - q) / pitch + 1;
+    if (expected > 0) {
+        cutsMade_ += expected;
+        if (cutsMade_ > MAX_FILL_CUTS) throw TGenerationError("fill pattern too fine for the stitch lengths");
+    }
     std::vector<TSP> cuts;
     for (; q < len; q += pitch) {
         double x, y;

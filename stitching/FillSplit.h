@@ -10,6 +10,8 @@ namespace nl {
 class TSLCurve;
 
 // Pitch range (units) that every pitch is brought into; a pitch of 0 would never end a split.
+// Most cut points one generation may insert.
+constexpr double MAX_FILL_CUTS = 4.0e6;
 constexpr float FILL_PITCH_MIN = 40.f, FILL_PITCH_MAX = 220.f, FILL_PITCH_DEFAULT = 40.f;
 
 enum class TFillMatch : uint8_t { Top, Middle, Bottom };
@@ -58,6 +60,7 @@ private:
     void Split(TSLStitch& list, int32_t index, double distance, bool column);
     TFillSettings s_;
     bool fromStart_;
+    double cutsMade_ = 0;
 };
 
 } // namespace nl

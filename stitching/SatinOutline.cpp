@@ -19,6 +19,8 @@ namespace nl {
 
 namespace {
 
+constexpr double MAX_SATIN_POINTS = 5.0e6;
+
 double Chord(double x1, double y1, double x2, double y2) {
     return std::hypot(x2 - x1, y2 - y1);
 }
@@ -153,6 +155,9 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         chainB.PerSection.assign(static_cast<size_t>(count), 0);
     }
 
+    // One or two points per chord; the walk places at most a million.
+    list.Reserve(list.Count() + 2 * static_cast<int32_t>(std::min(pathLength / s, 1.0e6)) + 8);
+
     int32_t section = 0;
     double sectionLen = profile[1]->SectionLength;
     profile.BeginSection(0, static_cast<float>(sectionLen));
@@ -190,6 +195,9 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         TRays rays = curve.Perpendiculars(raySample, v.T, 1.0);
         double ha = profile.ProfileHeightA(static_cast<float>(h));
         double hb = profile.ProfileHeightB(static_cast<float>(h));
+        // A damaged profile gives no edge rather than points at infinity.
+        if (!std::isfinite(ha)) ha = 0;
+        if (!std::isfinite(hb)) hb = 0;
         if (featherOn) {
             if (FeatherAbove(feather)) ha = FeatherAmount(*feather, true, ha, rng);
             if (FeatherBelow(feather)) hb = FeatherAmount(*feather, false, hb, rng);
@@ -239,9 +247,18 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     TRailChain spacedA, spacedB;
     auto respace = [&](TRailChain& from, TRailChain& to) {
         TPointList src;
-        for (const TSP& p : from.Points)
+        double chain = 0;
+        for (const TSP& p : from.Points) {
+            if (src.Count() > 0) chain += Chord(src.Last()->X, src.Last()->Y, p.X, p.Y);
             src.Append(p);
+        }
+        // The run is sized once: growing it point by point would cost quadratic time on the
+        // longest chains a damaged profile can produce.
+        const double expected = chain / std::max(1.0, 200.0 / density) + 4;
+        if (!(expected <= MAX_SATIN_POINTS))
+            throw TGenerationError("satin outline edge too long for its density");
         TSLStitch run;
+        run.Reserve(static_cast<int32_t>(expected));
         std::vector<int32_t> counts = from.PerSection;
         PolylineRun(src, run, 200.0 / density, &counts);
         to.PerSection = counts;
