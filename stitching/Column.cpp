@@ -6,6 +6,7 @@
 
 #include "core/Errors.h"
 #include "core/Numeric.h"
+#include "platform/Canvas.h"
 #include "stitching/Compensation.h"
 #include "stitching/Feather.h"
 #include "stitching/FillSplit.h"
@@ -108,6 +109,15 @@ TRailChain CollectRail(const TSLCurve& rail, double step, int32_t parity, int32_
 }
 
 } // namespace
+
+void DrawColumnRungs(const TSLCurve& railA, TDrawContext& dc) {
+    const TSLCurve* railB = railA.PartnerRail;
+    if (!dc.Target || !railB) return;
+    dc.Target->SetPen(0x00A0A0A0, 1.f, TPenStyle::Dash);
+    const int32_t n = std::min(railA.Count(), railB->Count());
+    for (int32_t i = 0; i < n; i += 3)
+        dc.Target->Line(dc.SX(railA[i].X), dc.SY(railA[i].Y), dc.SX((*railB)[i].X), dc.SY((*railB)[i].Y));
+}
 
 void FinishGeneratedList(TSLStitch& list, const TSLCurve& curve, const TStitchContext& ctx) {
     if (list.Empty()) return;

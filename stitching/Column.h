@@ -34,6 +34,9 @@ void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& 
 // The column generator: rebuilds rail A's generated list from the two rails.
 void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx);
 
+// The rungs an editor shows between facing anchors of rail A and rail B.
+void DrawColumnRungs(const TSLCurve& railA, TDrawContext& dc);
+
 // The closing steps every curve list gets: stitch length limits, the colour point, bounds and
 // the needle-point flag. Empty lists are left as they are.
 void FinishGeneratedList(TSLStitch& list, const TSLCurve& curve, const TStitchContext& ctx);

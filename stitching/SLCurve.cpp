@@ -708,6 +708,7 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
             c.Marker(dc.SX(p.X), dc.SY(p.Y), i % 3 == 0 ? TMarker::Square : TMarker::Circle, dc.MarkerSize,
                      (p.Flags & SP_FORCE) ? 0x000000FF : 0x00000000);
         }
+        if ((Flags & OF_RAIL_A) && PartnerRail) DrawColumnRungs(*this, dc);
     }
 }
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Numeric.h"
+#include "platform/Canvas.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
@@ -285,6 +286,34 @@ bool TEditOutlinePage::MoveHandle(TEnvelopeHandle h, double x, double y) {
     }
     Regenerate();
     return true;
+}
+
+void TEditOutlinePage::Draw(TDrawContext& dc) const {
+    if (!dc.Target || !Applies()) return;
+    Canvas& c = *dc.Target;
+    const auto& e = curve_.Outlines->EdgeSamples;
+    std::vector<TPointF> a, b;
+    for (size_t i = 0; i < e.Size(); ++i) {
+        a.push_back({dc.SX(e.AX[i]), dc.SY(e.AY[i])});
+        b.push_back({dc.SX(e.BX[i]), dc.SY(e.BY[i])});
+    }
+    c.SetPen(0x00C08000, 1.f, TPenStyle::Dash);
+    c.Polyline(a);
+    c.Polyline(b);
+    if (!ShowElements()) return;
+    for (int i = 0; i < 8; ++i) {
+        auto h = static_cast<TEnvelopeHandle>(i);
+        double hx, hy;
+        if (!HandlePoint(h, hx, hy)) continue;
+        double measure;
+        TPointD on = curve_.PointAtSample(SampleAtPosition(Position(h), measure));
+        const bool editable = IsAbove(h) ? MouseEditAbove : MouseEditBelow;
+        c.SetPen(0x00808080, 1.f, TPenStyle::Dot);
+        c.Line(dc.SX(on.X), dc.SY(on.Y), dc.SX(hx), dc.SY(hy));
+        c.Marker(dc.SX(hx), dc.SY(hy), IsEndHandle(h) ? TMarker::FilledSquare : TMarker::FilledCircle,
+                 dc.MarkerSize, h == dragging_ ? 0x000000FF : (editable ? 0x00C08000 : 0x00A0A0A0));
+        c.Text(dc.SX(hx) + dc.MarkerSize, dc.SY(hy), HandleCaption(h), 0x00404040);
+    }
 }
 
 void TEditOutlinePage::Regenerate() {

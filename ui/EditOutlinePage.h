@@ -73,6 +73,10 @@ public:
     // path along its ray, and an inner handle also takes the section position nearest to (x, y).
     bool MoveHandle(TEnvelopeHandle h, double x, double y);
 
+    // Draws the envelope (both edges of the whole outline) and, with "Show Elements", the handles
+    // of the selected section joined to the path.
+    void Draw(TDrawContext& dc) const;
+
 private:
     int32_t SectionIndex() const;
     TOutline* Section(int32_t i) const;

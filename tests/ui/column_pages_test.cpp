@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Numeric.h"
+#include "platform/RecordingCanvas.h"
 #include "stitching/Feather.h"
 #include "stitching/FillSplit.h"
 #include "stitching/SLCurve.h"
@@ -341,4 +342,31 @@ TEST(CompensationView, WorksheetHidesCompensationExportKeepsIt) {
     exporting.ForExport = true;
     Restitch(*rail, exporting);
     EXPECT_NEAR((*rail->Generated)[2].Y, -8, 1e-3);
+}
+
+TEST(Drawing, ColumnRungsAndEnvelopeHandles) {
+    Column col;
+    TRecordingCanvas canvas;
+    TDrawContext dc;
+    dc.Target = &canvas;
+    col.A.DrawEdit(dc);
+    // One rung per pair of facing anchors, from rail A's anchor to rail B's.
+    int rungs = 0;
+    for (const auto& op : canvas.Ops)
+        if (op.Kind == 'L' && op.Points[0].Y == 0.f && op.Points[1].Y == 80.f) ++rungs;
+    EXPECT_EQ(rungs, 2);
+
+    SatinOutline s;
+    TEditOutlinePage page(s.C, s.Ctx);
+    TRecordingCanvas envelope;
+    dc.Target = &envelope;
+    page.Draw(dc);
+    EXPECT_EQ(envelope.CountKind('P'), 2u) << "both edges";
+    EXPECT_EQ(envelope.CountKind('M'), 0u) << "handles only with \"Show Elements\"";
+    page.SetShowElements(true);
+    page.Draw(dc);
+    std::vector<std::string> labels;
+    for (const auto& op : envelope.Ops)
+        if (op.Kind == 'T') labels.push_back(op.Text);
+    EXPECT_EQ(labels, (std::vector<std::string>{"P1", "P2", "P3", "P4", "P5", "P6", "P7", "P8"}));
 }
