@@ -19,24 +19,40 @@ bool CarriesJump(const TSP& p) {
 }
 } // namespace
 
-void RunPass(const TSLCurve& curve, TSLStitch& list, int32_t insertAt) {
-    // The pass is collected first and placed in one move: inserting point by point at a fixed
-    // index would cost a quadratic number of moves on long outlines.
+namespace {
+// The points of one forward pass, start and end included.
+std::vector<TSP> WalkPass(const TSLCurve& curve) {
     std::vector<TSP> pass;
     curve.Walk(curve.RunLength,
                [&](const TWalkVisit& v) { pass.push_back(TSP::Plain(RUN_FLAGS, v.X, v.Y)); });
+    return pass;
+}
+
+// Places a pass: appended in order (insertAt = -1), or every point inserted at the same index,
+// which leaves the pass reversed in front of it. Placed in one move: inserting point by point
+// at a fixed index would cost a quadratic number of moves on long outlines.
+void PlacePass(TSLStitch& list, const std::vector<TSP>& pass, int32_t insertAt) {
     if (pass.empty()) return;
+    const int32_t n = static_cast<int32_t>(pass.size());
     if (insertAt < 0 || insertAt >= list.Count()) {
-        if (insertAt >= 0) std::reverse(pass.begin(), pass.end());
-        list.Reserve(list.Count() + static_cast<int32_t>(pass.size()));
-        for (const TSP& p : pass)
-            list.Append(p);
+        list.Reserve(list.Count() + n);
+        if (insertAt < 0) {
+            for (const TSP& p : pass)
+                list.Append(p);
+        } else {
+            for (auto it = pass.rbegin(); it != pass.rend(); ++it)
+                list.Append(*it);
+        }
         return;
     }
-    // Every point inserted at the same index: the pass ends up reversed in front of it.
-    list.InsertGap(insertAt, static_cast<int32_t>(pass.size()));
-    for (size_t i = 0; i < pass.size(); ++i)
-        list[insertAt + static_cast<int32_t>(i)] = pass[pass.size() - 1 - i];
+    list.InsertGap(insertAt, n);
+    for (int32_t i = 0; i < n; ++i)
+        list[insertAt + i] = pass[static_cast<size_t>(n - 1 - i)];
+}
+} // namespace
+
+void RunPass(const TSLCurve& curve, TSLStitch& list, int32_t insertAt) {
+    PlacePass(list, WalkPass(curve), insertAt);
 }
 
 void GenerateRunningOutline(TSLCurve& curve, const TStitchContext& ctx) {
@@ -51,8 +67,10 @@ void GenerateRunningOutline(TSLCurve& curve, const TStitchContext& ctx) {
         // Passes alternate direction; "Stitch From End" makes the first one run backwards.
         int32_t passes = std::clamp(curve.Passes, 0, PASSES_MAX);
         int32_t insertAt = (curve.Flags & OF_STITCH_FROM_END) ? list->Count() : -1;
+        // Every pass walks the same path: walk it once.
+        const std::vector<TSP> pass = passes > 0 ? WalkPass(curve) : std::vector<TSP>{};
         for (int32_t p = 0; p < passes; ++p) {
-            RunPass(curve, *list, insertAt);
+            PlacePass(*list, pass, insertAt);
             if (list->Count() > MAX_RUN_POINTS) throw TGenerationError("outline has too many stitches");
             insertAt = insertAt == -1 ? list->Count() : -1;
         }

@@ -116,6 +116,43 @@ void TSLCurve::SetColor(int32_t colour) {
     if (Generated) Generated->SetColor(colour);
 }
 
+TKvRect TSLCurve::GetExtent() const {
+    TKvRect r = Bounds;
+    if (!PathBounds.empty) r.UnionWith(PathBounds);
+    return r;
+}
+
+TKvRect TSLCurve::GetDrawExtent() const {
+    TKvRect r = GetPathBounds();
+    if (Generated && !Generated->Bounds.empty) r.UnionWith(Generated->Bounds);
+    return r;
+}
+
+void TSLCurve::ClearFlags(uint32_t mask) {
+    Flags &= ~mask;
+    if (Generated) Generated->Flags &= ~mask;
+}
+
+void TSLCurve::SetFlags(uint32_t mask) {
+    Flags |= mask;
+    if (Generated) Generated->Flags |= mask;
+}
+
+void TSLCurve::ToggleFlags(uint32_t mask) {
+    Flags ^= mask;
+    if (Generated) Generated->Flags ^= mask;
+}
+
+void TSLCurve::SetVisible(bool on, const TStitchContext& ctx) {
+    if (on) {
+        if (StitchFlags & SF_WAS_VISIBLE) Flags |= OF_VISIBLE;
+    } else if (Flags & OF_VISIBLE) {
+        Flags &= ~OF_VISIBLE;
+        StitchFlags |= SF_WAS_VISIBLE;
+    }
+    Restitch(*this, ctx);
+}
+
 void TSLCurve::Regenerate(const TStitchContext& ctx) {
     Generated.reset();
     Restitch(*this, ctx);
@@ -675,6 +712,23 @@ void LinkRails(TSLCurve& a, TSLCurve& b, const TStitchContext& ctx) {
     a.UpdateBounds(ctx);
 }
 
+void LinkRailsInOrder(const std::vector<TSLStitch*>& objects, const TStitchContext& ctx) {
+    TSLCurve* pendingA = nullptr;
+    for (TSLStitch* o : objects) {
+        auto* c = dynamic_cast<TSLCurve*>(o);
+        if (!c) continue;
+        if (c->Flags & OF_RAIL_A) {
+            if (pendingA) throw TReadError("curved column rail A without its rail B");
+            pendingA = c;
+        } else if (c->Flags & OF_RAIL_B) {
+            if (!pendingA) throw TReadError("curved column rail B without its rail A");
+            LinkRails(*pendingA, *c, ctx);
+            pendingA = nullptr;
+        }
+    }
+    if (pendingA) throw TReadError("curved column rail A without its rail B");
+}
+
 // ---- drawing and hit tests ----
 
 void TSLCurve::DrawEdit(TDrawContext& dc) const {
@@ -693,6 +747,20 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
     if (dc.View.ShowOutlines || selected) {
         c.SetPen(selected ? 0x000000FF : 0x00808080, selected ? 2.f : 1.f);
         c.Polyline(pts);
+    }
+    if (Outlines && Outlines->EdgeSamples.Size() >= 2 && (dc.View.ShowOutlines || selected)) {
+        // The two edges of a satin outline's width profile.
+        const auto& e = Outlines->EdgeSamples;
+        std::vector<TPointF> a, b;
+        a.reserve(e.Size());
+        b.reserve(e.Size());
+        for (size_t i = 0; i < e.Size(); ++i) {
+            a.push_back({dc.SX(e.AX[i]), dc.SY(e.AY[i])});
+            b.push_back({dc.SX(e.BX[i]), dc.SY(e.BY[i])});
+        }
+        c.SetPen(0x00C0C0C0, 1.f, TPenStyle::Dot);
+        c.Polyline(a);
+        c.Polyline(b);
     }
     if (Generated && dc.View.ShowStitches) Generated->DrawEdit(dc);
     if (selected || (IsRail() && dc.View.ShowColumnHandles)) {

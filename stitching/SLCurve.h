@@ -84,6 +84,17 @@ public:
     void FreeGenerated() override { Generated.reset(); }
     int32_t GetColor() const override { return Color; }
     void SetColor(int32_t colour) override;
+    // Path bounds joined with the control points, and with the generated stitches for drawing.
+    TKvRect GetExtent() const override;
+    TKvRect GetDrawExtent() const override;
+    TKvRect GetStitchBounds() const override { return Generated ? Generated->Bounds : GetPathBounds(); }
+    // Flag changes reach the generated list too (its drawing follows the selection).
+    void ClearFlags(uint32_t mask) override;
+    void SetFlags(uint32_t mask) override;
+    void ToggleFlags(uint32_t mask) override;
+    // Off: a visible curve is hidden and remembers it was visible; on: only a curve that was
+    // switched off this way comes back. Then restitches.
+    void SetVisible(bool on, const TStitchContext& ctx) override;
     bool HasOutlineStitching() const override { return Outlines != nullptr || Feather != nullptr; }
     void Regenerate(const TStitchContext& ctx) override;
     void GenerateOutline(const TStitchContext& ctx) override;
@@ -146,5 +157,8 @@ private:
 // Links rail A and rail B of a curved column read from a file or stream (both ways) after
 // checking that they pair up; throws TReadError otherwise. Regenerates the column.
 void LinkRails(TSLCurve& railA, TSLCurve& railB, const TStitchContext& ctx);
+// Pairs the rails among objects read in order: each rail B is linked with the rail A read
+// before it. A rail without its other half fails the read (TReadError).
+void LinkRailsInOrder(const std::vector<TSLStitch*>& objects, const TStitchContext& ctx);
 
 } // namespace nl

@@ -29,7 +29,7 @@ public:
 
 private:
     TSLCurve& curve_;
-    const TStitchContext& ctx_;
+    TStitchContext ctx_; // a copy: the page may outlive the caller's context
 };
 
 } // namespace nl

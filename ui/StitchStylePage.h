@@ -48,7 +48,7 @@ public:
 private:
     void Refresh();
     TSLCurve& curve_;
-    const TStitchContext& ctx_;
+    TStitchContext ctx_; // a copy: the page may outlive the caller's context
     Host& host_;
 };
 

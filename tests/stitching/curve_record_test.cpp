@@ -376,3 +376,39 @@ TEST(CurveStream, RoundTripRelativeToTheOrigin) {
         EXPECT_THROW(ReadObjectStream(rc, in), TReadError) << n;
     }
 }
+
+TEST(CurveRecord, RailsPairInReadingOrder) {
+    auto rail = [](uint32_t flag, int points) {
+        auto c = std::make_unique<TSLCurve>();
+        for (int i = 0; i < points; ++i)
+            c->AppendPoint(0, -1, 10.f * i, flag == OF_RAIL_A ? 0.f : 20.f);
+        c->Flags |= flag | OF_VISIBLE;
+        return c;
+    };
+    TStitchContext ctx;
+    auto a = rail(OF_RAIL_A, 4), b = rail(OF_RAIL_B, 4);
+    TSLStitch between;
+    LinkRailsInOrder({a.get(), &between, b.get()}, ctx);
+    EXPECT_EQ(a->PartnerRail, b.get());
+    EXPECT_EQ(b->PartnerRail, a.get());
+    // Both rails report the union of their bounds.
+    EXPECT_EQ(a->Bounds, b->Bounds);
+    struct Case {
+        const char* what;
+        std::vector<std::pair<uint32_t, int>> rails;
+    } cases[] = {
+        {"B without A", {{OF_RAIL_B, 4}}},
+        {"A without B", {{OF_RAIL_A, 4}}},
+        {"two A in a row", {{OF_RAIL_A, 4}, {OF_RAIL_A, 4}, {OF_RAIL_B, 4}}},
+        {"different point counts", {{OF_RAIL_A, 4}, {OF_RAIL_B, 7}}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::unique_ptr<TSLCurve>> own;
+        std::vector<TSLStitch*> objs;
+        for (auto [flag, n] : c.rails) {
+            own.push_back(rail(flag, n));
+            objs.push_back(own.back().get());
+        }
+        EXPECT_THROW(LinkRailsInOrder(objs, ctx), TReadError) << c.what;
+    }
+}

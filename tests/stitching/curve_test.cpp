@@ -5,6 +5,7 @@
 
 #include "CurveHelpers.h"
 #include "core/Numeric.h"
+#include "platform/RecordingCanvas.h"
 #include "stitching/SLCurve.h"
 
 using namespace nl;
@@ -251,4 +252,50 @@ TEST(CurveCommands, CloneMirrorAndOffsetCarryTheParts) {
     cc->Mirror(true, 0, 0);
     EXPECT_EQ((*cc->Outlines)[0]->HeightB, 11.f);
     EXPECT_EQ((*cc->Outlines)[0]->EndRotation, -0.5f);
+}
+
+TEST(CurveCommands, VisibilityAndFlagsReachTheGeneratedList) {
+    TStitchContext ctx;
+    auto c = Straight(200);
+    nl::test::MakeRunning(*c, 1, 40);
+    c->UpdateBounds(ctx);
+    ASSERT_TRUE(c->Generated);
+    c->SetFlags(OF_SELECTED_EDIT);
+    EXPECT_TRUE(c->Generated->Flags & OF_SELECTED_EDIT);
+    c->ClearFlags(OF_SELECTED_EDIT);
+    EXPECT_FALSE(c->Generated->Flags & OF_SELECTED_EDIT);
+    EXPECT_TRUE(c->GetDrawExtent().ContainsRect(c->Generated->Bounds));
+    // Switched off: no stitches, remembered; switched on again: regenerated.
+    c->SetVisible(false, ctx);
+    EXPECT_FALSE(c->Visible());
+    EXPECT_FALSE(c->Generated);
+    c->SetVisible(true, ctx);
+    EXPECT_TRUE(c->Visible());
+    EXPECT_TRUE(c->Generated);
+    // A curve that was never visible stays off.
+    auto hidden = Straight(200);
+    hidden->SetVisible(true, ctx);
+    EXPECT_FALSE(hidden->Visible());
+}
+
+TEST(CurveDrawing, PathHandlesEdgesAndStitches) {
+    TStitchContext ctx;
+    auto c = Straight(200, 2);
+    nl::test::MakeRunning(*c, 1, 40);
+    c->UpdateBounds(ctx);
+    TRecordingCanvas canvas;
+    TDrawContext dc;
+    dc.Target = &canvas;
+    c->DrawEdit(dc);
+    size_t plain = canvas.CountKind('P');
+    EXPECT_EQ(plain, 2u);                                                         // the path and the stitches
+    EXPECT_EQ(canvas.CountKind('M'), static_cast<size_t>(c->Generated->Count())); // stitch points
+    // Selected: anchors and control handles are drawn too; a width profile adds its two edges.
+    canvas.Ops.clear();
+    c->Flags |= OF_SELECTED_EDIT;
+    c->Outlines = TOutlineList::MakeDefault(3);
+    c->RefreshGeometry(ctx);
+    c->DrawEdit(dc);
+    EXPECT_EQ(canvas.CountKind('P'), plain + 2);
+    EXPECT_EQ(canvas.CountKind('M'), static_cast<size_t>(c->Generated->Count() + c->Count()));
 }
