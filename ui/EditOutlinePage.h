@@ -87,7 +87,7 @@ private:
     void Regenerate();
 
     TSLCurve& curve_;
-    const TStitchContext& ctx_;
+    TStitchContext ctx_; // a copy: the page may outlive the caller's context
     TEnvelopeHandle dragging_ = TEnvelopeHandle::None;
 };
 

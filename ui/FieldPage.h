@@ -39,7 +39,7 @@ protected:
     // Regenerates the edited object.
     virtual void Regenerate();
     TSLCurve& target_;
-    const TStitchContext& ctx_;
+    TStitchContext ctx_; // a copy: the page may outlive the caller's context
 
 private:
     const std::vector<TFieldDesc>& fields_;
