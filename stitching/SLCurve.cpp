@@ -160,8 +160,10 @@ void TSLCurve::Regenerate(const TStitchContext& ctx) {
 
 void TSLCurve::GenerateOutline(const TStitchContext& ctx) {
     // A satin outline (one with a width profile) is stitched across its band.
-    if (Outlines && !Jumps) GenerateSatinOutlineList(*this, ctx);
-    else GenerateRunningOutline(*this, ctx);
+    if (Outlines && !Jumps)
+        GenerateSatinOutlineList(*this, ctx);
+    else
+        GenerateRunningOutline(*this, ctx);
 }
 
 void TSLCurve::GenerateColumn(const TStitchContext& ctx) {
