@@ -383,3 +383,44 @@ TEST(CompensateAndFeather, SkipsShortAndFillPoints) {
     // Point 4 (B): neighbours the short point as it stands and point 5: M = (30, 15).
     EXPECT_NEAR(s[4].Y, 15 + 93.5, 1e-3);
 }
+
+TEST(FillSplitter, MeasuringEndShortAlignmentAndMiddle) {
+    // One vertical stitch from (0, 0) to (0, 100), pitch 40, no offsets. The cut positions are
+    // listed from the stitch start.
+    auto cuts = [](TFillMatch match, bool shortStart, bool column, int calls) {
+        TFillSettings fs;
+        fs.Enabled = true;
+        fs.Pitch = 40;
+        fs.Match = match;
+        TFillSplitter splitter(fs);
+        TSLStitch s;
+        for (int i = 0; i < calls; ++i) {
+            s.Clear();
+            if (shortStart)
+                s.Append(TSP::Modify(SP_BOUNDARY, 0, 0, -30, 130));
+            else
+                s.AppendPoint(SP_BOUNDARY, -1, 0, 0);
+            s.AppendPoint(SP_BOUNDARY, -1, 0, 100);
+            if (column)
+                splitter.SplitColumn(s, 2, 0);
+            else
+                splitter.SplitOutline(s, 2, 0);
+        }
+        std::vector<float> ys;
+        for (int32_t i = 1; i + 1 < s.Count(); ++i) {
+            EXPECT_EQ(s[i].Flags, SP_FILL);
+            ys.push_back(s[i].Y);
+        }
+        return ys;
+    };
+    // Bottom: the first stitch is measured from its start, the next from its end.
+    EXPECT_EQ(cuts(TFillMatch::Bottom, false, true, 1), (std::vector<float>{40, 80}));
+    EXPECT_EQ(cuts(TFillMatch::Bottom, false, true, 2), (std::vector<float>{20, 60}));
+    // Top starts from the other end.
+    EXPECT_EQ(cuts(TFillMatch::Top, false, true, 1), (std::vector<float>{20, 60}));
+    // A shortened start keeps the cuts of its full 130-unit stitch: 30 units are missing there.
+    EXPECT_EQ(cuts(TFillMatch::Bottom, true, true, 1), (std::vector<float>{10, 50, 90}));
+    // Middle: columns step back by half the length, outlines forward.
+    EXPECT_EQ(cuts(TFillMatch::Middle, false, true, 1), (std::vector<float>{30, 70}));
+    EXPECT_EQ(cuts(TFillMatch::Middle, false, false, 1), (std::vector<float>{10, 50, 90}));
+}
