@@ -7,7 +7,9 @@
 #include "core/Errors.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
+#include "stitching/Column.h"
 #include "stitching/Running.h"
+#include "stitching/SatinOutline.h"
 
 namespace nl {
 
@@ -157,7 +159,19 @@ void TSLCurve::Regenerate(const TStitchContext& ctx) {
 }
 
 void TSLCurve::GenerateOutline(const TStitchContext& ctx) {
-    GenerateRunningOutline(*this, ctx);
+    // A satin outline (one with a width profile) is stitched across its band.
+    if (Outlines && !Jumps)
+        GenerateSatinOutlineList(*this, ctx);
+    else
+        GenerateRunningOutline(*this, ctx);
+}
+
+void TSLCurve::GenerateColumn(const TStitchContext& ctx) {
+    if (Flags & OF_RAIL_B) {
+        if (PartnerRail) nl::GenerateColumn(*PartnerRail, ctx);
+        return;
+    }
+    nl::GenerateColumn(*this, ctx);
 }
 
 // ---- path evaluation ----
@@ -764,6 +778,7 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
             c.Marker(dc.SX(p.X), dc.SY(p.Y), i % 3 == 0 ? TMarker::Square : TMarker::Circle, dc.MarkerSize,
                      (p.Flags & SP_FORCE) ? 0x000000FF : 0x00000000);
         }
+        if ((Flags & OF_RAIL_A) && PartnerRail) DrawColumnRungs(*this, dc);
     }
 }
 

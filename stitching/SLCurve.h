@@ -98,6 +98,7 @@ public:
     bool HasOutlineStitching() const override { return Outlines != nullptr || Feather != nullptr; }
     void Regenerate(const TStitchContext& ctx) override;
     void GenerateOutline(const TStitchContext& ctx) override;
+    void GenerateColumn(const TStitchContext& ctx) override;
 
     // Recomputes Bounds, the flattened path and the edge samples, then restitches.
     void UpdateBounds(const TStitchContext& ctx) override;

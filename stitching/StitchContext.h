@@ -21,7 +21,7 @@ struct TViewToggles {
     bool HideUnderlay = false;       // "Hide Underlay Stitches"
     bool ShowColumnHandles = true;   // "Show Curved Column Handles"
     bool ShowOutlines = true;        // outline paths
-    bool ShowCompensation = false;   // "Show All Design Compensation "
+    bool ShowCompensation = true;    // "Show All Design Compensation " (on until the user hides it)
     bool Realistic = false;          // 3D view
 };
 

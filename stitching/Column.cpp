@@ -1,0 +1,187 @@
+#include "stitching/Column.h"
+
+#include <algorithm>
+#include <cmath>
+#include <deque>
+
+#include "core/Errors.h"
+#include "core/Numeric.h"
+#include "platform/Canvas.h"
+#include "stitching/Compensation.h"
+#include "stitching/Feather.h"
+#include "stitching/FillSplit.h"
+#include "stitching/Running.h"
+#include "stitching/SLCurve.h"
+
+namespace nl {
+
+namespace {
+
+// One chain during pairing: the points not yet used, and the last one used.
+struct TChainCursor {
+    std::deque<TSP> Left;
+    TSP LastUsed{};
+    bool HasLast = false;
+
+    TSP Take() {
+        if (Left.empty()) return TPointList::DeepCopy(LastUsed); // only after a miscount
+        TSP p = Left.front();
+        Left.pop_front();
+        LastUsed = p;
+        HasLast = true;
+        return p;
+    }
+    // A section without a point of this chain: its last point (or, before any, its next one)
+    // serves the whole section.
+    bool Borrow() {
+        if (HasLast)
+            Left.push_front(TPointList::DeepCopy(LastUsed));
+        else if (!Left.empty())
+            Left.push_front(TPointList::DeepCopy(Left.front()));
+        else
+            return false;
+        return true;
+    }
+};
+
+} // namespace
+
+void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre) {
+    TChainCursor c1, c2;
+    c1.Left.assign(first.Points.begin(), first.Points.end());
+    c2.Left.assign(second.Points.begin(), second.Points.end());
+    first.Points.clear(); // ownership of any ext moved into the cursors
+    second.Points.clear();
+    const size_t sections = std::max(first.PerSection.size(), second.PerSection.size());
+    out.Reserve(out.Count() + static_cast<int32_t>(c1.Left.size() + c2.Left.size()) * 2);
+    for (size_t j = 0; j < sections; ++j) {
+        int32_t a = j < first.PerSection.size() ? std::max(0, first.PerSection[j]) : 0;
+        int32_t b = j < second.PerSection.size() ? std::max(0, second.PerSection[j]) : 0;
+        if (a == 0 && b == 0) continue;
+        if (a == 0 && c1.Borrow()) a = 1;
+        if (b == 0 && c2.Borrow()) b = 1;
+        if (a == 0 || b == 0) continue;
+        // The side with fewer points is used again; the order within a pair never changes.
+        const bool reuseFirst = b >= a;
+        const int32_t many = reuseFirst ? b : a, few = reuseFirst ? a : b;
+        TChainCursor& reused = reuseFirst ? c1 : c2;
+        const double step = static_cast<double>(many - few) / many + 0.0001;
+        int32_t budget = many - few; // reuses beyond this would eat the next section's points
+        double p = step;
+        for (int32_t i = 0; i < many; ++i) {
+            TSP pa = c1.Take();
+            TSP pb = c2.Take();
+            out.Append(pa);
+            out.Append(pb);
+            if (centre) centre->Append(TSP::Plain(0, (pa.X + pb.X) / 2, (pa.Y + pb.Y) / 2));
+            p += step;
+            if (p >= 1) {
+                auto n = static_cast<int32_t>(p);
+                p -= n;
+                for (int32_t k = 0; k < n && budget > 0; ++k, --budget) {
+                    ShortenLast(out, reuseFirst ? TShortSide::A : TShortSide::B, rng);
+                    reused.Left.push_front(TPointList::DeepCopy(reused.LastUsed));
+                }
+            }
+        }
+    }
+    // Whatever the counts did not claim is freed with the cursors.
+    for (TSP& q : c1.Left)
+        TPointList::Free(q);
+    for (TSP& q : c2.Left)
+        TPointList::Free(q);
+}
+
+namespace {
+
+// Walks a rail at `step`, keeping every other visit (from visit `parity`), counted by the walk's
+// segment index so that every segment has its entry.
+TRailChain CollectRail(const TSLCurve& rail, double step, int32_t parity, int32_t segments) {
+    TRailChain chain;
+    chain.PerSection.assign(static_cast<size_t>(std::max(segments, 0)), 0);
+    int32_t visit = 0;
+    rail.Walk(step, [&](const TWalkVisit& v) {
+        if ((visit++ % 2) != parity) return;
+        chain.Points.push_back(TSP::Plain(SP_BOUNDARY, v.X, v.Y));
+        if (segments > 0) chain.PerSection[static_cast<size_t>(Clamp(v.Segment, 0, segments - 1))]++;
+    });
+    return chain;
+}
+
+} // namespace
+
+void DrawColumnRungs(const TSLCurve& railA, TDrawContext& dc) {
+    const TSLCurve* railB = railA.PartnerRail;
+    if (!dc.Target || !railB) return;
+    dc.Target->SetPen(0x00A0A0A0, 1.f, TPenStyle::Dash);
+    const int32_t n = std::min(railA.Count(), railB->Count());
+    for (int32_t i = 0; i < n; i += 3)
+        dc.Target->Line(dc.SX(railA[i].X), dc.SY(railA[i].Y), dc.SX((*railB)[i].X), dc.SY((*railB)[i].Y));
+}
+
+void FinishGeneratedList(TSLStitch& list, const TSLCurve& curve, const TStitchContext& ctx) {
+    if (list.Empty()) return;
+    list.RemoveShortStitches(curve.MinStitch());
+    list.SplitLongStitches(curve.MinStitch(), curve.MaxStitch());
+    list.SetCapacity(list.Count());
+    list.MarkColourStart(0);
+    list.SetColor(curve.Color);
+    list.UpdateBounds(ctx);
+    list.Flags |= OF_NEEDLE_POINTS;
+}
+
+void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx) {
+    TSLCurve* railB = railA.PartnerRail;
+    if (!railA.Generated) railA.Generated = std::make_unique<TSLStitch>();
+    TSLStitch& list = *railA.Generated;
+    list.Clear();
+    list.Reserve(10000);
+    list.Flags = railA.Flags & (OF_SELECTED_EDIT | OF_SELECTED_LAYOUT);
+    list.StitchLimits = railA.StitchLimits;
+    if (!railB || railA.SegmentCount() == 0 || railB->SegmentCount() == 0) return;
+
+    // A density of 0 from a file would divide by zero; the page's range holds for every column.
+    const int32_t density = Clamp(railA.Density, COLUMN_DENSITY_MIN, COLUMN_DENSITY_MAX);
+    const double s = 200.0 / density;
+
+    TRandom rng(FIXED_COLUMN_SEED);
+    const TFeather* feather = railB->Feather.get();
+    if (feather) rng.Seed(static_cast<uint32_t>(feather->Seed));
+    const TFillSettings fill = TFillSettings::Of(railA);
+    const bool returnRun = (railA.Flags & OF_RETURN_STITCH) != 0;
+
+    const int32_t segments = std::max(railA.SegmentCount(), railB->SegmentCount());
+    TRailChain a = CollectRail(railA, s, 0, segments);
+    TRailChain b = CollectRail(*railB, s, 1, segments);
+    TPointList centre;
+    PairChains(a, b, list, rng, returnRun ? &centre : nullptr);
+
+    const bool compensate = CompensationActive(railA.Compensation, ctx);
+    float comp = ClampF(railA.Compensation, 0.f, COLUMN_COMPENSATION_MAX, 0.f);
+    CompensateAndFeather(list, feather, compensate, comp, rng);
+    // The split comes last so that compensation and feathering only ever see rail points.
+    if (fill.Enabled) TFillSplitter(fill).SplitAll(list, s);
+
+    const bool fromEnd = (railA.Flags & OF_STITCH_FROM_END) != 0;
+    if (returnRun && centre.Count() > 0) {
+        TSLStitch run;
+        PolylineRun(centre, run, std::max(1, railA.RunLength), nullptr);
+        if (run.Count() > 0) run.Delete(run.Count() - 1);
+        TSLStitch column;
+        column.MoveAppend(list, false);
+        if (fromEnd) {
+            list.MoveAppend(run, true);
+            list.MoveAppend(column, false);
+        } else {
+            list.MoveAppend(run, false);
+            list.MoveAppend(column, true);
+        }
+    } else if (fromEnd) {
+        TSLStitch column;
+        column.MoveAppend(list, false);
+        list.MoveAppend(column, true);
+    }
+    FinishGeneratedList(list, railA, ctx);
+}
+
+} // namespace nl

@@ -1,0 +1,44 @@
+// Curved columns: stitches from rail A to rail B and back, paired segment by segment, with short
+// stitches where one rail is longer, compensation, feathering, the fill split and the return run.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+#include "core/Random.h"
+#include "stitching/SLStitch.h"
+#include "stitching/StitchContext.h"
+
+namespace nl {
+
+class TSLCurve;
+
+// Density range of curved columns (tenths of lines per mm): "Stitch Density" 1.0 to 7.0 per mm.
+constexpr int32_t COLUMN_DENSITY_MIN = 10, COLUMN_DENSITY_MAX = 70;
+// Curved column "Compensation": per cent of the local column width.
+constexpr float COLUMN_COMPENSATION_MAX = 100.f;
+
+// A chain of edge points with its points counted per section (Bezier segment of a rail, or
+// section of a satin outline).
+struct TRailChain {
+    std::vector<TSP> Points;
+    std::vector<int32_t> PerSection;
+};
+
+// Pairs two chains section by section into `out`: each step appends a point of `first`, then a
+// point of `second`. Where one chain has more points in a section, points of the other are used
+// again and the stitch to a point's first use is shortened (ShortenLast on that side). A chain
+// without a point in a section uses its last point again. With `centre`, the midpoint of every
+// pair is appended to it (the return run's path).
+void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre);
+
+// The column generator: rebuilds rail A's generated list from the two rails.
+void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx);
+
+// The rungs an editor shows between facing anchors of rail A and rail B.
+void DrawColumnRungs(const TSLCurve& railA, TDrawContext& dc);
+
+// The closing steps every curve list gets: stitch length limits, the colour point, bounds and
+// the needle-point flag. Empty lists are left as they are.
+void FinishGeneratedList(TSLStitch& list, const TSLCurve& curve, const TStitchContext& ctx);
+
+} // namespace nl
