@@ -25,24 +25,29 @@ void TKvRect::SetRounded(float left, float top, float right, float bottom) {
     Set(RoundI(left), RoundI(top), RoundI(right), RoundI(bottom));
 }
 
+namespace {
+// Edges come from files and user input: saturate instead of overflowing.
+int32_t Sat(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+} // namespace
+
 void TKvRect::Inflate(int32_t d) {
-    Left -= d;
-    Top -= d;
-    Right += d;
-    Bottom += d;
+    Left = Sat(int64_t(Left) - d);
+    Top = Sat(int64_t(Top) - d);
+    Right = Sat(int64_t(Right) + d);
+    Bottom = Sat(int64_t(Bottom) + d);
 }
 
 void TKvRect::Offset(int32_t dx, int32_t dy) {
-    Left += dx;
-    Right += dx;
-    Top += dy;
-    Bottom += dy;
+    Left = Sat(int64_t(Left) + dx);
+    Right = Sat(int64_t(Right) + dx);
+    Top = Sat(int64_t(Top) + dy);
+    Bottom = Sat(int64_t(Bottom) + dy);
 }
 
 void TKvRect::MoveToOrigin() {
-    Right -= Left;
+    Right = Sat(int64_t(Right) - Left);
     Left = 0;
-    Bottom -= Top;
+    Bottom = Sat(int64_t(Bottom) - Top);
     Top = 0;
 }
 

@@ -60,3 +60,14 @@ TEST(KvRect, RecordIs17BytesAndRelative) {
     back.ReadRelative(rd, 100, 200);
     EXPECT_EQ(back, r);
 }
+
+TEST(KvRect, EdgesNearTheIntegerLimitsSaturate) {
+    TKvRect r;
+    r.Set(INT32_MAX - 1, INT32_MIN + 1, INT32_MAX, INT32_MIN + 2);
+    r.Inflate(10);
+    EXPECT_EQ(r.Right, INT32_MAX);
+    EXPECT_EQ(r.Top, INT32_MIN);
+    r.Offset(INT32_MAX, INT32_MIN);
+    EXPECT_EQ(r.Left, INT32_MAX);
+    EXPECT_EQ(r.Bottom, INT32_MIN);
+}
