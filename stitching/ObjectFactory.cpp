@@ -1,4 +1,5 @@
 // The one place that knows which class each object kind byte stands for.
+#include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 #include "stitching/SLStitch.h"
 
@@ -6,8 +7,12 @@ namespace nl {
 
 std::unique_ptr<TSLStitch> CreateObjectOfKind(uint8_t kind) {
     switch (kind) {
-    case KIND_STITCH: return std::make_unique<TSLStitch>();
-    default: return nullptr;
+    case KIND_STITCH:
+        return std::make_unique<TSLStitch>();
+    case KIND_REGION:
+        return std::make_unique<TSLRegion>();
+    default:
+        return nullptr;
     }
 }
 
