@@ -3,6 +3,7 @@
 #include <cmath>
 #include <optional>
 
+#include "core/Errors.h"
 #include "core/Numeric.h"
 #include "regions/FillGen.h"
 #include "regions/RgnTable.h"
@@ -34,6 +35,14 @@ struct TPass {
     bool BackToStitch = false;
     bool TurnType2 = false;
 };
+
+// More needle points than any hoop can hold: the attributes are not sane, and the object is left
+// without stitches instead of exhausting memory.
+constexpr size_t MaxFillPoints = 4000000;
+
+void CheckSize(const std::vector<TSP>& out) {
+    if (out.size() > MaxFillPoints) throw TGenerationError("the fill needs too many stitches");
+}
 
 class TTreeWalker {
 public:
@@ -152,6 +161,7 @@ void TTreeWalker::Connect(std::vector<TSP>& travel) {
     ResamplePoints(travel, SP_UNDER, 0, p_.R);
     out_.insert(out_.end(), travel.begin(), travel.end());
     travel.clear();
+    CheckSize(out_);
 }
 
 void TTreeWalker::TurnRule(size_t pi, size_t qi, int32_t k) {
@@ -221,6 +231,7 @@ void TTreeWalker::EmitRows(const TRgnTable& node, uint32_t M) {
         }
         if ((j & 1) == 0) c = 0;
     }
+    CheckSize(out_);
 }
 
 void TTreeWalker::Walk(TSpanTree& tree, bool startLeft) {
@@ -452,7 +463,8 @@ std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStit
                  : (t & ST_ZIGZAG) ? ST_ZIGZAG
                                    : ST_TATAMI;
     }
-    p.T = p.Type == ST_TATAMI ? rg.TatamiMin : 0;
+    // A negative turn would push row ends outwards without limit.
+    p.T = p.Type == ST_TATAMI ? std::max(0, rg.TatamiMin) : 0;
     p.BackToStitch = (rg.StitchFlags & RSF_BACK_TO_STITCH) != 0;
     p.TurnType2 = (rg.StitchFlags & RSF_TURN_TYPE_2) != 0;
     if (!underlay && rg.Compensation != 0 && (ctx.ForExport || ctx.View.ShowCompensation)) {

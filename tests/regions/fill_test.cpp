@@ -73,14 +73,14 @@ TEST(SpanTree, ExitOutsideFailsAndDeepNestingDoesNotRecurse) {
 
     // A staircase of walls: each wall splits the rightmost part off as a child of the part before,
     // so the tree nests once per wall.
-    const int32_t walls = 3000, w = 2 * walls + 24, h = 2 * walls + 24;
+    const int32_t walls = 2000, w = 2 * walls + 24, h = 2 * walls + 24;
     TFillRaster s;
     ASSERT_TRUE(s.Allocate(w, h));
     s.Polyline({3, w - 4.0, w - 4.0, 3}, {3, 3, h - 4.0, h - 4.0}, true);
     for (int32_t i = 0; i < walls; ++i)
         s.Line(6 + 2 * i, 6 + 2 * i, 6 + 2 * i, h - 4);
     TRowTable st;
-    st.Build(h, 200, 0);
+    st.Build(h, 10, 0);
     gp.Rows = &st;
     int32_t y0 = 4, l = s.RunLeft(y0, 30), rr = s.Claim(y0, l);
     TSpanTree up, down;
