@@ -101,7 +101,7 @@ bool TRegionBuilder::PickCandidate(int32_t index) {
     TCandidate c = candidates_[static_cast<size_t>(index)];
     ClearRedo();
     r->Node(r->Count() - 1).EndIndex = c.PrevIndex;
-    r->AppendNode(c.Kind, c.X, c.Y, c.Outline, c.NewIndex, -1);
+    r->AppendNode(c.Kind | (c.Group << SP_GROUP_SHIFT), c.X, c.Y, c.Outline, c.NewIndex, -1);
     int32_t k = r->Count() - 1;
     if (c.Kind == NK_JOIN_FROM_START || c.Kind == NK_JOIN_FROM_END) {
         TButton b = host_.MessageDialog(
