@@ -607,6 +607,32 @@ void TSLRegion::ApplyRotation(double degrees, double cx, double cy, const TStitc
     UpdateBounds(ctx);
 }
 
+void TSLRegion::SetEntryExit(int32_t entryNode, float entryPercent, int32_t exitNode, float exitPercent,
+                             const TStitchContext& ctx) {
+    EntryNode = entryNode;
+    EntryPercent = entryPercent;
+    ExitNode = exitNode;
+    ExitPercent = exitPercent;
+    ClampIndices();
+    UpdateBounds(ctx);
+    DeriveStoredPoints();
+    DeriveEntryExit = false;
+    Restitch(*this, ctx);
+}
+
+void TSLRegion::ApplyScale(double cx, double cy, double sx, double sy, const TStitchContext& ctx) {
+    for (TSP& p : *this)
+        ScaleAbout(p.X, p.Y, cx, cy, sx, sy);
+    auto scale = [&](double& x, double& y) {
+        x = cx + (x - cx) * sx / 100.0;
+        y = cy + (y - cy) * sy / 100.0;
+    };
+    scale(EntryX, EntryY);
+    scale(ExitX, ExitY);
+    UnderMargin = UnderMargin * (sx > 0 ? sx : sy) / 100.0;
+    UpdateBounds(ctx);
+}
+
 int32_t TSLRegion::GetStartStitch(float& x, float& y) const {
     if (!FillStitches || FillStitches->Empty()) {
         x = y = 0;

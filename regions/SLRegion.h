@@ -138,6 +138,12 @@ public:
     // Rebuilds FillStitches from the boundary and the attributes.
     void RegenerateFill(const TStitchContext& ctx);
 
+    // Sets the entry and exit node/percent pairs ("Set Jumps"), stores the points they give and
+    // regenerates.
+    void SetEntryExit(int32_t entryNode, float entryPercent, int32_t exitNode, float exitPercent,
+                      const TStitchContext& ctx);
+    // Scales the region about (cx, cy) by percentages (nodes, stored points, underlay margin).
+    void ApplyScale(double cx, double cy, double sxPercent, double syPercent, const TStitchContext& ctx);
     // Turns the region by `degrees` about (cx, cy) (nodes, stored points, fill directions).
     void ApplyRotation(double degrees, double cx, double cy, const TStitchContext& ctx);
 

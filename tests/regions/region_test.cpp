@@ -193,6 +193,26 @@ TEST(RegionNodes, RotationWrapsOnce) {
     EXPECT_FLOAT_EQ(r.Rotation, 50);
 }
 
+TEST(RegionNodes, EntryExitFromNodePercentAndScaling) {
+    auto sq = ClosedOutline(Square(0, 0, 400));
+    auto r = RegionOn(*sq);
+    // Node 0 walks the whole square (1600 units): 25 % is the second corner, 50 % the third.
+    r->SetEntryExit(0, 25, 0, 50, {});
+    EXPECT_NEAR(r->EntryX, 400, 1e-3);
+    EXPECT_NEAR(r->EntryY, 0, 1e-3);
+    EXPECT_NEAR(r->ExitX, 400, 1e-3);
+    EXPECT_NEAR(r->ExitY, 400, 1e-3);
+    ASSERT_TRUE(r->FillStitches);
+    // A percentage beyond the path leaves the point at the first node.
+    double x, y;
+    r->BoundaryPoint(0, 150, x, y);
+    EXPECT_EQ(x, (*r)[0].X);
+    r->ApplyScale(0, 0, 50, 200, {});
+    EXPECT_NEAR(r->ExitX, 200, 1e-3);
+    EXPECT_NEAR(r->ExitY, 800, 1e-3);
+    EXPECT_EQ(r->UnderMargin, 5.0);
+}
+
 namespace {
 std::vector<uint8_t> SaveRegion(const TSLRegion& r, int32_t version) {
     TByteWriter w;
