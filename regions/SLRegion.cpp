@@ -607,6 +607,14 @@ void TSLRegion::ApplyRotation(double degrees, double cx, double cy, const TStitc
     UpdateBounds(ctx);
 }
 
+void TSLRegion::RegenerateCompensated(const TStitchContext& ctx) {
+    if (Compensation > 0 && Visible()) Regenerate(ctx);
+}
+
+void TSLRegion::RegenerateIfMeets(const TKvRect& changed, const TStitchContext& ctx) {
+    if (!Bounds.empty && !changed.empty && Bounds.Intersects(changed)) Regenerate(ctx);
+}
+
 void TSLRegion::SetEntryExit(int32_t entryNode, float entryPercent, int32_t exitNode, float exitPercent,
                              const TStitchContext& ctx) {
     EntryNode = entryNode;

@@ -144,6 +144,10 @@ public:
                       const TStitchContext& ctx);
     // Scales the region about (cx, cy) by percentages (nodes, stored points, underlay margin).
     void ApplyScale(double cx, double cy, double sxPercent, double syPercent, const TStitchContext& ctx);
+    // Compensation shown or hidden: a visible region with compensation refills.
+    void RegenerateCompensated(const TStitchContext& ctx);
+    // An overlay outline or a complex hole changed inside `changed`: refill when it meets the region.
+    void RegenerateIfMeets(const TKvRect& changed, const TStitchContext& ctx);
     // Turns the region by `degrees` about (cx, cy) (nodes, stored points, fill directions).
     void ApplyRotation(double degrees, double cx, double cy, const TStitchContext& ctx);
 

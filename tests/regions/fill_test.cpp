@@ -277,3 +277,30 @@ TEST(RegionFill, RestitchAndStitchesHook) {
     EXPECT_EQ(r->Stitches(), nullptr);
     EXPECT_EQ(r->UsedOutlines().size(), 1u);
 }
+
+TEST(RegionFill, CompensationExtendsRowEndsOnTheChosenSides) {
+    auto sq = ClosedOutline(Square(0, 0, 300));
+    auto r = RegionOn(*sq);
+    r->Compensation = 1; // 20 units
+    TStitchContext out;
+    out.ForExport = true;
+    auto extent = [&](const TStitchContext& ctx) {
+        r->Regenerate(ctx);
+        float lo = 1e9f, hi = -1e9f;
+        for (const TSP& p : *r->FillStitches) {
+            lo = std::min(lo, p.X);
+            hi = std::max(hi, p.X);
+        }
+        return std::make_pair(lo, hi);
+    };
+    TStitchContext hidden;
+    hidden.View.ShowCompensation = false;
+    auto [plainLo, plainHi] = extent(hidden);
+    auto [lo, hi] = extent(out);
+    EXPECT_NEAR(plainLo - lo, 20, 1.5);
+    EXPECT_NEAR(hi - plainHi, 20, 1.5);
+    r->StitchFlags &= ~SF_B_SIDE;
+    auto [aLo, aHi] = extent(out);
+    EXPECT_NEAR(plainLo - aLo, 20, 1.5);
+    EXPECT_NEAR(aHi, plainHi, 1.5);
+}
