@@ -249,6 +249,25 @@ void TFillRaster::Polyline(const std::vector<double>& xs, const std::vector<doub
 
 bool TFillRaster::FindInterior(int32_t& px, int32_t& py) const {
     const int32_t x = px, y = py;
+    // A point more than the search radius away from the raster has no candidate pixel.
+    if (x < -200 || y < -200 || x > width_ + 200 || y > height_ + 200) return false;
+    // Column parities are needed for many candidates of the same few columns: each column's
+    // running parity of run starts is computed once (p[r] = parity of the runs in rows 0 .. r-1).
+    std::vector<std::vector<uint8_t>> columns(401); // columns x - 200 .. x + 200
+    auto columnParity = [&](int32_t cx) -> const std::vector<uint8_t>& {
+        std::vector<uint8_t>& p = columns[static_cast<size_t>(cx - x + 200)];
+        if (!p.empty()) return p;
+        p.assign(static_cast<size_t>(height_) + 1, 0);
+        bool prev = false;
+        uint8_t par = 0;
+        for (int32_t r = 0; r < height_; ++r) {
+            bool s = IsSet(r, cx);
+            if (s && !prev) par ^= 1;
+            prev = s;
+            p[static_cast<size_t>(r) + 1] = par;
+        }
+        return p;
+    };
     for (int32_t rho = 1; rho <= 200; ++rho) {
         bool prevSet = true;
         auto visit = [&](int32_t cx, int32_t cy) -> bool {
@@ -270,7 +289,11 @@ bool TFillRaster::FindInterior(int32_t& px, int32_t& py) const {
                 prevSet = true;
                 return false;
             }
-            if ((RunsAbove(cy, cx) & 1) || (RunsBelow(cy, cx) & 1)) {
+            // The candidate pixel is clear, so no run starts on its own row.
+            const std::vector<uint8_t>& p = columnParity(cx);
+            bool above = p[static_cast<size_t>(cy)] != 0;
+            bool below = (p[static_cast<size_t>(height_)] ^ p[static_cast<size_t>(cy) + 1]) != 0;
+            if (above || below) {
                 prevSet = false;
                 return false;
             }

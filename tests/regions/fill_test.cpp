@@ -55,6 +55,9 @@ TEST(FillRaster, FindInteriorAvoidsTheHoleOfARing) {
     int32_t x = 31, y = 31; // inside the hole
     ASSERT_TRUE(r.FindInterior(x, y));
     EXPECT_TRUE(x < 25 || x > 38 || y < 25 || y > 38) << x << "," << y;
+    int32_t fx = INT32_MIN, fy = 5; // far outside: nothing to find, nothing overflows
+    EXPECT_FALSE(r.FindInterior(fx, fy));
+    EXPECT_EQ(fx, INT32_MIN);
     int32_t px = 15, py = 15; // inside the ring: moves by one pixel
     ASSERT_TRUE(r.FindInterior(px, py));
     EXPECT_LE(std::abs(px - 15) + std::abs(py - 15), 2);
@@ -246,6 +249,13 @@ TEST(RegionFill, DegenerateAttributesGiveEmptyOrBoundedFill) {
              r.DeriveEntryExit = false;
              r.ExitX = -5000;
              r.ExitY = -5000;
+         },
+         true},
+        {"exit far away",
+         [](TSLRegion& r) {
+             r.DeriveEntryExit = false;
+             r.ExitX = 1e12;
+             r.EntryY = -1e12;
          },
          true},
         {"huge density", [](TSLRegion& r) { r.Density = 2000000000; }, false},
