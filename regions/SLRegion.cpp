@@ -303,6 +303,28 @@ void TSLRegion::BoundaryPoint(int32_t node, double percent, double& x, double& y
     }
 }
 
+bool TSLRegion::HitBoundary(double x, double y, double tolerance, int32_t& node, double& distance) const {
+    auto pts = WalkPath();
+    double along = 0;
+    int32_t current = -1;
+    for (size_t i = 1; i < pts.size(); ++i) {
+        if (pts[i].Node != current) {
+            current = pts[i].Node;
+            along = 0;
+        }
+        const TWalkPoint &a = pts[i - 1], &b = pts[i];
+        double dx = b.X - a.X, dy = b.Y - a.Y, len = std::hypot(dx, dy);
+        double t = len > 0 ? std::clamp(((x - a.X) * dx + (y - a.Y) * dy) / (len * len), 0.0, 1.0) : 0.0;
+        if (std::hypot(a.X + t * dx - x, a.Y + t * dy - y) <= tolerance) {
+            node = current;
+            distance = along + t * len;
+            return true;
+        }
+        along += len;
+    }
+    return false;
+}
+
 void TSLRegion::DeriveStoredPoints() {
     BoundaryPoint(EntryNode, EntryPercent, EntryX, EntryY);
     BoundaryPoint(ExitNode, ExitPercent, ExitX, ExitY);

@@ -121,6 +121,9 @@ public:
     // The point at `percent` of SegmentLength along the path from `node`; the first node's
     // position when the target is never reached.
     void BoundaryPoint(int32_t node, double percent, double& x, double& y) const;
+    // Hit test on the path within `tolerance`: the node whose segment was hit and the distance
+    // along that segment (the measure BoundaryPoint uses).
+    bool HitBoundary(double x, double y, double tolerance, int32_t& node, double& distance) const;
     // Stores EntryX/Y and ExitX/Y from the node/percent pairs.
     void DeriveStoredPoints();
 

@@ -314,3 +314,37 @@ TEST(RegionFill, CompensationExtendsRowEndsOnTheChosenSides) {
     EXPECT_NEAR(plainLo - aLo, 20, 1.5);
     EXPECT_NEAR(aHi, plainHi, 1.5);
 }
+
+TEST(RegionFill, StartsAtTheEntryAndEndsAtTheExit) {
+    auto sq = ClosedOutline(Square(0, 0, 400));
+    auto r = RegionOn(*sq);
+    r->SetEntryExit(0, 60, 0, 10, {}); // entry on the bottom edge, exit on the top edge
+    ASSERT_TRUE(r->FillStitches);
+    const TSLStitch& f = *r->FillStitches;
+    ASSERT_GT(f.Count(), 10);
+    // The running path from the entry comes first; it starts on the entry row (its x follows the
+    // path's sine shape, not the entry point itself).
+    EXPECT_TRUE(f[1].Flags & SP_RETURN);
+    EXPECT_NEAR(f[0].Y, r->EntryY, 6);
+    EXPECT_NEAR(f.Last()->Y, r->ExitY, 6);
+    for (const TSP& p : f) {
+        EXPECT_GE(p.Y, -1);
+        EXPECT_LE(p.Y, 401);
+    }
+}
+
+TEST(RegionModel, BoundaryHitAgreesWithBoundaryPoint) {
+    auto sq = ClosedOutline(Square(0, 0, 400));
+    auto r = RegionOn(*sq);
+    for (double pct : {5.0, 37.5, 80.0}) {
+        double x, y, distance;
+        int32_t node;
+        r->BoundaryPoint(0, pct, x, y);
+        ASSERT_TRUE(r->HitBoundary(x, y, 0.5, node, distance)) << pct;
+        EXPECT_EQ(node, 0);
+        EXPECT_NEAR(distance / r->Node(0).SegmentLength * 100, pct, 0.2);
+    }
+    int32_t node;
+    double distance;
+    EXPECT_FALSE(r->HitBoundary(200, 200, 3, node, distance));
+}
