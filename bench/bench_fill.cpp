@@ -53,7 +53,8 @@ void Run(benchmark::State& state, TSLCurve& o) {
         r->RegenerateFill({});
         benchmark::DoNotOptimize(r->FillStitches.get());
     }
-    const TFillStats& s = LastFillStats();
+    TFillStats s;
+    RunFillPass(*r, false, {}, &s);
     state.counters["stitches"] = r->FillStitches ? r->FillStitches->Count() : 0;
     state.counters["raster_MB"] = s.RasterBytes / 1e6;
     state.counters["tree_MB"] = s.TreeBytes / 1e6;

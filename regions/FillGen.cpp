@@ -435,12 +435,8 @@ std::vector<std::pair<double, double>> InsetPolygonForTest(const std::vector<std
     return InsetPolygon(v, m);
 }
 
-TFillStats& LastFillStats() {
-    static TFillStats stats;
-    return stats;
-}
-
-std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStitchContext& ctx) {
+std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStitchContext& ctx,
+                                       TFillStats* stats) {
     auto list = std::make_unique<TSLStitch>();
     TPass p;
     p.Underlay = underlay;
@@ -515,7 +511,7 @@ std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStit
     int32_t entryX = RoundI(nx), entryY = RoundI(ny), exitX = RoundI(ex), exitY = RoundI(ey);
     ras.FindInterior(entryX, entryY);
     ras.FindInterior(exitX, exitY);
-    if ((rg.Flags & OF_ALLOW_HOLES) && FillExtras().DrawHoles) FillExtras().DrawHoles(rg, ras);
+    if ((rg.Flags & OF_ALLOW_HOLES) && ctx.DrawRegionHoles) ctx.DrawRegionHoles(rg, ras);
     if (!ras.Inside(exitY, exitX) || ras.IsSet(exitY, exitX)) return list;
 
     TRowTable table;
@@ -538,10 +534,11 @@ std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStit
     TSpanTree up, down;
     if (!up.Grow(ras, gp, exitY, left, right, i, -1)) return list;
     if (!down.Grow(ras, gp, exitY, left, right, i, +1)) return list;
-    TFillStats& stats = LastFillStats();
-    stats.RasterBytes = ras.MemoryBytes();
-    stats.TreeBytes = up.MemoryBytes() + down.MemoryBytes();
-    stats.TreeNodes = up.Nodes.size() + down.Nodes.size();
+    if (stats) {
+        stats->RasterBytes = ras.MemoryBytes();
+        stats->TreeBytes = up.MemoryBytes() + down.MemoryBytes();
+        stats->TreeNodes = up.Nodes.size() + down.Nodes.size();
+    }
 
     bool nearLeft = (exitX - left) < (right - exitX);
     std::vector<TSP> entry = EntryPath(up, nearLeft);
@@ -573,7 +570,7 @@ std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStit
     }
     list->Raw() = std::move(out);
     list->Flags |= rg.Flags & (OF_SELECTED_EDIT | OF_SELECTED_LAYOUT);
-    if (!(rg.Flags & OF_NO_OVERLAYS) && FillExtras().PierceOverlays) FillExtras().PierceOverlays(rg, *list);
+    if (!(rg.Flags & OF_NO_OVERLAYS) && ctx.PierceRegionOverlays) ctx.PierceRegionOverlays(rg, *list);
     list->Flags |= OF_NEEDLE_POINTS;
     return list;
 }

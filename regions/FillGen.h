@@ -1,5 +1,6 @@
 // Fill stitch generation of a region (the passes that RegenerateFill combines) and its helpers.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <utility>
@@ -13,8 +14,16 @@ namespace nl {
 class TSLRegion;
 class TSLStitch;
 
+// Sizes of a fill pass's scratch data (for the benchmarks).
+struct TFillStats {
+    size_t RasterBytes = 0;
+    size_t TreeBytes = 0;
+    size_t TreeNodes = 0;
+};
+
 // One pass (underlay or fill) of a region; the result is never null and may be empty.
-std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& region, bool underlay, const TStitchContext& ctx);
+std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& region, bool underlay, const TStitchContext& ctx,
+                                       TFillStats* stats = nullptr);
 
 // Resamples a run of points: flags f on kept points, joints marked above threshold m, step s.
 void ResamplePoints(std::vector<TSP>& pts, uint32_t f, double m, double s);
@@ -30,13 +39,5 @@ void WalkSpanTree(TSpanTree& tree, uint32_t type, bool startLeft, int32_t pitch,
 // The inset polygon of the underlay (raster coordinates), exposed for tests.
 std::vector<std::pair<double, double>> InsetPolygonForTest(const std::vector<std::pair<double, double>>& v,
                                                            double m);
-
-// Sizes of the last fill pass's scratch data (for the benchmarks).
-struct TFillStats {
-    size_t RasterBytes = 0;
-    size_t TreeBytes = 0;
-    size_t TreeNodes = 0;
-};
-TFillStats& LastFillStats();
 
 } // namespace nl

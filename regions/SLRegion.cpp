@@ -12,11 +12,6 @@ namespace nl {
 
 class TObjectStitch {};
 
-TFillExtras& FillExtras() {
-    static TFillExtras extras;
-    return extras;
-}
-
 // ---- outline samples ----
 
 int32_t LastSampleOf(TSLCurve& o) {

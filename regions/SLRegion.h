@@ -195,15 +195,4 @@ private:
     void ValidateLoaded();
 };
 
-// Seams for the parts of filling that arrive with later units. The fill calls them; until then
-// they do nothing.
-struct TFillExtras {
-    // Draws complex-hole boundaries into the raster ("Allow Complex Holes").
-    std::function<void(const TSLRegion&, class TFillRaster&)> DrawHoles;
-    // Pierces the finished fill where overlay outlines cross it (unless "Dont Allow Overlays").
-    std::function<void(const TSLRegion&, TSLStitch&)> PierceOverlays;
-};
-// The hooks in force; empty until holes and overlays exist.
-TFillExtras& FillExtras();
-
 } // namespace nl

@@ -348,3 +348,31 @@ TEST(RegionModel, BoundaryHitAgreesWithBoundaryPoint) {
     double distance;
     EXPECT_FALSE(r->HitBoundary(200, 200, 3, node, distance));
 }
+
+TEST(RegionFill, HoleAndOverlaySeamsAreCalled) {
+    auto sq = ClosedOutline(Square(0, 0, 400));
+    auto r = RegionOn(*sq);
+    r->Flags |= OF_ALLOW_HOLES;
+    int pierced = 0;
+    TStitchContext ctx;
+    ctx.DrawRegionHoles = [](const TSLRegion&, TFillRaster& ras) {
+        std::vector<double> xs, ys;
+        for (auto [x, y] : Square(150, 150, 100)) {
+            double rx, ry;
+            ras.ToRaster(x, y, rx, ry);
+            xs.push_back(rx);
+            ys.push_back(ry);
+        }
+        ras.Polyline(xs, ys, true);
+    };
+    ctx.PierceRegionOverlays = [&](const TSLRegion&, TSLStitch&) { ++pierced; };
+    r->Regenerate(ctx);
+    EXPECT_EQ(pierced, 1);
+    for (const TSP& p : *r->FillStitches)
+        if (!(p.Flags & SP_UNDER)) {
+            EXPECT_FALSE(p.X > 155 && p.X < 245 && p.Y > 155 && p.Y < 245) << p.X << "," << p.Y;
+        }
+    r->Flags |= OF_NO_OVERLAYS;
+    r->Regenerate(ctx);
+    EXPECT_EQ(pierced, 1);
+}
