@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Numeric.h"
+#include "platform/Canvas.h"
 
 namespace nl {
 
@@ -77,6 +78,17 @@ bool TRegionBuilder::ClickAnchor(int32_t sample) {
     host_.SetPrompt(PROMPT_NEW_OUTLINE);
     Changed();
     return true;
+}
+
+void TRegionBuilder::Draw(TDrawContext& dc) const {
+    if (!dc.Target) return;
+    if (const TSLRegion* r = Region()) r->DrawEdit(dc);
+    // Group 0 is the plain candidate; members of a coincident cluster get their own colours so
+    // the user can tell that several nodes share the spot.
+    static constexpr int32_t colours[8] = {0x000000FF, 0x0000A000, 0x00FF0000, 0x0000A0A0,
+                                           0x00A000A0, 0x00A0A000, 0x00404040, 0x00008080};
+    for (const TCandidate& c : candidates_)
+        dc.Target->Marker(dc.SX(c.X), dc.SY(c.Y), TMarker::Circle, dc.MarkerSize + 1.f, colours[c.Group & 7]);
 }
 
 int32_t TRegionBuilder::CandidateAt(float x, float y, float radius) const {

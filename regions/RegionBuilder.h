@@ -50,6 +50,8 @@ public:
     bool ClickAnchor(int32_t sampleIndex);
     // Step 4: a displayed candidate was clicked (index into Candidates()).
     bool PickCandidate(int32_t index);
+    // Draws the offered candidates (coincident ones in distinct colours) and the path so far.
+    void Draw(TDrawContext& dc) const;
     // The candidate within `radius` of (x, y), or -1.
     int32_t CandidateAt(float x, float y, float radius) const;
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "TestShapes.h"
+#include "platform/RecordingCanvas.h"
 #include "platform/ScriptedHost.h"
 #include "regions/RegionBuilder.h"
 
@@ -48,6 +49,14 @@ TEST(RegionBuilder, BuildAndCloseOnOneOutline) {
     f.builder.ClickOutline(f.square.get());
     int32_t join = f.CandidateOfKind(NK_JOIN_FROM_END);
     ASSERT_GE(join, 0);
+    const TCandidate& jc = f.builder.Candidates()[static_cast<size_t>(join)];
+    EXPECT_GE(f.builder.CandidateAt(jc.X + 1, jc.Y, 3), 0);
+    EXPECT_EQ(f.builder.CandidateAt(jc.X + 100, jc.Y + 50, 3), -1);
+    TRecordingCanvas canvas;
+    TDrawContext dc;
+    dc.Target = &canvas;
+    f.builder.Draw(dc);
+    EXPECT_FALSE(canvas.Ops.empty());
     f.host.Answers = {TButton::No, TButton::Yes}; // not fixed; close
     ASSERT_TRUE(f.builder.PickCandidate(join));
     ASSERT_EQ(f.host.Messages.size(), 2u);
