@@ -11,8 +11,13 @@
 
 namespace nl {
 
-enum : uint8_t { SUPPORT_FRAME = 0, SUPPORT_PICTURE = 1, SUPPORT_PATTERN_CREATOR = 3, SUPPORT_TEXT_LABEL = 4,
-                 SUPPORT_FONT_BASE = 5 };
+enum : uint8_t {
+    SUPPORT_FRAME = 0,
+    SUPPORT_PICTURE = 1,
+    SUPPORT_PATTERN_CREATOR = 3,
+    SUPPORT_TEXT_LABEL = 4,
+    SUPPORT_FONT_BASE = 5
+};
 
 class TObjectBase {
 public:

@@ -1,4 +1,5 @@
 // The one place that knows which class each object kind byte stands for.
+#include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 #include "stitching/SLStitch.h"
 
@@ -10,6 +11,8 @@ std::unique_ptr<TSLStitch> CreateObjectOfKind(uint8_t kind) {
         return std::make_unique<TSLCurve>();
     case KIND_STITCH:
         return std::make_unique<TSLStitch>();
+    case KIND_REGION:
+        return std::make_unique<TSLRegion>();
     default:
         return nullptr;
     }

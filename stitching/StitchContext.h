@@ -10,6 +10,8 @@ namespace nl {
 
 class Canvas;
 class TSLStitch;
+class TSLRegion;
+class TFillRaster;
 
 // View toggles that change what objects draw.
 struct TViewToggles {
@@ -36,6 +38,10 @@ struct TStitchContext {
     std::function<void()> OnGenerationError;
     // Called after an outline changed shape, so regions built on it refill.
     std::function<void(TSLStitch&)> OnOutlineChanged;
+    // Region fill seams: complex holes drawn into a region's fill raster ("Allow Complex Holes"),
+    // and overlay outlines piercing a finished fill (unless "Dont Allow Overlays").
+    std::function<void(const TSLRegion&, TFillRaster&)> DrawRegionHoles;
+    std::function<void(const TSLRegion&, TSLStitch&)> PierceRegionOverlays;
 };
 
 // How worksheet units map to the device: screen = (unit - Origin) * Scale.

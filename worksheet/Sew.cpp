@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "platform/Host.h"
+#include "regions/SLRegion.h"
 
 namespace nl {
 
@@ -292,6 +293,13 @@ void TSew::DeleteObject(TSLStitch* object) {
 }
 
 void TSew::AfterLoad(const TStitchContext& ctx) {
+    // Region nodes name their outlines by list position; they become references only now that the
+    // whole list exists (a reference to anything but an outline fails the load).
+    std::vector<TSLStitch*> objects;
+    objects.reserve(items_.size());
+    for (auto& o : items_) objects.push_back(o.get());
+    for (TSLStitch* o : objects)
+        if (o->Kind() == KIND_REGION) static_cast<TSLRegion*>(o)->ResolveOutlines(objects);
     for (auto& o : items_) o->UpdateBounds(ctx);
     PruneGroups();
     Modified = false;

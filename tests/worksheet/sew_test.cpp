@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/ScriptedHost.h"
+#include "core/Errors.h"
+#include "regions/SLRegion.h"
 #include "worksheet/Sew.h"
 
 using namespace nl;
@@ -149,4 +151,16 @@ TEST(Sew, DrawingOrderMovesObjects) {
     sew.SendToBottom(c);
     EXPECT_EQ(sew[0], c);
     EXPECT_EQ(sew[1], b);
+}
+
+TEST(Sew, AfterLoadLinksRegionNodesToTheirOutlines) {
+    TSew sew;
+    auto* outline = static_cast<TSLCurve*>(sew.Add(std::make_unique<TSLCurve>()));
+    for (float x : {0.f, 10.f, 20.f, 30.f}) outline->Append(TSP::Plain(0, x, x));
+    auto* region = static_cast<TSLRegion*>(sew.Add(std::make_unique<TSLRegion>()));
+    region->Node(0).OutlineMark = 0;
+    sew.AfterLoad({});
+    EXPECT_EQ(region->Node(0).Outline, outline);
+    region->Node(0).OutlineMark = 1; // the region itself: not an outline
+    EXPECT_THROW(sew.AfterLoad({}), TReadError);
 }
