@@ -1,0 +1,45 @@
+// Canvas over QPainter: what the engine draws lands on a widget or a QImage.
+#pragma once
+#include <QColor>
+#include <QPainter>
+#include <QPointF>
+#include <QRectF>
+#include <vector>
+
+#include "platform/Canvas.h"
+
+namespace nl {
+
+class TQtCanvas : public Canvas {
+public:
+    // `area` is the device rectangle that Clear fills.
+    TQtCanvas(QPainter& painter, const QRect& area);
+    ~TQtCanvas() override;
+
+    void SetPen(int32_t colour, float width = 1.f, TPenStyle style = TPenStyle::Solid) override;
+    void Line(float x1, float y1, float x2, float y2) override;
+    void Polyline(const std::vector<TPointF>& pts) override;
+    void Marker(float x, float y, TMarker kind, float size, int32_t colour) override;
+    void FillPolygon(const std::vector<TPointF>& pts, int32_t colour, int alpha = 255) override;
+    void Rectangle(float left, float top, float right, float bottom) override;
+    void Text(float x, float y, const std::string& text, int32_t colour, float size = 10.f) override;
+    void Image(float left, float top, float right, float bottom, int width, int height,
+               const std::vector<uint32_t>& argb, int alpha = 255) override;
+    void Clear(int32_t colour) override;
+    // Draws the markers still held in the batch.
+    void Flush();
+
+    static QColor ToQColor(int32_t colour, int alpha = 255);
+
+private:
+    QPainter& p_;
+    QRect area_;
+    QPen pen_;
+    std::vector<QPointF> points_; // scratch for polylines
+    // Square markers are batched: thousands of them per object.
+    std::vector<QRectF> rects_;
+    int32_t batchColour_ = 0;
+    bool batchFilled_ = false;
+};
+
+} // namespace nl
