@@ -40,6 +40,12 @@ enum class TCommand : uint16_t {
     ModeRegion,
     ModeConnect,
     ModeOrder,
+    // Mode tool buttons: their own masks, while the Mode menu stays reachable in every mode
+    ModeLayoutButton,
+    ModeEditButton,
+    ModeRegionButton,
+    ModeConnectButton,
+    ModeOrderButton,
     // Create
     CreateNewWorksheet,
     CreateOutline,

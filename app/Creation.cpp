@@ -75,7 +75,10 @@ void TNL::CreationClick(float x, float y) {
             curve->Append(TSP::Plain(0, x, y));
             obj = std::move(curve);
         }
-        if (Toggles.CreateHighlighted) obj->Flags |= OF_SELECTED_EDIT;
+        if (Toggles.CreateHighlighted) {
+            obj->Flags |= OF_SELECTED_EDIT;
+            if (pendingRailB_) pendingRailB_->Flags |= OF_SELECTED_EDIT;
+        }
         if (creator_) {
             obj->Flags |= OF_PATTERN_MEMBER;
             if (creation_ == TCreation::DirectStitch) obj->Flags |= OF_SNAP_GRID;

@@ -479,14 +479,19 @@ bool TNL::IsVisible(TCommand c) const {
 bool TNL::IsChecked(TCommand c) const {
     switch (c) {
     case TCommand::ModeLayout:
+    case TCommand::ModeLayoutButton:
         return mode_ == TMode::ObjectLayout;
     case TCommand::ModeEdit:
+    case TCommand::ModeEditButton:
         return mode_ == TMode::DesignEdit;
     case TCommand::ModeRegion:
+    case TCommand::ModeRegionButton:
         return mode_ == TMode::FillRegion;
     case TCommand::ModeConnect:
+    case TCommand::ModeConnectButton:
         return mode_ == TMode::OutlineJump;
     case TCommand::ModeOrder:
+    case TCommand::ModeOrderButton:
         return mode_ == TMode::ChangeOrder;
     case TCommand::SuppressCompensation:
         return !Toggles.ShowAllCompensation;
@@ -607,15 +612,19 @@ void TNL::Execute(TCommand c) {
         KeyDown(c == TCommand::ZoomIn ? TKey::I : TKey::O, {});
         break;
     case TCommand::ModeLayout:
+    case TCommand::ModeLayoutButton:
         SetMode(TMode::ObjectLayout);
         break;
     case TCommand::ModeEdit:
+    case TCommand::ModeEditButton:
         SetMode(TMode::DesignEdit);
         break;
     case TCommand::ModeRegion:
+    case TCommand::ModeRegionButton:
         SetMode(TMode::FillRegion);
         break;
     case TCommand::ModeConnect:
+    case TCommand::ModeConnectButton:
         SetMode(TMode::OutlineJump);
         break;
     case TCommand::CreateOutline:

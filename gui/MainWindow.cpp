@@ -20,11 +20,11 @@ namespace nl {
 namespace {
 // Tool bar layout: commands in button order; TCommand::Count_ separates groups.
 constexpr TCommand kSep = TCommand::Count_;
-const TCommand kTopBar[] = {TCommand::ModeLayout,
-                            TCommand::ModeEdit,
-                            TCommand::ModeRegion,
-                            TCommand::ModeConnect,
-                            TCommand::ModeOrder,
+const TCommand kTopBar[] = {TCommand::ModeLayoutButton,
+                            TCommand::ModeEditButton,
+                            TCommand::ModeRegionButton,
+                            TCommand::ModeConnectButton,
+                            TCommand::ModeOrderButton,
                             kSep,
                             TCommand::SewHighlighted,
                             TCommand::ExportButton,
@@ -54,15 +54,15 @@ const TCommand kCreateBar[] = {
 
 QString Label(TCommand id) {
     switch (id) {
-    case TCommand::ModeLayout:
+    case TCommand::ModeLayoutButton:
         return "L";
-    case TCommand::ModeEdit:
+    case TCommand::ModeEditButton:
         return "E";
-    case TCommand::ModeRegion:
+    case TCommand::ModeRegionButton:
         return "R";
-    case TCommand::ModeConnect:
+    case TCommand::ModeConnectButton:
         return "J";
-    case TCommand::ModeOrder:
+    case TCommand::ModeOrderButton:
         return "O";
     case TCommand::SewHighlighted:
         return "Sim";
