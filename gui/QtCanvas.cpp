@@ -5,6 +5,13 @@
 
 namespace nl {
 
+namespace {
+// Nearest pixel; inline, as the library call costs more than the rest of the loop.
+inline int RoundPx(float v) {
+    return static_cast<int>(v >= 0.f ? v + 0.5f : v - 0.5f);
+}
+} // namespace
+
 TQtCanvas::TQtCanvas(QPainter& painter, const QRect& area) : p_(painter), area_(area) {
     p_.setRenderHint(QPainter::Antialiasing, false);
     pen_.setCosmetic(true);
@@ -52,10 +59,16 @@ void TQtCanvas::Line(float x1, float y1, float x2, float y2) {
 
 void TQtCanvas::Polyline(const std::vector<TPointF>& pts) {
     Flush();
-    points_.resize(pts.size());
-    for (size_t i = 0; i < pts.size(); ++i)
-        points_[i] = QPointF(pts[i].X, pts[i].Y);
-    p_.drawPolyline(points_.data(), static_cast<int>(points_.size()));
+    // Whole pixels: the integer path of the painter is the fast one, and at low zoom many
+    // consecutive stitch points fall on the same pixel and need no segment of their own.
+    ipoints_.clear();
+    ipoints_.reserve(pts.size());
+    for (const TPointF& p : pts) {
+        QPoint q(RoundPx(p.X), RoundPx(p.Y));
+        if (ipoints_.empty() || ipoints_.back() != q) ipoints_.push_back(q);
+    }
+    if (ipoints_.size() == 1) ipoints_.push_back(ipoints_.back());
+    p_.drawPolyline(ipoints_.data(), static_cast<int>(ipoints_.size()));
 }
 
 void TQtCanvas::Marker(float x, float y, TMarker kind, float size, int32_t colour) {
@@ -68,6 +81,18 @@ void TQtCanvas::Marker(float x, float y, TMarker kind, float size, int32_t colou
         // Culled here: off-screen markers cost the painter as much as visible ones.
         if (x + h < area_.left() || x - h > area_.right() || y + h < area_.top() || y - h > area_.bottom())
             return;
+        // At low zoom many points share a pixel; a marker identical to the last one drawn there
+        // would paint the same pixels again.
+        int px = RoundPx(x) - area_.left(), py = RoundPx(y) - area_.top();
+        if (px >= 0 && py >= 0 && px < area_.width() && py < area_.height()) {
+            if (drawn_.empty()) drawn_.assign(static_cast<size_t>(area_.width()) * area_.height(), 0);
+            uint64_t key = (static_cast<uint64_t>(static_cast<uint32_t>(colour)) << 32) |
+                           (static_cast<uint64_t>(filled) << 31) |
+                           (static_cast<uint32_t>(h * 16) & 0x7FFFFFFF);
+            uint64_t& slot = drawn_[static_cast<size_t>(py) * area_.width() + px];
+            if (slot == key) return;
+            slot = key;
+        }
         rects_.emplace_back(x - h / 2, y - h / 2, h, h);
         if (rects_.size() >= 4096) Flush();
         return;

@@ -35,11 +35,13 @@ private:
     QPainter& p_;
     QRect area_;
     QPen pen_;
-    std::vector<QPointF> points_; // scratch for polylines
+    std::vector<QPointF> points_; // scratch for polygons
+    std::vector<QPoint> ipoints_; // scratch for polylines
     // Square markers are batched: thousands of them per object.
     std::vector<QRectF> rects_;
     int32_t batchColour_ = 0;
     bool batchFilled_ = false;
+    std::vector<uint64_t> drawn_; // per pixel: the last square marker drawn there (0: none)
 };
 
 } // namespace nl
