@@ -98,8 +98,8 @@ void TNL::FirstShow(const std::vector<std::string>& args) {
         }
     }
     if (args.empty()) return;
-    std::string name = CleanArgument(args.front());
-    if (!name.empty()) OpenWorksheet(name);
+    startupFile_ = CleanArgument(args.front());
+    if (!startupFile_.empty()) OpenWorksheet(startupFile_);
 }
 
 bool TNL::OpenWorksheet(const std::string& fileName) {

@@ -61,6 +61,8 @@ public:
     // The object being created (rail A for a curved column), null when not creating.
     TSLStitch* Creating() const { return creating_; }
     const std::string& Caption() const { return caption_; }
+    // The worksheet named on the command line (kept even when it could not be loaded).
+    const std::string& StartupFile() const { return startupFile_; }
 
     // ---- start-up and leaving ----
     // The first showing of the main window: thread texture, then the worksheet named by the
@@ -120,6 +122,7 @@ private:
     bool modifiedBeforeCreation_ = false;
     std::string caption_ = "Nordelune ";
     bool firstShown_ = false;
+    std::string startupFile_;
 
     // pointer state
     bool pressed_ = false;

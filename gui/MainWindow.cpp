@@ -105,7 +105,7 @@ QString Label(TCommand id) {
     case TCommand::CreateText:
         return "T";
     case TCommand::CreateTextLabel:
-        return "Memo";
+        return "Lbl";
     default:
         return {};
     }

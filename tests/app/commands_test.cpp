@@ -265,6 +265,7 @@ TEST(StartUp, WithoutAWorksheetReaderTheArgumentIsReported) {
     ASSERT_EQ(s.Host.Messages.size(), 1u);
     EXPECT_NE(s.Host.Messages[0].Text.find("design.Nl1"), std::string::npos);
     EXPECT_EQ(s.Nl.Sew.FileName, "Untitled");
+    EXPECT_EQ(s.Nl.StartupFile(), "design.Nl1");
     EXPECT_FALSE(s.Nl.IsEnabled(TCommand::FileOpen));
 }
 
