@@ -1,9 +1,11 @@
 // Canvas over QPainter: what the engine draws lands on a widget or a QImage.
 #pragma once
 #include <QColor>
+#include <QLine>
 #include <QPainter>
 #include <QPointF>
 #include <QRectF>
+#include <cstddef>
 #include <vector>
 
 #include "platform/Canvas.h"
@@ -37,6 +39,23 @@ private:
     QPen pen_;
     std::vector<QPointF> points_; // scratch for polygons
     std::vector<QPoint> ipoints_; // scratch for polylines
+    std::vector<QLine> lines_;
+    struct TSegmentSlot {
+        uint64_t Key = 0;
+        uint32_t Generation = 0;
+    };
+    static constexpr int kSegmentBits = 16;
+    static constexpr size_t kSegmentSlots = size_t{1} << kSegmentBits;
+    std::vector<TSegmentSlot> segments_; // segments drawn in the current pen
+    uint32_t generation_ = 1;
+    // Direct pixel access when the target is a plain 32-bit image (null otherwise).
+    uint32_t* bits_ = nullptr;
+    ptrdiff_t stride_ = 0;
+    int width_ = 0, height_ = 0;
+    bool directPen_ = false;
+    uint32_t penPixel_ = 0xFF000000u;
+    void DirectLine(int x0, int y0, int x1, int y1, uint32_t pixel);
+    void DirectSquare(float x, float y, float size, bool filled, uint32_t pixel);
     // Square markers are batched: thousands of them per object.
     std::vector<QRectF> rects_;
     int32_t batchColour_ = 0;

@@ -1,6 +1,7 @@
 // The worksheet view widget: paints the worksheet through the controller and hands it the
 // mouse, wheel and keyboard.
 #pragma once
+#include <QImage>
 #include <QWidget>
 #include <functional>
 
@@ -31,6 +32,7 @@ protected:
 private:
     TNL& nl_;
     int wheelRest_ = 0; // high-resolution wheels deliver parts of a notch
+    QImage buffer_;
 };
 
 } // namespace nl

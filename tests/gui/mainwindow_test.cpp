@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
+#include <memory>
 
 #include "gui/MainWindow.h"
 #include "gui/QtCanvas.h"
@@ -240,4 +241,31 @@ TEST(QtCanvas, DrawsLinesAndMarkersInThreadColours) {
     EXPECT_EQ(img.pixelColor(20, 5), QColor(255, 0, 0));
     EXPECT_EQ(img.pixelColor(30, 25), QColor(0, 0, 255));
     EXPECT_EQ(img.pixelColor(10, 30), QColor(255, 255, 255));
+}
+
+TEST(QtCanvas, DirectPixelsAndThePainterAgreeAndStayInsideTheImage) {
+    App();
+    // RGB32 takes the direct pixel path, RGB888 the painter path; both must draw the same.
+    auto draw = [](QImage::Format format) {
+        QImage img(60, 40, format);
+        QPainter p(&img);
+        auto c = std::make_unique<TQtCanvas>(p, img.rect());
+        c->Clear(0x00FFFFFF);
+        c->SetPen(0x00008000);
+        c->Polyline({{-50, -50}, {100, 100}}); // clipped at both ends
+        c->Polyline({{-10, 45}, {80, 45}});    // wholly outside
+        c->Line(5, 35, 55, 35);
+        c->Marker(0, 0, TMarker::Square, 5, 0x000000FF); // partly outside
+        c->Marker(59, 39, TMarker::FilledSquare, 5, 0x00FF0000);
+        c->Marker(30, 10, TMarker::Square, 5, 0x00000000);
+        c.reset(); // draws what the canvas still holds
+        p.end();
+        return img.convertToFormat(QImage::Format_RGB32);
+    };
+    QImage direct = draw(QImage::Format_RGB32), painted = draw(QImage::Format_RGB888);
+    for (QPoint at : {QPoint(20, 20), QPoint(39, 39), QPoint(30, 35), QPoint(59, 39), QPoint(1, 1)})
+        EXPECT_EQ(direct.pixelColor(at), painted.pixelColor(at)) << at.x() << "," << at.y();
+    EXPECT_EQ(direct.pixelColor(20, 20), QColor(0, 128, 0));
+    EXPECT_EQ(direct.pixelColor(30, 10), QColor(255, 255, 255)) << "a square marker is hollow";
+    EXPECT_EQ(direct.pixelColor(28, 8), QColor(0, 0, 0));
 }
