@@ -11,9 +11,15 @@ namespace nl {
 // Buttons of the message dialog (TNLErrorDlg).
 enum class TButton : uint8_t { None = 0, OK = 1, Yes = 2, No = 4, Cancel = 8, Abort = 16, Apply = 32 };
 using TButtons = uint8_t;
-constexpr TButtons operator|(TButton a, TButton b) { return static_cast<TButtons>(static_cast<uint8_t>(a) | static_cast<uint8_t>(b)); }
-constexpr TButtons operator|(TButtons a, TButton b) { return static_cast<TButtons>(a | static_cast<uint8_t>(b)); }
-constexpr TButtons Buttons(TButton b) { return static_cast<TButtons>(b); }
+constexpr TButtons operator|(TButton a, TButton b) {
+    return static_cast<TButtons>(static_cast<uint8_t>(a) | static_cast<uint8_t>(b));
+}
+constexpr TButtons operator|(TButtons a, TButton b) {
+    return static_cast<TButtons>(a | static_cast<uint8_t>(b));
+}
+constexpr TButtons Buttons(TButton b) {
+    return static_cast<TButtons>(b);
+}
 
 enum class TCursor : uint8_t { Arrow, Cross, Hand, Move, SizeAll, Wait, Point, Rotate, Zoom };
 
@@ -26,8 +32,8 @@ struct TModifiers {
 
 struct TFileDialogRequest {
     std::string Title;
-    std::string Filter;      // "Description|*.ext;*.ext2|Other|*.x" pairs
-    int FilterIndex = 1;     // 1-based
+    std::string Filter;  // "Description|*.ext;*.ext2|Other|*.x" pairs
+    int FilterIndex = 1; // 1-based
     std::string InitialDir;
     std::string FileName;
     std::string DefaultExt;
@@ -60,6 +66,12 @@ public:
     virtual int DisplayDepth() = 0;
     // Folder of the program file (data files sit beside it).
     virtual std::string ProgramFolder() = 0;
+    // The main window caption.
+    virtual void SetCaption(const std::string& text) { (void)text; }
+    // Modes, selection or toggles changed: menus and tool buttons re-read their state.
+    virtual void CommandStateChanged() {}
+    // Asks the main window to close (it asks the controller whether it may).
+    virtual void RequestClose() {}
 };
 
 } // namespace nl

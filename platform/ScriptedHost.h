@@ -14,8 +14,8 @@ public:
         TButtons Buttons;
     };
 
-    std::deque<TButton> Answers;                 // next answers of MessageDialog
-    std::deque<TFileDialogResult> FileAnswers;   // next answers of the file dialogs
+    std::deque<TButton> Answers;               // next answers of MessageDialog
+    std::deque<TFileDialogResult> FileAnswers; // next answers of the file dialogs
     std::vector<Message> Messages;
     std::vector<TFileDialogRequest> FileRequests;
     std::string Status;
@@ -45,6 +45,12 @@ public:
     TModifiers Modifiers() override { return Mods; }
     int DisplayDepth() override { return Depth; }
     std::string ProgramFolder() override { return Folder; }
+    std::string Caption;
+    int CommandStateChanges = 0;
+    int CloseRequests = 0;
+    void SetCaption(const std::string& text) override { Caption = text; }
+    void CommandStateChanged() override { ++CommandStateChanges; }
+    void RequestClose() override { ++CloseRequests; }
 };
 
 } // namespace nl

@@ -1,0 +1,105 @@
+// Drawing the worksheet on a Canvas: the support frame, every object in drawing order with the
+// view toggles applied, the layout selection box and the rubber band.
+#include <algorithm>
+
+#include "app/MainForm.h"
+#include "platform/Canvas.h"
+#include "regions/Support.h"
+#include "stitching/SLCurve.h"
+
+namespace nl {
+
+namespace {
+constexpr int32_t kBackground = 0x00FFFFFF;
+constexpr int32_t kFrameColour = 0x00B08040;
+constexpr int32_t kSelectionBox = 0x000000FF;
+constexpr int32_t kRubberBand = 0x00000000;
+} // namespace
+
+TStitchContext TNL::StitchContext() const {
+    TStitchContext ctx;
+    ctx.SelectionMargin = View.HitMargin();
+    ctx.PickTolerance = View.NearMargin();
+    ctx.View.ShowCompensation = Toggles.ShowAllCompensation;
+    ctx.View.ShowColumnHandles = Toggles.ShowColumnHandles;
+    return ctx;
+}
+
+TDrawContext TNL::DrawContext(Canvas& canvas) const {
+    TDrawContext dc;
+    dc.Target = &canvas;
+    dc.Scale = View.Scale();
+    dc.OriginX = View.ScrollX / dc.Scale;
+    dc.OriginY = View.ScrollY / dc.Scale;
+    TViewToggles& v = dc.View;
+    TMarkerSize size = MarkerSizeForZoom(View.Zoom);
+    v.ShowStitches = true;
+    v.ShowStitchPoints = size != TMarkerSize::None;
+    v.HideBoundaryPoints = Toggles.HideBoundaryPoints;
+    v.HideFillPoints = Toggles.HideFillPoints;
+    v.HideUnderStitching = Toggles.HideUnderStitching;
+    v.HideUnderlay = Toggles.HideUnderlay;
+    v.ShowColumnHandles = Toggles.ShowColumnHandles;
+    v.ShowOutlines = true;
+    v.ShowCompensation = Toggles.ShowAllCompensation;
+    v.Realistic = Toggles.Mode3D;
+    float marker = size == TMarkerSize::Small ? 2.f : size == TMarkerSize::Medium ? 3.f : 5.f;
+    if (Toggles.SmallStitchPoints) marker = std::max(1.f, marker - 1.f);
+    dc.MarkerSize = marker;
+    dc.Clip = View.Visible();
+    dc.ClipValid = true;
+    return dc;
+}
+
+bool TNL::RubberBand(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2) const {
+    if (drag_ != TDrag::Rectangle) return false;
+    x1 = pressX_;
+    y1 = pressY_;
+    x2 = lastX_;
+    y2 = lastY_;
+    return true;
+}
+
+void TNL::Draw(Canvas& canvas) const {
+    canvas.Clear(kBackground);
+    TDrawContext dc = DrawContext(canvas);
+    for (auto& sp : Sew.Support) {
+        const TObjectBase* s = sp.get();
+        if (s->Kind == SUPPORT_FRAME) {
+            canvas.SetPen(kFrameColour, 1.f, TPenStyle::Dash);
+            canvas.Rectangle(dc.SX(s->Rect.Left), dc.SY(s->Rect.Top), dc.SX(s->Rect.Right),
+                             dc.SY(s->Rect.Bottom));
+        }
+    }
+    TKvRect selection;
+    selection.empty = true;
+    dc.Selection = &selection;
+    bool layout = mode_ == TMode::ObjectLayout;
+    for (TSLStitch* o : Objects()) {
+        if (o->Empty()) continue;
+        if (!o->Bounds.empty && !o->Bounds.Intersects(dc.Clip)) {
+            if (layout && (o->Flags & OF_SELECTED_LAYOUT)) selection.UnionWith(o->GetPathBounds());
+            continue;
+        }
+        TDrawContext odc = dc;
+        if (o->Kind() == KIND_CURVE) odc.View.ShowStitches = !Toggles.HideOutlineStitches;
+        if (o->Kind() == KIND_REGION && Toggles.HideRegionStitches) odc.View.ShowStitches = false;
+        if (layout)
+            o->DrawLayout(odc);
+        else
+            o->DrawEdit(odc);
+    }
+    if (layout && !selection.empty) {
+        canvas.SetPen(kSelectionBox, 1.f, TPenStyle::Dash);
+        canvas.Rectangle(dc.SX(selection.Left), dc.SY(selection.Top), dc.SX(selection.Right),
+                         dc.SY(selection.Bottom));
+    }
+    int32_t x1, y1, x2, y2;
+    if (RubberBand(x1, y1, x2, y2)) {
+        canvas.SetPen(kRubberBand, 1.f, TPenStyle::Dot);
+        canvas.Rectangle(static_cast<float>(std::min(x1, x2)), static_cast<float>(std::min(y1, y2)),
+                         static_cast<float>(std::max(x1, x2)), static_cast<float>(std::max(y1, y2)));
+    }
+}
+
+} // namespace nl

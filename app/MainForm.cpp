@@ -1,0 +1,788 @@
+#include "app/MainForm.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+
+#include "core/Numeric.h"
+#include "stitching/SLCurve.h"
+
+namespace nl {
+
+uint32_t ModeBit(TMode mode) {
+    switch (mode) {
+    case TMode::ObjectLayout:
+        return MB_LAYOUT;
+    case TMode::DesignEdit:
+        return MB_DESIGN;
+    case TMode::FillRegion:
+        return MB_REGION;
+    case TMode::OutlineJump:
+        return MB_OUTLINE_JUMP;
+    case TMode::ChangeOrder:
+        return MB_ORDER;
+    case TMode::PointJoin:
+        return MB_POINT_JOIN;
+    case TMode::RegionNodeInsert:
+        return MB_NODE_INSERT;
+    case TMode::SetJumps:
+        return MB_SET_JUMPS;
+    case TMode::SewSimulation:
+        return 0;
+    }
+    return 0;
+}
+
+int32_t PointsPerGroup(TCreation c) {
+    switch (c) {
+    case TCreation::DirectStitch:
+        return 1;
+    case TCreation::Circle:
+        return 7;
+    case TCreation::None:
+        return 0;
+    default:
+        return 3;
+    }
+}
+
+namespace {
+// The first command line argument, trimmed and without its quotes.
+std::string CleanArgument(std::string s) {
+    auto trim = [](std::string& t) {
+        size_t a = t.find_first_not_of(" \t\r\n");
+        size_t b = t.find_last_not_of(" \t\r\n");
+        t = a == std::string::npos ? std::string() : t.substr(a, b - a + 1);
+    };
+    trim(s);
+    std::erase(s, '"');
+    trim(s);
+    return s;
+}
+} // namespace
+
+TNL::TNL(Host& host) : host_(host) {}
+TNL::~TNL() = default;
+
+std::vector<TSLStitch*> TNL::Objects() const {
+    std::vector<TSLStitch*> v;
+    v.reserve(static_cast<size_t>(Sew.Count()));
+    for (int32_t i = 0; i < Sew.Count(); ++i)
+        v.push_back(Sew[i]);
+    return v;
+}
+
+uint32_t TNL::SelectionBit() const {
+    if (mode_ == TMode::ObjectLayout) return OF_SELECTED_LAYOUT;
+    if (mode_ == TMode::DesignEdit) return OF_SELECTED_EDIT;
+    return 0;
+}
+
+void TNL::SetCaptionFor(const std::string& fileName) {
+    caption_ = fileName.empty() ? std::string("Nordelune ") : "Nordelune : ( " + fileName + " )";
+    host_.SetCaption(caption_);
+}
+
+// ---- start-up and leaving ----
+
+void TNL::FirstShow(const std::vector<std::string>& args) {
+    if (firstShown_) return;
+    firstShown_ = true;
+    host_.SetCaption(caption_);
+    if (Services.LoadThreadTexture) {
+        try {
+            Services.LoadThreadTexture(host_.ProgramFolder());
+        } catch (const std::exception& e) {
+            host_.MessageDialog("Failed On File Load", e.what(), Buttons(TButton::OK));
+        }
+    }
+    if (args.empty()) return;
+    startupFile_ = CleanArgument(args.front());
+    if (!startupFile_.empty()) OpenWorksheet(startupFile_);
+}
+
+bool TNL::OpenWorksheet(const std::string& fileName) {
+    if (!Services.LoadWorksheet) {
+        host_.MessageDialog("File Loading Error !",
+                            "The Worksheet " + fileName +
+                                " Can Not Be Opened: This Version Reads No Worksheet Files.",
+                            Buttons(TButton::OK));
+        return false;
+    }
+    if (creation_ != TCreation::None) CancelCreation();
+    placement_ = TPlacement::None;
+    // Loaded into a fresh worksheet, so a failed load leaves the current one (and its file name)
+    // untouched and a later Save cannot overwrite the file with an empty worksheet.
+    TSew fresh;
+    try {
+        Services.LoadWorksheet(fresh, fileName);
+    } catch (const std::exception& e) {
+        host_.MessageDialog("File Loading Error !", e.what(), Buttons(TButton::OK));
+        return false;
+    }
+    Sew = std::move(fresh);
+    Sew.FileName = fileName;
+    Sew.Modified = false;
+    SetCaptionFor(fileName);
+    dragObject_ = nullptr;
+    moved_.clear();
+    CommandsChanged();
+    Redraw();
+    return true;
+}
+
+bool TNL::CanClose() {
+    return Sew.CanExit(host_);
+}
+
+// ---- modes ----
+
+void TNL::SetMode(TMode mode) {
+    if (creation_ != TCreation::None) FinishCreation();
+    placement_ = TPlacement::None;
+    if (mode != mode_) {
+        previousMode_ = mode_;
+        mode_ = mode;
+    }
+    std::string prompt;
+    switch (mode) {
+    case TMode::FillRegion:
+        Sew.ClearSelection(OF_REGION_MARK_2 | OF_REGION_MARK_1);
+        prompt = " Left Click on An Outline To Start The Region Creation Process !";
+        break;
+    case TMode::OutlineJump: {
+        Sew.ClearSelection(OF_REGION_MARK_1);
+        TSLStitch* cur = Sew.Current();
+        if (cur && cur->Kind() == KIND_CURVE && !static_cast<TSLCurve*>(cur)->IsRail()) {
+            for (TSLStitch* o : cur->JumpChain())
+                if (o != cur) o->SetFlags(OF_REGION_MARK_1);
+            prompt =
+                " Left Click On The Assosiated Outlines That You Would Like To Set A Jump Start Point From";
+        } else {
+            prompt = " Left Click On The Outline That You Would Like To Jump From !";
+        }
+        break;
+    }
+    default:
+        break;
+    }
+    host_.SetPrompt(prompt);
+    CommandsChanged();
+    Redraw();
+}
+
+// ---- view events ----
+
+void TNL::Resize(int32_t width, int32_t height) {
+    View.Width = std::max(1, width);
+    View.Height = std::max(1, height);
+}
+
+void TNL::ZoomStep(bool in, int32_t x, int32_t y) {
+    int32_t z = StepZoom(View.Zoom, in);
+    if (z == View.Zoom) return;
+    View.ZoomAbout(z, x, y);
+    Redraw();
+}
+
+void TNL::Wheel(int32_t x, int32_t y, bool up, TModifiers mods, bool middle) {
+    int32_t z = (mods.Shift || mods.Ctrl || middle) ? PresetZoom(View.Zoom, up) : StepZoom(View.Zoom, up);
+    if (z == View.Zoom) return;
+    View.ZoomAbout(z, x, y);
+    Redraw();
+}
+
+bool TNL::KeyDown(TKey key, TModifiers mods) {
+    auto pointer = [&](int32_t& x, int32_t& y) {
+        bool inside =
+            havePointer_ && lastX_ >= 0 && lastY_ >= 0 && lastX_ < View.Width && lastY_ < View.Height;
+        x = inside ? lastX_ : View.Width / 2;
+        y = inside ? lastY_ : View.Height / 2;
+    };
+    switch (key) {
+    case TKey::Left:
+    case TKey::Right:
+    case TKey::Up:
+    case TKey::Down: {
+        int32_t units = mods.Shift ? 200 : (mods.Ctrl ? 50 : 20);
+        int32_t px = std::max(1, RoundI(units * View.Scale()));
+        if (key == TKey::Left) View.ScrollX -= px;
+        if (key == TKey::Right) View.ScrollX += px;
+        if (key == TKey::Up) View.ScrollY -= px;
+        if (key == TKey::Down) View.ScrollY += px;
+        Redraw();
+        return true;
+    }
+    case TKey::I:
+    case TKey::O: {
+        int32_t x, y;
+        pointer(x, y);
+        ZoomStep(key == TKey::I, x, y);
+        return true;
+    }
+    case TKey::Escape:
+        if (creation_ != TCreation::None) CancelCreation();
+        if (placement_ != TPlacement::None) {
+            placement_ = TPlacement::None;
+            host_.SetPrompt("");
+        }
+        return true;
+    case TKey::F5:
+    case TKey::F6:
+        if (ModeBit(mode_) == 0) return true;
+        SwitchStitching(key == TKey::F5);
+        return true;
+    case TKey::F1:
+    case TKey::F10:
+        return true; // help and screen image export belong to later features
+    default:
+        return false;
+    }
+}
+
+// ---- mouse ----
+
+void TNL::MouseDown(TMouseButton button, int32_t x, int32_t y, TModifiers mods) {
+    pressed_ = true;
+    pressButton_ = button;
+    pressMods_ = mods;
+    pressX_ = lastX_ = x;
+    pressY_ = lastY_ = y;
+    havePointer_ = true;
+    drag_ = TDrag::Pending;
+    dragObject_ = nullptr;
+    dragPoint_ = -1;
+}
+
+void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
+    (void)mods;
+    havePointer_ = true;
+    lastX_ = x;
+    lastY_ = y;
+    if (!pressed_) return;
+    int32_t d = std::max(std::abs(x - pressX_), std::abs(y - pressY_));
+    if (drag_ == TDrag::Pending) {
+        if (pressButton_ == TMouseButton::Left && d > 3) {
+            StartLeftDrag();
+        } else if (pressButton_ == TMouseButton::Right && d > 1) {
+            // Panning starts on empty worksheet, a support object or a fill region.
+            TSLStitch* hit = ObjectAt(pressX_, pressY_);
+            drag_ = (!hit || hit->Kind() == KIND_REGION) ? TDrag::Pan : TDrag::None;
+            panX_ = pressX_;
+            panY_ = pressY_;
+        }
+    }
+    double wx = View.WorldX(x), wy = View.WorldY(y);
+    switch (drag_) {
+    case TDrag::Rectangle:
+        Redraw();
+        break;
+    case TDrag::MoveSelection: {
+        auto dx = static_cast<float>(wx - dragWorldX_), dy = static_cast<float>(wy - dragWorldY_);
+        for (TSLStitch* o : moved_)
+            o->Offset(dx, dy);
+        dragWorldX_ = wx;
+        dragWorldY_ = wy;
+        Redraw();
+        break;
+    }
+    case TDrag::MovePoint:
+        if (dragObject_ && dragPoint_ >= 0 && dragPoint_ < dragObject_->Count()) {
+            TSP& p = (*dragObject_)[dragPoint_];
+            p.X = static_cast<float>(wx);
+            p.Y = static_cast<float>(wy);
+            dragObject_->UpdateBounds(StitchContext());
+            Redraw();
+        }
+        break;
+    case TDrag::Pan:
+        View.ScrollX -= x - panX_;
+        View.ScrollY -= y - panY_;
+        panX_ = x;
+        panY_ = y;
+        Redraw();
+        break;
+    default:
+        break;
+    }
+}
+
+void TNL::StartLeftDrag() {
+    drag_ = TDrag::None;
+    if (creation_ != TCreation::None) {
+        // A drag that starts on the point just created moves it.
+        TSLStitch* rail = CurrentRail();
+        if (rail && !rail->Empty()) {
+            const TSP& p = *rail->Last();
+            int32_t m = View.NearMargin();
+            if (std::fabs(p.X - View.WorldX(pressX_)) <= m && std::fabs(p.Y - View.WorldY(pressY_)) <= m) {
+                drag_ = TDrag::MovePoint;
+                dragObject_ = rail;
+                dragPoint_ = rail->Count() - 1;
+            }
+        }
+        return;
+    }
+    uint32_t bit = SelectionBit();
+    TSLStitch* hit = ObjectAt(pressX_, pressY_);
+    if (hit && bit && (hit->Flags & bit)) {
+        drag_ = TDrag::MoveSelection;
+        moved_.clear();
+        for (TSLStitch* o : Objects())
+            if ((o->Flags & bit) && !(o->Flags & OF_PATTERN_MEMBER)) moved_.push_back(o);
+        dragWorldX_ = View.WorldX(pressX_);
+        dragWorldY_ = View.WorldY(pressY_);
+        host_.SetCursor(TCursor::SizeAll);
+        return;
+    }
+    drag_ = TDrag::Rectangle;
+}
+
+void TNL::MouseUp(TMouseButton button, int32_t x, int32_t y, TModifiers mods) {
+    if (!pressed_ || button != pressButton_) return;
+    pressed_ = false;
+    lastX_ = x;
+    lastY_ = y;
+    int32_t d = std::max(std::abs(x - pressX_), std::abs(y - pressY_));
+    if (button == TMouseButton::Left) {
+        if (drag_ == TDrag::Pending && d > 3) StartLeftDrag();
+        if (drag_ == TDrag::Pending || (creation_ != TCreation::None && drag_ != TDrag::MovePoint)) {
+            // Any left release during creation adds a point.
+            drag_ = TDrag::None;
+            LeftClick(x, y, mods);
+        } else {
+            EndDrag(x, y, mods);
+        }
+    } else if (button == TMouseButton::Right) {
+        bool click = drag_ == TDrag::Pending && d <= 1;
+        drag_ = TDrag::None;
+        if (click && creation_ != TCreation::None) CreationEndStep();
+        // Otherwise a right click opens the context menu of what is under the pointer.
+    }
+    drag_ = TDrag::None;
+    dragObject_ = nullptr;
+    Redraw();
+}
+
+void TNL::LeftClick(int32_t x, int32_t y, TModifiers mods) {
+    if (placement_ != TPlacement::None) {
+        ServePlacement(x, y);
+        return;
+    }
+    if (creation_ != TCreation::None) {
+        CreationClick(static_cast<float>(View.WorldX(x)), static_cast<float>(View.WorldY(y)));
+        return;
+    }
+    if (mode_ == TMode::ObjectLayout || mode_ == TMode::DesignEdit) ClickSelect(x, y, mods);
+}
+
+void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
+    switch (drag_) {
+    case TDrag::Rectangle:
+        RectangleRelease(x, y, mods);
+        break;
+    case TDrag::MoveSelection: {
+        TStitchContext ctx = StitchContext();
+        for (TSLStitch* o : moved_)
+            o->UpdateBounds(ctx);
+        if (!moved_.empty()) Sew.MarkModified();
+        moved_.clear();
+        host_.SetCursor(TCursor::Arrow);
+        break;
+    }
+    case TDrag::MovePoint:
+        Sew.MarkModified();
+        break;
+    default:
+        break;
+    }
+}
+
+void TNL::ServePlacement(int32_t x, int32_t y) {
+    TPlacement p = placement_;
+    placement_ = TPlacement::None;
+    host_.SetPrompt("");
+    float wx = static_cast<float>(View.WorldX(x)), wy = static_cast<float>(View.WorldY(y));
+    if (p == TPlacement::Import && Services.ImportStitchFile) {
+        Sew.StreamOriginX = RoundI(wx);
+        Sew.StreamOriginY = RoundI(wy);
+        try {
+            Services.ImportStitchFile(Sew, host_, wx, wy);
+        } catch (const std::exception& e) {
+            host_.MessageDialog("File Loading Error !", e.what(), Buttons(TButton::OK));
+        }
+        CommandsChanged();
+    }
+    Redraw();
+}
+
+// ---- commands ----
+
+bool* TNL::ToggleField(TCommand c) {
+    TRunToggles& t = Toggles;
+    switch (c) {
+    case TCommand::HideBoundaryPoints:
+        return &t.HideBoundaryPoints;
+    case TCommand::HideUnderStitching:
+        return &t.HideUnderStitching;
+    case TCommand::HideFillPoints:
+        return &t.HideFillPoints;
+    case TCommand::HideOutlineStitches:
+        return &t.HideOutlineStitches;
+    case TCommand::HideRegionStitches:
+        return &t.HideRegionStitches;
+    case TCommand::HideUnderlay:
+        return &t.HideUnderlay;
+    case TCommand::HighlightLongSatin:
+        return &t.HighlightLongSatin;
+    case TCommand::ShowAllCompensation:
+    case TCommand::SuppressCompensation:
+        return &t.ShowAllCompensation;
+    case TCommand::Mode3D:
+        return &t.Mode3D;
+    case TCommand::SmallStitchPoints:
+        return &t.SmallStitchPoints;
+    case TCommand::HideBitmaps:
+        return &t.HideBitmaps;
+    case TCommand::ShowRegionNodeTypes:
+        return &t.ShowRegionNodeTypes;
+    case TCommand::AutoShowProperties:
+        return &t.AutoShowProperties;
+    case TCommand::ShowZigzagHandles:
+        return &t.ShowZigzagHandles;
+    case TCommand::ShowColumnHandles:
+        return &t.ShowColumnHandles;
+    case TCommand::ShowRegionPaths:
+        return &t.ShowRegionPaths;
+    case TCommand::HighlightOutlines:
+        return &t.HighlightOutlinesInLayout;
+    case TCommand::HighlightRegions:
+        return &t.HighlightRegionsInLayout;
+    case TCommand::CreateHighlighted:
+        return &t.CreateHighlighted;
+    case TCommand::RotateMode:
+        return &t.RotateMode;
+    default:
+        return nullptr;
+    }
+}
+
+bool TNL::IsVisible(TCommand c) const {
+    const TCommandInfo& info = CommandInfo(c);
+    if (!info.Menu) return true;
+    for (const TMenuInfo& m : MenuTable())
+        if (std::string_view(m.Caption) == info.Menu) return m.Visible;
+    return true;
+}
+
+bool TNL::IsChecked(TCommand c) const {
+    switch (c) {
+    case TCommand::ModeLayout:
+    case TCommand::ModeLayoutButton:
+        return mode_ == TMode::ObjectLayout;
+    case TCommand::ModeEdit:
+    case TCommand::ModeEditButton:
+        return mode_ == TMode::DesignEdit;
+    case TCommand::ModeRegion:
+    case TCommand::ModeRegionButton:
+        return mode_ == TMode::FillRegion;
+    case TCommand::ModeConnect:
+    case TCommand::ModeConnectButton:
+        return mode_ == TMode::OutlineJump;
+    case TCommand::ModeOrder:
+    case TCommand::ModeOrderButton:
+        return mode_ == TMode::ChangeOrder;
+    case TCommand::SuppressCompensation:
+        return !Toggles.ShowAllCompensation;
+    default: {
+        bool* f = const_cast<TNL*>(this)->ToggleField(c);
+        return f && *f;
+    }
+    }
+}
+
+bool TNL::IsEnabled(TCommand c) const {
+    const TCommandInfo& info = CommandInfo(c);
+    if (info.Later) return false;
+    if (!(info.Mask & ModeBit(mode_))) return false;
+    auto layoutSelection = [&] {
+        if (mode_ != TMode::ObjectLayout) return false;
+        for (TSLStitch* o : Objects())
+            if (o->Flags & OF_SELECTED_LAYOUT) return true;
+        return false;
+    };
+    auto groupedSelection = [&] {
+        if (mode_ != TMode::ObjectLayout) return false;
+        bool any = false;
+        for (TSLStitch* o : Objects()) {
+            if (!(o->Flags & OF_SELECTED_LAYOUT)) continue;
+            if (o->GroupId <= 0) return false;
+            any = true;
+        }
+        return any;
+    };
+    switch (c) {
+    case TCommand::FileOpen:
+        return static_cast<bool>(Services.LoadWorksheet);
+    case TCommand::FileSave:
+        return Services.SaveWorksheet && Sew.FileName != "Untitled";
+    case TCommand::FileSaveAs:
+        return static_cast<bool>(Services.SaveWorksheet);
+    case TCommand::FileImport:
+    case TCommand::ImportStitching:
+    case TCommand::ImportButton:
+        return static_cast<bool>(Services.ImportStitchFile);
+    case TCommand::ExportStitching:
+    case TCommand::ExportButton:
+        return Services.ExportGroup && groupedSelection();
+    case TCommand::Delete:
+        return layoutSelection();
+    default:
+        return true;
+    }
+}
+
+void TNL::Toggle(TCommand c) {
+    bool* f = ToggleField(c);
+    if (!f) return;
+    if (c == TCommand::Mode3D && !*f && host_.DisplayDepth() < 24) {
+        host_.MessageDialog(
+            "Screen Colors Error !",
+            "Warning ! Your Monitor ( Primary Graphics Adapter ) Must Be In 24 Or 32 bit Color Mode "
+            "For the 3D Option To Work !",
+            Buttons(TButton::OK));
+        return;
+    }
+    *f = !*f;
+    CommandsChanged();
+    Redraw();
+}
+
+void TNL::Execute(TCommand c) {
+    if (!IsEnabled(c)) return;
+    const TCommandInfo& info = CommandInfo(c);
+    if (info.Kind == TCommandKind::Toggle) {
+        Toggle(c);
+        return;
+    }
+    switch (c) {
+    case TCommand::FileNew:
+    case TCommand::CreateNewWorksheet:
+        NewWorksheet();
+        break;
+    case TCommand::FileOpen:
+        OpenCommand();
+        break;
+    case TCommand::FileSave:
+        SaveCommand(false);
+        break;
+    case TCommand::FileSaveAs:
+        SaveCommand(true);
+        break;
+    case TCommand::FileImport:
+    case TCommand::ImportStitching:
+    case TCommand::ImportButton:
+        if (creation_ != TCreation::None) FinishCreation();
+        placement_ = TPlacement::Import;
+        host_.SetPrompt(" Left Click On The Worksheet Where The Imported Design Should Start.");
+        break;
+    case TCommand::FileExit:
+        host_.RequestClose();
+        break;
+    case TCommand::GroupSelection:
+        GroupSelection();
+        break;
+    case TCommand::ExportStitching:
+    case TCommand::ExportButton: {
+        int32_t group = Sew.SelectedGroup();
+        if (group <= 0) break;
+        try {
+            Services.ExportGroup(Sew, host_, group);
+        } catch (const std::exception& e) {
+            host_.MessageDialog("Export Error", e.what(), Buttons(TButton::OK));
+        }
+        break;
+    }
+    case TCommand::Delete:
+        DeleteSelection();
+        break;
+    case TCommand::ZoomIn:
+    case TCommand::ZoomOut:
+        KeyDown(c == TCommand::ZoomIn ? TKey::I : TKey::O, {});
+        break;
+    case TCommand::ModeLayout:
+    case TCommand::ModeLayoutButton:
+        SetMode(TMode::ObjectLayout);
+        break;
+    case TCommand::ModeEdit:
+    case TCommand::ModeEditButton:
+        SetMode(TMode::DesignEdit);
+        break;
+    case TCommand::ModeRegion:
+    case TCommand::ModeRegionButton:
+        SetMode(TMode::FillRegion);
+        break;
+    case TCommand::ModeConnect:
+    case TCommand::ModeConnectButton:
+        SetMode(TMode::OutlineJump);
+        break;
+    case TCommand::CreateOutline:
+        StartCreation(TCreation::Outline);
+        break;
+    case TCommand::CreateColumn:
+        StartCreation(TCreation::ColumnRailA);
+        break;
+    case TCommand::CreateDirect:
+        StartCreation(TCreation::DirectStitch);
+        break;
+    case TCommand::CreateLine:
+        StartCreation(TCreation::Line);
+        break;
+    case TCommand::CreateText:
+        host_.MessageDialog("Embroidery Text Lettering",
+                            "Sorry ! The Text Lettering Tool Has Not Been Finished Yet, But It Is Due For "
+                            "Implementation In ver 1.20 ",
+                            Buttons(TButton::OK));
+        break;
+    case TCommand::About:
+        host_.MessageDialog("About Nordelune ...", "Nordelune\nEmbroidery design and digitizing.",
+                            Buttons(TButton::OK));
+        break;
+    default:
+        break;
+    }
+}
+
+void TNL::NewWorksheet() {
+    if (creation_ != TCreation::None) CancelCreation();
+    if (!Sew.NewWorksheet(host_)) return;
+    placement_ = TPlacement::None;
+    moved_.clear();
+    SetCaptionFor("");
+    CommandsChanged();
+    Redraw();
+}
+
+void TNL::OpenCommand() {
+    if (Sew.Count() > 0 && Services.SaveWorksheet &&
+        host_.MessageDialog("Current Worksheet Has Not Been Saved !", "Save Existing Data To " + Sew.FileName,
+                            TButton::Yes | TButton::No) == TButton::Yes)
+        SaveCommand(Sew.FileName == "Untitled");
+    TFileDialogRequest req;
+    req.Title = "Open";
+    req.Filter = "Loomline Embroidery ( *.Nl1 )|*.Nl1";
+    req.DefaultExt = "Nl1";
+    if (Sew.FileName != "Untitled")
+        req.InitialDir = std::filesystem::path(Sew.FileName).parent_path().string();
+    TFileDialogResult r = host_.OpenFileDialog(req);
+    if (!r.Accepted || r.FileName.empty()) return;
+    OpenWorksheet(r.FileName);
+}
+
+void TNL::SaveCommand(bool ask) {
+    if (!Services.SaveWorksheet) return;
+    std::string name = Sew.FileName;
+    if (ask) {
+        TFileDialogRequest req;
+        req.Title = "Save As";
+        req.Filter = "Loomline embroidery ( *.Nl1 )|*.Nl1";
+        req.DefaultExt = "Nl1";
+        req.FileName = name;
+        TFileDialogResult r = host_.SaveFileDialog(req);
+        if (!r.Accepted || r.FileName.empty()) return;
+        name = r.FileName;
+    }
+    if (creation_ != TCreation::None) FinishCreation();
+    try {
+        Services.SaveWorksheet(Sew, name);
+    } catch (const std::exception& e) {
+        host_.MessageDialog("File Saving Error !", e.what(), Buttons(TButton::OK));
+        return;
+    }
+    Sew.FileName = name;
+    Sew.Modified = false;
+    SetCaptionFor(name);
+    CommandsChanged();
+}
+
+void TNL::GroupSelection() {
+    static const char* const kQuestions[] = {
+        nullptr, "OK To Compose Selected Objects Into A Layout Group.",
+        "OK To Decompose A Layout Group Back Into Constituent Objects.",
+        "OK To Compose A Layout Group With Individual Objects Into A New Layout Group."};
+    uint8_t kind = Sew.ComputeSelectionKind();
+    if (kind == 0 || kind > 3) return;
+    if (host_.MessageDialog("Group Association", kQuestions[kind], TButton::Yes | TButton::No) !=
+        TButton::Yes)
+        return;
+    if (kind == 2)
+        Sew.DecomposeGroup();
+    else
+        Sew.ComposeGroup();
+    Sew.ComputeSelectionKind();
+    CommandsChanged();
+    Redraw();
+}
+
+void TNL::DeleteSelection() {
+    // Outlines take their jump chains along; fill regions built on a selected outline go too.
+    bool changed = true;
+    while (changed) {
+        changed = false;
+        for (TSLStitch* o : Objects()) {
+            if (o->Flags & OF_SELECTED_LAYOUT) {
+                for (TSLStitch* c : o->JumpChain())
+                    if (!(c->Flags & OF_SELECTED_LAYOUT)) c->SetFlags(OF_SELECTED_LAYOUT), changed = true;
+                continue;
+            }
+            for (TSLStitch* u : o->UsedOutlines())
+                if (u->Flags & OF_SELECTED_LAYOUT) {
+                    o->SetFlags(OF_SELECTED_LAYOUT);
+                    changed = true;
+                    break;
+                }
+        }
+    }
+    std::vector<TSLStitch*> doomed;
+    for (TSLStitch* o : Objects())
+        if (o->Flags & OF_SELECTED_LAYOUT) doomed.push_back(o);
+    if (doomed.empty()) return;
+    if (host_.MessageDialog("Object Deletion Has been Requested !",
+                            "Data Will Be Lost. Click Yes To Delete Currently Selected Object or Objects !",
+                            TButton::Yes | TButton::No) != TButton::Yes)
+        return;
+    for (TSLStitch* o : doomed)
+        if (Sew.IndexOf(o) >= 0) Sew.DeleteObject(o); // a rail may already have gone with its partner
+    moved_.clear();
+    Sew.ComputeSelectionKind();
+    CommandsChanged();
+    Redraw();
+}
+
+void TNL::SwitchStitching(bool on) {
+    uint32_t bit = SelectionBit();
+    if (!bit) return;
+    TStitchContext ctx = StitchContext();
+    std::vector<TSLStitch*> done;
+    for (TSLStitch* o : Objects()) {
+        if (!(o->Flags & bit) || (o->Flags & OF_PATTERN_MEMBER)) continue;
+        TSLStitch* target = (o->Flags & OF_RAIL_B) && o->Partner() ? o->Partner() : o;
+        if (std::find(done.begin(), done.end(), target) != done.end()) continue;
+        bool eligible = target->Kind() == KIND_REGION;
+        if (target->Kind() == KIND_CURVE)
+            eligible = (target->Flags & (OF_RAIL_A | OF_RUNNING)) || target->StitchType() == ST_RUNNING ||
+                       target->HasOutlineStitching();
+        if (!eligible) continue;
+        done.push_back(target);
+        if (on)
+            target->SetFlags(OF_VISIBLE);
+        else
+            target->ClearFlags(OF_VISIBLE);
+        Restitch(*target, ctx);
+    }
+    if (!done.empty()) Sew.MarkModified();
+    Redraw();
+}
+
+} // namespace nl

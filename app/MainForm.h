@@ -1,0 +1,175 @@
+// TNL: the main window's controller. It holds the run state (mode, creation, view), turns mouse,
+// wheel, key and menu events into worksheet edits, and draws the worksheet on a Canvas. It talks
+// to the desktop only through Host, so every mode can be driven headless.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/Commands.h"
+#include "app/RunState.h"
+#include "app/View.h"
+#include "platform/Host.h"
+#include "stitching/StitchContext.h"
+#include "worksheet/Sew.h"
+
+namespace nl {
+
+class Canvas;
+class TSLCurve;
+class TObjectBase;
+
+enum class TMouseButton : uint8_t { Left, Right, Middle };
+enum class TKey : uint8_t { Other, Left, Right, Up, Down, I, O, Escape, F1, F5, F6, F10 };
+
+// Services that later parts of the program plug in (file formats, stitch pattern creators).
+// A command whose service is missing stays disabled.
+struct TNLServices {
+    // Loads a worksheet file into the worksheet; throws nl::TError with a user-facing text.
+    std::function<void(TSew&, const std::string& fileName)> LoadWorksheet;
+    std::function<void(const TSew&, const std::string& fileName)> SaveWorksheet;
+    // Imports a machine file with its top-left at (x, y).
+    std::function<void(TSew&, Host&, float x, float y)> ImportStitchFile;
+    // Exports the given layout group (the dialogs are the exporter's own).
+    std::function<void(TSew&, Host&, int32_t groupId)> ExportGroup;
+    // Loads the thread texture table from the program folder; throws on failure.
+    std::function<void(const std::string& programFolder)> LoadThreadTexture;
+    // Stitch pattern creators: the creator at a worksheet point, and its member list.
+    std::function<TObjectBase*(float x, float y)> PatternCreatorAt;
+    std::function<void(TObjectBase&, TSLStitch&)> AddPatternMember;
+    std::function<void(TObjectBase&, TSLStitch&)> RemovePatternMember;
+};
+
+class TNL {
+public:
+    explicit TNL(Host& host);
+    ~TNL();
+
+    TSew Sew;
+    TView View;
+    TRunToggles Toggles;
+    TNLServices Services;
+
+    // ---- run state ----
+    TMode Mode() const { return mode_; }
+    TMode PreviousMode() const { return previousMode_; }
+    TCreation Creation() const { return creation_; }
+    int32_t PointsDue() const { return pointsDue_; }
+    TPlacement Placement() const { return placement_; }
+    // The object being created (rail A for a curved column), null when not creating.
+    TSLStitch* Creating() const { return creating_; }
+    const std::string& Caption() const { return caption_; }
+    // The worksheet named on the command line (kept even when it could not be loaded).
+    const std::string& StartupFile() const { return startupFile_; }
+
+    // ---- start-up and leaving ----
+    // The first showing of the main window: thread texture, then the worksheet named by the
+    // first command line argument (quotes stripped).
+    void FirstShow(const std::vector<std::string>& args);
+    // Opens a worksheet file; the name and caption change only when the load succeeded.
+    bool OpenWorksheet(const std::string& fileName);
+    // Closing the main window: true when the program may end.
+    bool CanClose();
+
+    // ---- events (pixels relative to the worksheet view) ----
+    void Resize(int32_t width, int32_t height);
+    void MouseDown(TMouseButton button, int32_t x, int32_t y, TModifiers mods);
+    void MouseMove(int32_t x, int32_t y, TModifiers mods);
+    void MouseUp(TMouseButton button, int32_t x, int32_t y, TModifiers mods);
+    // One wheel notch: up = zoom in. `middle`: the middle button is held.
+    void Wheel(int32_t x, int32_t y, bool up, TModifiers mods, bool middle = false);
+    // True when the key was used.
+    bool KeyDown(TKey key, TModifiers mods);
+
+    // ---- commands ----
+    void Execute(TCommand command);
+    bool IsEnabled(TCommand command) const;
+    bool IsChecked(TCommand command) const;
+    bool IsVisible(TCommand command) const;
+
+    // ---- modes and creation ----
+    void SetMode(TMode mode);
+    void StartCreation(TCreation kind);
+    void CancelCreation();
+    // Wheel-step zoom at a pixel (the I/O keys and Zoom In / Zoom Out use the last pointer position).
+    void ZoomStep(bool in, int32_t x, int32_t y);
+
+    // ---- drawing ----
+    void Draw(Canvas& canvas) const;
+    // Context for object operations at the current zoom.
+    TStitchContext StitchContext() const;
+    TDrawContext DrawContext(Canvas& canvas) const;
+    // Topmost object at a view pixel, null when none.
+    TSLStitch* ObjectAt(int32_t x, int32_t y, int32_t* pointIndex = nullptr) const;
+    // True while a left drag draws the selection rectangle; its corners in pixels.
+    bool RubberBand(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2) const;
+
+private:
+    enum class TDrag : uint8_t { None, Pending, Rectangle, MoveSelection, MovePoint, Pan };
+
+    Host& host_;
+    TMode mode_ = TMode::DesignEdit;
+    TMode previousMode_ = TMode::ObjectLayout;
+    TCreation creation_ = TCreation::None;
+    int32_t pointsDue_ = 0;
+    TPlacement placement_ = TPlacement::None;
+    TSLStitch* creating_ = nullptr;          // in the worksheet list
+    std::unique_ptr<TSLCurve> pendingRailB_; // rail B until rail A is finished
+    TSLCurve* railB_ = nullptr;              // rail B once it is in the list
+    TObjectBase* creator_ = nullptr;         // stitch pattern creator the new object belongs to
+    bool modifiedBeforeCreation_ = false;
+    std::string caption_ = "Nordelune ";
+    bool firstShown_ = false;
+    std::string startupFile_;
+
+    // pointer state
+    bool pressed_ = false;
+    TMouseButton pressButton_ = TMouseButton::Left;
+    TModifiers pressMods_;
+    int32_t pressX_ = 0, pressY_ = 0, lastX_ = -1, lastY_ = -1;
+    bool havePointer_ = false;
+    TDrag drag_ = TDrag::None;
+    TSLStitch* dragObject_ = nullptr;
+    int32_t dragPoint_ = -1;
+    double dragWorldX_ = 0, dragWorldY_ = 0;
+    int32_t panX_ = 0, panY_ = 0;
+    std::vector<TSLStitch*> moved_;
+
+    uint32_t SelectionBit() const;
+    // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).
+    std::vector<TSLStitch*> Objects() const;
+    void Redraw() const { host_.RequestRedraw(); }
+    void CommandsChanged() const { host_.CommandStateChanged(); }
+    void SetCaptionFor(const std::string& fileName);
+
+    // creation
+    void CreationClick(float x, float y);
+    void CreationEndStep();
+    void FinishCreation();
+    void ShowDueStatus();
+    void AddCreationPoint(TSLStitch& obj, float x, float y);
+    TSLStitch* CurrentRail() const;
+
+    // selection and clicks
+    void ClickSelect(int32_t x, int32_t y, TModifiers mods);
+    void RectangleRelease(int32_t x, int32_t y, TModifiers mods);
+    void StartLeftDrag();
+    void LeftClick(int32_t x, int32_t y, TModifiers mods);
+    void EndDrag(int32_t x, int32_t y, TModifiers mods);
+    void SelectWithPartner(TSLStitch* o, uint32_t bit, bool on);
+    void ServePlacement(int32_t x, int32_t y);
+    void SwitchStitching(bool on);
+
+    // commands
+    void GroupSelection();
+    void DeleteSelection();
+    void NewWorksheet();
+    void OpenCommand();
+    void SaveCommand(bool ask);
+    void Toggle(TCommand command);
+    bool* ToggleField(TCommand command);
+};
+
+} // namespace nl

@@ -1,0 +1,73 @@
+// The run state of the main window: editing modes, creation sub-states, pending placement and
+// the view toggles. One instance lives for the whole run.
+#pragma once
+#include <cstdint>
+
+namespace nl {
+
+enum class TMode : uint8_t {
+    ObjectLayout = 0,
+    DesignEdit = 1,
+    FillRegion = 2,
+    ChangeOrder = 3,
+    SetJumps = 4,
+    OutlineJump = 5,
+    SewSimulation = 6,
+    PointJoin = 7,
+    RegionNodeInsert = 8,
+};
+
+// Availability bit of each mode; a command is available when its mask holds the mode's bit.
+enum : uint32_t {
+    MB_LAYOUT = 0x1,
+    MB_DESIGN = 0x2,
+    MB_REGION = 0x4,
+    MB_OUTLINE_JUMP = 0x8,
+    MB_ORDER = 0x10,
+    MB_POINT_JOIN = 0x80,
+    MB_NODE_INSERT = 0x100,
+    MB_SET_JUMPS = 0x200,
+    MB_ALL = 0x39F,
+    MB_FONT_LOCK = 0x4000, // switched off as a block while a font is being edited
+};
+uint32_t ModeBit(TMode mode);
+
+enum class TCreation : uint8_t {
+    None = 0,
+    DirectStitch = 1,
+    Outline = 2,
+    ColumnRailA = 3,
+    ColumnRailB = 4,
+    Circle = 5,
+    Line = 6,
+};
+// Clicks that complete one point group: 1 direct stitch, 3 outline / column / line, 7 circle.
+int32_t PointsPerGroup(TCreation c);
+
+enum class TPlacement : uint8_t { None, Paste, Import, Text };
+
+// The display toggles of the Visual and Options menus and the tool bar.
+struct TRunToggles {
+    bool HideBoundaryPoints = false;
+    bool HideUnderStitching = false;
+    bool HideFillPoints = false;
+    bool HideOutlineStitches = false;
+    bool HideRegionStitches = false;
+    bool HideUnderlay = false;
+    bool HighlightLongSatin = false;
+    bool ShowAllCompensation = true;
+    bool Mode3D = false;
+    bool SmallStitchPoints = false;
+    bool HideBitmaps = false;
+    bool ShowZigzagHandles = false;
+    bool ShowColumnHandles = false;
+    bool ShowRegionPaths = true;
+    bool HighlightOutlinesInLayout = true;
+    bool HighlightRegionsInLayout = true;
+    bool CreateHighlighted = true;
+    bool ShowRegionNodeTypes = false;
+    bool AutoShowProperties = false;
+    bool RotateMode = false;
+};
+
+} // namespace nl

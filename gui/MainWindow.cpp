@@ -1,0 +1,328 @@
+#include "gui/MainWindow.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QSplashScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "gui/WorksheetView.h"
+
+namespace nl {
+
+namespace {
+// Tool bar layout: commands in button order; TCommand::Count_ separates groups.
+constexpr TCommand kSep = TCommand::Count_;
+const TCommand kTopBar[] = {TCommand::ModeLayoutButton,
+                            TCommand::ModeEditButton,
+                            TCommand::ModeRegionButton,
+                            TCommand::ModeConnectButton,
+                            TCommand::ModeOrderButton,
+                            kSep,
+                            TCommand::SewHighlighted,
+                            TCommand::ExportButton,
+                            TCommand::ImportButton,
+                            TCommand::GroupSelection,
+                            TCommand::MirrorVertical,
+                            TCommand::MirrorHorizontal,
+                            TCommand::RotateMode,
+                            TCommand::AutoShowProperties,
+                            kSep,
+                            TCommand::SuppressCompensation,
+                            TCommand::HideBoundaryPoints,
+                            TCommand::HideUnderStitching,
+                            TCommand::HideFillPoints,
+                            TCommand::Mode3D,
+                            TCommand::HideOutlineStitches,
+                            TCommand::HideRegionStitches,
+                            TCommand::HighlightLongSatin,
+                            TCommand::HideUnderlay,
+                            kSep,
+                            TCommand::PatternViewerButton,
+                            TCommand::ColourPalletButton};
+const TCommand kCreateBar[] = {
+    TCommand::CreateOutline,        TCommand::CreateDirect,   TCommand::CreateColumn, TCommand::CreateLine,
+    TCommand::CreateCircle,         TCommand::CreateText,     TCommand::CreateFrame,  TCommand::CreatePicture,
+    TCommand::CreatePatternCreator, TCommand::CreateTextLabel};
+
+QString Label(TCommand id) {
+    switch (id) {
+    case TCommand::ModeLayoutButton:
+        return "L";
+    case TCommand::ModeEditButton:
+        return "E";
+    case TCommand::ModeRegionButton:
+        return "R";
+    case TCommand::ModeConnectButton:
+        return "J";
+    case TCommand::ModeOrderButton:
+        return "O";
+    case TCommand::SewHighlighted:
+        return "Sim";
+    case TCommand::ExportButton:
+        return "Exp";
+    case TCommand::ImportButton:
+        return "Imp";
+    case TCommand::GroupSelection:
+        return "Grp";
+    case TCommand::MirrorVertical:
+        return "MV";
+    case TCommand::MirrorHorizontal:
+        return "MH";
+    case TCommand::RotateMode:
+        return "Rot";
+    case TCommand::AutoShowProperties:
+        return "Prp";
+    case TCommand::SuppressCompensation:
+        return "Cmp";
+    case TCommand::HideBoundaryPoints:
+        return "BP";
+    case TCommand::HideUnderStitching:
+        return "US";
+    case TCommand::HideFillPoints:
+        return "FP";
+    case TCommand::Mode3D:
+        return "3D";
+    case TCommand::HideOutlineStitches:
+        return "OS";
+    case TCommand::HideRegionStitches:
+        return "RS";
+    case TCommand::HighlightLongSatin:
+        return "LS";
+    case TCommand::HideUnderlay:
+        return "UL";
+    case TCommand::PatternViewerButton:
+        return "Pat";
+    case TCommand::ColourPalletButton:
+        return "Col";
+    case TCommand::CreateText:
+        return "T";
+    case TCommand::CreateTextLabel:
+        return "Lbl";
+    default:
+        return {};
+    }
+}
+} // namespace
+
+QIcon ToolIcon(TCommand id) {
+    QPixmap pm(24, 24);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(90, 90, 110), 1));
+    p.setBrush(QColor(236, 238, 244));
+    p.drawRoundedRect(QRectF(0.5, 0.5, 23, 23), 4, 4);
+    QPen ink(QColor(20, 90, 40), 1.6);
+    p.setPen(ink);
+    p.setBrush(Qt::NoBrush);
+    switch (id) {
+    case TCommand::CreateOutline: {
+        QPainterPath path(QPointF(4, 18));
+        path.cubicTo(QPointF(6, 2), QPointF(16, 24), QPointF(20, 6));
+        p.drawPath(path);
+        break;
+    }
+    case TCommand::CreateDirect: {
+        QPointF z[] = {{4, 18}, {8, 6}, {11, 18}, {14, 6}, {17, 18}, {20, 6}};
+        p.drawPolyline(z, 6);
+        break;
+    }
+    case TCommand::CreateColumn: {
+        QPainterPath a(QPointF(4, 8)), b(QPointF(4, 16));
+        a.cubicTo(QPointF(10, 2), QPointF(14, 12), QPointF(20, 6));
+        b.cubicTo(QPointF(10, 10), QPointF(14, 20), QPointF(20, 14));
+        p.drawPath(a);
+        p.drawPath(b);
+        break;
+    }
+    case TCommand::CreateLine:
+        p.drawLine(QPointF(4, 19), QPointF(20, 5));
+        break;
+    case TCommand::CreateCircle:
+        p.drawEllipse(QPointF(12, 12), 7, 7);
+        break;
+    case TCommand::CreateFrame:
+        p.drawRect(QRectF(5, 5, 14, 14));
+        break;
+    case TCommand::CreatePicture:
+        p.drawRect(QRectF(4, 6, 16, 12));
+        p.drawLine(QPointF(5, 17), QPointF(10, 11));
+        p.drawLine(QPointF(10, 11), QPointF(14, 15));
+        break;
+    case TCommand::CreatePatternCreator:
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j)
+                p.drawRect(QRectF(5 + 5 * i, 5 + 5 * j, 3, 3));
+        break;
+    default: {
+        QFont f = p.font();
+        QString t = Label(id);
+        f.setPixelSize(t.size() <= 1 ? 14 : t.size() == 2 ? 10 : 8);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(QColor(30, 40, 90));
+        p.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, t);
+        break;
+    }
+    }
+    return QIcon(pm);
+}
+
+TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
+    : QMainWindow(parent), args_(std::move(args)) {
+    // Creating the main window creates the worksheet and enters Design And Editing mode.
+    nl_ = std::make_unique<TNL>(host_);
+    host_.Window = this;
+    setWindowTitle(QString::fromStdString(nl_->Caption()));
+    view_ = new TWorksheetView(*nl_, this);
+    setCentralWidget(view_);
+    host_.View = view_;
+
+    prompt_ = new QLabel(this);
+    status_ = new QLabel(this);
+    zoom_ = new QLabel(this);
+    statusBar()->addWidget(prompt_, 3);
+    statusBar()->addWidget(status_, 2);
+    statusBar()->addPermanentWidget(zoom_);
+    host_.PromptLabel = prompt_;
+    host_.StatusLabel = status_;
+    host_.OnCommandStateChanged = [this] { RefreshCommands(); };
+
+    BuildMenus();
+    BuildToolBars();
+    view_->OnPress = [this] {
+        if (splash_) splash_->close();
+    };
+    view_->AfterEvent = [this] { RefreshCommands(); };
+    resize(1100, 760);
+    RefreshCommands();
+    view_->setFocus();
+}
+
+TMainWindow::~TMainWindow() {
+    host_.OnCommandStateChanged = nullptr;
+    if (splash_) splash_->close();
+}
+
+QAction* TMainWindow::Action(TCommand id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QAction* TMainWindow::MakeAction(const TCommandInfo& info) {
+    if (QAction* a = Action(info.Id)) return a;
+    auto* a = new QAction(QString::fromUtf8(info.Caption ? info.Caption : info.Hint), this);
+    if (info.Shortcut) a->setShortcut(QKeySequence(QString::fromUtf8(info.Shortcut)));
+    if (info.Hint) {
+        a->setToolTip(QString::fromUtf8(info.Hint));
+        a->setStatusTip(QString::fromUtf8(info.Hint));
+        a->setIcon(ToolIcon(info.Id));
+    }
+    a->setCheckable(info.Kind != TCommandKind::Action);
+    a->setIconVisibleInMenu(false);
+    TCommand id = info.Id;
+    connect(a, &QAction::triggered, this, [this, id] {
+        nl_->Execute(id);
+        RefreshCommands();
+        view_->update();
+    });
+    actions_[id] = a;
+    return a;
+}
+
+void TMainWindow::BuildMenus() {
+    for (const TMenuInfo& m : MenuTable()) {
+        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(m.Caption));
+        for (const TCommandInfo& c : CommandTable())
+            if (c.Menu && std::string_view(c.Menu) == m.Caption) menu->addAction(MakeAction(c));
+        // The text menu exists but is not shown in this release.
+        menu->menuAction()->setVisible(m.Visible);
+        // The Edit menu re-evaluates its items each time it opens.
+        connect(menu, &QMenu::aboutToShow, this, [this] { RefreshCommands(); });
+    }
+}
+
+void TMainWindow::BuildToolBars() {
+    QToolBar* top = addToolBar("Tools");
+    top->setIconSize(QSize(24, 24));
+    top->setMovable(false);
+    for (TCommand id : kTopBar) {
+        if (id == kSep)
+            top->addSeparator();
+        else
+            top->addAction(MakeAction(CommandInfo(id)));
+    }
+    QToolBar* create = new QToolBar("Create", this);
+    addToolBar(Qt::LeftToolBarArea, create);
+    create->setIconSize(QSize(24, 24));
+    create->setMovable(false);
+    for (TCommand id : kCreateBar)
+        create->addAction(MakeAction(CommandInfo(id)));
+}
+
+void TMainWindow::RefreshCommands() {
+    for (auto& [id, a] : actions_) {
+        a->setEnabled(nl_->IsEnabled(id));
+        if (a->isCheckable()) a->setChecked(nl_->IsChecked(id));
+    }
+    zoom_->setText(QString(" %1 % ").arg(nl_->View.Zoom));
+}
+
+void TMainWindow::ShowSplash() {
+    QPixmap pm(420, 240);
+    pm.fill(QColor(28, 52, 88));
+    {
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(240, 200, 90), 2));
+        QPainterPath path(QPointF(30, 190));
+        for (int i = 0; i < 12; ++i)
+            path.lineTo(QPointF(40 + i * 30, i % 2 ? 200 : 170));
+        p.drawPath(path);
+        QFont f = p.font();
+        f.setPixelSize(44);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(0, 40, 420, 70), Qt::AlignCenter, "Nordelune");
+        f.setPixelSize(15);
+        f.setBold(false);
+        p.setFont(f);
+        p.drawText(QRectF(0, 110, 420, 30), Qt::AlignCenter, "Embroidery design and digitizing");
+    }
+    splash_ = new QSplashScreen(pm);
+    splash_->setAttribute(Qt::WA_DeleteOnClose);
+    QRect g = frameGeometry();
+    splash_->move(g.x() + (g.width() - pm.width()) / 2, g.y() + g.height() / 2 + 30 - pm.height() / 2);
+    splash_->show();
+}
+
+void TMainWindow::closeEvent(QCloseEvent* e) {
+    if (nl_->CanClose()) {
+        if (splash_) splash_->close();
+        e->accept();
+    } else {
+        e->ignore();
+    }
+}
+
+void TMainWindow::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (shown_) return;
+    shown_ = true;
+    // After the window is on screen, so that messages of the start-up have a parent to sit on.
+    QTimer::singleShot(0, this, [this] {
+        nl_->FirstShow(args_);
+        RefreshCommands();
+    });
+}
+
+} // namespace nl

@@ -1,0 +1,65 @@
+// The main window: menus and tool buttons built from the command table, the worksheet view, the
+// status line with the prompt, and the splash screen of the start-up.
+#pragma once
+#include <QMainWindow>
+#include <QPointer>
+#include <QSplashScreen>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MainForm.h"
+#include "gui/QtHost.h"
+
+class QAction;
+class QLabel;
+class QToolBar;
+
+namespace nl {
+
+class TWorksheetView;
+
+class TMainWindow : public QMainWindow {
+public:
+    explicit TMainWindow(std::vector<std::string> args = {}, QWidget* parent = nullptr);
+    ~TMainWindow() override;
+
+    TNL& Controller() { return *nl_; }
+    TQtHost& QtHost() { return host_; }
+    TWorksheetView* View() const { return view_; }
+    QAction* Action(TCommand id) const;
+    QLabel* PromptLabel() const { return prompt_; }
+    QLabel* StatusLabel() const { return status_; }
+    // Shows the splash screen centred on the window, 30 pixels below its middle; it closes at
+    // the first click on the worksheet.
+    void ShowSplash();
+    QSplashScreen* Splash() const { return splash_; }
+    // Re-reads enabled and checked state of every command.
+    void RefreshCommands();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void BuildMenus();
+    void BuildToolBars();
+    QAction* MakeAction(const TCommandInfo& info);
+
+    TQtHost host_;
+    std::unique_ptr<TNL> nl_;
+    TWorksheetView* view_ = nullptr;
+    QLabel* prompt_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* zoom_ = nullptr;
+    QPointer<QSplashScreen> splash_;
+    std::map<TCommand, QAction*> actions_;
+    std::vector<std::string> args_;
+    bool shown_ = false;
+};
+
+// A small drawn icon for a tool button.
+QIcon ToolIcon(TCommand id);
+
+} // namespace nl

@@ -1,0 +1,66 @@
+// Canvas over QPainter: what the engine draws lands on a widget or a QImage.
+#pragma once
+#include <QColor>
+#include <QLine>
+#include <QPainter>
+#include <QPointF>
+#include <QRectF>
+#include <cstddef>
+#include <vector>
+
+#include "platform/Canvas.h"
+
+namespace nl {
+
+class TQtCanvas : public Canvas {
+public:
+    // `area` is the device rectangle that Clear fills.
+    TQtCanvas(QPainter& painter, const QRect& area);
+    ~TQtCanvas() override;
+
+    void SetPen(int32_t colour, float width = 1.f, TPenStyle style = TPenStyle::Solid) override;
+    void Line(float x1, float y1, float x2, float y2) override;
+    void Polyline(const std::vector<TPointF>& pts) override;
+    void Marker(float x, float y, TMarker kind, float size, int32_t colour) override;
+    void FillPolygon(const std::vector<TPointF>& pts, int32_t colour, int alpha = 255) override;
+    void Rectangle(float left, float top, float right, float bottom) override;
+    void Text(float x, float y, const std::string& text, int32_t colour, float size = 10.f) override;
+    void Image(float left, float top, float right, float bottom, int width, int height,
+               const std::vector<uint32_t>& argb, int alpha = 255) override;
+    void Clear(int32_t colour) override;
+    // Draws the markers still held in the batch.
+    void Flush();
+
+    static QColor ToQColor(int32_t colour, int alpha = 255);
+
+private:
+    QPainter& p_;
+    QRect area_;
+    QPen pen_;
+    std::vector<QPointF> points_; // scratch for polygons
+    std::vector<QPoint> ipoints_; // scratch for polylines
+    std::vector<QLine> lines_;
+    struct TSegmentSlot {
+        uint64_t Key = 0;
+        uint32_t Generation = 0;
+    };
+    static constexpr int kSegmentBits = 16;
+    static constexpr size_t kSegmentSlots = size_t{1} << kSegmentBits;
+    std::vector<TSegmentSlot> segments_; // segments drawn in the current pen
+    uint32_t generation_ = 1;
+    // Direct pixel access when the target is a plain 32-bit image (null otherwise).
+    uint32_t* bits_ = nullptr;
+    ptrdiff_t stride_ = 0;
+    int width_ = 0, height_ = 0;
+    bool directPen_ = false;
+    uint32_t penPixel_ = 0xFF000000u;
+    void DirectLine(int x0, int y0, int x1, int y1, uint32_t pixel);
+    void DirectSquare(float x, float y, float size, bool filled, uint32_t pixel);
+    // Square markers are batched: thousands of them per object.
+    std::vector<QRectF> rects_;
+    int32_t batchColour_ = 0;
+    bool batchFilled_ = false;
+    std::vector<uint64_t> drawn_; // per pixel: the last square marker drawn there (0: none)
+};
+
+} // namespace nl

@@ -1,0 +1,185 @@
+#include "gui/QtHost.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringList>
+
+namespace nl {
+
+QString ToQtFilter(const std::string& filter) {
+    QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        QString patterns = parts[i + 1].trimmed();
+        patterns.replace(';', ' ');
+        out << parts[i].trimmed() + " (" + patterns + ")";
+    }
+    return out.join(";;");
+}
+
+TButton TQtHost::MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) {
+    if (AnswerHook) return AnswerHook(heading, text, buttons);
+    QMessageBox box(Window);
+    box.setWindowTitle(QString::fromStdString(heading));
+    box.setText(QString::fromStdString(text));
+    box.setIcon((buttons & static_cast<uint8_t>(TButton::Yes)) ? QMessageBox::Question
+                                                               : QMessageBox::Information);
+    struct Choice {
+        TButton Button;
+        const char* Label;
+        QMessageBox::ButtonRole Role;
+    };
+    const Choice choices[] = {{TButton::OK, "OK", QMessageBox::AcceptRole},
+                              {TButton::Yes, "Yes", QMessageBox::YesRole},
+                              {TButton::No, "No", QMessageBox::NoRole},
+                              {TButton::Cancel, "Cancel", QMessageBox::RejectRole},
+                              {TButton::Abort, "Abort", QMessageBox::DestructiveRole},
+                              {TButton::Apply, "Apply", QMessageBox::ApplyRole}};
+    std::vector<std::pair<QAbstractButton*, TButton>> made;
+    for (const Choice& c : choices)
+        if (buttons & static_cast<uint8_t>(c.Button))
+            made.emplace_back(box.addButton(c.Label, c.Role), c.Button);
+    if (made.empty()) made.emplace_back(box.addButton("OK", QMessageBox::AcceptRole), TButton::OK);
+    box.exec();
+    for (auto& [b, id] : made)
+        if (box.clickedButton() == b) return id;
+    // Closed with the window's close box: the safe answer.
+    for (TButton safe : {TButton::Cancel, TButton::No, TButton::OK})
+        if (buttons & static_cast<uint8_t>(safe)) return safe;
+    return TButton::None;
+}
+
+void TQtHost::SetStatus(const std::string& text) {
+    if (StatusLabel) StatusLabel->setText(QString::fromStdString(text));
+}
+
+void TQtHost::SetPrompt(const std::string& text) {
+    if (PromptLabel) PromptLabel->setText(QString::fromStdString(text));
+}
+
+TFileDialogResult TQtHost::FileDialog(const TFileDialogRequest& r, bool save) {
+    if (FileHook) return FileHook(r, save);
+    QFileDialog dlg(Window, QString::fromStdString(r.Title));
+    dlg.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dlg.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    QStringList filters = ToQtFilter(r.Filter).split(";;", Qt::SkipEmptyParts);
+    dlg.setNameFilters(filters);
+    if (r.FilterIndex >= 1 && r.FilterIndex <= filters.size())
+        dlg.selectNameFilter(filters[r.FilterIndex - 1]);
+    if (!r.InitialDir.empty()) dlg.setDirectory(QString::fromStdString(r.InitialDir));
+    if (!r.FileName.empty()) dlg.selectFile(QString::fromStdString(r.FileName));
+    if (!r.DefaultExt.empty()) dlg.setDefaultSuffix(QString::fromStdString(r.DefaultExt));
+    TFileDialogResult result;
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return result;
+    result.Accepted = true;
+    result.FileName = dlg.selectedFiles().front().toStdString();
+    result.FilterIndex = static_cast<int>(filters.indexOf(dlg.selectedNameFilter())) + 1;
+    if (result.FilterIndex < 1) result.FilterIndex = 1;
+    return result;
+}
+
+TFileDialogResult TQtHost::OpenFileDialog(const TFileDialogRequest& request) {
+    return FileDialog(request, false);
+}
+TFileDialogResult TQtHost::SaveFileDialog(const TFileDialogRequest& request) {
+    return FileDialog(request, true);
+}
+
+void TQtHost::SetClipboard(const std::vector<uint8_t>& bytes) {
+    auto* mime = new QMimeData;
+    mime->setData(ClipboardMime, QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                            static_cast<qsizetype>(bytes.size())));
+    QGuiApplication::clipboard()->setMimeData(mime);
+}
+
+std::vector<uint8_t> TQtHost::GetClipboard() {
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    if (!mime || !mime->hasFormat(ClipboardMime)) return {};
+    QByteArray data = mime->data(ClipboardMime);
+    return std::vector<uint8_t>(data.begin(), data.end());
+}
+
+void TQtHost::SetTimer(int intervalMs, std::function<void()> tick) {
+    timer_.stop();
+    tick_ = std::move(tick);
+    if (!timerConnected_) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (tick_) tick_();
+        });
+        timerConnected_ = true;
+    }
+    if (intervalMs > 0 && tick_) timer_.start(intervalMs);
+}
+
+void TQtHost::RequestRedraw() {
+    if (View) View->update();
+}
+
+void TQtHost::SetCursor(TCursor cursor) {
+    if (!View) return;
+    Qt::CursorShape shape = Qt::ArrowCursor;
+    switch (cursor) {
+    case TCursor::Cross:
+        shape = Qt::CrossCursor;
+        break;
+    case TCursor::Hand:
+        shape = Qt::PointingHandCursor;
+        break;
+    case TCursor::Move:
+    case TCursor::SizeAll:
+        shape = Qt::SizeAllCursor;
+        break;
+    case TCursor::Wait:
+        shape = Qt::WaitCursor;
+        break;
+    case TCursor::Point:
+        shape = Qt::PointingHandCursor;
+        break;
+    case TCursor::Rotate:
+        shape = Qt::ClosedHandCursor;
+        break;
+    case TCursor::Zoom:
+        shape = Qt::CrossCursor;
+        break;
+    default:
+        break;
+    }
+    View->setCursor(shape);
+}
+
+TModifiers TQtHost::Modifiers() {
+    Qt::KeyboardModifiers m = QGuiApplication::queryKeyboardModifiers();
+    return {m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::ControlModifier), m.testFlag(Qt::AltModifier)};
+}
+
+int TQtHost::DisplayDepth() {
+    QScreen* s = QGuiApplication::primaryScreen();
+    return s ? s->depth() : 32;
+}
+
+std::string TQtHost::ProgramFolder() {
+    return QCoreApplication::applicationDirPath().toStdString();
+}
+
+void TQtHost::SetCaption(const std::string& text) {
+    if (Window) Window->setWindowTitle(QString::fromStdString(text));
+}
+
+void TQtHost::CommandStateChanged() {
+    if (OnCommandStateChanged) OnCommandStateChanged();
+}
+
+void TQtHost::RequestClose() {
+    if (Window) Window->close();
+}
+
+} // namespace nl

@@ -1,0 +1,59 @@
+// Host over Qt: the message dialog, file dialogs, clipboard, timer, status line and cursor of
+// the desktop program.
+#pragma once
+#include <QPointer>
+#include <QTimer>
+#include <functional>
+
+#include "platform/Host.h"
+
+class QLabel;
+class QWidget;
+class QMainWindow;
+
+namespace nl {
+
+// Filter "Description|*.a;*.b|Other|*.c" as a Qt name filter list "Description (*.a *.b);;Other (*.c)".
+QString ToQtFilter(const std::string& filter);
+
+class TQtHost : public Host {
+public:
+    TQtHost() = default;
+
+    // Set by the main window once its widgets exist.
+    QPointer<QMainWindow> Window;
+    QPointer<QWidget> View;
+    QPointer<QLabel> PromptLabel;
+    QPointer<QLabel> StatusLabel;
+    std::function<void()> OnCommandStateChanged;
+    // Tests answer dialogs here instead of showing a modal box; null shows the real dialog.
+    std::function<TButton(const std::string&, const std::string&, TButtons)> AnswerHook;
+    std::function<TFileDialogResult(const TFileDialogRequest&, bool save)> FileHook;
+
+    TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) override;
+    void SetStatus(const std::string& text) override;
+    void SetPrompt(const std::string& text) override;
+    TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) override;
+    TFileDialogResult SaveFileDialog(const TFileDialogRequest& request) override;
+    void SetClipboard(const std::vector<uint8_t>& bytes) override;
+    std::vector<uint8_t> GetClipboard() override;
+    void SetTimer(int intervalMs, std::function<void()> tick) override;
+    void RequestRedraw() override;
+    void SetCursor(TCursor cursor) override;
+    TModifiers Modifiers() override;
+    int DisplayDepth() override;
+    std::string ProgramFolder() override;
+    void SetCaption(const std::string& text) override;
+    void CommandStateChanged() override;
+    void RequestClose() override;
+
+    static constexpr const char* ClipboardMime = "application/x-nordelune-objects";
+
+private:
+    TFileDialogResult FileDialog(const TFileDialogRequest& request, bool save);
+    QTimer timer_;
+    std::function<void()> tick_;
+    bool timerConnected_ = false;
+};
+
+} // namespace nl

@@ -1,0 +1,136 @@
+#include "gui/WorksheetView.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include "gui/QtCanvas.h"
+
+namespace nl {
+
+namespace {
+bool ToButton(Qt::MouseButton b, TMouseButton& out) {
+    switch (b) {
+    case Qt::LeftButton:
+        out = TMouseButton::Left;
+        return true;
+    case Qt::RightButton:
+        out = TMouseButton::Right;
+        return true;
+    case Qt::MiddleButton:
+        out = TMouseButton::Middle;
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
+TWorksheetView::TWorksheetView(TNL& nl, QWidget* parent) : QWidget(parent), nl_(nl) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMinimumSize(200, 150);
+    setCursor(Qt::CrossCursor);
+}
+
+TModifiers TWorksheetView::ToModifiers(Qt::KeyboardModifiers m) {
+    return {m.testFlag(Qt::ShiftModifier), m.testFlag(Qt::ControlModifier), m.testFlag(Qt::AltModifier)};
+}
+
+TKey TWorksheetView::ToKey(int k) {
+    switch (k) {
+    case Qt::Key_Left:
+        return TKey::Left;
+    case Qt::Key_Right:
+        return TKey::Right;
+    case Qt::Key_Up:
+        return TKey::Up;
+    case Qt::Key_Down:
+        return TKey::Down;
+    case Qt::Key_I:
+        return TKey::I;
+    case Qt::Key_O:
+        return TKey::O;
+    case Qt::Key_Escape:
+        return TKey::Escape;
+    case Qt::Key_F1:
+        return TKey::F1;
+    case Qt::Key_F5:
+        return TKey::F5;
+    case Qt::Key_F6:
+        return TKey::F6;
+    case Qt::Key_F10:
+        return TKey::F10;
+    default:
+        return TKey::Other;
+    }
+}
+
+void TWorksheetView::paintEvent(QPaintEvent*) {
+    // Drawn into an image of our own first: the canvas writes stitches straight into its
+    // pixels, which is many times faster than painter calls for every stitch.
+    if (buffer_.size() != size()) buffer_ = QImage(size(), QImage::Format_RGB32);
+    {
+        QPainter ip(&buffer_);
+        TQtCanvas canvas(ip, buffer_.rect());
+        nl_.Draw(canvas);
+    }
+    QPainter p(this);
+    p.drawImage(0, 0, buffer_);
+}
+
+void TWorksheetView::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    nl_.Resize(width(), height());
+}
+
+void TWorksheetView::mousePressEvent(QMouseEvent* e) {
+    TMouseButton b;
+    if (!ToButton(e->button(), b)) return;
+    if (OnPress) OnPress();
+    QPoint p = e->position().toPoint();
+    nl_.MouseDown(b, p.x(), p.y(), ToModifiers(e->modifiers()));
+}
+
+void TWorksheetView::mouseMoveEvent(QMouseEvent* e) {
+    QPoint p = e->position().toPoint();
+    nl_.MouseMove(p.x(), p.y(), ToModifiers(e->modifiers()));
+}
+
+void TWorksheetView::mouseReleaseEvent(QMouseEvent* e) {
+    TMouseButton b;
+    if (!ToButton(e->button(), b)) return;
+    QPoint p = e->position().toPoint();
+    nl_.MouseUp(b, p.x(), p.y(), ToModifiers(e->modifiers()));
+    if (AfterEvent) AfterEvent();
+}
+
+void TWorksheetView::wheelEvent(QWheelEvent* e) {
+    wheelRest_ += e->angleDelta().y();
+    QPoint p = e->position().toPoint();
+    bool middle = e->buttons().testFlag(Qt::MiddleButton);
+    while (wheelRest_ >= 120 || wheelRest_ <= -120) {
+        bool up = wheelRest_ > 0;
+        wheelRest_ += up ? -120 : 120;
+        nl_.Wheel(p.x(), p.y(), up, ToModifiers(e->modifiers()), middle);
+    }
+    e->accept();
+    if (AfterEvent) AfterEvent();
+}
+
+void TWorksheetView::keyPressEvent(QKeyEvent* e) {
+    // I and O with Ctrl are menu commands; the plain letters zoom here.
+    TKey k = ToKey(e->key());
+    if ((k == TKey::I || k == TKey::O) && (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))
+        k = TKey::Other;
+    if (k != TKey::Other && nl_.KeyDown(k, ToModifiers(e->modifiers()))) {
+        e->accept();
+        if (AfterEvent) AfterEvent();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+} // namespace nl
