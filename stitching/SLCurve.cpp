@@ -788,33 +788,20 @@ void TSLCurve::DrawLayout(TDrawContext& dc) const {
 }
 
 bool TSLCurve::HitTest(float x, float y, const TStitchContext& ctx, int32_t* pointIndex) const {
-    if (pointIndex) *pointIndex = -1;
-    double tol = std::max(1, ctx.PickTolerance);
-    for (int32_t i = 0; i < Count(); ++i) {
-        const TSP& p = (*this)[i];
-        if (std::fabs(p.X - x) <= tol && std::fabs(p.Y - y) <= tol) {
-            if (pointIndex) *pointIndex = i;
-            return true;
-        }
-    }
-    return HitPath(x, y, ctx);
+    int32_t i = HitPoint(x, y, ctx);
+    if (pointIndex) *pointIndex = i;
+    return i >= 0 || HitPath(x, y, ctx);
 }
 
 bool TSLCurve::HitPath(float x, float y, const TStitchContext& ctx) const {
     double tol = std::max(1, ctx.PickTolerance);
-    auto near = [&](float ax, float ay, float bx, float by) {
-        double dx = bx - ax, dy = by - ay, len2 = dx * dx + dy * dy;
-        double t = len2 > 0 ? std::clamp(((x - ax) * dx + (y - ay) * dy) / len2, 0.0, 1.0) : 0.0;
-        double px = ax + t * dx - x, py = ay + t * dy - y;
-        return px * px + py * py <= tol * tol;
-    };
     if (!PathX.empty()) {
         for (size_t i = 1; i < PathX.size(); ++i)
-            if (near(PathX[i - 1], PathY[i - 1], PathX[i], PathY[i])) return true;
+            if (NearSegment(x, y, PathX[i - 1], PathY[i - 1], PathX[i], PathY[i], tol)) return true;
         return false;
     }
     for (int32_t i = 1; i < Count(); ++i)
-        if (near((*this)[i - 1].X, (*this)[i - 1].Y, (*this)[i].X, (*this)[i].Y)) return true;
+        if (NearSegment(x, y, (*this)[i - 1].X, (*this)[i - 1].Y, (*this)[i].X, (*this)[i].Y, tol)) return true;
     return false;
 }
 

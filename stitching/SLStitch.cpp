@@ -63,16 +63,29 @@ void TSLStitch::UpdateBounds(const TStitchContext& ctx) {
     Bounds.Inflate(std::max<int32_t>(1, ctx.SelectionMargin));
 }
 
-bool TSLStitch::HitTest(float x, float y, const TStitchContext& ctx, int32_t* pointIndex) const {
-    if (pointIndex) *pointIndex = -1;
-    if (!Bounds.ContainsPointF(x, y)) return false;
+int32_t TSLStitch::HitPoint(float x, float y, const TStitchContext& ctx) const {
     double tol = std::max(1, ctx.PickTolerance);
     for (int32_t i = 0; i < Count(); ++i) {
         const TSP& p = (*this)[i];
-        if (std::fabs(p.X - x) <= tol && std::fabs(p.Y - y) <= tol) {
-            if (pointIndex) *pointIndex = i;
-            return true;
-        }
+        if (std::fabs(p.X - x) <= tol && std::fabs(p.Y - y) <= tol) return i;
+    }
+    return -1;
+}
+
+bool NearSegment(double x, double y, double ax, double ay, double bx, double by, double tol) {
+    double dx = bx - ax, dy = by - ay, len2 = dx * dx + dy * dy;
+    double t = len2 > 0 ? std::clamp(((x - ax) * dx + (y - ay) * dy) / len2, 0.0, 1.0) : 0.0;
+    double px = ax + t * dx - x, py = ay + t * dy - y;
+    return px * px + py * py <= tol * tol;
+}
+
+bool TSLStitch::HitTest(float x, float y, const TStitchContext& ctx, int32_t* pointIndex) const {
+    if (pointIndex) *pointIndex = -1;
+    if (!Bounds.ContainsPointF(x, y)) return false;
+    int32_t i = HitPoint(x, y, ctx);
+    if (i >= 0) {
+        if (pointIndex) *pointIndex = i;
+        return true;
     }
     return HitPath(x, y, ctx);
 }
@@ -80,15 +93,8 @@ bool TSLStitch::HitTest(float x, float y, const TStitchContext& ctx, int32_t* po
 bool TSLStitch::HitPath(float x, float y, const TStitchContext& ctx) const {
     // A direct stitch object is hit on its stitches.
     double tol = std::max(1, ctx.PickTolerance);
-    for (int32_t i = 1; i < Count(); ++i) {
-        const TSP& a = (*this)[i - 1];
-        const TSP& b = (*this)[i];
-        double dx = b.X - a.X, dy = b.Y - a.Y, len2 = dx * dx + dy * dy;
-        double t = len2 > 0 ? ((x - a.X) * dx + (y - a.Y) * dy) / len2 : 0.0;
-        t = std::clamp(t, 0.0, 1.0);
-        double px = a.X + t * dx - x, py = a.Y + t * dy - y;
-        if (px * px + py * py <= tol * tol) return true;
-    }
+    for (int32_t i = 1; i < Count(); ++i)
+        if (NearSegment(x, y, (*this)[i - 1].X, (*this)[i - 1].Y, (*this)[i].X, (*this)[i].Y, tol)) return true;
     return false;
 }
 

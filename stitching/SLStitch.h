@@ -199,6 +199,8 @@ public:
 
     // Copies the fields of the base record; used by Assign and Clone.
     void CopyBaseFields(const TSLStitch& source);
+    // Index of the first point within the pick tolerance of (x, y), or -1.
+    int32_t HitPoint(float x, float y, const TStitchContext& ctx) const;
 
 protected:
     void SaveBase(TByteWriter& w, const TRecordContext& ctx) const;
@@ -206,6 +208,9 @@ protected:
     void WriteStreamBase(TByteWriter& w, const TRecordContext& ctx) const;
     void ReadStreamBase(TByteReader& r, const TRecordContext& ctx);
 };
+
+// True when (x, y) lies within tol of the segment a-b.
+bool NearSegment(double x, double y, double ax, double ay, double bx, double by, double tol);
 
 // Regenerates an object's stitches (after every change of geometry or attributes).
 void Restitch(TSLStitch& object, const TStitchContext& ctx);
