@@ -556,6 +556,8 @@ bool TNL::IsEnabled(TCommand c) const {
     case TCommand::ExportStitching:
     case TCommand::ExportButton:
         return Services.ExportGroup && groupedSelection();
+    case TCommand::FixedNodeRegions:
+        return groupedSelection();
     case TCommand::Delete:
         return layoutSelection();
     default:
@@ -626,6 +628,9 @@ void TNL::Execute(TCommand c) {
     }
     case TCommand::Delete:
         DeleteSelection();
+        break;
+    case TCommand::FixedNodeRegions:
+        FixGroupRegions();
         break;
     case TCommand::ZoomIn:
     case TCommand::ZoomOut:

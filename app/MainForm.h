@@ -170,6 +170,8 @@ private:
     void SwitchStitching(bool on);
     // Outlines changed shape or place: the regions built on them follow.
     void RefillRegionsOf(const std::vector<TSLStitch*>& changed, double dx, double dy);
+    // "Make Whole Design Use Fixed Node Regions" for the selected group.
+    void FixGroupRegions();
 
     // commands
     void GroupSelection();

@@ -425,3 +425,27 @@ void TNL::RefillRegionsOf(const std::vector<TSLStitch*>& changed, double dx, dou
 }
 
 } // namespace nl
+
+namespace nl {
+
+void TNL::FixGroupRegions() {
+    int32_t group = Sew.SelectedGroup();
+    if (group <= 0) return;
+    if (host_.MessageDialog("Convert Dynamic Nodes To Fixed Nodes",
+                            "This will irreversibly convert dynamically editable regions to fixed "
+                            "regions.You will increase region stability but loose the ability to fine "
+                            "tune paths while in edit mode. Continue ?",
+                            TButton::Yes | TButton::No) != TButton::Yes)
+        return;
+    TStitchContext ctx = StitchContext();
+    bool any = false;
+    for (TSLStitch* o : Objects())
+        if (o->Kind() == KIND_REGION && o->GroupId == group) {
+            ConvertAllNodesToFixed(*static_cast<TSLRegion*>(o), ctx);
+            any = true;
+        }
+    if (any) Sew.MarkModified();
+    Redraw();
+}
+
+} // namespace nl

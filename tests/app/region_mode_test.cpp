@@ -239,3 +239,25 @@ TEST(RegionMode, ClickingAFinishedRegionEditsItsPath) {
     EXPECT_EQ(s.Nl.Sew.Count(), 4);
     EXPECT_EQ(s.Builder().Region(), nullptr);
 }
+
+TEST(RegionMode, WholeGroupToFixedNodes) {
+    THash s;
+    TSLRegion* r = s.BuildSquare();
+    ASSERT_NE(r, nullptr);
+    s.Nl.Execute(TCommand::ModeLayout);
+    EXPECT_FALSE(s.Nl.IsEnabled(TCommand::FixedNodeRegions)) << "needs a selected group";
+    s.Drag(20, 20, 380, 380); // everything
+    s.Host.Answers = {TButton::Yes};
+    s.Nl.Execute(TCommand::GroupSelection);
+    ASSERT_GT(r->GroupId, 0);
+    ASSERT_TRUE(s.Nl.IsEnabled(TCommand::FixedNodeRegions));
+    s.Host.Answers = {TButton::No, TButton::Yes};
+    s.Nl.Execute(TCommand::FixedNodeRegions);
+    EXPECT_EQ(s.Host.Messages.back().Heading, "Convert Dynamic Nodes To Fixed Nodes");
+    EXPECT_NE(TSLRegion::KindOf((*r)[1]), NK_FIXED) << "declined";
+    s.Nl.Execute(TCommand::FixedNodeRegions);
+    for (int32_t k = 1; k < r->Count(); ++k)
+        EXPECT_EQ(TSLRegion::KindOf((*r)[k]), NK_FIXED) << k;
+    ASSERT_TRUE(r->FillStitches);
+    EXPECT_GT(r->FillStitches->Count(), 100) << "refilled";
+}

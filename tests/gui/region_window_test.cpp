@@ -88,6 +88,8 @@ TEST(RegionWindow, BuildAFilledRegionThenImportADesign) {
 
     t.Click(200, 100);
     EXPECT_EQ(t.W.PromptLabel()->text().toStdString(), PROMPT_ANCHOR);
+    QApplication::processEvents();
+    ASSERT_TRUE(t.W.grab().toImage().save(Shot("region-anchor")));
     t.Click(206, 100);
     t.Click(300, 200);
     ASSERT_FALSE(nl.RegionMode().Builder().Candidates().empty());
