@@ -13,6 +13,7 @@ namespace nl {
 namespace {
 constexpr int32_t kAnchorNode = 0x00000000; // the black nodes offered for anchoring
 constexpr int32_t kDynamicNodeMark = 0x000080FF;
+constexpr int32_t kFixedNodeMark = 0x00C04000;
 } // namespace
 
 bool HitOutlinePath(TSLCurve& outline, double x, double y, double tolerance, TOutlineHit& hit) {
@@ -251,11 +252,19 @@ void TRegionMode::Draw(TDrawContext& dc) const {
             dc.Target->Marker(dc.SX(c.PathX[i]), dc.SY(c.PathY[i]), TMarker::FilledSquare, 2.f, kAnchorNode);
     }
     b.Draw(dc);
-    if (const TSLRegion* r = b.Region())
-        for (int32_t k = 1; k < r->Count(); ++k)
-            if (r->NodeAt(k) && TSLRegion::KindOf((*r)[k]) != NK_FIXED)
-                dc.Target->Marker(dc.SX((*r)[k].X), dc.SY((*r)[k].Y), TMarker::Diamond, dc.MarkerSize + 1.f,
-                                  kDynamicNodeMark);
+    // The nodes the popup can convert stand out; with "Show Region Node Types" the fixed ones
+    // are marked as well.
+    const TSLRegion* r = b.Region();
+    for (int32_t k = 1; r && k < r->Count(); ++k) {
+        if (!r->NodeAt(k)) continue;
+        const TSP& p = (*r)[k];
+        if (TSLRegion::KindOf(p) != NK_FIXED)
+            dc.Target->Marker(dc.SX(p.X), dc.SY(p.Y), TMarker::Diamond, dc.MarkerSize + 1.f,
+                              kDynamicNodeMark);
+        else if (nl_.Toggles.ShowRegionNodeTypes)
+            dc.Target->Marker(dc.SX(p.X), dc.SY(p.Y), TMarker::FilledSquare, dc.MarkerSize + 1.f,
+                              kFixedNodeMark);
+    }
 }
 
 // ---- buttons ----
@@ -408,9 +417,14 @@ std::string TRegionMode::Hint(TRegionButton button) const {
 namespace nl {
 
 void TNL::RefillRegionsOf(const std::vector<TSLStitch*>& changed, double dx, double dy) {
-    std::vector<TSLStitch*> objects = Objects();
+    // Regions not yet refilled: a region built on several of the moved outlines is refilled
+    // once, not once per outline.
+    std::vector<TSLStitch*> pending;
+    for (TSLStitch* o : Objects())
+        if (o->Kind() == KIND_REGION) pending.push_back(o);
     TStitchContext ctx = StitchContext();
     for (TSLStitch* o : changed) {
+        if (pending.empty()) break;
         if (!o || o->Kind() != KIND_CURVE) continue;
         // The change covers where the outline was and where it is now.
         TKvRect area = o->Bounds;
@@ -420,7 +434,11 @@ void TNL::RefillRegionsOf(const std::vector<TSLStitch*>& changed, double dx, dou
             area.UnionWith(before);
             area.Inflate(1);
         }
-        RebuildRegionsUsing(objects, *o, area, ctx);
+        RebuildRegionsUsing(pending, *o, area, ctx);
+        std::erase_if(pending, [o](TSLStitch* r) {
+            auto used = r->UsedOutlines();
+            return std::find(used.begin(), used.end(), o) != used.end();
+        });
     }
 }
 

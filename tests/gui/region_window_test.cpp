@@ -155,3 +155,39 @@ TEST(RegionWindow, BuildAFilledRegionThenImportADesign) {
     QImage imported = t.W.grab().toImage();
     ASSERT_TRUE(imported.save(Shot("import")));
 }
+
+TEST(RegionWindow, FixedNodePlacementFromTheToolBar) {
+    TRegionWindow t;
+    t.Open();
+    TNL& nl = t.W.Controller();
+    t.Line(50, 100, 350, 100);
+    t.Line(300, 50, 300, 350);
+    t.W.Action(TCommand::ModeRegionButton)->trigger();
+    t.Click(200, 100);
+    t.Click(206, 100);
+    t.Click(300, 200);
+    TRegionToolBar* bar = t.W.RegionBar();
+    QAction* fixed = bar->Button(TRegionButton::MakeFixed);
+    ASSERT_TRUE(fixed->isEnabled());
+    fixed->trigger();
+    EXPECT_EQ(nl.Mode(), TMode::RegionNodeInsert);
+    EXPECT_EQ(fixed->text().toStdString(), CAPTION_CANCEL_JUMP);
+    for (TRegionButton b :
+         {TRegionButton::Back, TRegionButton::Forward, TRegionButton::Delete, TRegionButton::Exit})
+        EXPECT_FALSE(bar->Button(b)->isEnabled());
+    // Leg 1 along the top line, leg 2 down the right line; the path follows the pointer.
+    QTest::mouseMove(t.W.View(), QPoint(280, 101));
+    t.Click(280, 101);
+    QTest::mouseMove(t.W.View(), QPoint(299, 160));
+    QApplication::processEvents();
+    ASSERT_TRUE(t.W.grab().toImage().save(Shot("region-fixed-node")));
+    t.Click(299, 160);
+    EXPECT_EQ(nl.Mode(), TMode::FillRegion);
+    EXPECT_EQ(fixed->text().toStdString(), CAPTION_MAKE_FIXED);
+    const TSLRegion* r = nl.RegionMode().Builder().Region();
+    ASSERT_NE(r, nullptr);
+    ASSERT_EQ(r->Count(), 2);
+    EXPECT_EQ(TSLRegion::KindOf((*r)[1]), NK_FIXED);
+    EXPECT_NEAR((*r)[1].Y, 160, 3);
+    EXPECT_TRUE(bar->Button(TRegionButton::Back)->isEnabled());
+}
