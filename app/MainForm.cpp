@@ -296,6 +296,8 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
         auto dx = static_cast<float>(wx - dragWorldX_), dy = static_cast<float>(wy - dragWorldY_);
         for (TSLStitch* o : moved_)
             o->Offset(dx, dy);
+        // The regions built on moved outlines follow the drag.
+        RefillRegionsOf(moved_, dx, dy);
         dragWorldX_ = wx;
         dragWorldY_ = wy;
         Redraw();

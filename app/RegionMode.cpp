@@ -419,9 +419,17 @@ namespace nl {
 void TNL::RefillRegionsOf(const std::vector<TSLStitch*>& changed, double dx, double dy) {
     // Regions not yet refilled: a region built on several of the moved outlines is refilled
     // once, not once per outline.
+    // A region that moved together with all its outlines is already where it belongs.
+    auto in = [&changed](const TSLStitch* o) {
+        return std::find(changed.begin(), changed.end(), o) != changed.end();
+    };
     std::vector<TSLStitch*> pending;
-    for (TSLStitch* o : Objects())
-        if (o->Kind() == KIND_REGION) pending.push_back(o);
+    for (TSLStitch* o : Objects()) {
+        if (o->Kind() != KIND_REGION) continue;
+        auto used = o->UsedOutlines();
+        if (in(o) && std::all_of(used.begin(), used.end(), in)) continue;
+        pending.push_back(o);
+    }
     TStitchContext ctx = StitchContext();
     for (TSLStitch* o : changed) {
         if (pending.empty()) break;

@@ -261,3 +261,18 @@ TEST(RegionMode, WholeGroupToFixedNodes) {
     ASSERT_TRUE(r->FillStitches);
     EXPECT_GT(r->FillStitches->Count(), 100) << "refilled";
 }
+
+TEST(RegionMode, RegionMovedWithAllItsOutlinesKeepsItsFill) {
+    THash s;
+    TSLRegion* r = s.BuildSquare();
+    ASSERT_NE(r, nullptr);
+    s.Nl.Execute(TCommand::ModeLayout);
+    s.Drag(20, 20, 380, 380); // everything
+    const TSP first = (*r->FillStitches)[0];
+    const int32_t count = r->FillStitches->Count();
+    s.Drag(300, 330, 330, 350);
+    ASSERT_TRUE(r->FillStitches);
+    EXPECT_EQ(r->FillStitches->Count(), count);
+    EXPECT_FLOAT_EQ((*r->FillStitches)[0].X, first.X + 30);
+    EXPECT_FLOAT_EQ((*r->FillStitches)[0].Y, first.Y + 20);
+}
