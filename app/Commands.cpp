@@ -53,7 +53,7 @@ const TCommandInfo kCommands[] = {
     {C::ZoomIn, E, "Zoom &In", "Ctrl+I", nullptr, MB_ALL, K::Action, NOW},
     {C::ZoomOut, E, "Zoom &Out", "Ctrl+O", nullptr, MB_ALL, K::Action, NOW},
     {C::FixedNodeRegions, E, "Make Whole Design Use Fixed Node Regions", nullptr, nullptr, MB_LAYOUT,
-     K::Action, LATER},
+     K::Action, NOW},
     {C::RunSimulation, E, "Run Sew Simulation", nullptr, nullptr, MB_LAYOUT, K::Action, LATER},
 
     {C::ModeLayout, M, "Layout ", nullptr, nullptr, MB_ALL, K::Mode, NOW},

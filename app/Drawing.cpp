@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/MainForm.h"
+#include "app/RegionMode.h"
 #include "platform/Canvas.h"
 #include "regions/Support.h"
 #include "stitching/SLCurve.h"
@@ -89,6 +90,7 @@ void TNL::Draw(Canvas& canvas) const {
         else
             o->DrawEdit(odc);
     }
+    if (IsRegionMode(mode_)) regionMode_->Draw(dc);
     if (layout && !selection.empty) {
         canvas.SetPen(kSelectionBox, 1.f, TPenStyle::Dash);
         canvas.Rectangle(dc.SX(selection.Left), dc.SY(selection.Top), dc.SX(selection.Right),

@@ -5,6 +5,7 @@
 #include <exception>
 #include <filesystem>
 
+#include "app/RegionMode.h"
 #include "core/Numeric.h"
 #include "stitching/SLCurve.h"
 
@@ -62,7 +63,9 @@ std::string CleanArgument(std::string s) {
 }
 } // namespace
 
-TNL::TNL(Host& host) : host_(host) {}
+TNL::TNL(Host& host) : host_(host) {
+    regionMode_ = std::make_unique<TRegionMode>(*this, host_);
+}
 TNL::~TNL() = default;
 
 std::vector<TSLStitch*> TNL::Objects() const {
@@ -121,6 +124,8 @@ bool TNL::OpenWorksheet(const std::string& fileName) {
         host_.MessageDialog("File Loading Error !", e.what(), Buttons(TButton::OK));
         return false;
     }
+    // The region being built refers to outlines of the worksheet that is going away.
+    if (IsRegionMode(mode_)) regionMode_->Enter();
     Sew = std::move(fresh);
     Sew.FileName = fileName;
     Sew.Modified = false;
@@ -141,6 +146,8 @@ bool TNL::CanClose() {
 void TNL::SetMode(TMode mode) {
     if (creation_ != TCreation::None) FinishCreation();
     placement_ = TPlacement::None;
+    const bool fromRegion = IsRegionMode(mode_);
+    if (fromRegion && !IsRegionMode(mode)) regionMode_->Leave();
     if (mode != mode_) {
         previousMode_ = mode_;
         mode_ = mode;
@@ -148,8 +155,13 @@ void TNL::SetMode(TMode mode) {
     std::string prompt;
     switch (mode) {
     case TMode::FillRegion:
-        Sew.ClearSelection(OF_REGION_MARK_2 | OF_REGION_MARK_1);
-        prompt = " Left Click on An Outline To Start The Region Creation Process !";
+    case TMode::RegionNodeInsert:
+        // Coming back from the fixed-node placement keeps the path being built.
+        if (!fromRegion) {
+            Sew.ClearSelection(OF_REGION_MARK_2 | OF_REGION_MARK_1);
+            regionMode_->Enter();
+        }
+        prompt = regionMode_->Prompt();
         break;
     case TMode::OutlineJump: {
         Sew.ClearSelection(OF_REGION_MARK_1);
@@ -223,6 +235,7 @@ bool TNL::KeyDown(TKey key, TModifiers mods) {
     }
     case TKey::Escape:
         if (creation_ != TCreation::None) CancelCreation();
+        if (IsRegionMode(mode_) && placement_ == TPlacement::None) regionMode_->Escape();
         if (placement_ != TPlacement::None) {
             placement_ = TPlacement::None;
             host_.SetPrompt("");
@@ -260,6 +273,7 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
     havePointer_ = true;
     lastX_ = x;
     lastY_ = y;
+    if (mode_ == TMode::RegionNodeInsert) regionMode_->PointerMoved(View.WorldX(x), View.WorldY(y));
     if (!pressed_) return;
     int32_t d = std::max(std::abs(x - pressX_), std::abs(y - pressY_));
     if (drag_ == TDrag::Pending) {
@@ -282,6 +296,8 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
         auto dx = static_cast<float>(wx - dragWorldX_), dy = static_cast<float>(wy - dragWorldY_);
         for (TSLStitch* o : moved_)
             o->Offset(dx, dy);
+        // The regions built on moved outlines follow the drag.
+        RefillRegionsOf(moved_, dx, dy);
         dragWorldX_ = wx;
         dragWorldY_ = wy;
         Redraw();
@@ -357,7 +373,10 @@ void TNL::MouseUp(TMouseButton button, int32_t x, int32_t y, TModifiers mods) {
     } else if (button == TMouseButton::Right) {
         bool click = drag_ == TDrag::Pending && d <= 1;
         drag_ = TDrag::None;
-        if (click && creation_ != TCreation::None) CreationEndStep();
+        if (click && creation_ != TCreation::None)
+            CreationEndStep();
+        else if (click && IsRegionMode(mode_))
+            regionMode_->RightClick(x, y, View.WorldX(x), View.WorldY(y));
         // Otherwise a right click opens the context menu of what is under the pointer.
     }
     drag_ = TDrag::None;
@@ -375,6 +394,7 @@ void TNL::LeftClick(int32_t x, int32_t y, TModifiers mods) {
         return;
     }
     if (mode_ == TMode::ObjectLayout || mode_ == TMode::DesignEdit) ClickSelect(x, y, mods);
+    if (IsRegionMode(mode_)) regionMode_->Click(View.WorldX(x), View.WorldY(y));
 }
 
 void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
@@ -386,12 +406,14 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
         TStitchContext ctx = StitchContext();
         for (TSLStitch* o : moved_)
             o->UpdateBounds(ctx);
+        RefillRegionsOf(moved_, View.WorldX(x) - View.WorldX(pressX_), View.WorldY(y) - View.WorldY(pressY_));
         if (!moved_.empty()) Sew.MarkModified();
         moved_.clear();
         host_.SetCursor(TCursor::Arrow);
         break;
     }
     case TDrag::MovePoint:
+        if (dragObject_) RefillRegionsOf({dragObject_}, 0, 0);
         Sew.MarkModified();
         break;
     default:
@@ -536,6 +558,8 @@ bool TNL::IsEnabled(TCommand c) const {
     case TCommand::ExportStitching:
     case TCommand::ExportButton:
         return Services.ExportGroup && groupedSelection();
+    case TCommand::FixedNodeRegions:
+        return groupedSelection();
     case TCommand::Delete:
         return layoutSelection();
     default:
@@ -607,6 +631,9 @@ void TNL::Execute(TCommand c) {
     case TCommand::Delete:
         DeleteSelection();
         break;
+    case TCommand::FixedNodeRegions:
+        FixGroupRegions();
+        break;
     case TCommand::ZoomIn:
     case TCommand::ZoomOut:
         KeyDown(c == TCommand::ZoomIn ? TKey::I : TKey::O, {});
@@ -656,6 +683,8 @@ void TNL::Execute(TCommand c) {
 
 void TNL::NewWorksheet() {
     if (creation_ != TCreation::None) CancelCreation();
+    // The region being built refers to outlines of the worksheet that may go away.
+    if (IsRegionMode(mode_)) regionMode_->Enter();
     if (!Sew.NewWorksheet(host_)) return;
     placement_ = TPlacement::None;
     moved_.clear();

@@ -20,6 +20,7 @@ namespace nl {
 class Canvas;
 class TSLCurve;
 class TObjectBase;
+class TRegionMode;
 
 enum class TMouseButton : uint8_t { Left, Right, Middle };
 enum class TKey : uint8_t { Other, Left, Right, Up, Down, I, O, Escape, F1, F5, F6, F10 };
@@ -96,6 +97,11 @@ public:
     // Wheel-step zoom at a pixel (the I/O keys and Zoom In / Zoom Out use the last pointer position).
     void ZoomStep(bool in, int32_t x, int32_t y);
 
+    // The fill region creation mode (and its fixed-node placement).
+    TRegionMode& RegionMode() { return *regionMode_; }
+    const TRegionMode& RegionMode() const { return *regionMode_; }
+    static bool IsRegionMode(TMode m) { return m == TMode::FillRegion || m == TMode::RegionNodeInsert; }
+
     // ---- drawing ----
     void Draw(Canvas& canvas) const;
     // Context for object operations at the current zoom.
@@ -136,6 +142,7 @@ private:
     double dragWorldX_ = 0, dragWorldY_ = 0;
     int32_t panX_ = 0, panY_ = 0;
     std::vector<TSLStitch*> moved_;
+    std::unique_ptr<TRegionMode> regionMode_;
 
     uint32_t SelectionBit() const;
     // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).
@@ -161,6 +168,10 @@ private:
     void SelectWithPartner(TSLStitch* o, uint32_t bit, bool on);
     void ServePlacement(int32_t x, int32_t y);
     void SwitchStitching(bool on);
+    // Outlines changed shape or place: the regions built on them follow.
+    void RefillRegionsOf(const std::vector<TSLStitch*>& changed, double dx, double dy);
+    // "Make Whole Design Use Fixed Node Regions" for the selected group.
+    void FixGroupRegions();
 
     // commands
     void GroupSelection();

@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "app/FileCommands.h"
+#include "gui/RegionToolBar.h"
 #include "gui/WorksheetView.h"
 
 namespace nl {
@@ -196,8 +198,15 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     host_.StatusLabel = status_;
     host_.OnCommandStateChanged = [this] { RefreshCommands(); };
 
+    files_ = InstallFileServices(*nl_, host_);
     BuildMenus();
     BuildToolBars();
+    regionBar_ = new TRegionToolBar(*nl_, view_, this);
+    addToolBar(Qt::BottomToolBarArea, regionBar_);
+    regionBar_->AfterPress = [this] {
+        RefreshCommands();
+        view_->update();
+    };
     view_->OnPress = [this] {
         if (splash_) splash_->close();
     };
@@ -274,6 +283,7 @@ void TMainWindow::RefreshCommands() {
         if (a->isCheckable()) a->setChecked(nl_->IsChecked(id));
     }
     zoom_->setText(QString(" %1 % ").arg(nl_->View.Zoom));
+    if (regionBar_) regionBar_->Refresh();
 }
 
 void TMainWindow::ShowSplash() {

@@ -19,6 +19,8 @@ class QToolBar;
 namespace nl {
 
 class TWorksheetView;
+class TRegionToolBar;
+struct TFileState;
 
 class TMainWindow : public QMainWindow {
 public:
@@ -35,6 +37,9 @@ public:
     // the first click on the worksheet.
     void ShowSplash();
     QSplashScreen* Splash() const { return splash_; }
+    TRegionToolBar* RegionBar() const { return regionBar_; }
+    // What export and import remember during the run.
+    TFileState& Files() { return *files_; }
     // Re-reads enabled and checked state of every command.
     void RefreshCommands();
 
@@ -55,6 +60,8 @@ private:
     QLabel* zoom_ = nullptr;
     QPointer<QSplashScreen> splash_;
     std::map<TCommand, QAction*> actions_;
+    TRegionToolBar* regionBar_ = nullptr;
+    std::shared_ptr<TFileState> files_;
     std::vector<std::string> args_;
     bool shown_ = false;
 };
