@@ -6,6 +6,7 @@
 #include "platform/Canvas.h"
 #include "regions/Support.h"
 #include "stitching/SLCurve.h"
+#include "ui/EditOutlinePage.h"
 
 namespace nl {
 
@@ -89,6 +90,8 @@ void TNL::Draw(Canvas& canvas) const {
         else
             o->DrawEdit(odc);
     }
+    // The envelope of the outline whose "   Edit Outline" page is open, with its handles.
+    if (EnvelopeEditor && mode_ == TMode::DesignEdit) EnvelopeEditor->Draw(dc);
     if (layout && !selection.empty) {
         canvas.SetPen(kSelectionBox, 1.f, TPenStyle::Dash);
         canvas.Rectangle(dc.SX(selection.Left), dc.SY(selection.Top), dc.SX(selection.Right),

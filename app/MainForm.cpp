@@ -7,6 +7,8 @@
 
 #include "core/Numeric.h"
 #include "stitching/SLCurve.h"
+#include "ui/CompensationView.h"
+#include "ui/EditOutlinePage.h"
 
 namespace nl {
 
@@ -121,12 +123,15 @@ bool TNL::OpenWorksheet(const std::string& fileName) {
         host_.MessageDialog("File Loading Error !", e.what(), Buttons(TButton::OK));
         return false;
     }
+    EnvelopeEditor = nullptr; // its outline goes with the old worksheet
     Sew = std::move(fresh);
     Sew.FileName = fileName;
     Sew.Modified = false;
     SetCaptionFor(fileName);
     dragObject_ = nullptr;
+    contextObject_ = nullptr;
     moved_.clear();
+    movedBefore_.clear();
     CommandsChanged();
     Redraw();
     return true;
@@ -288,13 +293,10 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
         break;
     }
     case TDrag::MovePoint:
-        if (dragObject_ && dragPoint_ >= 0 && dragPoint_ < dragObject_->Count()) {
-            TSP& p = (*dragObject_)[dragPoint_];
-            p.X = static_cast<float>(wx);
-            p.Y = static_cast<float>(wy);
-            dragObject_->UpdateBounds(StitchContext());
-            Redraw();
-        }
+        DragPointTo(wx, wy);
+        break;
+    case TDrag::Envelope:
+        if (EnvelopeEditor && EnvelopeEditor->DragTo(wx, wy)) Redraw();
         break;
     case TDrag::Pan:
         View.ScrollX -= x - panX_;
@@ -324,13 +326,18 @@ void TNL::StartLeftDrag() {
         }
         return;
     }
+    if (StartHandleDrag()) return;
     uint32_t bit = SelectionBit();
     TSLStitch* hit = ObjectAt(pressX_, pressY_);
     if (hit && bit && (hit->Flags & bit)) {
         drag_ = TDrag::MoveSelection;
         moved_.clear();
+        movedBefore_.clear();
         for (TSLStitch* o : Objects())
-            if ((o->Flags & bit) && !(o->Flags & OF_PATTERN_MEMBER)) moved_.push_back(o);
+            if ((o->Flags & bit) && !(o->Flags & OF_PATTERN_MEMBER)) {
+                moved_.push_back(o);
+                movedBefore_.push_back(o->Bounds);
+            }
         dragWorldX_ = View.WorldX(pressX_);
         dragWorldY_ = View.WorldY(pressY_);
         host_.SetCursor(TCursor::SizeAll);
@@ -357,8 +364,13 @@ void TNL::MouseUp(TMouseButton button, int32_t x, int32_t y, TModifiers mods) {
     } else if (button == TMouseButton::Right) {
         bool click = drag_ == TDrag::Pending && d <= 1;
         drag_ = TDrag::None;
-        if (click && creation_ != TCreation::None) CreationEndStep();
-        // Otherwise a right click opens the context menu of what is under the pointer.
+        if (click && creation_ != TCreation::None) {
+            CreationEndStep();
+        } else if (click && placement_ == TPlacement::None) {
+            // Otherwise a right click opens the context menu of what is under the pointer.
+            std::vector<TContextItem> items = ContextMenuAt(x, y);
+            if (!items.empty() && ShowContextMenu) ShowContextMenu(items, x, y);
+        }
     }
     drag_ = TDrag::None;
     dragObject_ = nullptr;
@@ -386,13 +398,19 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
         TStitchContext ctx = StitchContext();
         for (TSLStitch* o : moved_)
             o->UpdateBounds(ctx);
+        // Fill regions built on a moved outline follow it.
+        for (size_t i = 0; i < moved_.size(); ++i)
+            if (moved_[i]->Kind() == KIND_CURVE && Sew.IndexOf(moved_[i]) >= 0)
+                OutlineChanged(*moved_[i], i < movedBefore_.size() ? movedBefore_[i] : moved_[i]->Bounds);
         if (!moved_.empty()) Sew.MarkModified();
         moved_.clear();
+        movedBefore_.clear();
         host_.SetCursor(TCursor::Arrow);
         break;
     }
     case TDrag::MovePoint:
-        Sew.MarkModified();
+    case TDrag::Envelope:
+        EndHandleDrag();
         break;
     default:
         break;
@@ -554,7 +572,14 @@ void TNL::Toggle(TCommand c) {
             Buttons(TButton::OK));
         return;
     }
-    *f = !*f;
+    if (c == TCommand::ShowAllCompensation || c == TCommand::SuppressCompensation) {
+        // The stitches are generated with or without compensation: regenerate what depends on it.
+        TStitchContext ctx = StitchContext();
+        *f = !*f;
+        SetShowCompensation(Sew, ctx, *f);
+    } else {
+        *f = !*f;
+    }
     CommandsChanged();
     Redraw();
 }
@@ -657,6 +682,8 @@ void TNL::Execute(TCommand c) {
 void TNL::NewWorksheet() {
     if (creation_ != TCreation::None) CancelCreation();
     if (!Sew.NewWorksheet(host_)) return;
+    EnvelopeEditor = nullptr;
+    contextObject_ = nullptr;
     placement_ = TPlacement::None;
     moved_.clear();
     SetCaptionFor("");
@@ -752,6 +779,8 @@ void TNL::DeleteSelection() {
                             "Data Will Be Lost. Click Yes To Delete Currently Selected Object or Objects !",
                             TButton::Yes | TButton::No) != TButton::Yes)
         return;
+    EnvelopeEditor = nullptr; // the properties window rebuilds it if its outline is still there
+    contextObject_ = nullptr;
     for (TSLStitch* o : doomed)
         if (Sew.IndexOf(o) >= 0) Sew.DeleteObject(o); // a rail may already have gone with its partner
     moved_.clear();

@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "gui/ObjectMenu.h"
+#include "gui/PropertiesDialog.h"
 #include "gui/WorksheetView.h"
 
 namespace nl {
@@ -196,6 +198,16 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     host_.StatusLabel = status_;
     host_.OnCommandStateChanged = [this] { RefreshCommands(); };
 
+    properties_ = new TPropertiesDialog(*nl_, this);
+    properties_->Changed = [this] { view_->update(); };
+    nl_->ShowProperties = [this](TSLStitch& o) { properties_->ShowFor(o); };
+    nl_->ShowContextMenu = [this](const std::vector<TContextItem>& items, int32_t x, int32_t y) {
+        contextMenu_ = PopupObjectMenu(*nl_, view_, items, x, y, [this] {
+            RefreshCommands();
+            view_->update();
+        });
+    };
+
     BuildMenus();
     BuildToolBars();
     view_->OnPress = [this] {
@@ -209,6 +221,9 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
 
 TMainWindow::~TMainWindow() {
     host_.OnCommandStateChanged = nullptr;
+    nl_->ShowProperties = nullptr;
+    nl_->ShowContextMenu = nullptr;
+    nl_->EnvelopeEditor = nullptr;
     if (splash_) splash_->close();
 }
 
@@ -274,6 +289,8 @@ void TMainWindow::RefreshCommands() {
         if (a->isCheckable()) a->setChecked(nl_->IsChecked(id));
     }
     zoom_->setText(QString(" %1 % ").arg(nl_->View.Zoom));
+    // The properties window follows the current object and shows its values after every change.
+    if (properties_) properties_->Sync();
 }
 
 void TMainWindow::ShowSplash() {

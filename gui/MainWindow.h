@@ -2,6 +2,7 @@
 // status line with the prompt, and the splash screen of the start-up.
 #pragma once
 #include <QMainWindow>
+#include <QMenu>
 #include <QPointer>
 #include <QSplashScreen>
 #include <map>
@@ -13,12 +14,14 @@
 #include "gui/QtHost.h"
 
 class QAction;
+class QMenu;
 class QLabel;
 class QToolBar;
 
 namespace nl {
 
 class TWorksheetView;
+class TPropertiesDialog;
 
 class TMainWindow : public QMainWindow {
 public:
@@ -37,6 +40,10 @@ public:
     QSplashScreen* Splash() const { return splash_; }
     // Re-reads enabled and checked state of every command.
     void RefreshCommands();
+    // The "Object Properties" window (created once, shown when asked for).
+    TPropertiesDialog* Properties() const { return properties_; }
+    // The object context menu while it is open.
+    QMenu* ContextMenu() const { return contextMenu_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -54,6 +61,8 @@ private:
     QLabel* status_ = nullptr;
     QLabel* zoom_ = nullptr;
     QPointer<QSplashScreen> splash_;
+    TPropertiesDialog* properties_ = nullptr;
+    QPointer<QMenu> contextMenu_;
     std::map<TCommand, QAction*> actions_;
     std::vector<std::string> args_;
     bool shown_ = false;
