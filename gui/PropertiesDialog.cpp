@@ -42,13 +42,20 @@ QString Number(double v, int decimals) {
     return QLocale::c().toString(v, 'f', decimals);
 }
 
-// The grid of numeric fields at the top of a page.
-QGridLayout* FieldGrid(QWidget* page) {
-    return page->findChild<QGridLayout*>("fields");
+// A page, or a box on a page, holds a grid of numeric fields above its check boxes.
+void MakeFieldArea(QWidget* w) {
+    auto* v = new QVBoxLayout(w);
+    auto* grid = new QGridLayout;
+    v->addLayout(grid);
+    w->setProperty("nlGrid", QVariant::fromValue(static_cast<QObject*>(grid)));
 }
 
-QVBoxLayout* PageLayout(QWidget* page) {
-    return static_cast<QVBoxLayout*>(page->layout());
+QGridLayout* FieldGrid(QWidget* area) {
+    return qobject_cast<QGridLayout*>(area->property("nlGrid").value<QObject*>());
+}
+
+QVBoxLayout* PageLayout(QWidget* area) {
+    return static_cast<QVBoxLayout*>(area->layout());
 }
 
 template <typename W> W* FindByCaption(QWidget* page, const std::string& caption, int occurrence) {
@@ -76,7 +83,7 @@ TPropertiesDialog::TPropertiesDialog(TNL& nl, QWidget* parent) : QDialog(parent)
         UpdateEnvelopeEditor();
         if (Changed) Changed();
     });
-    resize(430, 460);
+    resize(600, 480);
 }
 
 TPropertiesDialog::~TPropertiesDialog() {
@@ -232,10 +239,7 @@ void TPropertiesDialog::UpdateEnvelopeEditor() {
 
 QWidget* TPropertiesDialog::AddPage(const std::string& caption) {
     auto* page = new QWidget;
-    auto* v = new QVBoxLayout(page);
-    auto* grid = new QGridLayout;
-    grid->setObjectName("fields");
-    v->addLayout(grid);
+    MakeFieldArea(page);
     tabs_->addTab(page, Q(caption));
     return page;
 }
@@ -382,7 +386,9 @@ void TPropertiesDialog::BuildOutline(TSLCurve& curve) {
     PageLayout(page)->addStretch(1);
 }
 
-template <typename Page> void TPropertiesDialog::AddPageRows(QWidget* page, TSLCurve& curve) {
+template <typename Page>
+void TPropertiesDialog::AddPageRows(QWidget* page, TSLCurve& curve,
+                                    const std::function<QWidget*(bool, size_t)>& area) {
     // A fresh model per use carries the current stitch context (the view options may have
     // changed since the window opened).
     TNL& nl = nl_;
@@ -390,14 +396,14 @@ template <typename Page> void TPropertiesDialog::AddPageRows(QWidget* page, TSLC
     const auto& fields = Page::FieldList();
     for (size_t i = 0; i < fields.size(); ++i)
         AddField(
-            page, fields[i].Caption, fields[i].Unit,
+            area ? area(true, i) : page, fields[i].Caption, fields[i].Unit,
             {[&nl, c, i] { return Page(*c, nl.StitchContext()).Applies(i); },
              [&nl, c, i] { return Page(*c, nl.StitchContext()).Value(i); },
              [&nl, c, i](double v) { return Page(*c, nl.StitchContext()).Apply(i, v) == TApply::Accepted; },
              fields[i].Decimals});
     const auto& toggles = Page::ToggleList();
     for (size_t i = 0; i < toggles.size(); ++i)
-        AddToggle(page, toggles[i].Caption,
+        AddToggle(area ? area(false, i) : page, toggles[i].Caption,
                   {[&nl, c, i] { return Page(*c, nl.StitchContext()).ToggleApplies(i); },
                    [&nl, c, i] { return Page(*c, nl.StitchContext()).ToggleValue(i); },
                    [&nl, c, i](bool on) { Page(*c, nl.StitchContext()).SetToggle(i, on); }});
@@ -437,7 +443,20 @@ void TPropertiesDialog::BuildFillPattern(TSLCurve& curve) {
 
 void TPropertiesDialog::BuildFeather(TSLCurve& curve) {
     QWidget* page = AddPage(TFeatherPage::Caption);
-    AddPageRows<TFeatherPage>(page, curve);
+    // The upper side's settings in one box, the lower side's in another.
+    QWidget* boxes[2];
+    for (QWidget*& box : boxes) {
+        box = new QGroupBox(page);
+        MakeFieldArea(box);
+        PageLayout(page)->addWidget(box);
+    }
+    AddPageRows<TFeatherPage>(page, curve, [&boxes](bool, size_t i) { return boxes[i < 2 ? 0 : 1]; });
+    for (QWidget* box : boxes) {
+        // Each box opens with its "Feather Above" / "Feather Below" switch.
+        QWidget* on = PageLayout(box)->itemAt(1)->widget();
+        PageLayout(box)->removeWidget(on);
+        PageLayout(box)->insertWidget(0, on);
+    }
     TNL& nl = nl_;
     TSLCurve* c = &curve;
     auto* seed = new QPushButton(TFeatherPage::NewSeedCaption, page);
@@ -552,18 +571,40 @@ void TPropertiesDialog::BuildRegion(TSLRegion& region) {
         });
     }
     PageLayout(page)->insertWidget(0, box);
+    // The fill attributes on the left, the underlay with its own type on the right.
+    auto* columns = new QHBoxLayout;
+    auto* fill = new QWidget(page);
+    auto* under = new QGroupBox(page);
+    MakeFieldArea(fill);
+    MakeFieldArea(under);
+    columns->addWidget(fill, 1);
+    columns->addWidget(under, 1, Qt::AlignTop);
+    PageLayout(page)->addLayout(columns);
+    auto isUnder = [](TRegionField f) { return f >= TRegionField::UnderDensity; };
+    auto isUnderToggle = [](TRegionToggle t) {
+        return t == TRegionToggle::UseUnderlay || t == TRegionToggle::UnderTatami ||
+               t == TRegionToggle::UnderSatin || t == TRegionToggle::UnderZigzag;
+    };
+    auto toggle = [&](QWidget* area, TRegionToggle t) {
+        return AddToggle(area, TRegionPage::ToggleCaption(t),
+                         {nullptr, [model, t] { return model().Toggle(t); },
+                          [model, t](bool on) { model().SetToggle(t, on); }});
+    };
+    // "Use Underlay" heads the underlay box.
+    QCheckBox* use = toggle(under, TRegionToggle::UseUnderlay);
+    PageLayout(under)->removeWidget(use);
+    PageLayout(under)->insertWidget(0, use);
     for (const TFieldSpec& spec : TRegionPage::Fields()) {
         const TRegionField f = spec.Field;
-        AddField(page, spec.Caption, spec.Unit,
+        AddField(isUnder(f) ? under : fill, spec.Caption, spec.Unit,
                  {nullptr, [model, f] { return model().Value(f); },
                   [model, f](double v) { return model().SetValue(f, v); }, 2});
     }
     for (int i = 0; i <= static_cast<int>(TRegionToggle::AllowHoles); ++i) {
         const auto t = static_cast<TRegionToggle>(i);
-        AddToggle(page, TRegionPage::ToggleCaption(t),
-                  {nullptr, [model, t] { return model().Toggle(t); },
-                   [model, t](bool on) { model().SetToggle(t, on); }});
+        if (t != TRegionToggle::UseUnderlay) toggle(isUnderToggle(t) ? under : fill, t);
     }
+    PageLayout(fill)->addStretch(1);
     PageLayout(page)->addStretch(1);
 }
 

@@ -74,7 +74,10 @@ private:
     QLineEdit* AddField(QWidget* page, const std::string& caption, const std::string& unit, TField f);
     QCheckBox* AddToggle(QWidget* page, const std::string& caption, TToggle t);
     // The fields and check boxes of a page model built on TFieldPage.
-    template <typename Page> void AddPageRows(QWidget* page, TSLCurve& curve);
+    // `area` places a row (field or toggle, by index) in a box of the page; null: the page itself.
+    template <typename Page>
+    void AddPageRows(QWidget* page, TSLCurve& curve,
+                     const std::function<QWidget*(bool field, size_t index)>& area = nullptr);
 
     void BuildCurvePages(TSLCurve& curve);
     void BuildStitchStyle(TSLCurve& curve);

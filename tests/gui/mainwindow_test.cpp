@@ -32,8 +32,11 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "nl_tests_gui";
     static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's test input devices outlive every static of this program.
-    static auto* app = new QApplication(argc, argv);
+    // Never destroyed: Qt's test input devices outlive every static of this program. Another
+    // test file of this program may have made it already.
+    static auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())
+                           ? qobject_cast<QApplication*>(QCoreApplication::instance())
+                           : new QApplication(argc, argv);
     return *app;
 }
 
