@@ -221,6 +221,9 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
 
 TMainWindow::~TMainWindow() {
     host_.OnCommandStateChanged = nullptr;
+    // The properties window works on the controller: it goes first, while the controller lives.
+    delete properties_;
+    properties_ = nullptr;
     nl_->ShowProperties = nullptr;
     nl_->ShowContextMenu = nullptr;
     nl_->EnvelopeEditor = nullptr;

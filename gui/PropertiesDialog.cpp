@@ -87,6 +87,9 @@ TPropertiesDialog::TPropertiesDialog(TNL& nl, QWidget* parent) : QDialog(parent)
 }
 
 TPropertiesDialog::~TPropertiesDialog() {
+    // Nothing acts on the worksheet while the window goes (a box may report losing its focus).
+    object_ = nullptr;
+    Changed = nullptr;
     if (nl_.EnvelopeEditor == envelope_.get()) nl_.EnvelopeEditor = nullptr;
 }
 
@@ -188,6 +191,9 @@ std::string TPropertiesDialog::Signature() const {
 }
 
 void TPropertiesDialog::Build() {
+    // Widgets of the pages built before no longer act, even if a signal of theirs still arrives
+    // (a number box losing its focus while its page goes).
+    ++generation_;
     const QString previous = tabs_->currentIndex() >= 0 ? tabs_->tabText(tabs_->currentIndex()) : QString();
     if (nl_.EnvelopeEditor == envelope_.get()) nl_.EnvelopeEditor = nullptr;
     envelope_.reset();
@@ -210,6 +216,10 @@ void TPropertiesDialog::Build() {
         if (tabs_->tabText(i) == previous) tabs_->setCurrentIndex(i);
     for (auto& r : refreshers_)
         r();
+}
+
+bool TPropertiesDialog::Live(int generation) const {
+    return generation == generation_ && object_ && nl_.Sew.IndexOf(object_) >= 0;
 }
 
 void TPropertiesDialog::Refresh() {
@@ -266,7 +276,8 @@ QLineEdit* TPropertiesDialog::AddField(QWidget* page, const std::string& caption
         edit->setText(*shown);
     };
     refreshers_.push_back(refresh);
-    connect(edit, &QLineEdit::editingFinished, this, [this, edit, field, shown, refresh] {
+    connect(edit, &QLineEdit::editingFinished, this, [this, gen = generation_, edit, field, shown, refresh] {
+        if (!Live(gen)) return; // a page of an object shown before, or one since gone
         const QString text = edit->text().trimmed();
         if (text == *shown) return; // focus left without an edit
         bool ok = false;
@@ -292,7 +303,8 @@ QCheckBox* TPropertiesDialog::AddToggle(QWidget* page, const std::string& captio
         box->setEnabled(applies);
         box->setChecked(applies && toggle->Get());
     });
-    connect(box, &QCheckBox::clicked, this, [this, toggle](bool on) {
+    connect(box, &QCheckBox::clicked, this, [this, gen = generation_, toggle](bool on) {
+        if (!Live(gen)) return; // a page of an object shown before, or one since gone
         if (toggle->Applies && !toggle->Applies()) return;
         toggle->Set(on);
         Accepted();
@@ -330,7 +342,8 @@ void TPropertiesDialog::BuildStitchStyle(TSLCurve& curve) {
             v->addWidget(radio);
             const uint32_t type = choice.Type;
             refreshers_.push_back([radio, model, type] { radio->setChecked(model().CurrentType() == type); });
-            connect(radio, &QRadioButton::clicked, this, [this, model, type, c] {
+            connect(radio, &QRadioButton::clicked, this, [this, gen = generation_, model, type, c] {
+                if (!Live(gen)) return; // a page of an object shown before, or one since gone
                 TStitchStylePage m = model();
                 const uint32_t before = m.CurrentType();
                 if (!m.SetStitchType(type)) {
@@ -432,7 +445,8 @@ void TPropertiesDialog::BuildFillPattern(TSLCurve& curve) {
         const TFillMatch m = matches[i];
         refreshers_.push_back(
             [radio, &nl, c, m] { radio->setChecked(TFillPatternPage(*c, nl.StitchContext()).Match() == m); });
-        connect(radio, &QRadioButton::clicked, this, [this, &nl, c, m] {
+        connect(radio, &QRadioButton::clicked, this, [this, gen = generation_, &nl, c, m] {
+            if (!Live(gen)) return; // a page of an object shown before, or one since gone
             TFillPatternPage(*c, nl.StitchContext()).SetMatch(m);
             Accepted();
         });
@@ -461,7 +475,8 @@ void TPropertiesDialog::BuildFeather(TSLCurve& curve) {
     TSLCurve* c = &curve;
     auto* seed = new QPushButton(TFeatherPage::NewSeedCaption, page);
     seed->setProperty(kCaptionProperty, TFeatherPage::NewSeedCaption);
-    connect(seed, &QPushButton::clicked, this, [this, &nl, c] {
+    connect(seed, &QPushButton::clicked, this, [this, gen = generation_, &nl, c] {
+        if (!Live(gen)) return; // a page of an object shown before, or one since gone
         if (TFeatherPage(*c, nl.StitchContext()).NewRandomSeed()) Accepted();
     });
     PageLayout(page)->addWidget(seed, 0, Qt::AlignLeft);
@@ -504,17 +519,19 @@ void TPropertiesDialog::BuildEditOutline(TSLCurve& curve) {
                 edit->setText(*shown);
             };
             refreshers_.push_back(refresh);
-            connect(edit, &QLineEdit::editingFinished, this, [this, edit, field, shown, refresh] {
-                const QString text = edit->text().trimmed();
-                if (text == *shown) return;
-                bool ok = false;
-                const double v = QLocale::c().toDouble(text, &ok);
-                if (!ok || !field->Set(v)) {
-                    refresh();
-                    return;
-                }
-                Accepted();
-            });
+            connect(edit, &QLineEdit::editingFinished, this,
+                    [this, gen = generation_, edit, field, shown, refresh] {
+                        if (!Live(gen)) return; // a page of an object shown before, or one since gone
+                        const QString text = edit->text().trimmed();
+                        if (text == *shown) return;
+                        bool ok = false;
+                        const double v = QLocale::c().toDouble(text, &ok);
+                        if (!ok || !field->Set(v)) {
+                            refresh();
+                            return;
+                        }
+                        Accepted();
+                    });
         };
         const std::string key = name.toStdString();
         cell(1, key + " Height",
@@ -565,7 +582,8 @@ void TPropertiesDialog::BuildRegion(TSLRegion& region) {
         h->addWidget(radio);
         const uint32_t t = type;
         refreshers_.push_back([radio, r, t] { radio->setChecked(r->StitchType() == t); });
-        connect(radio, &QRadioButton::clicked, this, [this, model, t] {
+        connect(radio, &QRadioButton::clicked, this, [this, gen = generation_, model, t] {
+            if (!Live(gen)) return; // a page of an object shown before, or one since gone
             model().SetStitchType(t);
             Accepted();
         });

@@ -65,6 +65,8 @@ private:
     };
 
     void Build();
+    // True while widgets made in `generation` still belong to the object on show.
+    bool Live(int generation) const;
     void Refresh();
     std::string Signature() const;
     void Accepted();
@@ -95,6 +97,7 @@ private:
     std::vector<std::function<void()>> refreshers_;
     std::unique_ptr<TEditOutlinePage> envelope_;
     int envelopeTab_ = -1;
+    int generation_ = 0;
 };
 
 } // namespace nl

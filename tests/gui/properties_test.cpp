@@ -305,3 +305,27 @@ TEST(PropertiesWindow, RegionPageAndADeletedObject) {
     t.W.RefreshCommands();
     EXPECT_EQ(t.P()->Object(), nullptr);
 }
+
+TEST(PropertiesWindow, EntryPendingWhileItsObjectGoesDoesNothing) {
+    TWin t;
+    TSLCurve* c = t.Outline(100, 300);
+    t.Nl().ShowProperties(*c);
+    t.P()->Choice("Stitch Style", "Running")->click();
+    QLineEdit* passes = t.P()->Field("Outline", "Passes");
+    ASSERT_NE(passes, nullptr);
+    ASSERT_TRUE(t.P()->SelectPage("Outline"));
+    t.P()->activateWindow();
+    passes->setFocus();
+    passes->selectAll();
+    QTest::keyClicks(passes, "7"); // typed, not yet entered
+    // The outline is deleted from the worksheet; the box loses its focus as its page goes.
+    t.Nl().SetMode(TMode::ObjectLayout);
+    c->SetFlags(OF_SELECTED_LAYOUT);
+    t.W.RefreshCommands();
+    ASSERT_TRUE(t.W.Action(TCommand::Delete)->isEnabled());
+    t.W.Action(TCommand::Delete)->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(t.Nl().Sew.Count(), 0);
+    EXPECT_EQ(t.P()->Object(), nullptr);
+    EXPECT_TRUE(t.P()->PageCaptions().empty());
+}
