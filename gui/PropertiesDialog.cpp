@@ -87,9 +87,12 @@ TPropertiesDialog::TPropertiesDialog(TNL& nl, QWidget* parent) : QDialog(parent)
 }
 
 TPropertiesDialog::~TPropertiesDialog() {
-    // Nothing acts on the worksheet while the window goes (a box may report losing its focus).
+    // Nothing acts on the worksheet while the window goes: a box reporting that it lost its focus
+    // would reach this window after its own part is already gone.
     object_ = nullptr;
     Changed = nullptr;
+    for (QObject* child : findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
     if (nl_.EnvelopeEditor == envelope_.get()) nl_.EnvelopeEditor = nullptr;
 }
 
