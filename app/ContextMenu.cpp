@@ -1,5 +1,6 @@
-// The object context menu of Design And Editing mode: what is offered for an outline or a
-// curved column under the pointer, and running the chosen item.
+// The object context menu: what is offered for an outline or a curved column under the pointer
+// (the structure commands in Design And Editing mode, the properties in both editing modes), and
+// running the chosen item.
 #include "app/ContextMenu.h"
 
 #include "app/MainForm.h"
@@ -24,7 +25,8 @@ std::string PropertiesCaption(const TSLStitch& o) {
 std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
     contextObject_ = nullptr;
     contextNode_ = -1;
-    if (mode_ != TMode::DesignEdit || creation_ != TCreation::None) return {};
+    const bool layout = mode_ == TMode::ObjectLayout;
+    if ((mode_ != TMode::DesignEdit && !layout) || creation_ != TCreation::None) return {};
     int32_t node = -1;
     TSLStitch* hit = ObjectAt(x, y, &node);
     if (!hit) return {};
@@ -32,6 +34,20 @@ std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
     contextNode_ = node;
     std::vector<TContextItem> items;
     items.push_back({PropertiesCaption(*hit), CMD_PROPERTIES});
+    if (layout) {
+        // In Object Layout mode the object under the pointer is selected first when nothing is.
+        bool any = false;
+        for (TSLStitch* o : Objects())
+            any = any || (o->Flags & OF_SELECTED_LAYOUT);
+        if (!any) {
+            SelectWithPartner(hit, OF_SELECTED_LAYOUT, true);
+            Sew.SetCurrent(hit);
+            Sew.ComputeSelectionKind();
+            CommandsChanged();
+            Redraw();
+        }
+        return items;
+    }
     if (hit->Kind() != KIND_CURVE) return items;
     auto& curve = static_cast<TSLCurve&>(*hit);
     for (int32_t code : {CMD_TRANSFORM_LINE, CMD_REVERSE_STITCHING, CMD_FORCE_STITCH}) {

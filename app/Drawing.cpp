@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/MainForm.h"
+#include "app/WidthHandles.h"
 #include "platform/Canvas.h"
 #include "regions/Support.h"
 #include "stitching/SLCurve.h"
@@ -89,6 +90,8 @@ void TNL::Draw(Canvas& canvas) const {
             o->DrawLayout(odc);
         else
             o->DrawEdit(odc);
+        if (Toggles.ShowZigzagHandles && o->Kind() == KIND_CURVE)
+            DrawWidthHandles(static_cast<const TSLCurve&>(*o), odc);
     }
     // The envelope of the outline whose "   Edit Outline" page is open, with its handles.
     if (EnvelopeEditor && mode_ == TMode::DesignEdit) EnvelopeEditor->Draw(dc);

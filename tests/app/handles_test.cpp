@@ -232,10 +232,13 @@ TEST(ContextMenu, OutlineItemsByNodeAndTheirCommands) {
     shown.clear();
     s.RightClick(500, 500);
     EXPECT_TRUE(shown.empty());
-    // Object Layout mode offers no design menu.
+    // Object Layout mode offers the properties only, selecting the object when nothing is.
     s.Nl.SetMode(TMode::ObjectLayout);
+    s.Nl.Sew.ClearSelection(OF_SELECTED_LAYOUT);
     s.RightClick(250, 100);
-    EXPECT_TRUE(shown.empty());
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].Caption, "Outline Properties");
+    EXPECT_TRUE(c->Flags & OF_SELECTED_LAYOUT);
 }
 
 TEST(ContextMenu, ColumnOffersItsPropertiesAndNoLineTransform) {
@@ -297,6 +300,25 @@ TEST(Properties, DoubleClickDuringCreationAddsThePoint) {
     s.Nl.MouseUp(TMouseButton::Left, 120, 100, {});
     ASSERT_NE(s.Nl.Creating(), nullptr);
     EXPECT_EQ(s.Nl.Creating()->Count(), 2);
+}
+
+TEST(WidthHandles, ShownForSatinOutlinesWhileTheToggleIsOn) {
+    TShell s;
+    TSLCurve* c = RunningOutline(s, {{100, 300}, {400, 300}, {700, 300}});
+    c->Flags &= ~OF_RUNNING;
+    c->SetStitchTypeBits(ST_SATIN);
+    c->Outlines = TOutlineList::MakeDefault(c->AnchorCount());
+    c->UpdateBounds(s.Nl.StitchContext());
+    RunningOutline(s, {{100, 500}, {400, 500}}); // a running outline has no width to show
+    auto markers = [&] {
+        TRecordingCanvas canvas;
+        s.Nl.Draw(canvas);
+        return canvas.CountKind('M');
+    };
+    const size_t off = markers();
+    s.Nl.Execute(TCommand::ShowZigzagHandles);
+    // Two handles at each of the three anchors of the satin outline.
+    EXPECT_EQ(markers(), off + 6);
 }
 
 TEST(CompensationView, ToggleRegeneratesWithoutAndBackWithCompensation) {
