@@ -615,9 +615,9 @@ void TPropertiesDialog::BuildRegion(TSLRegion& region) {
     QCheckBox* use = toggle(under, TRegionToggle::UseUnderlay);
     PageLayout(under)->removeWidget(use);
     PageLayout(under)->insertWidget(0, use);
-    for (const TFieldSpec& spec : TRegionPage::Fields()) {
-        const TRegionField f = spec.Field;
-        AddField(isUnder(f) ? under : fill, spec.Caption, spec.Unit,
+    for (const TFieldSpec& desc : TRegionPage::Fields()) {
+        const TRegionField f = desc.Field;
+        AddField(isUnder(f) ? under : fill, desc.Caption, desc.Unit,
                  {nullptr, [model, f] { return model().Value(f); },
                   [model, f](double v) { return model().SetValue(f, v); }, 2});
     }
