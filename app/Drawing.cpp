@@ -4,9 +4,11 @@
 
 #include "app/MainForm.h"
 #include "app/RegionMode.h"
+#include "app/WidthHandles.h"
 #include "platform/Canvas.h"
 #include "regions/Support.h"
 #include "stitching/SLCurve.h"
+#include "ui/EditOutlinePage.h"
 
 namespace nl {
 
@@ -89,8 +91,12 @@ void TNL::Draw(Canvas& canvas) const {
             o->DrawLayout(odc);
         else
             o->DrawEdit(odc);
+        if (Toggles.ShowZigzagHandles && o->Kind() == KIND_CURVE)
+            DrawWidthHandles(static_cast<const TSLCurve&>(*o), odc);
     }
     if (IsRegionMode(mode_)) regionMode_->Draw(dc);
+    // The envelope of the outline whose "   Edit Outline" page is open, with its handles.
+    if (EnvelopeEditor && mode_ == TMode::DesignEdit) EnvelopeEditor->Draw(dc);
     if (layout && !selection.empty) {
         canvas.SetPen(kSelectionBox, 1.f, TPenStyle::Dash);
         canvas.Rectangle(dc.SX(selection.Left), dc.SY(selection.Top), dc.SX(selection.Right),

@@ -8,6 +8,8 @@
 #include "app/RegionMode.h"
 #include "core/Numeric.h"
 #include "stitching/SLCurve.h"
+#include "ui/CompensationView.h"
+#include "ui/EditOutlinePage.h"
 
 namespace nl {
 
@@ -126,12 +128,15 @@ bool TNL::OpenWorksheet(const std::string& fileName) {
     }
     // The region being built refers to outlines of the worksheet that is going away.
     if (IsRegionMode(mode_)) regionMode_->Enter();
+    EnvelopeEditor = nullptr; // its outline goes with the old worksheet
     Sew = std::move(fresh);
     Sew.FileName = fileName;
     Sew.Modified = false;
     SetCaptionFor(fileName);
     dragObject_ = nullptr;
+    contextObject_ = nullptr;
     moved_.clear();
+    movedBefore_.clear();
     CommandsChanged();
     Redraw();
     return true;
@@ -304,13 +309,10 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
         break;
     }
     case TDrag::MovePoint:
-        if (dragObject_ && dragPoint_ >= 0 && dragPoint_ < dragObject_->Count()) {
-            TSP& p = (*dragObject_)[dragPoint_];
-            p.X = static_cast<float>(wx);
-            p.Y = static_cast<float>(wy);
-            dragObject_->UpdateBounds(StitchContext());
-            Redraw();
-        }
+        DragPointTo(wx, wy);
+        break;
+    case TDrag::Envelope:
+        if (EnvelopeEditor && EnvelopeEditor->DragTo(wx, wy)) Redraw();
         break;
     case TDrag::Pan:
         View.ScrollX -= x - panX_;
@@ -340,13 +342,18 @@ void TNL::StartLeftDrag() {
         }
         return;
     }
+    if (StartHandleDrag()) return;
     uint32_t bit = SelectionBit();
     TSLStitch* hit = ObjectAt(pressX_, pressY_);
     if (hit && bit && (hit->Flags & bit)) {
         drag_ = TDrag::MoveSelection;
         moved_.clear();
+        movedBefore_.clear();
         for (TSLStitch* o : Objects())
-            if ((o->Flags & bit) && !(o->Flags & OF_PATTERN_MEMBER)) moved_.push_back(o);
+            if ((o->Flags & bit) && !(o->Flags & OF_PATTERN_MEMBER)) {
+                moved_.push_back(o);
+                movedBefore_.push_back(o->Bounds);
+            }
         dragWorldX_ = View.WorldX(pressX_);
         dragWorldY_ = View.WorldY(pressY_);
         host_.SetCursor(TCursor::SizeAll);
@@ -373,11 +380,15 @@ void TNL::MouseUp(TMouseButton button, int32_t x, int32_t y, TModifiers mods) {
     } else if (button == TMouseButton::Right) {
         bool click = drag_ == TDrag::Pending && d <= 1;
         drag_ = TDrag::None;
-        if (click && creation_ != TCreation::None)
+        if (click && creation_ != TCreation::None) {
             CreationEndStep();
-        else if (click && IsRegionMode(mode_))
+        } else if (click && IsRegionMode(mode_)) {
             regionMode_->RightClick(x, y, View.WorldX(x), View.WorldY(y));
-        // Otherwise a right click opens the context menu of what is under the pointer.
+        } else if (click && placement_ == TPlacement::None) {
+            // Otherwise a right click opens the context menu of what is under the pointer.
+            std::vector<TContextItem> items = ContextMenuAt(x, y);
+            if (!items.empty() && ShowContextMenu) ShowContextMenu(items, x, y);
+        }
     }
     drag_ = TDrag::None;
     dragObject_ = nullptr;
@@ -409,12 +420,13 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
         RefillRegionsOf(moved_, View.WorldX(x) - View.WorldX(pressX_), View.WorldY(y) - View.WorldY(pressY_));
         if (!moved_.empty()) Sew.MarkModified();
         moved_.clear();
+        movedBefore_.clear();
         host_.SetCursor(TCursor::Arrow);
         break;
     }
     case TDrag::MovePoint:
-        if (dragObject_) RefillRegionsOf({dragObject_}, 0, 0);
-        Sew.MarkModified();
+    case TDrag::Envelope:
+        EndHandleDrag();
         break;
     default:
         break;
@@ -578,7 +590,14 @@ void TNL::Toggle(TCommand c) {
             Buttons(TButton::OK));
         return;
     }
-    *f = !*f;
+    if (c == TCommand::ShowAllCompensation || c == TCommand::SuppressCompensation) {
+        // The stitches are generated with or without compensation: regenerate what depends on it.
+        TStitchContext ctx = StitchContext();
+        *f = !*f;
+        SetShowCompensation(Sew, ctx, *f);
+    } else {
+        *f = !*f;
+    }
     CommandsChanged();
     Redraw();
 }
@@ -686,6 +705,8 @@ void TNL::NewWorksheet() {
     // The region being built refers to outlines of the worksheet that may go away.
     if (IsRegionMode(mode_)) regionMode_->Enter();
     if (!Sew.NewWorksheet(host_)) return;
+    EnvelopeEditor = nullptr;
+    contextObject_ = nullptr;
     placement_ = TPlacement::None;
     moved_.clear();
     SetCaptionFor("");
@@ -781,6 +802,8 @@ void TNL::DeleteSelection() {
                             "Data Will Be Lost. Click Yes To Delete Currently Selected Object or Objects !",
                             TButton::Yes | TButton::No) != TButton::Yes)
         return;
+    EnvelopeEditor = nullptr; // the properties window rebuilds it if its outline is still there
+    contextObject_ = nullptr;
     for (TSLStitch* o : doomed)
         if (Sew.IndexOf(o) >= 0) Sew.DeleteObject(o); // a rail may already have gone with its partner
     moved_.clear();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/Commands.h"
+#include "app/ContextMenu.h"
 #include "app/RunState.h"
 #include "app/View.h"
 #include "platform/Host.h"
@@ -21,6 +22,7 @@ class Canvas;
 class TSLCurve;
 class TObjectBase;
 class TRegionMode;
+class TEditOutlinePage;
 
 enum class TMouseButton : uint8_t { Left, Right, Middle };
 enum class TKey : uint8_t { Other, Left, Right, Up, Down, I, O, Escape, F1, F5, F6, F10 };
@@ -53,6 +55,18 @@ public:
     TRunToggles Toggles;
     TNLServices Services;
 
+    // ---- desktop hooks (the properties window and the pop-up menu live in the desktop face) ----
+    // Opens the properties window on an object (double click, Alt-click, "Properties" items).
+    std::function<void(TSLStitch&)> ShowProperties;
+    // Shows the object context menu at a view pixel; the chosen item goes to RunContextCommand.
+    std::function<void(const std::vector<TContextItem>&, int32_t x, int32_t y)> ShowContextMenu;
+    // The envelope editor of the properties window while its "   Edit Outline" page is active:
+    // drawn on the worksheet, and its handles take left drags before anything else.
+    TEditOutlinePage* EnvelopeEditor = nullptr;
+
+    // The desktop services (page models ask their questions through it).
+    Host& GetHost() const { return host_; }
+
     // ---- run state ----
     TMode Mode() const { return mode_; }
     TMode PreviousMode() const { return previousMode_; }
@@ -83,6 +97,21 @@ public:
     void Wheel(int32_t x, int32_t y, bool up, TModifiers mods, bool middle = false);
     // True when the key was used.
     bool KeyDown(TKey key, TModifiers mods);
+    // A left double click: opens the properties of the object under the pointer.
+    void DoubleClick(int32_t x, int32_t y, TModifiers mods);
+
+    // ---- object context menu ----
+    // The items offered for what lies under the pixel in the current mode (empty: no menu); the
+    // object and node under the pointer become the target of RunContextCommand.
+    std::vector<TContextItem> ContextMenuAt(int32_t x, int32_t y);
+    // Runs an item of the last context menu by its command code.
+    void RunContextCommand(int32_t code);
+    TSLStitch* ContextObject() const { return contextObject_; }
+    int32_t ContextNode() const { return contextNode_; }
+
+    // An outline moved or changed shape: the fill regions built on it are rebuilt where they
+    // meet `before` (its bounds before the change) or its bounds now.
+    void OutlineChanged(TSLStitch& outline, const TKvRect& before);
 
     // ---- commands ----
     void Execute(TCommand command);
@@ -113,7 +142,7 @@ public:
     bool RubberBand(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2) const;
 
 private:
-    enum class TDrag : uint8_t { None, Pending, Rectangle, MoveSelection, MovePoint, Pan };
+    enum class TDrag : uint8_t { None, Pending, Rectangle, MoveSelection, MovePoint, Pan, Envelope };
 
     Host& host_;
     TMode mode_ = TMode::DesignEdit;
@@ -143,6 +172,11 @@ private:
     int32_t panX_ = 0, panY_ = 0;
     std::vector<TSLStitch*> moved_;
     std::unique_ptr<TRegionMode> regionMode_;
+    std::vector<TKvRect> movedBefore_; // bounds of moved_ when the drag started
+    bool editPointDrag_ = false;       // a handle of an existing curve, not a point being created
+    TKvRect dragBefore_;
+    TSLStitch* contextObject_ = nullptr;
+    int32_t contextNode_ = -1;
 
     uint32_t SelectionBit() const;
     // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).
@@ -172,6 +206,11 @@ private:
     void RefillRegionsOf(const std::vector<TSLStitch*>& changed, double dx, double dy);
     // "Make Whole Design Use Fixed Node Regions" for the selected group.
     void FixGroupRegions();
+
+    // dragging anchors, control points and envelope handles of existing curves
+    bool StartHandleDrag();
+    void DragPointTo(double x, double y);
+    void EndHandleDrag();
 
     // commands
     void GroupSelection();

@@ -46,6 +46,7 @@ void TNL::ClickSelect(int32_t x, int32_t y, TModifiers mods) {
             }
             if (mods.Ctrl) Sew.CloseSelection();
             Sew.SetCurrent(hit);
+            if (mods.Alt && ShowProperties) ShowProperties(*hit);
         }
         Sew.ComputeSelectionKind();
     } else if (mode_ == TMode::DesignEdit) {
@@ -61,6 +62,7 @@ void TNL::ClickSelect(int32_t x, int32_t y, TModifiers mods) {
                     if (std::find(used.begin(), used.end(), hit) != used.end()) o->SetFlags(OF_REGION_MARK_1);
                 }
             }
+            if ((mods.Alt || Toggles.AutoShowProperties) && ShowProperties) ShowProperties(*hit);
         }
     }
     CommandsChanged();

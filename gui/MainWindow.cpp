@@ -15,6 +15,8 @@
 
 #include "app/FileCommands.h"
 #include "gui/RegionToolBar.h"
+#include "gui/ObjectMenu.h"
+#include "gui/PropertiesDialog.h"
 #include "gui/WorksheetView.h"
 
 namespace nl {
@@ -199,6 +201,16 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     host_.OnCommandStateChanged = [this] { RefreshCommands(); };
 
     files_ = InstallFileServices(*nl_, host_);
+    properties_ = new TPropertiesDialog(*nl_, this);
+    properties_->Changed = [this] { view_->update(); };
+    nl_->ShowProperties = [this](TSLStitch& o) { properties_->ShowFor(o); };
+    nl_->ShowContextMenu = [this](const std::vector<TContextItem>& items, int32_t x, int32_t y) {
+        contextMenu_ = PopupObjectMenu(*nl_, view_, items, x, y, [this] {
+            RefreshCommands();
+            view_->update();
+        });
+    };
+
     BuildMenus();
     BuildToolBars();
     regionBar_ = new TRegionToolBar(*nl_, view_, this);
@@ -218,6 +230,12 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
 
 TMainWindow::~TMainWindow() {
     host_.OnCommandStateChanged = nullptr;
+    // The properties window works on the controller: it goes first, while the controller lives.
+    delete properties_;
+    properties_ = nullptr;
+    nl_->ShowProperties = nullptr;
+    nl_->ShowContextMenu = nullptr;
+    nl_->EnvelopeEditor = nullptr;
     if (splash_) splash_->close();
 }
 
@@ -284,6 +302,8 @@ void TMainWindow::RefreshCommands() {
     }
     zoom_->setText(QString(" %1 % ").arg(nl_->View.Zoom));
     if (regionBar_) regionBar_->Refresh();
+    // The properties window follows the current object and shows its values after every change.
+    if (properties_) properties_->Sync();
 }
 
 void TMainWindow::ShowSplash() {

@@ -2,6 +2,7 @@
 // status line with the prompt, and the splash screen of the start-up.
 #pragma once
 #include <QMainWindow>
+#include <QMenu>
 #include <QPointer>
 #include <QSplashScreen>
 #include <map>
@@ -13,6 +14,7 @@
 #include "gui/QtHost.h"
 
 class QAction;
+class QMenu;
 class QLabel;
 class QToolBar;
 
@@ -21,6 +23,7 @@ namespace nl {
 class TWorksheetView;
 class TRegionToolBar;
 struct TFileState;
+class TPropertiesDialog;
 
 class TMainWindow : public QMainWindow {
 public:
@@ -42,6 +45,10 @@ public:
     TFileState& Files() { return *files_; }
     // Re-reads enabled and checked state of every command.
     void RefreshCommands();
+    // The "Object Properties" window (created once, shown when asked for).
+    TPropertiesDialog* Properties() const { return properties_; }
+    // The object context menu while it is open.
+    QMenu* ContextMenu() const { return contextMenu_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -59,6 +66,8 @@ private:
     QLabel* status_ = nullptr;
     QLabel* zoom_ = nullptr;
     QPointer<QSplashScreen> splash_;
+    TPropertiesDialog* properties_ = nullptr;
+    QPointer<QMenu> contextMenu_;
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;
     std::shared_ptr<TFileState> files_;

@@ -107,6 +107,17 @@ void TWorksheetView::mouseReleaseEvent(QMouseEvent* e) {
     if (AfterEvent) AfterEvent();
 }
 
+void TWorksheetView::mouseDoubleClickEvent(QMouseEvent* e) {
+    // The second press of a left double click opens the properties of the object under it.
+    if (e->button() != Qt::LeftButton) {
+        mousePressEvent(e);
+        return;
+    }
+    QPoint p = e->position().toPoint();
+    nl_.DoubleClick(p.x(), p.y(), ToModifiers(e->modifiers()));
+    if (AfterEvent) AfterEvent();
+}
+
 void TWorksheetView::wheelEvent(QWheelEvent* e) {
     wheelRest_ += e->angleDelta().y();
     QPoint p = e->position().toPoint();

@@ -1,0 +1,87 @@
+// The object context menu: what is offered for an outline or a curved column under the pointer
+// (the structure commands in Design And Editing mode, the properties in both editing modes), and
+// running the chosen item.
+#include "app/ContextMenu.h"
+
+#include "app/MainForm.h"
+#include "stitching/SLCurve.h"
+#include "ui/CurveCommands.h"
+
+namespace nl {
+
+namespace {
+std::string PropertiesCaption(const TSLStitch& o) {
+    switch (o.Kind()) {
+    case KIND_CURVE:
+        return static_cast<const TSLCurve&>(o).IsRail() ? "Curved Column Properties" : "Outline Properties";
+    case KIND_REGION:
+        return "Region Properties";
+    default:
+        return "Stitch Properties";
+    }
+}
+} // namespace
+
+std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
+    contextObject_ = nullptr;
+    contextNode_ = -1;
+    const bool layout = mode_ == TMode::ObjectLayout;
+    if ((mode_ != TMode::DesignEdit && !layout) || creation_ != TCreation::None) return {};
+    int32_t node = -1;
+    TSLStitch* hit = ObjectAt(x, y, &node);
+    if (!hit) return {};
+    contextObject_ = hit;
+    contextNode_ = node;
+    std::vector<TContextItem> items;
+    items.push_back({PropertiesCaption(*hit), CMD_PROPERTIES});
+    if (layout) {
+        // In Object Layout mode the object under the pointer is selected first when nothing is.
+        bool any = false;
+        for (TSLStitch* o : Objects())
+            any = any || (o->Flags & OF_SELECTED_LAYOUT);
+        if (!any) {
+            SelectWithPartner(hit, OF_SELECTED_LAYOUT, true);
+            Sew.SetCurrent(hit);
+            Sew.ComputeSelectionKind();
+            CommandsChanged();
+            Redraw();
+        }
+        return items;
+    }
+    if (hit->Kind() != KIND_CURVE) return items;
+    auto& curve = static_cast<TSLCurve&>(*hit);
+    for (int32_t code : {CMD_TRANSFORM_LINE, CMD_REVERSE_STITCHING, CMD_FORCE_STITCH}) {
+        // "Transform To Curve" / "Transform To Line" is an outline's; a column's rails stay curves.
+        if (code == CMD_TRANSFORM_LINE && curve.IsRail()) continue;
+        // "Force Stitch At This Point" is offered on an inner anchor of a running outline only.
+        if (code == CMD_FORCE_STITCH && !CurveCommandEnabled(code, curve, node)) continue;
+        TContextItem item{CurveCommandCaption(code, curve), code};
+        item.Enabled = CurveCommandEnabled(code, curve, node);
+        item.Checkable = code == CMD_FORCE_STITCH;
+        item.Checked = CurveCommandChecked(code, curve, node);
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+void TNL::RunContextCommand(int32_t code) {
+    TSLStitch* target = contextObject_;
+    contextObject_ = nullptr;
+    // The object may have gone since the menu was built.
+    if (!target || Sew.IndexOf(target) < 0) return;
+    if (code == CMD_PROPERTIES) {
+        Sew.SetCurrent(target);
+        if (ShowProperties) ShowProperties(*target);
+    } else if (target->Kind() == KIND_CURVE) {
+        auto& curve = static_cast<TSLCurve&>(*target);
+        TKvRect before = curve.Bounds;
+        if (!RunCurveCommand(code, curve, contextNode_, StitchContext())) return;
+        Sew.MarkModified();
+        // Straightening changes the path that regions are built on.
+        if (code == CMD_TRANSFORM_LINE) OutlineChanged(curve, before);
+    }
+    CommandsChanged();
+    Redraw();
+}
+
+} // namespace nl

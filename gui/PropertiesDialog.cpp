@@ -1,0 +1,632 @@
+#include "gui/PropertiesDialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "app/MainForm.h"
+#include "regions/SLRegion.h"
+#include "stitching/Feather.h"
+#include "stitching/SLCurve.h"
+#include "ui/CurvedColumnPage.h"
+#include "ui/EditOutlinePage.h"
+#include "ui/FeatherPage.h"
+#include "ui/FillPatternPage.h"
+#include "ui/OutlinePage.h"
+#include "ui/RegionPage.h"
+#include "ui/StitchStylePage.h"
+
+namespace nl {
+
+namespace {
+constexpr const char* kCaptionProperty = "nlCaption";
+constexpr const char* kStitchStyle = "Stitch Style";
+constexpr const char* kOutline = "Outline";
+constexpr const char* kRegion = "Region";
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QString Number(double v, int decimals) {
+    return QLocale::c().toString(v, 'f', decimals);
+}
+
+// A page, or a box on a page, holds a grid of numeric fields above its check boxes.
+void MakeFieldArea(QWidget* w) {
+    auto* v = new QVBoxLayout(w);
+    auto* grid = new QGridLayout;
+    v->addLayout(grid);
+    w->setProperty("nlGrid", QVariant::fromValue(static_cast<QObject*>(grid)));
+}
+
+QGridLayout* FieldGrid(QWidget* area) {
+    return qobject_cast<QGridLayout*>(area->property("nlGrid").value<QObject*>());
+}
+
+QVBoxLayout* PageLayout(QWidget* area) {
+    return static_cast<QVBoxLayout*>(area->layout());
+}
+
+template <typename W> W* FindByCaption(QWidget* page, const std::string& caption, int occurrence) {
+    if (!page) return nullptr;
+    for (W* w : page->findChildren<W*>())
+        if (w->property(kCaptionProperty).toString() == Q(caption) && occurrence-- == 0) return w;
+    return nullptr;
+}
+
+// The object whose pages are shown: rail A stands for its column.
+TSLStitch* PageObject(TSLStitch* o) {
+    if (o && o->Kind() == KIND_CURVE) return &AttributeCurve(static_cast<TSLCurve&>(*o));
+    return o;
+}
+} // namespace
+
+TPropertiesDialog::TPropertiesDialog(TNL& nl, QWidget* parent) : QDialog(parent), nl_(nl) {
+    setWindowTitle("Object Properties");
+    setWindowFlag(Qt::Tool);
+    setModal(false);
+    auto* layout = new QVBoxLayout(this);
+    tabs_ = new QTabWidget(this);
+    layout->addWidget(tabs_);
+    connect(tabs_, &QTabWidget::currentChanged, this, [this] {
+        UpdateEnvelopeEditor();
+        if (Changed) Changed();
+    });
+    resize(600, 480);
+}
+
+TPropertiesDialog::~TPropertiesDialog() {
+    // Nothing acts on the worksheet while the window goes: a box reporting that it lost its focus
+    // would reach this window after its own part is already gone.
+    object_ = nullptr;
+    Changed = nullptr;
+    for (QObject* child : findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
+    if (nl_.EnvelopeEditor == envelope_.get()) nl_.EnvelopeEditor = nullptr;
+}
+
+void TPropertiesDialog::ShowFor(TSLStitch& object) {
+    object_ = PageObject(&object);
+    Build();
+    show();
+    raise();
+    UpdateEnvelopeEditor();
+}
+
+void TPropertiesDialog::hideEvent(QHideEvent* e) {
+    QDialog::hideEvent(e);
+    if (nl_.EnvelopeEditor == envelope_.get()) nl_.EnvelopeEditor = nullptr;
+    if (Changed) Changed();
+}
+
+void TPropertiesDialog::Sync() {
+    // An object that left the worksheet is never touched again.
+    if (object_ && nl_.Sew.IndexOf(object_) < 0) {
+        object_ = nullptr;
+        signature_.clear();
+        if (nl_.EnvelopeEditor == envelope_.get()) nl_.EnvelopeEditor = nullptr;
+        envelope_.reset();
+    }
+    if (!isVisible()) {
+        if (!object_) Build();
+        return;
+    }
+    TSLStitch* current = PageObject(nl_.Sew.Current());
+    if (current && current != object_) {
+        object_ = current;
+        Build();
+    } else if (!object_) {
+        Build();
+    } else {
+        Refresh();
+    }
+    UpdateEnvelopeEditor();
+}
+
+std::vector<std::string> TPropertiesDialog::PageCaptions() const {
+    std::vector<std::string> v;
+    for (int i = 0; i < tabs_->count(); ++i)
+        v.push_back(tabs_->tabText(i).toStdString());
+    return v;
+}
+
+bool TPropertiesDialog::SelectPage(const std::string& caption) {
+    for (int i = 0; i < tabs_->count(); ++i)
+        if (tabs_->tabText(i) == Q(caption)) {
+            tabs_->setCurrentIndex(i);
+            UpdateEnvelopeEditor();
+            return true;
+        }
+    return false;
+}
+
+namespace {
+QWidget* PageNamed(QTabWidget* tabs, const std::string& caption) {
+    for (int i = 0; i < tabs->count(); ++i)
+        if (tabs->tabText(i) == Q(caption)) return tabs->widget(i);
+    return nullptr;
+}
+} // namespace
+
+QLineEdit* TPropertiesDialog::Field(const std::string& page, const std::string& caption,
+                                    int occurrence) const {
+    return FindByCaption<QLineEdit>(PageNamed(tabs_, page), caption, occurrence);
+}
+
+QCheckBox* TPropertiesDialog::Check(const std::string& page, const std::string& caption,
+                                    int occurrence) const {
+    return FindByCaption<QCheckBox>(PageNamed(tabs_, page), caption, occurrence);
+}
+
+QRadioButton* TPropertiesDialog::Choice(const std::string& page, const std::string& caption) const {
+    return FindByCaption<QRadioButton>(PageNamed(tabs_, page), caption, 0);
+}
+
+QPushButton* TPropertiesDialog::Button(const std::string& page, const std::string& caption) const {
+    return FindByCaption<QPushButton>(PageNamed(tabs_, page), caption, 0);
+}
+
+// ---- building ----
+
+std::string TPropertiesDialog::Signature() const {
+    // The set of pages depends on the kind and on the parts the object has (a width profile,
+    // a feather record), so a change of stitch type can add or remove pages.
+    if (!object_) return "none";
+    std::string s = std::to_string(object_->Kind());
+    if (object_->Kind() == KIND_CURVE) {
+        auto& c = static_cast<TSLCurve&>(*object_);
+        s += c.IsRail() ? "c" : "o";
+        s += c.Outlines ? "p" : "-";
+        s += TFeatherPage::FeatherOf(c) ? "f" : "-";
+    }
+    return s;
+}
+
+void TPropertiesDialog::Build() {
+    // Widgets of the pages built before no longer act, even if a signal of theirs still arrives
+    // (a number box losing its focus while its page goes).
+    ++generation_;
+    const QString previous = tabs_->currentIndex() >= 0 ? tabs_->tabText(tabs_->currentIndex()) : QString();
+    if (nl_.EnvelopeEditor == envelope_.get()) nl_.EnvelopeEditor = nullptr;
+    envelope_.reset();
+    envelopeTab_ = -1;
+    refreshers_.clear();
+    // Pages are deleted later: this may run inside a signal of one of their widgets.
+    const QSignalBlocker block(tabs_);
+    while (tabs_->count() > 0) {
+        QWidget* w = tabs_->widget(0);
+        tabs_->removeTab(0);
+        w->hide();
+        w->deleteLater();
+    }
+    signature_ = Signature();
+    if (object_ && object_->Kind() == KIND_CURVE)
+        BuildCurvePages(static_cast<TSLCurve&>(*object_));
+    else if (object_ && object_->Kind() == KIND_REGION)
+        BuildRegion(static_cast<TSLRegion&>(*object_));
+    for (int i = 0; i < tabs_->count(); ++i)
+        if (tabs_->tabText(i) == previous) tabs_->setCurrentIndex(i);
+    for (auto& r : refreshers_)
+        r();
+}
+
+bool TPropertiesDialog::Live(int generation) const {
+    return generation == generation_ && object_ && nl_.Sew.IndexOf(object_) >= 0;
+}
+
+void TPropertiesDialog::Refresh() {
+    if (Signature() != signature_) {
+        Build();
+        return;
+    }
+    for (auto& r : refreshers_)
+        r();
+}
+
+void TPropertiesDialog::Accepted() {
+    nl_.Sew.MarkModified();
+    Refresh();
+    UpdateEnvelopeEditor();
+    if (Changed) Changed();
+}
+
+void TPropertiesDialog::UpdateEnvelopeEditor() {
+    const bool active =
+        isVisible() && envelope_ && envelopeTab_ >= 0 && tabs_->currentIndex() == envelopeTab_;
+    if (active)
+        nl_.EnvelopeEditor = envelope_.get();
+    else if (nl_.EnvelopeEditor == envelope_.get())
+        nl_.EnvelopeEditor = nullptr;
+}
+
+QWidget* TPropertiesDialog::AddPage(const std::string& caption) {
+    auto* page = new QWidget;
+    MakeFieldArea(page);
+    tabs_->addTab(page, Q(caption));
+    return page;
+}
+
+QLineEdit* TPropertiesDialog::AddField(QWidget* page, const std::string& caption, const std::string& unit,
+                                       TField f) {
+    QGridLayout* grid = FieldGrid(page);
+    const int row = grid->rowCount();
+    auto* label = new QLabel(Q(caption), page);
+    auto* edit = new QLineEdit(page);
+    edit->setProperty(kCaptionProperty, Q(caption));
+    edit->setMaximumWidth(110);
+    edit->setAlignment(Qt::AlignRight);
+    grid->addWidget(label, row, 0);
+    grid->addWidget(edit, row, 1);
+    grid->addWidget(new QLabel(Q(unit), page), row, 2);
+    auto field = std::make_shared<TField>(std::move(f));
+    auto shown = std::make_shared<QString>();
+    auto refresh = [edit, label, field, shown] {
+        const bool applies = !field->Applies || field->Applies();
+        edit->setEnabled(applies);
+        label->setEnabled(applies);
+        *shown = applies ? Number(field->Get(), field->Decimals) : QString();
+        edit->setText(*shown);
+    };
+    refreshers_.push_back(refresh);
+    connect(edit, &QLineEdit::editingFinished, this, [this, gen = generation_, edit, field, shown, refresh] {
+        if (!Live(gen)) return; // a page of an object shown before, or one since gone
+        const QString text = edit->text().trimmed();
+        if (text == *shown) return; // focus left without an edit
+        bool ok = false;
+        double v = QLocale::c().toDouble(text, &ok);
+        if (!ok) v = QLocale().toDouble(text, &ok);
+        // A refused entry (not a number, out of range) puts the previous value back.
+        if (!ok || !field->Set(v)) {
+            refresh();
+            return;
+        }
+        Accepted();
+    });
+    return edit;
+}
+
+QCheckBox* TPropertiesDialog::AddToggle(QWidget* page, const std::string& caption, TToggle t) {
+    auto* box = new QCheckBox(Q(caption), page);
+    box->setProperty(kCaptionProperty, Q(caption));
+    PageLayout(page)->addWidget(box);
+    auto toggle = std::make_shared<TToggle>(std::move(t));
+    refreshers_.push_back([box, toggle] {
+        const bool applies = !toggle->Applies || toggle->Applies();
+        box->setEnabled(applies);
+        box->setChecked(applies && toggle->Get());
+    });
+    connect(box, &QCheckBox::clicked, this, [this, gen = generation_, toggle](bool on) {
+        if (!Live(gen)) return; // a page of an object shown before, or one since gone
+        if (toggle->Applies && !toggle->Applies()) return;
+        toggle->Set(on);
+        Accepted();
+    });
+    return box;
+}
+
+// ---- curve pages ----
+
+void TPropertiesDialog::BuildCurvePages(TSLCurve& curve) {
+    BuildStitchStyle(curve);
+    if (curve.IsRail()) {
+        BuildColumn(curve);
+    } else {
+        BuildOutline(curve);
+        if (curve.Outlines) BuildEditOutline(curve);
+    }
+    if (curve.Outlines || curve.IsRail()) BuildFillPattern(curve);
+    if (TFeatherPage::FeatherOf(curve)) BuildFeather(curve);
+}
+
+void TPropertiesDialog::BuildStitchStyle(TSLCurve& curve) {
+    QWidget* page = AddPage(kStitchStyle);
+    TNL& nl = nl_;
+    TSLCurve* c = &curve;
+    auto model = [&nl, c] { return TStitchStylePage(*c, nl.StitchContext(), nl.GetHost()); };
+    if (!curve.IsRail()) {
+        auto* box = new QGroupBox("Stitch Type", page);
+        auto* v = new QVBoxLayout(box);
+        auto* group = new QButtonGroup(box);
+        for (const auto& choice : TStitchStylePage::StitchTypes()) {
+            auto* radio = new QRadioButton(Q(choice.Caption), box);
+            radio->setProperty(kCaptionProperty, Q(choice.Caption));
+            group->addButton(radio);
+            v->addWidget(radio);
+            const uint32_t type = choice.Type;
+            refreshers_.push_back([radio, model, type] { radio->setChecked(model().CurrentType() == type); });
+            connect(radio, &QRadioButton::clicked, this, [this, gen = generation_, model, type, c] {
+                if (!Live(gen)) return; // a page of an object shown before, or one since gone
+                TStitchStylePage m = model();
+                const uint32_t before = m.CurrentType();
+                if (!m.SetStitchType(type)) {
+                    Refresh(); // declined: the previous type is selected again
+                    return;
+                }
+                // Choosing stitches for an outline that had none shows them.
+                if (before == ST_NONE && type != ST_NONE && !c->Visible()) m.SetVisible(true);
+                Accepted();
+            });
+        }
+        PageLayout(page)->addWidget(box);
+    }
+    AddToggle(page, TStitchStylePage::VisibleCaption,
+              {nullptr, [model] { return model().Visible(); }, [model](bool on) { model().SetVisible(on); }});
+    AddToggle(page, TStitchStylePage::ShortStitchesCaption,
+              {nullptr, [model] { return model().ShortStitches(); },
+               [model](bool on) { model().SetShortStitches(on); }});
+    if (!curve.IsRail()) {
+        AddToggle(page, TStitchStylePage::FeatherCaption,
+                  {[c] { return c->Outlines != nullptr; }, [model] { return model().Feather(); },
+                   [model](bool on) { model().SetFeather(on); }});
+        // The pattern is chosen in the pattern viewer; here it can only be switched off.
+        AddToggle(page, TStitchStylePage::ProgStitchCaption,
+                  {[model] { return model().ProgStitch(); }, [model] { return model().ProgStitch(); },
+                   [model](bool on) {
+                       if (!on) model().SwitchOffProgStitch();
+                   }});
+    }
+    PageLayout(page)->addStretch(1);
+}
+
+void TPropertiesDialog::BuildOutline(TSLCurve& curve) {
+    QWidget* page = AddPage(kOutline);
+    TNL& nl = nl_;
+    TSLCurve* c = &curve;
+    const auto& fields = TOutlinePage::Fields();
+    for (size_t i = 0; i < fields.size(); ++i)
+        AddField(page, fields[i].Caption, fields[i].Unit,
+                 {[&nl, c, i] { return TOutlinePage(*c, nl.StitchContext()).Applies(i); },
+                  [&nl, c, i] { return TOutlinePage(*c, nl.StitchContext()).Value(i); },
+                  [&nl, c, i](double v) {
+                      return TOutlinePage(*c, nl.StitchContext()).Apply(i, v) == TApply::Accepted;
+                  },
+                  fields[i].Decimals});
+    const auto& toggles = TOutlinePage::Toggles();
+    for (size_t i = 0; i < toggles.size(); ++i)
+        AddToggle(
+            page, toggles[i].Caption,
+            {[c, i] { return !TOutlinePage::Toggles()[i].Applies || TOutlinePage::Toggles()[i].Applies(*c); },
+             [&nl, c, i] { return TOutlinePage(*c, nl.StitchContext()).ToggleValue(i); },
+             [&nl, c, i](bool on) { TOutlinePage(*c, nl.StitchContext()).SetToggle(i, on); }});
+    PageLayout(page)->addStretch(1);
+}
+
+template <typename Page>
+void TPropertiesDialog::AddPageRows(QWidget* page, TSLCurve& curve,
+                                    const std::function<QWidget*(bool, size_t)>& area) {
+    // A fresh model per use carries the current stitch context (the view options may have
+    // changed since the window opened).
+    TNL& nl = nl_;
+    TSLCurve* c = &curve;
+    const auto& fields = Page::FieldList();
+    for (size_t i = 0; i < fields.size(); ++i)
+        AddField(
+            area ? area(true, i) : page, fields[i].Caption, fields[i].Unit,
+            {[&nl, c, i] { return Page(*c, nl.StitchContext()).Applies(i); },
+             [&nl, c, i] { return Page(*c, nl.StitchContext()).Value(i); },
+             [&nl, c, i](double v) { return Page(*c, nl.StitchContext()).Apply(i, v) == TApply::Accepted; },
+             fields[i].Decimals});
+    const auto& toggles = Page::ToggleList();
+    for (size_t i = 0; i < toggles.size(); ++i)
+        AddToggle(area ? area(false, i) : page, toggles[i].Caption,
+                  {[&nl, c, i] { return Page(*c, nl.StitchContext()).ToggleApplies(i); },
+                   [&nl, c, i] { return Page(*c, nl.StitchContext()).ToggleValue(i); },
+                   [&nl, c, i](bool on) { Page(*c, nl.StitchContext()).SetToggle(i, on); }});
+}
+
+void TPropertiesDialog::BuildColumn(TSLCurve& curve) {
+    QWidget* page = AddPage(TCurvedColumnPage::Caption);
+    AddPageRows<TCurvedColumnPage>(page, curve);
+    PageLayout(page)->addStretch(1);
+}
+
+void TPropertiesDialog::BuildFillPattern(TSLCurve& curve) {
+    QWidget* page = AddPage(TFillPatternPage::Caption);
+    AddPageRows<TFillPatternPage>(page, curve);
+    TNL& nl = nl_;
+    TSLCurve* c = &curve;
+    auto* box = new QGroupBox(page);
+    auto* h = new QHBoxLayout(box);
+    auto* group = new QButtonGroup(box);
+    const TFillMatch matches[3] = {TFillMatch::Top, TFillMatch::Middle, TFillMatch::Bottom};
+    for (int i = 0; i < 3; ++i) {
+        auto* radio = new QRadioButton(TFillPatternPage::MatchCaptions[i], box);
+        radio->setProperty(kCaptionProperty, TFillPatternPage::MatchCaptions[i]);
+        group->addButton(radio);
+        h->addWidget(radio);
+        const TFillMatch m = matches[i];
+        refreshers_.push_back(
+            [radio, &nl, c, m] { radio->setChecked(TFillPatternPage(*c, nl.StitchContext()).Match() == m); });
+        connect(radio, &QRadioButton::clicked, this, [this, gen = generation_, &nl, c, m] {
+            if (!Live(gen)) return; // a page of an object shown before, or one since gone
+            TFillPatternPage(*c, nl.StitchContext()).SetMatch(m);
+            Accepted();
+        });
+    }
+    PageLayout(page)->addWidget(box);
+    PageLayout(page)->addStretch(1);
+}
+
+void TPropertiesDialog::BuildFeather(TSLCurve& curve) {
+    QWidget* page = AddPage(TFeatherPage::Caption);
+    // The upper side's settings in one box, the lower side's in another.
+    QWidget* boxes[2];
+    for (QWidget*& box : boxes) {
+        box = new QGroupBox(page);
+        MakeFieldArea(box);
+        PageLayout(page)->addWidget(box);
+    }
+    AddPageRows<TFeatherPage>(page, curve, [&boxes](bool, size_t i) { return boxes[i < 2 ? 0 : 1]; });
+    for (QWidget* box : boxes) {
+        // Each box opens with its "Feather Above" / "Feather Below" switch.
+        QWidget* on = PageLayout(box)->itemAt(1)->widget();
+        PageLayout(box)->removeWidget(on);
+        PageLayout(box)->insertWidget(0, on);
+    }
+    TNL& nl = nl_;
+    TSLCurve* c = &curve;
+    auto* seed = new QPushButton(TFeatherPage::NewSeedCaption, page);
+    seed->setProperty(kCaptionProperty, TFeatherPage::NewSeedCaption);
+    connect(seed, &QPushButton::clicked, this, [this, gen = generation_, &nl, c] {
+        if (!Live(gen)) return; // a page of an object shown before, or one since gone
+        if (TFeatherPage(*c, nl.StitchContext()).NewRandomSeed()) Accepted();
+    });
+    PageLayout(page)->addWidget(seed, 0, Qt::AlignLeft);
+    PageLayout(page)->addStretch(1);
+}
+
+void TPropertiesDialog::BuildEditOutline(TSLCurve& curve) {
+    QWidget* page = AddPage(TEditOutlinePage::Caption);
+    envelopeTab_ = tabs_->count() - 1;
+    envelope_ = std::make_unique<TEditOutlinePage>(curve, nl_.StitchContext());
+    TEditOutlinePage* e = envelope_.get();
+    // The handles are what this page is for: show them unless the outline says otherwise.
+    e->SetShowElements(true);
+    AddField(page, TEditOutlinePage::SegmentCaption, "",
+             {[e] { return e->Applies(); }, [e] { return static_cast<double>(e->Segment()); },
+              [e](double v) { return e->SetSegment(v) == TApply::Accepted; }, 0});
+    QGridLayout* grid = FieldGrid(page);
+    int row = grid->rowCount();
+    grid->addWidget(new QLabel("Height", page), row, 1);
+    grid->addWidget(new QLabel("Position %", page), row, 2);
+    grid->addWidget(new QLabel(TEditOutlinePage::RotateCaption, page), row, 3);
+    for (int i = 0; i < 8; ++i) {
+        const auto h = static_cast<TEnvelopeHandle>(i);
+        row = grid->rowCount();
+        const QString name = TEditOutlinePage::HandleCaption(h);
+        grid->addWidget(new QLabel(name + (TEditOutlinePage::IsEndHandle(h) ? "  mm" : ""), page), row, 0);
+        auto cell = [&](int column, const std::string& caption, TField f) {
+            // AddField puts its row at the end of the grid; these share one row per handle.
+            auto* edit = new QLineEdit(page);
+            edit->setProperty(kCaptionProperty, Q(caption));
+            edit->setMaximumWidth(80);
+            edit->setAlignment(Qt::AlignRight);
+            grid->addWidget(edit, row, column);
+            auto field = std::make_shared<TField>(std::move(f));
+            auto shown = std::make_shared<QString>();
+            auto refresh = [edit, field, shown] {
+                const bool applies = !field->Applies || field->Applies();
+                edit->setEnabled(applies);
+                *shown = applies ? Number(field->Get(), field->Decimals) : QString();
+                edit->setText(*shown);
+            };
+            refreshers_.push_back(refresh);
+            connect(edit, &QLineEdit::editingFinished, this,
+                    [this, gen = generation_, edit, field, shown, refresh] {
+                        if (!Live(gen)) return; // a page of an object shown before, or one since gone
+                        const QString text = edit->text().trimmed();
+                        if (text == *shown) return;
+                        bool ok = false;
+                        const double v = QLocale::c().toDouble(text, &ok);
+                        if (!ok || !field->Set(v)) {
+                            refresh();
+                            return;
+                        }
+                        Accepted();
+                    });
+        };
+        const std::string key = name.toStdString();
+        cell(1, key + " Height",
+             {[e] { return e->Applies(); }, [e, h] { return e->Height(h); },
+              [e, h](double v) { return e->SetHeight(h, v) == TApply::Accepted; }, 2});
+        if (!TEditOutlinePage::IsEndHandle(h))
+            cell(2, key + " Position",
+                 {[e] { return e->Applies(); }, [e, h] { return e->Position(h); },
+                  [e, h](double v) { return e->SetPosition(h, v) == TApply::Accepted; }, 2});
+        if (h == TEnvelopeHandle::P1 || h == TEnvelopeHandle::P4)
+            cell(3, key + " " + TEditOutlinePage::RotateCaption,
+                 {[e, h] { return e->CanRotate(h); }, [e, h] { return e->Rotate(h); },
+                  [e, h](double v) { return e->SetRotate(h, v) == TApply::Accepted; }, 1});
+    }
+    AddToggle(page, TEditOutlinePage::MouseAboveCaption,
+              {nullptr, [e] { return e->MouseEditAbove; }, [e](bool on) { e->MouseEditAbove = on; }});
+    AddToggle(page, TEditOutlinePage::MouseBelowCaption,
+              {nullptr, [e] { return e->MouseEditBelow; }, [e](bool on) { e->MouseEditBelow = on; }});
+    AddToggle(page, TEditOutlinePage::ShowElementsCaption,
+              {nullptr, [e] { return e->ShowElements(); }, [e](bool on) { e->SetShowElements(on); }});
+    PageLayout(page)->addStretch(1);
+}
+
+// ---- region page ----
+
+void TPropertiesDialog::BuildRegion(TSLRegion& region) {
+    QWidget* page = AddPage(kRegion);
+    TNL& nl = nl_;
+    TSLRegion* r = &region;
+    auto model = [&nl, r] {
+        TRegionPage p(*r, nl.StitchContext());
+        p.OnHoleChanged = [&nl](TSLRegion& region, bool on) {
+            auto& holes = nl.Sew.Holes;
+            std::erase(holes, &region);
+            if (on) holes.push_back(&region);
+        };
+        return p;
+    };
+    auto* box = new QGroupBox(page);
+    auto* h = new QHBoxLayout(box);
+    auto* group = new QButtonGroup(box);
+    const std::pair<const char*, uint32_t> types[] = {
+        {"No Stitches ", ST_NONE}, {"Tatami", ST_TATAMI}, {"Satin", ST_SATIN}, {"Zigzag", ST_ZIGZAG}};
+    for (const auto& [caption, type] : types) {
+        auto* radio = new QRadioButton(caption, box);
+        radio->setProperty(kCaptionProperty, caption);
+        group->addButton(radio);
+        h->addWidget(radio);
+        const uint32_t t = type;
+        refreshers_.push_back([radio, r, t] { radio->setChecked(r->StitchType() == t); });
+        connect(radio, &QRadioButton::clicked, this, [this, gen = generation_, model, t] {
+            if (!Live(gen)) return; // a page of an object shown before, or one since gone
+            model().SetStitchType(t);
+            Accepted();
+        });
+    }
+    PageLayout(page)->insertWidget(0, box);
+    // The fill attributes on the left, the underlay with its own type on the right.
+    auto* columns = new QHBoxLayout;
+    auto* fill = new QWidget(page);
+    auto* under = new QGroupBox(page);
+    MakeFieldArea(fill);
+    MakeFieldArea(under);
+    columns->addWidget(fill, 1);
+    columns->addWidget(under, 1, Qt::AlignTop);
+    PageLayout(page)->addLayout(columns);
+    auto isUnder = [](TRegionField f) { return f >= TRegionField::UnderDensity; };
+    auto isUnderToggle = [](TRegionToggle t) {
+        return t == TRegionToggle::UseUnderlay || t == TRegionToggle::UnderTatami ||
+               t == TRegionToggle::UnderSatin || t == TRegionToggle::UnderZigzag;
+    };
+    auto toggle = [&](QWidget* area, TRegionToggle t) {
+        return AddToggle(area, TRegionPage::ToggleCaption(t),
+                         {nullptr, [model, t] { return model().Toggle(t); },
+                          [model, t](bool on) { model().SetToggle(t, on); }});
+    };
+    // "Use Underlay" heads the underlay box.
+    QCheckBox* use = toggle(under, TRegionToggle::UseUnderlay);
+    PageLayout(under)->removeWidget(use);
+    PageLayout(under)->insertWidget(0, use);
+    for (const TFieldSpec& desc : TRegionPage::Fields()) {
+        const TRegionField f = desc.Field;
+        AddField(isUnder(f) ? under : fill, desc.Caption, desc.Unit,
+                 {nullptr, [model, f] { return model().Value(f); },
+                  [model, f](double v) { return model().SetValue(f, v); }, 2});
+    }
+    for (int i = 0; i <= static_cast<int>(TRegionToggle::AllowHoles); ++i) {
+        const auto t = static_cast<TRegionToggle>(i);
+        if (t != TRegionToggle::UseUnderlay) toggle(isUnderToggle(t) ? under : fill, t);
+    }
+    PageLayout(fill)->addStretch(1);
+    PageLayout(page)->addStretch(1);
+}
+
+} // namespace nl

@@ -1,0 +1,103 @@
+// The "Object Properties" window: a thin view over the page models of ui/. It shows the pages of
+// the current object, writes every accepted entry back at once (the object regenerates and the
+// worksheet redraws), refuses out-of-range numbers keeping the old value, and follows the
+// current object while it is open.
+#pragma once
+#include <QDialog>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QWidget;
+
+namespace nl {
+
+class TNL;
+class TSLStitch;
+class TSLCurve;
+class TSLRegion;
+class TEditOutlinePage;
+
+class TPropertiesDialog : public QDialog {
+public:
+    TPropertiesDialog(TNL& nl, QWidget* parent = nullptr);
+    ~TPropertiesDialog() override;
+
+    // Opens the window on an object (a column's either rail opens the column).
+    void ShowFor(TSLStitch& object);
+    // Follows the current object and re-reads every value; called after each worksheet event.
+    void Sync();
+    // Called after every accepted change (the worksheet view redraws).
+    std::function<void()> Changed;
+
+    TSLStitch* Object() const { return object_; }
+    QTabWidget* Tabs() const { return tabs_; }
+    // The page with this caption made current; false when the object has no such page.
+    bool SelectPage(const std::string& caption);
+    std::vector<std::string> PageCaptions() const;
+    // Widgets by page and caption, for the tests (the n-th one when a caption repeats).
+    QLineEdit* Field(const std::string& page, const std::string& caption, int occurrence = 0) const;
+    QCheckBox* Check(const std::string& page, const std::string& caption, int occurrence = 0) const;
+    QRadioButton* Choice(const std::string& page, const std::string& caption) const;
+    QPushButton* Button(const std::string& page, const std::string& caption) const;
+    TEditOutlinePage* Envelope() const { return envelope_.get(); }
+
+protected:
+    void hideEvent(QHideEvent* e) override;
+
+private:
+    struct TField {
+        std::function<bool()> Applies;
+        std::function<double()> Get;
+        std::function<bool(double)> Set; // false: refused, the object keeps its value
+        int Decimals = 2;
+    };
+    struct TToggle {
+        std::function<bool()> Applies;
+        std::function<bool()> Get;
+        std::function<void(bool)> Set;
+    };
+
+    void Build();
+    // True while widgets made in `generation` still belong to the object on show.
+    bool Live(int generation) const;
+    void Refresh();
+    std::string Signature() const;
+    void Accepted();
+    void UpdateEnvelopeEditor();
+
+    QWidget* AddPage(const std::string& caption);
+    QLineEdit* AddField(QWidget* page, const std::string& caption, const std::string& unit, TField f);
+    QCheckBox* AddToggle(QWidget* page, const std::string& caption, TToggle t);
+    // The fields and check boxes of a page model built on TFieldPage.
+    // `area` places a row (field or toggle, by index) in a box of the page; null: the page itself.
+    template <typename Page>
+    void AddPageRows(QWidget* page, TSLCurve& curve,
+                     const std::function<QWidget*(bool field, size_t index)>& area = nullptr);
+
+    void BuildCurvePages(TSLCurve& curve);
+    void BuildStitchStyle(TSLCurve& curve);
+    void BuildOutline(TSLCurve& curve);
+    void BuildEditOutline(TSLCurve& curve);
+    void BuildColumn(TSLCurve& curve);
+    void BuildFillPattern(TSLCurve& curve);
+    void BuildFeather(TSLCurve& curve);
+    void BuildRegion(TSLRegion& region);
+
+    TNL& nl_;
+    TSLStitch* object_ = nullptr;
+    std::string signature_;
+    QTabWidget* tabs_ = nullptr;
+    std::vector<std::function<void()>> refreshers_;
+    std::unique_ptr<TEditOutlinePage> envelope_;
+    int envelopeTab_ = -1;
+    int generation_ = 0;
+};
+
+} // namespace nl
