@@ -1,6 +1,10 @@
 #include "core/PointList.h"
 
 #include <algorithm>
+#include <cstdint>
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
 
 namespace nl {
 
@@ -75,6 +79,23 @@ bool TPointList::InsertGap(int32_t index, int32_t n) {
     // it can never free anything twice.
     pts_.insert(pts_.begin() + index, static_cast<size_t>(n), TSP{});
     return true;
+}
+
+void TPointList::Reserve(int32_t n) {
+    if (n <= 0 || static_cast<size_t>(n) <= pts_.capacity()) return;
+    pts_.reserve(static_cast<size_t>(n));
+#if defined(__linux__)
+    // A list of tens of megabytes is filled at once (an import, a large fill): most of the cost of
+    // growing it is the kernel faulting in fresh 4 KiB pages, which huge pages mostly save.
+    constexpr uintptr_t page = 4096;
+    constexpr size_t large = 4u << 20;
+    size_t bytes = pts_.capacity() * sizeof(TSP);
+    if (bytes >= large) {
+        uintptr_t start = (reinterpret_cast<uintptr_t>(pts_.data()) + page - 1) & ~(page - 1);
+        uintptr_t end = (reinterpret_cast<uintptr_t>(pts_.data()) + bytes) & ~(page - 1);
+        if (end > start) madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
+    }
+#endif
 }
 
 void TPointList::Clear() {

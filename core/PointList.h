@@ -43,7 +43,8 @@ public:
     bool InsertGap(int32_t index, int32_t n);
     void Clear();
     void SetCapacity(int32_t n);
-    void Reserve(int32_t n) { pts_.reserve(static_cast<size_t>(n)); }
+    // Reserves room for n points; large lists ask the kernel for huge pages before the first touch.
+    void Reserve(int32_t n);
     // Moves every point of `source` to the end of this list (reversed when asked); source ends empty.
     void MoveAppend(TPointList& source, bool reversed);
     // Keeps the points for which keep(point) is true, in order; frees the others. O(n).

@@ -3,9 +3,6 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 #include "formats/SideFile.h"
 #include "stitching/SLStitch.h"
@@ -55,22 +52,7 @@ public:
                          static_cast<float>(y0_ + 2.0 * static_cast<double>(maxY_)));
         return r;
     }
-    void Reserve(size_t n) {
-        auto& v = target_.Raw();
-        v.reserve(n);
-#if defined(__linux__)
-        // A large import fills tens of megabytes at once; asking for huge pages before the first
-        // touch saves most of the page faults, which otherwise cost as much as the decoding.
-        constexpr uintptr_t page = 4096;
-        constexpr size_t large = 4u << 20;
-        size_t bytes = v.capacity() * sizeof(TSP);
-        if (bytes >= large) {
-            uintptr_t start = (reinterpret_cast<uintptr_t>(v.data()) + page - 1) & ~(page - 1);
-            uintptr_t end = (reinterpret_cast<uintptr_t>(v.data()) + bytes) & ~(page - 1);
-            madvise(reinterpret_cast<void*>(start), end - start, MADV_HUGEPAGE);
-        }
-#endif
-    }
+    void Reserve(size_t n) { target_.Reserve(static_cast<int32_t>(std::min<size_t>(n, INT32_MAX))); }
 
 private:
     TSLStitch& target_;
