@@ -196,6 +196,10 @@ void TNL::FinishCreation() {
         CancelCreation();
         return;
     }
+    ClearCreationState();
+}
+
+void TNL::ClearCreationState() {
     creation_ = TCreation::None;
     creating_ = nullptr;
     railB_ = nullptr;
@@ -215,16 +219,7 @@ void TNL::CancelCreation() {
         Sew.DeleteObject(creating_); // both rails when rail B is already in the list
         Sew.Modified = modifiedBeforeCreation_;
     }
-    creation_ = TCreation::None;
-    creating_ = nullptr;
-    railB_ = nullptr;
-    pendingRailB_.reset();
-    creator_ = nullptr;
-    pointsDue_ = 0;
-    host_.SetPrompt("");
-    host_.SetStatus("");
-    CommandsChanged();
-    Redraw();
+    ClearCreationState();
 }
 
 } // namespace nl

@@ -188,6 +188,8 @@ private:
     // creation
     void CreationClick(float x, float y);
     void CreationEndStep();
+    // Back to no creation in progress: state, prompt and status cleared, commands refreshed.
+    void ClearCreationState();
     void FinishCreation();
     void ShowDueStatus();
     void AddCreationPoint(TSLStitch& obj, float x, float y);

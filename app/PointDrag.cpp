@@ -16,15 +16,8 @@ namespace {
 // The control points of the segments either side of anchor `a` sit on their chords at thirds,
 // as they do on a line object.
 void StraightenAround(TSLCurve& c, int32_t a) {
-    for (int32_t s : {a / 3 - 1, a / 3}) {
-        if (s < 0 || s >= c.SegmentCount()) continue;
-        const TSP& p = c[3 * s];
-        const TSP& q = c[3 * s + 3];
-        c[3 * s + 1].X = p.X + (q.X - p.X) / 3;
-        c[3 * s + 1].Y = p.Y + (q.Y - p.Y) / 3;
-        c[3 * s + 2].X = p.X + 2 * (q.X - p.X) / 3;
-        c[3 * s + 2].Y = p.Y + 2 * (q.Y - p.Y) / 3;
-    }
+    for (int32_t s : {a / 3 - 1, a / 3})
+        c.StraightenSegment(s);
 }
 } // namespace
 

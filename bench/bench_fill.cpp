@@ -15,18 +15,7 @@ namespace {
 
 std::unique_ptr<TSLCurve> ClosedPolyline(std::vector<std::pair<float, float>> c) {
     c.push_back(c.front());
-    auto o = std::make_unique<TSLCurve>();
-    for (size_t i = 0; i < c.size(); ++i) {
-        if (i > 0) {
-            auto [px, py] = c[i - 1];
-            auto [x, y] = c[i];
-            o->Append(TSP::Plain(0, px + (x - px) / 3, py + (y - py) / 3));
-            o->Append(TSP::Plain(0, px + 2 * (x - px) / 3, py + 2 * (y - py) / 3));
-        }
-        o->Append(TSP::Plain(0, c[i].first, c[i].second));
-    }
-    o->Flatten();
-    return o;
+    return TSLCurve::FromPolyline(c);
 }
 
 std::unique_ptr<TSLRegion> RegionOn(TSLCurve& o, bool underlay) {

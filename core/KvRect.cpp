@@ -27,7 +27,9 @@ void TKvRect::SetRounded(float left, float top, float right, float bottom) {
 
 namespace {
 // Edges come from files and user input: saturate instead of overflowing.
-int32_t Sat(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
+int32_t Sat(int64_t v) {
+    return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
 } // namespace
 
 void TKvRect::Inflate(int32_t d) {
@@ -72,10 +74,14 @@ void TKvRect::IncludePoint(float x, float y) {
         empty = false;
         return;
     }
-    if (ix < Left) Left = ix;
-    else if (ix > Right) Right = ix;
-    if (iy < Top) Top = iy;
-    else if (iy > Bottom) Bottom = iy;
+    if (ix < Left)
+        Left = ix;
+    else if (ix > Right)
+        Right = ix;
+    if (iy < Top)
+        Top = iy;
+    else if (iy > Bottom)
+        Bottom = iy;
 }
 
 void TKvRect::UnionWith(const TKvRect& r) {
@@ -106,11 +112,19 @@ bool TKvRect::OutsideInset(int32_t x, int32_t y, int32_t m) const {
     return x < Left + m || x > Right - m || y < Top + m || y > Bottom - m;
 }
 
-int32_t TKvRect::Width() const { return static_cast<int32_t>(std::llabs(int64_t(Right) - Left) + 1); }
-int32_t TKvRect::Height() const { return static_cast<int32_t>(std::llabs(int64_t(Bottom) - Top) + 1); }
+int32_t TKvRect::Width() const {
+    return static_cast<int32_t>(std::llabs(int64_t(Right) - Left) + 1);
+}
+int32_t TKvRect::Height() const {
+    return static_cast<int32_t>(std::llabs(int64_t(Bottom) - Top) + 1);
+}
 
-void TKvRect::WriteTo(TByteWriter& w) const { WriteRelative(w, 0, 0); }
-void TKvRect::ReadFrom(TByteReader& r) { ReadRelative(r, 0, 0); }
+void TKvRect::WriteTo(TByteWriter& w) const {
+    WriteRelative(w, 0, 0);
+}
+void TKvRect::ReadFrom(TByteReader& r) {
+    ReadRelative(r, 0, 0);
+}
 
 void TKvRect::WriteRelative(TByteWriter& w, int32_t ox, int32_t oy) const {
     w.I32(Left - ox);
@@ -122,7 +136,9 @@ void TKvRect::WriteRelative(TByteWriter& w, int32_t ox, int32_t oy) const {
 
 void TKvRect::ReadRelative(TByteReader& r, int32_t ox, int32_t oy) {
     // Wrapping arithmetic: a hostile file must not cause signed overflow.
-    auto add = [](int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b)); };
+    auto add = [](int32_t a, int32_t b) {
+        return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+    };
     Left = add(r.I32(), ox);
     Top = add(r.I32(), oy);
     Right = add(r.I32(), ox);

@@ -21,7 +21,8 @@ TSP TPointList::DeepCopy(const TSP& p) {
 
 TPointList::TPointList(const TPointList& other) {
     pts_.reserve(other.pts_.size());
-    for (const TSP& p : other.pts_) pts_.push_back(DeepCopy(p));
+    for (const TSP& p : other.pts_)
+        pts_.push_back(DeepCopy(p));
 }
 
 TPointList& TPointList::operator=(const TPointList& other) {
@@ -32,7 +33,9 @@ TPointList& TPointList::operator=(const TPointList& other) {
     return *this;
 }
 
-TPointList::TPointList(TPointList&& other) noexcept : pts_(std::move(other.pts_)) { other.pts_.clear(); }
+TPointList::TPointList(TPointList&& other) noexcept : pts_(std::move(other.pts_)) {
+    other.pts_.clear();
+}
 
 TPointList& TPointList::operator=(TPointList&& other) noexcept {
     if (this != &other) {
@@ -43,7 +46,9 @@ TPointList& TPointList::operator=(TPointList&& other) noexcept {
     return *this;
 }
 
-TPointList::~TPointList() { Clear(); }
+TPointList::~TPointList() {
+    Clear();
+}
 
 TSP& TPointList::Insert(int32_t index, const TSP& p) {
     if (index < 0 || index >= Count()) {
@@ -99,22 +104,27 @@ void TPointList::Reserve(int32_t n) {
 }
 
 void TPointList::Clear() {
-    for (TSP& p : pts_) Free(p);
+    for (TSP& p : pts_)
+        Free(p);
     pts_.clear();
     pts_.shrink_to_fit();
 }
 
 void TPointList::SetCapacity(int32_t n) {
     if (n < Count()) n = Count();
-    if (static_cast<size_t>(n) > pts_.capacity()) pts_.reserve(static_cast<size_t>(n));
-    else if (n == Count()) pts_.shrink_to_fit();
+    if (static_cast<size_t>(n) > pts_.capacity())
+        pts_.reserve(static_cast<size_t>(n));
+    else if (n == Count())
+        pts_.shrink_to_fit();
 }
 
 void TPointList::MoveAppend(TPointList& source, bool reversed) {
     if (&source == this) return;
     pts_.reserve(pts_.size() + source.pts_.size());
-    if (reversed) pts_.insert(pts_.end(), source.pts_.rbegin(), source.pts_.rend());
-    else pts_.insert(pts_.end(), source.pts_.begin(), source.pts_.end());
+    if (reversed)
+        pts_.insert(pts_.end(), source.pts_.rbegin(), source.pts_.rend());
+    else
+        pts_.insert(pts_.end(), source.pts_.begin(), source.pts_.end());
     source.pts_.clear();
 }
 

@@ -12,18 +12,7 @@ using namespace nl;
 
 namespace {
 std::unique_ptr<TSLCurve> Outline(std::vector<std::pair<float, float>> c) {
-    auto o = std::make_unique<TSLCurve>();
-    for (size_t i = 0; i < c.size(); ++i) {
-        if (i > 0) {
-            auto [px, py] = c[i - 1];
-            auto [x, y] = c[i];
-            o->Append(TSP::Plain(0, px + (x - px) / 3, py + (y - py) / 3));
-            o->Append(TSP::Plain(0, px + 2 * (x - px) / 3, py + 2 * (y - py) / 3));
-        }
-        o->Append(TSP::Plain(0, c[i].first, c[i].second));
-    }
-    o->Flatten();
-    return o;
+    return TSLCurve::FromPolyline(c);
 }
 
 struct TCurves {

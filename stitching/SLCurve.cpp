@@ -522,20 +522,37 @@ void TSLCurve::ReverseStitching(const TStitchContext& ctx) {
 
 void TSLCurve::ToggleLine(const TStitchContext& ctx) {
     StitchFlags ^= SF_LINE_OBJECT;
-    if (IsLineObject()) {
-        // Straighten: the control points of every segment sit on its chord at thirds.
-        for (int32_t s = 0; s < SegmentCount(); ++s) {
-            TSP& a = (*this)[3 * s];
-            TSP& b = (*this)[3 * s + 3];
-            TSP& c1 = (*this)[3 * s + 1];
-            TSP& c2 = (*this)[3 * s + 2];
-            c1.X = a.X + (b.X - a.X) / 3;
-            c1.Y = a.Y + (b.Y - a.Y) / 3;
-            c2.X = a.X + 2 * (b.X - a.X) / 3;
-            c2.Y = a.Y + 2 * (b.Y - a.Y) / 3;
-        }
-    }
+    if (IsLineObject())
+        for (int32_t s = 0; s < SegmentCount(); ++s)
+            StraightenSegment(s);
     UpdateBounds(ctx);
+}
+
+void TSLCurve::StraightenSegment(int32_t s) {
+    if (s < 0 || s >= SegmentCount()) return;
+    const TSP& a = (*this)[3 * s];
+    const TSP& b = (*this)[3 * s + 3];
+    TSP& c1 = (*this)[3 * s + 1];
+    TSP& c2 = (*this)[3 * s + 2];
+    c1.X = a.X + (b.X - a.X) / 3;
+    c1.Y = a.Y + (b.Y - a.Y) / 3;
+    c2.X = a.X + 2 * (b.X - a.X) / 3;
+    c2.Y = a.Y + 2 * (b.Y - a.Y) / 3;
+}
+
+std::unique_ptr<TSLCurve> TSLCurve::FromPolyline(const std::vector<std::pair<float, float>>& corners) {
+    auto c = std::make_unique<TSLCurve>();
+    for (size_t i = 0; i < corners.size(); ++i) {
+        if (i > 0) {
+            c->Append(TSP::Plain(0, 0, 0));
+            c->Append(TSP::Plain(0, 0, 0));
+        }
+        c->Append(TSP::Plain(0, corners[i].first, corners[i].second));
+    }
+    for (int32_t s = 0; s < c->SegmentCount(); ++s)
+        c->StraightenSegment(s);
+    c->Flatten();
+    return c;
 }
 
 bool TSLCurve::ToggleForce(int32_t pointIndex, const TStitchContext& ctx) {
@@ -801,7 +818,8 @@ bool TSLCurve::HitPath(float x, float y, const TStitchContext& ctx) const {
         return false;
     }
     for (int32_t i = 1; i < Count(); ++i)
-        if (NearSegment(x, y, (*this)[i - 1].X, (*this)[i - 1].Y, (*this)[i].X, (*this)[i].Y, tol)) return true;
+        if (NearSegment(x, y, (*this)[i - 1].X, (*this)[i - 1].Y, (*this)[i].X, (*this)[i].Y, tol))
+            return true;
     return false;
 }
 

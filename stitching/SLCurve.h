@@ -132,6 +132,10 @@ public:
     // "Reverse Stitching Direction": reverses the path (and the partner rail's).
     void ReverseStitching(const TStitchContext& ctx);
     // "Transform To Curve" / "Transform To Line": toggles the line bit; a new line is straightened.
+    // Puts the control points of a segment on its chord at thirds (a straight segment).
+    void StraightenSegment(int32_t segment);
+    // A curve of straight segments through the given corners, flattened.
+    static std::unique_ptr<TSLCurve> FromPolyline(const std::vector<std::pair<float, float>>& corners);
     void ToggleLine(const TStitchContext& ctx);
     // "Force Stitch At This Point": toggles SP_FORCE on an anchor; false for other points.
     bool ToggleForce(int32_t pointIndex, const TStitchContext& ctx);

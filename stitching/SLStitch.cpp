@@ -94,7 +94,8 @@ bool TSLStitch::HitPath(float x, float y, const TStitchContext& ctx) const {
     // A direct stitch object is hit on its stitches.
     double tol = std::max(1, ctx.PickTolerance);
     for (int32_t i = 1; i < Count(); ++i)
-        if (NearSegment(x, y, (*this)[i - 1].X, (*this)[i - 1].Y, (*this)[i].X, (*this)[i].Y, tol)) return true;
+        if (NearSegment(x, y, (*this)[i - 1].X, (*this)[i - 1].Y, (*this)[i].X, (*this)[i].Y, tol))
+            return true;
     return false;
 }
 
