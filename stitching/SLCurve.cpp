@@ -54,8 +54,8 @@ private:
     TBezier b_{TSP{}, TSP{}, TSP{}, TSP{}};
 };
 
-// The walk's evaluator: the coefficients of every segment made once, so that the bisection can
-// look at points on different segments side by side without rebuilding them.
+// The walk's evaluator: the coefficients of every segment made once per walk, not again each
+// time the bisection crosses back over a segment boundary.
 class TWalkEvaluator {
 public:
     explicit TWalkEvaluator(const TSLCurve& c) : k_(c.SegmentCount()) {
@@ -352,44 +352,18 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
     // `at` at `hi`; `at` comes back as the point at the returned position, which the bisection
     // has already evaluated.
     auto refine = [&](double hi, double x, TPointD& at) {
-        // Two halvings per round: the midpoint and both quarter points are evaluated together
-        // (independent work the processor overlaps), then the midpoint's test decides which
-        // quarter point the second halving takes. Positions, tests and their order are exactly
-        // those of a plain one-at-a-time bisection.
-        constexpr int DEPTH = 2, NODES = (1 << DEPTH) - 1;
         double lo = uLo, pos = hi;
-        int it = 0;
-        while (it < 64 && reach.Off(x)) {
-            // Node n (1-based, heap order) halves [a[n], b[n]] at u[n]; its children halve the
-            // lower and the upper half.
-            double a[NODES + 1], b[NODES + 1], u[NODES + 1], xn[NODES + 1];
-            TPointD pn[NODES + 1];
-            a[1] = lo, b[1] = hi;
-            for (int n = 1; n <= NODES; ++n) {
-                u[n] = (a[n] + b[n]) / 2;
-                if (2 * n <= NODES) {
-                    a[2 * n] = a[n], b[2 * n] = u[n];
-                    a[2 * n + 1] = u[n], b[2 * n + 1] = b[n];
-                }
-            }
-            for (int n = 1; n <= NODES; ++n) {
-                pn[n] = ev.At(u[n]);
-                xn[n] = Sq(pn[n], last);
-            }
-            int n = 1;
-            for (int level = 0; level < DEPTH; ++level) {
-                if (level > 0 && !(it < 64 && reach.Off(x))) break;
-                const bool lower = reach.AtLeast(xn[n]);
-                if (lower)
-                    hi = u[n];
-                else
-                    lo = u[n];
-                pos = u[n];
-                x = xn[n];
-                at = pn[n];
-                ++it;
-                n = 2 * n + (lower ? 0 : 1);
-            }
+        for (int it = 0; it < 64 && reach.Off(x); ++it) {
+            const double um = (lo + hi) / 2;
+            const TPointD pm = ev.At(um);
+            const double xm = Sq(pm, last);
+            if (reach.AtLeast(xm))
+                hi = um;
+            else
+                lo = um;
+            pos = um;
+            x = xm;
+            at = pm;
         }
         return pos;
     };
