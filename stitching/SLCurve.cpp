@@ -107,7 +107,7 @@ template <class P> bool LowestHolding(P holds, double guess, double& found) {
     return false;
 }
 
-// The bisection's two tests on a distance r = sqrt(x), answered from x alone. The rounded square
+// The walk's tests on a distance r = sqrt(x), answered from x alone. The rounded square
 // root and the rounded subtraction are both monotone, so each test holds exactly on one side of a
 // threshold on x; the thresholds are found once per walk by stepping through neighbouring
 // doubles, and the answers are the same as those of the tests on r, NaN and infinity included.
@@ -118,8 +118,11 @@ public:
                  LowestHolding([&](double x) { return std::sqrt(x) - step > 0.1; },
                                (step + 0.1) * (step + 0.1), beyond_) &&
                  LowestHolding([&](double x) { return !(std::sqrt(x) - step < -0.1); },
-                               (step - 0.1) * (step - 0.1), notShort_);
+                               (step - 0.1) * (step - 0.1), notShort_) &&
+                 LowestHolding([&](double x) { return !(std::sqrt(x) <= step); }, step * step, notWithin_);
     }
+    // sqrt(x) <= step
+    bool Within(double x) const { return exact_ ? x < notWithin_ : std::sqrt(x) <= step_; }
     // sqrt(x) >= step
     bool AtLeast(double x) const { return exact_ ? x >= atLeast_ : std::sqrt(x) >= step_; }
     // fabs(sqrt(x) - step) > 0.1
@@ -130,7 +133,7 @@ public:
 private:
     double step_;
     bool exact_ = false;
-    double atLeast_ = 0.0, beyond_ = 0.0, notShort_ = 0.0;
+    double atLeast_ = 0.0, beyond_ = 0.0, notShort_ = 0.0, notWithin_ = 0.0;
 };
 
 // A walk that would place more points than this is refused (a hostile or absurd path).
@@ -399,8 +402,9 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
             return;
         }
         TPointD q = ev.At(uHi);
-        double x = Sq(q, last), r = std::sqrt(x);
-        if (r <= step) {
+        const double x = Sq(q, last);
+        if (reach.Within(x)) {
+            const double r = std::sqrt(x);
             d *= 1 + r / step;
             uLo = uHi;
             continue;
