@@ -36,17 +36,10 @@ struct TBezier {
     float Y(float t) const { return ((ay * t + by) * t + cy) * t + y0; }
 };
 
-// Evaluates positions u = segment + t along a path, keeping the coefficients of the last segment.
+// Evaluates points (segment, t) along a path, keeping the coefficients of the last segment.
 class TPathEvaluator {
 public:
-    explicit TPathEvaluator(const TSLCurve& c) : c_(c), k_(c.SegmentCount()) {}
-    TPointD At(double u) {
-        int32_t seg = static_cast<int32_t>(std::floor(u));
-        if (!(seg >= 0)) seg = 0; // also NaN
-        if (seg > k_ - 1) seg = k_ - 1;
-        float t = static_cast<float>(u - seg);
-        return At(seg, t);
-    }
+    explicit TPathEvaluator(const TSLCurve& c) : c_(c) {}
     TPointD At(int32_t seg, float t) {
         if (seg != seg_) {
             seg_ = seg;
@@ -57,14 +50,91 @@ public:
 
 private:
     const TSLCurve& c_;
-    int32_t k_;
     int32_t seg_ = -1;
     TBezier b_{TSP{}, TSP{}, TSP{}, TSP{}};
 };
 
-double Dist(TPointD a, TPointD b) {
-    return Distance(a.X, a.Y, b.X, b.Y);
+// The walk's evaluator: the coefficients of every segment made once per walk, not again each
+// time the bisection crosses back over a segment boundary.
+class TWalkEvaluator {
+public:
+    explicit TWalkEvaluator(const TSLCurve& c) : k_(c.SegmentCount()) {
+        b_.reserve(static_cast<size_t>(k_));
+        for (int32_t s = 0; s < k_; ++s)
+            b_.emplace_back(c[3 * s], c[3 * s + 1], c[3 * s + 2], c[3 * s + 3]);
+    }
+    // The point at position u = segment + t, the segment clamped into the path (NaN: the first).
+    // Positions of the walk lie in [0, k], where truncation is floor.
+    TPointD At(double u) const {
+        const int32_t seg = u >= 0 ? (u < k_ ? static_cast<int32_t>(u) : k_ - 1) : 0;
+        float t = static_cast<float>(u - seg);
+        const TBezier& b = b_[static_cast<size_t>(seg)];
+        return {b.X(t), b.Y(t)};
+    }
+
+private:
+    int32_t k_;
+    std::vector<TBezier> b_;
+};
+
+// Distance() spelled out here so the walk's inner loop can inline it: the same operations in the
+// same order, so the same result to the last bit. Sq is the value under the root.
+inline double Sq(TPointD a, TPointD b) {
+    double dx = b.X - a.X, dy = b.Y - a.Y;
+    return dx * dx + dy * dy;
 }
+inline double Dist(TPointD a, TPointD b) {
+    return std::sqrt(Sq(a, b));
+}
+
+// The smallest double g >= 0 for which `holds` is true, for a test that is false below some
+// point and true from it on; false when the search leaves the finite numbers or takes too long.
+template <class P> bool LowestHolding(P holds, double guess, double& found) {
+    double g = guess;
+    for (int i = 0; i < 4096; ++i) {
+        if (!(g >= 0.0) || !std::isfinite(g)) return false;
+        if (holds(g)) {
+            const double below = std::nextafter(g, 0.0);
+            if (g > 0.0 && holds(below)) {
+                g = below;
+                continue;
+            }
+            found = g;
+            return true;
+        }
+        g = std::nextafter(g, HUGE_VAL);
+    }
+    return false;
+}
+
+// The walk's tests on a distance r = sqrt(x), answered from x alone. The rounded square
+// root and the rounded subtraction are both monotone, so each test holds exactly on one side of a
+// threshold on x; the thresholds are found once per walk by stepping through neighbouring
+// doubles, and the answers are the same as those of the tests on r, NaN and infinity included.
+class TReachTest {
+public:
+    explicit TReachTest(double step) : step_(step) {
+        exact_ = LowestHolding([&](double x) { return std::sqrt(x) >= step; }, step * step, atLeast_) &&
+                 LowestHolding([&](double x) { return std::sqrt(x) - step > 0.1; },
+                               (step + 0.1) * (step + 0.1), beyond_) &&
+                 LowestHolding([&](double x) { return !(std::sqrt(x) - step < -0.1); },
+                               (step - 0.1) * (step - 0.1), notShort_) &&
+                 LowestHolding([&](double x) { return !(std::sqrt(x) <= step); }, step * step, notWithin_);
+    }
+    // sqrt(x) <= step
+    bool Within(double x) const { return exact_ ? x < notWithin_ : std::sqrt(x) <= step_; }
+    // sqrt(x) >= step
+    bool AtLeast(double x) const { return exact_ ? x >= atLeast_ : std::sqrt(x) >= step_; }
+    // fabs(sqrt(x) - step) > 0.1
+    bool Off(double x) const {
+        return exact_ ? (x >= beyond_ || x < notShort_) : std::fabs(std::sqrt(x) - step_) > 0.1;
+    }
+
+private:
+    double step_;
+    bool exact_ = false;
+    double atLeast_ = 0.0, beyond_ = 0.0, notShort_ = 0.0, notWithin_ = 0.0;
+};
 
 // A walk that would place more points than this is refused (a hostile or absurd path).
 constexpr int64_t MAX_WALK_POINTS = 1000000;
@@ -260,7 +330,8 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
         polygon += Distance((*this)[i - 1].X, (*this)[i - 1].Y, (*this)[i].X, (*this)[i].Y);
     if (!std::isfinite(polygon)) throw TGenerationError("path has points that are not numbers");
     if (polygon / step > 4.0 * MAX_WALK_POINTS) throw TGenerationError("path too long for its stitch length");
-    TPathEvaluator ev(*this);
+    const TWalkEvaluator ev(*this);
+    const TReachTest reach(step);
     const TSP& a0 = (*this)[0];
     TPointD last{a0.X, a0.Y};
     int64_t visits = 1;
@@ -280,18 +351,22 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
         prevSeg = seg;
     };
     // Bisection between uLo and uHi for the point `step` from the last one; bounded, so a path
-    // with degenerate or non-finite points still ends.
-    auto refine = [&](double hi, double r) {
+    // with degenerate or non-finite points still ends. `x` is the squared distance of the point
+    // `at` at `hi`; `at` comes back as the point at the returned position, which the bisection
+    // has already evaluated.
+    auto refine = [&](double hi, double x, TPointD& at) {
         double lo = uLo, pos = hi;
-        for (int it = 0; it < 64 && std::fabs(r - step) > 0.1; ++it) {
-            double um = (lo + hi) / 2;
-            double rm = Dist(ev.At(um), last);
-            if (rm >= step)
+        for (int it = 0; it < 64 && reach.Off(x); ++it) {
+            const double um = (lo + hi) / 2;
+            const TPointD pm = ev.At(um);
+            const double xm = Sq(pm, last);
+            if (reach.AtLeast(xm))
                 hi = um;
             else
                 lo = um;
             pos = um;
-            r = rm;
+            x = xm;
+            at = pm;
         }
         return pos;
     };
@@ -315,26 +390,26 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
                 emit({(*this)[3 * f].X, (*this)[3 * f].Y}, f);
                 continue;
             }
-            double r = Dist(e, last);
+            double x = Sq(e, last), r = std::sqrt(x);
             // The end anchor is visited when the remaining chord is within step + 0.1, so an
             // exact multiple of the step does not end in a tiny extra stitch.
             if (r > step + 0.1) {
-                double pos = refine(uEnd, r);
-                emit(ev.At(pos), pos);
+                double pos = refine(uEnd, x, e);
+                emit(e, pos);
                 continue;
             }
             visit({Last()->X, Last()->Y, k - 1, 1.f, false, true});
             return;
         }
         TPointD q = ev.At(uHi);
-        double r = Dist(q, last);
-        if (r <= step) {
+        const double x = Sq(q, last);
+        if (reach.Within(x)) {
+            const double r = std::sqrt(x);
             d *= 1 + r / step;
             uLo = uHi;
             continue;
         }
-        double pos = refine(uHi, r);
-        q = ev.At(pos);
+        double pos = refine(uHi, x, q);
         int32_t seg = std::clamp(static_cast<int32_t>(std::floor(pos)), 0, k - 1);
         int32_t f = forcedAnchor(seg, q);
         if (f >= 0) {
