@@ -4,6 +4,7 @@
 #include "app/ContextMenu.h"
 
 #include "app/MainForm.h"
+#include "regions/RegionBuilder.h"
 #include "stitching/SLCurve.h"
 #include "ui/CurveCommands.h"
 
@@ -79,6 +80,13 @@ void TNL::RunContextCommand(int32_t code) {
         Sew.MarkModified();
         // Straightening changes the path that regions are built on.
         if (code == CMD_TRANSFORM_LINE) OutlineChanged(curve, before);
+        // Reversing leaves the path where it was but numbers its samples the other way round:
+        // regions on it (or on the partner rail, reversed with it) renumber their nodes.
+        if (code == CMD_REVERSE_STITCHING) {
+            RegionsFollowReversedOutline(Objects(), curve, StitchContext());
+            if (curve.PartnerRail && curve.PartnerRail != &curve)
+                RegionsFollowReversedOutline(Objects(), *curve.PartnerRail, StitchContext());
+        }
     }
     CommandsChanged();
     Redraw();

@@ -411,4 +411,15 @@ void RebuildRegionsUsing(const std::vector<TSLStitch*>& objects, const TSLStitch
     }
 }
 
+void RegionsFollowReversedOutline(const std::vector<TSLStitch*>& objects, const TSLStitch& outline,
+                                  const TStitchContext& ctx) {
+    for (TSLStitch* o : objects) {
+        if (!o || o->Kind() != KIND_REGION) continue;
+        auto used = o->UsedOutlines();
+        if (std::find(used.begin(), used.end(), &outline) == used.end()) continue;
+        static_cast<TSLRegion*>(o)->OutlineReversed(outline, ctx);
+        Restitch(*o, ctx);
+    }
+}
+
 } // namespace nl

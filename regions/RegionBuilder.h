@@ -132,4 +132,9 @@ void ConvertAllNodesToFixed(TSLRegion& region, const TStitchContext& ctx);
 void RebuildRegionsUsing(const std::vector<TSLStitch*>& objects, const TSLStitch& outline,
                          const TKvRect& changed, const TStitchContext& ctx);
 
+// The point order of `outline` was reversed ("Reverse Stitching Direction"): every region built
+// on it keeps its boundary (its nodes are renumbered) and refills.
+void RegionsFollowReversedOutline(const std::vector<TSLStitch*>& objects, const TSLStitch& outline,
+                                  const TStitchContext& ctx);
+
 } // namespace nl

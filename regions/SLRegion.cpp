@@ -11,8 +11,6 @@
 
 namespace nl {
 
-
-
 // ---- outline samples ----
 
 int32_t LastSampleOf(TSLCurve& o) {
@@ -474,6 +472,107 @@ void TSLRegion::RebuildFromOutlines(const TStitchContext& ctx) {
     if (!UnderConstruction() && n > 0 && NodeAt(n - 1) && NodeAt(0))
         Node(n - 1).EndIndex = Node(0).StartIndex;
     ClampIndices();
+    UpdateBounds(ctx);
+}
+
+namespace {
+
+// Positions on an outline whose last sample is `last`, numbered the other way round. A node's
+// index is either a sample (an end of the outline, the anchor) or the segment from that sample to
+// the next (a crossing, an extension meeting the outline); the path walk reads both correctly
+// from either side, so a segment keeps being a segment and a sample a sample.
+int32_t ReversedSample(int32_t i, int32_t last) {
+    return last - Clamp(i, 0, last);
+}
+
+int32_t ReversedSegment(int32_t i, int32_t last) {
+    i = Clamp(i, 0, last);
+    return i >= last ? 0 : last - 1 - i;
+}
+
+// A fixed position `percent` along the segment from sample i: the same point measured from the
+// other end of the mirrored segment.
+void ReverseFixed(int32_t& i, float& percent, int32_t last) {
+    i = Clamp(i, 0, last);
+    if (i >= last || !(percent > 0)) {
+        i = last - i;
+        percent = 0;
+    } else if (percent >= 100) {
+        i = last - 1 - i;
+        percent = 0;
+    } else {
+        i = last - 1 - i;
+        percent = 100 - percent;
+    }
+}
+
+uint32_t Swapped(uint32_t kind, uint32_t a, uint32_t b) {
+    return kind == a ? b : kind == b ? a : kind;
+}
+
+} // namespace
+
+void TSLRegion::OutlineReversed(const TSLStitch& outline, const TStitchContext& ctx) {
+    const int32_t n = Count();
+    // Every index's role is read from the kinds as they were before any of them changes.
+    std::vector<uint32_t> kinds(static_cast<size_t>(n));
+    for (int32_t k = 0; k < n; ++k)
+        kinds[static_cast<size_t>(k)] = KindOf((*this)[k]);
+    auto on = [&](int32_t k) {
+        const TRegionNode* d = NodeAt(k);
+        return d && d->Outline == &outline;
+    };
+    for (int32_t k = 0; k < n; ++k) {
+        if (!on(k)) continue;
+        TRegionNode& d = Node(k);
+        const int32_t last = LastSampleOf(*d.Outline);
+        if (last < 0) continue;
+        // Where the node lies on the outline (the anchor always on a sample).
+        if (d.StartIndex >= 0) {
+            switch (k == 0 ? NK_JOIN_FROM_START : kinds[static_cast<size_t>(k)]) {
+            case NK_CROSSING:
+            case NK_PREV_START_EXTENSION:
+            case NK_PREV_END_EXTENSION:
+                d.StartIndex = ReversedSegment(d.StartIndex, last);
+                break;
+            case NK_FIXED:
+                ReverseFixed(d.StartIndex, d.PercentB, last);
+                break;
+            default:
+                d.StartIndex = ReversedSample(d.StartIndex, last);
+                break;
+            }
+        }
+        // Where the path leaves it for the next node (the closing node: back at the anchor).
+        if (d.EndIndex >= 0) {
+            const bool hasNext = k + 1 < n && NodeAt(k + 1);
+            switch (hasNext ? kinds[static_cast<size_t>(k + 1)] : NK_JOIN_FROM_START) {
+            case NK_CROSSING:
+            case NK_NEW_START_EXTENSION:
+            case NK_NEW_END_EXTENSION:
+                d.EndIndex = ReversedSegment(d.EndIndex, last);
+                break;
+            case NK_FIXED:
+                ReverseFixed(d.EndIndex, Node(k + 1).PercentA, last);
+                break;
+            default:
+                d.EndIndex = ReversedSample(d.EndIndex, last);
+                break;
+            }
+        }
+    }
+    // The outline's start is now its end: joins and extensions naming one of its ends name the
+    // other. The previous node's outline is the one left, the node's own the one entered.
+    for (int32_t k = 1; k < n; ++k) {
+        uint32_t kind = kinds[static_cast<size_t>(k)];
+        if (on(k - 1)) {
+            kind = Swapped(kind, NK_JOIN_FROM_START, NK_JOIN_FROM_END);
+            kind = Swapped(kind, NK_PREV_START_EXTENSION, NK_PREV_END_EXTENSION);
+        }
+        if (on(k)) kind = Swapped(kind, NK_NEW_START_EXTENSION, NK_NEW_END_EXTENSION);
+        TSP& p = (*this)[k];
+        p.Flags = (p.Flags & ~SP_NODE_KIND) | kind;
+    }
     UpdateBounds(ctx);
 }
 

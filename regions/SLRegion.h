@@ -130,6 +130,10 @@ public:
     void ConvertNodeToFixed(int32_t index);
     // Re-derives the nodes after their outlines changed, then updates the bounds.
     void RebuildFromOutlines(const TStitchContext& ctx);
+    // The point order of `outline` was reversed: carries every node on it over to the reversed
+    // sample numbering, and the node kinds that name one of its ends over to the other end, so
+    // that the boundary stays where it was; then updates the bounds (the caller refills).
+    void OutlineReversed(const TSLStitch& outline, const TStitchContext& ctx);
     // Rebuilds only when the region's bounds meet the changed rectangle.
     void RebuildIfMeets(const TKvRect& changed, const TStitchContext& ctx);
     // Resolves the stored outline references (list positions) against the worksheet's objects and

@@ -1,6 +1,12 @@
+#include <cmath>
+#include <string>
+
 #include "Fixture.h"
+#include "app/ContextMenu.h"
 #include "app/RegionMode.h"
+#include "regions/RegionBuilder.h"
 #include "regions/SLRegion.h"
+#include "ui/CurveCommands.h"
 
 using namespace nl;
 using nl::test::TShell;
@@ -275,4 +281,85 @@ TEST(RegionMode, RegionMovedWithAllItsOutlinesKeepsItsFill) {
     EXPECT_EQ(r->FillStitches->Count(), count);
     EXPECT_FLOAT_EQ((*r->FillStitches)[0].X, first.X + 30);
     EXPECT_FLOAT_EQ((*r->FillStitches)[0].Y, first.Y + 20);
+}
+
+namespace {
+// What a region covers: the area enclosed by its boundary walk, the walk's length (a walk doubling
+// back along a straight outline encloses the same area but is longer), its bounds and its fill's
+// extent.
+struct TCoverage {
+    double Area = 0;
+    double Length = 0;
+    TKvRect Bounds;
+    TKvRect Fill;
+};
+
+TCoverage CoverageOf(const TSLRegion& r) {
+    TCoverage c;
+    auto pts = r.WalkPath();
+    for (size_t i = 0; i < pts.size(); ++i) {
+        const TWalkPoint& a = pts[i];
+        const TWalkPoint& b = pts[(i + 1) % pts.size()];
+        c.Area += (a.X * b.Y - b.X * a.Y) / 2;
+        c.Length += std::hypot(b.X - a.X, b.Y - a.Y);
+    }
+    c.Area = std::fabs(c.Area);
+    c.Bounds = r.Bounds;
+    c.Fill = r.GetStitchBounds();
+    return c;
+}
+
+void ExpectSameCoverage(const TCoverage& before, const TCoverage& after, const std::string& what) {
+    EXPECT_NEAR(after.Area, before.Area, 1.0) << what;
+    EXPECT_NEAR(after.Length, before.Length, 0.1) << what;
+    EXPECT_NEAR(after.Bounds.Left, before.Bounds.Left, 1) << what;
+    EXPECT_NEAR(after.Bounds.Top, before.Bounds.Top, 1) << what;
+    EXPECT_NEAR(after.Bounds.Right, before.Bounds.Right, 1) << what;
+    EXPECT_NEAR(after.Bounds.Bottom, before.Bounds.Bottom, 1) << what;
+    EXPECT_NEAR(after.Fill.Left, before.Fill.Left, 2) << what;
+    EXPECT_NEAR(after.Fill.Top, before.Fill.Top, 2) << what;
+    EXPECT_NEAR(after.Fill.Right, before.Fill.Right, 2) << what;
+    EXPECT_NEAR(after.Fill.Bottom, before.Fill.Bottom, 2) << what;
+}
+} // namespace
+
+TEST(RegionMode, OutlineCommandsKeepTheRegionsBuiltOnTheOutline) {
+    struct TCase {
+        const char* Name;
+        int X, Y; // a point of the outline outside the region
+        bool Fixed;
+        int32_t Command;
+    };
+    const TCase cases[] = {
+        {"reverse the anchor's outline", 70, 100, false, CMD_REVERSE_STITCHING},
+        {"reverse the second outline", 300, 70, false, CMD_REVERSE_STITCHING},
+        {"reverse the closing outline", 100, 330, false, CMD_REVERSE_STITCHING},
+        {"reverse the anchor's outline, fixed nodes", 70, 100, true, CMD_REVERSE_STITCHING},
+        {"reverse the third outline, fixed nodes", 330, 300, true, CMD_REVERSE_STITCHING},
+        {"transform the third outline", 330, 300, false, CMD_TRANSFORM_LINE},
+        {"transform the second outline, fixed nodes", 300, 70, true, CMD_TRANSFORM_LINE},
+    };
+    for (const TCase& c : cases) {
+        THash s;
+        TSLRegion* r = s.BuildSquare();
+        ASSERT_NE(r, nullptr) << c.Name;
+        if (c.Fixed) ConvertAllNodesToFixed(*r, s.Nl.StitchContext());
+        ASSERT_TRUE(r->FillStitches) << c.Name;
+        const TCoverage before = CoverageOf(*r);
+        EXPECT_NEAR(before.Area, 200.0 * 200.0, 50.0) << c.Name;
+
+        s.Nl.ShowContextMenu = [](const std::vector<TContextItem>&, int32_t, int32_t) {};
+        s.RightClick(c.X, c.Y);
+        ASSERT_NE(s.Nl.ContextObject(), nullptr) << c.Name;
+        ASSERT_EQ(s.Nl.ContextObject()->Kind(), KIND_CURVE) << c.Name;
+        s.Nl.RunContextCommand(c.Command);
+        ASSERT_TRUE(r->FillStitches) << c.Name;
+        ExpectSameCoverage(before, CoverageOf(*r), c.Name);
+
+        // The nodes agree with the outline as it now runs: a later rebuild (any edit of an outline
+        // it uses) finds the same boundary.
+        r->RebuildFromOutlines(s.Nl.StitchContext());
+        Restitch(*r, s.Nl.StitchContext());
+        ExpectSameCoverage(before, CoverageOf(*r), std::string(c.Name) + ", rebuilt");
+    }
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <string>
+
 #include "TestShapes.h"
 #include "platform/RecordingCanvas.h"
 #include "platform/ScriptedHost.h"
@@ -186,4 +189,150 @@ TEST(RegionBuilder, MovingAnOutlineRefillsItsRegions) {
     RebuildRegionsUsing(objects, *f.square, changed, {});
     TKvRect after = r->FillStitches->GetStitchBounds();
     EXPECT_LT(after.Bottom, before.Bottom - 150);
+}
+
+namespace {
+// The next node of a hand-built path: the candidate of `Kind` nearest (X, Y) on outline `Outline`.
+struct TStep {
+    int Outline;
+    uint32_t Kind;
+    float X, Y;
+};
+
+// A closed region built as the creation mode builds it: anchored at a sample of the first outline,
+// then one picked candidate per step, closed on the first outline. Null when a step has no such
+// candidate.
+std::unique_ptr<TSLRegion> BuildPath(const std::vector<TSLCurve*>& outlines, int32_t anchor,
+                                     const std::vector<TStep>& steps) {
+    auto r = std::make_unique<TSLRegion>();
+    TSLCurve* current = outlines[0];
+    TSP& first = (*r)[0];
+    first.X = current->PathX[static_cast<size_t>(anchor)];
+    first.Y = current->PathY[static_cast<size_t>(anchor)];
+    r->Node(0).Outline = current;
+    r->Node(0).StartIndex = anchor;
+    for (const TStep& s : steps) {
+        TSLCurve* next = outlines[static_cast<size_t>(s.Outline)];
+        auto cands = FindCandidates(*current, *next);
+        const TCandidate* pick = nullptr;
+        for (const TCandidate& c : cands)
+            if (c.Kind == s.Kind &&
+                (!pick || std::hypot(c.X - s.X, c.Y - s.Y) < std::hypot(pick->X - s.X, pick->Y - s.Y)))
+                pick = &c;
+        if (!pick || std::hypot(pick->X - s.X, pick->Y - s.Y) > 1) return nullptr;
+        r->Node(r->Count() - 1).EndIndex = pick->PrevIndex;
+        r->AppendNode(pick->Kind | (pick->Group << SP_GROUP_SHIFT), pick->X, pick->Y, next, pick->NewIndex,
+                      -1);
+        current = next;
+    }
+    r->Node(r->Count() - 1).EndIndex = r->Node(0).StartIndex;
+    r->Flags |= OF_HIGHLIGHT | OF_VISIBLE;
+    r->SetStitchTypeBits(ST_TATAMI);
+    r->UpdateBounds({});
+    Restitch(*r, {});
+    return r;
+}
+
+double EnclosedArea(const TSLRegion& r) {
+    auto pts = r.WalkPath();
+    double a = 0;
+    for (size_t i = 0; i < pts.size(); ++i) {
+        const TWalkPoint& p = pts[i];
+        const TWalkPoint& q = pts[(i + 1) % pts.size()];
+        a += (p.X * q.Y - q.X * p.Y) / 2;
+    }
+    return std::fabs(a);
+}
+
+// Length of the boundary walk: a walk doubling back along an outline is longer.
+double WalkLength(const TSLRegion& r) {
+    auto pts = r.WalkPath();
+    double l = 0;
+    for (size_t i = 1; i < pts.size(); ++i)
+        l += std::hypot(pts[i].X - pts[i - 1].X, pts[i].Y - pts[i - 1].Y);
+    return l;
+}
+
+void ExpectSameBoundary(const TSLRegion& r, double area, double length, const TKvRect& bounds,
+                        const TKvRect& fill, const std::string& what) {
+    EXPECT_NEAR(EnclosedArea(r), area, 1.0) << what;
+    EXPECT_NEAR(WalkLength(r), length, 0.1) << what;
+    EXPECT_NEAR(r.Bounds.Left, bounds.Left, 1) << what;
+    EXPECT_NEAR(r.Bounds.Top, bounds.Top, 1) << what;
+    EXPECT_NEAR(r.Bounds.Right, bounds.Right, 1) << what;
+    EXPECT_NEAR(r.Bounds.Bottom, bounds.Bottom, 1) << what;
+    TKvRect f = r.GetStitchBounds();
+    EXPECT_NEAR(f.Left, fill.Left, 2) << what;
+    EXPECT_NEAR(f.Top, fill.Top, 2) << what;
+    EXPECT_NEAR(f.Right, fill.Right, 2) << what;
+    EXPECT_NEAR(f.Bottom, fill.Bottom, 2) << what;
+}
+} // namespace
+
+TEST(RegionBuilder, ReversingAnOutlineKeepsTheRegionsOnIt) {
+    struct TShape {
+        const char* Name;
+        std::vector<std::vector<std::pair<float, float>>> Outlines; // the first one carries the anchor
+        int32_t Anchor;
+        std::vector<TStep> Steps;
+        double Area;
+    };
+    const TShape shapes[] = {
+        // One closed outline, joined from its end back to its start.
+        {"closed outline",
+         {{{0, 0}, {300, 0}, {300, 300}, {0, 300}, {0, 0}}},
+         30,
+         {{0, NK_JOIN_FROM_END, 0, 0}},
+         300.0 * 300.0},
+        // Two open outlines meeting end to start.
+        {"joined ends",
+         {{{0, 0}, {200, 0}, {200, 200}}, {{200, 200}, {0, 200}, {0, 0}}},
+         10,
+         {{1, NK_JOIN_FROM_END, 200, 200}, {0, NK_JOIN_FROM_END, 0, 0}},
+         200.0 * 200.0},
+        // Lines that fall short of each other: the path runs on along their extensions.
+        {"extensions",
+         {{{0, 0}, {300, 0}}, {{400, -50}, {400, 350}}, {{450, 300}, {-50, 300}}, {{0, 200}, {0, 50}}},
+         25,
+         {{1, NK_PREV_END_EXTENSION, 400, 0},
+          {2, NK_CROSSING, 400, 300},
+          {3, NK_NEW_START_EXTENSION, 0, 300},
+          {0, NK_PREV_END_EXTENSION, 0, 0}},
+         400.0 * 300.0},
+    };
+    for (const TShape& shape : shapes) {
+        for (size_t reversed = 0; reversed < shape.Outlines.size(); ++reversed) {
+            for (bool fixed : {false, true}) {
+                const std::string what = std::string(shape.Name) + ", outline " + std::to_string(reversed) +
+                                         (fixed ? ", fixed nodes" : "");
+                std::vector<std::unique_ptr<TSLCurve>> owned;
+                std::vector<TSLCurve*> outlines;
+                for (const auto& corners : shape.Outlines) {
+                    owned.push_back(Polyline(corners));
+                    outlines.push_back(owned.back().get());
+                }
+                auto r = BuildPath(outlines, shape.Anchor, shape.Steps);
+                ASSERT_NE(r, nullptr) << what;
+                if (fixed) ConvertAllNodesToFixed(*r, {});
+                ASSERT_NEAR(EnclosedArea(*r), shape.Area, 1.0) << what;
+                const double length = WalkLength(*r);
+                const TKvRect bounds = r->Bounds;
+                ASSERT_TRUE(r->FillStitches) << what;
+                const TKvRect fill = r->GetStitchBounds();
+
+                std::vector<TSLStitch*> objects(outlines.begin(), outlines.end());
+                objects.push_back(r.get());
+                outlines[reversed]->ReverseStitching({});
+                RegionsFollowReversedOutline(objects, *outlines[reversed], {});
+                ExpectSameBoundary(*r, shape.Area, length, bounds, fill, what);
+                // A later rebuild from the outlines (after any edit of them) finds the same path.
+                r->RebuildFromOutlines({});
+                ExpectSameBoundary(*r, shape.Area, length, bounds, fill, what + ", rebuilt");
+                // Reversing back restores the node numbering.
+                outlines[reversed]->ReverseStitching({});
+                RegionsFollowReversedOutline(objects, *outlines[reversed], {});
+                ExpectSameBoundary(*r, shape.Area, length, bounds, fill, what + ", reversed back");
+            }
+        }
+    }
 }
