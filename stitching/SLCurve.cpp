@@ -615,17 +615,22 @@ void TSLCurve::StraightenSegment(int32_t s) {
     c2.Y = a.Y + 2 * (b.Y - a.Y) / 3;
 }
 
-std::unique_ptr<TSLCurve> TSLCurve::FromPolyline(const std::vector<std::pair<float, float>>& corners) {
-    auto c = std::make_unique<TSLCurve>();
+void TSLCurve::SetPolyline(const std::vector<std::pair<float, float>>& corners) {
+    Clear();
     for (size_t i = 0; i < corners.size(); ++i) {
         if (i > 0) {
-            c->Append(TSP::Plain(0, 0, 0));
-            c->Append(TSP::Plain(0, 0, 0));
+            Append(TSP::Plain(0, 0, 0));
+            Append(TSP::Plain(0, 0, 0));
         }
-        c->Append(TSP::Plain(0, corners[i].first, corners[i].second));
+        Append(TSP::Plain(0, corners[i].first, corners[i].second));
     }
-    for (int32_t s = 0; s < c->SegmentCount(); ++s)
-        c->StraightenSegment(s);
+    for (int32_t s = 0; s < SegmentCount(); ++s)
+        StraightenSegment(s);
+}
+
+std::unique_ptr<TSLCurve> TSLCurve::FromPolyline(const std::vector<std::pair<float, float>>& corners) {
+    auto c = std::make_unique<TSLCurve>();
+    c->SetPolyline(corners);
     c->Flatten();
     return c;
 }

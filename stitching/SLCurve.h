@@ -134,6 +134,8 @@ public:
     // "Transform To Curve" / "Transform To Line": toggles the line bit; a new line is straightened.
     // Puts the control points of a segment on its chord at thirds (a straight segment).
     void StraightenSegment(int32_t segment);
+    // Replaces the control points by straight segments through the given corners.
+    void SetPolyline(const std::vector<std::pair<float, float>>& corners);
     // A curve of straight segments through the given corners, flattened.
     static std::unique_ptr<TSLCurve> FromPolyline(const std::vector<std::pair<float, float>>& corners);
     void ToggleLine(const TStitchContext& ctx);

@@ -15,17 +15,8 @@ using namespace nl;
 
 namespace {
 
-// A path through the given anchors, each segment a straight line (controls at thirds).
 void SetPath(TSLCurve& c, const std::vector<std::pair<float, float>>& anchors) {
-    c.Clear();
-    for (size_t i = 0; i < anchors.size(); ++i) {
-        auto [x, y] = anchors[i];
-        c.AppendPoint(0, -1, x, y);
-        if (i + 1 == anchors.size()) break;
-        auto [nx, ny] = anchors[i + 1];
-        c.AppendPoint(0, -1, x + (nx - x) / 3, y + (ny - y) / 3);
-        c.AppendPoint(0, -1, x + 2 * (nx - x) / 3, y + 2 * (ny - y) / 3);
-    }
+    c.SetPolyline(anchors);
 }
 
 struct Column {

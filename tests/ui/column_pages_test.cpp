@@ -21,14 +21,7 @@ using namespace nl;
 namespace {
 
 void SetPath(TSLCurve& c, const std::vector<std::pair<float, float>>& anchors) {
-    for (size_t i = 0; i < anchors.size(); ++i) {
-        auto [x, y] = anchors[i];
-        c.AppendPoint(0, -1, x, y);
-        if (i + 1 == anchors.size()) break;
-        auto [nx, ny] = anchors[i + 1];
-        c.AppendPoint(0, -1, x + (nx - x) / 3, y + (ny - y) / 3);
-        c.AppendPoint(0, -1, x + 2 * (nx - x) / 3, y + 2 * (ny - y) / 3);
-    }
+    c.SetPolyline(anchors);
 }
 
 // A 10 mm by 4 mm curved column.
