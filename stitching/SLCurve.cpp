@@ -843,6 +843,10 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
         for (const TSP& p : *this)
             pts.push_back({dc.SX(p.X), dc.SY(p.Y)});
     }
+    if (dc.View.Highlight) {
+        c.SetPen(HIGHLIGHT_BAND_COLOUR, HIGHLIGHT_BAND_WIDTH);
+        c.Polyline(pts);
+    }
     if (dc.View.ShowOutlines || selected) {
         c.SetPen(selected ? 0x000000FF : 0x00808080, selected ? 2.f : 1.f);
         c.Polyline(pts);
@@ -861,7 +865,12 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
         c.Polyline(a);
         c.Polyline(b);
     }
-    if (Generated && dc.View.ShowStitches) Generated->DrawEdit(dc);
+    if (Generated && dc.View.ShowStitches) {
+        // Only columns and satin outlines lay satin stitches that can be too long.
+        TDrawContext gdc = dc;
+        if (!IsRail() && StitchType() != ST_SATIN && StitchType() != ST_ZIGZAG) gdc.View.LongStitchLimit = 0;
+        Generated->DrawEdit(gdc);
+    }
     if (selected || (IsRail() && dc.View.ShowColumnHandles)) {
         // Anchors as squares, control points as circles joined to their anchors.
         c.SetPen(0x00A0A0A0, 1.f, TPenStyle::Dot);
