@@ -872,14 +872,17 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
         Generated->DrawEdit(gdc);
     }
     if (selected || (IsRail() && dc.View.ShowColumnHandles)) {
-        // Anchors as squares, control points as circles joined to their anchors.
+        // Anchors as squares, control points as circles joined to their anchors. A line object's
+        // control points follow its anchors and are not handles: only its anchors are shown.
+        const bool line = IsLineObject();
         c.SetPen(0x00A0A0A0, 1.f, TPenStyle::Dot);
-        for (int32_t i = 0; i + 1 < Count(); ++i) {
+        for (int32_t i = 0; i + 1 < Count() && !line; ++i) {
             if (i % 3 == 1) continue; // the line between the two controls is not a handle
             c.Line(dc.SX((*this)[i].X), dc.SY((*this)[i].Y), dc.SX((*this)[i + 1].X),
                    dc.SY((*this)[i + 1].Y));
         }
         for (int32_t i = 0; i < Count(); ++i) {
+            if (line && i % 3 != 0) continue;
             const TSP& p = (*this)[i];
             c.Marker(dc.SX(p.X), dc.SY(p.Y), i % 3 == 0 ? TMarker::Square : TMarker::Circle, dc.MarkerSize,
                      (p.Flags & SP_FORCE) ? 0x000000FF : 0x00000000);

@@ -155,6 +155,11 @@ TEST(Creation, LineObjectIsStraightThroughEveryClick) {
     const auto& c = static_cast<const TSLCurve&>(*s.Nl.Sew[0]);
     EXPECT_TRUE(c.IsLineObject());
     ExpectStraightThrough(c, corners);
+    // Only the anchors are handles: the control points follow them.
+    ASSERT_TRUE(c.Flags & OF_SELECTED_EDIT);
+    TRecordingCanvas canvas;
+    s.Nl.Draw(canvas);
+    EXPECT_EQ(canvas.CountKind('M'), corners.size());
     // Every sample of the stitched path lies on a side of the square.
     ASSERT_EQ(c.PathX.size(), 4u * SAMPLES_PER_SEGMENT + 1);
     for (size_t i = 0; i < c.PathX.size(); ++i) {
