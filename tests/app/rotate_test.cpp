@@ -227,3 +227,34 @@ TEST(RotateDrag, ARegionBuiltPartlyOnATurnedOutlineIsRebuiltOnIt) {
     }
     EXPECT_TRUE(pastBottom);
 }
+
+TEST(RotateDrag, ACurvedColumnTurnsWithBothRailsAndIsSewnAgain) {
+    TShell s;
+    s.Nl.Execute(TCommand::CreateColumn);
+    for (int i = 0; i <= 3; ++i)
+        s.Click(200 + 100 * i, 200);
+    s.RightClick(5, 5);
+    for (int i = 0; i <= 3; ++i)
+        s.Click(200 + 100 * i, 280);
+    s.RightClick(5, 5);
+    auto* a = static_cast<TSLCurve*>(s.Nl.Sew[0]);
+    TSLCurve* b = a->PartnerRail;
+    ASSERT_TRUE(a->Generated && b && (b->Flags & OF_SELECTED_EDIT));
+    s.Nl.Execute(TCommand::RotateMode);
+    // Bounds (200..500, 200..280): centre (350, 240). Grab rail A between its handles (a press on
+    // a handle of a selected curve drags the handle) and turn it half round.
+    const double cx = (a->Bounds.Left + a->Bounds.Right) / 2.0, cy = (a->Bounds.Top + a->Bounds.Bottom) / 2.0;
+    const double bearing = BearingFrom(cx, cy, 450, 200) / DegToRad;
+    TurnPointer(s, cx, cy, std::hypot(450 - cx, 200 - cy), bearing, bearing + 180);
+    EXPECT_FALSE(a->Generated) << "no stitches while turning";
+    Release(s);
+    // Rail A now runs along y = 280 from x 500 back to 200, rail B along y = 200.
+    EXPECT_NEAR((*a)[0].X, 500, 1);
+    EXPECT_NEAR((*a)[0].Y, 280, 1);
+    ASSERT_EQ(b->Count(), 4);
+    EXPECT_NEAR((*b)[3].X, 200, 1);
+    EXPECT_NEAR((*b)[3].Y, 200, 1);
+    ASSERT_TRUE(a->Generated && a->Generated->Count() > 50);
+    for (const TSP& p : *a->Generated)
+        EXPECT_TRUE(p.X > 195 && p.X < 505 && p.Y > 195 && p.Y < 285) << p.X << "," << p.Y;
+}
