@@ -6,6 +6,7 @@
 #include "app/RegionMode.h"
 #include "app/WidthHandles.h"
 #include "platform/Canvas.h"
+#include "regions/SLRegion.h"
 #include "regions/Support.h"
 #include "stitching/SLCurve.h"
 #include "ui/EditOutlinePage.h"
@@ -54,6 +55,20 @@ TDrawContext TNL::DrawContext(Canvas& canvas) const {
     return dc;
 }
 
+bool TNL::Highlighted(const TSLStitch& o) const {
+    const bool region = o.Kind() == KIND_REGION;
+    if (mode_ == TMode::ObjectLayout) {
+        // "Highlight All Outlines in Layout Object Mode" / "Highlight All Regions In Object Mode"
+        // are view settings: they change how objects look, never the objects' own flags.
+        if (o.Kind() == KIND_CURVE) return Toggles.HighlightOutlinesInLayout;
+        if (region)
+            return Toggles.HighlightRegionsInLayout && !static_cast<const TSLRegion&>(o).UnderConstruction();
+        return false;
+    }
+    // "Show Selected Region Paths On Edit Selection": the regions built on the selected outline.
+    return mode_ == TMode::DesignEdit && region && Toggles.ShowRegionPaths && (o.Flags & OF_REGION_MARK_1);
+}
+
 bool TNL::RubberBand(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2) const {
     if (drag_ != TDrag::Rectangle) return false;
     x1 = pressX_;
@@ -87,6 +102,10 @@ void TNL::Draw(Canvas& canvas) const {
         TDrawContext odc = dc;
         if (o->Kind() == KIND_CURVE) odc.View.ShowStitches = !Toggles.HideOutlineStitches;
         if (o->Kind() == KIND_REGION && Toggles.HideRegionStitches) odc.View.ShowStitches = false;
+        odc.View.Highlight = Highlighted(*o);
+        // Direct stitch objects are the user's own needle points, not satin work.
+        if (Toggles.HighlightLongSatin && mode_ == TMode::DesignEdit && o->Kind() != KIND_STITCH)
+            odc.View.LongStitchLimit = std::max(1, Toggles.LongStitchLimit);
         if (layout)
             o->DrawLayout(odc);
         else

@@ -107,6 +107,8 @@ public:
     // Runs an item of the last context menu by its command code.
     void RunContextCommand(int32_t code);
     TSLStitch* ContextObject() const { return contextObject_; }
+    // The angle of the rotate drag in progress, degrees clockwise (0 when none).
+    double RotateDragDegrees() const;
     int32_t ContextNode() const { return contextNode_; }
 
     // An outline moved or changed shape: the fill regions built on it are rebuilt where they
@@ -138,11 +140,22 @@ public:
     TDrawContext DrawContext(Canvas& canvas) const;
     // Topmost object at a view pixel, null when none.
     TSLStitch* ObjectAt(int32_t x, int32_t y, int32_t* pointIndex = nullptr) const;
+    // Whether the object is drawn with the highlight look in the current mode and view.
+    bool Highlighted(const TSLStitch& o) const;
     // True while a left drag draws the selection rectangle; its corners in pixels.
     bool RubberBand(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2) const;
 
 private:
-    enum class TDrag : uint8_t { None, Pending, Rectangle, MoveSelection, MovePoint, Pan, Envelope };
+    enum class TDrag : uint8_t {
+        None,
+        Pending,
+        Rectangle,
+        MoveSelection,
+        RotateSelection,
+        MovePoint,
+        Pan,
+        Envelope
+    };
 
     Host& host_;
     TMode mode_ = TMode::DesignEdit;
@@ -177,6 +190,14 @@ private:
     TKvRect dragBefore_;
     TSLStitch* contextObject_ = nullptr;
     int32_t contextNode_ = -1;
+    // Rotating the selection by dragging: moved_ holds the objects turned, each recomputed from its
+    // copy at every move so that rounding never accumulates; the regions built partly on turned
+    // outlines follow their outlines.
+    std::vector<std::unique_ptr<TSLStitch>> rotateCopies_;
+    std::vector<TSLStitch*> rotateDependents_;
+    double rotateCx_ = 0, rotateCy_ = 0;
+    double rotateBearing_ = 0; // the pointer's bearing from the centre at the last move
+    double rotateAngle_ = 0;   // radians, clockwise positive, within -2 pi .. 2 pi
 
     uint32_t SelectionBit() const;
     // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).
@@ -193,6 +214,8 @@ private:
     void FinishCreation();
     void ShowDueStatus();
     void AddCreationPoint(TSLStitch& obj, float x, float y);
+    // A line object's next anchor, with the segment's control points on its chord.
+    void AddLineAnchor(TSLCurve& line, float x, float y);
     TSLStitch* CurrentRail() const;
 
     // selection and clicks
@@ -201,6 +224,11 @@ private:
     void StartLeftDrag();
     void LeftClick(int32_t x, int32_t y, TModifiers mods);
     void EndDrag(int32_t x, int32_t y, TModifiers mods);
+    // The rotate drag ("Rotate Embroidery Object Mode").
+    void StartRotate(uint32_t bit);
+    void RotateTo(double wx, double wy);
+    void EndRotate();
+    void DropGoneDependents();
     void SelectWithPartner(TSLStitch* o, uint32_t bit, bool on);
     void ServePlacement(int32_t x, int32_t y);
     void SwitchStitching(bool on);

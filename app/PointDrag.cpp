@@ -65,17 +65,20 @@ void TNL::DragPointTo(double x, double y) {
     if (!std::isfinite(x) || !std::isfinite(y)) return;
     TSP& p = (*dragObject_)[dragPoint_];
     const auto nx = static_cast<float>(x), ny = static_cast<float>(y);
-    if (editPointDrag_ && dragObject_->Kind() == KIND_CURVE && dragPoint_ % 3 == 0) {
+    if (dragObject_->Kind() == KIND_CURVE && dragPoint_ % 3 == 0) {
         auto& c = static_cast<TSLCurve&>(*dragObject_);
         const float dx = nx - p.X, dy = ny - p.Y;
-        // An anchor keeps the shape of its segments: its control points travel with it.
-        for (int32_t i : {dragPoint_ - 1, dragPoint_ + 1}) {
-            if (i < 0 || i >= c.Count()) continue;
-            c[i].X += dx;
-            c[i].Y += dy;
-        }
+        // An anchor keeps the shape of its segments: its control points travel with it. (The
+        // anchor just clicked during creation has no control points of its own yet.)
+        if (editPointDrag_)
+            for (int32_t i : {dragPoint_ - 1, dragPoint_ + 1}) {
+                if (i < 0 || i >= c.Count()) continue;
+                c[i].X += dx;
+                c[i].Y += dy;
+            }
         p.X = nx;
         p.Y = ny;
+        // A line object stays straight whichever anchor moves, while it is made and after.
         if (c.IsLineObject()) StraightenAround(c, dragPoint_);
     } else {
         p.X = nx;
