@@ -73,7 +73,7 @@ def sources(chart_folder):
         for line in f:
             cells = [c.strip() for c in line.strip().strip("|").split("|")]
             if len(cells) == 7 and cells[0].endswith(".csv"):
-                out[cells[0]] = (cells[4], cells[5].strip("`"), cells[6])
+                out[cells[0]] = (cells[4], cells[5].replace("`", ""), cells[6])
     return out
 
 
