@@ -38,10 +38,16 @@ std::vector<TThreadMatch> NearestThreads(std::span<const TCatData> catalogs, int
     for (const TCatData& c : catalogs)
         for (size_t i = 0; i < c.Entries.size(); ++i)
             all.push_back({&c, i, ColourDistance(colour, c.Entries[i].Colour)});
-    // Stable, so that equal distances keep catalog order and then file order.
-    auto nearer = [](const TThreadMatch& a, const TThreadMatch& b) { return a.Distance < b.Distance; };
-    std::stable_sort(all.begin(), all.end(), nearer);
-    if (count < all.size()) all.resize(count);
+    // Nearest first; equal distances in catalog order, then file order (the order they were
+    // gathered in), so only the first `count` need sorting.
+    auto nearer = [](const TThreadMatch& a, const TThreadMatch& b) {
+        if (a.Distance != b.Distance) return a.Distance < b.Distance;
+        if (a.Catalog != b.Catalog) return a.Catalog < b.Catalog;
+        return a.Entry < b.Entry;
+    };
+    count = std::min(count, all.size());
+    std::partial_sort(all.begin(), all.begin() + static_cast<ptrdiff_t>(count), all.end(), nearer);
+    all.resize(count);
     return all;
 }
 
