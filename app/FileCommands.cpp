@@ -120,7 +120,8 @@ TSLStitch* ImportStitchFile(TSew& sew, const std::filesystem::path& file, Host& 
                                Buttons(TButton::OK));
             break;
         case TImportFault::NoStitches:
-            host.MessageDialog("Import Stitch File", name + " : The File Holds No Stitches. Nothing Was Imported.",
+            host.MessageDialog("Import Stitch File",
+                               name + " : The File Holds No Stitches. Nothing Was Imported.",
                                Buttons(TButton::OK));
             break;
         case TImportFault::Damaged:

@@ -474,7 +474,8 @@ void TNL::ServePlacement(int32_t x, int32_t y) {
         Sew.StreamOriginY = RoundI(wy);
         Files.LastImport = nullptr;
         if (std::optional<std::string> file = ChooseImportFile(host_, Files.Import))
-            Files.LastImport = ImportStitchFile(Sew, *file, host_, wx, wy, Files.Import.FilterIndex, &Files.Import);
+            Files.LastImport =
+                ImportStitchFile(Sew, *file, host_, wx, wy, Files.Import.FilterIndex, &Files.Import);
         CommandsChanged();
     }
     Redraw();

@@ -43,7 +43,8 @@ std::vector<uint8_t> SerializeColorTable(const TColorTable& table) {
     return w.Take();
 }
 
-std::optional<TColorTable> ReadColorTable(const std::filesystem::path& programFolder, TColorTableFault& fault) {
+std::optional<TColorTable> ReadColorTable(const std::filesystem::path& programFolder,
+                                          TColorTableFault& fault) {
     try {
         auto bytes = ReadWholeFile(programFolder / COLOR_TABLE_NAME, 1 << 20);
         return ParseColorTable(bytes, fault);

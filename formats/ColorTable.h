@@ -38,6 +38,7 @@ std::vector<uint8_t> SerializeColorTable(const TColorTable& table);
 
 // Reads the table from the program folder; on failure (also a missing or unreadable file:
 // LoadFailed) returns nothing and sets `fault`.
-std::optional<TColorTable> ReadColorTable(const std::filesystem::path& programFolder, TColorTableFault& fault);
+std::optional<TColorTable> ReadColorTable(const std::filesystem::path& programFolder,
+                                          TColorTableFault& fault);
 
 } // namespace nl

@@ -98,7 +98,8 @@ const std::string& ExportFilter() {
         std::string s;
         for (int i = 1; i <= kExportEntries; ++i) {
             const TFormat& f = *ExportFormatOfFilter(i);
-            s += (s.empty() ? "" : "|") + Entry(f.ExportDescription ? f.ExportDescription : f.Description, f.Extension);
+            s += (s.empty() ? "" : "|") +
+                 Entry(f.ExportDescription ? f.ExportDescription : f.Description, f.Extension);
         }
         return s;
     }();
@@ -141,7 +142,8 @@ const TFormat* ExportFormatOfFilter(int filterIndex) {
 
 const TFormat* ImportFormatOfFilter(int filterIndex, const std::string& fileName) {
     if (filterIndex > 1)
-        if (const TFormat* f = AtPosition([](const TFormat& r) { return r.ImportFilter; }, filterIndex)) return f;
+        if (const TFormat* f = AtPosition([](const TFormat& r) { return r.ImportFilter; }, filterIndex))
+            return f;
     const std::string extension = ImportExtension(fileName);
     return extension.empty() ? nullptr : FormatOfExtension(extension);
 }

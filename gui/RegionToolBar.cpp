@@ -6,8 +6,7 @@
 
 namespace nl {
 
-TRegionToolBar::TRegionToolBar(TNL& nl, QWidget* parent)
-    : QToolBar("Region Creation", parent), nl_(nl) {
+TRegionToolBar::TRegionToolBar(TNL& nl, QWidget* parent) : QToolBar("Region Creation", parent), nl_(nl) {
     setObjectName("RegionCreation");
     setMovable(false);
     setToolButtonStyle(Qt::ToolButtonTextOnly);

@@ -34,6 +34,8 @@ TFileDialogResult TScriptedHost::OpenFileDialog(const TFileDialogRequest& reques
     return r;
 }
 
-TFileDialogResult TScriptedHost::SaveFileDialog(const TFileDialogRequest& request) { return OpenFileDialog(request); }
+TFileDialogResult TScriptedHost::SaveFileDialog(const TFileDialogRequest& request) {
+    return OpenFileDialog(request);
+}
 
 } // namespace nl

@@ -13,11 +13,11 @@
 #include "formats/SideFile.h"
 
 using namespace nl;
-using nl::test::TShell;
-using nl::test::TTempDir;
 using nl::test::DataDir;
 using nl::test::Direct;
 using nl::test::Fixture;
+using nl::test::TShell;
+using nl::test::TTempDir;
 
 namespace {
 namespace fs = std::filesystem;

@@ -206,7 +206,9 @@ TEST(ContextMenu, OutlineItemsByNodeAndTheirCommands) {
     TShell s;
     TSLCurve* c = RunningOutline(s, {{100, 100}, {400, 100}, {700, 100}});
     // The items of the menu last shown.
-    auto shown = [&] { return s.Host.Menus.empty() ? std::vector<TContextItem>{} : s.Host.Menus.back().Items; };
+    auto shown = [&] {
+        return s.Host.Menus.empty() ? std::vector<TContextItem>{} : s.Host.Menus.back().Items;
+    };
 
     // On an inner anchor of a running outline.
     s.RightClick(400, 100);

@@ -77,7 +77,6 @@ std::vector<uint8_t> TableBytes(int32_t magic, int32_t rows, int32_t cols, size_
 }
 } // namespace
 
-
 TEST(ColorTable, ReadingSaysWhyATableWasRefused) {
     struct Case {
         const char* what;

@@ -66,24 +66,26 @@ TEST(Formats, NamesFiltersAndFormatCodes) {
 }
 
 TEST(Formats, DialogFiltersAreDerivedFromTheTableWordForWord) {
-    EXPECT_EQ(ExportFilter(),
-              "Brother ( *.pec )|*.pec|Viking Husqvarna ( *.hus )|*.hus|Tajima ( *.dst )|*.dst|Melco ( *.exp )|"
-              "*.exp|Pfaff VIP ( *.vip )|*.vip|Pfaff ( *.ksm )|*.ksm|Barudan ( *.dat )|*.dat|Toyota ( *.10o )|"
-              "*.10o|Compucon / Singer ( *.xxx )|*.xxx|Janome ( *.jef )|*.jef|Nordelune Designer ( *.NlD )|*.NlD");
+    EXPECT_EQ(
+        ExportFilter(),
+        "Brother ( *.pec )|*.pec|Viking Husqvarna ( *.hus )|*.hus|Tajima ( *.dst )|*.dst|Melco ( *.exp )|"
+        "*.exp|Pfaff VIP ( *.vip )|*.vip|Pfaff ( *.ksm )|*.ksm|Barudan ( *.dat )|*.dat|Toyota ( *.10o )|"
+        "*.10o|Compucon / Singer ( *.xxx )|*.xxx|Janome ( *.jef )|*.jef|Nordelune Designer ( *.NlD )|*.NlD");
     // As the dialog has always shown it, with "*.pes" also under every supported format.
-    EXPECT_EQ(ImportFilter(),
-              "All Supported File Formats | *.pes;*.pec;*.hus;*.dst;*.exp;*.vip;*.ksm;*.dat;*.10o;*.xxx;*.jef;"
-              "*.NlD|Brother ( *.pes )|*.pes|Brother ( *.pec )|*.pec|Tajima ( *.dst )|*.dst|Viking Husqvarna "
-              "( *.hus )|*.hus|Melco ( *.exp )|*.exp|Pfaff VIP ( *.vip )|*.vip|Pfaff ( *.ksm )|*.ksm|Barudan "
-              "( *.dat )|*.dat|Toyota ( *.10o )|*.10o|Compucon / Singer ( *.xxx )|*.xxx|Janome ( *.jef )|*.jef|"
-              "Nordelune Designer ( *.NlD )|*.NlD");
+    EXPECT_EQ(
+        ImportFilter(),
+        "All Supported File Formats | *.pes;*.pec;*.hus;*.dst;*.exp;*.vip;*.ksm;*.dat;*.10o;*.xxx;*.jef;"
+        "*.NlD|Brother ( *.pes )|*.pes|Brother ( *.pec )|*.pec|Tajima ( *.dst )|*.dst|Viking Husqvarna "
+        "( *.hus )|*.hus|Melco ( *.exp )|*.exp|Pfaff VIP ( *.vip )|*.vip|Pfaff ( *.ksm )|*.ksm|Barudan "
+        "( *.dat )|*.dat|Toyota ( *.10o )|*.10o|Compucon / Singer ( *.xxx )|*.xxx|Janome ( *.jef )|*.jef|"
+        "Nordelune Designer ( *.NlD )|*.NlD");
 }
 
 TEST(Formats, EveryFilterEntryLeadsToItsFormat) {
     // Export: the extension the entry forces and the export code written.
     const std::pair<const char*, int32_t> exports[] = {
-        {".pec", FORMAT_PEC}, {".hus", FORMAT_HUS}, {".dst", FORMAT_DST}, {".exp", FORMAT_EXP},
-        {".vip", FORMAT_VIP}, {".ksm", FORMAT_KSM}, {".dat", FORMAT_DAT}, {".10o", FORMAT_10O},
+        {".pec", FORMAT_PEC}, {".hus", FORMAT_HUS}, {".dst", FORMAT_DST},   {".exp", FORMAT_EXP},
+        {".vip", FORMAT_VIP}, {".ksm", FORMAT_KSM}, {".dat", FORMAT_DAT},   {".10o", FORMAT_10O},
         {".xxx", FORMAT_XXX}, {".jef", FORMAT_JEF}, {".NlD", FORMAT_DESIGN}};
     for (int i = 1; i <= 11; ++i) {
         ASSERT_NE(ExportFormatOfFilter(i), nullptr) << i;
@@ -100,7 +102,8 @@ TEST(Formats, EveryFilterEntryLeadsToItsFormat) {
 
     // Import: entries 2 to 13 name one format each, whatever the file is called; PES and PEC share
     // a reader, and so do HUS and VIP.
-    const char* const imports[] = {"pes", "pec", "dst", "hus", "exp", "vip", "ksm", "dat", "10o", "xxx", "jef", "NlD"};
+    const char* const imports[] = {"pes", "pec", "dst", "hus", "exp", "vip",
+                                   "ksm", "dat", "10o", "xxx", "jef", "NlD"};
     for (int i = 2; i <= 13; ++i) {
         const TFormat* f = ImportFormatOfFilter(i, "design.tajima");
         ASSERT_NE(f, nullptr) << i;

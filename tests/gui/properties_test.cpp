@@ -368,11 +368,12 @@ TEST(PropertiesWindow, ClosesWhenTheObjectCannotBeGenerated) {
 
 TEST(ContextMenu, OnScreenAtTheObjectWithItsItemsState) {
     TWin t;
-    TSLCurve* c = t.Outline(150, 300);
+    TSLCurve* c = t.Outline(50, 300);
     t.Nl().Sew.SetCurrent(c);
     t.Nl().ShowProperties(*c);
     t.P()->Choice("Stitch Style", "Running")->click();
-    t.P()->move(t.W.geometry().right() - 620, t.W.geometry().top() + 60);
+    t.P()->resize(500, 420);
+    t.P()->move(t.W.geometry().right() - 510, t.W.geometry().top() + 80);
     QApplication::processEvents();
     // A right click on the inner anchor of the running outline: the menu opens there, and a
     // picture of the window with the menu (and the properties window) over it is kept.
@@ -398,9 +399,9 @@ TEST(ContextMenu, OnScreenAtTheObjectWithItsItemsState) {
         menu.close();
         return nullptr;
     };
-    t.Click(330, 300, Qt::RightButton);
+    t.Click(230, 300, Qt::RightButton);
     t.W.QtHost().MenuHook = nullptr;
-    EXPECT_EQ(where, t.V()->mapToGlobal(QPoint(330, 300)));
+    EXPECT_EQ(where, t.V()->mapToGlobal(QPoint(230, 300)));
     EXPECT_EQ(items.value(0), "Outline Properties") << items.join("|").toStdString();
     EXPECT_TRUE(items.contains("Transform To Line"));
     EXPECT_TRUE(items.contains("Force Stitch At This Point"));
