@@ -56,7 +56,7 @@ struct TFormat {
     int ImportFilter;         // 1-based entry of the import dialog's filter (1 is every format); 0: none
     TReaderEntry Read;        // null: this build cannot read it
     TWriterEntry Write;       // null: this build cannot write it
-    TSideFile SideFile;       //
+    TSideFile SideFile;       // what the colour side file does for it
     const char* ImportStatus; // the status line while a file is read
     // The export dialog's text when it differs from the import dialog's; null: Description.
     const char* ExportDescription = nullptr;
