@@ -77,10 +77,6 @@ void TNL::ShowProperties(TSLStitch& object) {
     host_.ShowPropertiesWindow();
 }
 
-void TNL::CloseProperties() {
-    host_.ClosePropertiesWindow();
-}
-
 TEditOutlinePage& TNL::OpenEnvelopeEditor(TSLCurve& curve) {
     envelope_ = std::make_unique<TEditOutlinePage>(curve, StitchContext());
     envelopeCurve_ = &curve;

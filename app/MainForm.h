@@ -60,7 +60,6 @@ public:
     // Makes the object current and opens the window on it (double click, Alt-click, "Properties"
     // items).
     void ShowProperties(TSLStitch& object);
-    void CloseProperties();
 
     // ---- the width envelope editor of the "   Edit Outline" page ----
     // A new editor on a satin outline, owned here; the properties window shows it as a page and
