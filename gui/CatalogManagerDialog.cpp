@@ -365,6 +365,12 @@ void TCatalogManagerDialog::Start() {
 }
 
 void TCatalogManagerDialog::Run() {
+    // Once: while its dropper waits for a click the manager is hidden, not closed.
+    if (running_) {
+        raise();
+        return;
+    }
+    running_ = true;
     model_.Open(ThreadsFolder(folder_()));
     Refresh();
     while (exec() == DROPPER_RESULT) {
@@ -374,6 +380,7 @@ void TCatalogManagerDialog::Run() {
         model_.SetFieldColour(taken);
         Refresh();
     }
+    running_ = false;
 }
 
 void TCatalogManagerDialog::TryClose() {

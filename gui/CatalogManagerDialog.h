@@ -93,6 +93,7 @@ private:
     TCatalogNamesDialog* names_ = nullptr;
     TFindRecordDialog* find_ = nullptr;
     bool refreshing_ = false;
+    bool running_ = false;
 };
 
 } // namespace nl

@@ -216,8 +216,11 @@ void TCatalogViewerDialog::SelectionChanged() {
 
 TCatalogViewerDialog::TPick TCatalogViewerDialog::Pick(int32_t preset, bool dropper,
                                                        const std::function<void(int32_t)>& apply) {
+    // One pick at a time: while the dropper waits for its click, the tool bar could ask again.
+    if (picking_) return {};
     if (isVisible()) hide();
     if (!Fill(true, preset, dropper)) return {};
+    picking_ = true;
     apply_ = apply;
     int result;
     while ((result = exec()) == DROPPER_RESULT) {
@@ -227,6 +230,7 @@ TCatalogViewerDialog::TPick TCatalogViewerDialog::Pick(int32_t preset, bool drop
         Refresh();
     }
     apply_ = nullptr;
+    picking_ = false;
     info_->hide();
     TPick pick;
     pick.Result = result == PICK_OK || result == PICK_RGB ? result : PICK_CANCEL;
@@ -245,6 +249,7 @@ int32_t TCatalogViewerDialog::PickColour(int32_t preset, bool dropper,
 }
 
 void TCatalogViewerDialog::ShowFreeStanding() {
+    if (picking_) return;
     if (isVisible() && !isModal()) {
         raise();
         activateWindow();

@@ -84,6 +84,7 @@ private:
     QDialog* info_ = nullptr;
     QPlainTextEdit* infoText_ = nullptr;
     bool filling_ = false;
+    bool picking_ = false;
 };
 
 } // namespace nl
