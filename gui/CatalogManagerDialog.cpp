@@ -92,7 +92,7 @@ bool TFindRecordDialog::Ask(std::string& text) {
 // ---- the manager ----
 
 TCatalogManagerDialog::TCatalogManagerDialog(Host& host, std::function<std::string()> folder, QWidget* parent)
-    : QDialog(parent), host_(host), model_(host), folder_(std::move(folder)) {
+    : QDialog(parent), model_(host), folder_(std::move(folder)) {
     setWindowTitle("Catalog Color Manager");
     names_ = new TCatalogNamesDialog(this);
     find_ = new TFindRecordDialog(this);

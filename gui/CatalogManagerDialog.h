@@ -79,7 +79,6 @@ private:
     void TryClose();
     void StoreFields();
     void ShowFields();
-    Host& host_;
     TCatalogManager model_;
     std::function<std::string()> folder_;
     TRowList* catalogList_ = nullptr;

@@ -39,7 +39,7 @@ QFont ListFont() {
 
 TCatalogViewerDialog::TCatalogViewerDialog(Host& host, TThreadSettings& settings,
                                            std::function<std::string()> folder, QWidget* parent)
-    : QDialog(parent), host_(host), model_(host, settings), folder_(std::move(folder)) {
+    : QDialog(parent), model_(host, settings), folder_(std::move(folder)) {
     setWindowTitle("Color Catalog Viewer");
     auto* top = new QVBoxLayout(this);
 

@@ -67,7 +67,6 @@ private:
     void Refresh();
     void SelectionChanged();
     void Dropper();
-    Host& host_;
     TCatalogViewer model_;
     std::function<std::string()> folder_;
     std::function<void(int32_t)> apply_;
