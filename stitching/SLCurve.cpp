@@ -726,8 +726,9 @@ void TSLCurve::ReadCurveBody(TByteReader& r, const TRecordContext& ctx, bool str
     RunLength = railB ? 40 : Clamp(f4, RUN_LENGTH_MIN, RUN_LENGTH_MAX);
     Density = density;
     if (!railB) {
-        // Old files (and small values) hold the stitch spacing; its conversion must not divide
-        // by zero or go negative, and the result stays in the range the properties page allows.
+        // Old files (and values below 10) hold the stitch spacing; its conversion must not divide
+        // by zero or go negative. The result is brought into the page's range, which starts at
+        // 10: a density read is then written back as a density and reads back unchanged.
         if (ctx.Version < 1004 || Density < 10) Density = Density <= 0 ? DEFAULT_DENSITY : 200 / Density;
         Density = rail ? Clamp(Density, RAIL_DENSITY_MIN, RAIL_DENSITY_MAX)
                        : Clamp(Density, OUTLINE_DENSITY_MIN, OUTLINE_DENSITY_MAX);

@@ -23,7 +23,9 @@ extern const float SAMPLE_T[26];
 // Ranges that values read from files are brought into.
 constexpr int32_t PASSES_MIN = 1, PASSES_MAX = 50;
 constexpr int32_t RUN_LENGTH_MIN = 10, RUN_LENGTH_MAX = 160;
-constexpr int32_t OUTLINE_DENSITY_MIN = 1, OUTLINE_DENSITY_MAX = 500; // tenths of lines per mm
+// Satin outline density, tenths of lines per mm: 1.0 to 50 per mm. Stored values below 10 are
+// stitch spacings (the old meaning of the field), so no density below 1.0 per mm can be saved.
+constexpr int32_t OUTLINE_DENSITY_MIN = 10, OUTLINE_DENSITY_MAX = 500;
 constexpr int32_t RAIL_DENSITY_MIN = 10, RAIL_DENSITY_MAX = 70;
 constexpr int32_t DEFAULT_DENSITY = 50;
 

@@ -171,8 +171,9 @@ TEST(CurveRecord, Version1002HasNoExitIndexNorFillFields) {
     EXPECT_EQ(back->FillOffsets, 0u);
     EXPECT_EQ(back->Reserved[2], 100);
     EXPECT_EQ(back->EntryIndex, 25);
-    // 1002 predates the density field: the stored value is the spacing.
-    EXPECT_EQ(back->Density, 200 / 45);
+    // 1002 predates the density field: the stored value is the spacing. Spacing 45 is 0.4 lines
+    // per mm, less than the record can hold as a density: it reads as the page minimum.
+    EXPECT_EQ(back->Density, OUTLINE_DENSITY_MIN);
 }
 
 TEST(CurveRecord, ReferencesAreWrittenAsPresentOrAbsent) {
@@ -242,6 +243,29 @@ TEST(CurveRecord, StoredValuesAreBroughtIntoRange) {
             EXPECT_EQ(back->Passes, c.expectedPasses) << c.passes;
             EXPECT_EQ(back->RunLength, c.expectedRun) << c.run;
         }
+    }
+}
+
+TEST(CurveRecord, SpacingsAreConvertedOnceAndThenKept) {
+    // Values below 10 and old files hold a stitch spacing. Whatever density the conversion gives
+    // is one the record holds as a density: saved and loaded again, it stays.
+    struct Case {
+        int32_t version;
+        int32_t stored, expected;
+    } cases[] = {
+        {1011, 1, 200}, {1011, 5, 40}, {1011, 9, 22},  {1011, 10, 10},  {1011, 500, 500},
+        {1003, 1, 200}, {1003, 9, 22}, {1003, 45, 10}, {1003, 200, 10}, {1003, 20, 10},
+    };
+    for (const auto& c : cases) {
+        auto curve = Straight(100);
+        curve->Outlines = TOutlineList::MakeDefault(2);
+        curve->SetStitchTypeBits(ST_SATIN);
+        auto bytes = Record(*curve, c.version);
+        PutI32(bytes, BaseSize(*curve, c.version) + 8, c.stored);
+        auto first = ReadBack(bytes, c.version);
+        EXPECT_EQ(first->Density, c.expected) << c.version << " " << c.stored;
+        auto again = ReadBack(Record(*first));
+        EXPECT_EQ(again->Density, c.expected) << c.version << " " << c.stored;
     }
 }
 
