@@ -86,6 +86,17 @@ std::unique_ptr<TSLCurve> RichOutline() {
     return c;
 }
 
+// The two rails of a one-segment curved column, linked.
+void LinkedRails(TSLCurve& a, TSLCurve& b) {
+    for (TSLCurve* c : {&a, &b})
+        for (int i = 0; i < 4; ++i)
+            c->AppendPoint(0, -1, 10.f * i, 0);
+    a.Flags |= OF_RAIL_A;
+    b.Flags |= OF_RAIL_B;
+    TStitchContext ctx;
+    LinkRails(a, b, ctx);
+}
+
 void ExpectSameCurve(const TSLCurve& a, const TSLCurve& b) {
     EXPECT_EQ(a.Count(), b.Count());
     for (int32_t i = 0; i < a.Count() && i < b.Count(); ++i) {
@@ -142,6 +153,32 @@ TEST(CurveRecord, RoundTripWithEveryPart) {
         ASSERT_EQ(again[i], bytes[i]) << "byte " << i;
 }
 
+TEST(CurveRecord, ACloneWritesTheSameRecordWithPartsOfItsOwn) {
+    auto c = RichOutline();
+    c->Compensation = 2.5f; // not in the record, copied all the same
+    auto copy = c->Clone();
+    auto* k = static_cast<TSLCurve*>(copy.get());
+    EXPECT_EQ(Record(*k), Record(*c));
+    for (bool stream : {false, true}) {
+        TByteWriter a, b;
+        stream ? WriteObjectStream(a, *c, {}) : WriteObjectRecord(a, *c, {});
+        stream ? WriteObjectStream(b, *k, {}) : WriteObjectRecord(b, *k, {});
+        EXPECT_EQ(a.Data(), b.Data()) << stream;
+    }
+    EXPECT_EQ(k->Compensation, 2.5f);
+    EXPECT_EQ(k->PathX, c->PathX);
+    // Every part is a copy of its own.
+    EXPECT_NE(k->Outlines.get(), c->Outlines.get());
+    EXPECT_NE(k->Outlines->OutlineFeather.get(), c->Outlines->OutlineFeather.get());
+    EXPECT_NE(k->Outlines->OutlinePattern.get(), c->Outlines->OutlinePattern.get());
+    EXPECT_NE(k->Outlines->OutlinePattern->Items[0].get(), c->Outlines->OutlinePattern->Items[0].get());
+    EXPECT_NE(k->Jumps.get(), c->Jumps.get());
+    // A copied rail is nobody's partner until it is linked.
+    TSLCurve a, b;
+    LinkedRails(a, b);
+    EXPECT_EQ(static_cast<TSLCurve*>(a.Clone().get())->PartnerRail, nullptr);
+}
+
 TEST(CurveRecord, GeneratedListIsStoredAndKept) {
     auto c = Straight(200);
     MakeRunning(*c, 2, 40);
@@ -178,17 +215,12 @@ TEST(CurveRecord, Version1002HasNoExitIndexNorFillFields) {
 
 TEST(CurveRecord, ReferencesAreWrittenAsPresentOrAbsent) {
     TSLCurve a, b;
-    for (TSLCurve* c : {&a, &b})
-        for (int i = 0; i < 4; ++i)
-            c->AppendPoint(0, -1, 10.f * i, 0);
-    a.Flags |= OF_RAIL_A;
-    b.Flags |= OF_RAIL_B;
+    LinkedRails(a, b);
     b.Density = 0;
     b.Pattern = std::make_unique<TObjectStitch>();
     b.Feather = std::make_unique<TFeather>();
     b.Feather->WidthA = 31;
     TStitchContext ctx;
-    LinkRails(a, b, ctx);
     auto bb = Record(b);
     size_t at = BaseSize(b);
     EXPECT_EQ(I32At(bb, at), 1);      // Partner
@@ -317,7 +349,8 @@ TEST(CurveRecord, PatternVersionAndNesting) {
     TByteWriter w;
     TRecordContext ctx;
     ctx.Version = 1011;
-    p.Write(w, ctx);
+    TRecordWriter pw(w, ctx, TRecordForm::Worksheet);
+    p.Record(pw);
     auto b = w.Take();
     // Drop the version int32 (after kind, type, colour, style, lock, layer, extra, flags, rect).
     size_t versionAt = 1 + 1 + 4 + 3 + 4 + 4 + 17;
@@ -326,7 +359,8 @@ TEST(CurveRecord, PatternVersionAndNesting) {
             b.begin() + static_cast<std::ptrdiff_t>(versionAt + 4));
     TObjectStitch old;
     TByteReader r(b);
-    old.Read(r, ctx);
+    TRecordReader pr(r, ctx, TRecordForm::Worksheet);
+    old.Record(pr);
     EXPECT_EQ(old.EditPoints, 33);
     EXPECT_EQ(old.Version, 999);
     // Unknown item kinds are refused with the pattern error.
@@ -334,7 +368,8 @@ TEST(CurveRecord, PatternVersionAndNesting) {
     copy.Flags |= TObjectStitch::PATTERN_COPY;
     copy.Items.push_back(Straight(10));
     TByteWriter w2;
-    copy.Write(w2, ctx);
+    TRecordWriter cw(w2, ctx, TRecordForm::Worksheet);
+    copy.Record(cw);
     auto b2 = w2.Take();
     size_t itemKindAt = versionAt + 4 + 16 + 4;
     ASSERT_EQ(b2[itemKindAt], KIND_CURVE);
@@ -342,7 +377,8 @@ TEST(CurveRecord, PatternVersionAndNesting) {
     TByteReader r2(b2);
     TObjectStitch bad;
     try {
-        bad.Read(r2, ctx);
+        TRecordReader br(r2, ctx, TRecordForm::Worksheet);
+        bad.Record(br);
         FAIL() << "accepted an unknown item kind";
     } catch (const TReadError& e) {
         EXPECT_STREQ(e.what(), "Pattern Loading Error ");
