@@ -30,6 +30,14 @@ std::vector<uint8_t> Worksheet(const TSP& p) {
     return w.Take();
 }
 
+// Reads a hand-built worksheet record; the whole record is taken.
+TSP ReadWorksheet(const TExpectedRecord& e) {
+    TByteReader r(e.Bytes());
+    TSP p = ReadPointRecord(r);
+    EXPECT_TRUE(r.AtEnd());
+    return p;
+}
+
 std::vector<uint8_t> Stream(const TSP& p, int32_t ox, int32_t oy) {
     TRecordContext ctx;
     ctx.OriginX = ox;
@@ -81,9 +89,7 @@ TEST(PointRecordLayout, WorksheetRecordOfEachClass) {
         e.Raw({0x00, 0x00, 0xC0, 0x3F}, "X = 1.5");
         e.Raw({0x00, 0x00, 0x20, 0xC0}, "Y = -2.5");
         EXPECT_TRUE(SameRecord(Worksheet(p), e));
-        TByteReader r(e.Bytes());
-        TSP back = ReadPointRecord(r);
-        EXPECT_TRUE(r.AtEnd());
+        TSP back = ReadWorksheet(e);
         EXPECT_EQ(back.Flags, p.Flags);
         EXPECT_EQ(back.X, 1.5f);
         EXPECT_EQ(back.Y, -2.5f);
@@ -101,9 +107,7 @@ TEST(PointRecordLayout, WorksheetRecordOfEachClass) {
         TExpectedRecord stored;
         stored.U32(SP_EXTRA | SP_BOUNDARY, "flags").F32(3.f, "X").F32(4.f, "Y");
         stored.I32(0x00112233, "ColourOrLink").I32(0x7777, "jump placeholder");
-        TByteReader r(stored.Bytes());
-        TSP back = ReadPointRecord(r);
-        EXPECT_TRUE(r.AtEnd());
+        TSP back = ReadWorksheet(stored);
         EXPECT_EQ(back.Class(), TPointClass::Extra);
         EXPECT_EQ(back.X, 3.f);
         EXPECT_EQ(back.Y, 4.f);
@@ -117,9 +121,7 @@ TEST(PointRecordLayout, WorksheetRecordOfEachClass) {
         e.U32(SP_BOUNDARY | SP_MODIFY | SP_SHORT, "flags").F32(5.f, "X").F32(6.f, "Y");
         e.F32(0.5f, "Shortening").F32(12.f, "FullLength");
         EXPECT_TRUE(SameRecord(Worksheet(p), e));
-        TByteReader r(e.Bytes());
-        TSP back = ReadPointRecord(r);
-        EXPECT_TRUE(r.AtEnd());
+        TSP back = ReadWorksheet(e);
         EXPECT_EQ(back.Class(), TPointClass::Modify);
         EXPECT_EQ(back.X, 5.f);
         EXPECT_EQ(back.Y, 6.f);
@@ -137,9 +139,7 @@ TEST(PointRecordLayout, WorksheetRecordOfEachClass) {
         EXPECT_EQ(e.Size(), 36u);
         EXPECT_TRUE(SameRecord(Worksheet(p), e));
         TPointList::Free(p);
-        TByteReader r(e.Bytes());
-        TSP back = ReadPointRecord(r);
-        EXPECT_TRUE(r.AtEnd());
+        TSP back = ReadWorksheet(e);
         EXPECT_EQ(back.Flags, flags);
         ExpectNodeRead(back, 1.5f, 2.5f);
         TPointList::Free(back);

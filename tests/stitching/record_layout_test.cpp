@@ -211,6 +211,17 @@ void ExpectFeather(TExpectedRecord& e) {
     e.F32(0.5f, "ScaleA").F32(0.75f, "ScaleB").I32(99, "Seed");
 }
 
+// The width profile record: its fields, two sections, then the pattern and feather announcements
+// (1 in a worksheet file, 14 and 15 in a stream) with the feather record.
+void ExpectProfile(TExpectedRecord& e, uint8_t featherFollows) {
+    e.U32(PF_RETURN_STITCH, "ProfileFlags").I32(1, "CurrentSection").I32(1, "SelectedSegment");
+    e.F32(1.5f, "OutlineCompensation").I32(2, "section count");
+    ExpectSection(e, 0);
+    ExpectSection(e, 1);
+    e.U8(0, "pattern follows").U8(featherFollows, "feather follows");
+    ExpectFeather(e);
+}
+
 // The curve fields after the base record: role slots, indices, fill fields, PathBounds.
 void ExpectCurveHead(TExpectedRecord& e, int32_t version, bool stream, int32_t density = 45, int32_t ox = 0,
                      int32_t oy = 0) {
@@ -279,12 +290,7 @@ TEST(CurveRecordLayout, SatinOutlineWithWidthProfileInTheWorksheetFile) {
         e.U32(0, "point flags").F32(x, "point X").F32(0, "point Y");
     ExpectCurveHead(e, 1011, false);
     e.Bool(true, "width profile follows");
-    e.U32(PF_RETURN_STITCH, "ProfileFlags").I32(1, "CurrentSection").I32(1, "SelectedSegment");
-    e.F32(1.5f, "OutlineCompensation").I32(2, "section count");
-    ExpectSection(e, 0);
-    ExpectSection(e, 1);
-    e.U8(0, "pattern follows").U8(1, "feather follows");
-    ExpectFeather(e);
+    ExpectProfile(e, 1);
     e.Bool(false, "stitch list follows"); // never beside a jump list
     e.Bool(true, "jump list follows");
     e.I32(7, "jump list value").I32(4, "StitchIndex").I32(1, "jump count");
@@ -308,12 +314,7 @@ TEST(CurveRecordLayout, SatinOutlineInTheObjectStream) {
         e.U8(8, "point type code").U32(0, "point flags").F32(x, "point X").F32(10, "point Y");
     ExpectCurveHead(e, 1011, true, 45, ox, oy);
     e.Bool(true, "width profile follows");
-    e.U32(PF_RETURN_STITCH, "ProfileFlags").I32(1, "CurrentSection").I32(1, "SelectedSegment");
-    e.F32(1.5f, "OutlineCompensation").I32(2, "section count");
-    ExpectSection(e, 0);
-    ExpectSection(e, 1);
-    e.U8(0, "pattern marker").U8(15, "feather marker");
-    ExpectFeather(e);
+    ExpectProfile(e, 15);
     e.Bool(true, "jump list follows");
     e.I32(7, "jump list value").I32(4, "StitchIndex").I32(1, "jump count");
     e.I32(25, "OwnIndex").I32(12, "PartnerIndex").F32(50.f, "X - origin").F32(10.f, "Y - origin");
