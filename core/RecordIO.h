@@ -5,7 +5,7 @@
 //         io.Field(s.Flags, s.GroupId);            // written or read in this order
 //         io.Since(kVersionStitchLimits, s.StitchLimits, DEFAULT_STITCH_LIMITS);
 //         io.Rect(s.Bounds);                       // relative to the origin in a stream
-//         io.Part(s.Feather, [&](auto& f) { FeatherFields(io, f); }); // presence byte, then the part
+//         io.Part(s.Feather, [&](auto& f) { f.Record(io); }); // presence byte, then the part
 //         if constexpr (IO::Reading) s.Flags &= ~TRANSIENT_BITS;       // what only loading does
 //     }
 //
@@ -53,7 +53,6 @@ class TRecordIO {
 public:
     TRecordIO(const TRecordContext& ctx, TRecordForm form) : ctx_(ctx), form_(form) {}
     const TRecordContext& Context() const { return ctx_; }
-    TRecordForm Form() const { return form_; }
     bool Stream() const { return form_ == TRecordForm::Stream; }
     // The field is in this record: always in a stream, in a worksheet file from `since` on.
     bool Has(int32_t since) const { return Stream() || ctx_.Version >= since; }
