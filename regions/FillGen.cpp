@@ -212,6 +212,9 @@ void TTreeWalker::EmitRows(const TRgnTable& node, uint32_t M) {
             if (c == 1) pIndex = out_.size() - 1;
             if (tatami && c == 2 && !p_.BackToStitch) TurnRule(pIndex, out_.size() - 1, ++k);
             int32_t splits = SplitLast();
+            // Splitting the turn into the row puts its points in front of the row's first point:
+            // the turn rule and "Back To Stitch" must still find that point, not a split point.
+            if (c == 1) pIndex += static_cast<size_t>(splits);
             if (tatami && c == 2 && p_.BackToStitch) {
                 ++k;
                 bool act = p_.TurnType2 ? (k % 2 == 0) : (k > 1);
