@@ -72,6 +72,9 @@ void GenerateRunningOutline(TSLCurve& curve, const TStitchContext& ctx) {
         for (int32_t p = 0; p < passes; ++p) {
             PlacePass(*list, pass, insertAt);
             if (list->Count() > MAX_RUN_POINTS) throw TGenerationError("outline has too many stitches");
+            // Every pass is placed at the end of the list, so its last stitch is the list's last
+            // point; it marks where the next pass turns back.
+            if (p + 1 < passes && !list->Empty()) list->Last()->Flags |= SP_PASS_END;
             insertAt = insertAt == -1 ? list->Count() : -1;
         }
     }

@@ -67,6 +67,11 @@ TEST(RunningStitch, PassesAndDirection) {
         auto o = Outline(c.passes, c.fromEnd);
         ASSERT_TRUE(o->Generated) << c.passes;
         ExpectXs(o->Generated.get(), c.xs, c.passes);
+        // The last point of every pass that another pass follows carries the pass end.
+        for (int32_t i = 0; i < o->Generated->Count(); ++i) {
+            const bool passEnd = (i + 1) % 6 == 0 && i + 1 < o->Generated->Count();
+            EXPECT_EQ(((*o->Generated)[i].Flags & SP_PASS_END) != 0, passEnd) << c.passes << " #" << i;
+        }
     }
 }
 
@@ -77,7 +82,7 @@ TEST(RunningStitch, ListStartsWithTheColourAndCarriesRunFlags) {
     EXPECT_TRUE(g[0].IsColourPoint());
     EXPECT_EQ(g.GetColor(), 0x123456);
     for (int32_t i = 1; i < g.Count(); ++i)
-        EXPECT_EQ(g[i].Flags, SP_BOUNDARY | SP_FLAT) << i;
+        EXPECT_EQ(g[i].Flags, SP_BOUNDARY | SP_FLAT | (i == 5 ? uint32_t{SP_PASS_END} : 0u)) << i;
     EXPECT_TRUE(g.Flags & OF_NEEDLE_POINTS);
     EXPECT_FALSE(g.Bounds.empty);
     // Regeneration keeps the curve's colour.
