@@ -94,7 +94,29 @@ void GenerateRunningOutline(TSLCurve& curve, const TStitchContext& ctx) {
 void PolylineRun(const TPointList& source, TSLStitch& target, double step,
                  std::vector<int32_t>* sectionCounts) {
     const int32_t n = source.Count();
-    if (n < 2) return;
+    if (n < 2) {
+        // Nothing to walk: a single point is its own re-spacing. The counts are always rewritten,
+        // so that they never describe points the run does not hold.
+        if (sectionCounts) {
+            std::vector<int32_t> counts(sectionCounts->size(), 0);
+            if (n == 1) {
+                TSP p = TPointList::DeepCopy(source[0]);
+                p.Flags |= SP_BOUNDARY;
+                target.Append(p);
+                for (size_t sct = 0; sct < counts.size(); ++sct)
+                    if ((*sectionCounts)[sct] > 0 || sct + 1 == counts.size()) {
+                        counts[sct] = 1;
+                        break;
+                    }
+            }
+            *sectionCounts = std::move(counts);
+        } else if (n == 1) {
+            TSP p = TPointList::DeepCopy(source[0]);
+            p.Flags |= SP_BOUNDARY;
+            target.Append(p);
+        }
+        return;
+    }
     if (!(step >= 1.0)) step = 1.0;
     // Positions of a private copy of the chain.
     std::vector<double> xs(static_cast<size_t>(n)), ys(static_cast<size_t>(n));
