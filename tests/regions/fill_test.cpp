@@ -485,3 +485,35 @@ TEST(RegionFill, TurnRuleAndBackToStitchMoveTheRowStartOnASlantedEdge) {
         EXPECT_GE(acted, c.acting) << c.name;
     }
 }
+
+TEST(RegionFill, UnderlayStaysInsideTheRegionWhateverTheMargin) {
+    // The triangle's inscribed circle is about 7 mm across and its corners are sharp: wide
+    // margins move inset corners across the opposite edge or turn the inset polygon inside out.
+    // The underlay then shrinks or goes, and never leaves the region.
+    auto tri = ClosedOutline({{0, 0}, {800, 0}, {400, 150}});
+    auto inside = [](const TSP& p) {
+        // Within 3 units of the triangle.
+        const double x = p.X, y = p.Y;
+        return y >= -3 && y <= 3 + 150.0 * (x <= 400 ? x / 400 : (800 - x) / 400) + 3 && x >= -3 && x <= 803;
+    };
+    for (double margin : {0.0, 20.0, 60.0, 100.0, 300.0, 800.0}) {
+        for (float rotation : {0.f, 30.f, 90.f}) {
+            auto r = RegionOn(*tri);
+            r->StitchFlags |= RSF_USE_UNDERLAY;
+            r->UnderMargin = margin;
+            r->UnderRotation = rotation;
+            r->RegenerateFill({});
+            ASSERT_TRUE(r->FillStitches);
+            int underlay = 0;
+            for (const TSP& p : *r->FillStitches) {
+                if (!(p.Flags & SP_UNDERLAY)) continue;
+                ++underlay;
+                EXPECT_TRUE(inside(p))
+                    << "margin " << margin << " rotation " << rotation << ": (" << p.X << ", " << p.Y << ")";
+            }
+            if (margin == 0) {
+                EXPECT_GT(underlay, 10) << rotation;
+            }
+        }
+    }
+}
