@@ -550,17 +550,27 @@ inline double WorstSatinAngle(TSLCurve& c, const TStitchContext& ctx, std::strin
             along = ((x - ax) * vx + (y - ay) * vy) / (len * len);
             return (vx * (y - ay) - vy * (x - ax)) / len;
         };
-        // The stitches follow the path: look for the crossing from the previous one on.
-        const double step = 0.01;
-        double found = -1, prevAlong = 0, prev = side(std::max(0.0, u - step), prevAlong);
-        for (double at = std::max(0.0, u - step); at <= k + 1e-9 && at <= u + 2.0; at += step) {
-            double along = 0, f = side(std::min(at, static_cast<double>(k)), along);
+        // The stitches follow the path: look for where this one crosses it, from the previous
+        // crossing on. A stitch wider than the path's bend may cross it more than once; the
+        // crossing it was made at is the one it is square to.
+        const double step = 0.01, from = std::max(0.0, u - step), to = std::min<double>(k, u + 1.0);
+        double found = -1, best = 1e9, along0 = 0, prev = side(from, along0);
+        auto consider = [&](double at) {
+            double x, y, dx, dy;
+            ev.At(at, x, y, dx, dy);
+            const double tl = std::hypot(dx, dy);
+            if (tl <= 0) return;
+            const double off = std::asin(std::min(1.0, std::fabs((dx * vx + dy * vy) / (tl * len)))) * 180 / Pi;
+            if (off < best) best = off, found = at;
+        };
+        if (std::fabs(prev) < 1e-3) consider(from);
+        for (double at = from + step; at <= to + 1e-9; at += step) {
+            const double here = std::min(at, static_cast<double>(k));
+            double along = 0, f = side(here, along);
             if (std::fabs(f) < 1e-3 && along > -3 && along < 4) {
-                found = std::min(at, static_cast<double>(k));
-                break;
-            }
-            if (at > std::max(0.0, u - step) && (prev < 0) != (f < 0) && along > -3 && along < 4) {
-                double lo = at - step, hi = std::min(at, static_cast<double>(k)), flo = prev;
+                consider(here);
+            } else if ((prev < 0) != (f < 0) && along > -3 && along < 4) {
+                double lo = at - step, hi = here, flo = prev;
                 for (int it = 0; it < 50; ++it) {
                     double mid = (lo + hi) / 2, a2, fm = side(mid, a2);
                     if ((fm < 0) == (flo < 0))
@@ -568,21 +578,14 @@ inline double WorstSatinAngle(TSLCurve& c, const TStitchContext& ctx, std::strin
                     else
                         hi = mid;
                 }
-                found = (lo + hi) / 2;
-                break;
+                consider((lo + hi) / 2);
             }
             prev = f;
-            prevAlong = along;
         }
         if (found < 0) continue; // a stitch that leaves the path's neighbourhood: not this check's business
         u = found;
-        double x, y, dx, dy;
-        ev.At(u, x, y, dx, dy);
-        const double tl = std::hypot(dx, dy);
-        if (tl <= 0) continue;
-        const double off = std::asin(std::min(1.0, std::fabs((dx * vx + dy * vy) / (tl * len)))) * 180 / Pi;
-        if (off > worst) {
-            worst = off;
+        if (best > worst) {
+            worst = best;
             if (where) *where = "stitch " + Num(static_cast<double>(i / 2)) + " at u=" + Num(u);
         }
     }
