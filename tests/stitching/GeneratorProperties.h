@@ -560,7 +560,8 @@ inline double WorstSatinAngle(TSLCurve& c, const TStitchContext& ctx, std::strin
             ev.At(at, x, y, dx, dy);
             const double tl = std::hypot(dx, dy);
             if (tl <= 0) return;
-            const double off = std::asin(std::min(1.0, std::fabs((dx * vx + dy * vy) / (tl * len)))) * 180 / Pi;
+            const double off =
+                std::asin(std::min(1.0, std::fabs((dx * vx + dy * vy) / (tl * len)))) * 180 / Pi;
             if (off < best) best = off, found = at;
         };
         if (std::fabs(prev) < 1e-3) consider(from);
