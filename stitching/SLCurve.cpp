@@ -392,6 +392,46 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
     }
 }
 
+TPointD TSLCurve::DirectionAtT(int32_t segment, double t) const {
+    const int32_t k = SegmentCount();
+    if (k == 0) return {};
+    segment = std::clamp(segment, 0, k - 1);
+    const TSP* q[4] = {&(*this)[3 * segment], &(*this)[3 * segment + 1], &(*this)[3 * segment + 2],
+                       &(*this)[3 * segment + 3]};
+    // The derivative, in double: a chord over a tiny step of t is mostly rounding on short segments.
+    const double m = 1.0 - t;
+    double dx = 3 * m * m * (static_cast<double>(q[1]->X) - q[0]->X) +
+                6 * m * t * (static_cast<double>(q[2]->X) - q[1]->X) +
+                3 * t * t * (static_cast<double>(q[3]->X) - q[2]->X);
+    double dy = 3 * m * m * (static_cast<double>(q[1]->Y) - q[0]->Y) +
+                6 * m * t * (static_cast<double>(q[2]->Y) - q[1]->Y) +
+                3 * t * t * (static_cast<double>(q[3]->Y) - q[2]->Y);
+    double n = std::hypot(dx, dy);
+    if (!(n > 1e-9)) {
+        // A control point on its anchor stops the path there for an instant: it leaves towards
+        // (or arrives from) the next distinct control point.
+        dx = dy = 0;
+        if (t < 0.5) {
+            for (int i = 1; i < 4; ++i)
+                if (q[i]->X != q[0]->X || q[i]->Y != q[0]->Y) {
+                    dx = static_cast<double>(q[i]->X) - q[0]->X;
+                    dy = static_cast<double>(q[i]->Y) - q[0]->Y;
+                    break;
+                }
+        } else {
+            for (int i = 2; i >= 0; --i)
+                if (q[i]->X != q[3]->X || q[i]->Y != q[3]->Y) {
+                    dx = static_cast<double>(q[3]->X) - q[i]->X;
+                    dy = static_cast<double>(q[3]->Y) - q[i]->Y;
+                    break;
+                }
+        }
+        n = std::hypot(dx, dy);
+    }
+    if (!(n > 0) || !std::isfinite(n)) return {};
+    return {dx / n, dy / n};
+}
+
 TRays TSLCurve::Perpendiculars(int32_t s, float t, double len) const {
     TRays rays;
     const int32_t k = SegmentCount();
@@ -402,21 +442,19 @@ TRays TSLCurve::Perpendiculars(int32_t s, float t, double len) const {
     bool atEnd = s >= n;
     if (atEnd) t = 1.f;
     TPointD p = PointAtT(seg, t);
-    auto raysOf = [&](TPointD from, TPointD to, TKvLine& a, TKvLine& b) {
-        TKvLine base(from.X, from.Y, to.X, to.Y);
+    // The base line runs along the unit tangent, so that "vertical" means within a hundredth of
+    // a unit per unit of length, whatever the length of the segment.
+    auto raysOf = [&](TPointD dir, TKvLine& a, TKvLine& b) {
+        TKvLine base(p.X, p.Y, p.X + dir.X, p.Y + dir.Y);
         base.MakePerpendicular(a, 0.0, len, p.X, p.Y);
         base.MakePerpendicular(b, 0.0, -len, p.X, p.Y);
         return base;
     };
-    if (atEnd) {
-        raysOf(PointAtT(seg, t - 0.001f), p, rays.A, rays.B);
-        return rays;
-    }
-    TKvLine out = raysOf(p, PointAtT(seg, t + 0.001f), rays.A, rays.B);
-    if (s % SAMPLES_PER_SEGMENT == 0 && s > 0 && t == 0.f) {
+    TKvLine out = raysOf(DirectionAtT(seg, t), rays.A, rays.B);
+    if (!atEnd && s % SAMPLES_PER_SEGMENT == 0 && s > 0 && t == 0.f) {
         // Interior anchor: the rays bisect the corner between the incoming and outgoing tangent.
         TKvLine inA, inB;
-        TKvLine in = raysOf(PointAtT(seg - 1, 1.f - 0.001f), PointAtT(seg - 1, 1.f), inA, inB);
+        TKvLine in = raysOf(DirectionAtT(seg - 1, 1.0), inA, inB);
         rays.A.X2 = (rays.A.X2 + inA.X2) / 2;
         rays.A.Y2 = (rays.A.Y2 + inA.Y2) / 2;
         rays.B.X2 = (rays.B.X2 + inB.X2) / 2;
@@ -729,6 +767,10 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
         for (const TSP& p : *this)
             pts.push_back({dc.SX(p.X), dc.SY(p.Y)});
     }
+    if (dc.View.Highlight) {
+        c.SetPen(HIGHLIGHT_BAND_COLOUR, HIGHLIGHT_BAND_WIDTH);
+        c.Polyline(pts);
+    }
     if (dc.View.ShowOutlines || selected) {
         c.SetPen(selected ? 0x000000FF : 0x00808080, selected ? 2.f : 1.f);
         c.Polyline(pts);
@@ -747,16 +789,24 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
         c.Polyline(a);
         c.Polyline(b);
     }
-    if (Generated && dc.View.ShowStitches) Generated->DrawEdit(dc);
+    if (Generated && dc.View.ShowStitches) {
+        // Only columns and satin outlines lay satin stitches that can be too long.
+        TDrawContext gdc = dc;
+        if (!IsRail() && StitchType() != ST_SATIN && StitchType() != ST_ZIGZAG) gdc.View.LongStitchLimit = 0;
+        Generated->DrawEdit(gdc);
+    }
     if (selected || (IsRail() && dc.View.ShowColumnHandles)) {
-        // Anchors as squares, control points as circles joined to their anchors.
+        // Anchors as squares, control points as circles joined to their anchors. A line object's
+        // control points follow its anchors and are not handles: only its anchors are shown.
+        const bool line = IsLineObject();
         c.SetPen(0x00A0A0A0, 1.f, TPenStyle::Dot);
-        for (int32_t i = 0; i + 1 < Count(); ++i) {
+        for (int32_t i = 0; i + 1 < Count() && !line; ++i) {
             if (i % 3 == 1) continue; // the line between the two controls is not a handle
             c.Line(dc.SX((*this)[i].X), dc.SY((*this)[i].Y), dc.SX((*this)[i + 1].X),
                    dc.SY((*this)[i + 1].Y));
         }
         for (int32_t i = 0; i < Count(); ++i) {
+            if (line && i % 3 != 0) continue;
             const TSP& p = (*this)[i];
             c.Marker(dc.SX(p.X), dc.SY(p.Y), i % 3 == 0 ? TMarker::Square : TMarker::Circle, dc.MarkerSize,
                      (p.Flags & SP_FORCE) ? 0x000000FF : 0x00000000);
