@@ -60,7 +60,10 @@ TSimViewport TSimViewport::Fit(const TKvRect& bounds, int32_t width, int32_t hei
 }
 
 int32_t TSimPainter::KeepInterval(int32_t count) {
-    return std::max<int32_t>(4096, (count + MAX_KEPT - 1) / MAX_KEPT);
+    // A whole number of chunks, so that a kept picture always falls on a chunk's first point.
+    constexpr int32_t c = TSimulationList::CHUNK;
+    const int32_t n = std::max<int32_t>(4096, (count + MAX_KEPT - 1) / MAX_KEPT);
+    return (n + c - 1) / c * c;
 }
 
 int32_t TSimPainter::JumpColour(int32_t thread, int32_t background) {
@@ -87,7 +90,8 @@ void TSimPainter::Draw(Canvas& canvas, const TSimulationList& list, int32_t curs
         view_ = view;
         look_ = look;
     }
-    if (list.Empty()) {
+    if (list.Empty() || !(view.Scale > 0) || !std::isfinite(view.Scale) || !std::isfinite(view.OriginX) ||
+        !std::isfinite(view.OriginY)) {
         canvas.Clear(look.Background);
         work_.Cleared = true;
         drawnTo_ = -1;
@@ -97,6 +101,18 @@ void TSimPainter::Draw(Canvas& canvas, const TSimulationList& list, int32_t curs
     if (interval_ == 0) {
         interval_ = KeepInterval(list.Count());
         kept_.assign(static_cast<size_t>(list.Count() / interval_) + 1, false);
+    }
+    // Starting afresh, the whole design is drawn once first, keeping pictures on the way: the
+    // first jump after opening or after the view changed is then as quick as any other.
+    if (drawnTo_ < 0 && canKeep_ && list.Count() - 1 > interval_) {
+        canvas.Clear(look.Background);
+        DrawRange(canvas, list, 0, interval_);
+        drawnTo_ = interval_;
+        // A canvas that cannot keep pictures says so at the first one; then it is not worth it.
+        if (canKeep_) {
+            DrawRange(canvas, list, interval_, list.Count() - 1);
+            drawnTo_ = list.Count() - 1;
+        }
     }
     // Go on from what the picture shows when the cursor moved forward, unless a kept picture
     // lies nearer to the cursor.
@@ -120,20 +136,29 @@ void TSimPainter::Draw(Canvas& canvas, const TSimulationList& list, int32_t curs
         start = 0;
     }
     work_.From = start;
+    const int32_t ahead = work_.Segments;
     DrawRange(canvas, list, start, cursor);
+    work_.Ahead = ahead > 0;
+    work_.Segments -= ahead;
     drawnTo_ = cursor;
 }
 
 void TSimPainter::DrawRange(Canvas& canvas, const TSimulationList& list, int32_t from, int32_t to) {
     const std::vector<TSimPoint>& pts = list.Points();
     const std::vector<TSimulationList::TBlock>& blocks = list.Blocks();
-    const TSimViewport& v = view_;
-    const float guard = look_.MarkerSize + 2.f;
-    const float left = -guard, top = -guard, right = static_cast<float>(v.Width) + guard,
-                bottom = static_cast<float>(v.Height) + guard;
+    const std::vector<TSimulationList::TChunk>& chunks = list.Chunks();
+    const double scale = view_.Scale, ox = view_.OriginX, oy = view_.OriginY;
+    const float markerSize = look_.MarkerSize;
+    const bool marking = markerSize > 0.f;
+    const float guard = markerSize + 2.f;
+    const float left = -guard, top = -guard, right = static_cast<float>(view_.Width) + guard,
+                bottom = static_cast<float>(view_.Height) + guard;
+    // The same rectangle in worksheet units, for passing over whole chunks of the list.
+    const double wl = ox + left / scale, wt = oy + top / scale, wr = ox + right / scale,
+                 wb = oy + bottom / scale;
     auto at = [&](int32_t i) {
         const TSimPoint& p = pts[static_cast<size_t>(i)];
-        return TPointF{v.SX(p.X), v.SY(p.Y)};
+        return TPointF{static_cast<float>((p.X - ox) * scale), static_cast<float>((p.Y - oy) * scale)};
     };
     // Both ends beyond one edge (or not numbers at all): nothing of the move shows.
     auto outside = [&](const TPointF& a, const TPointF& b) {
@@ -142,13 +167,19 @@ void TSimPainter::DrawRange(Canvas& canvas, const TSimulationList& list, int32_t
                (a.Y > bottom && b.Y > bottom);
     };
     auto far = [](const TPointF& p) { return std::fabs(p.X) > kFar || std::fabs(p.Y) > kFar; };
+    constexpr int32_t kNone = std::numeric_limits<int32_t>::max();
+    auto blockStart = [&](int32_t b) {
+        return static_cast<size_t>(b) < blocks.size() ? blocks[static_cast<size_t>(b)].First : kNone;
+    };
 
     int32_t block = list.BlockAt(from);
     int32_t colour = blocks[static_cast<size_t>(block)].Colour;
-    int32_t nextBlock = static_cast<size_t>(block) + 1 < blocks.size()
-                            ? blocks[static_cast<size_t>(block) + 1].First
-                            : std::numeric_limits<int32_t>::max();
+    int32_t markColour = MarkerColour(colour);
+    int32_t nextBlock = blockStart(block + 1);
+    int32_t nextKeep = canKeep_ ? (from / interval_ + 1) * interval_ : kNone;
+
     run_.clear();
+    marks_.clear();
     auto flushRun = [&] {
         if (run_.size() >= 2) {
             canvas.SetPen(runColour_, 1.f, TPenStyle::Solid);
@@ -156,41 +187,60 @@ void TSimPainter::DrawRange(Canvas& canvas, const TSimulationList& list, int32_t
         }
         run_.clear();
     };
-    // Markers go over the stitches of their stretch; the first point is marked again because the
-    // stitch leaving it was drawn after its marker.
-    int32_t markFrom = from;
-    auto flushMarkers = [&](int32_t upto) {
-        if (look_.MarkerSize <= 0.f) return;
-        int32_t b = list.BlockAt(markFrom);
-        int32_t next = static_cast<size_t>(b) + 1 < blocks.size() ? blocks[static_cast<size_t>(b) + 1].First
-                                                                  : std::numeric_limits<int32_t>::max();
-        int32_t c = MarkerColour(blocks[static_cast<size_t>(b)].Colour);
-        for (int32_t i = markFrom; i <= upto; ++i) {
-            while (i >= next) {
-                ++b;
-                c = MarkerColour(blocks[static_cast<size_t>(b)].Colour);
-                next = static_cast<size_t>(b) + 1 < blocks.size() ? blocks[static_cast<size_t>(b) + 1].First
-                                                                  : std::numeric_limits<int32_t>::max();
-            }
-            TPointF p = at(i);
-            if (!std::isfinite(p.X) || !std::isfinite(p.Y) || p.X < left || p.X > right || p.Y < top ||
-                p.Y > bottom)
-                continue;
-            canvas.Marker(p.X, p.Y, TMarker::Square, look_.MarkerSize, c);
-        }
-        markFrom = upto;
+    // Markers go over the stitches of their stretch. Points that land on the pixel just marked
+    // in the same colour are not marked again.
+    int32_t lastMarkX = std::numeric_limits<int32_t>::min(), lastMarkY = 0, lastMarkColour = 0;
+    auto mark = [&](const TPointF& p) {
+        if (!(p.X >= left && p.X <= right && p.Y >= top && p.Y <= bottom)) return;
+        // The point is within the picture here, so the nearest pixel is a plain conversion.
+        const auto x = static_cast<int32_t>(p.X + 0.5f + 65536.f),
+                   y = static_cast<int32_t>(p.Y + 0.5f + 65536.f);
+        if (x == lastMarkX && y == lastMarkY && markColour == lastMarkColour) return;
+        lastMarkX = x, lastMarkY = y, lastMarkColour = markColour;
+        marks_.push_back({p, markColour});
+    };
+    auto flushMarks = [&] {
+        for (const TMark& m : marks_)
+            canvas.Marker(m.P.X, m.P.Y, TMarker::Square, markerSize, m.Colour);
+        marks_.clear();
     };
 
     TPointF a = at(from);
+    // The first point is marked again: the stitch leaving it is drawn after its marker.
+    if (marking) mark(a);
     for (int32_t j = from + 1; j <= to; ++j) {
-        while (j >= nextBlock) {
-            ++block;
-            colour = blocks[static_cast<size_t>(block)].Colour;
-            nextBlock = static_cast<size_t>(block) + 1 < blocks.size()
-                            ? blocks[static_cast<size_t>(block) + 1].First
-                            : std::numeric_limits<int32_t>::max();
+        // A whole chunk of the list beyond one edge of the picture, with the point it starts from,
+        // is passed over at once (a zoomed-in view leaves most of a design outside).
+        if ((j & (TSimulationList::CHUNK - 1)) == 0 && j + TSimulationList::CHUNK - 1 <= to &&
+            nextKeep != j) {
+            const TSimulationList::TChunk& c = chunks[static_cast<size_t>(j / TSimulationList::CHUNK)];
+            const double ax = ox + a.X / scale, ay = oy + a.Y / scale;
+            const double minX = std::min<double>(c.MinX, ax), maxX = std::max<double>(c.MaxX, ax);
+            const double minY = std::min<double>(c.MinY, ay), maxY = std::max<double>(c.MaxY, ay);
+            if (std::isfinite(ax) && std::isfinite(ay) &&
+                (maxX < wl || minX > wr || maxY < wt || minY > wb)) {
+                flushRun();
+                j += TSimulationList::CHUNK - 1;
+                work_.Segments += TSimulationList::CHUNK;
+                a = at(j);
+                while (j >= nextBlock) {
+                    ++block;
+                    nextBlock = blockStart(block + 1);
+                }
+                colour = blocks[static_cast<size_t>(block)].Colour;
+                markColour = MarkerColour(colour);
+                continue;
+            }
         }
-        TPointF b = at(j);
+        if (j >= nextBlock) {
+            while (j >= nextBlock) {
+                ++block;
+                nextBlock = blockStart(block + 1);
+            }
+            colour = blocks[static_cast<size_t>(block)].Colour;
+            markColour = MarkerColour(colour);
+        }
+        const TPointF b = at(j);
         ++work_.Segments;
         if (pts[static_cast<size_t>(j)].Flags & SIM_JUMP) {
             flushRun();
@@ -218,19 +268,27 @@ void TSimPainter::DrawRange(Canvas& canvas, const TSimulationList& list, int32_t
             }
             run_.push_back(b);
         }
+        if (marking) mark(b);
         a = b;
-        if (j % interval_ == 0 && canKeep_) {
+        if (j == nextKeep) {
+            nextKeep += interval_;
             const auto k = static_cast<size_t>(j / interval_);
             if (k < kept_.size() && !kept_[k]) {
                 flushRun();
-                flushMarkers(j);
+                flushMarks();
                 kept_[k] = canvas.KeepPicture(static_cast<int>(k));
-                if (!kept_[k]) canKeep_ = false;
+                if (!kept_[k]) {
+                    canKeep_ = false;
+                    nextKeep = kNone;
+                }
             }
+        } else if (marks_.size() >= 65536) {
+            flushRun();
+            flushMarks();
         }
     }
     flushRun();
-    flushMarkers(to);
+    flushMarks();
 }
 
 void TSimPainter::DrawNeedle(Canvas& canvas, const TSimulationList& list, int32_t cursor,

@@ -61,13 +61,14 @@ public:
         int32_t Segments = 0;  // moves drawn (or passed over as outside the picture)
         int32_t Restored = -1; // index of the point a kept picture was restored at, or -1
         bool Cleared = false;  // the picture was started afresh
+        bool Ahead = false;    // starting afresh, the whole list was drawn first (not counted above)
     };
     const TWork& LastWork() const { return work_; }
     // The needle point the picture shows (-1: nothing known to be drawn).
     int32_t DrawnTo() const { return drawnTo_; }
     // Distance in points between kept pictures for a list of `count` points.
     static int32_t KeepInterval(int32_t count);
-    static constexpr int32_t MAX_KEPT = 16;
+    static constexpr int32_t MAX_KEPT = 8;
 
 private:
     void DrawRange(Canvas& canvas, const TSimulationList& list, int32_t from, int32_t to);
@@ -83,6 +84,11 @@ private:
     TWork work_;
 
     // scratch of DrawRange
+    struct TMark {
+        TPointF P;
+        int32_t Colour;
+    };
+    std::vector<TMark> marks_;
     std::vector<TPointF> run_;
     int32_t runColour_ = 0;
 };

@@ -85,11 +85,22 @@ void TSimulationList::Finish() {
         blocks_.front().Colour = haveThread_ ? firstColour_ : 0;
     bounds_ = TKvRect{};
     bounds_.empty = true;
-    float minX = std::numeric_limits<float>::infinity(), maxX = -minX, minY = minX, maxY = -minX;
-    for (const TSimPoint& p : points_) {
-        if (!std::isfinite(p.X) || !std::isfinite(p.Y)) continue;
-        minX = std::min(minX, p.X), maxX = std::max(maxX, p.X);
-        minY = std::min(minY, p.Y), maxY = std::max(maxY, p.Y);
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    float minX = inf, maxX = -inf, minY = inf, maxY = -inf;
+    chunks_.clear();
+    chunks_.reserve(points_.size() / CHUNK + 1);
+    for (size_t first = 0; first < points_.size(); first += CHUNK) {
+        TChunk c{inf, inf, -inf, -inf};
+        const size_t last = std::min(points_.size(), first + CHUNK);
+        for (size_t i = first; i < last; ++i) {
+            const TSimPoint& p = points_[i];
+            if (!std::isfinite(p.X) || !std::isfinite(p.Y)) continue;
+            c.MinX = std::min(c.MinX, p.X), c.MaxX = std::max(c.MaxX, p.X);
+            c.MinY = std::min(c.MinY, p.Y), c.MaxY = std::max(c.MaxY, p.Y);
+        }
+        chunks_.push_back(c);
+        minX = std::min(minX, c.MinX), maxX = std::max(maxX, c.MaxX);
+        minY = std::min(minY, c.MinY), maxY = std::max(maxY, c.MaxY);
     }
     if (minX <= maxX) {
         bounds_.SetRounded(minX, minY, maxX, maxY);

@@ -27,6 +27,12 @@ struct TSimPoint {
 
 class TSimulationList {
 public:
+    // The bounds of every CHUNK points in a row (points that are not numbers left out), so that
+    // a painter can pass over stretches that lie outside its picture.
+    static constexpr int32_t CHUNK = 256;
+    struct TChunk {
+        float MinX, MinY, MaxX, MaxY;
+    };
     struct TBlock {
         int32_t First = 0;  // index of the block's first point
         int32_t Colour = 0; // thread colour, 0x00BBGGRR
@@ -58,6 +64,8 @@ public:
     // The last block start before point p (0 at the latest); p itself when p <= 0.
     int32_t PreviousBlockStart(int32_t p) const;
 
+    const std::vector<TChunk>& Chunks() const { return chunks_; }
+
     // Bounding rectangle of every point, worksheet units (empty for an empty list).
     const TKvRect& Bounds() const { return bounds_; }
     double WidthMm() const;
@@ -75,6 +83,7 @@ private:
 
     std::vector<TSimPoint> points_;
     std::vector<TBlock> blocks_;
+    std::vector<TChunk> chunks_;
     TKvRect bounds_;
     uint64_t serial_ = 0;
     int32_t thread_ = 0;            // colour of the last colour point added

@@ -55,6 +55,7 @@ TEST(SimPainter, EachTickDrawsOnlyWhatIsNew) {
     TPixelCanvas canvas(W, H);
     sim.DrawPicture(canvas, View(), 3);
     EXPECT_TRUE(sim.Painter().LastWork().Cleared);
+    const int clears = canvas.Clears;
     sim.SetSpeed(10000); // 400 stitches a tick
     sim.Play();
     int32_t before = sim.Cursor();
@@ -67,7 +68,7 @@ TEST(SimPainter, EachTickDrawsOnlyWhatIsNew) {
         EXPECT_EQ(w.Segments, advanced);
         before = sim.Cursor();
     }
-    EXPECT_EQ(canvas.Clears, 1);
+    EXPECT_EQ(canvas.Clears, clears);
     TSimLook look;
     look.Background = sim.Settings.Background;
     EXPECT_EQ(canvas.Pixels, Fresh(sim.List(), sim.Cursor(), look)); // drawn in pieces = drawn at once
@@ -79,18 +80,68 @@ TEST(SimPainter, JumpsRedrawFromAKeptPicture) {
     TSimLook look;
     TPixelCanvas canvas(W, H);
     TSimPainter p;
-    p.Draw(canvas, list, list.Count() - 1, View(), look); // to the end, keeping pictures on the way
+    // Opening: the first picture is of the first point, but the design was drawn through once
+    // on the way, keeping pictures, so that the first jump is as quick as any other.
+    p.Draw(canvas, list, 0, View(), look);
+    EXPECT_TRUE(p.LastWork().Ahead);
+    EXPECT_EQ(canvas.Pixels, Fresh(list, 0, look));
     struct Case {
         int32_t to;
         bool restored; // from a kept picture rather than from the start
-    } cases[] = {{77777, true},         {12, false},          {interval + 5, true}, {99999, true},
-                 {interval - 1, false}, {interval * 3, true}, {50000, true}};
+    } cases[] = {
+        {77777, true},         {12, false},          {interval + 5, true},     {99999, true},
+        {interval - 1, false}, {interval * 3, true}, {interval * 4 - 1, false}}; // the last: on from the
+                                                                                 // picture shown, nearer than
+                                                                                 // any kept
     for (auto& c : cases) {
         p.Draw(canvas, list, c.to, View(), look);
         const auto& w = p.LastWork();
         EXPECT_EQ(w.Restored >= 0, c.restored) << c.to;
         EXPECT_LE(w.Segments, interval) << c.to; // never more than one stretch between kept pictures
         EXPECT_EQ(canvas.Pixels, Fresh(list, c.to, look)) << c.to;
+    }
+}
+
+TEST(SimPainter, AZoomedInViewShowsExactlyItsPartOfTheDesign) {
+    // The rows fold over the same place; the band runs far to the right, so that whole chunks of
+    // it lie outside the view, some with a colour change or a travel inside.
+    std::vector<TSP> band;
+    for (int i = 0; i < 20000; ++i) {
+        float x = static_cast<float>(i) * 0.5f, y = static_cast<float>(i % 10) * 3.f;
+        band.push_back(i % 700 == 0 ? TSP::Colour(0, x, y, 0x010203 * (i / 700 % 50)) : TSP::Plain(0, x, y));
+    }
+    const TSimulationList designs[] = {Rows(20000), TSimulationList::FromPoints(band)};
+    for (const auto& list : designs) {
+        TSimViewport v = View();
+        v.Scale = 6;
+        v.OriginX = list.Count() == 20000 && list[19999].X > 5000 ? 3000 : 20;
+        v.OriginY = list[19999].X > 5000 ? -10 : 40;
+        TSimLook look;
+        look.Jumps = TJumpLook::Hidden;
+        TPixelCanvas canvas(W, H);
+        TSimPainter p;
+        p.Draw(canvas, list, 12345, v, look);
+        // Every stitch drawn on its own in its thread colour.
+        TPixelCanvas naive(W, H);
+        naive.Clear(look.Background);
+        auto px = [&](int i) {
+            return TPointF{static_cast<float>((list[i].X - v.OriginX) * v.Scale),
+                           static_cast<float>((list[i].Y - v.OriginY) * v.Scale)};
+        };
+        for (int i = 1; i <= 12345; ++i) {
+            if (list[i].Flags & SIM_JUMP) continue;
+            naive.SetPen(list.ColourAt(i), 1, TPenStyle::Solid);
+            TPointF a = px(i - 1), b = px(i);
+            naive.Line(a.X, a.Y, b.X, b.Y);
+        }
+        EXPECT_EQ(canvas.Pixels, naive.Pixels);
+        EXPECT_GT(naive.CountColour(look.Background), static_cast<size_t>(W * H / 10)); // not all covered
+        EXPECT_LT(naive.CountColour(look.Background), static_cast<size_t>(W * H));      // not empty
+        int lines = 0;
+        for (auto& pen : canvas.Pens)
+            lines += pen.Lines;
+        EXPECT_LT(lines, 12345 / 2); // what lies outside was passed over
+        EXPECT_EQ(p.LastWork().From + p.LastWork().Segments, 12345);
     }
 }
 
