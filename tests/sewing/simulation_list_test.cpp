@@ -106,6 +106,21 @@ TEST(SimulationList, BlockSearchesStopAtTheEnds) {
     }
 }
 
+TEST(SimulationList, TheMoveAcrossAJumpLinkIsATravel) {
+    // An outline walked through a link: its link point, then the linked outline's landing point,
+    // its stitches, and the link point again on the way back.
+    const TSP pts[] = {TSP::Colour(0, 0, 0, RED),
+                       TSP::Plain(0, 10, 0),
+                       TSP::Plain(SP_JUMP_LINK, 20, 0),
+                       TSP::Plain(SP_JUMP, 90, 50),
+                       TSP::Plain(0, 100, 50),
+                       TSP::Plain(SP_JUMP_LINK, 20, 0),
+                       TSP::Plain(0, 30, 0)};
+    auto list = TSimulationList::FromPoints(pts);
+    EXPECT_EQ(Flags(list), (std::vector<uint8_t>{SIM_BLOCK_START, 0, 0, SIM_JUMP, 0, 0, 0}));
+    EXPECT_EQ(list.Blocks().size(), 1u);
+}
+
 TEST(SimulationList, SkipsObjectsWithoutStitches) {
     auto empty = std::make_unique<TSLStitch>();
     auto a = Object({{0, 0, RED}, {10, 0}});
