@@ -99,6 +99,8 @@ public:
 
     // Called after every change of cursor or state (the window refreshes its controls).
     std::function<void()> Changed;
+    // The window changed Settings: the picture is drawn again in the new look.
+    void SettingsChanged() { Notify(); }
 
     // ---- drawing ----
     // Brings the picture on `canvas` (which keeps what was drawn on it before) up to the cursor.
