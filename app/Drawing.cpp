@@ -26,6 +26,9 @@ TStitchContext TNL::StitchContext() const {
     ctx.PickTolerance = View.NearMargin();
     ctx.View.ShowCompensation = Toggles.ShowAllCompensation;
     ctx.View.ShowColumnHandles = Toggles.ShowColumnHandles;
+    // An object whose stitches cannot be generated is switched off; the properties window, which
+    // may be showing its values, closes.
+    ctx.OnGenerationError = [&host = host_] { host.ClosePropertiesWindow(); };
     return ctx;
 }
 
@@ -115,7 +118,7 @@ void TNL::Draw(Canvas& canvas) const {
     }
     if (IsRegionMode(mode_)) regionMode_->Draw(dc);
     // The envelope of the outline whose "   Edit Outline" page is open, with its handles.
-    if (EnvelopeEditor && mode_ == TMode::DesignEdit) EnvelopeEditor->Draw(dc);
+    if (EnvelopeEditor() && mode_ == TMode::DesignEdit) EnvelopeEditor()->Draw(dc);
     if (layout && !selection.empty) {
         canvas.SetPen(kSelectionBox, 1.f, TPenStyle::Dash);
         canvas.Rectangle(dc.SX(selection.Left), dc.SY(selection.Top), dc.SX(selection.Right),

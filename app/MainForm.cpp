@@ -74,6 +74,38 @@ TNL::TNL(Host& host) : host_(host) {
 }
 TNL::~TNL() = default;
 
+// ---- properties window and envelope editor ----
+
+void TNL::ShowProperties(TSLStitch& object) {
+    Sew.SetCurrent(&object);
+    host_.ShowPropertiesWindow();
+}
+
+TEditOutlinePage& TNL::OpenEnvelopeEditor(TSLCurve& curve) {
+    envelope_ = std::make_unique<TEditOutlinePage>(curve, StitchContext());
+    envelopeCurve_ = &curve;
+    envelopeShown_ = false;
+    return *envelope_;
+}
+
+void TNL::CloseEnvelopeEditor() {
+    envelope_.reset();
+    envelopeCurve_ = nullptr;
+    envelopeShown_ = false;
+}
+
+TEditOutlinePage* TNL::EnvelopeEditor() const {
+    if (!envelopeShown_ || !envelope_ || Sew.IndexOf(envelopeCurve_) < 0) return nullptr;
+    return envelope_.get();
+}
+
+void TNL::ForgetRemovedObjects() {
+    // The editor's outline went (the properties window, following the worksheet, lets go too).
+    if (envelope_ && Sew.IndexOf(envelopeCurve_) < 0) CloseEnvelopeEditor();
+    if (contextObject_ && Sew.IndexOf(contextObject_) < 0) contextObject_ = nullptr;
+    if (Files.LastImport && Sew.IndexOf(Files.LastImport) < 0) Files.LastImport = nullptr;
+}
+
 std::vector<TSLStitch*> TNL::Objects() const {
     std::vector<TSLStitch*> v;
     v.reserve(static_cast<size_t>(Sew.Count()));
@@ -99,13 +131,8 @@ void TNL::FirstShow(const std::vector<std::string>& args) {
     if (firstShown_) return;
     firstShown_ = true;
     host_.SetCaption(caption_);
-    if (Services.LoadThreadTexture) {
-        try {
-            Services.LoadThreadTexture(host_.ProgramFolder());
-        } catch (const std::exception& e) {
-            host_.MessageDialog("Failed On File Load", e.what(), Buttons(TButton::OK));
-        }
-    }
+    // The table reports its own problems.
+    Files.Texture = LoadColorTable(host_.ProgramFolder(), host_);
     if (args.empty()) return;
     startupFile_ = CleanArgument(args.front());
     if (!startupFile_.empty()) OpenWorksheet(startupFile_);
@@ -132,13 +159,15 @@ bool TNL::OpenWorksheet(const std::string& fileName) {
     }
     // The region being built refers to outlines of the worksheet that is going away.
     if (IsRegionMode(mode_)) regionMode_->Enter();
-    EnvelopeEditor = nullptr; // its outline goes with the old worksheet
     Sew = std::move(fresh);
     Sew.FileName = fileName;
     Sew.Modified = false;
     SetCaptionFor(fileName);
-    dragObject_ = nullptr;
+    // Nothing of the old worksheet is left.
+    CloseEnvelopeEditor();
     contextObject_ = nullptr;
+    Files.LastImport = nullptr;
+    dragObject_ = nullptr;
     moved_.clear();
     movedBefore_.clear();
     CommandsChanged();
@@ -319,7 +348,8 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
         DragPointTo(wx, wy);
         break;
     case TDrag::Envelope:
-        if (EnvelopeEditor && EnvelopeEditor->DragTo(wx, wy)) Redraw();
+        // The page's own editor: a generation error may close the window during the drag.
+        if (envelope_ && envelope_->DragTo(wx, wy)) Redraw();
         break;
     case TDrag::Pan:
         View.ScrollX -= x - panX_;
@@ -393,12 +423,9 @@ void TNL::MouseUp(TMouseButton button, int32_t x, int32_t y, TModifiers mods) {
         drag_ = TDrag::None;
         if (click && creation_ != TCreation::None) {
             CreationEndStep();
-        } else if (click && IsRegionMode(mode_)) {
-            regionMode_->RightClick(x, y, View.WorldX(x), View.WorldY(y));
-        } else if (click && placement_ == TPlacement::None) {
+        } else if (click && (IsRegionMode(mode_) || placement_ == TPlacement::None)) {
             // Otherwise a right click opens the context menu of what is under the pointer.
-            std::vector<TContextItem> items = ContextMenuAt(x, y);
-            if (!items.empty() && ShowContextMenu) ShowContextMenu(items, x, y);
+            OpenContextMenu(x, y);
         }
     }
     drag_ = TDrag::None;
@@ -592,14 +619,13 @@ void TNL::ServePlacement(int32_t x, int32_t y) {
     placement_ = TPlacement::None;
     host_.SetPrompt("");
     float wx = static_cast<float>(View.WorldX(x)), wy = static_cast<float>(View.WorldY(y));
-    if (p == TPlacement::Import && Services.ImportStitchFile) {
+    if (p == TPlacement::Import) {
         Sew.StreamOriginX = RoundI(wx);
         Sew.StreamOriginY = RoundI(wy);
-        try {
-            Services.ImportStitchFile(Sew, host_, wx, wy);
-        } catch (const std::exception& e) {
-            host_.MessageDialog("File Loading Error !", e.what(), Buttons(TButton::OK));
-        }
+        Files.LastImport = nullptr;
+        if (std::optional<std::string> file = ChooseImportFile(host_, Files.Import))
+            Files.LastImport =
+                ImportStitchFile(Sew, *file, host_, wx, wy, Files.Import.FilterIndex, &Files.Import);
         CommandsChanged();
     }
     Redraw();
@@ -722,13 +748,9 @@ bool TNL::IsEnabled(TCommand c) const {
         return Services.SaveWorksheet && Sew.FileName != "Untitled";
     case TCommand::FileSaveAs:
         return static_cast<bool>(Services.SaveWorksheet);
-    case TCommand::FileImport:
-    case TCommand::ImportStitching:
-    case TCommand::ImportButton:
-        return static_cast<bool>(Services.ImportStitchFile);
     case TCommand::ExportStitching:
     case TCommand::ExportButton:
-        return Services.ExportGroup && groupedSelection();
+        return groupedSelection();
     case TCommand::FixedNodeRegions:
         return groupedSelection();
     case TCommand::Delete:
@@ -797,10 +819,10 @@ void TNL::Execute(TCommand c) {
         break;
     case TCommand::ExportStitching:
     case TCommand::ExportButton: {
-        int32_t group = Sew.SelectedGroup();
-        if (group <= 0) break;
+        // The export takes the group of the current object, which selecting the group made.
+        if (Sew.SelectedGroup() <= 0) break;
         try {
-            Services.ExportGroup(Sew, host_, group);
+            RunExportCommand(Sew, host_, Files.Export, StitchContext());
         } catch (const std::exception& e) {
             host_.MessageDialog("Export Error", e.what(), Buttons(TButton::OK));
         }
@@ -864,8 +886,9 @@ void TNL::NewWorksheet() {
     // The region being built refers to outlines of the worksheet that may go away.
     if (IsRegionMode(mode_)) regionMode_->Enter();
     if (!Sew.NewWorksheet(host_)) return;
-    EnvelopeEditor = nullptr;
+    CloseEnvelopeEditor();
     contextObject_ = nullptr;
+    Files.LastImport = nullptr;
     placement_ = TPlacement::None;
     moved_.clear();
     SetCaptionFor("");
@@ -961,10 +984,9 @@ void TNL::DeleteSelection() {
                             "Data Will Be Lost. Click Yes To Delete Currently Selected Object or Objects !",
                             TButton::Yes | TButton::No) != TButton::Yes)
         return;
-    EnvelopeEditor = nullptr; // the properties window rebuilds it if its outline is still there
-    contextObject_ = nullptr;
     for (TSLStitch* o : doomed)
         if (Sew.IndexOf(o) >= 0) Sew.DeleteObject(o); // a rail may already have gone with its partner
+    ForgetRemovedObjects();
     moved_.clear();
     Sew.ComputeSelectionKind();
     CommandsChanged();

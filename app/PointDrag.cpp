@@ -24,7 +24,7 @@ void StraightenAround(TSLCurve& c, int32_t a) {
 bool TNL::StartHandleDrag() {
     if (mode_ != TMode::DesignEdit) return false;
     const double wx = View.WorldX(pressX_), wy = View.WorldY(pressY_);
-    if (EnvelopeEditor && EnvelopeEditor->BeginDrag(wx, wy, View.NearMargin())) {
+    if (EnvelopeEditor() && EnvelopeEditor()->BeginDrag(wx, wy, View.NearMargin())) {
         drag_ = TDrag::Envelope;
         return true;
     }
@@ -90,7 +90,7 @@ void TNL::DragPointTo(double x, double y) {
 
 void TNL::EndHandleDrag() {
     if (drag_ == TDrag::Envelope) {
-        if (EnvelopeEditor) EnvelopeEditor->EndDrag();
+        if (envelope_) envelope_->EndDrag();
         Sew.MarkModified();
     } else if (drag_ == TDrag::MovePoint) {
         if (editPointDrag_ && dragObject_) OutlineChanged(*dragObject_, dragBefore_);
@@ -125,7 +125,7 @@ void TNL::DoubleClick(int32_t x, int32_t y, TModifiers mods) {
     if (!hit) return;
     SelectWithPartner(hit, bit, true);
     Sew.SetCurrent(hit);
-    if (ShowProperties) ShowProperties(*hit);
+    ShowProperties(*hit);
     CommandsChanged();
     Redraw();
 }

@@ -102,7 +102,6 @@ TEST(Commands, AvailabilityFollowsTheModeMasks) {
 TEST(Commands, EditCommandsNeedALayoutSelection) {
     TShell s;
     TSLStitch* o = s.Direct(100, 100, 2);
-    s.Nl.Services.ExportGroup = [](TSew&, Host&, int32_t) {};
     EXPECT_FALSE(s.Nl.IsEnabled(TCommand::Delete)) << "design mode";
     s.Nl.Execute(TCommand::ModeLayout);
     EXPECT_FALSE(s.Nl.IsEnabled(TCommand::Delete)) << "nothing selected";
@@ -235,6 +234,7 @@ TEST(Commands, ZoomKeysWheelAndScrolling) {
 
 TEST(StartUp, CommandLineArgumentIsStrippedAndLoadedOnFirstShowOnly) {
     TShell s;
+    s.Host.Folder = NL_SOURCE_DIR "/data"; // the shipped thread texture loads without a word
     std::vector<std::string> loaded;
     s.Nl.Services.LoadWorksheet = [&](TSew& sew, const std::string& name) {
         loaded.push_back(name);
@@ -253,6 +253,7 @@ TEST(StartUp, CommandLineArgumentIsStrippedAndLoadedOnFirstShowOnly) {
 
 TEST(StartUp, FailedLoadKeepsTheWorksheetAndItsName) {
     TShell s;
+    s.Host.Folder = NL_SOURCE_DIR "/data"; // the shipped thread texture loads without a word
     TSLStitch* mine = s.Direct(100, 100, 2);
     s.Nl.Services.LoadWorksheet = [](TSew& sew, const std::string&) {
         sew.AddNew<TSLStitch>();
@@ -269,6 +270,7 @@ TEST(StartUp, FailedLoadKeepsTheWorksheetAndItsName) {
 
 TEST(StartUp, WithoutAWorksheetReaderTheArgumentIsReported) {
     TShell s;
+    s.Host.Folder = NL_SOURCE_DIR "/data"; // the shipped thread texture loads without a word
     s.Nl.FirstShow({"\"design.Nl1\""});
     ASSERT_EQ(s.Host.Messages.size(), 1u);
     EXPECT_NE(s.Host.Messages[0].Text.find("design.Nl1"), std::string::npos);
