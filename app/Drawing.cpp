@@ -82,6 +82,12 @@ bool TNL::RubberBand(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2) const {
 }
 
 void TNL::Draw(Canvas& canvas) const {
+    if (mode_ == TMode::SewSimulation) {
+        // The design as sewn so far, in the simulator's own colours; the needle is an overlay.
+        TDrawContext dc = DrawContext(canvas);
+        simulator_->DrawPicture(canvas, SimulationView(), dc.View.ShowStitchPoints ? dc.MarkerSize : 0.f);
+        return;
+    }
     canvas.Clear(kBackground);
     TDrawContext dc = DrawContext(canvas);
     for (auto& sp : Sew.Support) {
