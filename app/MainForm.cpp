@@ -427,7 +427,8 @@ void TNL::MouseUp(TMouseButton button, int32_t x, int32_t y, TModifiers mods) {
         drag_ = TDrag::None;
         if (click && creation_ != TCreation::None) {
             CreationEndStep();
-        } else if (click && mode_ != TMode::SewSimulation && (IsRegionMode(mode_) || placement_ == TPlacement::None)) {
+        } else if (click && mode_ != TMode::SewSimulation &&
+                   (IsRegionMode(mode_) || placement_ == TPlacement::None)) {
             // Otherwise a right click opens the context menu of what is under the pointer.
             OpenContextMenu(x, y);
         }

@@ -14,8 +14,8 @@
 #include <QToolBar>
 
 #include "gui/PropertiesDialog.h"
-#include "gui/SimulatorWindow.h"
 #include "gui/RegionToolBar.h"
+#include "gui/SimulatorWindow.h"
 #include "gui/WorksheetView.h"
 
 namespace nl {

@@ -159,16 +159,22 @@ TSimulatorWindow::TSimulatorWindow(TSewSimulator& simulator, QWidget* parent)
     connect(blockForward_, &QToolButton::clicked, this, [this] { sim_.NextBlock(); });
     connect(slider_, &QSlider::valueChanged, this, [this](int v) { sim_.GoToStitch(v); });
     connect(number_, &QLineEdit::editingFinished, this, [this] {
+        // Leaving the field without typing in it changes nothing.
+        if (!number_->isModified()) return;
         bool ok = false;
         const double v = number_->text().trimmed().toDouble(&ok);
-        // A number out of range goes to the nearest end; anything else leaves the cursor.
-        if (!ok || !sim_.GoToStitch(v)) Refresh();
+        // A number out of range goes to the nearest end; anything else leaves the cursor. The
+        // field then shows the stitch the cursor is on.
+        if (ok) sim_.GoToStitch(v);
+        number_->setText(sim_.IsOpen() ? QString::number(sim_.Cursor() + 1) : "");
     });
     connect(speed_, &QLineEdit::editingFinished, this, [this] {
+        if (!speed_->isModified()) return;
         bool ok = false;
         const double v = speed_->text().trimmed().toDouble(&ok);
         // A refused speed leaves the previous one in the field.
-        if (!ok || !sim_.SetSpeed(v)) Refresh();
+        if (ok) sim_.SetSpeed(v);
+        speed_->setText(Number(sim_.Speed()));
     });
     connect(points_, &QCheckBox::toggled, this, [this](bool on) {
         sim_.Settings.ShowPoints = on;
@@ -190,7 +196,8 @@ TSimulatorWindow::TSimulatorWindow(TSewSimulator& simulator, QWidget* parent)
     Refresh();
 }
 
-QToolButton* TSimulatorWindow::Button(const QString& name, const QString& text, const QString& hint, int icon) {
+QToolButton* TSimulatorWindow::Button(const QString& name, const QString& text, const QString& hint,
+                                      int icon) {
     auto* b = new QToolButton(this);
     b->setObjectName(name);
     b->setText(text);
@@ -225,9 +232,11 @@ void TSimulatorWindow::Refresh() {
         slider_->setValue(sim_.Cursor() + 1);
         slider_->setEnabled(open);
     }
-    if (!number_->hasFocus() || sim_.Playing()) number_->setText(open ? QString::number(sim_.Cursor() + 1) : "");
+    // A field the user is typing in is left alone until the typing is finished.
+    if (!number_->isModified() || sim_.Playing())
+        number_->setText(open ? QString::number(sim_.Cursor() + 1) : "");
     number_->setEnabled(open);
-    if (!speed_->hasFocus()) speed_->setText(Number(sim_.Speed()));
+    if (!speed_->isModified()) speed_->setText(Number(sim_.Speed()));
     {
         const QSignalBlocker a(points_), b(inView_), c(jumps_);
         points_->setChecked(sim_.Settings.ShowPoints);
