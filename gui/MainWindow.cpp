@@ -15,6 +15,7 @@
 
 #include "gui/PropertiesDialog.h"
 #include "gui/RegionToolBar.h"
+#include "gui/SimulatorWindow.h"
 #include "gui/WorksheetView.h"
 
 namespace nl {
@@ -200,6 +201,16 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     properties_ = new TPropertiesDialog(Nl, this);
     properties_->Changed = [this] { view_->update(); };
     DesktopHost.Properties = properties_;
+
+    simulator_ = new TSimulatorWindow(Nl.Simulator(), this);
+    addDockWidget(Qt::RightDockWidgetArea, simulator_);
+    simulator_->hide();
+    simulator_->OnExit = [this] {
+        Nl.ExitSimulation();
+        view_->update();
+        view_->setFocus();
+    };
+    DesktopHost.Simulator = simulator_;
 
     BuildMenus();
     BuildToolBars();

@@ -23,6 +23,7 @@ namespace nl {
 class TWorksheetView;
 class TRegionToolBar;
 class TPropertiesDialog;
+class TSimulatorWindow;
 
 // The controller and its Host. A base of the main window listed before QMainWindow, so that
 // they are made before every widget and outlive them all: windows that work on the controller
@@ -54,6 +55,8 @@ public:
     void RefreshCommands();
     // The "Object Properties" window (created once, shown when asked for).
     TPropertiesDialog* Properties() const { return properties_; }
+    // The "Sewing Simulator" window, docked at the right while the Sew Simulation mode runs.
+    TSimulatorWindow* Simulator() const { return simulator_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -70,6 +73,7 @@ private:
     QLabel* zoom_ = nullptr;
     QPointer<QSplashScreen> splash_;
     TPropertiesDialog* properties_ = nullptr;
+    TSimulatorWindow* simulator_ = nullptr;
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;
     std::vector<std::string> args_;

@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include "gui/PropertiesDialog.h"
+#include "gui/SimulatorWindow.h"
 
 namespace nl {
 
@@ -82,6 +83,21 @@ void TQtHost::ShowPropertiesWindow() {
 
 void TQtHost::ClosePropertiesWindow() {
     if (Properties) Properties->hide();
+}
+
+void TQtHost::ShowSimulatorWindow() {
+    if (!Simulator) return;
+    Simulator->Refresh();
+    Simulator->show();
+    Simulator->raise();
+}
+
+void TQtHost::CloseSimulatorWindow() {
+    if (Simulator) Simulator->hide();
+}
+
+void TQtHost::SimulatorChanged() {
+    if (Simulator) Simulator->Refresh();
 }
 
 void TQtHost::SetStatus(const std::string& text) {

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/MainForm.h"
+#include "gui/QtCanvas.h"
 
 namespace nl {
 
@@ -34,6 +35,8 @@ private:
     TNL& nl_;
     int wheelRest_ = 0; // high-resolution wheels deliver parts of a notch
     QImage buffer_;
+    // Pictures of the buffer kept by the simulator (the design sewn up to points along the way).
+    TKeptPictures kept_;
 };
 
 } // namespace nl

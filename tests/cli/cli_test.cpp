@@ -5,7 +5,10 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "cli/Render.h"
 #include "core/FileIO.h"
+#include "sewing/SewSimulator.h"
+#include "stitching/SLStitch.h"
 
 using namespace nl;
 using namespace nl::cli;
@@ -127,6 +130,54 @@ TEST(CliRender, WritesAPngOfTheRequestedWidth) {
     EXPECT_EQ(std::string(png.end() - 8, png.end() - 4), "IEND");
 }
 
+TEST(CliRender, UpToDrawsTheDesignAsSewnSoFar) {
+    // Red along the top, then a travel down into blue along the bottom.
+    constexpr int32_t RED = 0x0000FF, BLUE = 0xFF0000;
+    TSLStitch design;
+    design.Append(TSP::Colour(0, 0, 0, RED));
+    design.Append(TSP::Plain(0, 200, 0));
+    design.Append(TSP::Colour(0, 200, 100, BLUE));
+    design.Append(TSP::Plain(0, 0, 100));
+    auto count = [](const TImage& img, int32_t colour) {
+        size_t n = 0;
+        for (int y = 0; y < img.Height; ++y)
+            for (int x = 0; x < img.Width; ++x) {
+                const uint8_t* p = img.Rgb.data() + (static_cast<size_t>(y) * img.Width + x) * 3;
+                n += MakeColour(p[0], p[1], p[2]) == colour;
+            }
+        return n;
+    };
+    const int32_t background = TSimSettings().Background;
+    const int32_t jump = TSimPainter::JumpColour(BLUE, background);
+    struct Case {
+        int64_t upTo;
+        TJumpLook jumps;
+        bool red, jumpDrawn, blue;
+    } cases[] = {
+        {-3, TJumpLook::Dashed, false, false, false}, {1, TJumpLook::Dashed, false, false, false},
+        {2, TJumpLook::Dashed, true, false, false},   {3, TJumpLook::Dashed, true, true, false},
+        {4, TJumpLook::Dashed, true, true, true},     {99, TJumpLook::Hidden, true, false, true},
+    };
+    for (auto& c : cases) {
+        TSewnOptions o;
+        o.Width = 200;
+        o.UpTo = c.upTo;
+        o.Jumps = c.jumps;
+        TImage img = RenderSewn(design, o);
+        EXPECT_EQ(img.Width, 200);
+        EXPECT_GT(count(img, background), 10000u) << c.upTo;
+        EXPECT_EQ(count(img, RED) > 100, c.red) << c.upTo;
+        EXPECT_EQ(count(img, jump) > 10, c.jumpDrawn) << c.upTo;
+        EXPECT_EQ(count(img, BLUE) > 100, c.blue) << c.upTo;
+    }
+    // From the command line, with the Star: a sewn picture differs from the finished one.
+    TTemp t;
+    ASSERT_EQ(Cli({"render", kStar, t / "a.png", "--upto", "1500", "--points", "--jumps", "thin"}).Code,
+              EXIT_OK);
+    ASSERT_EQ(Cli({"render", kStar, t / "b.png", "--upto", "2550"}).Code, EXIT_OK);
+    EXPECT_NE(ReadWholeFile(t / "a.png"), ReadWholeFile(t / "b.png"));
+}
+
 TEST(Cli, ExitCodesAndOneLineMessagesNamingTheFile) {
     TTemp t;
     WriteFileAtomic(t / "junk.dst", std::vector<uint8_t>(600, 'x'));
@@ -142,6 +193,10 @@ TEST(Cli, ExitCodesAndOneLineMessagesNamingTheFile) {
         {{"convert", kStar, t / "out.txt"}, EXIT_USAGE, "out.txt"},
         {{"render", kStar, t / "x.png", "--width", "wide"}, EXIT_USAGE, "--width"},
         {{"render", kStar, t / "x.png", "--width", "9"}, EXIT_USAGE, "--width"},
+        {{"render", kStar, t / "x.png", "--upto", "half"}, EXIT_USAGE, "--upto"},
+        {{"render", kStar, t / "x.png", "--upto"}, EXIT_USAGE, "--upto"},
+        {{"render", kStar, t / "x.png", "--upto", "5", "--jumps", "wavy"}, EXIT_USAGE, "--jumps"},
+        {{"render", kStar, t / "x.png", "--points"}, EXIT_USAGE, "--upto"},
         {{"info", kStar, "--yaml"}, EXIT_USAGE, "--yaml"},
         {{"info", t / "missing.dst"}, EXIT_BAD_INPUT, t / "missing.dst"},
         {{"info", t / "notes.txt"}, EXIT_BAD_INPUT, t / "notes.txt"},
