@@ -58,10 +58,6 @@ constexpr bool EveryRowIsComplete() {
             ++len;
         // Both lookups compare three characters: the export takes a name's last three.
         if (len != 3) return false;
-        // A writer without a place in the export dialog, or a reader without one in the import
-        // dialog, could never be chosen.
-        if (f.Write && f.ExportFilter == 0) return false;
-        if (f.Read && f.ImportFilter == 0) return false;
     }
     return true;
 }

@@ -81,6 +81,16 @@ TEST(Formats, DialogFiltersAreDerivedFromTheTableWordForWord) {
         "Nordelune Designer ( *.NlD )|*.NlD");
 }
 
+// A writer without a place in the export dialog, or a reader without one in the import dialog,
+// could never be chosen. (Checked here rather than at compile time: function addresses are not
+// constant expressions in a sanitizer build.)
+TEST(Formats, EveryReaderAndWriterHasADialogEntry) {
+    for (const TFormat& f : Formats()) {
+        if (f.Write) EXPECT_GT(f.ExportFilter, 0) << f.Extension;
+        if (f.Read) EXPECT_GT(f.ImportFilter, 0) << f.Extension;
+    }
+}
+
 TEST(Formats, EveryFilterEntryLeadsToItsFormat) {
     // Export: the extension the entry forces and the export code written.
     const std::pair<const char*, int32_t> exports[] = {
