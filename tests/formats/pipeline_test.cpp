@@ -86,8 +86,12 @@ TEST(Formats, DialogFiltersAreDerivedFromTheTableWordForWord) {
 // constant expressions in a sanitizer build.)
 TEST(Formats, EveryReaderAndWriterHasADialogEntry) {
     for (const TFormat& f : Formats()) {
-        if (f.Write) EXPECT_GT(f.ExportFilter, 0) << f.Extension;
-        if (f.Read) EXPECT_GT(f.ImportFilter, 0) << f.Extension;
+        if (f.Write) {
+            EXPECT_GT(f.ExportFilter, 0) << f.Extension;
+        }
+        if (f.Read) {
+            EXPECT_GT(f.ImportFilter, 0) << f.Extension;
+        }
     }
 }
 
