@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "formats/Dst.h"
+#include "formats/Hus.h"
 
 namespace nl {
 
@@ -116,6 +117,10 @@ TWriterEntry WriterOf(int32_t format) {
     switch (format) {
     case FORMAT_DST:
         return &WriteDst;
+    case FORMAT_HUS:
+        return &WriteHus;
+    case FORMAT_VIP:
+        return &WriteVip;
     default:
         return nullptr;
     }
@@ -129,6 +134,8 @@ TReaderInfo ReaderOf(TReaderKind kind) {
     switch (kind) {
     case TReaderKind::Dst:
         return {&ReadDst, " Importing Tajima Design", true};
+    case TReaderKind::HusVip:
+        return {&ReadHusVip, "", true}; // no status text for this reader
     default:
         return {};
     }
