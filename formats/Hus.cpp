@@ -50,6 +50,8 @@ int HusIndexOfColour(int32_t colour) {
 }
 
 std::vector<uint8_t> ScrambleVipColours(std::span<const int32_t> colours) {
+    if (colours.size() > static_cast<size_t>(VIP_MAX_COLOURS))
+        throw TError("a Pfaff VIP file holds at most 100 colours");
     std::vector<uint8_t> out;
     out.reserve(4 * colours.size());
     uint8_t q = 0;
@@ -58,7 +60,7 @@ std::vector<uint8_t> ScrambleVipColours(std::span<const int32_t> colours) {
         const uint8_t plain[4] = {static_cast<uint8_t>(ColourR(c)), static_cast<uint8_t>(ColourG(c)),
                                   static_cast<uint8_t>(ColourB(c)), 0};
         for (uint8_t b : plain) {
-            q = static_cast<uint8_t>(q ^ b ^ VIP_COLOUR_KEY.at(p++));
+            q = static_cast<uint8_t>(q ^ b ^ VIP_COLOUR_KEY[p++]);
             out.push_back(q);
         }
     }
