@@ -482,7 +482,7 @@ size_t ArcDecompressStream(std::span<const uint8_t> in, size_t limit, std::vecto
 namespace {
 
 constexpr int kHashBits = 14;
-constexpr int kMaxChain = 48; // candidates tried per position
+constexpr int kMaxChain = 16; // candidates tried per position
 // Block size in eighths of a byte of token buffer: a literal costs 9, a match 25, as in the
 // encoders whose files machines read; it gives blocks of about 2,600 to 7,300 tokens.
 constexpr uint32_t kBlockBudget = 8192 * 8 - 64;

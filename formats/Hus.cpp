@@ -91,31 +91,33 @@ namespace {
 // 16 bits.
 constexpr int64_t kMaxExtent = 32767;
 
-// The three streams being written, one byte per record each.
+// The records being written. Each is kept as one 32-bit word (command, x, y in its low three
+// bytes) while the design is walked, and split into the three streams at the end: stores of
+// single bytes may alias any variable, which would keep the writer's position out of registers.
 class THusStreams {
 public:
-    explicit THusStreams(size_t expected) { Resize(expected + 64); }
+    explicit THusStreams(size_t expected) : recs_(expected + 64) {}
 
     void Put(uint8_t command, int32_t dx, int32_t dy) {
-        if (n_ == cmd_.size()) Resize(2 * n_ + 64);
-        cmd_[n_] = command;
-        x_[n_] = static_cast<uint8_t>(dx);
-        y_[n_] = static_cast<uint8_t>(dy);
-        ++n_;
+        if (n_ == recs_.size()) [[unlikely]]
+            Grow();
+        recs_[n_++] =
+            command | (static_cast<uint32_t>(dx) & 0xFF) << 8 | (static_cast<uint32_t>(dy) & 0xFF) << 16;
     }
     size_t Count() const { return n_; }
-    std::span<const uint8_t> Stream(int k) const {
-        const std::vector<uint8_t>& v = k == 0 ? cmd_ : k == 1 ? x_ : y_;
-        return {v.data(), n_};
+    // Stream k (0 commands, 1 x, 2 y).
+    std::vector<uint8_t> Stream(int k) const {
+        std::vector<uint8_t> out(n_);
+        const int shift = 8 * k;
+        for (size_t i = 0; i < n_; ++i)
+            out[i] = static_cast<uint8_t>(recs_[i] >> shift);
+        return out;
     }
 
 private:
-    void Resize(size_t n) {
-        cmd_.resize(n);
-        x_.resize(n);
-        y_.resize(n);
-    }
-    std::vector<uint8_t> cmd_, x_, y_;
+    [[gnu::noinline]] void Grow() { recs_.resize(2 * n_ + 64); }
+
+    std::vector<uint32_t> recs_;
     size_t n_ = 0;
 };
 
@@ -123,14 +125,23 @@ private:
 // then jumps only), or the travel from the frame centre to the first point (jumps only).
 enum class TMove { Stitch, Jump, Travel };
 
-// A move by (dx, dy) machine units, dy positive up. Moves longer than a record holds become equal
-// steps within -127..127.
-void Move(THusStreams& s, int64_t dx, int64_t dy, TMove kind) {
-    if (kind == TMove::Jump) s.Put(HUS_STITCH, 0, 0);
-    if (kind == TMove::Travel && dx == 0 && dy == 0) return;
+// A move longer than a record holds: equal steps within -127..127, jumps but the last of a stitch.
+[[gnu::noinline]] void LongMove(THusStreams& s, int64_t dx, int64_t dy, TMove kind) {
     SplitMove(dx, dy, HUS_MAX_STEP, [&](int32_t ex, int32_t ey, bool last) {
         s.Put(kind == TMove::Stitch && last ? HUS_STITCH : HUS_JUMP, ex, ey);
     });
+}
+
+// A move by (dx, dy) machine units, dy positive up.
+inline void Move(THusStreams& s, int64_t dx, int64_t dy, TMove kind) {
+    if (kind == TMove::Jump) s.Put(HUS_STITCH, 0, 0);
+    if (dx >= -HUS_MAX_STEP && dx <= HUS_MAX_STEP && dy >= -HUS_MAX_STEP && dy <= HUS_MAX_STEP) [[likely]] {
+        if (kind == TMove::Travel && dx == 0 && dy == 0) return;
+        s.Put(kind == TMove::Stitch ? HUS_STITCH : HUS_JUMP, static_cast<int32_t>(dx),
+              static_cast<int32_t>(dy));
+        return;
+    }
+    LongMove(s, dx, dy, kind);
 }
 
 class THusEmitter : public TEmitter {
@@ -272,7 +283,7 @@ std::vector<uint8_t> WriteHusVip(const TExportPlan& plan, TExportState& state, b
     TArcCompress packed;
     for (int k = 0; k < 3; ++k) {
         Put32(f, 20 + 4 * static_cast<size_t>(k), static_cast<int64_t>(f.size()));
-        const int32_t produced = packed.Compress(s.Stream(k), records + 100);
+        const int32_t produced = packed.Compress(s.Stream(static_cast<int>(k)), records + 100);
         if (produced <= 0 || produced != packed.Length())
             throw TError("the stitch data could not be compressed");
         f.insert(f.end(), packed.Bytes().begin(), packed.Bytes().end());
