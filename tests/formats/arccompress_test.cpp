@@ -51,7 +51,7 @@ public:
     TBits& Put(uint32_t v, int n) {
         for (int k = n - 1; k >= 0; --k) {
             if (bits_ % 8 == 0) bytes_.push_back(0);
-            if ((v >> k) & 1) bytes_.back() |= static_cast<uint8_t>(0x80 >> (bits_ % 8));
+            if (k < 32 && ((v >> k) & 1)) bytes_.back() |= static_cast<uint8_t>(0x80 >> (bits_ % 8));
             ++bits_;
         }
         return *this;
