@@ -59,13 +59,14 @@ const TCommandInfo kCommands[] = {
     {C::ModeLayout, M, "Layout ", nullptr, nullptr, MB_ALL, K::Mode, NOW},
     {C::ModeEdit, M, "Edit", "Ctrl+A", nullptr, MB_ALL, K::Mode, NOW},
     {C::ModeRegion, M, "Region Creation", nullptr, nullptr, MB_ALL, K::Mode, NOW},
-    {C::ModeConnect, M, "Connect Outlines To Stitch As One Object", nullptr, nullptr, MB_ALL, K::Mode, NOW},
+    // Outline jump connection sets nothing yet: shown, disabled until jump links can be made.
+    {C::ModeConnect, M, "Connect Outlines To Stitch As One Object", nullptr, nullptr, MB_ALL, K::Mode, LATER},
     {C::ModeOrder, M, "Change Stitching Order", nullptr, nullptr, MB_ALL, K::Mode, LATER},
     {C::ModeLayoutButton, nullptr, nullptr, nullptr, "Object Layout Mode", 0x2B, K::Mode, NOW},
     {C::ModeEditButton, nullptr, nullptr, nullptr, "Design And Editing Mode", 0x2B, K::Mode, NOW},
     {C::ModeRegionButton, nullptr, nullptr, nullptr, "Fill Region Creation And Editing Mode", 0x23, K::Mode,
      NOW},
-    {C::ModeConnectButton, nullptr, nullptr, nullptr, "Outline Jump Connection Mode", 0x2B, K::Mode, NOW},
+    {C::ModeConnectButton, nullptr, nullptr, nullptr, "Outline Jump Connection Mode", 0x2B, K::Mode, LATER},
     {C::ModeOrderButton, nullptr, nullptr, nullptr, "Change Stitching Order Of An Embroidery Object", 0x0F,
      K::Mode, LATER},
 
@@ -104,9 +105,10 @@ const TCommandInfo kCommands[] = {
     {C::ShowAllCompensation, V, "Show All Design Compensation ", nullptr, nullptr, LD, K::Toggle, NOW},
     {C::SuppressCompensation, nullptr, nullptr, nullptr,
      "View With  All Design Compensation Suppressed ( does not affect output )", LD, K::Toggle, NOW},
-    {C::Mode3D, V, "3D Mode", nullptr, "3D 'PhotoRealistic' Mode", LD, K::Toggle, NOW},
+    // The shaded thread view is not drawn yet; nor are pictures, so there is no bitmap to hide.
+    {C::Mode3D, V, "3D Mode", nullptr, "3D 'PhotoRealistic' Mode", LD, K::Toggle, LATER},
     {C::SmallStitchPoints, V, "Use Small Stitch Points", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
-    {C::HideBitmaps, V, "Hide All Bitmaps", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
+    {C::HideBitmaps, V, "Hide All Bitmaps", nullptr, nullptr, MB_ALL, K::Toggle, LATER},
     {C::ShowRegionNodeTypes, V, "Show Region Node Types", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
 
     {C::ExportScreenImage, O, "Export Screen Image To File Format", nullptr, nullptr, MB_ALL, K::Action,

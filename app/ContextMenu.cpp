@@ -1,9 +1,10 @@
-// The object context menu: what is offered for an outline or a curved column under the pointer
-// (the structure commands in Design And Editing mode, the properties in both editing modes), and
-// running the chosen item.
+// The context menus: what is offered for an outline or a curved column under the pointer (the
+// structure commands in Design And Editing mode, the properties in both editing modes) and in the
+// region creation modes, shown through Host, and running the chosen item.
 #include "app/ContextMenu.h"
 
 #include "app/MainForm.h"
+#include "app/RegionMode.h"
 #include "regions/RegionBuilder.h"
 #include "stitching/SLCurve.h"
 #include "ui/CurveCommands.h"
@@ -26,6 +27,7 @@ std::string PropertiesCaption(const TSLStitch& o) {
 std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
     contextObject_ = nullptr;
     contextNode_ = -1;
+    if (IsRegionMode(mode_)) return regionMode_->MenuAt(View.WorldX(x), View.WorldY(y));
     const bool layout = mode_ == TMode::ObjectLayout;
     if ((mode_ != TMode::DesignEdit && !layout) || creation_ != TCreation::None) return {};
     int32_t node = -1;
@@ -65,14 +67,25 @@ std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
     return items;
 }
 
+void TNL::OpenContextMenu(int32_t x, int32_t y) {
+    std::vector<TContextItem> items = ContextMenuAt(x, y);
+    if (items.empty()) return;
+    if (int32_t code = host_.PopupMenu(items, x, y)) RunContextCommand(code);
+}
+
 void TNL::RunContextCommand(int32_t code) {
+    if (code == CMD_EXIT_REGION_MODE || code == CMD_CONVERT_TO_FIXED_NODE) {
+        if (IsRegionMode(mode_)) regionMode_->RunMenuCommand(code);
+        CommandsChanged();
+        Redraw();
+        return;
+    }
     TSLStitch* target = contextObject_;
     contextObject_ = nullptr;
     // The object may have gone since the menu was built.
     if (!target || Sew.IndexOf(target) < 0) return;
     if (code == CMD_PROPERTIES) {
-        Sew.SetCurrent(target);
-        if (ShowProperties) ShowProperties(*target);
+        ShowProperties(*target);
     } else if (target->Kind() == KIND_CURVE) {
         auto& curve = static_cast<TSLCurve&>(*target);
         TKvRect before = curve.Bounds;

@@ -1,22 +1,20 @@
-// An item of an object's pop-up menu as data: caption, command code and state. The controller
-// decides what is offered; the desktop face only shows the list and reports the chosen code.
+// The context menus as data: the controller decides what is offered and runs the chosen command
+// code; the desktop face only shows the list (Host::PopupMenu) and reports the code.
 #pragma once
 #include <cstdint>
 #include <string>
+
+#include "platform/Host.h"
 
 namespace nl {
 
 // Codes of the pop-up menu items this program offers (the curve commands add theirs).
 enum : int32_t {
     CMD_PROPERTIES = 10,
+    CMD_CONVERT_TO_FIXED_NODE = 126, // "Convert This Dynamic Node To A Fixed Node"
+    CMD_EXIT_REGION_MODE = 168,      // "Exit Region Create Mode"
 };
 
-struct TContextItem {
-    std::string Caption;
-    int32_t Code = 0;
-    bool Enabled = true;
-    bool Checkable = false;
-    bool Checked = false;
-};
+using TContextItem = TMenuItem;
 
 } // namespace nl

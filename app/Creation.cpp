@@ -1,5 +1,7 @@
 // Creating objects with the mouse: direct stitch objects point by point, outlines, line objects
 // and curved columns (rail A, then rail B with as many points as rail A).
+// A line object is straight: every click is an anchor, and the two control points of each segment
+// sit on its chord at one and two thirds, so what the user clicks is what gets stitched.
 #include <string>
 
 #include "app/MainForm.h"
@@ -49,6 +51,14 @@ void TNL::AddCreationPoint(TSLStitch& obj, float x, float y) {
     obj.UpdateBounds(StitchContext());
 }
 
+void TNL::AddLineAnchor(TSLCurve& line, float x, float y) {
+    line.Append(TSP::Plain(0, x, y));
+    line.Append(TSP::Plain(0, x, y));
+    line.Append(TSP::Plain(0, x, y));
+    line.StraightenSegment(line.SegmentCount() - 1);
+    line.UpdateBounds(StitchContext());
+}
+
 void TNL::CreationClick(float x, float y) {
     if (!creating_) {
         modifiedBeforeCreation_ = Sew.Modified;
@@ -94,6 +104,8 @@ void TNL::CreationClick(float x, float y) {
             return;
         }
         AddCreationPoint(*railB_, x, y);
+    } else if (creation_ == TCreation::Line) {
+        AddLineAnchor(static_cast<TSLCurve&>(*creating_), x, y);
     } else {
         AddCreationPoint(*creating_, x, y);
     }

@@ -6,6 +6,7 @@
 #include "app/RegionMode.h"
 #include "app/WidthHandles.h"
 #include "platform/Canvas.h"
+#include "regions/SLRegion.h"
 #include "regions/Support.h"
 #include "stitching/SLCurve.h"
 #include "ui/EditOutlinePage.h"
@@ -25,6 +26,9 @@ TStitchContext TNL::StitchContext() const {
     ctx.PickTolerance = View.NearMargin();
     ctx.View.ShowCompensation = Toggles.ShowAllCompensation;
     ctx.View.ShowColumnHandles = Toggles.ShowColumnHandles;
+    // An object whose stitches cannot be generated is switched off; the properties window, which
+    // may be showing its values, closes.
+    ctx.OnGenerationError = [&host = host_] { host.ClosePropertiesWindow(); };
     return ctx;
 }
 
@@ -52,6 +56,20 @@ TDrawContext TNL::DrawContext(Canvas& canvas) const {
     dc.Clip = View.Visible();
     dc.ClipValid = true;
     return dc;
+}
+
+bool TNL::Highlighted(const TSLStitch& o) const {
+    const bool region = o.Kind() == KIND_REGION;
+    if (mode_ == TMode::ObjectLayout) {
+        // "Highlight All Outlines in Layout Object Mode" / "Highlight All Regions In Object Mode"
+        // are view settings: they change how objects look, never the objects' own flags.
+        if (o.Kind() == KIND_CURVE) return Toggles.HighlightOutlinesInLayout;
+        if (region)
+            return Toggles.HighlightRegionsInLayout && !static_cast<const TSLRegion&>(o).UnderConstruction();
+        return false;
+    }
+    // "Show Selected Region Paths On Edit Selection": the regions built on the selected outline.
+    return mode_ == TMode::DesignEdit && region && Toggles.ShowRegionPaths && (o.Flags & OF_REGION_MARK_1);
 }
 
 bool TNL::RubberBand(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2) const {
@@ -87,6 +105,10 @@ void TNL::Draw(Canvas& canvas) const {
         TDrawContext odc = dc;
         if (o->Kind() == KIND_CURVE) odc.View.ShowStitches = !Toggles.HideOutlineStitches;
         if (o->Kind() == KIND_REGION && Toggles.HideRegionStitches) odc.View.ShowStitches = false;
+        odc.View.Highlight = Highlighted(*o);
+        // Direct stitch objects are the user's own needle points, not satin work.
+        if (Toggles.HighlightLongSatin && mode_ == TMode::DesignEdit && o->Kind() != KIND_STITCH)
+            odc.View.LongStitchLimit = std::max(1, Toggles.LongStitchLimit);
         if (layout)
             o->DrawLayout(odc);
         else
@@ -96,7 +118,7 @@ void TNL::Draw(Canvas& canvas) const {
     }
     if (IsRegionMode(mode_)) regionMode_->Draw(dc);
     // The envelope of the outline whose "   Edit Outline" page is open, with its handles.
-    if (EnvelopeEditor && mode_ == TMode::DesignEdit) EnvelopeEditor->Draw(dc);
+    if (EnvelopeEditor() && mode_ == TMode::DesignEdit) EnvelopeEditor()->Draw(dc);
     if (layout && !selection.empty) {
         canvas.SetPen(kSelectionBox, 1.f, TPenStyle::Dash);
         canvas.Rectangle(dc.SX(selection.Left), dc.SY(selection.Top), dc.SX(selection.Right),

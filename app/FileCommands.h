@@ -1,18 +1,24 @@
-// The machine-file services of the main window: export of a layout group, import placed at a
-// click, and the thread texture table loaded at the first showing. They plug into TNLServices,
-// which enables the commands that need them.
+// The file commands of the main window around the format library: the export of a layout group
+// (save dialog, the overwrite question, messages), the import placed at a click (open dialog,
+// messages that give the reader's reason), and the thread texture table loaded at the first
+// showing. Everything they ask or report goes through the Host.
 #pragma once
-#include <memory>
+#include <cstdint>
+#include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "formats/ColorTable.h"
 #include "formats/Export.h"
 #include "formats/Import.h"
+#include "stitching/StitchContext.h"
 
 namespace nl {
 
 class Host;
-class TNL;
+class TSew;
+class TSLStitch;
 
 // What the file commands remember for the whole run.
 struct TFileState {
@@ -24,8 +30,31 @@ struct TFileState {
     TSLStitch* LastImport = nullptr;
 };
 
-// Installs the export, import and thread texture services into `nl`; the returned state lives as
-// long as any of them.
-std::shared_ptr<TFileState> InstallFileServices(TNL& nl, Host& host);
+// Exports group `groupId` of the worksheet to `file`: refuses a format this build cannot write,
+// asks before overwriting, regenerates the objects for output, writes, and reports problems
+// through the host. `order`, when given, is the list of the stitch-order mode, used unchanged.
+// Returns true when the file was written.
+bool ExportDesign(TSew& sew, int32_t groupId, const std::filesystem::path& file, Host& host,
+                  const TStitchContext& editing, const std::vector<TSLStitch*>* order = nullptr);
+
+// The export command: save dialog, forced extension, then ExportDesign for the group of the
+// current object. Returns true when a file was written.
+bool RunExportCommand(TSew& sew, Host& host, TExportSession& session, const TStitchContext& editing,
+                      const std::vector<TSLStitch*>* order = nullptr);
+
+// The import command's open dialog. Returns the chosen file name (and remembers it and the
+// filter index), or nothing when the user cancelled.
+std::optional<std::string> ChooseImportFile(Host& host, TImportSession& session);
+
+// Adds the stitches of `file` to the worksheet as one new direct stitch object in a new group,
+// placed from (x, y). Problems are shown through the host (a damaged file with the reader's
+// reason), and then nothing is added. Returns the new object or null. A file of an unsupported
+// kind leaves "Undefined" as the session's remembered name when a session is given.
+TSLStitch* ImportStitchFile(TSew& sew, const std::filesystem::path& file, Host& host, float x, float y,
+                            int filterIndex = IMPORT_DEFAULT_FILTER_INDEX, TImportSession* session = nullptr);
+
+// Loads "ColorTable.dat" from the program folder; a bad file is reported through the host and
+// leaves the texture unavailable.
+std::optional<TColorTable> LoadColorTable(const std::filesystem::path& programFolder, Host& host);
 
 } // namespace nl

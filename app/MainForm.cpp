@@ -1,12 +1,15 @@
 #include "app/MainForm.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 
 #include "app/RegionMode.h"
 #include "core/Numeric.h"
+#include "core/Point.h"
+#include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 #include "ui/CompensationView.h"
 #include "ui/EditOutlinePage.h"
@@ -40,6 +43,7 @@ uint32_t ModeBit(TMode mode) {
 int32_t PointsPerGroup(TCreation c) {
     switch (c) {
     case TCreation::DirectStitch:
+    case TCreation::Line: // every click of a line object is an anchor that ends a segment
         return 1;
     case TCreation::Circle:
         return 7;
@@ -70,6 +74,38 @@ TNL::TNL(Host& host) : host_(host) {
 }
 TNL::~TNL() = default;
 
+// ---- properties window and envelope editor ----
+
+void TNL::ShowProperties(TSLStitch& object) {
+    Sew.SetCurrent(&object);
+    host_.ShowPropertiesWindow();
+}
+
+TEditOutlinePage& TNL::OpenEnvelopeEditor(TSLCurve& curve) {
+    envelope_ = std::make_unique<TEditOutlinePage>(curve, StitchContext());
+    envelopeCurve_ = &curve;
+    envelopeShown_ = false;
+    return *envelope_;
+}
+
+void TNL::CloseEnvelopeEditor() {
+    envelope_.reset();
+    envelopeCurve_ = nullptr;
+    envelopeShown_ = false;
+}
+
+TEditOutlinePage* TNL::EnvelopeEditor() const {
+    if (!envelopeShown_ || !envelope_ || Sew.IndexOf(envelopeCurve_) < 0) return nullptr;
+    return envelope_.get();
+}
+
+void TNL::ForgetRemovedObjects() {
+    // The editor's outline went (the properties window, following the worksheet, lets go too).
+    if (envelope_ && Sew.IndexOf(envelopeCurve_) < 0) CloseEnvelopeEditor();
+    if (contextObject_ && Sew.IndexOf(contextObject_) < 0) contextObject_ = nullptr;
+    if (Files.LastImport && Sew.IndexOf(Files.LastImport) < 0) Files.LastImport = nullptr;
+}
+
 std::vector<TSLStitch*> TNL::Objects() const {
     std::vector<TSLStitch*> v;
     v.reserve(static_cast<size_t>(Sew.Count()));
@@ -95,13 +131,8 @@ void TNL::FirstShow(const std::vector<std::string>& args) {
     if (firstShown_) return;
     firstShown_ = true;
     host_.SetCaption(caption_);
-    if (Services.LoadThreadTexture) {
-        try {
-            Services.LoadThreadTexture(host_.ProgramFolder());
-        } catch (const std::exception& e) {
-            host_.MessageDialog("Failed On File Load", e.what(), Buttons(TButton::OK));
-        }
-    }
+    // The table reports its own problems.
+    Files.Texture = LoadColorTable(host_.ProgramFolder(), host_);
     if (args.empty()) return;
     startupFile_ = CleanArgument(args.front());
     if (!startupFile_.empty()) OpenWorksheet(startupFile_);
@@ -128,13 +159,15 @@ bool TNL::OpenWorksheet(const std::string& fileName) {
     }
     // The region being built refers to outlines of the worksheet that is going away.
     if (IsRegionMode(mode_)) regionMode_->Enter();
-    EnvelopeEditor = nullptr; // its outline goes with the old worksheet
     Sew = std::move(fresh);
     Sew.FileName = fileName;
     Sew.Modified = false;
     SetCaptionFor(fileName);
-    dragObject_ = nullptr;
+    // Nothing of the old worksheet is left.
+    CloseEnvelopeEditor();
     contextObject_ = nullptr;
+    Files.LastImport = nullptr;
+    dragObject_ = nullptr;
     moved_.clear();
     movedBefore_.clear();
     CommandsChanged();
@@ -308,11 +341,15 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
         Redraw();
         break;
     }
+    case TDrag::RotateSelection:
+        RotateTo(wx, wy);
+        break;
     case TDrag::MovePoint:
         DragPointTo(wx, wy);
         break;
     case TDrag::Envelope:
-        if (EnvelopeEditor && EnvelopeEditor->DragTo(wx, wy)) Redraw();
+        // The page's own editor: a generation error may close the window during the drag.
+        if (envelope_ && envelope_->DragTo(wx, wy)) Redraw();
         break;
     case TDrag::Pan:
         View.ScrollX -= x - panX_;
@@ -345,6 +382,10 @@ void TNL::StartLeftDrag() {
     if (StartHandleDrag()) return;
     uint32_t bit = SelectionBit();
     TSLStitch* hit = ObjectAt(pressX_, pressY_);
+    if (hit && bit && (hit->Flags & bit) && Toggles.RotateMode) {
+        StartRotate(bit);
+        return;
+    }
     if (hit && bit && (hit->Flags & bit)) {
         drag_ = TDrag::MoveSelection;
         moved_.clear();
@@ -382,12 +423,9 @@ void TNL::MouseUp(TMouseButton button, int32_t x, int32_t y, TModifiers mods) {
         drag_ = TDrag::None;
         if (click && creation_ != TCreation::None) {
             CreationEndStep();
-        } else if (click && IsRegionMode(mode_)) {
-            regionMode_->RightClick(x, y, View.WorldX(x), View.WorldY(y));
-        } else if (click && placement_ == TPlacement::None) {
+        } else if (click && (IsRegionMode(mode_) || placement_ == TPlacement::None)) {
             // Otherwise a right click opens the context menu of what is under the pointer.
-            std::vector<TContextItem> items = ContextMenuAt(x, y);
-            if (!items.empty() && ShowContextMenu) ShowContextMenu(items, x, y);
+            OpenContextMenu(x, y);
         }
     }
     drag_ = TDrag::None;
@@ -424,6 +462,9 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
         host_.SetCursor(TCursor::Arrow);
         break;
     }
+    case TDrag::RotateSelection:
+        EndRotate();
+        break;
     case TDrag::MovePoint:
     case TDrag::Envelope:
         EndHandleDrag();
@@ -433,19 +474,158 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
     }
 }
 
+// ---- rotate drag ----
+
+double TNL::RotateDragDegrees() const {
+    return drag_ == TDrag::RotateSelection ? rotateAngle_ / DegToRad : 0.0;
+}
+
+void TNL::StartRotate(uint32_t bit) {
+    drag_ = TDrag::RotateSelection;
+    moved_.clear();
+    movedBefore_.clear();
+    rotateCopies_.clear();
+    rotateDependents_.clear();
+    TKvRect selection;
+    selection.empty = true;
+    for (TSLStitch* o : Objects())
+        if ((o->Flags & bit) && !(o->Flags & OF_PATTERN_MEMBER)) {
+            moved_.push_back(o);
+            if (!o->Bounds.empty) selection.UnionWith(o->Bounds);
+        }
+    auto turned = [this](const TSLStitch* o) {
+        return std::find(moved_.begin(), moved_.end(), o) != moved_.end();
+    };
+    // A region whose outlines all turn turns with them, fill direction included; one built partly
+    // on turned outlines is rebuilt on them.
+    for (TSLStitch* o : Objects()) {
+        if (o->Kind() != KIND_REGION || turned(o)) continue;
+        auto used = o->UsedOutlines();
+        if (used.empty() || std::none_of(used.begin(), used.end(), turned)) continue;
+        if (std::all_of(used.begin(), used.end(), turned))
+            moved_.push_back(o);
+        else
+            rotateDependents_.push_back(o);
+    }
+    rotateCx_ = selection.empty ? View.WorldX(pressX_) : (selection.Left + selection.Right) / 2.0;
+    rotateCy_ = selection.empty ? View.WorldY(pressY_) : (selection.Top + selection.Bottom) / 2.0;
+    rotateBearing_ = BearingFrom(rotateCx_, rotateCy_, View.WorldX(pressX_), View.WorldY(pressY_));
+    rotateAngle_ = 0;
+    // Nothing is regenerated while the user turns: stitching is dropped now and rebuilt on release.
+    TStitchContext ctx = StitchContext();
+    ctx.BatchTransform = true;
+    auto drop = [&](TSLStitch* o) {
+        const bool stitched =
+            o->Kind() == KIND_REGION || (o->Kind() == KIND_CURVE && !(o->Flags & OF_RAIL_B));
+        if (!stitched || !(o->Flags & OF_VISIBLE)) return;
+        o->Flags = (o->Flags | OF_REBUILD_AFTER_TRANSFORM) & ~OF_VISIBLE;
+        Restitch(*o, ctx);
+    };
+    for (TSLStitch* o : moved_) {
+        movedBefore_.push_back(o->Bounds);
+        drop(o);
+        rotateCopies_.push_back(o->Clone());
+    }
+    for (TSLStitch* o : rotateDependents_)
+        drop(o);
+    host_.SetCursor(TCursor::SizeAll);
+}
+
+void TNL::RotateTo(double wx, double wy) {
+    if (!std::isfinite(wx) || !std::isfinite(wy)) return;
+    if (std::hypot(wx - rotateCx_, wy - rotateCy_) < 1e-6) return; // no bearing at the centre
+    const double b = BearingFrom(rotateCx_, rotateCy_, wx, wy);
+    // The angle follows the pointer round the centre, one small step at a time, so turning back
+    // past the start gives a negative angle; more than one full turn either way is not taken.
+    double d = b - rotateBearing_;
+    if (d > Pi) d -= 2 * Pi;
+    if (d < -Pi) d += 2 * Pi;
+    rotateBearing_ = b;
+    rotateAngle_ = std::clamp(rotateAngle_ + d, -2 * Pi, 2 * Pi);
+    TStitchContext ctx = StitchContext();
+    ctx.BatchTransform = true;
+    for (size_t i = 0; i < moved_.size() && i < rotateCopies_.size(); ++i) {
+        TSLStitch& o = *moved_[i];
+        const TSLStitch& copy = *rotateCopies_[i];
+        for (int32_t k = 0; k < o.Count() && k < copy.Count(); ++k) {
+            o[k].X = copy[k].X;
+            o[k].Y = copy[k].Y;
+        }
+        o.JumpVia = copy.JumpVia;
+        if (o.Kind() == KIND_REGION) {
+            auto& r = static_cast<TSLRegion&>(o);
+            const auto& c = static_cast<const TSLRegion&>(copy);
+            r.Rotation = c.Rotation;
+            r.UnderRotation = c.UnderRotation;
+            r.EntryX = c.EntryX;
+            r.EntryY = c.EntryY;
+            r.ExitX = c.ExitX;
+            r.ExitY = c.ExitY;
+            r.ApplyRotation(rotateAngle_ / DegToRad, rotateCx_, rotateCy_, ctx);
+            continue;
+        }
+        for (TSP& p : o)
+            RotateAbout(p.X, p.Y, rotateCx_, rotateCy_, rotateAngle_);
+        if (o.JumpVia) RotateAbout(o.JumpVia->X, o.JumpVia->Y, rotateCx_, rotateCy_, rotateAngle_);
+        o.UpdateBounds(ctx);
+    }
+    // The regions built partly on turned outlines keep their boundary on them while dragging.
+    DropGoneDependents();
+    for (TSLStitch* r : rotateDependents_)
+        static_cast<TSLRegion*>(r)->RebuildFromOutlines(ctx);
+    Redraw();
+}
+
+void TNL::DropGoneDependents() {
+    // A command run from the keyboard during the drag may have deleted a region (the deletion
+    // empties moved_ itself).
+    if (rotateDependents_.empty()) return;
+    std::vector<TSLStitch*> live = Objects();
+    std::sort(live.begin(), live.end());
+    std::erase_if(rotateDependents_,
+                  [&live](TSLStitch* r) { return !std::binary_search(live.begin(), live.end(), r); });
+}
+
+void TNL::EndRotate() {
+    rotateCopies_.clear();
+    host_.SetStatus(" Rebuilding Object After Rotation");
+    TStitchContext ctx = StitchContext();
+    auto restore = [&](TSLStitch* o) {
+        if (!(o->Flags & OF_REBUILD_AFTER_TRANSFORM)) return;
+        o->Flags = (o->Flags & ~OF_REBUILD_AFTER_TRANSFORM) | OF_VISIBLE;
+        Restitch(*o, ctx);
+    };
+    for (TSLStitch* o : moved_)
+        restore(o);
+    DropGoneDependents();
+    for (TSLStitch* r : rotateDependents_) {
+        static_cast<TSLRegion*>(r)->RebuildFromOutlines(ctx);
+        if (r->Flags & OF_REBUILD_AFTER_TRANSFORM)
+            restore(r);
+        else
+            Restitch(*r, ctx);
+    }
+    if (rotateAngle_ != 0 && !moved_.empty()) Sew.MarkModified();
+    moved_.clear();
+    movedBefore_.clear();
+    rotateDependents_.clear();
+    rotateAngle_ = 0;
+    host_.SetStatus("");
+    host_.SetCursor(TCursor::Arrow);
+}
+
 void TNL::ServePlacement(int32_t x, int32_t y) {
     TPlacement p = placement_;
     placement_ = TPlacement::None;
     host_.SetPrompt("");
     float wx = static_cast<float>(View.WorldX(x)), wy = static_cast<float>(View.WorldY(y));
-    if (p == TPlacement::Import && Services.ImportStitchFile) {
+    if (p == TPlacement::Import) {
         Sew.StreamOriginX = RoundI(wx);
         Sew.StreamOriginY = RoundI(wy);
-        try {
-            Services.ImportStitchFile(Sew, host_, wx, wy);
-        } catch (const std::exception& e) {
-            host_.MessageDialog("File Loading Error !", e.what(), Buttons(TButton::OK));
-        }
+        Files.LastImport = nullptr;
+        if (std::optional<std::string> file = ChooseImportFile(host_, Files.Import))
+            Files.LastImport =
+                ImportStitchFile(Sew, *file, host_, wx, wy, Files.Import.FilterIndex, &Files.Import);
         CommandsChanged();
     }
     Redraw();
@@ -557,19 +737,20 @@ bool TNL::IsEnabled(TCommand c) const {
         return any;
     };
     switch (c) {
+    case TCommand::GroupSelection:
+        // It composes or decomposes the layout selection, whichever mode the button is pressed in.
+        for (TSLStitch* o : Objects())
+            if (o->Flags & OF_SELECTED_LAYOUT) return true;
+        return false;
     case TCommand::FileOpen:
         return static_cast<bool>(Services.LoadWorksheet);
     case TCommand::FileSave:
         return Services.SaveWorksheet && Sew.FileName != "Untitled";
     case TCommand::FileSaveAs:
         return static_cast<bool>(Services.SaveWorksheet);
-    case TCommand::FileImport:
-    case TCommand::ImportStitching:
-    case TCommand::ImportButton:
-        return static_cast<bool>(Services.ImportStitchFile);
     case TCommand::ExportStitching:
     case TCommand::ExportButton:
-        return Services.ExportGroup && groupedSelection();
+        return groupedSelection();
     case TCommand::FixedNodeRegions:
         return groupedSelection();
     case TCommand::Delete:
@@ -638,10 +819,10 @@ void TNL::Execute(TCommand c) {
         break;
     case TCommand::ExportStitching:
     case TCommand::ExportButton: {
-        int32_t group = Sew.SelectedGroup();
-        if (group <= 0) break;
+        // The export takes the group of the current object, which selecting the group made.
+        if (Sew.SelectedGroup() <= 0) break;
         try {
-            Services.ExportGroup(Sew, host_, group);
+            RunExportCommand(Sew, host_, Files.Export, StitchContext());
         } catch (const std::exception& e) {
             host_.MessageDialog("Export Error", e.what(), Buttons(TButton::OK));
         }
@@ -705,8 +886,9 @@ void TNL::NewWorksheet() {
     // The region being built refers to outlines of the worksheet that may go away.
     if (IsRegionMode(mode_)) regionMode_->Enter();
     if (!Sew.NewWorksheet(host_)) return;
-    EnvelopeEditor = nullptr;
+    CloseEnvelopeEditor();
     contextObject_ = nullptr;
+    Files.LastImport = nullptr;
     placement_ = TPlacement::None;
     moved_.clear();
     SetCaptionFor("");
@@ -802,10 +984,9 @@ void TNL::DeleteSelection() {
                             "Data Will Be Lost. Click Yes To Delete Currently Selected Object or Objects !",
                             TButton::Yes | TButton::No) != TButton::Yes)
         return;
-    EnvelopeEditor = nullptr; // the properties window rebuilds it if its outline is still there
-    contextObject_ = nullptr;
     for (TSLStitch* o : doomed)
         if (Sew.IndexOf(o) >= 0) Sew.DeleteObject(o); // a rail may already have gone with its partner
+    ForgetRemovedObjects();
     moved_.clear();
     Sew.ComputeSelectionKind();
     CommandsChanged();

@@ -10,6 +10,7 @@
 
 #include "app/Commands.h"
 #include "app/ContextMenu.h"
+#include "app/FileCommands.h"
 #include "app/RunState.h"
 #include "app/View.h"
 #include "platform/Host.h"
@@ -27,18 +28,13 @@ class TEditOutlinePage;
 enum class TMouseButton : uint8_t { Left, Right, Middle };
 enum class TKey : uint8_t { Other, Left, Right, Up, Down, I, O, Escape, F1, F5, F6, F10 };
 
-// Services that later parts of the program plug in (file formats, stitch pattern creators).
-// A command whose service is missing stays disabled.
-struct TNLServices {
+// Worksheet features that later units of the engine supply (the worksheet file, stitch pattern
+// creators); a command whose service is missing stays disabled. Engine code only: the desktop face
+// reaches the controller through its operations and Host, never through these.
+struct TWorksheetServices {
     // Loads a worksheet file into the worksheet; throws nl::TError with a user-facing text.
     std::function<void(TSew&, const std::string& fileName)> LoadWorksheet;
     std::function<void(const TSew&, const std::string& fileName)> SaveWorksheet;
-    // Imports a machine file with its top-left at (x, y).
-    std::function<void(TSew&, Host&, float x, float y)> ImportStitchFile;
-    // Exports the given layout group (the dialogs are the exporter's own).
-    std::function<void(TSew&, Host&, int32_t groupId)> ExportGroup;
-    // Loads the thread texture table from the program folder; throws on failure.
-    std::function<void(const std::string& programFolder)> LoadThreadTexture;
     // Stitch pattern creators: the creator at a worksheet point, and its member list.
     std::function<TObjectBase*(float x, float y)> PatternCreatorAt;
     std::function<void(TObjectBase&, TSLStitch&)> AddPatternMember;
@@ -53,19 +49,30 @@ public:
     TSew Sew;
     TView View;
     TRunToggles Toggles;
-    TNLServices Services;
-
-    // ---- desktop hooks (the properties window and the pop-up menu live in the desktop face) ----
-    // Opens the properties window on an object (double click, Alt-click, "Properties" items).
-    std::function<void(TSLStitch&)> ShowProperties;
-    // Shows the object context menu at a view pixel; the chosen item goes to RunContextCommand.
-    std::function<void(const std::vector<TContextItem>&, int32_t x, int32_t y)> ShowContextMenu;
-    // The envelope editor of the properties window while its "   Edit Outline" page is active:
-    // drawn on the worksheet, and its handles take left drags before anything else.
-    TEditOutlinePage* EnvelopeEditor = nullptr;
+    TWorksheetServices Services;
+    // What export and import remember during the run, and the thread texture.
+    TFileState Files;
 
     // The desktop services (page models ask their questions through it).
     Host& GetHost() const { return host_; }
+
+    // ---- the object properties window (shown by the desktop face through Host) ----
+    // Makes the object current and opens the window on it (double click, Alt-click, "Properties"
+    // items).
+    void ShowProperties(TSLStitch& object);
+
+    // ---- the width envelope editor of the "   Edit Outline" page ----
+    // A new editor on a satin outline, owned here; the properties window shows it as a page and
+    // says while that page is the one on show. Replaces the editor there was.
+    TEditOutlinePage& OpenEnvelopeEditor(TSLCurve& curve);
+    void CloseEnvelopeEditor();
+    // The editor there is (null: none), whether or not its page is on show.
+    TEditOutlinePage* EnvelopePage() const { return envelope_.get(); }
+    // While its page is on show the editor is drawn on the worksheet and its handles take left
+    // drags before anything else.
+    void ShowEnvelopeEditor(bool shown) { envelopeShown_ = shown; }
+    // The editor while its page is on show, null otherwise.
+    TEditOutlinePage* EnvelopeEditor() const;
 
     // ---- run state ----
     TMode Mode() const { return mode_; }
@@ -100,13 +107,18 @@ public:
     // A left double click: opens the properties of the object under the pointer.
     void DoubleClick(int32_t x, int32_t y, TModifiers mods);
 
-    // ---- object context menu ----
+    // ---- context menus ----
     // The items offered for what lies under the pixel in the current mode (empty: no menu); the
     // object and node under the pointer become the target of RunContextCommand.
     std::vector<TContextItem> ContextMenuAt(int32_t x, int32_t y);
     // Runs an item of the last context menu by its command code.
     void RunContextCommand(int32_t code);
+    // A right click: the menu of what lies under the pixel, shown through Host; the chosen item
+    // runs at once.
+    void OpenContextMenu(int32_t x, int32_t y);
     TSLStitch* ContextObject() const { return contextObject_; }
+    // The angle of the rotate drag in progress, degrees clockwise (0 when none).
+    double RotateDragDegrees() const;
     int32_t ContextNode() const { return contextNode_; }
 
     // An outline moved or changed shape: the fill regions built on it are rebuilt where they
@@ -138,11 +150,22 @@ public:
     TDrawContext DrawContext(Canvas& canvas) const;
     // Topmost object at a view pixel, null when none.
     TSLStitch* ObjectAt(int32_t x, int32_t y, int32_t* pointIndex = nullptr) const;
+    // Whether the object is drawn with the highlight look in the current mode and view.
+    bool Highlighted(const TSLStitch& o) const;
     // True while a left drag draws the selection rectangle; its corners in pixels.
     bool RubberBand(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2) const;
 
 private:
-    enum class TDrag : uint8_t { None, Pending, Rectangle, MoveSelection, MovePoint, Pan, Envelope };
+    enum class TDrag : uint8_t {
+        None,
+        Pending,
+        Rectangle,
+        MoveSelection,
+        RotateSelection,
+        MovePoint,
+        Pan,
+        Envelope
+    };
 
     Host& host_;
     TMode mode_ = TMode::DesignEdit;
@@ -177,6 +200,17 @@ private:
     TKvRect dragBefore_;
     TSLStitch* contextObject_ = nullptr;
     int32_t contextNode_ = -1;
+    // Rotating the selection by dragging: moved_ holds the objects turned, each recomputed from its
+    // copy at every move so that rounding never accumulates; the regions built partly on turned
+    // outlines follow their outlines.
+    std::vector<std::unique_ptr<TSLStitch>> rotateCopies_;
+    std::vector<TSLStitch*> rotateDependents_;
+    double rotateCx_ = 0, rotateCy_ = 0;
+    double rotateBearing_ = 0; // the pointer's bearing from the centre at the last move
+    double rotateAngle_ = 0;   // radians, clockwise positive, within -2 pi .. 2 pi
+    std::unique_ptr<TEditOutlinePage> envelope_;
+    TSLCurve* envelopeCurve_ = nullptr; // the curve envelope_ edits
+    bool envelopeShown_ = false;
 
     uint32_t SelectionBit() const;
     // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).
@@ -184,6 +218,8 @@ private:
     void Redraw() const { host_.RequestRedraw(); }
     void CommandsChanged() const { host_.CommandStateChanged(); }
     void SetCaptionFor(const std::string& fileName);
+    // Objects left the worksheet: what referred to them lets go.
+    void ForgetRemovedObjects();
 
     // creation
     void CreationClick(float x, float y);
@@ -193,6 +229,8 @@ private:
     void FinishCreation();
     void ShowDueStatus();
     void AddCreationPoint(TSLStitch& obj, float x, float y);
+    // A line object's next anchor, with the segment's control points on its chord.
+    void AddLineAnchor(TSLCurve& line, float x, float y);
     TSLStitch* CurrentRail() const;
 
     // selection and clicks
@@ -201,6 +239,11 @@ private:
     void StartLeftDrag();
     void LeftClick(int32_t x, int32_t y, TModifiers mods);
     void EndDrag(int32_t x, int32_t y, TModifiers mods);
+    // The rotate drag ("Rotate Embroidery Object Mode").
+    void StartRotate(uint32_t bit);
+    void RotateTo(double wx, double wy);
+    void EndRotate();
+    void DropGoneDependents();
     void SelectWithPartner(TSLStitch* o, uint32_t bit, bool on);
     void ServePlacement(int32_t x, int32_t y);
     void SwitchStitching(bool on);

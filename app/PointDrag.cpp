@@ -24,7 +24,7 @@ void StraightenAround(TSLCurve& c, int32_t a) {
 bool TNL::StartHandleDrag() {
     if (mode_ != TMode::DesignEdit) return false;
     const double wx = View.WorldX(pressX_), wy = View.WorldY(pressY_);
-    if (EnvelopeEditor && EnvelopeEditor->BeginDrag(wx, wy, View.NearMargin())) {
+    if (EnvelopeEditor() && EnvelopeEditor()->BeginDrag(wx, wy, View.NearMargin())) {
         drag_ = TDrag::Envelope;
         return true;
     }
@@ -65,17 +65,20 @@ void TNL::DragPointTo(double x, double y) {
     if (!std::isfinite(x) || !std::isfinite(y)) return;
     TSP& p = (*dragObject_)[dragPoint_];
     const auto nx = static_cast<float>(x), ny = static_cast<float>(y);
-    if (editPointDrag_ && dragObject_->Kind() == KIND_CURVE && dragPoint_ % 3 == 0) {
+    if (dragObject_->Kind() == KIND_CURVE && dragPoint_ % 3 == 0) {
         auto& c = static_cast<TSLCurve&>(*dragObject_);
         const float dx = nx - p.X, dy = ny - p.Y;
-        // An anchor keeps the shape of its segments: its control points travel with it.
-        for (int32_t i : {dragPoint_ - 1, dragPoint_ + 1}) {
-            if (i < 0 || i >= c.Count()) continue;
-            c[i].X += dx;
-            c[i].Y += dy;
-        }
+        // An anchor keeps the shape of its segments: its control points travel with it. (The
+        // anchor just clicked during creation has no control points of its own yet.)
+        if (editPointDrag_)
+            for (int32_t i : {dragPoint_ - 1, dragPoint_ + 1}) {
+                if (i < 0 || i >= c.Count()) continue;
+                c[i].X += dx;
+                c[i].Y += dy;
+            }
         p.X = nx;
         p.Y = ny;
+        // A line object stays straight whichever anchor moves, while it is made and after.
         if (c.IsLineObject()) StraightenAround(c, dragPoint_);
     } else {
         p.X = nx;
@@ -87,7 +90,7 @@ void TNL::DragPointTo(double x, double y) {
 
 void TNL::EndHandleDrag() {
     if (drag_ == TDrag::Envelope) {
-        if (EnvelopeEditor) EnvelopeEditor->EndDrag();
+        if (envelope_) envelope_->EndDrag();
         Sew.MarkModified();
     } else if (drag_ == TDrag::MovePoint) {
         if (editPointDrag_ && dragObject_) OutlineChanged(*dragObject_, dragBefore_);
@@ -122,7 +125,7 @@ void TNL::DoubleClick(int32_t x, int32_t y, TModifiers mods) {
     if (!hit) return;
     SelectWithPartner(hit, bit, true);
     Sew.SetCurrent(hit);
-    if (ShowProperties) ShowProperties(*hit);
+    ShowProperties(*hit);
     CommandsChanged();
     Redraw();
 }

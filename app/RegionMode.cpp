@@ -208,17 +208,21 @@ int32_t TRegionMode::DynamicNodeAt(double x, double y) const {
     return -1;
 }
 
-void TRegionMode::RightClick(int32_t px, int32_t py, double x, double y) {
-    if (!Popup) return;
-    std::vector<std::string> items{POPUP_EXIT_REGION_MODE};
-    int32_t node = DynamicNodeAt(x, y);
-    if (node >= 0) items.emplace_back(POPUP_CONVERT_NODE);
-    int chosen = Popup(items, px, py);
-    if (chosen < 0 || static_cast<size_t>(chosen) >= items.size()) return;
-    if (items[static_cast<size_t>(chosen)] == POPUP_EXIT_REGION_MODE) {
+std::vector<TMenuItem> TRegionMode::MenuAt(double x, double y) {
+    std::vector<TMenuItem> items{{POPUP_EXIT_REGION_MODE, CMD_EXIT_REGION_MODE}};
+    menuNode_ = DynamicNodeAt(x, y);
+    if (menuNode_ >= 0) items.push_back({POPUP_CONVERT_NODE, CMD_CONVERT_TO_FIXED_NODE});
+    return items;
+}
+
+void TRegionMode::RunMenuCommand(int32_t code) {
+    const int32_t node = menuNode_;
+    menuNode_ = -1;
+    if (code == CMD_EXIT_REGION_MODE) {
         nl_.SetMode(TMode::DesignEdit);
         return;
     }
+    if (code != CMD_CONVERT_TO_FIXED_NODE || node < 0) return;
     TSLRegion* r = builder_->Region();
     if (!r || node >= r->Count()) return;
     TStitchContext ctx = nl_.StitchContext();

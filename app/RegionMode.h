@@ -1,7 +1,7 @@
 // TRegionMode: the "Fill Region Creation And Editing" mode and its fixed-node placement (Region
 // Node Insertion) as the main window sees them. It resolves clicks and pointer moves to outlines,
-// samples and candidates, drives the region builder, owns the path-editing buttons and the
-// mode's popup menu.
+// samples and candidates, drives the region builder, owns the path-editing buttons and offers the
+// items of the mode's popup menu.
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -64,8 +64,11 @@ public:
     void Click(double x, double y);
     // The pointer moved without a button (drives the fixed-node placement).
     void PointerMoved(double x, double y);
-    // A right click at a view pixel: the mode's popup menu.
-    void RightClick(int32_t px, int32_t py, double x, double y);
+    // The popup menu's items for a right click at a worksheet point: "Exit Region Create Mode",
+    // and the node conversion on a node that is not fixed (remembered for RunMenuCommand).
+    std::vector<TMenuItem> MenuAt(double x, double y);
+    // Runs an item of that menu by its command code.
+    void RunMenuCommand(int32_t code);
     // Escape: cancels a fixed-node placement, otherwise discards an unfinished region.
     void Escape();
     void Draw(TDrawContext& dc) const;
@@ -75,10 +78,6 @@ public:
     bool Enabled(TRegionButton button) const;
     std::string Caption(TRegionButton button) const;
     std::string Hint(TRegionButton button) const;
-
-    // The popup menu: items in order; returns the chosen index or -1. The desktop face sets it;
-    // without it the menu cannot be shown.
-    std::function<int(const std::vector<std::string>& items, int32_t px, int32_t py)> Popup;
 
     TRegionBuilder& Builder() { return *builder_; }
     const TRegionBuilder& Builder() const { return *builder_; }
@@ -98,6 +97,7 @@ private:
     TNL& nl_;
     Host& host_;
     std::unique_ptr<TRegionBuilder> builder_;
+    int32_t menuNode_ = -1; // the node under the last popup menu
 };
 
 } // namespace nl

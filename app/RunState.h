@@ -41,7 +41,8 @@ enum class TCreation : uint8_t {
     Circle = 5,
     Line = 6,
 };
-// Clicks that complete one point group: 1 direct stitch, 3 outline / column / line, 7 circle.
+// Clicks that complete one point group: 1 direct stitch and line object (each click is an
+// anchor), 3 outline / column, 7 circle.
 int32_t PointsPerGroup(TCreation c);
 
 enum class TPlacement : uint8_t { None, Paste, Import, Text };
@@ -68,6 +69,8 @@ struct TRunToggles {
     bool ShowRegionNodeTypes = false;
     bool AutoShowProperties = false;
     bool RotateMode = false;
+    // The long-stitch highlight limit in units ("Max Length" of the General page, 10 mm).
+    int32_t LongStitchLimit = 200;
 };
 
 } // namespace nl

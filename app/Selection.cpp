@@ -46,7 +46,7 @@ void TNL::ClickSelect(int32_t x, int32_t y, TModifiers mods) {
             }
             if (mods.Ctrl) Sew.CloseSelection();
             Sew.SetCurrent(hit);
-            if (mods.Alt && ShowProperties) ShowProperties(*hit);
+            if (mods.Alt) ShowProperties(*hit);
         }
         Sew.ComputeSelectionKind();
     } else if (mode_ == TMode::DesignEdit) {
@@ -62,7 +62,7 @@ void TNL::ClickSelect(int32_t x, int32_t y, TModifiers mods) {
                     if (std::find(used.begin(), used.end(), hit) != used.end()) o->SetFlags(OF_REGION_MARK_1);
                 }
             }
-            if ((mods.Alt || Toggles.AutoShowProperties) && ShowProperties) ShowProperties(*hit);
+            if (mods.Alt || Toggles.AutoShowProperties) ShowProperties(*hit);
         }
     }
     CommandsChanged();

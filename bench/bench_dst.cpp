@@ -89,7 +89,7 @@ void BM_DstReadDesign(benchmark::State& state) {
     auto bytes = WriteDst(plan, st);
     for (auto _ : state) {
         TImportColours colours;
-        auto o = DecodeStitchFile(bytes, TReaderKind::Dst, colours, 0, 0);
+        auto o = DecodeStitchFile(bytes, *FormatOfExtension("dst"), colours, 0, 0);
         benchmark::DoNotOptimize(o->Count());
     }
     state.SetItemsProcessed(state.iterations() * 1000000);

@@ -145,7 +145,7 @@ void ReadDesign(benchmark::State& state, bool vip) {
     auto bytes = vip ? WriteVip(plan, st) : WriteHus(plan, st);
     for (auto _ : state) {
         TImportColours colours;
-        auto o = DecodeStitchFile(bytes, TReaderKind::HusVip, colours, 0, 0);
+        auto o = DecodeStitchFile(bytes, *FormatOfExtension("hus"), colours, 0, 0);
         benchmark::DoNotOptimize(o->Count());
     }
     state.SetItemsProcessed(state.iterations() * kStitches);

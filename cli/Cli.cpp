@@ -50,13 +50,10 @@ std::filesystem::path ProgramFolder() {
     return ec ? std::filesystem::path(".") : exe.parent_path();
 }
 
+// Reads a stitch file the way the desktop's import does (the format by the extension).
 std::unique_ptr<TSLStitch> Load(const std::string& file) {
-    TReaderKind kind = ReaderOfExtension(ImportExtension(file));
-    if (kind == TReaderKind::None)
-        throw TFailure{EXIT_BAD_INPUT, file + ": not a stitch file this program knows (by its extension)"};
-    if (!ReaderOf(kind).Read) throw TFailure{EXIT_BAD_INPUT, file + ": this file format cannot be read yet"};
     try {
-        return ReadStitchFile(file, kind);
+        return ReadStitchFile(file);
     } catch (const std::bad_alloc&) {
         throw TFailure{EXIT_BAD_INPUT, file + ": not enough memory to read the file"};
     } catch (const TError& e) {
@@ -75,20 +72,14 @@ void WriteOut(const std::string& file, const std::vector<uint8_t>& bytes) {
 int Convert(const std::vector<std::string>& a, std::ostream&) {
     if (a.size() != 2) throw TFailure{EXIT_USAGE, "convert needs IN and OUT (see --help)"};
     const std::string& out = a[1];
-    int32_t format = ExportFormatOfName(out);
-    if (format == FORMAT_NONE)
-        throw TFailure{EXIT_USAGE, out + ": not a stitch file extension this program writes"};
-    if (!WriterOf(format))
-        throw TFailure{EXIT_CANNOT_WRITE, out + ": this file format cannot be written yet"};
-    auto object = Load(a[0]);
+    const TFormat* format = ExportFormatOfName(out);
+    if (!format) throw TFailure{EXIT_USAGE, out + ": not a stitch file extension this program writes"};
+    if (!format->Write) throw TFailure{EXIT_CANNOT_WRITE, out + ": this file format cannot be written yet"};
     // The file becomes one object in one group, exported as that group's design.
     TSew sew;
-    object->GroupId = sew.Groups.NewGroup();
-    object->OrderIndex = 0;
-    int32_t group = object->GroupId;
-    sew.Add(std::move(object));
+    const int32_t group = AddImport(sew, Load(a[0]))->GroupId;
     try {
-        WriteDesign(sew.BuildStitchOrder(group), out, format, ProgramFolder());
+        WriteDesign(sew.BuildStitchOrder(group), out, *format, ProgramFolder());
     } catch (const TError& e) {
         throw TFailure{EXIT_CANNOT_WRITE, e.what()};
     }

@@ -2,7 +2,6 @@
 
 #include "core/BinaryIO.h"
 #include "core/FileIO.h"
-#include "platform/Host.h"
 
 namespace nl {
 
@@ -44,21 +43,15 @@ std::vector<uint8_t> SerializeColorTable(const TColorTable& table) {
     return w.Take();
 }
 
-std::optional<TColorTable> LoadColorTable(const std::filesystem::path& programFolder, Host& host) {
-    TColorTableFault fault = TColorTableFault::LoadFailed;
-    std::optional<TColorTable> table;
+std::optional<TColorTable> ReadColorTable(const std::filesystem::path& programFolder,
+                                          TColorTableFault& fault) {
     try {
         auto bytes = ReadWholeFile(programFolder / COLOR_TABLE_NAME, 1 << 20);
-        table = ParseColorTable(bytes, fault);
+        return ParseColorTable(bytes, fault);
     } catch (const std::exception&) {
         fault = TColorTableFault::LoadFailed;
+        return std::nullopt;
     }
-    if (table) return table;
-    if (fault == TColorTableFault::NotATable)
-        host.MessageDialog("File Loading Error !", "Not A Valid Nordelune 3D File", Buttons(TButton::OK));
-    else
-        host.MessageDialog("Failed On File Load", "Falied", Buttons(TButton::OK));
-    return std::nullopt;
 }
 
 } // namespace nl

@@ -9,8 +9,6 @@
 
 namespace nl {
 
-class Host;
-
 constexpr const char* COLOR_TABLE_NAME = "ColorTable.dat";
 constexpr int32_t COLOR_TABLE_MAGIC = 99103;
 constexpr int32_t COLOR_TABLE_MAX_ROWS = 12;
@@ -38,8 +36,9 @@ enum class TColorTableFault { None, NotATable, LoadFailed };
 std::optional<TColorTable> ParseColorTable(std::span<const uint8_t> bytes, TColorTableFault& fault);
 std::vector<uint8_t> SerializeColorTable(const TColorTable& table);
 
-// Loads the table from the program folder, as at the first showing of the main window. A bad
-// file is reported through the host and leaves the texture unavailable (empty result).
-std::optional<TColorTable> LoadColorTable(const std::filesystem::path& programFolder, Host& host);
+// Reads the table from the program folder; on failure (also a missing or unreadable file:
+// LoadFailed) returns nothing and sets `fault`.
+std::optional<TColorTable> ReadColorTable(const std::filesystem::path& programFolder,
+                                          TColorTableFault& fault);
 
 } // namespace nl

@@ -339,28 +339,22 @@ void ReadDst(std::span<const uint8_t> bytes, TImportBuilder& out) {
     out.Reserve(records);
     const uint8_t* p = bytes.data() + DST_HEADER_SIZE;
     int64_t ax = 0, ay = 0; // displacement not yet placed, y downward
-    bool first = true;
     for (size_t k = 0; k < records; ++k, p += 3) {
         int32_t dx, dy;
         DecodeDstRecord(p, dx, dy);
         const uint8_t b2 = p[2];
-        if (b2 >= 0xF0) return;
+        if (b2 >= 0xF0) {
+            out.End();
+            return;
+        }
         ax += dx;
         ay -= dy;
-        if (b2 < 0x40) {
-            out.Add(ax, ay, first);
-            first = false;
-        } else if (b2 >= 0xC0) {
-            // A colour change that did not move makes the last point the start of the new block.
-            if (ax == 0 && ay == 0 && out.HasPoints()) {
-                out.MarkLastAsColourBlock();
-                continue;
-            }
-            out.Add(ax, ay, true);
-            first = false;
-        } else {
+        if (b2 < 0x40)
+            out.Stitch(ax, ay);
+        else if (b2 >= 0xC0)
+            out.ColourChange(ax, ay);
+        else
             continue; // a jump: its displacement carries over into the next point
-        }
         ax = ay = 0;
     }
     throw TReadError("the file ends without an end record");

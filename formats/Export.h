@@ -1,5 +1,5 @@
-// Export of one design to a machine stitch file: the command's dialog and name, the overwrite
-// question, regeneration for output, the format's writer and the colour side file.
+// Export of one design to a machine stitch file: regeneration for output, the format's writer and
+// the colour side file. The command around it (dialog, questions, messages) is the controller's.
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -11,8 +11,6 @@
 
 namespace nl {
 
-class Host;
-class TSew;
 class TSLStitch;
 
 // What the export command remembers between exports (and the worksheet file stores).
@@ -35,23 +33,16 @@ private:
     const TStitchContext& editing_;
 };
 
+// Throws TError "<file>: this file format cannot be written" unless `format` has a writer in this
+// build. Null `format`: the name has no format.
+void CheckWritable(const TFormat* format, const std::filesystem::path& file);
+
 // Writes the objects of `order` (already regenerated) to `file` in `format`, and the colour side
 // file beside it from the template in `programFolder` when the format has one. Throws TError
 // whose text starts with the file name when the design has no stitches, the format cannot be
 // written or the file cannot be written; the previous file is then untouched. Returns whether a
 // side file was written.
-bool WriteDesign(const std::vector<TSLStitch*>& order, const std::filesystem::path& file, int32_t format,
-                 const std::filesystem::path& programFolder);
-
-// Exports group `groupId` of the worksheet to `file`: asks before overwriting, regenerates the
-// objects for output, writes, and reports problems through the host. `order`, when given, is the
-// list of the stitch-order mode, used unchanged. Returns true when the file was written.
-bool ExportDesign(TSew& sew, int32_t groupId, const std::filesystem::path& file, int32_t format, Host& host,
-                  const TStitchContext& editing, const std::vector<TSLStitch*>* order = nullptr);
-
-// The export command: save dialog, forced extension, then ExportDesign for the group of the
-// current object. Returns true when a file was written.
-bool RunExportCommand(TSew& sew, Host& host, TExportSession& session, const TStitchContext& editing,
-                      const std::vector<TSLStitch*>* order = nullptr);
+bool WriteDesign(const std::vector<TSLStitch*>& order, const std::filesystem::path& file,
+                 const TFormat& format, const std::filesystem::path& programFolder);
 
 } // namespace nl

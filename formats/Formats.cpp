@@ -9,21 +9,65 @@
 
 namespace nl {
 
-const char* const EXPORT_FILTER =
-    "Brother ( *.pec )|*.pec|Viking Husqvarna ( *.hus )|*.hus|Tajima ( *.dst )|*.dst|Melco ( *.exp )|*.exp|"
-    "Pfaff VIP ( *.vip )|*.vip|Pfaff ( *.ksm )|*.ksm|Barudan ( *.dat )|*.dat|Toyota ( *.10o )|*.10o|"
-    "Compucon / Singer ( *.xxx )|*.xxx|Janome ( *.jef )|*.jef|Nordelune Designer ( *.NlD )|*.NlD";
-
-// "*.pes" belongs in the first entry too: the PES entry below is read by the same reader, and a
-// user browsing "All Supported File Formats" would otherwise not see PES files at all.
-const char* const IMPORT_FILTER =
-    "All Supported File Formats | *.pes;*.pec;*.hus;*.dst;*.exp;*.vip;*.ksm;*.dat;*.10o;*.xxx;*.jef;*.NlD|"
-    "Brother ( *.pes )|*.pes|Brother ( *.pec )|*.pec|Tajima ( *.dst )|*.dst|Viking Husqvarna ( *.hus )|*.hus|"
-    "Melco ( *.exp )|*.exp|Pfaff VIP ( *.vip )|*.vip|Pfaff ( *.ksm )|*.ksm|Barudan ( *.dat )|*.dat|"
-    "Toyota ( *.10o )|*.10o|Compucon / Singer ( *.xxx )|*.xxx|Janome ( *.jef )|*.jef|"
-    "Nordelune Designer ( *.NlD )|*.NlD";
-
 namespace {
+using S = TSideFile;
+
+// One row per machine format. The rows' order is the order of the import dialog's first entry
+// ("All Supported File Formats"); the filter columns place each row in the two dialogs. PES has
+// its own row in the import dialog and is read by the PEC reader.
+constexpr TFormat kFormats[] = {
+    // ext, description, code, export filter, import filter, reader, writer, side file, import status
+    {"pes", "Brother", FORMAT_PEC, 0, 2, nullptr, nullptr, S::ExportOnly, " Importing Brother PEC Design"},
+    {"pec", "Brother", FORMAT_PEC, 1, 3, nullptr, nullptr, S::ExportOnly, " Importing Brother PEC Design"},
+    {"hus", "Viking Husqvarna", FORMAT_HUS, 2, 5, &ReadHusVip, &WriteHus, S::Both, ""},
+    {"dst", "Tajima", FORMAT_DST, 3, 4, &ReadDst, &WriteDst, S::Both, " Importing Tajima Design"},
+    {"exp", "Melco", FORMAT_EXP, 4, 6, nullptr, nullptr, S::Both, " Importing Melco Design"},
+    {"vip", "Pfaff VIP", FORMAT_VIP, 5, 7, &ReadHusVip, &WriteVip, S::ExportOnly, ""},
+    {"ksm", "Pfaff", FORMAT_KSM, 6, 8, nullptr, nullptr, S::Both, " Importing Pfaff Design"},
+    {"dat", "Barudan", FORMAT_DAT, 7, 9, nullptr, nullptr, S::Both, " Importing Barudan Design"},
+    {"10o", "Toyota", FORMAT_10O, 8, 10, nullptr, nullptr, S::Both, " Importing Toyota Design"},
+    {"xxx", "Compucon / Singer", FORMAT_XXX, 9, 11, nullptr, nullptr, S::Both, ""},
+    {"jef", "Janome", FORMAT_JEF, 10, 12, nullptr, nullptr, S::Both, " Importing Janome Design"},
+    {"NlD", "Nordelune Designer", FORMAT_DESIGN, 11, 13, nullptr, nullptr, S::None, ""},
+};
+
+// The filters are built from the positions, so each dialog position must name exactly one row.
+// Returns the number of dialog entries (0 when the positions have a gap or a repeat).
+template <typename Position> constexpr int DenseEntries(Position position, int first) {
+    int n = 0;
+    for (const TFormat& f : kFormats)
+        n += position(f) > 0 ? 1 : 0;
+    for (int p = first; p < first + n; ++p) {
+        int rows = 0;
+        for (const TFormat& f : kFormats)
+            rows += position(f) == p ? 1 : 0;
+        if (rows != 1) return 0;
+    }
+    return n;
+}
+constexpr int kExportEntries = DenseEntries([](const TFormat& f) { return f.ExportFilter; }, 1);
+// The import dialog's first entry lists every format; the rows start at entry 2.
+constexpr int kImportEntries = DenseEntries([](const TFormat& f) { return f.ImportFilter; }, 2);
+static_assert(kExportEntries > 0, "export filter positions run 1, 2, ... with no gap or repeat");
+static_assert(kImportEntries > 0, "import filter positions run 2, 3, ... with no gap or repeat");
+
+constexpr bool EveryRowIsComplete() {
+    for (const TFormat& f : kFormats) {
+        if (!f.Extension || !f.Description || !f.ImportStatus) return false;
+        int len = 0;
+        while (f.Extension[len])
+            ++len;
+        // Both lookups compare three characters: the export takes a name's last three.
+        if (len != 3) return false;
+        // A writer without a place in the export dialog, or a reader without one in the import
+        // dialog, could never be chosen.
+        if (f.Write && f.ExportFilter == 0) return false;
+        if (f.Read && f.ImportFilter == 0) return false;
+    }
+    return true;
+}
+static_assert(EveryRowIsComplete(), "every row has a three-letter extension and texts");
+
 std::string Upper(std::string s) {
     for (char& c : s)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -34,25 +78,80 @@ std::string Lower(std::string s) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
+
+std::string Entry(const char* description, const char* extension) {
+    return std::string(description) + " ( *." + extension + " )|*." + extension;
+}
+
+template <typename Position> const TFormat* AtPosition(Position position, int index) {
+    for (const TFormat& f : kFormats)
+        if (index > 0 && position(f) == index) return &f;
+    return nullptr;
+}
 } // namespace
 
-int32_t ExportFormatOfName(const std::string& name) {
-    if (name.size() < 3) return FORMAT_NONE;
-    std::string tail = Upper(name.substr(name.size() - 3));
-    static const std::pair<const char*, int32_t> table[] = {
-        {"PEC", FORMAT_PEC}, {"PES", FORMAT_PEC},    {"HUS", FORMAT_HUS}, {"DST", FORMAT_DST},
-        {"EXP", FORMAT_EXP}, {"VIP", FORMAT_VIP},    {"KSM", FORMAT_KSM}, {"DAT", FORMAT_DAT},
-        {"10O", FORMAT_10O}, {"NLD", FORMAT_DESIGN}, {"XXX", FORMAT_XXX}, {"JEF", FORMAT_JEF}};
-    for (auto& [ext, code] : table)
-        if (tail == ext) return code;
-    return FORMAT_NONE;
+std::span<const TFormat> Formats() {
+    return kFormats;
+}
+
+const std::string& ExportFilter() {
+    static const std::string filter = [] {
+        std::string s;
+        for (int i = 1; i <= kExportEntries; ++i) {
+            const TFormat& f = *ExportFormatOfFilter(i);
+            s += (s.empty() ? "" : "|") +
+                 Entry(f.ExportDescription ? f.ExportDescription : f.Description, f.Extension);
+        }
+        return s;
+    }();
+    return filter;
+}
+
+const std::string& ImportFilter() {
+    static const std::string filter = [] {
+        std::string all;
+        for (const TFormat& f : kFormats)
+            if (f.ImportFilter > 0) all += std::string(all.empty() ? "" : ";") + "*." + f.Extension;
+        std::string s = "All Supported File Formats | " + all;
+        for (int i = 2; i < 2 + kImportEntries; ++i) {
+            const TFormat& f = *AtPosition([](const TFormat& r) { return r.ImportFilter; }, i);
+            s += "|" + Entry(f.Description, f.Extension);
+        }
+        return s;
+    }();
+    return filter;
+}
+
+const TFormat* ExportFormatOfName(const std::string& name) {
+    if (name.size() < 3) return nullptr;
+    const std::string tail = Upper(name.substr(name.size() - 3));
+    for (const TFormat& f : kFormats)
+        if (tail == Upper(f.Extension)) return &f;
+    return nullptr;
+}
+
+const TFormat* FormatOfExtension(std::string_view extension) {
+    const std::string e = Lower(std::string(extension));
+    for (const TFormat& f : kFormats)
+        if (e == Lower(f.Extension)) return &f;
+    return nullptr;
+}
+
+const TFormat* ExportFormatOfFilter(int filterIndex) {
+    return AtPosition([](const TFormat& f) { return f.ExportFilter; }, filterIndex);
+}
+
+const TFormat* ImportFormatOfFilter(int filterIndex, const std::string& fileName) {
+    if (filterIndex > 1)
+        if (const TFormat* f = AtPosition([](const TFormat& r) { return r.ImportFilter; }, filterIndex))
+            return f;
+    const std::string extension = ImportExtension(fileName);
+    return extension.empty() ? nullptr : FormatOfExtension(extension);
 }
 
 std::string ExportExtensionOfFilter(int filterIndex) {
-    static const char* const ext[] = {".pec", ".hus", ".dst", ".exp", ".vip", ".ksm",
-                                      ".dat", ".10o", ".xxx", ".jef", ".NlD"};
-    if (filterIndex < 1 || filterIndex > 11) return {};
-    return ext[filterIndex - 1];
+    const TFormat* f = ExportFormatOfFilter(filterIndex);
+    return f ? f->DottedExtension() : std::string();
 }
 
 std::string ForcedExportName(const std::string& chosen, int filterIndex) {
@@ -68,77 +167,6 @@ std::string ImportExtension(const std::string& fileName) {
     size_t dot = file.rfind('.');
     if (dot == std::string::npos || file.size() - dot - 1 != 3) return {};
     return Lower(file.substr(dot + 1));
-}
-
-TReaderKind ReaderOfExtension(const std::string& e) {
-    if (e == "pes" || e == "pec") return TReaderKind::PecPes;
-    if (e == "dst") return TReaderKind::Dst;
-    if (e == "hus" || e == "vip") return TReaderKind::HusVip;
-    if (e == "exp") return TReaderKind::Exp;
-    if (e == "ksm") return TReaderKind::Ksm;
-    if (e == "dat") return TReaderKind::Dat;
-    if (e == "10o") return TReaderKind::TenO;
-    if (e == "xxx") return TReaderKind::Xxx;
-    if (e == "jef") return TReaderKind::Jef;
-    if (e == "nld") return TReaderKind::Design;
-    return TReaderKind::None;
-}
-
-TReaderKind ReaderOfFilter(int filterIndex, const std::string& fileName) {
-    switch (filterIndex) {
-    case 2:
-    case 3:
-        return TReaderKind::PecPes;
-    case 4:
-        return TReaderKind::Dst;
-    case 5:
-    case 7:
-        return TReaderKind::HusVip;
-    case 6:
-        return TReaderKind::Exp;
-    case 8:
-        return TReaderKind::Ksm;
-    case 9:
-        return TReaderKind::Dat;
-    case 10:
-        return TReaderKind::TenO;
-    case 11:
-        return TReaderKind::Xxx;
-    case 12:
-        return TReaderKind::Jef;
-    case 13:
-        return TReaderKind::Design;
-    default:
-        return ReaderOfExtension(ImportExtension(fileName));
-    }
-}
-
-TWriterEntry WriterOf(int32_t format) {
-    switch (format) {
-    case FORMAT_DST:
-        return &WriteDst;
-    case FORMAT_HUS:
-        return &WriteHus;
-    case FORMAT_VIP:
-        return &WriteVip;
-    default:
-        return nullptr;
-    }
-}
-
-bool FormatHasSideFile(int32_t format) {
-    return format != FORMAT_DESIGN && format != FORMAT_NONE;
-}
-
-TReaderInfo ReaderOf(TReaderKind kind) {
-    switch (kind) {
-    case TReaderKind::Dst:
-        return {&ReadDst, " Importing Tajima Design", true};
-    case TReaderKind::HusVip:
-        return {&ReadHusVip, "", true}; // no status text for this reader
-    default:
-        return {};
-    }
 }
 
 } // namespace nl

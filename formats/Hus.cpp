@@ -395,20 +395,31 @@ void ReadHusVip(std::span<const uint8_t> bytes, TImportBuilder& out) {
     const bool sideColours = !f.Vip && out.HasSideFileColours();
     int64_t ax = 0, ay = 0; // displacement not yet placed, y downward
     bool blockStart = true;
-    size_t block = 0; // colour table entry of the current block: one per colour change
+    bool heldTie = false; // a stitch that did not move, not placed yet
+    size_t block = 0;     // colour table entry of the current block: one per colour change
     for (size_t k = 0; k < end; ++k) {
         const uint8_t command = f.Commands[k];
         ax += static_cast<int8_t>(f.X[k]);
         ay -= static_cast<int8_t>(f.Y[k]);
         switch (command) {
         case HUS_STITCH:
-            if (!blockStart)
+            if (blockStart) {
+                if (sideColours || block >= f.Colours.size())
+                    out.Add(ax, ay, true); // side file, or the default sequence past the table
+                else
+                    out.AddColour(ax, ay, f.Colours[block]);
+                blockStart = false;
+            } else if (ax == 0 && ay == 0) {
+                // A stitch into the same hole is held back: the tie stitches a writer puts
+                // before a colour change and before the end sew nothing new, and read back as
+                // points they would be written again with ties of their own.
+                if (heldTie) out.Add(0, 0, false);
+                heldTie = true;
+            } else {
+                if (heldTie) out.Add(0, 0, false);
+                heldTie = false;
                 out.Add(ax, ay, false);
-            else if (sideColours || block >= f.Colours.size())
-                out.Add(ax, ay, true); // side file, or the default sequence past the table
-            else
-                out.AddColour(ax, ay, f.Colours[block]);
-            blockStart = false;
+            }
             ax = ay = 0;
             break;
         case HUS_JUMP:
@@ -420,6 +431,7 @@ void ReadHusVip(std::span<const uint8_t> bytes, TImportBuilder& out) {
             // two changes keeps its table entry, so the later blocks keep theirs.
             if (out.HasPoints()) ++block;
             blockStart = true;
+            heldTie = false;
             break;
         default:
             throw TReadError("record " + std::to_string(k) + " has the unknown command " + Hex2(command));

@@ -1,5 +1,11 @@
 // What a format reader appends decoded points to: the new direct stitch object of an import,
 // with the current position kept in whole machine units so that long files do not drift.
+//
+// Readers place points with Add and MarkLastAsColourBlock, or hand over their records with
+// Stitch, ColourChange and End. The record form leaves out the zero-length tie stitches a writer
+// puts around every colour change and at the end of each object (ours do, as machines expect):
+// they sew nothing new, and read back as points they would be written again with ties of their
+// own, so every import and export would add stitches to the design.
 #pragma once
 #include <algorithm>
 #include <cstdint>
@@ -49,6 +55,39 @@ public:
         p = TSP::Colour(p.Flags, p.X, p.Y, colours_.Next());
     }
     bool HasPoints() const { return !target_.Empty(); }
+
+    // A stitch record moving (dx, dy) machine units from the last point (y downward). The first
+    // point starts a colour block. A stitch that does not move is held back until the next
+    // record shows whether it is a tie: right after a colour change, or followed (over jumps
+    // only) by a colour change or the end, it is dropped.
+    void Stitch(int64_t dx, int64_t dy) {
+        if (dx == 0 && dy == 0 && HasPoints()) {
+            if (afterChange_) {
+                afterChange_ = false; // the tie that opens a colour block
+                return;
+            }
+            PlaceHeldTie(); // an earlier one was a stitch into the same hole
+            heldTie_ = true;
+            return;
+        }
+        PlaceHeldTie();
+        afterChange_ = false;
+        Add(dx, dy, !HasPoints());
+    }
+    // A colour change record; the position moves by (dx, dy) first (the jumps before it). A change
+    // that does not move makes the last point the start of the new block, unless a held tie
+    // shows that the writer had a point of its own there.
+    void ColourChange(int64_t dx, int64_t dy) {
+        const bool tie = heldTie_;
+        heldTie_ = false;
+        if (dx == 0 && dy == 0 && HasPoints() && !tie)
+            MarkLastAsColourBlock();
+        else
+            Add(dx, dy, true);
+        afterChange_ = true;
+    }
+    // The end record: a held tie closed the last object.
+    void End() { heldTie_ = afterChange_ = false; }
     // The rectangle of the points placed so far (none placed: empty), rounded to whole units.
     TKvRect PointBounds() const {
         TKvRect r;
@@ -63,11 +102,19 @@ public:
     void Reserve(size_t n) { target_.Reserve(static_cast<int32_t>(std::min<size_t>(n, INT32_MAX))); }
 
 private:
+    void PlaceHeldTie() {
+        if (!heldTie_) return;
+        heldTie_ = false;
+        Add(0, 0, false);
+    }
+
     TSLStitch& target_;
     TImportColours& colours_;
     double x0_, y0_;
     int64_t mx_ = 0, my_ = 0;
     int64_t minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
+    bool heldTie_ = false;     // a stitch that did not move, not placed yet
+    bool afterChange_ = false; // the last record placed or marked a colour block
 };
 
 } // namespace nl

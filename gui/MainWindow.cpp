@@ -13,10 +13,8 @@
 #include <QTimer>
 #include <QToolBar>
 
-#include "app/FileCommands.h"
-#include "gui/RegionToolBar.h"
-#include "gui/ObjectMenu.h"
 #include "gui/PropertiesDialog.h"
+#include "gui/RegionToolBar.h"
 #include "gui/WorksheetView.h"
 
 namespace nl {
@@ -182,13 +180,12 @@ QIcon ToolIcon(TCommand id) {
 
 TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     : QMainWindow(parent), args_(std::move(args)) {
-    // Creating the main window creates the worksheet and enters Design And Editing mode.
-    nl_ = std::make_unique<TNL>(host_);
-    host_.Window = this;
-    setWindowTitle(QString::fromStdString(nl_->Caption()));
-    view_ = new TWorksheetView(*nl_, this);
+    // Creating the main window created the worksheet and entered Design And Editing mode.
+    DesktopHost.Window = this;
+    setWindowTitle(QString::fromStdString(Nl.Caption()));
+    view_ = new TWorksheetView(Nl, this);
     setCentralWidget(view_);
-    host_.View = view_;
+    DesktopHost.View = view_;
 
     prompt_ = new QLabel(this);
     status_ = new QLabel(this);
@@ -196,24 +193,17 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     statusBar()->addWidget(prompt_, 3);
     statusBar()->addWidget(status_, 2);
     statusBar()->addPermanentWidget(zoom_);
-    host_.PromptLabel = prompt_;
-    host_.StatusLabel = status_;
-    host_.OnCommandStateChanged = [this] { RefreshCommands(); };
+    DesktopHost.PromptLabel = prompt_;
+    DesktopHost.StatusLabel = status_;
+    DesktopHost.OnCommandStateChanged = [this] { RefreshCommands(); };
 
-    files_ = InstallFileServices(*nl_, host_);
-    properties_ = new TPropertiesDialog(*nl_, this);
+    properties_ = new TPropertiesDialog(Nl, this);
     properties_->Changed = [this] { view_->update(); };
-    nl_->ShowProperties = [this](TSLStitch& o) { properties_->ShowFor(o); };
-    nl_->ShowContextMenu = [this](const std::vector<TContextItem>& items, int32_t x, int32_t y) {
-        contextMenu_ = PopupObjectMenu(*nl_, view_, items, x, y, [this] {
-            RefreshCommands();
-            view_->update();
-        });
-    };
+    DesktopHost.Properties = properties_;
 
     BuildMenus();
     BuildToolBars();
-    regionBar_ = new TRegionToolBar(*nl_, view_, this);
+    regionBar_ = new TRegionToolBar(Nl, this);
     addToolBar(Qt::BottomToolBarArea, regionBar_);
     regionBar_->AfterPress = [this] {
         RefreshCommands();
@@ -229,13 +219,9 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
 }
 
 TMainWindow::~TMainWindow() {
-    host_.OnCommandStateChanged = nullptr;
-    // The properties window works on the controller: it goes first, while the controller lives.
-    delete properties_;
-    properties_ = nullptr;
-    nl_->ShowProperties = nullptr;
-    nl_->ShowContextMenu = nullptr;
-    nl_->EnvelopeEditor = nullptr;
+    // The window's parts go before the controller (a base made first): only the command refresh,
+    // which reaches the widgets, stops now.
+    DesktopHost.OnCommandStateChanged = nullptr;
     if (splash_) splash_->close();
 }
 
@@ -257,7 +243,7 @@ QAction* TMainWindow::MakeAction(const TCommandInfo& info) {
     a->setIconVisibleInMenu(false);
     TCommand id = info.Id;
     connect(a, &QAction::triggered, this, [this, id] {
-        nl_->Execute(id);
+        Nl.Execute(id);
         RefreshCommands();
         view_->update();
     });
@@ -297,10 +283,10 @@ void TMainWindow::BuildToolBars() {
 
 void TMainWindow::RefreshCommands() {
     for (auto& [id, a] : actions_) {
-        a->setEnabled(nl_->IsEnabled(id));
-        if (a->isCheckable()) a->setChecked(nl_->IsChecked(id));
+        a->setEnabled(Nl.IsEnabled(id));
+        if (a->isCheckable()) a->setChecked(Nl.IsChecked(id));
     }
-    zoom_->setText(QString(" %1 % ").arg(nl_->View.Zoom));
+    zoom_->setText(QString(" %1 % ").arg(Nl.View.Zoom));
     if (regionBar_) regionBar_->Refresh();
     // The properties window follows the current object and shows its values after every change.
     if (properties_) properties_->Sync();
@@ -336,7 +322,7 @@ void TMainWindow::ShowSplash() {
 }
 
 void TMainWindow::closeEvent(QCloseEvent* e) {
-    if (nl_->CanClose()) {
+    if (Nl.CanClose()) {
         if (splash_) splash_->close();
         e->accept();
     } else {
@@ -350,7 +336,7 @@ void TMainWindow::showEvent(QShowEvent* e) {
     shown_ = true;
     // After the window is on screen, so that messages of the start-up have a parent to sit on.
     QTimer::singleShot(0, this, [this] {
-        nl_->FirstShow(args_);
+        Nl.FirstShow(args_);
         RefreshCommands();
     });
 }

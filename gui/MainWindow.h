@@ -22,16 +22,23 @@ namespace nl {
 
 class TWorksheetView;
 class TRegionToolBar;
-struct TFileState;
 class TPropertiesDialog;
 
-class TMainWindow : public QMainWindow {
+// The controller and its Host. A base of the main window listed before QMainWindow, so that
+// they are made before every widget and outlive them all: windows that work on the controller
+// need no particular order of going.
+struct TDesktopCore {
+    TQtHost DesktopHost;
+    TNL Nl{DesktopHost};
+};
+
+class TMainWindow : private TDesktopCore, public QMainWindow {
 public:
     explicit TMainWindow(std::vector<std::string> args = {}, QWidget* parent = nullptr);
     ~TMainWindow() override;
 
-    TNL& Controller() { return *nl_; }
-    TQtHost& QtHost() { return host_; }
+    TNL& Controller() { return Nl; }
+    TQtHost& QtHost() { return DesktopHost; }
     TWorksheetView* View() const { return view_; }
     QAction* Action(TCommand id) const;
     QLabel* PromptLabel() const { return prompt_; }
@@ -42,13 +49,11 @@ public:
     QSplashScreen* Splash() const { return splash_; }
     TRegionToolBar* RegionBar() const { return regionBar_; }
     // What export and import remember during the run.
-    TFileState& Files() { return *files_; }
+    TFileState& Files() { return Nl.Files; }
     // Re-reads enabled and checked state of every command.
     void RefreshCommands();
     // The "Object Properties" window (created once, shown when asked for).
     TPropertiesDialog* Properties() const { return properties_; }
-    // The object context menu while it is open.
-    QMenu* ContextMenu() const { return contextMenu_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -59,18 +64,14 @@ private:
     void BuildToolBars();
     QAction* MakeAction(const TCommandInfo& info);
 
-    TQtHost host_;
-    std::unique_ptr<TNL> nl_;
     TWorksheetView* view_ = nullptr;
     QLabel* prompt_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* zoom_ = nullptr;
     QPointer<QSplashScreen> splash_;
     TPropertiesDialog* properties_ = nullptr;
-    QPointer<QMenu> contextMenu_;
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;
-    std::shared_ptr<TFileState> files_;
     std::vector<std::string> args_;
     bool shown_ = false;
 };

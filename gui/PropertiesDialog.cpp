@@ -93,7 +93,16 @@ TPropertiesDialog::~TPropertiesDialog() {
     Changed = nullptr;
     for (QObject* child : findChildren<QObject*>())
         QObject::disconnect(child, nullptr, this, nullptr);
-    if (nl_.EnvelopeEditor == envelope_.get()) nl_.EnvelopeEditor = nullptr;
+    // The editor was this window's page. (The controller outlives the window.)
+    nl_.CloseEnvelopeEditor();
+}
+
+TEditOutlinePage* TPropertiesDialog::Envelope() const {
+    return envelopeTab_ >= 0 ? nl_.EnvelopePage() : nullptr;
+}
+
+void TPropertiesDialog::ShowCurrent() {
+    if (TSLStitch* o = nl_.Sew.Current()) ShowFor(*o);
 }
 
 void TPropertiesDialog::ShowFor(TSLStitch& object) {
@@ -106,7 +115,7 @@ void TPropertiesDialog::ShowFor(TSLStitch& object) {
 
 void TPropertiesDialog::hideEvent(QHideEvent* e) {
     QDialog::hideEvent(e);
-    if (nl_.EnvelopeEditor == envelope_.get()) nl_.EnvelopeEditor = nullptr;
+    nl_.ShowEnvelopeEditor(false);
     if (Changed) Changed();
 }
 
@@ -115,8 +124,8 @@ void TPropertiesDialog::Sync() {
     if (object_ && nl_.Sew.IndexOf(object_) < 0) {
         object_ = nullptr;
         signature_.clear();
-        if (nl_.EnvelopeEditor == envelope_.get()) nl_.EnvelopeEditor = nullptr;
-        envelope_.reset();
+        envelopeTab_ = -1;
+        nl_.CloseEnvelopeEditor();
     }
     if (!isVisible()) {
         if (!object_) Build();
@@ -198,8 +207,7 @@ void TPropertiesDialog::Build() {
     // (a number box losing its focus while its page goes).
     ++generation_;
     const QString previous = tabs_->currentIndex() >= 0 ? tabs_->tabText(tabs_->currentIndex()) : QString();
-    if (nl_.EnvelopeEditor == envelope_.get()) nl_.EnvelopeEditor = nullptr;
-    envelope_.reset();
+    nl_.CloseEnvelopeEditor();
     envelopeTab_ = -1;
     refreshers_.clear();
     // Pages are deleted later: this may run inside a signal of one of their widgets.
@@ -242,12 +250,7 @@ void TPropertiesDialog::Accepted() {
 }
 
 void TPropertiesDialog::UpdateEnvelopeEditor() {
-    const bool active =
-        isVisible() && envelope_ && envelopeTab_ >= 0 && tabs_->currentIndex() == envelopeTab_;
-    if (active)
-        nl_.EnvelopeEditor = envelope_.get();
-    else if (nl_.EnvelopeEditor == envelope_.get())
-        nl_.EnvelopeEditor = nullptr;
+    nl_.ShowEnvelopeEditor(isVisible() && Envelope() && tabs_->currentIndex() == envelopeTab_);
 }
 
 QWidget* TPropertiesDialog::AddPage(const std::string& caption) {
@@ -489,8 +492,7 @@ void TPropertiesDialog::BuildFeather(TSLCurve& curve) {
 void TPropertiesDialog::BuildEditOutline(TSLCurve& curve) {
     QWidget* page = AddPage(TEditOutlinePage::Caption);
     envelopeTab_ = tabs_->count() - 1;
-    envelope_ = std::make_unique<TEditOutlinePage>(curve, nl_.StitchContext());
-    TEditOutlinePage* e = envelope_.get();
+    TEditOutlinePage* e = &nl_.OpenEnvelopeEditor(curve);
     // The handles are what this page is for: show them unless the outline says otherwise.
     e->SetShowElements(true);
     AddField(page, TEditOutlinePage::SegmentCaption, "",

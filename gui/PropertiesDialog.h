@@ -31,6 +31,8 @@ public:
 
     // Opens the window on an object (a column's either rail opens the column).
     void ShowFor(TSLStitch& object);
+    // Opens the window on the worksheet's current object (nothing when there is none).
+    void ShowCurrent();
     // Follows the current object and re-reads every value; called after each worksheet event.
     void Sync();
     // Called after every accepted change (the worksheet view redraws).
@@ -46,7 +48,8 @@ public:
     QCheckBox* Check(const std::string& page, const std::string& caption, int occurrence = 0) const;
     QRadioButton* Choice(const std::string& page, const std::string& caption) const;
     QPushButton* Button(const std::string& page, const std::string& caption) const;
-    TEditOutlinePage* Envelope() const { return envelope_.get(); }
+    // The envelope editor of the "   Edit Outline" page (the controller holds it).
+    TEditOutlinePage* Envelope() const;
 
 protected:
     void hideEvent(QHideEvent* e) override;
@@ -95,7 +98,6 @@ private:
     std::string signature_;
     QTabWidget* tabs_ = nullptr;
     std::vector<std::function<void()>> refreshers_;
-    std::unique_ptr<TEditOutlinePage> envelope_;
     int envelopeTab_ = -1;
     int generation_ = 0;
 };

@@ -7,11 +7,14 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
 #include <QStringList>
+
+#include "gui/PropertiesDialog.h"
 
 namespace nl {
 
@@ -56,6 +59,29 @@ TButton TQtHost::MessageDialog(const std::string& heading, const std::string& te
     for (TButton safe : {TButton::Cancel, TButton::No, TButton::OK})
         if (buttons & static_cast<uint8_t>(safe)) return safe;
     return TButton::None;
+}
+
+int32_t TQtHost::PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) {
+    QWidget* parent = View ? View.data() : static_cast<QWidget*>(Window.data());
+    QMenu menu(parent);
+    for (const TMenuItem& item : items) {
+        QAction* a = menu.addAction(QString::fromStdString(item.Caption));
+        a->setEnabled(item.Enabled);
+        a->setCheckable(item.Checkable);
+        a->setChecked(item.Checked);
+        a->setData(item.Code);
+    }
+    const QPoint at = parent ? parent->mapToGlobal(QPoint(x, y)) : QPoint(x, y);
+    QAction* chosen = MenuHook ? MenuHook(menu, at) : menu.exec(at);
+    return chosen && chosen->isEnabled() ? chosen->data().toInt() : 0;
+}
+
+void TQtHost::ShowPropertiesWindow() {
+    if (Properties) Properties->ShowCurrent();
+}
+
+void TQtHost::ClosePropertiesWindow() {
+    if (Properties) Properties->hide();
 }
 
 void TQtHost::SetStatus(const std::string& text) {

@@ -1,6 +1,7 @@
 // Host over Qt: the message dialog, file dialogs, clipboard, timer, status line and cursor of
 // the desktop program.
 #pragma once
+#include <QPoint>
 #include <QPointer>
 #include <QTimer>
 #include <functional>
@@ -8,10 +9,14 @@
 #include "platform/Host.h"
 
 class QLabel;
+class QMenu;
+class QAction;
 class QWidget;
 class QMainWindow;
 
 namespace nl {
+
+class TPropertiesDialog;
 
 // Filter "Description|*.a;*.b|Other|*.c" as a Qt name filter list "Description (*.a *.b);;Other (*.c)".
 QString ToQtFilter(const std::string& filter);
@@ -25,12 +30,19 @@ public:
     QPointer<QWidget> View;
     QPointer<QLabel> PromptLabel;
     QPointer<QLabel> StatusLabel;
+    QPointer<TPropertiesDialog> Properties;
     std::function<void()> OnCommandStateChanged;
     // Tests answer dialogs here instead of showing a modal box; null shows the real dialog.
     std::function<TButton(const std::string&, const std::string&, TButtons)> AnswerHook;
     std::function<TFileDialogResult(const TFileDialogRequest&, bool save)> FileHook;
+    // Tests choose from the pop-up menu as built (not yet shown; its top-left corner goes at `at`,
+    // global) instead of waiting for a click: the chosen action, or null to dismiss it.
+    std::function<QAction*(QMenu& menu, QPoint at)> MenuHook;
 
     TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) override;
+    int32_t PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) override;
+    void ShowPropertiesWindow() override;
+    void ClosePropertiesWindow() override;
     void SetStatus(const std::string& text) override;
     void SetPrompt(const std::string& text) override;
     TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) override;

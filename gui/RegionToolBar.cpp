@@ -1,14 +1,12 @@
 #include "gui/RegionToolBar.h"
 
 #include <QAction>
-#include <QMenu>
 
 #include "app/MainForm.h"
 
 namespace nl {
 
-TRegionToolBar::TRegionToolBar(TNL& nl, QWidget* view, QWidget* parent)
-    : QToolBar("Region Creation", parent), nl_(nl) {
+TRegionToolBar::TRegionToolBar(TNL& nl, QWidget* parent) : QToolBar("Region Creation", parent), nl_(nl) {
     setObjectName("RegionCreation");
     setMovable(false);
     setToolButtonStyle(Qt::ToolButtonTextOnly);
@@ -26,16 +24,6 @@ TRegionToolBar::TRegionToolBar(TNL& nl, QWidget* view, QWidget* parent)
         });
         buttons_[i] = a;
     }
-    nl_.RegionMode().Popup = [view](const std::vector<std::string>& items, int32_t px, int32_t py) {
-        QMenu menu(view);
-        std::vector<QAction*> actions;
-        for (const std::string& item : items)
-            actions.push_back(menu.addAction(QString::fromStdString(item)));
-        QAction* chosen = menu.exec(view->mapToGlobal(QPoint(px, py)));
-        for (size_t i = 0; i < actions.size(); ++i)
-            if (actions[i] == chosen) return static_cast<int>(i);
-        return -1;
-    };
     setVisible(false);
 }
 

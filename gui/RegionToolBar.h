@@ -1,5 +1,5 @@
 // The path-editing buttons of the fill region creation mode, shown only while that mode (or its
-// fixed-node placement) is active, and the mode's popup menu.
+// fixed-node placement) is active.
 #pragma once
 #include <QToolBar>
 #include <array>
@@ -14,8 +14,7 @@ class TNL;
 
 class TRegionToolBar : public QToolBar {
 public:
-    // `view` is where the popup menu opens.
-    TRegionToolBar(TNL& nl, QWidget* view, QWidget* parent = nullptr);
+    explicit TRegionToolBar(TNL& nl, QWidget* parent = nullptr);
     // Shows or hides the bar for the mode and re-reads captions and enabled state.
     void Refresh();
     QAction* Button(TRegionButton b) const { return buttons_[static_cast<size_t>(b)]; }

@@ -45,6 +45,15 @@ struct TFileDialogResult {
     int FilterIndex = 1;
 };
 
+// An item of a pop-up menu: the caption shown, the command code it stands for, and its state.
+struct TMenuItem {
+    std::string Caption;
+    int32_t Code = 0;
+    bool Enabled = true;
+    bool Checkable = false;
+    bool Checked = false;
+};
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -54,6 +63,13 @@ public:
     virtual void SetStatus(const std::string& text) = 0;
     // The prompt field of the status line (what the current mode expects next).
     virtual void SetPrompt(const std::string& text) = 0;
+    // A pop-up menu at a pixel of the worksheet view. It waits for the choice, as the message
+    // dialog does, and returns the chosen item's command code; 0 when the menu was dismissed.
+    virtual int32_t PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) = 0;
+    // The object properties window: shown on the worksheet's current object (it follows the
+    // current object while it is open), or closed.
+    virtual void ShowPropertiesWindow() = 0;
+    virtual void ClosePropertiesWindow() = 0;
     virtual TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) = 0;
     virtual TFileDialogResult SaveFileDialog(const TFileDialogRequest& request) = 0;
     virtual void SetClipboard(const std::vector<uint8_t>& bytes) = 0;

@@ -15,6 +15,17 @@ TButton TScriptedHost::MessageDialog(const std::string& heading, const std::stri
     return b;
 }
 
+int32_t TScriptedHost::PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) {
+    Menus.push_back({items, x, y});
+    if (MenuAnswers.empty()) return 0; // unscripted: dismissed
+    int32_t code = MenuAnswers.front();
+    MenuAnswers.pop_front();
+    // Only an item on offer can be chosen, as on screen.
+    for (const TMenuItem& item : items)
+        if (item.Code == code && item.Enabled) return code;
+    return 0;
+}
+
 TFileDialogResult TScriptedHost::OpenFileDialog(const TFileDialogRequest& request) {
     FileRequests.push_back(request);
     if (FileAnswers.empty()) return {};
@@ -23,6 +34,8 @@ TFileDialogResult TScriptedHost::OpenFileDialog(const TFileDialogRequest& reques
     return r;
 }
 
-TFileDialogResult TScriptedHost::SaveFileDialog(const TFileDialogRequest& request) { return OpenFileDialog(request); }
+TFileDialogResult TScriptedHost::SaveFileDialog(const TFileDialogRequest& request) {
+    return OpenFileDialog(request);
+}
 
 } // namespace nl

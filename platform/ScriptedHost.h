@@ -14,9 +14,16 @@ public:
         TButtons Buttons;
     };
 
+    struct Menu {
+        std::vector<TMenuItem> Items;
+        int32_t X, Y;
+    };
+
     std::deque<TButton> Answers;               // next answers of MessageDialog
+    std::deque<int32_t> MenuAnswers;           // next command codes chosen from PopupMenu (0: dismissed)
     std::deque<TFileDialogResult> FileAnswers; // next answers of the file dialogs
     std::vector<Message> Messages;
+    std::vector<Menu> Menus;
     std::vector<TFileDialogRequest> FileRequests;
     std::string Status;
     std::string Prompt;
@@ -32,6 +39,15 @@ public:
     TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) override;
     void SetStatus(const std::string& text) override { Status = text; }
     void SetPrompt(const std::string& text) override { Prompt = text; }
+    int32_t PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) override;
+    void ShowPropertiesWindow() override {
+        ++PropertiesShown;
+        PropertiesOpen = true;
+    }
+    void ClosePropertiesWindow() override {
+        if (PropertiesOpen) ++PropertiesClosed;
+        PropertiesOpen = false;
+    }
     TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) override;
     TFileDialogResult SaveFileDialog(const TFileDialogRequest& request) override;
     void SetClipboard(const std::vector<uint8_t>& bytes) override { Clipboard = bytes; }
@@ -46,6 +62,9 @@ public:
     int DisplayDepth() override { return Depth; }
     std::string ProgramFolder() override { return Folder; }
     std::string Caption;
+    int PropertiesShown = 0;  // times the properties window was asked for
+    int PropertiesClosed = 0; // times the open window was closed
+    bool PropertiesOpen = false;
     int CommandStateChanges = 0;
     int CloseRequests = 0;
     void SetCaption(const std::string& text) override { Caption = text; }

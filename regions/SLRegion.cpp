@@ -824,12 +824,24 @@ void TSLRegion::DrawEdit(TDrawContext& dc) const {
     if (!dc.Target) return;
     if (dc.ClipValid && !Bounds.empty && !Bounds.Intersects(dc.Clip)) return;
     const bool selected = (Flags & (OF_SELECTED_EDIT | OF_SELECTED_LAYOUT)) != 0;
+    constexpr int32_t RegionBoundaryColour = 0x00808080;
+    // The highlight band lies under the fill, so it shows as a glow along the boundary.
+    if (dc.View.Highlight) DrawPath(dc, HIGHLIGHT_BAND_COLOUR, HIGHLIGHT_BAND_WIDTH);
     if (FillStitches && !FillStitches->Empty()) {
-        FillStitches->DrawEdit(dc);
+        TDrawContext fdc = dc;
+        const uint32_t type = StitchType();
+        if (type != ST_SATIN && type != ST_ZIGZAG) fdc.View.LongStitchLimit = 0;
+        if (dc.View.ShowStitches) {
+            FillStitches->DrawEdit(fdc);
+        } else {
+            // "Hide Region Fill Stitches": the fill is shown by its needle points only, inside
+            // a thin boundary so the region can still be found and picked.
+            DrawPath(dc, selected ? FillColor : RegionBoundaryColour, 1.f);
+            if (fdc.View.ShowStitchPoints) FillStitches->DrawStitchPoints(fdc);
+        }
         if (selected && dc.View.ShowOutlines) DrawPath(dc, FillColor, 1.f);
         return;
     }
-    constexpr int32_t RegionBoundaryColour = 0x00808080;
     DrawPath(dc, selected ? FillColor : RegionBoundaryColour, UnderConstruction() ? 1.f : 3.f);
     if (selected || UnderConstruction()) {
         for (const TSP& p : *this)

@@ -843,6 +843,10 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
         for (const TSP& p : *this)
             pts.push_back({dc.SX(p.X), dc.SY(p.Y)});
     }
+    if (dc.View.Highlight) {
+        c.SetPen(HIGHLIGHT_BAND_COLOUR, HIGHLIGHT_BAND_WIDTH);
+        c.Polyline(pts);
+    }
     if (dc.View.ShowOutlines || selected) {
         c.SetPen(selected ? 0x000000FF : 0x00808080, selected ? 2.f : 1.f);
         c.Polyline(pts);
@@ -861,16 +865,24 @@ void TSLCurve::DrawEdit(TDrawContext& dc) const {
         c.Polyline(a);
         c.Polyline(b);
     }
-    if (Generated && dc.View.ShowStitches) Generated->DrawEdit(dc);
+    if (Generated && dc.View.ShowStitches) {
+        // Only columns and satin outlines lay satin stitches that can be too long.
+        TDrawContext gdc = dc;
+        if (!IsRail() && StitchType() != ST_SATIN && StitchType() != ST_ZIGZAG) gdc.View.LongStitchLimit = 0;
+        Generated->DrawEdit(gdc);
+    }
     if (selected || (IsRail() && dc.View.ShowColumnHandles)) {
-        // Anchors as squares, control points as circles joined to their anchors.
+        // Anchors as squares, control points as circles joined to their anchors. A line object's
+        // control points follow its anchors and are not handles: only its anchors are shown.
+        const bool line = IsLineObject();
         c.SetPen(0x00A0A0A0, 1.f, TPenStyle::Dot);
-        for (int32_t i = 0; i + 1 < Count(); ++i) {
+        for (int32_t i = 0; i + 1 < Count() && !line; ++i) {
             if (i % 3 == 1) continue; // the line between the two controls is not a handle
             c.Line(dc.SX((*this)[i].X), dc.SY((*this)[i].Y), dc.SX((*this)[i + 1].X),
                    dc.SY((*this)[i + 1].Y));
         }
         for (int32_t i = 0; i < Count(); ++i) {
+            if (line && i % 3 != 0) continue;
             const TSP& p = (*this)[i];
             c.Marker(dc.SX(p.X), dc.SY(p.Y), i % 3 == 0 ? TMarker::Square : TMarker::Circle, dc.MarkerSize,
                      (p.Flags & SP_FORCE) ? 0x000000FF : 0x00000000);

@@ -328,6 +328,24 @@ namespace {
 bool HiddenByView(uint32_t f, const TViewToggles& v) {
     return (v.HideUnderStitching && (f & SP_UNDER)) || (v.HideUnderlay && (f & SP_UNDERLAY));
 }
+
+// Satin stitches too long for the machine to lay flat, drawn over in the highlight colour.
+// Underlay and jumps are not satin work, and a stitch the view hides stays hidden.
+void DrawLongStitches(const TSLStitch& s, TDrawContext& dc) {
+    const auto limit = static_cast<float>(dc.View.LongStitchLimit);
+    bool penSet = false;
+    for (int32_t i = 1; i < s.Count(); ++i) {
+        const TSP& a = s[i - 1];
+        const TSP& b = s[i];
+        if ((b.Flags & (SP_UNDERLAY | SP_JUMP)) || HiddenByView(a.Flags, dc.View) ||
+            HiddenByView(b.Flags, dc.View))
+            continue;
+        if (!(std::fabs(b.X - a.X) > limit || std::fabs(b.Y - a.Y) > limit)) continue;
+        if (!penSet) dc.Target->SetPen(HIGHLIGHT_COLOUR, 3.f);
+        penSet = true;
+        dc.Target->Line(dc.SX(a.X), dc.SY(a.Y), dc.SX(b.X), dc.SY(b.Y));
+    }
+}
 } // namespace
 
 void TSLStitch::DrawEdit(TDrawContext& dc) const {
@@ -359,6 +377,7 @@ void TSLStitch::DrawEdit(TDrawContext& dc) const {
         run.push_back({dc.SX(p.X), dc.SY(p.Y)});
     }
     flush();
+    if (dc.View.LongStitchLimit > 0) DrawLongStitches(*this, dc);
     if (dc.View.ShowStitchPoints) DrawStitchPoints(dc);
 }
 

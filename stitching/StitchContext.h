@@ -25,7 +25,18 @@ struct TViewToggles {
     bool ShowOutlines = true;        // outline paths
     bool ShowCompensation = true;    // "Show All Design Compensation " (on until the user hides it)
     bool Realistic = false;          // 3D view
+    // Draw the object with the highlight look: a broad band along its path, under its stitches.
+    bool Highlight = false;
+    // Above 0: satin stitches whose X or Y extent exceeds this many units are drawn in the
+    // highlight colour ("Hignlight Long Satin Stitches"). The owner of the stitches decides
+    // whether they are satin work.
+    int32_t LongStitchLimit = 0;
 };
+
+// The highlight look (0x00BBGGRR): long stitches in a strong orange, paths on a pale yellow band.
+constexpr int32_t HIGHLIGHT_COLOUR = 0x000090FF;
+constexpr int32_t HIGHLIGHT_BAND_COLOUR = 0x0070F0FF;
+constexpr float HIGHLIGHT_BAND_WIDTH = 7.f;
 
 struct TStitchContext {
     int32_t SelectionMargin = 1; // hit margin in worksheet units (3 screen pixels at the zoom)

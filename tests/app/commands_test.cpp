@@ -54,8 +54,6 @@ TEST(Commands, ModeEntryPromptsAndPreviousMode) {
         {TCommand::ModeLayout, TMode::ObjectLayout, ""},
         {TCommand::ModeRegion, TMode::FillRegion,
          " Left Click on An Outline To Start The Region Creation Process !"},
-        {TCommand::ModeConnect, TMode::OutlineJump,
-         " Left Click On The Outline That You Would Like To Jump From !"},
     };
     for (const Case& c : cases) {
         TShell s;
@@ -69,10 +67,14 @@ TEST(Commands, ModeEntryPromptsAndPreviousMode) {
         if (c.mode == TMode::FillRegion) {
             EXPECT_FALSE(o->Flags & (OF_REGION_MARK_1 | OF_REGION_MARK_2));
         }
-        if (c.mode == TMode::OutlineJump) {
-            EXPECT_FALSE(o->Flags & OF_REGION_MARK_1);
-        }
     }
+    // Outline jump connection is entered by the controller (its commands wait for jump links).
+    TShell s;
+    TSLStitch* o = s.Direct(100, 100, 2);
+    o->SetFlags(OF_REGION_MARK_1);
+    s.Nl.SetMode(TMode::OutlineJump);
+    EXPECT_EQ(s.Host.Prompt, " Left Click On The Outline That You Would Like To Jump From !");
+    EXPECT_FALSE(o->Flags & OF_REGION_MARK_1);
 }
 
 TEST(Commands, AvailabilityFollowsTheModeMasks) {
@@ -100,7 +102,6 @@ TEST(Commands, AvailabilityFollowsTheModeMasks) {
 TEST(Commands, EditCommandsNeedALayoutSelection) {
     TShell s;
     TSLStitch* o = s.Direct(100, 100, 2);
-    s.Nl.Services.ExportGroup = [](TSew&, Host&, int32_t) {};
     EXPECT_FALSE(s.Nl.IsEnabled(TCommand::Delete)) << "design mode";
     s.Nl.Execute(TCommand::ModeLayout);
     EXPECT_FALSE(s.Nl.IsEnabled(TCommand::Delete)) << "nothing selected";
@@ -147,16 +148,22 @@ TEST(Commands, DeleteAsksAndNoKeepsEverything) {
     EXPECT_EQ(s.Nl.Sew.Count(), 1);
 }
 
-TEST(Commands, ThreeDModeIsRefusedOnAShallowDisplay) {
-    TShell s;
-    s.Host.Depth = 16;
-    s.Nl.Execute(TCommand::Mode3D);
-    EXPECT_FALSE(s.Nl.Toggles.Mode3D);
-    ASSERT_EQ(s.Host.Messages.size(), 1u);
-    EXPECT_EQ(s.Host.Messages[0].Heading, "Screen Colors Error !");
-    s.Host.Depth = 24;
-    s.Nl.Execute(TCommand::Mode3D);
-    EXPECT_TRUE(s.Nl.IsChecked(TCommand::Mode3D));
+TEST(Commands, CommandsOfFeaturesNotBuiltAreShownDisabledAndDoNothing) {
+    // No shaded thread view, no jump connection, no pictures yet: a click on these must not look
+    // as if it worked.
+    for (TMode mode : {TMode::DesignEdit, TMode::ObjectLayout}) {
+        TShell s;
+        s.Nl.SetMode(mode);
+        for (TCommand c :
+             {TCommand::Mode3D, TCommand::ModeConnect, TCommand::ModeConnectButton, TCommand::HideBitmaps}) {
+            EXPECT_FALSE(s.Nl.IsEnabled(c)) << static_cast<int>(c);
+            s.Nl.Execute(c);
+        }
+        EXPECT_EQ(s.Nl.Mode(), mode);
+        EXPECT_FALSE(s.Nl.Toggles.Mode3D);
+        EXPECT_FALSE(s.Nl.Toggles.HideBitmaps);
+        EXPECT_TRUE(s.Host.Messages.empty());
+    }
 }
 
 TEST(Commands, TogglesAndTheCompensationButtonShareOneState) {
@@ -227,6 +234,7 @@ TEST(Commands, ZoomKeysWheelAndScrolling) {
 
 TEST(StartUp, CommandLineArgumentIsStrippedAndLoadedOnFirstShowOnly) {
     TShell s;
+    s.Host.Folder = NL_SOURCE_DIR "/data"; // the shipped thread texture loads without a word
     std::vector<std::string> loaded;
     s.Nl.Services.LoadWorksheet = [&](TSew& sew, const std::string& name) {
         loaded.push_back(name);
@@ -245,6 +253,7 @@ TEST(StartUp, CommandLineArgumentIsStrippedAndLoadedOnFirstShowOnly) {
 
 TEST(StartUp, FailedLoadKeepsTheWorksheetAndItsName) {
     TShell s;
+    s.Host.Folder = NL_SOURCE_DIR "/data"; // the shipped thread texture loads without a word
     TSLStitch* mine = s.Direct(100, 100, 2);
     s.Nl.Services.LoadWorksheet = [](TSew& sew, const std::string&) {
         sew.AddNew<TSLStitch>();
@@ -261,6 +270,7 @@ TEST(StartUp, FailedLoadKeepsTheWorksheetAndItsName) {
 
 TEST(StartUp, WithoutAWorksheetReaderTheArgumentIsReported) {
     TShell s;
+    s.Host.Folder = NL_SOURCE_DIR "/data"; // the shipped thread texture loads without a word
     s.Nl.FirstShow({"\"design.Nl1\""});
     ASSERT_EQ(s.Host.Messages.size(), 1u);
     EXPECT_NE(s.Host.Messages[0].Text.find("design.Nl1"), std::string::npos);

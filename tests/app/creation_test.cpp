@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include "Fixture.h"
 #include "regions/Support.h"
 
@@ -110,6 +112,75 @@ TEST(Creation, LineObjectCarriesTheLineBit) {
     ASSERT_NE(o, nullptr);
     EXPECT_TRUE(o->StitchFlags & SF_LINE_OBJECT);
     EXPECT_EQ(o->StitchType(), ST_NONE);
+}
+
+namespace {
+// Every anchor of the line is one of the clicks, in order, and the control points of each segment
+// sit on its chord at one and two thirds.
+void ExpectStraightThrough(const TSLCurve& c, const std::vector<std::pair<float, float>>& clicks) {
+    ASSERT_EQ(c.Count(), static_cast<int32_t>(3 * clicks.size() - 2));
+    for (size_t k = 0; k < clicks.size(); ++k) {
+        EXPECT_FLOAT_EQ(c[static_cast<int32_t>(3 * k)].X, clicks[k].first) << "anchor " << k;
+        EXPECT_FLOAT_EQ(c[static_cast<int32_t>(3 * k)].Y, clicks[k].second) << "anchor " << k;
+    }
+    for (int32_t s = 0; s < c.SegmentCount(); ++s) {
+        const TSP &a = c[3 * s], &b = c[3 * s + 3];
+        EXPECT_NEAR(c[3 * s + 1].X, a.X + (b.X - a.X) / 3, 1e-3) << "segment " << s;
+        EXPECT_NEAR(c[3 * s + 1].Y, a.Y + (b.Y - a.Y) / 3, 1e-3) << "segment " << s;
+        EXPECT_NEAR(c[3 * s + 2].X, a.X + 2 * (b.X - a.X) / 3, 1e-3) << "segment " << s;
+        EXPECT_NEAR(c[3 * s + 2].Y, a.Y + 2 * (b.Y - a.Y) / 3, 1e-3) << "segment " << s;
+    }
+}
+} // namespace
+
+TEST(Creation, LineObjectIsStraightThroughEveryClick) {
+    // A square clicked corner by corner and closed on its start: four straight sides, not a "D".
+    TShell s;
+    s.Nl.Execute(TCommand::CreateLine);
+    const std::vector<std::pair<float, float>> corners = {
+        {100, 100}, {300, 100}, {300, 300}, {100, 300}, {100, 100}};
+    s.Click(100, 100);
+    EXPECT_EQ(s.Host.Status, Due(1)) << "one click is no line yet";
+    std::vector<std::pair<float, float>> clicked = {corners[0]};
+    for (size_t k = 1; k < corners.size(); ++k) {
+        s.Click(static_cast<int>(corners[k].first), static_cast<int>(corners[k].second));
+        clicked.push_back(corners[k]);
+        // The preview is straight while clicking, too.
+        ExpectStraightThrough(static_cast<TSLCurve&>(*s.Nl.Creating()), clicked);
+        EXPECT_EQ(s.Nl.PointsDue(), 1);
+        EXPECT_EQ(s.Host.Status, kEnd) << "each click completes a segment";
+    }
+    s.RightClick(10, 10);
+    ASSERT_EQ(s.Nl.Sew.Count(), 1);
+    const auto& c = static_cast<const TSLCurve&>(*s.Nl.Sew[0]);
+    EXPECT_TRUE(c.IsLineObject());
+    ExpectStraightThrough(c, corners);
+    // Only the anchors are handles: the control points follow them.
+    ASSERT_TRUE(c.Flags & OF_SELECTED_EDIT);
+    TRecordingCanvas canvas;
+    s.Nl.Draw(canvas);
+    EXPECT_EQ(canvas.CountKind('M'), corners.size());
+    // Every sample of the stitched path lies on a side of the square.
+    ASSERT_EQ(c.PathX.size(), 4u * SAMPLES_PER_SEGMENT + 1);
+    for (size_t i = 0; i < c.PathX.size(); ++i) {
+        const float x = c.PathX[i], y = c.PathY[i];
+        const bool onSide = std::fabs(x - 100) < 1e-3 || std::fabs(x - 300) < 1e-3 ||
+                            std::fabs(y - 100) < 1e-3 || std::fabs(y - 300) < 1e-3;
+        EXPECT_TRUE(onSide) << "sample " << i << " at " << x << "," << y;
+        EXPECT_TRUE(x >= 100 - 1e-3 && x <= 300 + 1e-3 && y >= 100 - 1e-3 && y <= 300 + 1e-3);
+    }
+}
+
+TEST(Creation, DraggingTheLineAnchorJustClickedKeepsTheLineStraight) {
+    TShell s;
+    s.Nl.Execute(TCommand::CreateLine);
+    s.Click(100, 100);
+    s.Click(400, 100);
+    s.Drag(400, 100, 400, 400);
+    s.Click(700, 400);
+    s.RightClick(10, 10);
+    ASSERT_EQ(s.Nl.Sew.Count(), 1);
+    ExpectStraightThrough(static_cast<const TSLCurve&>(*s.Nl.Sew[0]), {{100, 100}, {400, 400}, {700, 400}});
 }
 
 TEST(Creation, CurvedColumnRailAThenRailBWithMatchingPoints) {

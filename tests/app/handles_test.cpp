@@ -4,6 +4,7 @@
 
 #include "../regions/TestShapes.h"
 #include "Fixture.h"
+#include "core/Errors.h"
 #include "regions/RegionBuilder.h"
 #include "ui/CurveCommands.h"
 #include "ui/EditOutlinePage.h"
@@ -41,6 +42,16 @@ TSLCurve* Column(TShell& s) {
     s.RightClick(100, 180);
     return static_cast<TSLCurve*>(s.Nl.Sew[s.Nl.Sew.Count() - 2]);
 }
+
+// An outline whose generator fails once told to (as a damaged or impossible object does).
+class TFailingOutline : public TSLCurve {
+public:
+    bool Fail = false;
+    void GenerateOutline(const TStitchContext& ctx) override {
+        if (Fail) throw TGenerationError("no stitches for this outline");
+        TSLCurve::GenerateOutline(ctx);
+    }
+};
 
 bool HasItem(const std::vector<TContextItem>& items, const std::string& caption) {
     return std::any_of(items.begin(), items.end(),
@@ -169,8 +180,8 @@ TEST(HandleDrag, EnvelopeHandlesTakeTheDragWhileTheEditPageIsActive) {
     c->SetStitchTypeBits(ST_SATIN);
     c->Outlines = TOutlineList::MakeDefault(c->AnchorCount());
     c->UpdateBounds(s.Nl.StitchContext());
-    TEditOutlinePage page(*c, s.Nl.StitchContext());
-    s.Nl.EnvelopeEditor = &page;
+    TEditOutlinePage& page = s.Nl.OpenEnvelopeEditor(*c);
+    s.Nl.ShowEnvelopeEditor(true);
     double hx, hy;
     ASSERT_TRUE(page.HandlePoint(TEnvelopeHandle::P1, hx, hy));
     const double before = page.Height(TEnvelopeHandle::P1);
@@ -186,7 +197,7 @@ TEST(HandleDrag, EnvelopeHandlesTakeTheDragWhileTheEditPageIsActive) {
     // Drawn on the worksheet while active.
     TRecordingCanvas with, without;
     s.Nl.Draw(with);
-    s.Nl.EnvelopeEditor = nullptr;
+    s.Nl.ShowEnvelopeEditor(false);
     s.Nl.Draw(without);
     EXPECT_GT(with.Ops.size(), without.Ops.size());
 }
@@ -194,60 +205,62 @@ TEST(HandleDrag, EnvelopeHandlesTakeTheDragWhileTheEditPageIsActive) {
 TEST(ContextMenu, OutlineItemsByNodeAndTheirCommands) {
     TShell s;
     TSLCurve* c = RunningOutline(s, {{100, 100}, {400, 100}, {700, 100}});
-    std::vector<std::string> shownFor;
-    s.Nl.ShowProperties = [&](TSLStitch& o) { shownFor.push_back(o.Kind() == KIND_CURVE ? "curve" : "?"); };
-    std::vector<TContextItem> shown;
-    s.Nl.ShowContextMenu = [&](const std::vector<TContextItem>& items, int32_t, int32_t) { shown = items; };
+    // The items of the menu last shown.
+    auto shown = [&] {
+        return s.Host.Menus.empty() ? std::vector<TContextItem>{} : s.Host.Menus.back().Items;
+    };
 
     // On an inner anchor of a running outline.
     s.RightClick(400, 100);
-    ASSERT_FALSE(shown.empty());
-    EXPECT_EQ(shown[0].Caption, "Outline Properties");
-    EXPECT_TRUE(HasItem(shown, "Transform To Line"));
-    EXPECT_TRUE(HasItem(shown, "Reverse Stitching Direction"));
-    EXPECT_TRUE(HasItem(shown, "Force Stitch At This Point"));
+    ASSERT_FALSE(shown().empty());
+    EXPECT_EQ(s.Host.Menus.back().X, 400);
+    EXPECT_EQ(shown()[0].Caption, "Outline Properties");
+    EXPECT_TRUE(HasItem(shown(), "Transform To Line"));
+    EXPECT_TRUE(HasItem(shown(), "Reverse Stitching Direction"));
+    EXPECT_TRUE(HasItem(shown(), "Force Stitch At This Point"));
     EXPECT_EQ(s.Nl.ContextNode(), 3);
     s.Nl.RunContextCommand(CMD_FORCE_STITCH);
     EXPECT_TRUE((*c)[3].Flags & SP_FORCE);
     s.RightClick(400, 100);
-    auto force = std::find_if(shown.begin(), shown.end(), [](auto& i) { return i.Code == CMD_FORCE_STITCH; });
-    ASSERT_NE(force, shown.end());
+    auto items = shown();
+    auto force = std::find_if(items.begin(), items.end(), [](auto& i) { return i.Code == CMD_FORCE_STITCH; });
+    ASSERT_NE(force, items.end());
     EXPECT_TRUE(force->Checked);
+    EXPECT_TRUE(force->Checkable);
 
-    // On the path between anchors: no force item.
+    // On the path between anchors: no force item. The chosen item runs at once.
+    s.Host.MenuAnswers = {CMD_REVERSE_STITCHING};
     s.RightClick(250, 100);
-    EXPECT_FALSE(HasItem(shown, "Force Stitch At This Point"));
-    s.Nl.RunContextCommand(CMD_REVERSE_STITCHING);
+    EXPECT_FALSE(HasItem(shown(), "Force Stitch At This Point"));
     EXPECT_FLOAT_EQ((*c)[0].X, 700.f);
+    s.Host.MenuAnswers = {CMD_TRANSFORM_LINE};
     s.RightClick(250, 100);
-    s.Nl.RunContextCommand(CMD_TRANSFORM_LINE);
     EXPECT_TRUE(c->IsLineObject());
+    s.Host.MenuAnswers = {CMD_PROPERTIES};
     s.RightClick(250, 100);
-    EXPECT_TRUE(HasItem(shown, "Transform To Curve"));
-    s.Nl.RunContextCommand(CMD_PROPERTIES);
-    EXPECT_EQ(shownFor, std::vector<std::string>{"curve"});
+    EXPECT_TRUE(HasItem(shown(), "Transform To Curve"));
+    EXPECT_EQ(s.Host.PropertiesShown, 1);
     EXPECT_EQ(s.Nl.Sew.Current(), c);
 
     // Nothing under the pointer: no menu.
-    shown.clear();
+    const size_t menus = s.Host.Menus.size();
     s.RightClick(500, 500);
-    EXPECT_TRUE(shown.empty());
+    EXPECT_EQ(s.Host.Menus.size(), menus);
     // Object Layout mode offers the properties only, selecting the object when nothing is.
     s.Nl.SetMode(TMode::ObjectLayout);
     s.Nl.Sew.ClearSelection(OF_SELECTED_LAYOUT);
     s.RightClick(250, 100);
-    ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0].Caption, "Outline Properties");
+    ASSERT_EQ(shown().size(), 1u);
+    EXPECT_EQ(shown()[0].Caption, "Outline Properties");
     EXPECT_TRUE(c->Flags & OF_SELECTED_LAYOUT);
 }
 
 TEST(ContextMenu, ColumnOffersItsPropertiesAndNoLineTransform) {
     TShell s;
     Column(s);
-    std::vector<TContextItem> shown;
-    s.Nl.ShowContextMenu = [&](const std::vector<TContextItem>& items, int32_t, int32_t) { shown = items; };
     s.RightClick(150, 180);
-    ASSERT_FALSE(shown.empty());
+    ASSERT_FALSE(s.Host.Menus.empty());
+    const auto& shown = s.Host.Menus.back().Items;
     EXPECT_EQ(shown[0].Caption, "Curved Column Properties");
     EXPECT_FALSE(HasItem(shown, "Transform To Line"));
     EXPECT_TRUE(HasItem(shown, "Reverse Stitching Direction"));
@@ -256,8 +269,7 @@ TEST(ContextMenu, ColumnOffersItsPropertiesAndNoLineTransform) {
 TEST(ContextMenu, ItemOfAnObjectDeletedMeanwhileDoesNothing) {
     TShell s;
     TSLCurve* c = RunningOutline(s, {{100, 100}, {400, 100}});
-    s.Nl.ShowContextMenu = [](const std::vector<TContextItem>&, int32_t, int32_t) {};
-    s.RightClick(250, 100);
+    s.RightClick(250, 100); // dismissed
     ASSERT_EQ(s.Nl.ContextObject(), c);
     s.Nl.Sew.DeleteObject(c);
     s.Nl.RunContextCommand(CMD_REVERSE_STITCHING); // must not touch the freed curve
@@ -268,11 +280,7 @@ TEST(Properties, OpenByDoubleClickAltClickAndAutoShow) {
     TShell s;
     TSLCurve* c = RunningOutline(s, {{100, 100}, {400, 100}});
     c->ClearFlags(OF_SELECTED_EDIT);
-    int opened = 0;
-    s.Nl.ShowProperties = [&](TSLStitch& o) {
-        EXPECT_EQ(&o, c);
-        ++opened;
-    };
+    int& opened = s.Host.PropertiesShown;
     s.Click(250, 100);
     EXPECT_EQ(opened, 0);
     // A double click: press, release, then the second press arrives as the double click.
@@ -281,6 +289,7 @@ TEST(Properties, OpenByDoubleClickAltClickAndAutoShow) {
     s.Nl.DoubleClick(250, 100, {});
     s.Nl.MouseUp(TMouseButton::Left, 250, 100, {});
     EXPECT_EQ(opened, 1);
+    EXPECT_EQ(s.Nl.Sew.Current(), c);
     EXPECT_TRUE(c->Flags & OF_SELECTED_EDIT); // still selected after the double click
     s.Click(250, 100, {false, false, true});
     EXPECT_EQ(opened, 2);
@@ -290,6 +299,35 @@ TEST(Properties, OpenByDoubleClickAltClickAndAutoShow) {
     // A double click on empty worksheet opens nothing.
     s.Nl.DoubleClick(600, 500, {});
     EXPECT_EQ(opened, 3);
+    EXPECT_EQ(s.Nl.Sew.Current(), c);
+}
+
+TEST(Properties, AGenerationErrorClosesTheWindowAndSwitchesTheObjectOff) {
+    TShell s;
+    auto made = std::make_unique<TFailingOutline>();
+    const auto shape = nl::test::Polyline({{100, 100}, {400, 100}});
+    for (const TSP& p : *shape)
+        made->Append(p);
+    made->Flags |= OF_SELECTED_EDIT | OF_VISIBLE | OF_RUNNING;
+    made->SetStitchTypeBits(ST_RUNNING);
+    auto* c = static_cast<TFailingOutline*>(s.Nl.Sew.Add(std::move(made)));
+    c->UpdateBounds(s.Nl.StitchContext());
+    ASSERT_FALSE(Needles(*c).empty());
+    s.Nl.ShowProperties(*c);
+    ASSERT_TRUE(s.Host.PropertiesOpen);
+    // F5 regenerates the selected outline; its generator fails.
+    c->Fail = true;
+    s.Nl.KeyDown(TKey::F5, {});
+    EXPECT_FALSE(s.Host.PropertiesOpen);
+    EXPECT_EQ(s.Host.PropertiesClosed, 1);
+    EXPECT_FALSE(c->Flags & OF_VISIBLE);
+    EXPECT_TRUE(Needles(*c).empty());
+    // The worksheet stays usable: once the outline can be generated, F5 brings it back.
+    c->Fail = false;
+    s.Nl.KeyDown(TKey::F5, {});
+    EXPECT_TRUE(c->Flags & OF_VISIBLE);
+    EXPECT_FALSE(Needles(*c).empty());
+    EXPECT_EQ(s.Host.PropertiesClosed, 1);
 }
 
 TEST(Properties, DoubleClickDuringCreationAddsThePoint) {

@@ -110,11 +110,6 @@ TEST(RegionMode, EscapeOrLeavingDiscardsAnUnfinishedRegion) {
     enum class How { Escape, ModeButton, ExitButton, Popup };
     for (How how : {How::Escape, How::ModeButton, How::ExitButton, How::Popup}) {
         THash s;
-        std::vector<std::string> offered;
-        s.Mode().Popup = [&](const std::vector<std::string>& items, int32_t, int32_t) {
-            offered = items;
-            return 0;
-        };
         s.StartOnTop();
         s.Click(300, 100);
         ASSERT_EQ(s.Builder().Region()->Count(), 2);
@@ -132,8 +127,12 @@ TEST(RegionMode, EscapeOrLeavingDiscardsAnUnfinishedRegion) {
             EXPECT_EQ(s.Nl.Mode(), TMode::DesignEdit);
             break;
         case How::Popup:
+            s.Host.MenuAnswers = {CMD_EXIT_REGION_MODE};
             s.RightClick(300, 100); // on the dynamic node just placed
-            EXPECT_EQ(offered, (std::vector<std::string>{POPUP_EXIT_REGION_MODE, POPUP_CONVERT_NODE}));
+            ASSERT_EQ(s.Host.Menus.size(), 1u);
+            EXPECT_EQ(s.Host.Menus[0].Items[0].Caption, POPUP_EXIT_REGION_MODE);
+            EXPECT_EQ(s.Host.Menus[0].Items[1].Caption, POPUP_CONVERT_NODE);
+            EXPECT_EQ(s.Host.Menus[0].Items.size(), 2u);
             EXPECT_EQ(s.Nl.Mode(), TMode::DesignEdit);
             break;
         }
@@ -200,9 +199,7 @@ TEST(RegionMode, PathButtonsAndDynamicNodeConversion) {
     EXPECT_EQ(s.Builder().Region()->Count(), 3);
 
     // The popup converts the dynamic node under the pointer.
-    s.Mode().Popup = [](const std::vector<std::string>& items, int32_t, int32_t) {
-        return items.size() > 1 ? 1 : -1;
-    };
+    s.Host.MenuAnswers = {CMD_CONVERT_TO_FIXED_NODE};
     s.RightClick(300, 300);
     EXPECT_EQ(TSLRegion::KindOf((*s.Builder().Region())[2]), NK_FIXED);
     EXPECT_EQ(s.Nl.Mode(), TMode::FillRegion);
@@ -348,7 +345,6 @@ TEST(RegionMode, OutlineCommandsKeepTheRegionsBuiltOnTheOutline) {
         const TCoverage before = CoverageOf(*r);
         EXPECT_NEAR(before.Area, 200.0 * 200.0, 50.0) << c.Name;
 
-        s.Nl.ShowContextMenu = [](const std::vector<TContextItem>&, int32_t, int32_t) {};
         s.RightClick(c.X, c.Y);
         ASSERT_NE(s.Nl.ContextObject(), nullptr) << c.Name;
         ASSERT_EQ(s.Nl.ContextObject()->Kind(), KIND_CURVE) << c.Name;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/Colour.h"
+#include "formats/Formats.h"
 #include "stitching/SLStitch.h"
 
 namespace nl::test {
@@ -44,6 +45,11 @@ public:
     std::filesystem::path operator/(const std::string& name) const { return Path / name; }
     std::filesystem::path Path;
 };
+
+// The Tajima row of the format table.
+inline const TFormat& Dst() {
+    return *FormatOfExtension("dst");
+}
 
 inline std::filesystem::path DataDir() {
     return std::filesystem::path(NL_SOURCE_DIR) / "data";

@@ -60,7 +60,7 @@ int Count(const std::vector<TRec>& recs, uint8_t b2) {
 }
 
 std::unique_ptr<TSLStitch> Read(std::span<const uint8_t> bytes, TImportColours colours = {}) {
-    return DecodeStitchFile(bytes, TReaderKind::Dst, colours, 0, 0);
+    return DecodeStitchFile(bytes, Dst(), colours, 0, 0);
 }
 
 // File bytes: a header, then the given records.
@@ -244,6 +244,40 @@ TEST(DstReader, PlacesPointsFromJumpsStitchesAndColourChanges) {
     EXPECT_EQ(o->Flags, OF_DIRECT | OF_NEEDLE_POINTS | OF_VISIBLE);
 }
 
+TEST(DstReader, TieStitchesAroundColourChangesAndAtTheEndAreNotPoints) {
+    // The zero-length stitches a writer puts before a colour change (jumps may follow them),
+    // after it, and before the end sew nothing new. Every other stitch that does not move is a
+    // point of the design, as is the first stitch of a file.
+    using R = std::array<uint8_t, 3>;
+    const R stitch = Rec(4, 0, DST_STITCH), zero = Rec(0, 0, DST_STITCH), jump = Rec(0, 5, DST_JUMP),
+            change = Rec(0, 0, DST_COLOUR), end = Rec(0, 0, DST_END);
+    struct Case {
+        const char* what;
+        std::vector<R> records;
+        int points, colourPoints;
+    } cases[] = {
+        {"a change as our writer puts it", {stitch, zero, jump, change, zero, stitch, end}, 3, 2},
+        {"the same without the jump", {stitch, zero, change, zero, stitch, end}, 3, 2},
+        {"the end of an object", {stitch, stitch, zero, end}, 2, 1},
+        {"a stitch in the same hole", {stitch, zero, stitch, end}, 3, 1},
+        {"two ties before a change: one is a point", {stitch, zero, zero, change, stitch, end}, 4, 2},
+        {"a file that starts in place", {zero, stitch, end}, 2, 1},
+        {"a change that does not move, without a tie", {stitch, stitch, change, stitch, end}, 3, 2},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> f(DST_HEADER_SIZE, ' ');
+        std::memcpy(f.data(), "LA:", 3);
+        for (const R& r : c.records)
+            f.insert(f.end(), r.begin(), r.end());
+        auto o = Read(f);
+        EXPECT_EQ(o->Count(), c.points) << c.what;
+        int colourPoints = 0;
+        for (const TSP& p : *o)
+            colourPoints += p.IsColourPoint();
+        EXPECT_EQ(colourPoints, c.colourPoints) << c.what;
+    }
+}
+
 TEST(DstReader, RefusesWhatIsNotADstFile) {
     std::vector<uint8_t> shortFile(511, ' ');
     std::memcpy(shortFile.data(), "LA:", 3);
@@ -322,7 +356,7 @@ TEST(DstRoundTrip, WrittenAndReadBackKeepsNeedlesBlocksAndColours) {
         originals.push_back(o.get());
     }
     auto file = dir / "design.dst";
-    ASSERT_TRUE(WriteDesign(order, file, FORMAT_DST, DataDir()));
-    auto back = ReadStitchFile(file, TReaderKind::Dst, 50, 60);
+    ASSERT_TRUE(WriteDesign(order, file, Dst(), DataDir()));
+    auto back = ReadStitchFile(file, Dst(), 50, 60);
     EXPECT_EQ(Needles({back.get()}), Needles(originals));
 }

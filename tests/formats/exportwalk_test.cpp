@@ -140,6 +140,6 @@ TEST(ExportPlan, LeavesOutObjectsWithoutStitchesAndStartsAWalkWithTheThreadColou
     TExportPlan none({empty.get(), &failed, &noFill});
     EXPECT_TRUE(none.Empty());
     TTempDir dir;
-    EXPECT_THROW(WriteDesign({empty.get(), &failed}, dir / "x.dst", FORMAT_DST, DataDir()), TError);
+    EXPECT_THROW(WriteDesign({empty.get(), &failed}, dir / "x.dst", Dst(), DataDir()), TError);
     EXPECT_FALSE(std::filesystem::exists(dir / "x.dst"));
 }

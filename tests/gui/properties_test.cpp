@@ -8,12 +8,14 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 
 #include "../regions/TestShapes.h"
+#include "core/Errors.h"
 #include "gui/MainWindow.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/WorksheetView.h"
@@ -166,7 +168,7 @@ TEST(PropertiesWindow, SatinOutlinePagesEnvelopeAndFeather) {
     // The envelope page hands its editor to the worksheet while it is the page shown.
     ASSERT_TRUE(t.P()->SelectPage("   Edit Outline"));
     ASSERT_NE(t.P()->Envelope(), nullptr);
-    EXPECT_EQ(t.Nl().EnvelopeEditor, t.P()->Envelope());
+    EXPECT_EQ(t.Nl().EnvelopeEditor(), t.P()->Envelope());
     TEditOutlinePage& e = *t.P()->Envelope();
     double hx, hy;
     ASSERT_TRUE(e.HandlePoint(TEnvelopeHandle::P2, hx, hy));
@@ -184,7 +186,7 @@ TEST(PropertiesWindow, SatinOutlinePagesEnvelopeAndFeather) {
               std::round(e.Height(TEnvelopeHandle::P2) * 100) / 100);
     EXPECT_TRUE(t.V()->grab().save(Shot("worksheet-envelope")));
     ASSERT_TRUE(t.P()->SelectPage("Outline"));
-    EXPECT_EQ(t.Nl().EnvelopeEditor, nullptr);
+    EXPECT_EQ(t.Nl().EnvelopeEditor(), nullptr);
 
     // Feathering adds its page; a new seed gives other stitches.
     t.P()->Check("Stitch Style", "Feather Stitching")->click();
@@ -224,17 +226,18 @@ TEST(PropertiesWindow, ColumnFromTheContextMenuAndFollowingTheCurrentObject) {
     ASSERT_GT(TWin::Stitches(*a), 10u);
 
     // Right click on rail B: the menu offers the column's properties.
-    t.Click(120, 330, Qt::RightButton);
-    QApplication::processEvents();
-    QMenu* menu = t.W.ContextMenu();
-    ASSERT_NE(menu, nullptr);
     QStringList items;
-    for (QAction* act : menu->actions())
-        items << act->text();
+    t.W.QtHost().MenuHook = [&](QMenu& menu, QPoint) -> QAction* {
+        for (QAction* act : menu.actions())
+            items << act->text();
+        return menu.actions().first();
+    };
+    t.Click(120, 330, Qt::RightButton);
+    t.W.QtHost().MenuHook = nullptr;
+    QApplication::processEvents();
+    ASSERT_FALSE(items.isEmpty());
     EXPECT_EQ(items.first(), "Curved Column Properties") << items.join("|").toStdString();
     EXPECT_TRUE(items.contains("Reverse Stitching Direction"));
-    menu->actions().first()->trigger();
-    menu->close();
     ASSERT_TRUE(t.P()->isVisible());
     EXPECT_EQ(t.P()->Object(), a) << "either rail opens the column";
     EXPECT_EQ(t.P()->PageCaptions(),
@@ -328,4 +331,79 @@ TEST(PropertiesWindow, EntryPendingWhileItsObjectGoesDoesNothing) {
     EXPECT_EQ(t.Nl().Sew.Count(), 0);
     EXPECT_EQ(t.P()->Object(), nullptr);
     EXPECT_TRUE(t.P()->PageCaptions().empty());
+}
+
+namespace {
+// An outline whose generator fails once told to.
+class TFailingOutline : public TSLCurve {
+public:
+    bool Fail = false;
+    void GenerateOutline(const TStitchContext& ctx) override {
+        if (Fail) throw TGenerationError("no stitches for this outline");
+        TSLCurve::GenerateOutline(ctx);
+    }
+};
+} // namespace
+
+TEST(PropertiesWindow, ClosesWhenTheObjectCannotBeGenerated) {
+    TWin t;
+    auto made = std::make_unique<TFailingOutline>();
+    const auto shape = nl::test::Polyline({{200, 300}, {600, 300}});
+    for (const TSP& p : *shape)
+        made->Append(p);
+    made->Flags |= OF_SELECTED_EDIT | OF_VISIBLE | OF_RUNNING;
+    made->SetStitchTypeBits(ST_RUNNING);
+    auto* c = static_cast<TFailingOutline*>(t.Nl().Sew.Add(std::move(made)));
+    c->UpdateBounds(t.Nl().StitchContext());
+    t.Nl().ShowProperties(*c);
+    ASSERT_TRUE(t.P()->isVisible());
+    EXPECT_EQ(t.P()->Object(), c);
+    c->Fail = true;
+    t.V()->setFocus();
+    QTest::keyClick(t.V(), Qt::Key_F5);
+    QApplication::processEvents();
+    EXPECT_FALSE(t.P()->isVisible());
+    EXPECT_FALSE(c->Flags & OF_VISIBLE);
+}
+
+TEST(ContextMenu, OnScreenAtTheObjectWithItsItemsState) {
+    TWin t;
+    TSLCurve* c = t.Outline(50, 300);
+    t.Nl().Sew.SetCurrent(c);
+    t.Nl().ShowProperties(*c);
+    t.P()->Choice("Stitch Style", "Running")->click();
+    t.P()->resize(500, 420);
+    t.P()->move(t.W.geometry().right() - 510, t.W.geometry().top() + 80);
+    QApplication::processEvents();
+    // A right click on the inner anchor of the running outline: the menu opens there, and a
+    // picture of the window with the menu (and the properties window) over it is kept.
+    QStringList items;
+    bool forceCheckable = false;
+    QPoint where;
+    t.W.QtHost().MenuHook = [&](QMenu& menu, QPoint at) -> QAction* {
+        where = at;
+        for (QAction* a : menu.actions()) {
+            items << a->text();
+            if (a->text() == "Force Stitch At This Point") forceCheckable = a->isCheckable();
+        }
+        menu.popup(at);
+        QApplication::processEvents();
+        QImage shot = t.W.grab().toImage();
+        {
+            QPainter p(&shot);
+            const QPoint origin = t.W.mapFromGlobal(t.P()->mapToGlobal(QPoint(0, 0)));
+            p.drawPixmap(origin, t.P()->grab());
+            p.drawPixmap(t.W.mapFromGlobal(at), menu.grab());
+        }
+        EXPECT_TRUE(shot.save(Shot("context-menu")));
+        menu.close();
+        return nullptr;
+    };
+    t.Click(230, 300, Qt::RightButton);
+    t.W.QtHost().MenuHook = nullptr;
+    EXPECT_EQ(where, t.V()->mapToGlobal(QPoint(230, 300)));
+    EXPECT_EQ(items.value(0), "Outline Properties") << items.join("|").toStdString();
+    EXPECT_TRUE(items.contains("Transform To Line"));
+    EXPECT_TRUE(items.contains("Force Stitch At This Point"));
+    EXPECT_TRUE(forceCheckable);
 }

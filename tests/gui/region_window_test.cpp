@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
 #include <filesystem>
 
@@ -143,7 +144,7 @@ TEST(RegionWindow, BuildAFilledRegionThenImportADesign) {
     TSLStitch* in = t.W.Files().LastImport;
     ASSERT_EQ(in, nl.Sew[5]);
     // The same points as the file read on its own, moved by the click.
-    auto alone = ReadStitchFile(star, TReaderKind::Dst);
+    auto alone = ReadStitchFile(star);
     ASSERT_EQ(alone->Count(), in->Count());
     for (int32_t i = 0; i < in->Count(); i += 97) {
         EXPECT_NEAR((*in)[i].X, (*alone)[i].X + 600, 0.5) << i;
@@ -184,10 +185,25 @@ TEST(RegionWindow, FixedNodePlacementFromTheToolBar) {
     t.Click(299, 160);
     EXPECT_EQ(nl.Mode(), TMode::FillRegion);
     EXPECT_EQ(fixed->text().toStdString(), CAPTION_MAKE_FIXED);
+    // The mode's menu on a right click; leaving it with its first item discards the region.
+    QStringList offered;
+    t.W.QtHost().MenuHook = [&](QMenu& menu, QPoint) -> QAction* {
+        for (QAction* a : menu.actions())
+            offered << a->text();
+        return nullptr; // dismissed
+    };
+    t.Click(500, 500, Qt::RightButton);
+    EXPECT_EQ(offered, QStringList{POPUP_EXIT_REGION_MODE});
+    EXPECT_EQ(nl.Mode(), TMode::FillRegion) << "a dismissed menu does nothing";
     const TSLRegion* r = nl.RegionMode().Builder().Region();
     ASSERT_NE(r, nullptr);
     ASSERT_EQ(r->Count(), 2);
     EXPECT_EQ(TSLRegion::KindOf((*r)[1]), NK_FIXED);
     EXPECT_NEAR((*r)[1].Y, 160, 3);
     EXPECT_TRUE(bar->Button(TRegionButton::Back)->isEnabled());
+    t.W.QtHost().MenuHook = [](QMenu& menu, QPoint) { return menu.actions().first(); };
+    t.Click(500, 500, Qt::RightButton);
+    t.W.QtHost().MenuHook = nullptr;
+    EXPECT_EQ(nl.Mode(), TMode::DesignEdit);
+    EXPECT_EQ(nl.RegionMode().Builder().Region(), nullptr);
 }
