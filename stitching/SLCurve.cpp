@@ -420,6 +420,46 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
     }
 }
 
+TPointD TSLCurve::DirectionAtT(int32_t segment, double t) const {
+    const int32_t k = SegmentCount();
+    if (k == 0) return {};
+    segment = std::clamp(segment, 0, k - 1);
+    const TSP* q[4] = {&(*this)[3 * segment], &(*this)[3 * segment + 1], &(*this)[3 * segment + 2],
+                       &(*this)[3 * segment + 3]};
+    // The derivative, in double: a chord over a tiny step of t is mostly rounding on short segments.
+    const double m = 1.0 - t;
+    double dx = 3 * m * m * (static_cast<double>(q[1]->X) - q[0]->X) +
+                6 * m * t * (static_cast<double>(q[2]->X) - q[1]->X) +
+                3 * t * t * (static_cast<double>(q[3]->X) - q[2]->X);
+    double dy = 3 * m * m * (static_cast<double>(q[1]->Y) - q[0]->Y) +
+                6 * m * t * (static_cast<double>(q[2]->Y) - q[1]->Y) +
+                3 * t * t * (static_cast<double>(q[3]->Y) - q[2]->Y);
+    double n = std::hypot(dx, dy);
+    if (!(n > 1e-9)) {
+        // A control point on its anchor stops the path there for an instant: it leaves towards
+        // (or arrives from) the next distinct control point.
+        dx = dy = 0;
+        if (t < 0.5) {
+            for (int i = 1; i < 4; ++i)
+                if (q[i]->X != q[0]->X || q[i]->Y != q[0]->Y) {
+                    dx = static_cast<double>(q[i]->X) - q[0]->X;
+                    dy = static_cast<double>(q[i]->Y) - q[0]->Y;
+                    break;
+                }
+        } else {
+            for (int i = 2; i >= 0; --i)
+                if (q[i]->X != q[3]->X || q[i]->Y != q[3]->Y) {
+                    dx = static_cast<double>(q[3]->X) - q[i]->X;
+                    dy = static_cast<double>(q[3]->Y) - q[i]->Y;
+                    break;
+                }
+        }
+        n = std::hypot(dx, dy);
+    }
+    if (!(n > 0) || !std::isfinite(n)) return {};
+    return {dx / n, dy / n};
+}
+
 TRays TSLCurve::Perpendiculars(int32_t s, float t, double len) const {
     TRays rays;
     const int32_t k = SegmentCount();
@@ -430,21 +470,19 @@ TRays TSLCurve::Perpendiculars(int32_t s, float t, double len) const {
     bool atEnd = s >= n;
     if (atEnd) t = 1.f;
     TPointD p = PointAtT(seg, t);
-    auto raysOf = [&](TPointD from, TPointD to, TKvLine& a, TKvLine& b) {
-        TKvLine base(from.X, from.Y, to.X, to.Y);
+    // The base line runs along the unit tangent, so that "vertical" means within a hundredth of
+    // a unit per unit of length, whatever the length of the segment.
+    auto raysOf = [&](TPointD dir, TKvLine& a, TKvLine& b) {
+        TKvLine base(p.X, p.Y, p.X + dir.X, p.Y + dir.Y);
         base.MakePerpendicular(a, 0.0, len, p.X, p.Y);
         base.MakePerpendicular(b, 0.0, -len, p.X, p.Y);
         return base;
     };
-    if (atEnd) {
-        raysOf(PointAtT(seg, t - 0.001f), p, rays.A, rays.B);
-        return rays;
-    }
-    TKvLine out = raysOf(p, PointAtT(seg, t + 0.001f), rays.A, rays.B);
-    if (s % SAMPLES_PER_SEGMENT == 0 && s > 0 && t == 0.f) {
+    TKvLine out = raysOf(DirectionAtT(seg, t), rays.A, rays.B);
+    if (!atEnd && s % SAMPLES_PER_SEGMENT == 0 && s > 0 && t == 0.f) {
         // Interior anchor: the rays bisect the corner between the incoming and outgoing tangent.
         TKvLine inA, inB;
-        TKvLine in = raysOf(PointAtT(seg - 1, 1.f - 0.001f), PointAtT(seg - 1, 1.f), inA, inB);
+        TKvLine in = raysOf(DirectionAtT(seg - 1, 1.0), inA, inB);
         rays.A.X2 = (rays.A.X2 + inA.X2) / 2;
         rays.A.Y2 = (rays.A.Y2 + inA.Y2) / 2;
         rays.B.X2 = (rays.B.X2 + inB.X2) / 2;

@@ -109,6 +109,9 @@ public:
 
     // ---- path evaluation (single precision) ----
     TPointD PointAtT(int32_t segment, float t) const;
+    // Unit direction of travel at t on a segment (from the derivative; where that vanishes, towards
+    // the next distinct control point). Zero for a segment of one point.
+    TPointD DirectionAtT(int32_t segment, double t) const;
     // Sample s; beyond the last segment the last anchor.
     TPointD PointAtSample(int32_t s) const;
     // Point on the segment containing sample s at parameter t; negative t means 1 - t on the

@@ -71,8 +71,6 @@ struct TSheet : TShell {
         Nl.Resize(1600, 1000);
         Nl.Services.LoadWorksheet = [this](TSew&, const std::string&) { ++ServiceCalls; };
         Nl.Services.SaveWorksheet = [this](const TSew&, const std::string&) { ++ServiceCalls; };
-        Nl.Services.ImportStitchFile = [this](TSew&, nl::Host&, float, float) { ++ServiceCalls; };
-        Nl.Services.ExportGroup = [this](TSew&, nl::Host&, int32_t) { ++ServiceCalls; };
 
         auto running = Polyline({{100, 100}, {400, 100}, {700, 100}});
         running->Flags |= OF_VISIBLE | OF_RUNNING;

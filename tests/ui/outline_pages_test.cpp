@@ -219,8 +219,14 @@ TEST(StitchStylePage, CheckBoxes) {
     page.SetStitchType(ST_SATIN);
     EXPECT_TRUE(page.SetFeather(true));
     EXPECT_TRUE(page.Feather());
+    // Every new feather record gets a fresh seed, never a shared one.
+    const int32_t seed = c->Outlines->OutlineFeather->Seed;
+    EXPECT_NE(seed, 0);
     EXPECT_TRUE(page.SetFeather(false));
     EXPECT_FALSE(c->Outlines->OutlineFeather);
+    EXPECT_TRUE(page.SetFeather(true));
+    EXPECT_NE(c->Outlines->OutlineFeather->Seed, seed);
+    EXPECT_TRUE(page.SetFeather(false));
     c->StitchFlags |= SF_PROG_STITCH;
     host.Answers = {TButton::No};
     EXPECT_FALSE(page.SwitchOffProgStitch());
