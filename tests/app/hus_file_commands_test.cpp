@@ -1,6 +1,9 @@
 // Export and import of HUS and VIP files through the file commands: the dialogs' filter entries
 // reach the writers and the reader, and the VIP colour limit comes back as a message.
+#include <gtest/gtest.h>
+
 #include <filesystem>
+#include <tuple>
 
 #include "../formats/FormatTestUtil.h"
 #include "app/FileCommands.h"

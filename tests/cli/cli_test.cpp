@@ -115,6 +115,14 @@ TEST(CliConvert, HusAndVipInBothDirections) {
         EXPECT_EQ(dump(t / "back.dst"), want) << ext;
         auto info = Cli({"info", design});
         EXPECT_NE(info.Out.find("colour blocks: 2"), std::string::npos) << info.Out;
+        // Converting the result again changes nothing: the tie stitches are not read as points.
+        const std::string again = t / (std::string("again.") + ext),
+                          third = t / (std::string("third.") + ext);
+        ASSERT_EQ(Cli({"convert", design, again}).Code, EXIT_OK) << ext;
+        ASSERT_EQ(Cli({"convert", again, third}).Code, EXIT_OK) << ext;
+        EXPECT_EQ(Cli({"dump", again}).Out, Cli({"dump", design}).Out) << ext;
+        EXPECT_EQ(ReadWholeFile(again), ReadWholeFile(design)) << ext;
+        EXPECT_EQ(ReadWholeFile(third), ReadWholeFile(design)) << ext;
     }
     // Real files of another program, and a damaged one named in the message.
     for (const char* name : {"/Star.HUS", "/Star.VIP", "/Embroidermodder.HUS"})
