@@ -397,10 +397,12 @@ void ReadHusVip(std::span<const uint8_t> bytes, TImportBuilder& out) {
     bool blockStart = true;
     bool heldTie = false; // a stitch that did not move, not placed yet
     size_t block = 0;     // colour table entry of the current block: one per colour change
+    // Plain pointers: the compiler cannot tell that adding points leaves the streams alone.
+    const uint8_t *cmd = f.Commands.data(), *xs = f.X.data(), *ys = f.Y.data();
     for (size_t k = 0; k < end; ++k) {
-        const uint8_t command = f.Commands[k];
-        ax += static_cast<int8_t>(f.X[k]);
-        ay -= static_cast<int8_t>(f.Y[k]);
+        const uint8_t command = cmd[k];
+        ax += static_cast<int8_t>(xs[k]);
+        ay -= static_cast<int8_t>(ys[k]);
         switch (command) {
         case HUS_STITCH:
             if (blockStart) {
