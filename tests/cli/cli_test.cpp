@@ -90,6 +90,52 @@ TEST(CliConvert, ConvertingTheResultAgainChangesNothing) {
     }
 }
 
+TEST(CliConvert, HusAndVipInBothDirections) {
+    TTemp t;
+    auto dump = [](const std::string& file) {
+        // Positions with consecutive repeats folded; colour markers kept.
+        std::istringstream in(Cli({"dump", file}).Out);
+        std::vector<std::string> out;
+        std::string line;
+        while (std::getline(in, line)) {
+            std::string pos = line.substr(0, line.find(" C"));
+            if (!out.empty() && out.back().substr(0, out.back().find(" C")) == pos) {
+                if (line.size() > pos.size()) out.back() = line;
+                continue;
+            }
+            out.push_back(line);
+        }
+        return out;
+    };
+    const auto want = dump(kStar);
+    for (const char* ext : {"hus", "vip"}) {
+        const std::string design = t / (std::string("star.") + ext);
+        auto r = Cli({"convert", kStar, design});
+        ASSERT_EQ(r.Code, EXIT_OK) << r.Err;
+        // The side file brings the DST's colours back; the needles are the DST's.
+        EXPECT_EQ(dump(design), want) << ext;
+        ASSERT_EQ(Cli({"convert", design, t / "back.dst"}).Code, EXIT_OK) << ext;
+        EXPECT_EQ(dump(t / "back.dst"), want) << ext;
+        auto info = Cli({"info", design});
+        EXPECT_NE(info.Out.find("colour blocks: 2"), std::string::npos) << info.Out;
+        // Converting the result again changes nothing: the tie stitches are not read as points.
+        const std::string again = t / (std::string("again.") + ext),
+                          third = t / (std::string("third.") + ext);
+        ASSERT_EQ(Cli({"convert", design, again}).Code, EXIT_OK) << ext;
+        ASSERT_EQ(Cli({"convert", again, third}).Code, EXIT_OK) << ext;
+        EXPECT_EQ(Cli({"dump", again}).Out, Cli({"dump", design}).Out) << ext;
+        EXPECT_EQ(ReadWholeFile(again), ReadWholeFile(design)) << ext;
+        EXPECT_EQ(ReadWholeFile(third), ReadWholeFile(design)) << ext;
+    }
+    // Real files of another program, and a damaged one named in the message.
+    for (const char* name : {"/Star.HUS", "/Star.VIP", "/Embroidermodder.HUS"})
+        EXPECT_EQ(Cli({"convert", std::string(NL_FIXTURES_DIR) + name, t / "out.dst"}).Code, EXIT_OK) << name;
+    WriteFileAtomic(t / "bad.vip", std::vector<uint8_t>(60, 0));
+    auto bad = Cli({"info", t / "bad.vip"});
+    EXPECT_EQ(bad.Code, EXIT_BAD_INPUT);
+    EXPECT_NE(bad.Err.find(t / "bad.vip"), std::string::npos) << bad.Err;
+}
+
 TEST(CliInfo, ReportsStitchesBlocksAndExtents) {
     auto text = Cli({"info", kStar});
     ASSERT_EQ(text.Code, EXIT_OK);
