@@ -54,7 +54,7 @@ const TCommandInfo kCommands[] = {
     {C::ZoomOut, E, "Zoom &Out", "Ctrl+O", nullptr, MB_ALL, K::Action, NOW},
     {C::FixedNodeRegions, E, "Make Whole Design Use Fixed Node Regions", nullptr, nullptr, MB_LAYOUT,
      K::Action, NOW},
-    {C::RunSimulation, E, "Run Sew Simulation", nullptr, nullptr, MB_LAYOUT, K::Action, LATER},
+    {C::RunSimulation, E, "Run Sew Simulation", nullptr, nullptr, MB_LAYOUT, K::Action, false},
 
     {C::ModeLayout, M, "Layout ", nullptr, nullptr, MB_ALL, K::Mode, NOW},
     {C::ModeEdit, M, "Edit", "Ctrl+A", nullptr, MB_ALL, K::Mode, NOW},
@@ -132,7 +132,7 @@ const TCommandInfo kCommands[] = {
     {C::RotateMode, O, "Rotate Embroidery Object Mode", nullptr, "Rotate Embroidery Object Mode", LD,
      K::Toggle, NOW},
 
-    {C::SewHighlighted, nullptr, nullptr, nullptr, "Sew Highlighted Object", 0x13, K::Action, LATER},
+    {C::SewHighlighted, nullptr, nullptr, nullptr, "Sew Highlighted Object", 0x13, K::Action, false},
     {C::ExportButton, nullptr, nullptr, nullptr, "Export Embroidery Object To File Format", 0x13, K::Action,
      NOW},
     {C::ImportButton, nullptr, nullptr, nullptr, "Import Embroidery Object From File Format", LD, K::Action,

@@ -14,6 +14,7 @@
 #include "app/RunState.h"
 #include "app/View.h"
 #include "platform/Host.h"
+#include "sewing/SewSimulator.h"
 #include "stitching/StitchContext.h"
 #include "worksheet/Sew.h"
 #include "worksheet/ThreadSettings.h"
@@ -146,6 +147,18 @@ public:
     bool IsChecked(TCommand command) const;
     bool IsVisible(TCommand command) const;
 
+    // ---- the Sew Simulation mode ----
+    TSewSimulator& Simulator() { return *simulator_; }
+    const TSewSimulator& Simulator() const { return *simulator_; }
+    // "Sew Highlighted Object" / "Run Sew Simulation" (and "Simulate" of the stitch order mode,
+    // with its list): the design of the selection sewn in the worksheet view while the simulator
+    // window shows the controls; every command is unavailable until the window's Exit. Refused with
+    // the "Stitch Error" message when there is no grouped selection or no stitches.
+    bool StartSimulation(const std::vector<TSLStitch*>* order = nullptr);
+    void ExitSimulation();
+    // The worksheet view as the simulator draws in it.
+    TSimViewport SimulationView() const;
+
     // ---- modes and creation ----
     void SetMode(TMode mode);
     void StartCreation(TCreation kind);
@@ -159,7 +172,11 @@ public:
     static bool IsRegionMode(TMode m) { return m == TMode::FillRegion || m == TMode::RegionNodeInsert; }
 
     // ---- drawing ----
+    // The view's picture. In the Sew Simulation mode the canvas is expected to keep what was
+    // drawn on it before: only the stitches sewn since are added.
     void Draw(Canvas& canvas) const;
+    // Drawn over the picture and never kept in it: the needle of the simulation.
+    void DrawOverlay(Canvas& canvas) const;
     // Context for object operations at the current zoom.
     TStitchContext StitchContext() const;
     TDrawContext DrawContext(Canvas& canvas) const;
@@ -210,6 +227,7 @@ private:
     int32_t panX_ = 0, panY_ = 0;
     std::vector<TSLStitch*> moved_;
     std::unique_ptr<TRegionMode> regionMode_;
+    std::unique_ptr<TSewSimulator> simulator_;
     std::vector<TKvRect> movedBefore_; // bounds of moved_ when the drag started
     bool editPointDrag_ = false;       // a handle of an existing curve, not a point being created
     TKvRect dragBefore_;
@@ -234,6 +252,8 @@ private:
     void Redraw() const { host_.RequestRedraw(); }
     void CommandsChanged() const { host_.CommandStateChanged(); }
     void SetCaptionFor(const std::string& fileName);
+    // The simulator moved or changed: the view keeps the needle in sight, the window follows.
+    void SimulationChanged();
     // Objects left the worksheet: what referred to them lets go.
     void ForgetRemovedObjects();
 

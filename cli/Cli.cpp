@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <optional>
 #include <ostream>
 
@@ -36,8 +37,12 @@ Commands:
                                  thread of the enabled catalogs, extents in mm
   dump FILE                      one line per point: X Y in 0.1 mm (Y downward), and for a point
                                  that starts a colour block "C RRGGBB"
-  render FILE OUT.png [--width N]
-                                 a picture of the design, N pixels wide (default 800)
+  render FILE OUT.png [--width N] [--upto N [--points] [--jumps dashed|thin|hidden]]
+                                 a picture of the design, N pixels wide (default 800); with
+                                 --upto, the sewing simulator's picture of the design sewn up to
+                                 stitch N (1 to the stitch count; beyond it, the nearest end),
+                                 with the needle marked, --points marking every needle point and
+                                 --jumps saying how moves without sewing are drawn (default dashed)
   threads [CATALOG] [--match RRGGBB] [--count N] [--sort number|name|colour] [--threads DIR]
                                  without arguments: the thread catalogs; with CATALOG (its file
                                  name, e.g. Madeira-Rayon): its threads; with --match: the N
@@ -249,19 +254,48 @@ int Dump(const std::vector<std::string>& a, std::ostream& out) {
     return EXIT_OK;
 }
 
+// A whole number option value, or a usage error naming the option.
+int64_t NumberOption(const std::string& option, const std::string& v, int64_t lo, int64_t hi) {
+    int64_t n = 0;
+    auto r = std::from_chars(v.data(), v.data() + v.size(), n);
+    if (r.ec != std::errc() || r.ptr != v.data() + v.size() || n < lo || n > hi)
+        throw TFailure{EXIT_USAGE, "render: " + option + " must be a whole number from " +
+                                       std::to_string(lo) + " to " + std::to_string(hi)};
+    return n;
+}
+
+constexpr int64_t kHuge = std::numeric_limits<int64_t>::max() / 2;
+
 int Render(const std::vector<std::string>& a, std::ostream&) {
     std::vector<std::string> files;
     int width = 800;
+    bool sewn = false, points = false, jumpsGiven = false;
+    int64_t upTo = 1;
+    TJumpLook jumps = TJumpLook::Dashed;
     for (size_t i = 0; i < a.size(); ++i) {
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= a.size()) throw TFailure{EXIT_USAGE, "render: " + a[i] + " needs a value"};
+            return a[++i];
+        };
         if (a[i] == "--width") {
-            if (i + 1 >= a.size()) throw TFailure{EXIT_USAGE, "render: --width needs a number"};
-            const std::string& v = a[++i];
-            auto r = std::from_chars(v.data(), v.data() + v.size(), width);
-            if (r.ec != std::errc() || r.ptr != v.data() + v.size() || width < MIN_RENDER_WIDTH ||
-                width > MAX_RENDER_WIDTH)
-                throw TFailure{EXIT_USAGE, "render: --width must be a whole number from " +
-                                               std::to_string(MIN_RENDER_WIDTH) + " to " +
-                                               std::to_string(MAX_RENDER_WIDTH)};
+            width = static_cast<int>(NumberOption("--width", value(), MIN_RENDER_WIDTH, MAX_RENDER_WIDTH));
+        } else if (a[i] == "--upto") {
+            // Any stitch number: the design's ends stand for the numbers beyond them.
+            upTo = NumberOption("--upto", value(), -kHuge, kHuge);
+            sewn = true;
+        } else if (a[i] == "--points") {
+            points = true;
+        } else if (a[i] == "--jumps") {
+            const std::string& v = value();
+            jumpsGiven = true;
+            if (v == "dashed")
+                jumps = TJumpLook::Dashed;
+            else if (v == "thin")
+                jumps = TJumpLook::Thin;
+            else if (v == "hidden")
+                jumps = TJumpLook::Hidden;
+            else
+                throw TFailure{EXIT_USAGE, "render: --jumps must be dashed, thin or hidden"};
         } else if (!a[i].empty() && a[i][0] == '-') {
             throw TFailure{EXIT_USAGE, "render: unknown option '" + a[i] + "'"};
         } else {
@@ -269,10 +303,22 @@ int Render(const std::vector<std::string>& a, std::ostream&) {
         }
     }
     if (files.size() != 2) throw TFailure{EXIT_USAGE, "render needs FILE and OUT.png (see --help)"};
+    if ((points || jumpsGiven) && !sewn)
+        throw TFailure{EXIT_USAGE,
+                       "render: --points and --jumps belong to the simulator's picture (--upto N)"};
     auto o = Load(files[0]);
     std::vector<uint8_t> png;
     try {
-        png = EncodePng(RenderStitches(*o, width));
+        if (sewn) {
+            TSewnOptions options;
+            options.Width = width;
+            options.UpTo = upTo;
+            options.Points = points;
+            options.Jumps = jumps;
+            png = EncodePng(RenderSewn(*o, options));
+        } else {
+            png = EncodePng(RenderStitches(*o, width));
+        }
     } catch (const TError& e) {
         throw TFailure{EXIT_CANNOT_WRITE, files[1] + ": " + e.what()};
     }

@@ -126,23 +126,21 @@ void TKvRect::ReadFrom(TByteReader& r) {
     ReadRelative(r, 0, 0);
 }
 
+// Edges far out meet origins on the other side (pasted data, hostile files): the difference and
+// the sum stop at the int32 limits instead of overflowing.
 void TKvRect::WriteRelative(TByteWriter& w, int32_t ox, int32_t oy) const {
-    w.I32(Left - ox);
-    w.I32(Top - oy);
-    w.I32(Right - ox);
-    w.I32(Bottom - oy);
+    w.I32(Sat(int64_t(Left) - ox));
+    w.I32(Sat(int64_t(Top) - oy));
+    w.I32(Sat(int64_t(Right) - ox));
+    w.I32(Sat(int64_t(Bottom) - oy));
     w.Bool(empty);
 }
 
 void TKvRect::ReadRelative(TByteReader& r, int32_t ox, int32_t oy) {
-    // Wrapping arithmetic: a hostile file must not cause signed overflow.
-    auto add = [](int32_t a, int32_t b) {
-        return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-    };
-    Left = add(r.I32(), ox);
-    Top = add(r.I32(), oy);
-    Right = add(r.I32(), ox);
-    Bottom = add(r.I32(), oy);
+    Left = Sat(int64_t(r.I32()) + ox);
+    Top = Sat(int64_t(r.I32()) + oy);
+    Right = Sat(int64_t(r.I32()) + ox);
+    Bottom = Sat(int64_t(r.I32()) + oy);
     empty = r.U8() != 0;
 }
 

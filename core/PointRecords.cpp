@@ -1,5 +1,7 @@
 #include "core/PointRecords.h"
 
+#include <string>
+
 #include "core/Errors.h"
 #include "core/PointList.h"
 #include "core/RegionNode.h"
@@ -26,131 +28,124 @@ uint32_t NormaliseFlags(uint32_t flags, TPointClass c) {
     return flags;
 }
 
-// A node record after its flags word: StartIndex, EndIndex, X, Y, outline mark, PercentA, PercentB,
-// SegmentLength (4 bytes each); X and Y relative to (ox, oy).
-void WriteNodeBody(TByteWriter& w, const TSP& p, const TRecordContext& ctx, int32_t ox, int32_t oy) {
-    const TRegionNode* n = NodeOf(p);
-    TRegionNode empty;
-    if (!n) n = &empty;
-    int32_t mark = n->OutlineMark;
-    if (n->Outline && ctx.OutlineMarkOf) mark = ctx.OutlineMarkOf(n->Outline);
-    w.I32(n->StartIndex);
-    w.I32(n->EndIndex);
-    w.F32(static_cast<float>(p.X - ox));
-    w.F32(static_cast<float>(p.Y - oy));
-    w.I32(mark);
-    w.F32(n->PercentA);
-    w.F32(n->PercentB);
-    w.F32(n->SegmentLength);
+TPointClass ClassOfTypeCode(uint8_t code) {
+    switch (code) {
+    case TC_TSP:
+        return TPointClass::Plain;
+    case TC_TSPEXTRA:
+        return TPointClass::Extra;
+    case TC_TSPMODIFY:
+        return TPointClass::Modify;
+    case TC_TSPREGION:
+        return TPointClass::Region;
+    default:
+        throw TReadError("unknown point type code " + std::to_string(code));
+    }
 }
 
-void ReadNodeBody(TByteReader& r, TSP& p, int32_t ox, int32_t oy) {
-    auto node = std::make_unique<TRegionNode>();
-    node->StartIndex = r.I32();
-    node->EndIndex = r.I32();
-    p.X = static_cast<float>(r.F32() + static_cast<double>(ox));
-    p.Y = static_cast<float>(r.F32() + static_cast<double>(oy));
-    node->OutlineMark = r.I32();
-    node->PercentA = r.F32();
-    node->PercentB = r.F32();
-    node->SegmentLength = r.F32();
-    p.Ext = node.release();
+// A region node after the point's flags: StartIndex, EndIndex, X, Y, the outline's mark,
+// PercentA, PercentB, SegmentLength.
+template <class IO, class P, class N> void NodeFields(IO& io, P& p, N& n) {
+    int32_t mark = n.OutlineMark;
+    if constexpr (!IO::Reading)
+        if (n.Outline && io.Context().OutlineMarkOf) mark = io.Context().OutlineMarkOf(n.Outline);
+    io.Field(n.StartIndex, n.EndIndex);
+    io.X(p.X);
+    io.Y(p.Y);
+    io.Field(mark, n.PercentA, n.PercentB, n.SegmentLength);
+    if constexpr (IO::Reading) n.OutlineMark = mark;
+}
+
+template <class IO, class P> void Fields(IO& io, P& p) {
+    // The class: a writer knows it; a reader learns it from the type code or the flags.
+    const bool stream = io.Stream();
+    TPointClass c = IO::Reading ? TPointClass::Plain : p.Class();
+    if (stream) {
+        uint8_t code = IO::Reading ? 0 : p.TypeCode();
+        io.Field(code);
+        if constexpr (IO::Reading) c = ClassOfTypeCode(code);
+    }
+    io.Field(p.Flags);
+    if constexpr (IO::Reading)
+        if (!stream) c = ClassOfFlags(p.Flags);
+    if (c == TPointClass::Region) {
+        if constexpr (IO::Reading) {
+            auto node = std::make_unique<TRegionNode>();
+            NodeFields(io, p, *node);
+            p.Ext = node.release();
+        } else {
+            static const TRegionNode none;
+            const TRegionNode* n = NodeOf(p);
+            NodeFields(io, p, n ? *n : none);
+        }
+    } else {
+        io.X(p.X);
+        io.Y(p.Y);
+        if (c == TPointClass::Extra) {
+            io.Field(p.ColourOrLink);
+            // The jump is rebuilt after loading; its place is kept.
+            if (!stream) io.template Unused<int32_t>();
+        } else if (c == TPointClass::Modify && !stream) {
+            // A stream leaves the two lengths behind: read back, both are 0.
+            io.Field(p.Shortening, p.FullLength);
+        }
+    }
+    if constexpr (IO::Reading) p.Flags = NormaliseFlags(p.Flags, c);
+}
+
+template <class IO, class L> void ListFields(IO& io, L& list) {
+    int32_t n = list.Count();
+    io.Count(n, io.Stream() ? MIN_POINT_STREAM : MIN_POINT_RECORD, "point count");
+    if constexpr (IO::Reading) {
+        list.Clear();
+        list.Reserve(n);
+        for (int32_t i = 0; i < n; ++i) {
+            TSP p;
+            Fields(io, p);
+            list.Append(p);
+        }
+    } else {
+        for (const TSP& p : list)
+            Fields(io, p);
+    }
 }
 
 } // namespace
 
+void PointFields(TRecordWriter& io, const TSP& p) {
+    Fields(io, p);
+}
+void PointFields(TRecordReader& io, TSP& p) {
+    Fields(io, p);
+}
+void PointListFields(TRecordWriter& io, const TPointList& list) {
+    ListFields(io, list);
+}
+void PointListFields(TRecordReader& io, TPointList& list) {
+    ListFields(io, list);
+}
+
 void WritePointRecord(TByteWriter& w, const TSP& p, const TRecordContext& ctx) {
-    w.U32(p.Flags);
-    if (p.Class() == TPointClass::Region) {
-        WriteNodeBody(w, p, ctx, 0, 0);
-        return;
-    }
-    w.F32(p.X);
-    w.F32(p.Y);
-    switch (p.Class()) {
-    case TPointClass::Extra:
-        w.I32(p.ColourOrLink);
-        w.I32(0); // jump placeholder
-        break;
-    case TPointClass::Modify:
-        w.F32(p.Shortening);
-        w.F32(p.FullLength);
-        break;
-    default:
-        break;
-    }
+    TRecordWriter io(w, ctx, TRecordForm::Worksheet);
+    Fields(io, p);
 }
 
 TSP ReadPointRecord(TByteReader& r) {
+    TRecordReader io(r, TRecordContext{}, TRecordForm::Worksheet);
     TSP p;
-    uint32_t flags = r.U32();
-    TPointClass c = ClassOfFlags(flags);
-    if (c == TPointClass::Region) {
-        ReadNodeBody(r, p, 0, 0);
-        p.Flags = NormaliseFlags(flags, c);
-        return p;
-    }
-    p.X = r.F32();
-    p.Y = r.F32();
-    switch (c) {
-    case TPointClass::Extra:
-        p.ColourOrLink = r.I32();
-        r.I32(); // jump placeholder: jumps are rebuilt after loading
-        break;
-    case TPointClass::Modify:
-        p.Shortening = r.F32();
-        p.FullLength = r.F32();
-        break;
-    default:
-        break;
-    }
-    p.Flags = NormaliseFlags(flags, c);
+    Fields(io, p);
     return p;
 }
 
 void WritePointStream(TByteWriter& w, const TSP& p, const TRecordContext& ctx) {
-    w.U8(p.TypeCode());
-    w.U32(p.Flags);
-    if (p.Class() == TPointClass::Region) {
-        WriteNodeBody(w, p, ctx, ctx.OriginX, ctx.OriginY);
-        return;
-    }
-    w.F32(static_cast<float>(p.X - ctx.OriginX));
-    w.F32(static_cast<float>(p.Y - ctx.OriginY));
-    if (p.Class() == TPointClass::Extra) w.I32(p.ColourOrLink);
+    TRecordWriter io(w, ctx, TRecordForm::Stream);
+    Fields(io, p);
 }
 
 TSP ReadPointStream(TByteReader& r, const TRecordContext& ctx) {
-    uint8_t code = r.U8();
-    TPointClass c;
-    switch (code) {
-    case TC_TSP:
-        c = TPointClass::Plain;
-        break;
-    case TC_TSPEXTRA:
-        c = TPointClass::Extra;
-        break;
-    case TC_TSPMODIFY:
-        c = TPointClass::Modify;
-        break;
-    case TC_TSPREGION:
-        c = TPointClass::Region;
-        break;
-    default:
-        throw TReadError("unknown point type code " + std::to_string(code));
-    }
+    TRecordReader io(r, ctx, TRecordForm::Stream);
     TSP p;
-    uint32_t flags = r.U32();
-    if (c == TPointClass::Region) {
-        ReadNodeBody(r, p, ctx.OriginX, ctx.OriginY);
-        p.Flags = NormaliseFlags(flags, c);
-        return p;
-    }
-    p.X = static_cast<float>(r.F32() + static_cast<double>(ctx.OriginX));
-    p.Y = static_cast<float>(r.F32() + static_cast<double>(ctx.OriginY));
-    if (c == TPointClass::Extra) p.ColourOrLink = r.I32();
-    // A shortened point carries no extra fields in a stream: Shortening = FullLength = 0.
-    p.Flags = NormaliseFlags(flags, c);
+    Fields(io, p);
     return p;
 }
 

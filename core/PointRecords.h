@@ -1,34 +1,31 @@
-// Worksheet-file and object-stream records of a single point.
+// Worksheet-file and object-stream records of a single point and of a point list.
 #pragma once
 #include <cstdint>
 
 #include "core/BinaryIO.h"
 #include "core/Point.h"
+#include "core/RecordIO.h"
 
 namespace nl {
 
-class TSLCurve;
+class TPointList;
 
-// What a record needs beyond the bytes: the stream origin and the file version.
-struct TRecordContext {
-    int32_t OriginX = 0; // StreamOrigin
-    int32_t OriginY = 0;
-    int32_t Version = 1011;
-    // For region nodes: the list index of the node's outline (its Mark) when writing.
-    int32_t (*OutlineMarkOf)(const TSLCurve*) = nullptr;
-    // Nesting of object records inside object records (pattern copies hold objects); readers
-    // refuse input nested deeper than a sane limit instead of recursing without bound.
-    int32_t Depth = 0;
-};
+// One point: in a worksheet file flags (which tell the class), X, Y and the class's own fields;
+// in a stream a type code, flags, X and Y relative to the origin, and the colour of an extended
+// point. Read back, the point owns its Ext (node data) and its flags agree with its class.
+void PointFields(TRecordWriter& io, const TSP& p);
+void PointFields(TRecordReader& io, TSP& p);
+// A point list: the count, then the points (the list is replaced on reading).
+void PointListFields(TRecordWriter& io, const TPointList& list);
+void PointListFields(TRecordReader& io, TPointList& list);
 
-// Worksheet record: flags, X, Y, then the class's own fields.
+// Worksheet record of one point.
 void WritePointRecord(TByteWriter& w, const TSP& p, const TRecordContext& ctx);
-// Reads one record; the class is chosen from the flags. The result owns its Ext (node data).
 TSP ReadPointRecord(TByteReader& r);
 // Minimum size of a worksheet point record (for count checks).
 constexpr size_t MIN_POINT_RECORD = 12;
 
-// Stream record: type code, flags, X - origin, Y - origin, then class fields.
+// Stream record of one point.
 void WritePointStream(TByteWriter& w, const TSP& p, const TRecordContext& ctx);
 TSP ReadPointStream(TByteReader& r, const TRecordContext& ctx);
 constexpr size_t MIN_POINT_STREAM = 13;

@@ -19,6 +19,7 @@
 #include "gui/CatalogViewerDialog.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/RegionToolBar.h"
+#include "gui/SimulatorWindow.h"
 #include "gui/WorksheetView.h"
 
 namespace nl {
@@ -213,6 +214,16 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     catalogManager_ = new TCatalogManagerDialog(DesktopHost, programFolder, this);
     catalogManager_->TakeWorksheetColour = [this] { return TakeWorksheetColour(); };
     DesktopHost.CatalogManager = catalogManager_;
+
+    simulator_ = new TSimulatorWindow(Nl.Simulator(), this);
+    addDockWidget(Qt::RightDockWidgetArea, simulator_);
+    simulator_->hide();
+    simulator_->OnExit = [this] {
+        Nl.ExitSimulation();
+        view_->update();
+        view_->setFocus();
+    };
+    DesktopHost.Simulator = simulator_;
 
     BuildMenus();
     BuildToolBars();

@@ -26,6 +26,7 @@ class TRegionToolBar;
 class TPropertiesDialog;
 class TCatalogViewerDialog;
 class TCatalogManagerDialog;
+class TSimulatorWindow;
 
 // The controller and its Host. A base of the main window listed before QMainWindow, so that
 // they are made before every widget and outlive them all: windows that work on the controller
@@ -63,6 +64,8 @@ public:
     // The colour dropper: waits for a click on the worksheet and returns the colour under it
     // (NO_COLOUR after a right click, Escape, or a click beside every object).
     int32_t TakeWorksheetColour();
+    // The "Sewing Simulator" window, docked at the right while the Sew Simulation mode runs.
+    TSimulatorWindow* Simulator() const { return simulator_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -82,6 +85,7 @@ private:
     TCatalogViewerDialog* catalogViewer_ = nullptr;
     TCatalogManagerDialog* catalogManager_ = nullptr;
     QEventLoop* dropperLoop_ = nullptr;
+    TSimulatorWindow* simulator_ = nullptr;
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;
     std::vector<std::string> args_;

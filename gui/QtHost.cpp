@@ -18,6 +18,7 @@
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
 #include "gui/PropertiesDialog.h"
+#include "gui/SimulatorWindow.h"
 
 namespace nl {
 
@@ -97,6 +98,21 @@ void TQtHost::ShowCatalogViewer() {
 
 void TQtHost::ShowCatalogManager() {
     if (CatalogManager) CatalogManager->Run();
+}
+
+void TQtHost::ShowSimulatorWindow() {
+    if (!Simulator) return;
+    Simulator->Refresh();
+    Simulator->show();
+    Simulator->raise();
+}
+
+void TQtHost::CloseSimulatorWindow() {
+    if (Simulator) Simulator->hide();
+}
+
+void TQtHost::SimulatorChanged() {
+    if (Simulator) Simulator->Refresh();
 }
 
 void TQtHost::SetStatus(const std::string& text) {

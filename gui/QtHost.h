@@ -19,6 +19,7 @@ namespace nl {
 class TPropertiesDialog;
 class TCatalogViewerDialog;
 class TCatalogManagerDialog;
+class TSimulatorWindow;
 
 // Filter "Description|*.a;*.b|Other|*.c" as a Qt name filter list "Description (*.a *.b);;Other (*.c)".
 QString ToQtFilter(const std::string& filter);
@@ -35,6 +36,7 @@ public:
     QPointer<TPropertiesDialog> Properties;
     QPointer<TCatalogViewerDialog> CatalogViewer;
     QPointer<TCatalogManagerDialog> CatalogManager;
+    QPointer<TSimulatorWindow> Simulator;
     std::function<void()> OnCommandStateChanged;
     // Tests answer dialogs here instead of showing a modal box; null shows the real dialog.
     std::function<TButton(const std::string&, const std::string&, TButtons)> AnswerHook;
@@ -50,6 +52,9 @@ public:
     int32_t PickThreadColour(int32_t preset, bool dropper, const std::function<void(int32_t)>& apply) override;
     void ShowCatalogViewer() override;
     void ShowCatalogManager() override;
+    void ShowSimulatorWindow() override;
+    void CloseSimulatorWindow() override;
+    void SimulatorChanged() override;
     void SetStatus(const std::string& text) override;
     void SetPrompt(const std::string& text) override;
     TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) override;

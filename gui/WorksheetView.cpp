@@ -71,14 +71,22 @@ TKey TWorksheetView::ToKey(int k) {
 void TWorksheetView::paintEvent(QPaintEvent*) {
     // Drawn into an image of our own first: the canvas writes stitches straight into its
     // pixels, which is many times faster than painter calls for every stitch.
+    // While the design is being sewn the buffer keeps its picture between paints and only the new
+    // stitches are drawn into it; the needle goes over it on the screen alone.
     if (buffer_.size() != size()) buffer_ = QImage(size(), QImage::Format_RGB32);
+    const bool simulating = nl_.Mode() == TMode::SewSimulation;
+    if (!simulating && !kept_.empty()) kept_ = TKeptPictures();
     {
         QPainter ip(&buffer_);
-        TQtCanvas canvas(ip, buffer_.rect());
+        TQtCanvas canvas(ip, buffer_.rect(), simulating ? &kept_ : nullptr);
         nl_.Draw(canvas);
     }
     QPainter p(this);
     p.drawImage(0, 0, buffer_);
+    if (simulating) {
+        TQtCanvas overlay(p, rect());
+        nl_.DrawOverlay(overlay);
+    }
 }
 
 void TWorksheetView::resizeEvent(QResizeEvent* e) {

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/MainForm.h"
+#include "gui/QtCanvas.h"
 
 namespace nl {
 
@@ -38,6 +39,8 @@ private:
     bool swallowRelease_ = false;
     int wheelRest_ = 0; // high-resolution wheels deliver parts of a notch
     QImage buffer_;
+    // Pictures of the buffer kept by the simulator (the design sewn up to points along the way).
+    TKeptPictures kept_;
 };
 
 } // namespace nl

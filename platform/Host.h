@@ -79,6 +79,11 @@ public:
     // The catalog viewer free-standing (Threads menu), and the catalog manager.
     virtual void ShowCatalogViewer() = 0;
     virtual void ShowCatalogManager() = 0;
+    // The "Sewing Simulator" window: shown while the Sew Simulation mode runs and closed when the
+    // mode ends; SimulatorChanged says that the simulator's state changed (its controls follow).
+    virtual void ShowSimulatorWindow() = 0;
+    virtual void CloseSimulatorWindow() = 0;
+    virtual void SimulatorChanged() = 0;
     virtual TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) = 0;
     virtual TFileDialogResult SaveFileDialog(const TFileDialogRequest& request) = 0;
     virtual void SetClipboard(const std::vector<uint8_t>& bytes) = 0;

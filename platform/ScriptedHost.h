@@ -63,6 +63,9 @@ public:
                              const std::function<void(int32_t)>& apply) override;
     void ShowCatalogViewer() override { ++CatalogViewerShown; }
     void ShowCatalogManager() override { ++CatalogManagerShown; }
+    void ShowSimulatorWindow() override { SimulatorOpen = true; }
+    void CloseSimulatorWindow() override { SimulatorOpen = false; }
+    void SimulatorChanged() override { ++SimulatorChanges; }
     TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) override;
     TFileDialogResult SaveFileDialog(const TFileDialogRequest& request) override;
     void SetClipboard(const std::vector<uint8_t>& bytes) override { Clipboard = bytes; }
@@ -80,6 +83,8 @@ public:
     int PropertiesShown = 0;  // times the properties window was asked for
     int PropertiesClosed = 0; // times the open window was closed
     bool PropertiesOpen = false;
+    bool SimulatorOpen = false; // the simulator window is shown
+    int SimulatorChanges = 0;
     int CommandStateChanges = 0;
     int CloseRequests = 0;
     void SetCaption(const std::string& text) override { Caption = text; }

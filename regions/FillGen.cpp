@@ -212,6 +212,9 @@ void TTreeWalker::EmitRows(const TRgnTable& node, uint32_t M) {
             if (c == 1) pIndex = out_.size() - 1;
             if (tatami && c == 2 && !p_.BackToStitch) TurnRule(pIndex, out_.size() - 1, ++k);
             int32_t splits = SplitLast();
+            // Splitting the turn into the row puts its points in front of the row's first point:
+            // the turn rule and "Back To Stitch" must still find that point, not a split point.
+            if (c == 1) pIndex += static_cast<size_t>(splits);
             if (tatami && c == 2 && p_.BackToStitch) {
                 ++k;
                 bool act = p_.TurnType2 ? (k % 2 == 0) : (k > 1);
@@ -378,6 +381,18 @@ std::vector<TSP> EntryPath(TSpanTree& tree, bool nearLeft) {
     return path;
 }
 
+// Even-odd test of a pixel centre against a closed polygon.
+bool InsidePolygon(const std::vector<double>& xs, const std::vector<double>& ys, int32_t px, int32_t py) {
+    bool in = false;
+    const size_t n = xs.size();
+    const double x = px, y = py;
+    for (size_t i = 0, j = n - 1; i < n; j = i++) {
+        if ((ys[i] > y) != (ys[j] > y) && x < (xs[j] - xs[i]) * (y - ys[i]) / (ys[j] - ys[i]) + xs[i])
+            in = !in;
+    }
+    return in;
+}
+
 // Consecutive duplicates dropped; the vertices of the underlay polygon inset by m.
 std::vector<std::pair<double, double>> InsetPolygon(std::vector<std::pair<double, double>> v, double m) {
     std::vector<std::pair<double, double>> pts;
@@ -511,6 +526,14 @@ std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStit
     int32_t entryX = RoundI(nx), entryY = RoundI(ny), exitX = RoundI(ex), exitY = RoundI(ey);
     ras.FindInterior(entryX, entryY);
     ras.FindInterior(exitX, exitY);
+    if (underlay) {
+        // A margin wide for the shape moves inset corners across the opposite edge or turns the
+        // polygon inside out, and its area then reaches outside the region. The underlay starts
+        // inside the region or not at all, and the boundary drawn as well keeps it there. The
+        // start was looked for first, so that it is still found inside the inset polygon.
+        if (!InsidePolygon(xs, ys, exitX, exitY)) return list;
+        ras.Polyline(xs, ys, false);
+    }
     if ((rg.Flags & OF_ALLOW_HOLES) && ctx.DrawRegionHoles) ctx.DrawRegionHoles(rg, ras);
     if (!ras.Inside(exitY, exitX) || ras.IsSet(exitY, exitX)) return list;
 

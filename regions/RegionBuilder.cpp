@@ -155,7 +155,8 @@ void TRegionBuilder::Close() {
     const int32_t n = r->Count();
     r->Node(n - 1).EndIndex = r->Node(0).StartIndex;
     r->Flags = (r->Flags | OF_HIGHLIGHT | OF_VISIBLE) & ~RF_UNDER_CONSTRUCTION;
-    r->StitchFlags |= ST_TATAMI;
+    // A region holds one stitch type: a new one gets tatami, a reopened one keeps its own.
+    if (r->StitchType() == 0) r->SetStitchTypeBits(ST_TATAMI);
     if (r->Node(0).Outline) r->GroupId = r->Node(0).Outline->GroupId;
     r->UpdateBounds(ctx_);
     r->DeriveEntryExit = true;

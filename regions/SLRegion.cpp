@@ -612,39 +612,11 @@ std::vector<TSLStitch*> TSLRegion::UsedOutlines() const {
 // ---- TSLStitch slots ----
 
 std::unique_ptr<TSLStitch> TSLRegion::Clone() const {
-    auto c = std::make_unique<TSLRegion>();
-    c->Assign(*this);
-    return c;
+    return CloneAs<TSLRegion>();
 }
 
 void TSLRegion::Assign(const TSLStitch& source) {
-    if (&source == this) return;
-    CopyBaseFields(source);
-    TPointList::operator=(source);
-    auto* s = dynamic_cast<const TSLRegion*>(&source);
-    if (!s) return;
-    FillColor = s->FillColor;
-    Rotation = s->Rotation;
-    FillStitches = s->FillStitches ? s->FillStitches->Clone() : nullptr;
-    Density = s->Density;
-    RunLength = s->RunLength;
-    Compensation = s->Compensation;
-    Pitch = s->Pitch;
-    PitchOffsets = s->PitchOffsets;
-    ExitNode = s->ExitNode;
-    ExitPercent = s->ExitPercent;
-    EntryNode = s->EntryNode;
-    EntryPercent = s->EntryPercent;
-    UnderDensity = s->UnderDensity;
-    UnderRotation = s->UnderRotation;
-    UnderPitch = s->UnderPitch;
-    UnderMargin = s->UnderMargin;
-    UnderOffset = s->UnderOffset;
-    EntryX = s->EntryX;
-    EntryY = s->EntryY;
-    ExitX = s->ExitX;
-    ExitY = s->ExitY;
-    DeriveEntryExit = s->DeriveEntryExit;
+    AssignAs<TSLRegion, TRegionFields>(*this, source);
 }
 
 void TSLRegion::Regenerate(const TStitchContext& ctx) {
@@ -858,98 +830,54 @@ void TSLRegion::DrawLayout(TDrawContext& dc) const {
 
 // ---- records ----
 
-void TSLRegion::WriteFields(TByteWriter& w, const TRecordContext& ctx, bool stream) const {
-    const int32_t v = stream ? 1011 : ctx.Version;
-    w.I32(FillColor);
-    w.F32(Rotation);
-    w.I32(Density);
-    w.I32(RunLength);
-    w.F32(Compensation);
-    w.F32(Pitch);
-    w.U32(PitchOffsets);
-    w.I32(ExitNode);
-    w.F32(ExitPercent);
-    w.I32(EntryNode);
-    w.F32(EntryPercent);
-    if (v > 1001) {
-        w.F32(UnderRotation);
-        w.I32(UnderDensity);
-        w.I32(UnderPitch);
-        if (v > 1009)
-            w.F64(UnderMargin);
-        else
-            w.I32(RoundI(UnderMargin));
-        w.I32(UnderOffset);
+namespace {
+
+// The region's fields after the base record (whose points are the boundary nodes).
+template <class IO, class R> void RegionFields(IO& io, R& g) {
+    io.Field(g.FillColor, g.Rotation, g.Density, g.RunLength, g.Compensation, g.Pitch, g.PitchOffsets);
+    io.Field(g.ExitNode, g.ExitPercent, g.EntryNode, g.EntryPercent);
+    if (io.Has(kVersionRegionUnderlay)) {
+        io.Field(g.UnderRotation, g.UnderDensity, g.UnderPitch);
+        if (io.Has(kVersionUnderMarginFloat)) {
+            io.Field(g.UnderMargin);
+        } else {
+            int32_t margin = RoundI(g.UnderMargin); // whole units before 1010
+            io.Field(margin);
+            if constexpr (IO::Reading) g.UnderMargin = margin;
+        }
+        io.Field(g.UnderOffset);
     }
-    if (v > 1008) {
-        double ox = stream ? ctx.OriginX : 0, oy = stream ? ctx.OriginY : 0;
-        w.F64(EntryX - ox);
-        w.F64(EntryY - oy);
-        w.F64(ExitX - ox);
-        w.F64(ExitY - oy);
+    // Files before the stored points carry only the node/percent pairs: they derive the points.
+    const bool storedPoints = io.Has(kVersionStoredEntryExit);
+    if (storedPoints) {
+        io.X(g.EntryX);
+        io.Y(g.EntryY);
+        io.X(g.ExitX);
+        io.Y(g.ExitY);
     }
-    w.Bool(FillStitches != nullptr);
-    if (FillStitches) {
-        if (stream)
-            WriteObjectStream(w, *FillStitches, ctx);
-        else
-            WriteObjectRecord(w, *FillStitches, ctx);
+    if (io.Flag(bool(g.FillStitches)))
+        io.Object(g.FillStitches, TStitchListOnly{"the fill stitches of a region are not a stitch list"});
+    // Programmable fill patterns are written by the pattern unit.
+    if (io.Flag(false)) throw TReadError("programmable fill patterns in regions cannot be read yet");
+    if constexpr (IO::Reading) {
+        g.Rotation = ClampF(g.Rotation, -1e6f, 1e6f, 0.f);
+        g.Compensation = ClampF(g.Compensation, 0.f, 100.f, 0.f);
+        g.Pitch = ClampF(g.Pitch, -1e6f, 1e6f, 40.f);
+        g.UnderRotation = ClampF(g.UnderRotation, -1e6f, 1e6f, 0.f);
+        if (!std::isfinite(g.UnderMargin)) g.UnderMargin = 10.0;
+        g.UnderMargin = std::clamp(g.UnderMargin, -1e6, 1e6);
+        g.DeriveEntryExit = !storedPoints;
+        for (double* d : {&g.EntryX, &g.EntryY, &g.ExitX, &g.ExitY})
+            if (!std::isfinite(*d)) *d = 0;
+        // Before densities the field held a row spacing.
+        if (!io.Has(kVersionDensity)) g.Density = g.Density == 0 ? 45 : RoundI(200.0 / g.Density);
+        if (g.StitchType() == 0) g.SetStitchTypeBits(ST_ZIGZAG);
+        g.Flags &= ~RF_UNDER_CONSTRUCTION;
+        g.Flags |= OF_REGION;
     }
-    w.Bool(false); // programmable fill patterns are written by the pattern unit
 }
 
-void TSLRegion::ReadFields(TByteReader& r, const TRecordContext& ctx, bool stream) {
-    const int32_t v = stream ? 1011 : ctx.Version;
-    FillColor = r.I32();
-    Rotation = ClampF(r.F32(), -1e6f, 1e6f, 0.f);
-    Density = r.I32();
-    RunLength = r.I32();
-    Compensation = ClampF(r.F32(), 0.f, 100.f, 0.f);
-    Pitch = ClampF(r.F32(), -1e6f, 1e6f, 40.f);
-    PitchOffsets = r.U32();
-    ExitNode = r.I32();
-    ExitPercent = r.F32();
-    EntryNode = r.I32();
-    EntryPercent = r.F32();
-    if (v > 1001) {
-        UnderRotation = ClampF(r.F32(), -1e6f, 1e6f, 0.f);
-        UnderDensity = r.I32();
-        UnderPitch = r.I32();
-        UnderMargin = v > 1009 ? r.F64() : static_cast<double>(r.I32());
-        if (!std::isfinite(UnderMargin)) UnderMargin = 10.0;
-        UnderMargin = std::clamp(UnderMargin, -1e6, 1e6);
-        UnderOffset = r.I32();
-    }
-    DeriveEntryExit = false;
-    if (v > 1008) {
-        double ox = stream ? ctx.OriginX : 0, oy = stream ? ctx.OriginY : 0;
-        EntryX = r.F64() + ox;
-        EntryY = r.F64() + oy;
-        ExitX = r.F64() + ox;
-        ExitY = r.F64() + oy;
-        for (double* d : {&EntryX, &EntryY, &ExitX, &ExitY})
-            if (!std::isfinite(*d)) *d = 0;
-    } else {
-        DeriveEntryExit = true; // older files carry only the node/percent pairs
-    }
-    if (!stream && v < 1004) Density = Density == 0 ? 45 : RoundI(200.0 / Density);
-    FillStitches.reset();
-    if (r.Bool()) {
-        uint8_t kind = r.U8();
-        if (kind != KIND_STITCH) throw TReadError("the fill stitches of a region are not a stitch list");
-        auto s = std::make_unique<TSLStitch>();
-        if (stream)
-            s->ReadStream(r, ctx);
-        else
-            s->Load(r, ctx);
-        FillStitches = std::move(s);
-    }
-    if (r.Bool()) throw TReadError("programmable fill patterns in regions cannot be read yet");
-    if (StitchType() == 0) SetStitchTypeBits(ST_ZIGZAG);
-    Flags &= ~RF_UNDER_CONSTRUCTION;
-    Flags |= OF_REGION;
-    ValidateLoaded();
-}
+} // namespace
 
 void TSLRegion::ValidateLoaded() {
     if (Count() == 0) throw TReadError("a fill region has no boundary nodes");
@@ -966,24 +894,15 @@ void TSLRegion::ValidateLoaded() {
     if (!std::isfinite(EntryPercent)) EntryPercent = 0;
 }
 
-void TSLRegion::Save(TByteWriter& w, const TRecordContext& ctx) const {
-    SaveBase(w, ctx);
-    WriteFields(w, ctx, false);
+void TSLRegion::Record(TRecordWriter& io) const {
+    TSLStitch::Record(io);
+    RegionFields(io, *this);
 }
 
-void TSLRegion::Load(TByteReader& r, const TRecordContext& ctx) {
-    LoadBase(r, ctx);
-    ReadFields(r, ctx, false);
-}
-
-void TSLRegion::WriteStream(TByteWriter& w, const TRecordContext& ctx) const {
-    WriteStreamBase(w, ctx);
-    WriteFields(w, ctx, true);
-}
-
-void TSLRegion::ReadStream(TByteReader& r, const TRecordContext& ctx) {
-    ReadStreamBase(r, ctx);
-    ReadFields(r, ctx, true);
+void TSLRegion::Record(TRecordReader& io) {
+    TSLStitch::Record(io);
+    RegionFields(io, *this);
+    ValidateLoaded();
 }
 
 } // namespace nl

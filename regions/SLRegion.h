@@ -11,8 +11,6 @@
 
 namespace nl {
 
-class TObjectStitch;
-
 // Node kinds (point flag bits 9-11): how the path gets from the previous node to this one.
 enum : uint32_t {
     NK_JOIN_FROM_START = 0x000,
@@ -76,20 +74,18 @@ void GroupCoincident(std::vector<TCandidate>& candidates);
 double DecodeOffset(uint32_t v);
 uint32_t EncodeOffset(double percent);
 
-class TSLRegion : public TSLStitch {
-public:
-    TSLRegion();
-    ~TSLRegion() override;
-
+// The fields a region adds, in a block of their own so that a copy takes them (and deep copies of
+// the fill and pattern) in one assignment; the record lists them once in SLRegion.cpp.
+struct TRegionFields {
     int32_t FillColor = DEFAULT_FILL_COLOUR;
     float Rotation = 0.f;
-    std::unique_ptr<TSLStitch> FillStitches;
+    TDeepPtr<TSLStitch> FillStitches;
     int32_t Density = 45;
     int32_t RunLength = 20;
     float Compensation = 0.f;
     float Pitch = 40.f;
     uint32_t PitchOffsets = 600;
-    std::unique_ptr<TObjectStitch> FillPattern; // programmable pattern; arrives with the pattern unit
+    TDeepPtr<TObjectStitch> FillPattern; // programmable pattern; arrives with the pattern unit
     int32_t ExitNode = 0;
     float ExitPercent = 0.f;
     int32_t EntryNode = 0;
@@ -105,6 +101,12 @@ public:
     // Set when the stored entry and exit points must be derived from the node/percent pairs on the
     // next regeneration (a new region, an old worksheet).
     bool DeriveEntryExit = false;
+};
+
+class TSLRegion : public TSLStitch, public TRegionFields {
+public:
+    TSLRegion();
+    ~TSLRegion() override;
 
     // ---- nodes ----
     int32_t NodeCount() const { return Count(); }
@@ -173,10 +175,8 @@ public:
     int32_t GetColor() const override { return FillColor; }
     void Mirror(bool horizontal, float cx, float cy) override;
     void Assign(const TSLStitch& source) override;
-    void Save(TByteWriter& w, const TRecordContext& ctx) const override;
-    void Load(TByteReader& r, const TRecordContext& ctx) override;
-    void WriteStream(TByteWriter& w, const TRecordContext& ctx) const override;
-    void ReadStream(TByteReader& r, const TRecordContext& ctx) override;
+    void Record(TRecordWriter& io) const override;
+    void Record(TRecordReader& io) override;
     int32_t GetStartStitch(float& x, float& y) const override;
     bool GetEntryPoint(float& x, float& y) const override;
     bool GetExitPoint(float& x, float& y) const override;
@@ -194,8 +194,6 @@ public:
     void DrawPath(TDrawContext& dc, int32_t colour, float width) const;
 
 private:
-    void ReadFields(TByteReader& r, const TRecordContext& ctx, bool stream);
-    void WriteFields(TByteWriter& w, const TRecordContext& ctx, bool stream) const;
     void ValidateLoaded();
 };
 

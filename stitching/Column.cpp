@@ -23,8 +23,19 @@ struct TChainCursor {
     TSP LastUsed{};
     bool HasLast = false;
 
+    TChainCursor() = default;
+    TChainCursor(const TChainCursor&) = delete;
+    TChainCursor& operator=(const TChainCursor&) = delete;
+    // Whatever the counts did not claim (or a failed pairing left) is freed with the cursor.
+    ~TChainCursor() {
+        for (TSP& q : Left)
+            TPointList::Free(q);
+    }
+
     TSP Take() {
-        if (Left.empty()) return TPointList::DeepCopy(LastUsed); // only after a miscount
+        // The counts promised a point that is not there. Making one up would put a stitch at
+        // the worksheet origin, so the generation fails instead.
+        if (Left.empty()) throw TGenerationError("edge chain has fewer points than its section counts");
         TSP p = Left.front();
         Left.pop_front();
         LastUsed = p;
@@ -47,6 +58,19 @@ struct TChainCursor {
 } // namespace
 
 void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre) {
+    for (TRailChain* c : {&first, &second}) {
+        int64_t counted = 0;
+        for (int32_t n : c->PerSection)
+            counted += std::max(0, n);
+        if (counted != static_cast<int64_t>(c->Points.size())) {
+            for (TRailChain* owned : {&first, &second}) {
+                for (TSP& q : owned->Points)
+                    TPointList::Free(q);
+                owned->Points.clear();
+            }
+            throw TGenerationError("edge chain and its section counts disagree");
+        }
+    }
     TChainCursor c1, c2;
     c1.Left.assign(first.Points.begin(), first.Points.end());
     c2.Left.assign(second.Points.begin(), second.Points.end());
@@ -85,11 +109,6 @@ void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& 
             }
         }
     }
-    // Whatever the counts did not claim is freed with the cursors.
-    for (TSP& q : c1.Left)
-        TPointList::Free(q);
-    for (TSP& q : c2.Left)
-        TPointList::Free(q);
 }
 
 namespace {

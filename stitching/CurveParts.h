@@ -6,17 +6,15 @@
 #include <memory>
 #include <vector>
 
-#include "core/BinaryIO.h"
+#include "core/DeepPtr.h"
+#include "core/FileVersion.h"
 #include "core/KvRect.h"
-#include "core/PointRecords.h"
+#include "core/RecordIO.h"
 
 namespace nl {
 
 class TSLCurve;
 class TSLStitch;
-
-// Deepest nesting of object records inside pattern copies that a reader accepts.
-constexpr int32_t MAX_RECORD_DEPTH = 4;
 
 // Feather settings of a curved column or satin outline: a 24-byte record in files and streams.
 class TFeather {
@@ -28,8 +26,8 @@ public:
     float ScaleB = 0.7f;
     int32_t Seed = 0;
 
-    void Write(TByteWriter& w) const;
-    void Read(TByteReader& r);
+    void Record(TRecordWriter& io) const;
+    void Record(TRecordReader& io);
     std::unique_ptr<TFeather> Clone() const { return std::make_unique<TFeather>(*this); }
     bool operator==(const TFeather&) const = default;
 };
@@ -57,12 +55,10 @@ public:
     int32_t StitchIndex = -1;
     std::vector<TJump> Items;
 
-    // Worksheet record; `maxSample` bounds the sample indices (the path's last sample).
-    void Write(TByteWriter& w) const;
-    void Read(TByteReader& r, int32_t maxSample);
-    // Stream record: positions relative to the stream origin.
-    void WriteStream(TByteWriter& w, const TRecordContext& ctx) const;
-    void ReadStream(TByteReader& r, const TRecordContext& ctx, int32_t maxSample);
+    // The record (positions relative to the origin in a stream); `maxSample` bounds the sample
+    // indices read (the path's last sample).
+    void Record(TRecordWriter& io, int32_t maxSample) const;
+    void Record(TRecordReader& io, int32_t maxSample);
     // A copy without the resolved references.
     std::unique_ptr<TJumpList> Clone() const;
     void Offset(float dx, float dy);
@@ -72,6 +68,8 @@ public:
 class TObjectStitch {
 public:
     TObjectStitch();
+    TObjectStitch(const TObjectStitch&);
+    TObjectStitch& operator=(const TObjectStitch&);
     ~TObjectStitch();
 
     uint8_t SupportKind = 3; // the kind byte written in front of the record
@@ -83,24 +81,22 @@ public:
     int32_t Extra = 1;
     uint32_t Flags = 0x10 | 0x400;
     TKvRect Bounds;
-    int32_t Version = 1011;
+    int32_t Version = kVersionCurrent;
     int32_t EditPoints = 16;
     int32_t PatternWidth = 200;
     int32_t PatternHeight = 200;
     float PatternAngle = 0.f;
     int32_t ItemCount = 0; // as stored; equals Items.size() for a pattern copy
-    std::vector<std::unique_ptr<TSLStitch>> Items;
+    std::vector<TDeepPtr<TSLStitch>> Items;
 
     static constexpr uint32_t PATTERN_COPY = 0x8;
     bool IsCopy() const { return (Flags & PATTERN_COPY) != 0; }
 
-    // Worksheet record including the leading kind byte.
-    void Write(TByteWriter& w, const TRecordContext& ctx) const;
-    void Read(TByteReader& r, const TRecordContext& ctx);
-    // Stream record (no kind byte).
-    void WriteStream(TByteWriter& w, const TRecordContext& ctx) const;
-    void ReadStream(TByteReader& r, const TRecordContext& ctx);
-    std::unique_ptr<TObjectStitch> Clone() const;
+    // The record: in a worksheet file with the leading kind byte and the creator's frame fields,
+    // in a stream only the pattern fields (the objects at origin 0).
+    void Record(TRecordWriter& io) const;
+    void Record(TRecordReader& io);
+    std::unique_ptr<TObjectStitch> Clone() const { return std::make_unique<TObjectStitch>(*this); }
 };
 
 } // namespace nl

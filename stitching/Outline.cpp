@@ -71,13 +71,7 @@ std::unique_ptr<TOutlineList> TOutlineList::Clone() const {
     auto c = std::make_unique<TOutlineList>();
     for (const auto& s : *this)
         c->Add(std::make_unique<TOutline>(*s));
-    c->ProfileFlags = ProfileFlags;
-    c->CurrentSection = CurrentSection;
-    c->SelectedSegment = SelectedSegment;
-    if (OutlinePattern) c->OutlinePattern = OutlinePattern->Clone();
-    c->OutlineCompensation = OutlineCompensation;
-    if (OutlineFeather) c->OutlineFeather = OutlineFeather->Clone();
-    c->EdgeSamples = EdgeSamples;
+    static_cast<TProfileFields&>(*c) = *this;
     return c;
 }
 
@@ -98,101 +92,48 @@ void TOutlineList::BeginSection(int32_t section, float length) {
     profileB_.Build(s.HeightB, s.CtrlPos1B, s.CtrlHeight1B, s.CtrlPos2B, s.CtrlHeight2B, n.HeightB, length);
 }
 
-void TOutlineList::WriteFields(TByteWriter& w) const {
-    w.U32(ProfileFlags);
-    w.I32(CurrentSection);
-    w.I32(SelectedSegment);
-    w.F32(OutlineCompensation);
-    w.I32(Count());
-    for (const auto& s : *this) {
-        for (float v : {s->HeightA, s->HeightB, s->CtrlPos1A, s->CtrlPos2A, s->CtrlPos1B, s->CtrlPos2B,
-                        s->CtrlHeight1A, s->CtrlHeight2A, s->CtrlHeight1B, s->CtrlHeight2B, s->EndRotation,
-                        s->SectionMeasure, s->SectionLength, s->StartAngle})
-            w.F32(v);
-        w.I32(s->StartSample);
-    }
-}
-
-void TOutlineList::ReadFields(TByteReader& r, int32_t anchors) {
-    ProfileFlags = r.U32();
-    CurrentSection = r.I32();
-    SelectedSegment = r.I32();
-    OutlineCompensation = r.F32();
-    int32_t n = r.Count(OUTLINE_SECTION_RECORD, "width profile section count");
-    // One section per anchor: anything else would index past the path or the profile.
-    if (n != anchors || n < 2) throw TReadError("width profile does not match the path's anchors");
-    if (CurrentSection < 0 || CurrentSection >= n)
-        throw TReadError("width profile current section out of range");
-    if (SelectedSegment < 1 || SelectedSegment > n) throw TReadError("width profile segment out of range");
-    Clear();
-    const int32_t lastSample = 25 * (anchors - 1);
-    for (int32_t i = 0; i < n; ++i) {
-        auto s = std::make_unique<TOutline>();
-        float* fields[] = {&s->HeightA,       &s->HeightB,      &s->CtrlPos1A,    &s->CtrlPos2A,
-                           &s->CtrlPos1B,     &s->CtrlPos2B,    &s->CtrlHeight1A, &s->CtrlHeight2A,
-                           &s->CtrlHeight1B,  &s->CtrlHeight2B, &s->EndRotation,  &s->SectionMeasure,
-                           &s->SectionLength, &s->StartAngle};
-        for (float* f : fields)
-            *f = r.F32();
-        s->StartSample = r.I32();
-        if (s->StartSample < 0 || s->StartSample > lastSample)
-            throw TReadError("width profile section start out of range");
-        Add(std::move(s));
-    }
-    SetCurrent(nullptr);
-}
-
-void TOutlineList::Write(TByteWriter& w, const TRecordContext& ctx) const {
-    WriteFields(w);
-    w.Bool(OutlinePattern != nullptr);
-    if (OutlinePattern) OutlinePattern->Write(w, ctx);
-    w.Bool(OutlineFeather != nullptr);
-    if (OutlineFeather) OutlineFeather->Write(w);
-}
-
-void TOutlineList::Read(TByteReader& r, const TRecordContext& ctx, int32_t anchors) {
-    ReadFields(r, anchors);
-    OutlinePattern.reset();
-    OutlineFeather.reset();
-    if (r.Bool()) {
-        OutlinePattern = std::make_unique<TObjectStitch>();
-        OutlinePattern->Read(r, ctx);
-    }
-    if (r.Bool()) {
-        OutlineFeather = std::make_unique<TFeather>();
-        OutlineFeather->Read(r);
-    }
-}
-
-// In the object stream the parts are announced by their own marker bytes.
+namespace {
+// In the object stream the profile's parts are announced by marker bytes of their own.
 constexpr uint8_t STREAM_PATTERN_FOLLOWS = 14;
 constexpr uint8_t STREAM_FEATHER_FOLLOWS = 15;
 
-void TOutlineList::WriteStream(TByteWriter& w, const TRecordContext& ctx) const {
-    WriteFields(w);
-    w.U8(OutlinePattern ? STREAM_PATTERN_FOLLOWS : 0);
-    if (OutlinePattern) OutlinePattern->WriteStream(w, ctx);
-    w.U8(OutlineFeather ? STREAM_FEATHER_FOLLOWS : 0);
-    if (OutlineFeather) OutlineFeather->Write(w);
+template <class IO, class L> void ProfileFields(IO& io, L& p, int32_t anchors) {
+    io.Field(p.ProfileFlags, p.CurrentSection, p.SelectedSegment, p.OutlineCompensation);
+    const int32_t lastSample = 25 * (anchors - 1);
+    io.Items(p, OUTLINE_SECTION_RECORD, "width profile section count", [&](auto& s) {
+        io.Field(s.HeightA, s.HeightB, s.CtrlPos1A, s.CtrlPos2A, s.CtrlPos1B, s.CtrlPos2B, s.CtrlHeight1A,
+                 s.CtrlHeight2A, s.CtrlHeight1B, s.CtrlHeight2B, s.EndRotation, s.SectionMeasure,
+                 s.SectionLength, s.StartAngle, s.StartSample);
+        if constexpr (IO::Reading)
+            if (s.StartSample < 0 || s.StartSample > lastSample)
+                throw TReadError("width profile section start out of range");
+    });
+    if constexpr (IO::Reading) {
+        // One section per anchor: anything else would index past the path or the profile.
+        const int32_t n = p.Count();
+        if (n != anchors || n < 2) throw TReadError("width profile does not match the path's anchors");
+        if (p.CurrentSection < 0 || p.CurrentSection >= n)
+            throw TReadError("width profile current section out of range");
+        if (p.SelectedSegment < 1 || p.SelectedSegment > n)
+            throw TReadError("width profile segment out of range");
+    }
+    io.Owned(p.OutlinePattern,
+             io.Present(bool(p.OutlinePattern), STREAM_PATTERN_FOLLOWS, "bad width profile pattern marker"),
+             [&](auto& pattern) { pattern.Record(io); });
+    io.Owned(p.OutlineFeather,
+             io.Present(bool(p.OutlineFeather), STREAM_FEATHER_FOLLOWS, "bad width profile feather marker"),
+             [&](auto& feather) { feather.Record(io); });
+    // The display bit belongs to the window showing the object, not to a pasted copy.
+    if constexpr (IO::Reading)
+        if (io.Stream()) p.ProfileFlags &= ~PF_DISPLAY_ACTIVE;
 }
+} // namespace
 
-void TOutlineList::ReadStream(TByteReader& r, const TRecordContext& ctx, int32_t anchors) {
-    ReadFields(r, anchors);
-    ProfileFlags &= ~PF_DISPLAY_ACTIVE;
-    OutlinePattern.reset();
-    OutlineFeather.reset();
-    uint8_t m = r.U8();
-    if (m != 0 && m != STREAM_PATTERN_FOLLOWS) throw TReadError("bad width profile pattern marker");
-    if (m) {
-        OutlinePattern = std::make_unique<TObjectStitch>();
-        OutlinePattern->ReadStream(r, ctx);
-    }
-    m = r.U8();
-    if (m != 0 && m != STREAM_FEATHER_FOLLOWS) throw TReadError("bad width profile feather marker");
-    if (m) {
-        OutlineFeather = std::make_unique<TFeather>();
-        OutlineFeather->Read(r);
-    }
+void TOutlineList::Record(TRecordWriter& io, int32_t anchors) const {
+    ProfileFields(io, *this, anchors);
+}
+void TOutlineList::Record(TRecordReader& io, int32_t anchors) {
+    ProfileFields(io, *this, anchors);
 }
 
 } // namespace nl

@@ -7,9 +7,9 @@
 #include <memory>
 #include <vector>
 
-#include "core/BinaryIO.h"
+#include "core/DeepPtr.h"
 #include "core/ObList.h"
-#include "core/PointRecords.h"
+#include "core/RecordIO.h"
 #include "stitching/CurveParts.h"
 
 namespace nl {
@@ -55,25 +55,30 @@ private:
     int32_t cursor_ = 1;
 };
 
-class TOutlineList : public TObList<TOutline> {
-public:
-    TOutlineList();
-    ~TOutlineList() override;
+// Per path sample of a satin outline: the A and B edge points, the distance from the previous
+// sample and the stitch angle offset (display data, rebuilt by the curve's UpdateBounds).
+struct TEdgeSamples {
+    std::vector<float> AX, AY, BX, BY, Dist, Angle;
+    void Clear() { AX.clear(), AY.clear(), BX.clear(), BY.clear(), Dist.clear(), Angle.clear(); }
+    size_t Size() const { return AX.size(); }
+};
 
+// The fields of the profile besides its sections, in a block of their own so that a copy takes
+// them in one assignment.
+struct TProfileFields {
     uint32_t ProfileFlags = 0;
     int32_t CurrentSection = 0;
     int32_t SelectedSegment = 1;
-    std::unique_ptr<TObjectStitch> OutlinePattern;
+    TDeepPtr<TObjectStitch> OutlinePattern;
     float OutlineCompensation = 0.f;
-    std::unique_ptr<TFeather> OutlineFeather;
+    TDeepPtr<TFeather> OutlineFeather;
+    TEdgeSamples EdgeSamples;
+};
 
-    // Per path sample: the A and B edge points, the distance from the previous sample and the
-    // stitch angle offset (display data, rebuilt by the curve's UpdateBounds).
-    struct TEdgeSamples {
-        std::vector<float> AX, AY, BX, BY, Dist, Angle;
-        void Clear() { AX.clear(), AY.clear(), BX.clear(), BY.clear(), Dist.clear(), Angle.clear(); }
-        size_t Size() const { return AX.size(); }
-    } EdgeSamples;
+class TOutlineList : public TObList<TOutline>, public TProfileFields {
+public:
+    TOutlineList();
+    ~TOutlineList() override;
 
     // A profile with one default section per anchor (StartSample = 25 x index).
     static std::unique_ptr<TOutlineList> MakeDefault(int32_t anchors);
@@ -88,15 +93,11 @@ public:
     float ProfileHeightA(float x) { return profileA_.HeightAt(x); }
     float ProfileHeightB(float x) { return profileB_.HeightAt(x); }
 
-    // Records. `anchors` is the path's anchor count; the structure is checked against it.
-    void Write(TByteWriter& w, const TRecordContext& ctx) const;
-    void Read(TByteReader& r, const TRecordContext& ctx, int32_t anchors);
-    void WriteStream(TByteWriter& w, const TRecordContext& ctx) const;
-    void ReadStream(TByteReader& r, const TRecordContext& ctx, int32_t anchors);
+    // The record. `anchors` is the path's anchor count; what is read is checked against it.
+    void Record(TRecordWriter& io, int32_t anchors) const;
+    void Record(TRecordReader& io, int32_t anchors);
 
 private:
-    void WriteFields(TByteWriter& w) const;
-    void ReadFields(TByteReader& r, int32_t anchors);
     TProfileCurve profileA_, profileB_;
 };
 

@@ -72,6 +72,9 @@ void GenerateRunningOutline(TSLCurve& curve, const TStitchContext& ctx) {
         for (int32_t p = 0; p < passes; ++p) {
             PlacePass(*list, pass, insertAt);
             if (list->Count() > MAX_RUN_POINTS) throw TGenerationError("outline has too many stitches");
+            // Every pass is placed at the end of the list, so its last stitch is the list's last
+            // point; it marks where the next pass turns back.
+            if (p + 1 < passes && !list->Empty()) list->Last()->Flags |= SP_PASS_END;
             insertAt = insertAt == -1 ? list->Count() : -1;
         }
     }
@@ -91,7 +94,29 @@ void GenerateRunningOutline(TSLCurve& curve, const TStitchContext& ctx) {
 void PolylineRun(const TPointList& source, TSLStitch& target, double step,
                  std::vector<int32_t>* sectionCounts) {
     const int32_t n = source.Count();
-    if (n < 2) return;
+    if (n < 2) {
+        // Nothing to walk: a single point is its own re-spacing. The counts are always rewritten,
+        // so that they never describe points the run does not hold.
+        if (sectionCounts) {
+            std::vector<int32_t> counts(sectionCounts->size(), 0);
+            if (n == 1) {
+                TSP p = TPointList::DeepCopy(source[0]);
+                p.Flags |= SP_BOUNDARY;
+                target.Append(p);
+                for (size_t sct = 0; sct < counts.size(); ++sct)
+                    if ((*sectionCounts)[sct] > 0 || sct + 1 == counts.size()) {
+                        counts[sct] = 1;
+                        break;
+                    }
+            }
+            *sectionCounts = std::move(counts);
+        } else if (n == 1) {
+            TSP p = TPointList::DeepCopy(source[0]);
+            p.Flags |= SP_BOUNDARY;
+            target.Append(p);
+        }
+        return;
+    }
     if (!(step >= 1.0)) step = 1.0;
     // Positions of a private copy of the chain.
     std::vector<double> xs(static_cast<size_t>(n)), ys(static_cast<size_t>(n));

@@ -141,44 +141,16 @@ constexpr int64_t MAX_WALK_POINTS = 1000000;
 
 } // namespace
 
-TSLCurve::TSLCurve() {
-    PathBounds.empty = true;
-}
+TSLCurve::TSLCurve() = default;
 TSLCurve::~TSLCurve() = default;
 
-void TSLCurve::CopyCurveFields(const TSLCurve& s) {
-    PathBounds = s.PathBounds;
-    Passes = s.Passes;
-    Color = s.Color;
-    Density = s.Density;
-    RunLength = s.RunLength;
-    Compensation = s.Compensation;
-    Outlines = s.Outlines ? s.Outlines->Clone() : nullptr;
-    Generated.reset();
-    if (s.Generated) Generated = s.Generated->Clone();
-    Jumps = s.Jumps ? s.Jumps->Clone() : nullptr;
-    Feather = s.Feather ? s.Feather->Clone() : nullptr;
-    Pattern = s.Pattern ? s.Pattern->Clone() : nullptr;
-    EntryIndex = s.EntryIndex;
-    ExitIndex = s.ExitIndex;
-    FillPitch = s.FillPitch;
-    FillOffsets = s.FillOffsets;
-    std::copy(std::begin(s.Reserved), std::end(s.Reserved), Reserved);
-    PathX = s.PathX;
-    PathY = s.PathY;
-}
-
 void TSLCurve::Assign(const TSLStitch& source) {
-    if (&source == this) return;
-    TSLStitch::Assign(source);
-    if (auto c = dynamic_cast<const TSLCurve*>(&source)) CopyCurveFields(*c);
+    AssignAs<TSLCurve, TCurveFields>(*this, source);
 }
 
 std::unique_ptr<TSLStitch> TSLCurve::Clone() const {
     // The copy is a new object: it is not anybody's partner until the caller links it.
-    auto c = std::make_unique<TSLCurve>();
-    c->Assign(*this);
-    return c;
+    return CloneAs<TSLCurve>();
 }
 
 void TSLCurve::SetColor(int32_t colour) {
@@ -420,6 +392,46 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
     }
 }
 
+TPointD TSLCurve::DirectionAtT(int32_t segment, double t) const {
+    const int32_t k = SegmentCount();
+    if (k == 0) return {};
+    segment = std::clamp(segment, 0, k - 1);
+    const TSP* q[4] = {&(*this)[3 * segment], &(*this)[3 * segment + 1], &(*this)[3 * segment + 2],
+                       &(*this)[3 * segment + 3]};
+    // The derivative, in double: a chord over a tiny step of t is mostly rounding on short segments.
+    const double m = 1.0 - t;
+    double dx = 3 * m * m * (static_cast<double>(q[1]->X) - q[0]->X) +
+                6 * m * t * (static_cast<double>(q[2]->X) - q[1]->X) +
+                3 * t * t * (static_cast<double>(q[3]->X) - q[2]->X);
+    double dy = 3 * m * m * (static_cast<double>(q[1]->Y) - q[0]->Y) +
+                6 * m * t * (static_cast<double>(q[2]->Y) - q[1]->Y) +
+                3 * t * t * (static_cast<double>(q[3]->Y) - q[2]->Y);
+    double n = std::hypot(dx, dy);
+    if (!(n > 1e-9)) {
+        // A control point on its anchor stops the path there for an instant: it leaves towards
+        // (or arrives from) the next distinct control point.
+        dx = dy = 0;
+        if (t < 0.5) {
+            for (int i = 1; i < 4; ++i)
+                if (q[i]->X != q[0]->X || q[i]->Y != q[0]->Y) {
+                    dx = static_cast<double>(q[i]->X) - q[0]->X;
+                    dy = static_cast<double>(q[i]->Y) - q[0]->Y;
+                    break;
+                }
+        } else {
+            for (int i = 2; i >= 0; --i)
+                if (q[i]->X != q[3]->X || q[i]->Y != q[3]->Y) {
+                    dx = static_cast<double>(q[3]->X) - q[i]->X;
+                    dy = static_cast<double>(q[3]->Y) - q[i]->Y;
+                    break;
+                }
+        }
+        n = std::hypot(dx, dy);
+    }
+    if (!(n > 0) || !std::isfinite(n)) return {};
+    return {dx / n, dy / n};
+}
+
 TRays TSLCurve::Perpendiculars(int32_t s, float t, double len) const {
     TRays rays;
     const int32_t k = SegmentCount();
@@ -430,21 +442,19 @@ TRays TSLCurve::Perpendiculars(int32_t s, float t, double len) const {
     bool atEnd = s >= n;
     if (atEnd) t = 1.f;
     TPointD p = PointAtT(seg, t);
-    auto raysOf = [&](TPointD from, TPointD to, TKvLine& a, TKvLine& b) {
-        TKvLine base(from.X, from.Y, to.X, to.Y);
+    // The base line runs along the unit tangent, so that "vertical" means within a hundredth of
+    // a unit per unit of length, whatever the length of the segment.
+    auto raysOf = [&](TPointD dir, TKvLine& a, TKvLine& b) {
+        TKvLine base(p.X, p.Y, p.X + dir.X, p.Y + dir.Y);
         base.MakePerpendicular(a, 0.0, len, p.X, p.Y);
         base.MakePerpendicular(b, 0.0, -len, p.X, p.Y);
         return base;
     };
-    if (atEnd) {
-        raysOf(PointAtT(seg, t - 0.001f), p, rays.A, rays.B);
-        return rays;
-    }
-    TKvLine out = raysOf(p, PointAtT(seg, t + 0.001f), rays.A, rays.B);
-    if (s % SAMPLES_PER_SEGMENT == 0 && s > 0 && t == 0.f) {
+    TKvLine out = raysOf(DirectionAtT(seg, t), rays.A, rays.B);
+    if (!atEnd && s % SAMPLES_PER_SEGMENT == 0 && s > 0 && t == 0.f) {
         // Interior anchor: the rays bisect the corner between the incoming and outgoing tangent.
         TKvLine inA, inB;
-        TKvLine in = raysOf(PointAtT(seg - 1, 1.f - 0.001f), PointAtT(seg - 1, 1.f), inA, inB);
+        TKvLine in = raysOf(DirectionAtT(seg - 1, 1.0), inA, inB);
         rays.A.X2 = (rays.A.X2 + inA.X2) / 2;
         rays.A.Y2 = (rays.A.Y2 + inA.Y2) / 2;
         rays.B.X2 = (rays.B.X2 + inB.X2) / 2;
@@ -644,159 +654,73 @@ bool TSLCurve::ToggleForce(int32_t pointIndex, const TStitchContext& ctx) {
 
 // ---- records ----
 
-void TSLCurve::WriteCurveBody(TByteWriter& w, const TRecordContext& ctx, bool stream) const {
-    const bool railB = IsRailB();
-    // References are written as present (1) or absent (0); readers test only zero or not.
-    w.I32(IsRail() ? (PartnerRail ? 1 : 0) : Passes);
-    w.I32(railB ? (Pattern ? 1 : 0) : Color);
-    w.I32(Density);
-    w.I32(railB ? (Feather ? 1 : 0) : RunLength);
-    w.I32(EntryIndex);
-    if (stream || ctx.Version >= 1003) w.I32(ExitIndex);
-    if (stream || ctx.Version >= 1007) {
-        w.F32(FillPitch);
-        w.U32(FillOffsets);
-        for (int32_t v : Reserved)
-            w.I32(v);
+namespace {
+
+// The curve's fields after the base record. Four role slots come first: an outline or rail A
+// stores its passes, colour, density and running length; rail B stores whether its partner,
+// pattern and feather exist (1 or 0; readers test only zero or not) and its density 0.
+template <class IO, class C> void CurveFields(IO& io, C& c) {
+    if constexpr (IO::Reading) {
+        // The path must be whole Bezier segments before anything indexes into it.
+        if (c.Count() < 4 || (c.Count() - 1) % 3 != 0) throw TReadError("curve point count is not 3k + 1");
+        if ((c.Flags & OF_RAIL_A) && (c.Flags & OF_RAIL_B)) throw TReadError("curve is marked as both rails");
     }
-    if (stream)
-        PathBounds.WriteRelative(w, ctx.OriginX, ctx.OriginY);
-    else
-        PathBounds.WriteTo(w);
-    w.Bool(Outlines != nullptr);
-    if (Outlines) {
-        if (stream)
-            Outlines->WriteStream(w, ctx);
-        else
-            Outlines->Write(w, ctx);
+    const bool rail = c.IsRail(), railB = c.IsRailB();
+    const int32_t last = c.LastSample();
+    int32_t passesOrPartner = rail ? c.PartnerRail != nullptr : c.Passes;
+    int32_t colourOrPattern = railB ? c.Pattern != nullptr : c.Color;
+    int32_t runOrFeather = railB ? c.Feather != nullptr : c.RunLength;
+    io.Field(passesOrPartner, colourOrPattern, c.Density, runOrFeather, c.EntryIndex);
+    io.Since(kVersionExitIndex, c.ExitIndex, -1);
+    const TCurveFields defaults;
+    io.Since(kVersionFillFields, c.FillPitch, defaults.FillPitch);
+    io.Since(kVersionFillFields, c.FillOffsets, defaults.FillOffsets);
+    io.Since(kVersionFillFields, c.Reserved, defaults.Reserved);
+    io.Rect(c.PathBounds);
+    if constexpr (IO::Reading) {
+        if (c.EntryIndex < -1 || c.EntryIndex > last) throw TReadError("curve entry index out of range");
+        if (c.ExitIndex < -1 || c.ExitIndex > last) throw TReadError("curve exit index out of range");
+        c.PartnerRail = nullptr; // linked by the loader
+        c.Passes = rail ? defaults.Passes : Clamp(passesOrPartner, PASSES_MIN, PASSES_MAX);
+        c.Color = railB ? defaults.Color : colourOrPattern;
+        c.RunLength = railB ? defaults.RunLength : Clamp(runOrFeather, RUN_LENGTH_MIN, RUN_LENGTH_MAX);
+        if (!railB) {
+            // Old files (and values below 10) hold the stitch spacing; its conversion must not
+            // divide by zero or go negative. The result is brought into the page's range, which
+            // starts at 10: a density read is then written back as a density and reads back
+            // unchanged.
+            if (!io.Has(kVersionDensity) || c.Density < 10)
+                c.Density = c.Density <= 0 ? DEFAULT_DENSITY : 200 / c.Density;
+            c.Density = rail ? Clamp(c.Density, RAIL_DENSITY_MIN, RAIL_DENSITY_MAX)
+                             : Clamp(c.Density, OUTLINE_DENSITY_MIN, OUTLINE_DENSITY_MAX);
+        }
     }
+    io.Part(c.Outlines, [&](auto& profile) { profile.Record(io, c.AnchorCount()); });
     if (railB) {
-        if (Pattern) {
-            if (stream)
-                Pattern->WriteStream(w, ctx);
-            else
-                Pattern->Write(w, ctx);
-        }
-        if (Feather) Feather->Write(w);
-    } else if (!stream) {
-        bool list = Generated && !Jumps;
-        w.Bool(list);
-        if (list) WriteObjectRecord(w, *Generated, ctx);
+        // Rail B carries the column's pattern and feather, announced by their role slots.
+        io.Owned(c.Pattern, colourOrPattern != 0, [&](auto& pattern) { pattern.Record(io); });
+        io.Owned(c.Feather, runOrFeather != 0, [&](auto& feather) { feather.Record(io); });
+    } else if (!io.Stream()) {
+        // A generated list is stored unless a jump list is (the jumps are rebuilt with the list).
+        if (io.Flag(c.Generated && !c.Jumps))
+            io.Object(c.Generated, TStitchListOnly{"curve stitch list has the wrong kind"});
     }
-    w.Bool(Jumps != nullptr);
-    if (Jumps) {
-        if (stream)
-            Jumps->WriteStream(w, ctx);
-        else
-            Jumps->Write(w);
-    }
+    io.Part(c.Jumps, [&](auto& jumps) { jumps.Record(io, last); });
 }
 
-void TSLCurve::ReadCurveBody(TByteReader& r, const TRecordContext& ctx, bool stream) {
-    // The path must be whole Bezier segments before anything indexes into it.
-    if (Count() < 4 || (Count() - 1) % 3 != 0) throw TReadError("curve point count is not 3k + 1");
-    if ((Flags & OF_RAIL_A) && (Flags & OF_RAIL_B)) throw TReadError("curve is marked as both rails");
-    const bool rail = IsRail(), railB = IsRailB();
-    const int32_t last = LastSample();
+} // namespace
 
-    int32_t f1 = r.I32(), f2 = r.I32(), density = r.I32(), f4 = r.I32();
-    EntryIndex = r.I32();
-    ExitIndex = (stream || ctx.Version >= 1003) ? r.I32() : -1;
-    if (stream || ctx.Version >= 1007) {
-        FillPitch = r.F32();
-        FillOffsets = r.U32();
-        for (int32_t& v : Reserved)
-            v = r.I32();
-    } else {
-        FillPitch = 40.f;
-        FillOffsets = 0;
-        const int32_t defaults[4] = {16, 40, 100, 680};
-        std::copy(std::begin(defaults), std::end(defaults), Reserved);
-    }
-    if (EntryIndex < -1 || EntryIndex > last) throw TReadError("curve entry index out of range");
-    if (ExitIndex < -1 || ExitIndex > last) throw TReadError("curve exit index out of range");
-    if (stream)
-        PathBounds.ReadRelative(r, ctx.OriginX, ctx.OriginY);
-    else
-        PathBounds.ReadFrom(r);
-
-    PartnerRail = nullptr;
-    Passes = rail ? 2 : Clamp(f1, PASSES_MIN, PASSES_MAX);
-    Color = railB ? DEFAULT_OBJECT_COLOUR : f2;
-    RunLength = railB ? 40 : Clamp(f4, RUN_LENGTH_MIN, RUN_LENGTH_MAX);
-    Density = density;
-    if (!railB) {
-        // Old files (and small values) hold the stitch spacing; its conversion must not divide
-        // by zero or go negative, and the result stays in the range the properties page allows.
-        if (ctx.Version < 1004 || Density < 10) Density = Density <= 0 ? DEFAULT_DENSITY : 200 / Density;
-        Density = rail ? Clamp(Density, RAIL_DENSITY_MIN, RAIL_DENSITY_MAX)
-                       : Clamp(Density, OUTLINE_DENSITY_MIN, OUTLINE_DENSITY_MAX);
-    }
-
-    Outlines.reset();
-    if (r.Bool()) {
-        Outlines = std::make_unique<TOutlineList>();
-        if (stream)
-            Outlines->ReadStream(r, ctx, AnchorCount());
-        else
-            Outlines->Read(r, ctx, AnchorCount());
-    }
-    Pattern.reset();
-    Feather.reset();
-    Generated.reset();
-    if (railB) {
-        if (f2 != 0) {
-            Pattern = std::make_unique<TObjectStitch>();
-            if (stream)
-                Pattern->ReadStream(r, ctx);
-            else
-                Pattern->Read(r, ctx);
-        }
-        if (f4 != 0) {
-            Feather = std::make_unique<TFeather>();
-            Feather->Read(r);
-        }
-    } else if (!stream && r.Bool()) {
-        if (r.U8() != KIND_STITCH) throw TReadError("curve stitch list has the wrong kind");
-        Generated = std::make_unique<TSLStitch>();
-        Generated->Load(r, ctx);
-    }
-    Jumps.reset();
-    if (r.Bool()) {
-        Jumps = std::make_unique<TJumpList>();
-        if (stream)
-            Jumps->ReadStream(r, ctx, last);
-        else
-            Jumps->Read(r, last);
-    }
+void TSLCurve::Record(TRecordWriter& io) const {
+    TSLStitch::Record(io);
+    CurveFields(io, *this);
 }
 
-void TSLCurve::Save(TByteWriter& w, const TRecordContext& ctx) const {
-    SaveBase(w, ctx);
-    WriteCurveBody(w, ctx, false);
-}
-
-void TSLCurve::Load(TByteReader& r, const TRecordContext& ctx) {
-    LoadBase(r, ctx);
-    ReadCurveBody(r, ctx, false);
+void TSLCurve::Record(TRecordReader& io) {
+    TSLStitch::Record(io);
+    CurveFields(io, *this);
     TStitchContext sc;
     // Rails wait for their partner (LinkRails); a stored list or a jump chain is kept as read.
     if (IsRail() || Generated || Jumps)
-        RefreshGeometry(sc);
-    else
-        UpdateBounds(sc);
-}
-
-void TSLCurve::WriteStream(TByteWriter& w, const TRecordContext& ctx) const {
-    WriteStreamBase(w, ctx);
-    WriteCurveBody(w, ctx, true);
-}
-
-void TSLCurve::ReadStream(TByteReader& r, const TRecordContext& ctx) {
-    ReadStreamBase(r, ctx);
-    ReadCurveBody(r, ctx, true);
-    TStitchContext sc;
-    if (IsRail() || Jumps)
         RefreshGeometry(sc);
     else
         UpdateBounds(sc);

@@ -23,7 +23,9 @@ extern const float SAMPLE_T[26];
 // Ranges that values read from files are brought into.
 constexpr int32_t PASSES_MIN = 1, PASSES_MAX = 50;
 constexpr int32_t RUN_LENGTH_MIN = 10, RUN_LENGTH_MAX = 160;
-constexpr int32_t OUTLINE_DENSITY_MIN = 1, OUTLINE_DENSITY_MAX = 500; // tenths of lines per mm
+// Satin outline density, tenths of lines per mm: 1.0 to 50 per mm. Stored values below 10 are
+// stitch spacings (the old meaning of the field), so no density below 1.0 per mm can be saved.
+constexpr int32_t OUTLINE_DENSITY_MIN = 10, OUTLINE_DENSITY_MAX = 500;
 constexpr int32_t RAIL_DENSITY_MIN = 10, RAIL_DENSITY_MAX = 70;
 constexpr int32_t DEFAULT_DENSITY = 50;
 
@@ -42,29 +44,35 @@ struct TRays {
     double AngleOffset = 0.0; // half the turning angle at an interior anchor, else 0
 };
 
-class TSLCurve : public TSLStitch {
-public:
-    TSLCurve();
-    ~TSLCurve() override;
-
-    TKvRect PathBounds;
-    int32_t Passes = 2;              // outline: running passes
-    TSLCurve* PartnerRail = nullptr; // rails: the other rail (not owned)
+// The fields a curve adds, in a block of their own so that a copy takes them (and deep copies of
+// the parts) in one assignment; the record lists them once in SLCurve.cpp. The partner rail is
+// not among them: a copy is nobody's partner until it is linked.
+struct TCurveFields {
+    TKvRect PathBounds{.empty = true};
+    int32_t Passes = 2; // outline: running passes
     int32_t Color = DEFAULT_OBJECT_COLOUR;
-    int32_t Density = 50;                   // tenths of lines per mm (rail B: 0)
-    int32_t RunLength = 40;                 // running stitch length, units
-    float Compensation = 0.f;               // rail A: column compensation
-    std::unique_ptr<TOutlineList> Outlines; // width profile (satin outline)
-    std::unique_ptr<TSLStitch> Generated;   // the generated stitch list ("Stitches")
-    std::unique_ptr<TJumpList> Jumps;
-    std::unique_ptr<TFeather> Feather;      // rail B: the column's feather settings
-    std::unique_ptr<TObjectStitch> Pattern; // rail B: the column's pattern creator copy
+    int32_t Density = 50;            // tenths of lines per mm (rail B: 0)
+    int32_t RunLength = 40;          // running stitch length, units
+    float Compensation = 0.f;        // rail A: column compensation
+    TDeepPtr<TOutlineList> Outlines; // width profile (satin outline)
+    TDeepPtr<TSLStitch> Generated;   // the generated stitch list ("Stitches")
+    TDeepPtr<TJumpList> Jumps;
+    TDeepPtr<TFeather> Feather;      // rail B: the column's feather settings
+    TDeepPtr<TObjectStitch> Pattern; // rail B: the column's pattern creator copy
     int32_t EntryIndex = -1;
     int32_t ExitIndex = -1;
     float FillPitch = 40.f;
     uint32_t FillOffsets = 0;
     int32_t Reserved[4] = {16, 40, 100, 680};
     std::vector<float> PathX, PathY; // flattened path samples
+};
+
+class TSLCurve : public TSLStitch, public TCurveFields {
+public:
+    TSLCurve();
+    ~TSLCurve() override;
+
+    TSLCurve* PartnerRail = nullptr; // rails: the other rail (not owned)
 
     int32_t SegmentCount() const { return Count() >= 4 ? (Count() - 1) / 3 : 0; }
     int32_t AnchorCount() const { return SegmentCount() > 0 ? SegmentCount() + 1 : 0; }
@@ -109,6 +117,9 @@ public:
 
     // ---- path evaluation (single precision) ----
     TPointD PointAtT(int32_t segment, float t) const;
+    // Unit direction of travel at t on a segment (from the derivative; where that vanishes, towards
+    // the next distinct control point). Zero for a segment of one point.
+    TPointD DirectionAtT(int32_t segment, double t) const;
     // Sample s; beyond the last segment the last anchor.
     TPointD PointAtSample(int32_t s) const;
     // Point on the segment containing sample s at parameter t; negative t means 1 - t on the
@@ -149,15 +160,8 @@ public:
     void Offset(float dx, float dy) override;
     void Mirror(bool horizontal, float cx, float cy) override;
 
-    void Save(TByteWriter& w, const TRecordContext& ctx) const override;
-    void Load(TByteReader& r, const TRecordContext& ctx) override;
-    void WriteStream(TByteWriter& w, const TRecordContext& ctx) const override;
-    void ReadStream(TByteReader& r, const TRecordContext& ctx) override;
-
-private:
-    void CopyCurveFields(const TSLCurve& s);
-    void ReadCurveBody(TByteReader& r, const TRecordContext& ctx, bool stream);
-    void WriteCurveBody(TByteWriter& w, const TRecordContext& ctx, bool stream) const;
+    void Record(TRecordWriter& io) const override;
+    void Record(TRecordReader& io) override;
 };
 
 // Links rail A and rail B of a curved column read from a file or stream (both ways) after

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "core/Errors.h"
 #include "core/Numeric.h"
@@ -16,10 +17,6 @@ double Dist(const TSP& a, const TSP& b) {
 }
 } // namespace
 
-TSLStitch::TSLStitch() {
-    Bounds.empty = true;
-}
-
 void TSLStitch::SetStitchLimits(int32_t minLen, int32_t maxLen) {
     minLen = Clamp(minLen, MIN_STITCH_LOW, MIN_STITCH_HIGH);
     maxLen = Clamp(maxLen, MAX_STITCH_LOW, MAX_STITCH_HIGH);
@@ -27,22 +24,7 @@ void TSLStitch::SetStitchLimits(int32_t minLen, int32_t maxLen) {
 }
 
 std::unique_ptr<TSLStitch> TSLStitch::Clone() const {
-    auto c = std::make_unique<TSLStitch>();
-    c->Assign(*this);
-    return c;
-}
-
-void TSLStitch::CopyBaseFields(const TSLStitch& s) {
-    Flags = s.Flags;
-    StitchFlags = s.StitchFlags;
-    TatamiMin = s.TatamiMin;
-    GroupId = s.GroupId;
-    OrderIndex = s.OrderIndex;
-    Mark = s.Mark;
-    Bounds = s.Bounds;
-    SimIndex = s.SimIndex;
-    JumpVia = s.JumpVia;
-    StitchLimits = s.StitchLimits;
+    return CloneAs<TSLStitch>();
 }
 
 void TSLStitch::Assign(const TSLStitch& source) {
@@ -135,26 +117,6 @@ void TSLStitch::Mirror(bool horizontal, float cx, float cy) {
 
 // ---- records ----
 
-void TSLStitch::SaveBase(TByteWriter& w, const TRecordContext& ctx) const {
-    w.U32(Flags);
-    w.I32(GroupId);
-    w.I32(Mark);
-    w.U32(StitchFlags);
-    w.I32(TatamiMin);
-    w.I32(OrderIndex);
-    if (ctx.Version >= 1005) w.U32(StitchLimits);
-    Bounds.WriteTo(w);
-    w.Bool(JumpVia.has_value());
-    if (JumpVia) {
-        w.U32(JumpVia->Flags);
-        w.F32(JumpVia->X);
-        w.F32(JumpVia->Y);
-    }
-    w.I32(Count());
-    for (const TSP& p : *this)
-        WritePointRecord(w, p, ctx);
-}
-
 namespace {
 // Limits read from a file are clamped into the dialog ranges.
 uint32_t SaneLimits(uint32_t v) {
@@ -164,120 +126,88 @@ uint32_t SaneLimits(uint32_t v) {
     return static_cast<uint32_t>(mn) << 16 | static_cast<uint32_t>(mx);
 }
 
-void ReadPoints(TByteReader& r, TPointList& list, size_t minRecord, const TRecordContext& ctx, bool stream) {
-    int32_t n = r.Count(minRecord, "point count");
-    list.Clear();
-    list.Reserve(n);
-    for (int32_t i = 0; i < n; ++i)
-        list.Append(stream ? ReadPointStream(r, ctx) : ReadPointRecord(r));
+// The base record. The two forms keep their fields in different orders: the stream has
+// OrderIndex and StitchLimits (always) after GroupId and no Bounds; the worksheet file has them
+// after TatamiMin, StitchLimits from version 1005 on.
+template <class IO, class S> void BaseFields(IO& io, S& s) {
+    io.Field(s.Flags, s.GroupId);
+    if (io.Stream()) io.Field(s.OrderIndex, s.StitchLimits);
+    io.Field(s.Mark, s.StitchFlags, s.TatamiMin);
+    if (!io.Stream()) {
+        io.Field(s.OrderIndex);
+        io.Since(kVersionStitchLimits, s.StitchLimits, DEFAULT_STITCH_LIMITS);
+        io.Rect(s.Bounds);
+    }
+    io.Part(s.JumpVia, [&](auto& via) {
+        io.Field(via.Flags);
+        io.X(via.X);
+        io.Y(via.Y);
+        // The via-point is a plain point: no class marker, no jump.
+        if constexpr (IO::Reading) via.Flags &= ~(SP_CLASS_MARKERS | SP_JUMP_BITS);
+    });
+    PointListFields(io, s);
+    if constexpr (IO::Reading) {
+        s.Flags &= ~OF_GENERATE_HIDDEN;
+        s.StitchLimits = SaneLimits(s.StitchLimits);
+    }
 }
 } // namespace
 
-void TSLStitch::LoadBase(TByteReader& r, const TRecordContext& ctx) {
-    Flags = r.U32() & ~OF_GENERATE_HIDDEN;
-    GroupId = r.I32();
-    Mark = r.I32();
-    StitchFlags = r.U32();
-    TatamiMin = r.I32();
-    OrderIndex = r.I32();
-    StitchLimits = ctx.Version >= 1005 ? SaneLimits(r.U32()) : DEFAULT_STITCH_LIMITS;
-    Bounds.ReadFrom(r);
-    JumpVia.reset();
-    if (r.Bool()) {
-        TSP v;
-        v.Flags = r.U32() & ~(SP_CLASS_MARKERS | SP_JUMP_BITS);
-        v.X = r.F32();
-        v.Y = r.F32();
-        JumpVia = v;
-    }
-    ReadPoints(r, *this, MIN_POINT_RECORD, ctx, false);
+void TSLStitch::Record(TRecordWriter& io) const {
+    BaseFields(io, *this);
 }
 
-void TSLStitch::Save(TByteWriter& w, const TRecordContext& ctx) const {
-    SaveBase(w, ctx);
-}
-
-void TSLStitch::Load(TByteReader& r, const TRecordContext& ctx) {
-    LoadBase(r, ctx);
+void TSLStitch::Record(TRecordReader& io) {
+    BaseFields(io, *this);
+    // A direct stitch object or stitch list measures itself; subclasses finish their own reading.
     if (Kind() == KIND_STITCH) {
         TStitchContext sc;
         UpdateBounds(sc);
     }
 }
 
-void TSLStitch::WriteStreamBase(TByteWriter& w, const TRecordContext& ctx) const {
-    w.U32(Flags);
-    w.I32(GroupId);
-    w.I32(OrderIndex);
-    w.U32(StitchLimits);
-    w.I32(Mark);
-    w.U32(StitchFlags);
-    w.I32(TatamiMin);
-    w.Bool(JumpVia.has_value());
-    if (JumpVia) {
-        w.U32(JumpVia->Flags);
-        w.F32(static_cast<float>(JumpVia->X - ctx.OriginX));
-        w.F32(static_cast<float>(JumpVia->Y - ctx.OriginY));
-    }
-    w.I32(Count());
-    for (const TSP& p : *this)
-        WritePointStream(w, p, ctx);
+void WriteObject(TRecordWriter& io, const TSLStitch& object) {
+    io.Object(object);
 }
 
-void TSLStitch::ReadStreamBase(TByteReader& r, const TRecordContext& ctx) {
-    Flags = r.U32() & ~OF_GENERATE_HIDDEN;
-    GroupId = r.I32();
-    OrderIndex = r.I32();
-    StitchLimits = SaneLimits(r.U32());
-    Mark = r.I32();
-    StitchFlags = r.U32();
-    TatamiMin = r.I32();
-    JumpVia.reset();
-    if (r.Bool()) {
-        TSP v;
-        v.Flags = r.U32() & ~(SP_CLASS_MARKERS | SP_JUMP_BITS);
-        v.X = static_cast<float>(r.F32() + static_cast<double>(ctx.OriginX));
-        v.Y = static_cast<float>(r.F32() + static_cast<double>(ctx.OriginY));
-        JumpVia = v;
-    }
-    ReadPoints(r, *this, MIN_POINT_STREAM, ctx, true);
+std::unique_ptr<TSLStitch> ReadObject(TRecordReader& io) {
+    std::unique_ptr<TSLStitch> obj;
+    io.Object(obj, [&](uint8_t kind) -> std::unique_ptr<TSLStitch> {
+        if (kind == 0 && io.Stream()) return nullptr; // the end of a stream of objects
+        auto o = CreateObjectOfKind(kind);
+        if (!o) throw TReadError("unknown object kind " + std::to_string(kind));
+        return o;
+    });
+    return obj;
 }
 
-void TSLStitch::WriteStream(TByteWriter& w, const TRecordContext& ctx) const {
-    WriteStreamBase(w, ctx);
+std::unique_ptr<TSLStitch> TStitchListOnly::operator()(uint8_t kind) const {
+    if (kind != KIND_STITCH) throw TReadError(Error);
+    return std::make_unique<TSLStitch>();
 }
 
-void TSLStitch::ReadStream(TByteReader& r, const TRecordContext& ctx) {
-    ReadStreamBase(r, ctx);
-    TStitchContext sc;
-    UpdateBounds(sc);
+namespace {
+std::unique_ptr<TSLStitch> ReadObjectIn(TByteReader& r, const TRecordContext& ctx, TRecordForm form) {
+    TRecordReader io(r, ctx, form);
+    return ReadObject(io);
 }
+void WriteObjectIn(TByteWriter& w, const TSLStitch& object, const TRecordContext& ctx, TRecordForm form) {
+    TRecordWriter io(w, ctx, form);
+    WriteObject(io, object);
+}
+} // namespace
 
 std::unique_ptr<TSLStitch> ReadObjectRecord(TByteReader& r, const TRecordContext& ctx) {
-    uint8_t kind = r.U8();
-    auto obj = CreateObjectOfKind(kind);
-    if (!obj) throw TReadError("unknown object kind " + std::to_string(kind));
-    obj->Load(r, ctx);
-    return obj;
+    return ReadObjectIn(r, ctx, TRecordForm::Worksheet);
 }
-
-void WriteObjectRecord(TByteWriter& w, const TSLStitch& object, const TRecordContext& ctx) {
-    w.U8(object.Kind());
-    object.Save(w, ctx);
-}
-
 std::unique_ptr<TSLStitch> ReadObjectStream(TByteReader& r, const TRecordContext& ctx) {
-    uint8_t kind = r.U8();
-    if (kind == 0) return nullptr;
-    auto obj = CreateObjectOfKind(kind);
-    if (!obj) throw TReadError("unknown object kind " + std::to_string(kind));
-    obj->ReadStream(r, ctx);
-    return obj;
+    return ReadObjectIn(r, ctx, TRecordForm::Stream);
 }
-
+void WriteObjectRecord(TByteWriter& w, const TSLStitch& object, const TRecordContext& ctx) {
+    WriteObjectIn(w, object, ctx, TRecordForm::Worksheet);
+}
 void WriteObjectStream(TByteWriter& w, const TSLStitch& object, const TRecordContext& ctx) {
-    w.U8(object.Kind());
-    object.WriteStream(w, ctx);
+    WriteObjectIn(w, object, ctx, TRecordForm::Stream);
 }
 
 // ---- start and end ----

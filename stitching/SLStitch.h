@@ -79,24 +79,29 @@ constexpr uint32_t DEFAULT_STITCH_LIMITS = 0x000400DC;
 constexpr int32_t MIN_STITCH_LOW = 2, MIN_STITCH_HIGH = 220;
 constexpr int32_t MAX_STITCH_LOW = 80, MAX_STITCH_HIGH = 400;
 
-class TSLStitch : public TPointList {
-public:
-    TSLStitch();
-    TSLStitch(const TSLStitch&) = delete;
-    TSLStitch& operator=(const TSLStitch&) = delete;
-    TSLStitch(TSLStitch&&) = default;
-    virtual ~TSLStitch() = default;
-
+// The fields every stitch object carries besides its points. They sit in a block of their own so
+// that copying them is one assignment (Assign, Clone) and a new field is copied without being
+// listed again; the record lists them once in SLStitch.cpp.
+struct TStitchFields {
     uint32_t Flags = 0;
     uint32_t StitchFlags = 0x60000;
     int32_t TatamiMin = 10;
     int32_t GroupId = 0;
     int32_t OrderIndex = ORDER_NONE;
     int32_t Mark = 0;
-    TKvRect Bounds;
+    TKvRect Bounds{.empty = true};
     int32_t SimIndex = 1;
     std::optional<TSP> JumpVia;
     uint32_t StitchLimits = DEFAULT_STITCH_LIMITS;
+};
+
+class TSLStitch : public TPointList, public TStitchFields {
+public:
+    TSLStitch() = default;
+    TSLStitch(const TSLStitch&) = delete;
+    TSLStitch& operator=(const TSLStitch&) = delete;
+    TSLStitch(TSLStitch&&) = default;
+    virtual ~TSLStitch() = default;
 
     uint32_t StitchType() const { return StitchFlags & ST_MASK; }
     void SetStitchTypeBits(uint32_t t) { StitchFlags = (StitchFlags & ~ST_MASK) | (t & ST_MASK); }
@@ -133,12 +138,10 @@ public:
     virtual void Mirror(bool horizontal, float cx, float cy);
     virtual void Assign(const TSLStitch& source);
 
-    // Worksheet record (after the kind byte, which the caller writes / has read).
-    virtual void Save(TByteWriter& w, const TRecordContext& ctx) const;
-    virtual void Load(TByteReader& r, const TRecordContext& ctx);
-    // Object stream record (after the kind byte).
-    virtual void WriteStream(TByteWriter& w, const TRecordContext& ctx) const;
-    virtual void ReadStream(TByteReader& r, const TRecordContext& ctx);
+    // The object's record after its kind byte, in the form the io carries (worksheet file or
+    // object stream). A subclass writes and reads the base record first, then its own fields.
+    virtual void Record(TRecordWriter& io) const;
+    virtual void Record(TRecordReader& io);
 
     // Start and end of the needle path; return the colour of the first point (NO_COLOUR when empty).
     virtual int32_t GetStartStitch(float& x, float& y) const;
@@ -198,16 +201,26 @@ public:
     void RemoveTinyStitches() { RemoveShortStitches(2.0); }
     bool DeleteSelectedPoint(int32_t index, const TStitchContext& ctx);
 
-    // Copies the fields of the base record; used by Assign and Clone.
-    void CopyBaseFields(const TSLStitch& source);
-    // Index of the first point within the pick tolerance of (x, y), or -1.
-    int32_t HitPoint(float x, float y, const TStitchContext& ctx) const;
+    // Copies the base fields (not the points); used by Assign and Clone.
+    void CopyBaseFields(const TSLStitch& source) { static_cast<TStitchFields&>(*this) = source; }
 
 protected:
-    void SaveBase(TByteWriter& w, const TRecordContext& ctx) const;
-    void LoadBase(TByteReader& r, const TRecordContext& ctx);
-    void WriteStreamBase(TByteWriter& w, const TRecordContext& ctx) const;
-    void ReadStreamBase(TByteReader& r, const TRecordContext& ctx);
+    // Clone and Assign of a class T whose own fields are the block F: a new T assigned from this,
+    // and the base (fields and points) followed by F when the source is a T too.
+    template <class T> std::unique_ptr<TSLStitch> CloneAs() const {
+        auto c = std::make_unique<T>();
+        c->Assign(*this);
+        return c;
+    }
+    template <class T, class F> static void AssignAs(T& self, const TSLStitch& source) {
+        if (&source == &self) return;
+        self.TSLStitch::Assign(source);
+        if (auto* s = dynamic_cast<const T*>(&source)) static_cast<F&>(self) = *s;
+    }
+
+public:
+    // Index of the first point within the pick tolerance of (x, y), or -1.
+    int32_t HitPoint(float x, float y, const TStitchContext& ctx) const;
 };
 
 // True when (x, y) lies within tol of the segment a-b.
@@ -220,11 +233,22 @@ void Restitch(TSLStitch& object, const TStitchContext& ctx);
 // (stitching/ObjectFactory.cpp knows every kind).
 std::unique_ptr<TSLStitch> CreateObjectOfKind(uint8_t kind);
 
-// Reads one object's worksheet record including its kind byte; throws TReadError.
+// For the readers of a stitch list nested in another record (a curve's generated list, a
+// region's fill): makes the list for the kind byte 2 and refuses every other kind with `Error`.
+struct TStitchListOnly {
+    const char* Error;
+    std::unique_ptr<TSLStitch> operator()(uint8_t kind) const;
+};
+
+// One object's record including its kind byte, in the io's form; reading an unknown kind throws
+// TReadError, and in a stream a kind byte 0 (the end of the objects) gives null.
+void WriteObject(TRecordWriter& io, const TSLStitch& object);
+std::unique_ptr<TSLStitch> ReadObject(TRecordReader& io);
+
+// The same over a byte block: the worksheet record, and the object stream record.
 std::unique_ptr<TSLStitch> ReadObjectRecord(TByteReader& r, const TRecordContext& ctx);
-void WriteObjectRecord(TByteWriter& w, const TSLStitch& object, const TRecordContext& ctx);
-// Object stream: kind byte then the stream record; a kind byte 0 ends a stream (returns null).
 std::unique_ptr<TSLStitch> ReadObjectStream(TByteReader& r, const TRecordContext& ctx);
+void WriteObjectRecord(TByteWriter& w, const TSLStitch& object, const TRecordContext& ctx);
 void WriteObjectStream(TByteWriter& w, const TSLStitch& object, const TRecordContext& ctx);
 
 } // namespace nl

@@ -193,6 +193,9 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         // Rays at the visited position; at an anchor the next sample keeps them off the corner.
         const int32_t raySample = (f % SAMPLES_PER_SEGMENT == 0) ? f + 1 : f;
         TRays rays = curve.Perpendiculars(raySample, v.T, 1.0);
+        // The tangent is the unit A ray turned back a quarter, taken before the rays get their
+        // heights: an edge that feathering or the profile puts on the path has no direction.
+        const double tx = -(rays.A.Y2 - rays.A.Y1), ty = rays.A.X2 - rays.A.X1;
         double ha = profile.ProfileHeightA(static_cast<float>(h));
         double hb = profile.ProfileHeightB(static_cast<float>(h));
         // A damaged profile gives no edge rather than points at infinity.
@@ -211,8 +214,6 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         }
         const double w = ramp.At(h);
         if (std::fabs(w) > 0.00001) {
-            // The tangent is the ray turned back a quarter: across the A ray.
-            double tx = -(rays.A.Y2 - rays.A.Y1), ty = rays.A.X2 - rays.A.X1;
             Slant(stitch, w, rays.A.X1, rays.A.Y1, tx, ty);
         }
         const auto ax = static_cast<float>(stitch.X1), ay = static_cast<float>(stitch.Y1);
@@ -261,6 +262,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         run.Reserve(static_cast<int32_t>(expected));
         std::vector<int32_t> counts = from.PerSection;
         PolylineRun(src, run, 200.0 / density, &counts);
+        // The counts are those of the re-spaced run; pairing checks them against its points.
         to.PerSection = counts;
         for (const TSP& p : run)
             to.Points.push_back(TPointList::DeepCopy(p));

@@ -35,8 +35,14 @@ double FirstHeight(const TSLCurve& c, bool upper) {
 
 const std::vector<TFieldDesc>& TOutlinePage::Fields() {
     static const std::vector<TFieldDesc> fields = {
-        {"Stitch Density", "per mm", 0.1, 50, 1, [](const TSLCurve& c) { return c.Density / 10.0; },
-         [](TSLCurve& c, double v) { c.Density = std::max(1, RoundI(v * 10)); }, nullptr},
+        // From 1.0 per mm: the record reads a stored value below 10 as a stitch spacing, so a
+        // lower density would not survive saving and loading.
+        {"Stitch Density", "per mm", OUTLINE_DENSITY_MIN / 10.0, OUTLINE_DENSITY_MAX / 10.0, 1,
+         [](const TSLCurve& c) { return c.Density / 10.0; },
+         [](TSLCurve& c, double v) {
+             c.Density = Clamp(RoundI(v * 10), OUTLINE_DENSITY_MIN, OUTLINE_DENSITY_MAX);
+         },
+         nullptr},
         {"Running Density", "mm", 0.5, 8, 2, [](const TSLCurve& c) { return c.RunLength / UnitsPerMm; },
          [](TSLCurve& c, double v) { c.RunLength = std::max(1, RoundI(v * UnitsPerMm)); }, nullptr},
         {"Passes", "count", 1, 50, 0, [](const TSLCurve& c) { return static_cast<double>(c.Passes); },

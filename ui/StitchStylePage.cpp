@@ -1,5 +1,6 @@
 #include "ui/StitchStylePage.h"
 
+#include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
@@ -90,7 +91,9 @@ bool TStitchStylePage::SetFeather(bool on) {
     if (!curve_.Outlines) return false;
     if (on) {
         curve_.Flags |= OF_FEATHER;
-        if (!curve_.Outlines->OutlineFeather) curve_.Outlines->OutlineFeather = std::make_unique<TFeather>();
+        // A new record draws its own seed, as a column's does, so that two feathered outlines
+        // are not ragged in the same places.
+        if (!curve_.Outlines->OutlineFeather) curve_.Outlines->OutlineFeather = NewFeather();
     } else {
         curve_.Flags &= ~OF_FEATHER;
         curve_.Outlines->OutlineFeather.reset();

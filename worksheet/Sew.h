@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/FileVersion.h"
 #include "core/ObList.h"
 #include "regions/Support.h"
 #include "stitching/SLStitch.h"
@@ -51,7 +52,7 @@ public:
     uint8_t SelectionKind = 0;
     int32_t StreamOriginX = 0;
     int32_t StreamOriginY = 0;
-    int32_t FormatVersion = 1011;
+    int32_t FormatVersion = kVersionCurrent;
     // Unsaved changes since the last save or load.
     bool Modified = false;
     TKvRect SelectionBounds;

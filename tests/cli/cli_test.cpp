@@ -5,8 +5,11 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "cli/Render.h"
 #include "core/Colour.h"
 #include "core/FileIO.h"
+#include "sewing/SewSimulator.h"
+#include "stitching/SLStitch.h"
 #include "threads/CatalogFolder.h"
 
 using namespace nl;
@@ -87,6 +90,52 @@ TEST(CliConvert, ConvertingTheResultAgainChangesNothing) {
         EXPECT_EQ(bytes, first) << round;
         in = out;
     }
+}
+
+TEST(CliConvert, HusAndVipInBothDirections) {
+    TTemp t;
+    auto dump = [](const std::string& file) {
+        // Positions with consecutive repeats folded; colour markers kept.
+        std::istringstream in(Cli({"dump", file}).Out);
+        std::vector<std::string> out;
+        std::string line;
+        while (std::getline(in, line)) {
+            std::string pos = line.substr(0, line.find(" C"));
+            if (!out.empty() && out.back().substr(0, out.back().find(" C")) == pos) {
+                if (line.size() > pos.size()) out.back() = line;
+                continue;
+            }
+            out.push_back(line);
+        }
+        return out;
+    };
+    const auto want = dump(kStar);
+    for (const char* ext : {"hus", "vip"}) {
+        const std::string design = t / (std::string("star.") + ext);
+        auto r = Cli({"convert", kStar, design});
+        ASSERT_EQ(r.Code, EXIT_OK) << r.Err;
+        // The side file brings the DST's colours back; the needles are the DST's.
+        EXPECT_EQ(dump(design), want) << ext;
+        ASSERT_EQ(Cli({"convert", design, t / "back.dst"}).Code, EXIT_OK) << ext;
+        EXPECT_EQ(dump(t / "back.dst"), want) << ext;
+        auto info = Cli({"info", design});
+        EXPECT_NE(info.Out.find("colour blocks: 2"), std::string::npos) << info.Out;
+        // Converting the result again changes nothing: the tie stitches are not read as points.
+        const std::string again = t / (std::string("again.") + ext),
+                          third = t / (std::string("third.") + ext);
+        ASSERT_EQ(Cli({"convert", design, again}).Code, EXIT_OK) << ext;
+        ASSERT_EQ(Cli({"convert", again, third}).Code, EXIT_OK) << ext;
+        EXPECT_EQ(Cli({"dump", again}).Out, Cli({"dump", design}).Out) << ext;
+        EXPECT_EQ(ReadWholeFile(again), ReadWholeFile(design)) << ext;
+        EXPECT_EQ(ReadWholeFile(third), ReadWholeFile(design)) << ext;
+    }
+    // Real files of another program, and a damaged one named in the message.
+    for (const char* name : {"/Star.HUS", "/Star.VIP", "/Embroidermodder.HUS"})
+        EXPECT_EQ(Cli({"convert", std::string(NL_FIXTURES_DIR) + name, t / "out.dst"}).Code, EXIT_OK) << name;
+    WriteFileAtomic(t / "bad.vip", std::vector<uint8_t>(60, 0));
+    auto bad = Cli({"info", t / "bad.vip"});
+    EXPECT_EQ(bad.Code, EXIT_BAD_INPUT);
+    EXPECT_NE(bad.Err.find(t / "bad.vip"), std::string::npos) << bad.Err;
 }
 
 TEST(CliInfo, ReportsStitchesBlocksAndExtents) {
@@ -229,6 +278,54 @@ TEST(CliRender, WritesAPngOfTheRequestedWidth) {
     EXPECT_EQ(std::string(png.end() - 8, png.end() - 4), "IEND");
 }
 
+TEST(CliRender, UpToDrawsTheDesignAsSewnSoFar) {
+    // Red along the top, then a travel down into blue along the bottom.
+    constexpr int32_t RED = 0x0000FF, BLUE = 0xFF0000;
+    TSLStitch design;
+    design.Append(TSP::Colour(0, 0, 0, RED));
+    design.Append(TSP::Plain(0, 200, 0));
+    design.Append(TSP::Colour(0, 200, 100, BLUE));
+    design.Append(TSP::Plain(0, 0, 100));
+    auto count = [](const TImage& img, int32_t colour) {
+        size_t n = 0;
+        for (int y = 0; y < img.Height; ++y)
+            for (int x = 0; x < img.Width; ++x) {
+                const uint8_t* p = img.Rgb.data() + (static_cast<size_t>(y) * img.Width + x) * 3;
+                n += MakeColour(p[0], p[1], p[2]) == colour;
+            }
+        return n;
+    };
+    const int32_t background = TSimSettings().Background;
+    const int32_t jump = TSimPainter::JumpColour(BLUE, background);
+    struct Case {
+        int64_t upTo;
+        TJumpLook jumps;
+        bool red, jumpDrawn, blue;
+    } cases[] = {
+        {-3, TJumpLook::Dashed, false, false, false}, {1, TJumpLook::Dashed, false, false, false},
+        {2, TJumpLook::Dashed, true, false, false},   {3, TJumpLook::Dashed, true, true, false},
+        {4, TJumpLook::Dashed, true, true, true},     {99, TJumpLook::Hidden, true, false, true},
+    };
+    for (auto& c : cases) {
+        TSewnOptions o;
+        o.Width = 200;
+        o.UpTo = c.upTo;
+        o.Jumps = c.jumps;
+        TImage img = RenderSewn(design, o);
+        EXPECT_EQ(img.Width, 200);
+        EXPECT_GT(count(img, background), 10000u) << c.upTo;
+        EXPECT_EQ(count(img, RED) > 100, c.red) << c.upTo;
+        EXPECT_EQ(count(img, jump) > 10, c.jumpDrawn) << c.upTo;
+        EXPECT_EQ(count(img, BLUE) > 100, c.blue) << c.upTo;
+    }
+    // From the command line, with the Star: a sewn picture differs from the finished one.
+    TTemp t;
+    ASSERT_EQ(Cli({"render", kStar, t / "a.png", "--upto", "1500", "--points", "--jumps", "thin"}).Code,
+              EXIT_OK);
+    ASSERT_EQ(Cli({"render", kStar, t / "b.png", "--upto", "2550"}).Code, EXIT_OK);
+    EXPECT_NE(ReadWholeFile(t / "a.png"), ReadWholeFile(t / "b.png"));
+}
+
 TEST(Cli, ExitCodesAndOneLineMessagesNamingTheFile) {
     TTemp t;
     WriteFileAtomic(t / "junk.dst", std::vector<uint8_t>(600, 'x'));
@@ -244,6 +341,10 @@ TEST(Cli, ExitCodesAndOneLineMessagesNamingTheFile) {
         {{"convert", kStar, t / "out.txt"}, EXIT_USAGE, "out.txt"},
         {{"render", kStar, t / "x.png", "--width", "wide"}, EXIT_USAGE, "--width"},
         {{"render", kStar, t / "x.png", "--width", "9"}, EXIT_USAGE, "--width"},
+        {{"render", kStar, t / "x.png", "--upto", "half"}, EXIT_USAGE, "--upto"},
+        {{"render", kStar, t / "x.png", "--upto"}, EXIT_USAGE, "--upto"},
+        {{"render", kStar, t / "x.png", "--upto", "5", "--jumps", "wavy"}, EXIT_USAGE, "--jumps"},
+        {{"render", kStar, t / "x.png", "--points"}, EXIT_USAGE, "--upto"},
         {{"info", kStar, "--yaml"}, EXIT_USAGE, "--yaml"},
         {{"info", t / "missing.dst"}, EXIT_BAD_INPUT, t / "missing.dst"},
         {{"info", t / "notes.txt"}, EXIT_BAD_INPUT, t / "notes.txt"},

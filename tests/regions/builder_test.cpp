@@ -175,6 +175,23 @@ TEST(RegionBuilder, EditingExistingRegion) {
     EXPECT_EQ(f.deleted[0], r.get());
 }
 
+TEST(RegionBuilder, ClosingAnEditedPathKeepsTheStitchType) {
+    // Taking the last node back and putting it forward closes the region again; its one stitch
+    // type stays what it was.
+    for (uint32_t type : {uint32_t{ST_SATIN}, uint32_t{ST_ZIGZAG}, uint32_t{ST_TATAMI}, uint32_t{ST_NONE}}) {
+        Fixture f;
+        auto r = RegionOn(*f.square);
+        r->SetStitchTypeBits(type);
+        f.builder.EditRegion(r.get());
+        f.builder.Back();
+        ASSERT_TRUE(r->UnderConstruction());
+        f.host.Answers = {TButton::Yes}; // close
+        f.builder.Forward();
+        EXPECT_FALSE(r->UnderConstruction()) << type;
+        EXPECT_EQ(r->StitchType(), type);
+    }
+}
+
 TEST(RegionBuilder, MovingAnOutlineRefillsItsRegions) {
     Fixture f;
     auto r = RegionOn(*f.square);

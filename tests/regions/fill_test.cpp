@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "TestShapes.h"
@@ -375,4 +376,144 @@ TEST(RegionFill, HoleAndOverlaySeamsAreCalled) {
     r->Flags |= OF_NO_OVERLAYS;
     r->Regenerate(ctx);
     EXPECT_EQ(pierced, 1);
+}
+
+namespace {
+// The fill pass of the triangle (0,0) (800,0) (400,150) before the stitch length limits, with the
+// pitch offsets at 0 so that every split point of every row and turn lies on one grid: x a
+// multiple of the pitch in the raster frame, which with no rotation is a fixed shift of x.
+struct TTriangleFill {
+    std::vector<TSP> Points;
+    size_t Nodes = 0;
+};
+TTriangleFill TriangleFill(int32_t tatamiMin, uint32_t extraFlags) {
+    static auto tri = ClosedOutline({{0, 0}, {800, 0}, {400, 150}});
+    auto r = RegionOn(*tri);
+    r->PitchOffsets = 0;
+    r->TatamiMin = tatamiMin;
+    r->StitchFlags |= extraFlags;
+    TFillStats stats;
+    auto list = RunFillPass(*r, false, {}, &stats);
+    return {list->Raw(), stats.TreeNodes};
+}
+// The split points whose x is off the grid of the first one.
+int OffGrid(const std::vector<TSP>& pts, int32_t pitch) {
+    double phase = -1;
+    int off = 0;
+    for (const TSP& p : pts) {
+        if (!(p.Flags & SP_FILL)) continue;
+        double m = std::fmod(std::fmod(static_cast<double>(p.X), pitch) + pitch, pitch);
+        if (phase < 0) phase = m;
+        if (std::fabs(m - phase) > 1e-3) ++off;
+    }
+    return off;
+}
+// The rows of a fill in stitching order: the row points (not travel) on each row's y. Rows lie
+// on whole raster lines; the split points of the turns between rows lie between them.
+std::vector<std::vector<TSP>> RowsOf(const std::vector<TSP>& pts, const std::vector<float>& ys) {
+    std::vector<std::vector<TSP>> rows(ys.size());
+    for (const TSP& p : pts) {
+        if (p.Flags & SP_UNDER) continue;
+        auto it = std::find(ys.begin(), ys.end(), p.Y);
+        if (it != ys.end()) rows[static_cast<size_t>(it - ys.begin())].push_back(p);
+    }
+    return rows;
+}
+float Towards(float from, float to, float T) {
+    return std::fabs(from - to) <= T ? to : from + (to > from ? T : -T);
+}
+} // namespace
+
+TEST(RegionFill, TurnRuleAndBackToStitchMoveTheRowStartOnASlantedEdge) {
+    const float T = 10;
+    const int32_t P = 40;
+    const TTriangleFill plain = TriangleFill(0, 0);
+    EXPECT_EQ(OffGrid(plain.Points, P), 0);
+    std::vector<float> ys;
+    for (const TSP& p : plain.Points)
+        if ((p.Flags & SP_BOUNDARY) && !(p.Flags & SP_UNDER) &&
+            std::find(ys.begin(), ys.end(), p.Y) == ys.end())
+            ys.push_back(p.Y);
+    const auto before = RowsOf(plain.Points, ys);
+    ASSERT_GT(ys.size(), 20u);
+    const size_t rows = ys.size();
+
+    struct Case {
+        const char* name;
+        uint32_t flags;
+        size_t acting; // rows the rule must act on, at least
+    } cases[] = {
+        // Type 1 leaves the first pair of each node alone; type 2 acts on every other pair.
+        {"turn type 1", 0, rows - plain.Nodes},
+        {"turn type 2", RSF_TURN_TYPE_2, rows / 2 - plain.Nodes},
+        {"back to stitch type 1", RSF_BACK_TO_STITCH, rows - plain.Nodes},
+        {"back to stitch type 2", RSF_BACK_TO_STITCH | RSF_TURN_TYPE_2, rows / 2 - plain.Nodes},
+    };
+    for (const Case& c : cases) {
+        const TTriangleFill got = TriangleFill(static_cast<int32_t>(T), c.flags);
+        EXPECT_EQ(OffGrid(got.Points, P), 0) << c.name << ": a split point left the pitch grid";
+        const auto after = RowsOf(got.Points, ys);
+        const bool type2 = c.flags & RSF_TURN_TYPE_2, back = c.flags & RSF_BACK_TO_STITCH;
+        size_t acted = 0;
+        for (size_t r = 0; r < rows; ++r) {
+            const std::vector<TSP>& was = before[r];
+            const std::vector<TSP>& is = after[r];
+            ASSERT_GE(was.size(), 2u);
+            ASSERT_GE(is.size(), 1u) << c.name << " row " << r;
+            const TSP &p = was.front(), &q = was.back();
+            const bool split = was.size() > 2;
+            if (is.front().X == p.X && is.back().X == q.X) continue; // a pair the rule leaves alone
+            ++acted;
+            if (back && split) {
+                // The row start goes (type 2: the row end too); the split points next to them
+                // become the row's ends.
+                EXPECT_EQ(is.front().X, was[1].X) << c.name << " row " << r;
+                EXPECT_TRUE(is.front().Flags & SP_BOUNDARY) << c.name << " row " << r;
+                EXPECT_EQ(is.back().X, type2 ? was[was.size() - 2].X : q.X) << c.name << " row " << r;
+                EXPECT_EQ(is.size(), was.size() - (type2 ? 2 : 1)) << c.name << " row " << r;
+            } else if (!type2) {
+                EXPECT_EQ(is.front().X, Towards(p.X, q.X, T)) << c.name << " row " << r;
+                EXPECT_EQ(is.back().X, q.X) << c.name << " row " << r;
+            } else {
+                const float mid = (p.X + q.X) / 2;
+                EXPECT_EQ(is.front().X, 2 * T >= std::fabs(p.X - q.X) ? mid : Towards(p.X, q.X, T))
+                    << c.name << " row " << r;
+                EXPECT_EQ(is.back().X, 2 * T >= std::fabs(p.X - q.X) ? mid : Towards(q.X, p.X, T))
+                    << c.name << " row " << r;
+            }
+        }
+        EXPECT_GE(acted, c.acting) << c.name;
+    }
+}
+
+TEST(RegionFill, UnderlayStaysInsideTheRegionWhateverTheMargin) {
+    // The triangle's inscribed circle is about 7 mm across and its corners are sharp: wide
+    // margins move inset corners across the opposite edge or turn the inset polygon inside out.
+    // The underlay then shrinks or goes, and never leaves the region.
+    auto tri = ClosedOutline({{0, 0}, {800, 0}, {400, 150}});
+    auto inside = [](const TSP& p) {
+        // Within 3 units of the triangle.
+        const double x = p.X, y = p.Y;
+        return y >= -3 && y <= 3 + 150.0 * (x <= 400 ? x / 400 : (800 - x) / 400) + 3 && x >= -3 && x <= 803;
+    };
+    for (double margin : {0.0, 20.0, 60.0, 100.0, 300.0, 800.0}) {
+        for (float rotation : {0.f, 30.f, 90.f}) {
+            auto r = RegionOn(*tri);
+            r->StitchFlags |= RSF_USE_UNDERLAY;
+            r->UnderMargin = margin;
+            r->UnderRotation = rotation;
+            r->RegenerateFill({});
+            ASSERT_TRUE(r->FillStitches);
+            int underlay = 0;
+            for (const TSP& p : *r->FillStitches) {
+                if (!(p.Flags & SP_UNDERLAY)) continue;
+                ++underlay;
+                EXPECT_TRUE(inside(p))
+                    << "margin " << margin << " rotation " << rotation << ": (" << p.X << ", " << p.Y << ")";
+            }
+            if (margin == 0) {
+                EXPECT_GT(underlay, 10) << rotation;
+            }
+        }
+    }
 }

@@ -266,6 +266,23 @@ TEST(RegionRecords, RoundTripAndNodeLayout) {
     EXPECT_EQ(nr.F32(), 1.5f);
 }
 
+TEST(RegionRecords, ACloneWritesTheSameRecordWithAFillOfItsOwn) {
+    auto sq = ClosedOutline(Square(0, 0, 200));
+    auto r = RegionOn(*sq);
+    r->Node(0).OutlineMark = r->Node(1).OutlineMark = 0;
+    r->UnderMargin = 12.5;
+    r->EntryX = 17;
+    r->RegenerateFill({});
+    ASSERT_TRUE(r->FillStitches);
+    auto copy = r->Clone();
+    auto* g = static_cast<TSLRegion*>(copy.get());
+    EXPECT_EQ(SaveRegion(*g, 1011), SaveRegion(*r, 1011));
+    EXPECT_NE(g->FillStitches.get(), r->FillStitches.get());
+    EXPECT_EQ(g->DeriveEntryExit, r->DeriveEntryExit);
+    EXPECT_NE(g->NodeAt(1), r->NodeAt(1)); // node data of its own
+    EXPECT_EQ(g->NodeAt(1)->Outline, sq.get());
+}
+
 TEST(RegionRecords, StreamIsRelativeToOrigin) {
     auto sq = ClosedOutline(Square(0, 0, 200));
     auto r = RegionOn(*sq);

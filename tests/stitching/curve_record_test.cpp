@@ -86,6 +86,17 @@ std::unique_ptr<TSLCurve> RichOutline() {
     return c;
 }
 
+// The two rails of a one-segment curved column, linked.
+void LinkedRails(TSLCurve& a, TSLCurve& b) {
+    for (TSLCurve* c : {&a, &b})
+        for (int i = 0; i < 4; ++i)
+            c->AppendPoint(0, -1, 10.f * i, 0);
+    a.Flags |= OF_RAIL_A;
+    b.Flags |= OF_RAIL_B;
+    TStitchContext ctx;
+    LinkRails(a, b, ctx);
+}
+
 void ExpectSameCurve(const TSLCurve& a, const TSLCurve& b) {
     EXPECT_EQ(a.Count(), b.Count());
     for (int32_t i = 0; i < a.Count() && i < b.Count(); ++i) {
@@ -142,6 +153,32 @@ TEST(CurveRecord, RoundTripWithEveryPart) {
         ASSERT_EQ(again[i], bytes[i]) << "byte " << i;
 }
 
+TEST(CurveRecord, ACloneWritesTheSameRecordWithPartsOfItsOwn) {
+    auto c = RichOutline();
+    c->Compensation = 2.5f; // not in the record, copied all the same
+    auto copy = c->Clone();
+    auto* k = static_cast<TSLCurve*>(copy.get());
+    EXPECT_EQ(Record(*k), Record(*c));
+    for (bool stream : {false, true}) {
+        TByteWriter a, b;
+        stream ? WriteObjectStream(a, *c, {}) : WriteObjectRecord(a, *c, {});
+        stream ? WriteObjectStream(b, *k, {}) : WriteObjectRecord(b, *k, {});
+        EXPECT_EQ(a.Data(), b.Data()) << stream;
+    }
+    EXPECT_EQ(k->Compensation, 2.5f);
+    EXPECT_EQ(k->PathX, c->PathX);
+    // Every part is a copy of its own.
+    EXPECT_NE(k->Outlines.get(), c->Outlines.get());
+    EXPECT_NE(k->Outlines->OutlineFeather.get(), c->Outlines->OutlineFeather.get());
+    EXPECT_NE(k->Outlines->OutlinePattern.get(), c->Outlines->OutlinePattern.get());
+    EXPECT_NE(k->Outlines->OutlinePattern->Items[0].get(), c->Outlines->OutlinePattern->Items[0].get());
+    EXPECT_NE(k->Jumps.get(), c->Jumps.get());
+    // A copied rail is nobody's partner until it is linked.
+    TSLCurve a, b;
+    LinkedRails(a, b);
+    EXPECT_EQ(static_cast<TSLCurve*>(a.Clone().get())->PartnerRail, nullptr);
+}
+
 TEST(CurveRecord, GeneratedListIsStoredAndKept) {
     auto c = Straight(200);
     MakeRunning(*c, 2, 40);
@@ -171,23 +208,19 @@ TEST(CurveRecord, Version1002HasNoExitIndexNorFillFields) {
     EXPECT_EQ(back->FillOffsets, 0u);
     EXPECT_EQ(back->Reserved[2], 100);
     EXPECT_EQ(back->EntryIndex, 25);
-    // 1002 predates the density field: the stored value is the spacing.
-    EXPECT_EQ(back->Density, 200 / 45);
+    // 1002 predates the density field: the stored value is the spacing. Spacing 45 is 0.4 lines
+    // per mm, less than the record can hold as a density: it reads as the page minimum.
+    EXPECT_EQ(back->Density, OUTLINE_DENSITY_MIN);
 }
 
 TEST(CurveRecord, ReferencesAreWrittenAsPresentOrAbsent) {
     TSLCurve a, b;
-    for (TSLCurve* c : {&a, &b})
-        for (int i = 0; i < 4; ++i)
-            c->AppendPoint(0, -1, 10.f * i, 0);
-    a.Flags |= OF_RAIL_A;
-    b.Flags |= OF_RAIL_B;
+    LinkedRails(a, b);
     b.Density = 0;
     b.Pattern = std::make_unique<TObjectStitch>();
     b.Feather = std::make_unique<TFeather>();
     b.Feather->WidthA = 31;
     TStitchContext ctx;
-    LinkRails(a, b, ctx);
     auto bb = Record(b);
     size_t at = BaseSize(b);
     EXPECT_EQ(I32At(bb, at), 1);      // Partner
@@ -245,6 +278,29 @@ TEST(CurveRecord, StoredValuesAreBroughtIntoRange) {
     }
 }
 
+TEST(CurveRecord, SpacingsAreConvertedOnceAndThenKept) {
+    // Values below 10 and old files hold a stitch spacing. Whatever density the conversion gives
+    // is one the record holds as a density: saved and loaded again, it stays.
+    struct Case {
+        int32_t version;
+        int32_t stored, expected;
+    } cases[] = {
+        {1011, 1, 200}, {1011, 5, 40}, {1011, 9, 22},  {1011, 10, 10},  {1011, 500, 500},
+        {1003, 1, 200}, {1003, 9, 22}, {1003, 45, 10}, {1003, 200, 10}, {1003, 20, 10},
+    };
+    for (const auto& c : cases) {
+        auto curve = Straight(100);
+        curve->Outlines = TOutlineList::MakeDefault(2);
+        curve->SetStitchTypeBits(ST_SATIN);
+        auto bytes = Record(*curve, c.version);
+        PutI32(bytes, BaseSize(*curve, c.version) + 8, c.stored);
+        auto first = ReadBack(bytes, c.version);
+        EXPECT_EQ(first->Density, c.expected) << c.version << " " << c.stored;
+        auto again = ReadBack(Record(*first));
+        EXPECT_EQ(again->Density, c.expected) << c.version << " " << c.stored;
+    }
+}
+
 TEST(CurveRecord, InvalidStructureIsRefused) {
     struct Case {
         const char* what;
@@ -293,7 +349,8 @@ TEST(CurveRecord, PatternVersionAndNesting) {
     TByteWriter w;
     TRecordContext ctx;
     ctx.Version = 1011;
-    p.Write(w, ctx);
+    TRecordWriter pw(w, ctx, TRecordForm::Worksheet);
+    p.Record(pw);
     auto b = w.Take();
     // Drop the version int32 (after kind, type, colour, style, lock, layer, extra, flags, rect).
     size_t versionAt = 1 + 1 + 4 + 3 + 4 + 4 + 17;
@@ -302,7 +359,8 @@ TEST(CurveRecord, PatternVersionAndNesting) {
             b.begin() + static_cast<std::ptrdiff_t>(versionAt + 4));
     TObjectStitch old;
     TByteReader r(b);
-    old.Read(r, ctx);
+    TRecordReader pr(r, ctx, TRecordForm::Worksheet);
+    old.Record(pr);
     EXPECT_EQ(old.EditPoints, 33);
     EXPECT_EQ(old.Version, 999);
     // Unknown item kinds are refused with the pattern error.
@@ -310,7 +368,8 @@ TEST(CurveRecord, PatternVersionAndNesting) {
     copy.Flags |= TObjectStitch::PATTERN_COPY;
     copy.Items.push_back(Straight(10));
     TByteWriter w2;
-    copy.Write(w2, ctx);
+    TRecordWriter cw(w2, ctx, TRecordForm::Worksheet);
+    copy.Record(cw);
     auto b2 = w2.Take();
     size_t itemKindAt = versionAt + 4 + 16 + 4;
     ASSERT_EQ(b2[itemKindAt], KIND_CURVE);
@@ -318,7 +377,8 @@ TEST(CurveRecord, PatternVersionAndNesting) {
     TByteReader r2(b2);
     TObjectStitch bad;
     try {
-        bad.Read(r2, ctx);
+        TRecordReader br(r2, ctx, TRecordForm::Worksheet);
+        bad.Record(br);
         FAIL() << "accepted an unknown item kind";
     } catch (const TReadError& e) {
         EXPECT_STREQ(e.what(), "Pattern Loading Error ");

@@ -67,6 +67,11 @@ TEST(RunningStitch, PassesAndDirection) {
         auto o = Outline(c.passes, c.fromEnd);
         ASSERT_TRUE(o->Generated) << c.passes;
         ExpectXs(o->Generated.get(), c.xs, c.passes);
+        // The last point of every pass that another pass follows carries the pass end.
+        for (int32_t i = 0; i < o->Generated->Count(); ++i) {
+            const bool passEnd = (i + 1) % 6 == 0 && i + 1 < o->Generated->Count();
+            EXPECT_EQ(((*o->Generated)[i].Flags & SP_PASS_END) != 0, passEnd) << c.passes << " #" << i;
+        }
     }
 }
 
@@ -77,7 +82,7 @@ TEST(RunningStitch, ListStartsWithTheColourAndCarriesRunFlags) {
     EXPECT_TRUE(g[0].IsColourPoint());
     EXPECT_EQ(g.GetColor(), 0x123456);
     for (int32_t i = 1; i < g.Count(); ++i)
-        EXPECT_EQ(g[i].Flags, SP_BOUNDARY | SP_FLAT) << i;
+        EXPECT_EQ(g[i].Flags, SP_BOUNDARY | SP_FLAT | (i == 5 ? uint32_t{SP_PASS_END} : 0u)) << i;
     EXPECT_TRUE(g.Flags & OF_NEEDLE_POINTS);
     EXPECT_FALSE(g.Bounds.empty);
     // Regeneration keeps the curve's colour.
@@ -151,12 +156,20 @@ TEST(PolylineRun, SpacingLengtheningAndGuards) {
     for (int32_t i = 1; i < c2.Count(); ++i)
         EXPECT_NEAR(std::hypot(c2[i].X - c2[i - 1].X, c2[i].Y - c2[i - 1].Y), 15, 1e-3);
 
-    // Fewer than two points, or a zero step, are handled without harm.
+    // A single point is its own run (with its count); none gives none; a zero step does no harm.
     TPointList single;
     single.Append(TSP::Plain(0, 5, 5));
+    TSLStitch one;
+    std::vector<int32_t> counts{0, 1, 0};
+    PolylineRun(single, one, 10, &counts);
+    ASSERT_EQ(one.Count(), 1);
+    EXPECT_EQ(one[0].X, 5);
+    EXPECT_EQ(counts, (std::vector<int32_t>{0, 1, 0}));
     TSLStitch none;
-    PolylineRun(single, none, 10);
+    std::vector<int32_t> stale{2, 1};
+    PolylineRun(TPointList{}, none, 10, &stale);
     EXPECT_TRUE(none.Empty());
+    EXPECT_EQ(stale, (std::vector<int32_t>{0, 0}));
     TSLStitch unit;
     PolylineRun(chain, unit, 0);
     EXPECT_EQ(unit.Count(), 103); // step taken as one unit: 0 .. 102

@@ -4,6 +4,8 @@
 #include <memory>
 #include <vector>
 
+#include "core/Errors.h"
+#include "stitching/Column.h"
 #include "stitching/Feather.h"
 #include "stitching/FillSplit.h"
 #include "stitching/SLCurve.h"
@@ -209,5 +211,84 @@ TEST(SatinOutline, FillSplitEndsWithAnyPitch) {
         for (const TSP& p : s)
             fills += (p.Flags & SP_FILL) ? 1 : 0;
         EXPECT_GT(fills, 50) << pitch;
+    }
+}
+
+TEST(SatinOutline, ShortZigzagWithShortStitchesStaysOnTheOutline) {
+    // Three visits: the B edge gets a single point. Every point comes from the outline's band
+    // (the re-spaced edge may run out two stitch spacings past the end), never from the origin.
+    Satin satin({{1000, 1000}, {1040, 1000}}, ST_ZIGZAG);
+    satin.C.Flags |= OF_SHORT_STITCHES;
+    satin.C.Density = 10;
+    const TSLStitch& s = satin.Generate();
+    ASSERT_TRUE(satin.C.Flags & OF_VISIBLE);
+    ASSERT_GT(s.Count(), 2);
+    for (const TSP& p : s) {
+        EXPECT_GE(p.X, 999.f);
+        EXPECT_LE(p.X, 1081.f);
+        EXPECT_GE(p.Y, 979.f);
+        EXPECT_LE(p.Y, 1021.f);
+    }
+}
+
+TEST(SatinOutline, PairingFailsOnAMiscountInsteadOfMakingPoints) {
+    TRailChain a, b;
+    a.Points = {TSP::Plain(SP_BOUNDARY, 10, 10), TSP::Plain(SP_BOUNDARY, 20, 10)};
+    a.PerSection = {2};
+    b.Points = {TSP::Plain(SP_BOUNDARY, 15, 20)};
+    b.PerSection = {2}; // one point short
+    TSLStitch out;
+    TRandom rng;
+    EXPECT_THROW(PairChains(b, a, out, rng, nullptr), TGenerationError);
+}
+
+TEST(SatinOutline, StitchesAreSquareToShortSlantedSegments) {
+    // A 1 mm segment 3, 10 and 25 degrees off vertical, and a longer one whose first control
+    // point sits on its anchor: every stitch A -> B is perpendicular to the segment.
+    struct Case {
+        double degrees, length;
+        bool handleOnAnchor;
+    } cases[] = {{3, 20, false}, {10, 20, false}, {25, 20, false}, {25, 200, true}, {-10, 20, true}};
+    for (const Case& k : cases) {
+        const double a = k.degrees * 3.14159265358979 / 180;
+        const double dx = std::sin(a) * k.length, dy = -std::cos(a) * k.length;
+        Satin satin({{500, 500}, {static_cast<float>(500 + dx), static_cast<float>(500 + dy)}});
+        if (k.handleOnAnchor) satin.C[1] = TSP::Plain(0, 500, 500);
+        satin.C.Density = 50;
+        satin.Generate();
+        TSLStitch raw;
+        GenerateSatinOutline(satin.C, raw, satin.Ctx);
+        ASSERT_GE(raw.Count(), 4) << k.degrees;
+        for (int32_t i = 0; i + 1 < raw.Count(); i += 2) {
+            const double sx = raw[i + 1].X - raw[i].X, sy = raw[i + 1].Y - raw[i].Y;
+            const double off = std::asin(std::fabs(sx * dx + sy * dy) / std::hypot(sx, sy) / k.length);
+            EXPECT_LT(off * 180 / 3.14159265358979, 0.6) << k.degrees << " degrees, stitch " << i / 2;
+        }
+    }
+}
+
+TEST(SatinOutline, SlantWithAnEdgeFeatheredOntoThePath) {
+    // Feathering that pulls the A edge onto the path leaves no A ray to take the path's
+    // direction from; the slanted stitches still reach the B edge and stay in the band.
+    const double c = std::cos(0.5), sn = std::sin(0.5);
+    Satin satin({{0, 0}, {static_cast<float>(400 * c), static_cast<float>(400 * sn)}});
+    (*satin.C.Outlines)[0]->EndRotation = 0.6f;
+    auto f = std::make_unique<TFeather>();
+    f->FeatherFlags = FF_ABOVE;
+    f->ScaleA = -0.99999f;
+    f->WidthA = 1000;
+    satin.C.Outlines->OutlineFeather = std::move(f);
+    const TSLStitch& s = satin.Generate();
+    ASSERT_GT(s.Count(), 20);
+    const double reach = 20 / std::cos(0.6) + 1;
+    for (int32_t i = 0; i < s.Count(); ++i) {
+        const double along = s[i].X * c + s[i].Y * sn, across = -s[i].X * sn + s[i].Y * c;
+        EXPECT_LE(std::fabs(across), reach) << i;
+        EXPECT_GE(along, -reach) << i;
+        EXPECT_LE(along, 400 + reach) << i;
+        // A edge on the path, B edge 20 units off it (slanted: farther).
+        if (i % 2 == 1) {
+            EXPECT_GE(std::fabs(across), 19) << i;
+        }
     }
 }

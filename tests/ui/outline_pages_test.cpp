@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 
+#include "core/Numeric.h"
 #include "platform/ScriptedHost.h"
 #include "stitching/SLCurve.h"
 #include "ui/CurveCommands.h"
@@ -37,7 +38,7 @@ TEST(OutlinePage, CaptionsUnitsAndRanges) {
         const char* unit;
         double min, max;
     } cases[] = {
-        {"Stitch Density", "per mm", 0.1, 50},
+        {"Stitch Density", "per mm", 1.0, 50},
         {"Running Density", "mm", 0.5, 8},
         {"Passes", "count", 1, 50},
         {"Compensation", "mm", 0, 12},
@@ -102,6 +103,9 @@ TEST(OutlinePage, RefusedValuesKeepTheOldValue) {
                  {"Running Density", 0.4},
                  {"Running Density", 8.01},
                  {"Stitch Density", 0.05},
+                 {"Stitch Density", 0.9}, // below 1.0 per mm a stored density would read as a spacing
+                 {"Stitch Density", 0.998},
+                 {"Stitch Density", 50.002},
                  {"Min St. Dist", 11.5},
                  {"Max St. Dist", 3.9},
                  {"Passes", std::nan("")}};
@@ -144,6 +148,38 @@ TEST(OutlinePage, TogglesAndHeights) {
     EXPECT_EQ(c->Outlines->OutlineCompensation, 12.f);
     EXPECT_EQ(page.SetToggle(TOutlinePage::ToggleIndex("Use Return Stitch"), true), TApply::Accepted);
     EXPECT_TRUE(c->Outlines->ProfileFlags & PF_RETURN_STITCH);
+}
+
+TEST(OutlinePage, EveryDensityThePageAcceptsSurvivesSavingAndLoading) {
+    auto c = NewOutline();
+    TScriptedHost host;
+    TStitchContext ctx;
+    ASSERT_TRUE(TStitchStylePage(*c, ctx, host).SetStitchType(ST_SATIN));
+    TOutlinePage page(*c, ctx);
+    const size_t density = Field("Stitch Density");
+    // Every value the page can show (one decimal) from its minimum to its maximum, and the two
+    // ends entered within the entry tolerance.
+    const TFieldDesc& f = TOutlinePage::Fields()[density];
+    std::vector<double> values{f.Min - 0.0005, f.Max + 0.0005};
+    for (int tenths = RoundI(f.Min * 10); tenths <= RoundI(f.Max * 10); ++tenths)
+        values.push_back(tenths / 10.0);
+    EXPECT_EQ(values.size(), 2u + 491u);
+    for (double v : values) {
+        ASSERT_EQ(page.Apply(density, v), TApply::Accepted) << v;
+        const int32_t stored = c->Density;
+        const double shown = page.Value(density);
+        for (bool stream : {false, true}) {
+            TByteWriter w;
+            TRecordContext out;
+            stream ? WriteObjectStream(w, *c, out) : WriteObjectRecord(w, *c, out);
+            TByteReader r(w.Data());
+            auto back = stream ? ReadObjectStream(r, out) : ReadObjectRecord(r, out);
+            auto* curve = dynamic_cast<TSLCurve*>(back.get());
+            ASSERT_NE(curve, nullptr);
+            ASSERT_EQ(curve->Density, stored) << v << (stream ? " (stream)" : " (worksheet)");
+            ASSERT_EQ(TOutlinePage(*curve, ctx).Value(density), shown) << v;
+        }
+    }
 }
 
 TEST(StitchStylePage, SwitchingTypes) {
@@ -219,8 +255,14 @@ TEST(StitchStylePage, CheckBoxes) {
     page.SetStitchType(ST_SATIN);
     EXPECT_TRUE(page.SetFeather(true));
     EXPECT_TRUE(page.Feather());
+    // Every new feather record gets a fresh seed, never a shared one.
+    const int32_t seed = c->Outlines->OutlineFeather->Seed;
+    EXPECT_NE(seed, 0);
     EXPECT_TRUE(page.SetFeather(false));
     EXPECT_FALSE(c->Outlines->OutlineFeather);
+    EXPECT_TRUE(page.SetFeather(true));
+    EXPECT_NE(c->Outlines->OutlineFeather->Seed, seed);
+    EXPECT_TRUE(page.SetFeather(false));
     c->StitchFlags |= SF_PROG_STITCH;
     host.Answers = {TButton::No};
     EXPECT_FALSE(page.SwitchOffProgStitch());
