@@ -49,7 +49,8 @@ public:
     int32_t PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) override;
     void ShowPropertiesWindow() override;
     void ClosePropertiesWindow() override;
-    int32_t PickThreadColour(int32_t preset, bool dropper, const std::function<void(int32_t)>& apply) override;
+    int32_t PickThreadColour(int32_t preset, bool dropper,
+                             const std::function<void(int32_t)>& apply) override;
     void ShowCatalogViewer() override;
     void ShowCatalogManager() override;
     void ShowSimulatorWindow() override;
