@@ -7,6 +7,7 @@
 
 #include "platform/Host.h"
 #include "regions/SLRegion.h"
+#include "stitching/SLCurve.h"
 
 namespace nl {
 
@@ -55,18 +56,27 @@ int32_t TGroupList::Map(int32_t clipboardId, TGroupList& target) {
     return fresh;
 }
 
-void TGroupList::Write(TByteWriter& w) const {
-    w.I32(Count());
-    for (const TGroup& g : groups_) w.I32(g.Id);
+namespace {
+template <class IO, class L> void GroupFields(IO& io, L& ids) {
+    io.Items(ids, 4, "group count", [&](auto& id) { io.Field(id); });
+}
+} // namespace
+
+void TGroupList::Record(TRecordWriter& io) const {
+    std::vector<int32_t> ids;
+    ids.reserve(groups_.size());
+    for (const TGroup& g : groups_)
+        ids.push_back(g.Id);
+    GroupFields(io, ids);
 }
 
-void TGroupList::Read(TByteReader& r) {
-    int32_t n = r.Count(4, "group count");
+void TGroupList::Record(TRecordReader& io) {
     std::vector<int32_t> ids;
-    ids.reserve(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; ++i) ids.push_back(r.I32());
+    GroupFields(io, ids);
+    // Ids of 0 or less mean "no group" and are never in the list.
     groups_.clear();
-    for (int32_t id : ids) Add(id);
+    for (int32_t id : ids)
+        Add(id);
 }
 
 // ---- TSew ----
@@ -254,6 +264,19 @@ std::vector<TSLStitch*> TSew::BuildStitchOrder(int32_t key) {
     return taken;
 }
 
+std::vector<TSLStitch*> TSew::BuildWorksheetOrder() {
+    std::vector<int32_t> keys;
+    for (int32_t i = 0; i < Groups.Count(); ++i)
+        keys.push_back(Groups[i].Id);
+    keys.push_back(0);
+    std::vector<TSLStitch*> all;
+    for (int32_t key : keys) {
+        std::vector<TSLStitch*> part = BuildStitchOrder(key);
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
+}
+
 namespace {
 // The block of list indices an object occupies: itself, or both rails of a column.
 std::pair<int32_t, int32_t> BlockOf(const TSew& sew, TSLStitch* o) {
@@ -292,16 +315,41 @@ void TSew::DeleteObject(TSLStitch* object) {
     Modified = true;
 }
 
-void TSew::AfterLoad(const TStitchContext& ctx) {
-    // Region nodes name their outlines by list position; they become references only now that the
-    // whole list exists (a reference to anything but an outline fails the load).
+void TSew::AfterLoad(const TStitchContext& ctx, int32_t fileVersion, const std::vector<int32_t>& holes,
+                     const std::vector<int32_t>& overlays) {
     std::vector<TSLStitch*> objects;
     objects.reserve(items_.size());
-    for (auto& o : items_) objects.push_back(o.get());
-    for (TSLStitch* o : objects)
-        if (o->Kind() == KIND_REGION) static_cast<TSLRegion*>(o)->ResolveOutlines(objects);
-    for (auto& o : items_) o->UpdateBounds(ctx);
-    PruneGroups();
+    for (auto& o : items_)
+        objects.push_back(o.get());
+    // Each rail B is linked to the rail A read before it (and the column generated).
+    LinkRailsInOrder(objects, ctx);
+    // Region nodes name their outlines by list position; they become references only now that the
+    // whole list exists (a reference to anything but an outline fails the load).
+    for (TSLStitch* o : objects) {
+        if (o->Kind() != KIND_REGION) continue;
+        auto* rg = static_cast<TSLRegion*>(o);
+        rg->ResolveOutlines(objects);
+        // Files from before the current region rules are rebuilt with them.
+        if (fileVersion < kVersionRegionRules) rg->RebuildFromOutlines(ctx);
+        rg->UpdateBounds(ctx);
+        if (!rg->FillStitches || fileVersion < kVersionRegionRules || rg->DeriveEntryExit) Restitch(*rg, ctx);
+    }
+    Holes.clear();
+    Overlays.clear();
+    auto at = [&](int32_t i) -> TSLStitch* {
+        return i >= 0 && static_cast<size_t>(i) < objects.size() ? objects[static_cast<size_t>(i)] : nullptr;
+    };
+    for (int32_t i : holes)
+        if (TSLStitch* o = at(i); o && o->Kind() == KIND_REGION && std::find(Holes.begin(), Holes.end(), o) == Holes.end())
+            Holes.push_back(o);
+    for (int32_t i : overlays)
+        if (TSLStitch* o = at(i); o && o->Kind() == KIND_CURVE && std::find(Overlays.begin(), Overlays.end(), o) == Overlays.end())
+            Overlays.push_back(o);
+    // An id an object carries is in the group list, so a new group never takes it; ids without
+    // objects stay as the file has them.
+    for (auto& o : items_)
+        if (o->GroupId > 0) Groups.Add(o->GroupId);
+    SetCurrent(nullptr);
     Modified = false;
 }
 
