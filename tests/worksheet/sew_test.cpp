@@ -159,8 +159,8 @@ TEST(Sew, AfterLoadLinksRegionNodesToTheirOutlines) {
     for (float x : {0.f, 10.f, 20.f, 30.f}) outline->Append(TSP::Plain(0, x, x));
     auto* region = static_cast<TSLRegion*>(sew.Add(std::make_unique<TSLRegion>()));
     region->Node(0).OutlineMark = 0;
-    sew.AfterLoad({});
+    sew.AfterLoad({}, kVersionCurrent, {}, {});
     EXPECT_EQ(region->Node(0).Outline, outline);
     region->Node(0).OutlineMark = 1; // the region itself: not an outline
-    EXPECT_THROW(sew.AfterLoad({}), TReadError);
+    EXPECT_THROW(sew.AfterLoad({}, kVersionCurrent, {}, {}), TReadError);
 }
