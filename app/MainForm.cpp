@@ -1110,8 +1110,14 @@ void TNL::GeneralOptions() {
             Sew.MarkModified();
         }
     }
-    if (v.AutosaveMinutes >= 0 && v.AutosaveMinutes <= AUTOSAVE_MAX_MINUTES)
+    if (v.AutosaveMinutes >= 0 && v.AutosaveMinutes <= AUTOSAVE_MAX_MINUTES &&
+        v.AutosaveMinutes != Preferences.AutosaveMinutes) {
         Preferences.AutosaveMinutes = v.AutosaveMinutes;
+        if (!PreferencesPath.empty() && !SavePreferences(Preferences, PreferencesPath))
+            host_.MessageDialog("Nordelune Properties",
+                                "The Preferences Could Not Be Saved To " + PreferencesPath.string() + ".",
+                                Buttons(TButton::OK));
+    }
     CommandsChanged();
     Redraw();
 }

@@ -50,8 +50,10 @@ public:
     TView& View = Sew.Settings.View;
     TRunToggles& Toggles = Sew.Settings.Toggles;
     TWorksheetServices Services;
-    // The program's own preferences (the autosave interval).
+    // The program's own preferences (the autosave interval), and the file they are kept in (empty:
+    // not kept).
     TPreferences Preferences;
+    std::filesystem::path PreferencesPath;
     // Where recovery copies of unsaved work go; empty: none are written or offered.
     std::filesystem::path RecoveryFolder;
     // What export and import remember during the run, and the thread texture.
