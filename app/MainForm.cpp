@@ -9,9 +9,9 @@
 #include "app/Recovery.h"
 #include "app/RegionMode.h"
 #include "core/FileIO.h"
-#include "formats/Worksheet.h"
 #include "core/Numeric.h"
 #include "core/Point.h"
+#include "formats/Worksheet.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 #include "ui/CompensationView.h"
@@ -188,7 +188,8 @@ bool TNL::OpenWorksheet(const std::string& fileName) {
         switch (e.Fault) {
         case TWorksheetFault::NotFound:
             host_.MessageDialog("File Loading Error !",
-                                "Don't Seem To Be Able To Find The File " + fileName + " At The Specified Path ",
+                                "Don't Seem To Be Able To Find The File " + fileName +
+                                    " At The Specified Path ",
                                 Buttons(TButton::OK));
             break;
         case TWorksheetFault::NotAWorksheet:
@@ -196,12 +197,13 @@ bool TNL::OpenWorksheet(const std::string& fileName) {
                                 Buttons(TButton::OK));
             break;
         case TWorksheetFault::Newer:
-            host_.MessageDialog("Unexpected File Format !",
-                                "This Worksheet Was Created On A Newer Version Of Nordelune And You Will Have To "
-                                "Update The Software To Load It. Please Visit The Nordelune Web Site For The "
-                                "Latest Version. ( " +
-                                    fileName + " ).",
-                                Buttons(TButton::OK));
+            host_.MessageDialog(
+                "Unexpected File Format !",
+                "This Worksheet Was Created On A Newer Version Of Nordelune And You Will Have To "
+                "Update The Software To Load It. Please Visit The Nordelune Web Site For The "
+                "Latest Version. ( " +
+                    fileName + " ).",
+                Buttons(TButton::OK));
             break;
         default:
             host_.MessageDialog("File Loading Error !",
@@ -762,8 +764,8 @@ void TNL::ServePlacement(int32_t x, int32_t y) {
         Sew.StreamOriginY = RoundI(wy);
         Files.LastImport = nullptr;
         if (std::optional<std::string> file = ChooseImportFile(host_, Sew.Settings.Import))
-            Files.LastImport =
-                ImportStitchFile(Sew, *file, host_, wx, wy, Sew.Settings.Import.FilterIndex, &Sew.Settings.Import);
+            Files.LastImport = ImportStitchFile(Sew, *file, host_, wx, wy, Sew.Settings.Import.FilterIndex,
+                                                &Sew.Settings.Import);
         CommandsChanged();
     }
     Redraw();
@@ -1051,7 +1053,8 @@ void TNL::OpenCommand() {
     // Unsaved work is saved first, or kept: unless the save really happened (or the user chose
     // not to keep it), nothing is opened.
     if (Sew.Modified) {
-        TButton b = host_.MessageDialog("Current Worksheet Has Not Been Saved !", "Save Existing Data To " + Sew.FileName,
+        TButton b = host_.MessageDialog("Current Worksheet Has Not Been Saved !",
+                                        "Save Existing Data To " + Sew.FileName,
                                         TButton::Yes | TButton::No | TButton::Cancel);
         if (b == TButton::Yes) {
             if (!SaveCommand(Sew.FileName == "Untitled")) return;
@@ -1078,7 +1081,8 @@ bool TNL::SaveCommand(bool ask) {
         req.Filter = "Loomline embroidery ( *.Nl1 )|*.Nl1";
         req.DefaultExt = WORKSHEET_EXTENSION;
         req.InitialDir = DesignFolder();
-        req.FileName = name == "Untitled" ? (std::filesystem::path(req.InitialDir) / "Untitled").string() : name;
+        req.FileName =
+            name == "Untitled" ? (std::filesystem::path(req.InitialDir) / "Untitled").string() : name;
         TFileDialogResult r = host_.SaveFileDialog(req);
         if (!r.Accepted || r.FileName.empty()) return false;
         name = r.FileName;
@@ -1095,7 +1099,9 @@ void TNL::GeneralOptions() {
     v.AutosaveMinutes = Preferences.AutosaveMinutes;
     if (!host_.EditGeneralOptions(v)) return;
     // Values outside a field's range (with a tolerance of 0.001) are refused: the old one stays.
-    auto in = [](double x, double lo, double hi) { return std::isfinite(x) && x >= lo - 0.001 && x <= hi + 0.001; };
+    auto in = [](double x, double lo, double hi) {
+        return std::isfinite(x) && x >= lo - 0.001 && x <= hi + 0.001;
+    };
     if (in(v.MaxLengthMm, 8, 20)) {
         int32_t units = RoundI(v.MaxLengthMm * 20.0);
         if (units != Toggles.LongStitchLimit) {

@@ -14,10 +14,10 @@
 #include "app/FileCommands.h"
 #include "app/Preferences.h"
 #include "app/RunState.h"
-#include "worksheet/View.h"
 #include "platform/Host.h"
 #include "stitching/StitchContext.h"
 #include "worksheet/Sew.h"
+#include "worksheet/View.h"
 
 namespace nl {
 

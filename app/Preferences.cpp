@@ -14,7 +14,8 @@ std::filesystem::path XdgFolder(const char* variable, const char* fallback) {
     const char* v = std::getenv(variable);
     if (v && *v == '/') return std::filesystem::path(v) / "nordelune";
     const char* home = std::getenv("HOME");
-    std::filesystem::path base = home && *home ? std::filesystem::path(home) : std::filesystem::temp_directory_path();
+    std::filesystem::path base =
+        home && *home ? std::filesystem::path(home) : std::filesystem::temp_directory_path();
     return base / fallback / "nordelune";
 }
 } // namespace
@@ -45,7 +46,8 @@ TPreferences LoadPreferences(const std::filesystem::path& file) {
 }
 
 bool SavePreferences(const TPreferences& prefs, const std::filesystem::path& file) {
-    std::string text = "# Nordelune preferences\nAutosaveMinutes=" + std::to_string(prefs.AutosaveMinutes) + "\n";
+    std::string text =
+        "# Nordelune preferences\nAutosaveMinutes=" + std::to_string(prefs.AutosaveMinutes) + "\n";
     std::error_code ec;
     std::filesystem::create_directories(file.parent_path(), ec);
     try {

@@ -35,7 +35,8 @@ std::vector<std::filesystem::path> OrphanedRecoveryFiles(const std::filesystem::
         std::string name = e.path().filename().string();
         if (!name.starts_with(kPrefix) || !name.ends_with(kSuffix)) continue;
         std::string digits = name.substr(9, name.size() - 9 - 4);
-        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit) || digits.size() > 9) continue;
+        if (digits.empty() || !std::all_of(digits.begin(), digits.end(), ::isdigit) || digits.size() > 9)
+            continue;
         if (Running(std::stoi(digits))) continue;
         std::error_code tec;
         found.emplace_back(std::filesystem::last_write_time(e.path(), tec), e.path());

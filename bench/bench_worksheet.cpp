@@ -13,7 +13,8 @@ using namespace nl::test;
 
 namespace {
 std::filesystem::path TempFile(const char* name) {
-    return std::filesystem::temp_directory_path() / (std::string("nl-bench-") + std::to_string(::getpid()) + name);
+    return std::filesystem::temp_directory_path() /
+           (std::string("nl-bench-") + std::to_string(::getpid()) + name);
 }
 
 // Ten direct stitch objects of 100,000 points each (a colour point at the start of each).
@@ -23,7 +24,8 @@ void MillionPoints(TSew& sew) {
         s->Flags = OF_DIRECT | OF_NEEDLE_POINTS | OF_VISIBLE;
         s->Reserve(100'000);
         for (int i = 0; i < 100'000; ++i)
-            s->AppendPoint(SP_BOUNDARY, -1, static_cast<float>(i % 2000), static_cast<float>(o * 100 + (i & 1) * 40));
+            s->AppendPoint(SP_BOUNDARY, -1, static_cast<float>(i % 2000),
+                           static_cast<float>(o * 100 + (i & 1) * 40));
         s->MarkColourStart(0);
         s->UpdateBounds({});
     }

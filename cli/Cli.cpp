@@ -1,10 +1,10 @@
 #include "cli/Cli.h"
 
 #include <charconv>
-#include <optional>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <ostream>
 
 #include "cli/Render.h"
@@ -246,10 +246,9 @@ int SheetInfo(const std::string& file, bool json, std::ostream& out) {
     TWorksheetInfo info;
     std::unique_ptr<TSew> sew = LoadSheet(file, &info);
     // Objects by kind, as a user names them.
-    std::vector<std::pair<const char*, int>> kinds = {{"outlines", 0},       {"line_objects", 0},
-                                                      {"satin_outlines", 0}, {"curved_columns", 0},
-                                                      {"regions", 0},        {"direct_stitch", 0},
-                                                      {"text_characters", 0}};
+    std::vector<std::pair<const char*, int>> kinds = {
+        {"outlines", 0}, {"line_objects", 0},  {"satin_outlines", 0}, {"curved_columns", 0},
+        {"regions", 0},  {"direct_stitch", 0}, {"text_characters", 0}};
     for (const auto& o : *sew) {
         int k = 5;
         if (o->Kind() == KIND_CURVE) {
@@ -265,7 +264,10 @@ int SheetInfo(const std::string& file, bool json, std::ostream& out) {
     std::vector<std::pair<const char*, int>> support = {
         {"frames", 0}, {"pictures", 0}, {"pattern_creators", 0}, {"text_labels", 0}};
     for (const auto& s : sew->Support) {
-        int k = s->Kind == SUPPORT_FRAME ? 0 : s->Kind == SUPPORT_PICTURE ? 1 : s->Kind == SUPPORT_PATTERN_CREATOR ? 2 : 3;
+        int k = s->Kind == SUPPORT_FRAME             ? 0
+                : s->Kind == SUPPORT_PICTURE         ? 1
+                : s->Kind == SUPPORT_PATTERN_CREATOR ? 2
+                                                     : 3;
         ++support[static_cast<size_t>(k)].second;
     }
     std::vector<std::pair<int32_t, int>> groups;
@@ -279,13 +281,15 @@ int SheetInfo(const std::string& file, bool json, std::ostream& out) {
     ExportedPoints(*sew, stitches);
     std::string s;
     if (json) {
-        s = "{\"file\": " + JsonString(file) + ", \"worksheet\": true, \"version\": " + std::to_string(info.Version) +
-            ", \"objects\": {";
+        s = "{\"file\": " + JsonString(file) +
+            ", \"worksheet\": true, \"version\": " + std::to_string(info.Version) + ", \"objects\": {";
         for (size_t i = 0; i < kinds.size(); ++i)
-            s += std::string(i ? ", " : "") + "\"" + kinds[i].first + "\": " + std::to_string(kinds[i].second);
+            s +=
+                std::string(i ? ", " : "") + "\"" + kinds[i].first + "\": " + std::to_string(kinds[i].second);
         s += "}, \"support_objects\": {";
         for (size_t i = 0; i < support.size(); ++i)
-            s += std::string(i ? ", " : "") + "\"" + support[i].first + "\": " + std::to_string(support[i].second);
+            s += std::string(i ? ", " : "") + "\"" + support[i].first +
+                 "\": " + std::to_string(support[i].second);
         s += "}, \"groups\": [";
         for (size_t i = 0; i < groups.size(); ++i)
             s += std::string(i ? ", " : "") + "{\"id\": " + std::to_string(groups[i].first) +

@@ -18,8 +18,8 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <string>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 

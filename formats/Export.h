@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "formats/Formats.h"
-#include "worksheet/WorksheetSettings.h" // the remembered export and import state
 #include "stitching/StitchContext.h"
+#include "worksheet/WorksheetSettings.h" // the remembered export and import state
 
 namespace nl {
 

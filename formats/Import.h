@@ -10,9 +10,9 @@
 
 #include "core/Errors.h"
 #include "formats/Formats.h"
-#include "worksheet/WorksheetSettings.h" // the remembered export and import state
 #include "formats/SideFile.h"
 #include "stitching/SLStitch.h"
+#include "worksheet/WorksheetSettings.h" // the remembered export and import state
 
 namespace nl {
 

@@ -26,13 +26,15 @@ constexpr size_t MIN_OBJECT_RECORD = 1 + 4 * 6 + 17 + 1 + 4;
 template <class IO, class S> void SettingsBlockA(IO& io, S& s) {
     auto& t = s.Toggles;
     io.Field(s.Export.FilterIndex, s.Import.FilterIndex, s.View.Zoom, s.View.ScrollX, s.View.ScrollY);
-    io.Field(s.gColBackground, s.BackgroundColour2, s.MajorGridColour, s.MinorGridColour, s.DirectStitchColour);
-    io.Field(s.OutlineColour1, s.OutlineColour2, s.OutlineNodeColour, s.OutlineHandleColour, s.StitchPointColour,
-             s.StitchPointColour2, s.OutlinePointColour1, s.OutlinePointColour2, s.SelectedPointColour,
-             s.OutlineAuxColour, s.RegionBoundaryColour);
+    io.Field(s.gColBackground, s.BackgroundColour2, s.MajorGridColour, s.MinorGridColour,
+             s.DirectStitchColour);
+    io.Field(s.OutlineColour1, s.OutlineColour2, s.OutlineNodeColour, s.OutlineHandleColour,
+             s.StitchPointColour, s.StitchPointColour2, s.OutlinePointColour1, s.OutlinePointColour2,
+             s.SelectedPointColour, s.OutlineAuxColour, s.RegionBoundaryColour);
     io.Field(s.GUseLarge, s.GUseSmall, s.GridDrawing, s.GLarge, s.GSmall, s.GridSetting3, s.GridSetting4);
     io.Field(t.HideBitmaps, s.OutlineLoaderSwitch, s.OutlineEditSwitch);
-    io.Field(t.HideBoundaryPoints, t.HideUnderStitching, t.HideFillPoints, t.ShowAllCompensation, t.RotateMode);
+    io.Field(t.HideBoundaryPoints, t.HideUnderStitching, t.HideFillPoints, t.ShowAllCompensation,
+             t.RotateMode);
     io.Field(s.ImageThick, s.ImageContrast, t.Mode3D, s.KvNormal);
     io.Field(s.SOJToTop, s.SOJToTop2, s.SOJToTop3, s.SOJToTop4, s.SOJump, s.SOWNormal, s.SOWNormalOption,
              s.SOJNormal, s.SOJToTop5);

@@ -302,7 +302,8 @@ void TMainWindow::UpdateAutosaveTimer() {
     if (!autosave_) return;
     int ms = Nl.Preferences.AutosaveMinutes * 60 * 1000;
     // NL_AUTOSAVE_SECONDS: a short interval for trying the recovery by hand.
-    if (const char* s = std::getenv("NL_AUTOSAVE_SECONDS"); s && ms > 0) ms = std::max(1, std::atoi(s)) * 1000;
+    if (const char* s = std::getenv("NL_AUTOSAVE_SECONDS"); s && ms > 0)
+        ms = std::max(1, std::atoi(s)) * 1000;
     if (ms <= 0 || Nl.RecoveryFolder.empty()) {
         autosave_->stop();
     } else if (!autosave_->isActive() || autosave_->interval() != ms) {

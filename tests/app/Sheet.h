@@ -4,8 +4,8 @@
 #pragma once
 #include <filesystem>
 #include <sstream>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 
 #include "../regions/TestShapes.h"
 #include "Fixture.h"
@@ -119,7 +119,7 @@ struct TSheet : TShell {
         // A name of its own, so that "Save" writes somewhere harmless.
         static int sheets = 0;
         FileName = (std::filesystem::temp_directory_path() /
-                     ("nl-sheet-" + std::to_string(::getpid()) + "-" + std::to_string(++sheets) + ".Nl1"))
+                    ("nl-sheet-" + std::to_string(::getpid()) + "-" + std::to_string(++sheets) + ".Nl1"))
                        .string();
         Nl.Sew.FileName = FileName;
         Nl.Sew.Modified = true;

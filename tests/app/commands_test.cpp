@@ -1,12 +1,12 @@
 #include <filesystem>
-#include <unistd.h>
 #include <set>
 #include <string_view>
+#include <unistd.h>
 
-#include "core/FileIO.h"
-#include "formats/Worksheet.h"
 #include "Fixture.h"
 #include "core/Errors.h"
+#include "core/FileIO.h"
+#include "formats/Worksheet.h"
 
 using namespace nl;
 using nl::test::TShell;
@@ -296,7 +296,8 @@ TEST(StartUp, FailedLoadKeepsTheWorksheetAndItsName) {
     } cases[] = {
         {text, "Unexpected File Format !", text + " Is Is Not A Nordelune Worksheet ! "},
         {(dir.Path / "gone.Nl1").string(), "File Loading Error !",
-         "Don't Seem To Be Able To Find The File " + (dir.Path / "gone.Nl1").string() + " At The Specified Path "},
+         "Don't Seem To Be Able To Find The File " + (dir.Path / "gone.Nl1").string() +
+             " At The Specified Path "},
         {cut, "File Loading Error !", ""},
     };
     for (const TCase& c : cases) {

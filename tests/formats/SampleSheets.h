@@ -100,7 +100,7 @@ inline int32_t GroupFrom(TSew& sew, int32_t first) {
 inline void BuildBadge(TSew& sew) {
     const int32_t first = sew.Count();
     TSLCurve* edge = AddCurve(sew, Circle(1000, 1000, 700));
-    AddRegion(sew, *edge, 0x8C3A1E, 45); // deep blue
+    AddRegion(sew, *edge, 0x8C3A1E, 45);                         // deep blue
     AddSatinOutline(sew, Circle(1000, 1000, 720), 0x30B8E8, 40); // gold
     AddRunning(sew, Polyline({{700, 1000}, {850, 850}, {1000, 1000}, {1150, 850}, {1300, 1000}}), 0xFFFFFF);
     GroupFrom(sew, first);
@@ -116,7 +116,8 @@ inline void BuildMultiColour(TSew& sew) {
         AddRegion(sew, *sq, colours[i], static_cast<float>(30 * i));
         AddRunning(sew, Circle(x + 200, y + 200, 120), 0x202020);
     }
-    AddColumn(sew, {{200, 1200}, {650, 1120}, {1050, 1200}}, {{200, 1320}, {650, 1240}, {1050, 1320}}, 0x8B008B);
+    AddColumn(sew, {{200, 1200}, {650, 1120}, {1050, 1200}}, {{200, 1320}, {650, 1240}, {1050, 1320}},
+              0x8B008B);
     GroupFrom(sew, first);
 }
 
@@ -152,7 +153,8 @@ inline void BuildEverything(TSew& sew, const std::string& machineFile) {
             sew[i]->Flags |= OF_COMPLEX_HOLE;
             sew.Holes.push_back(sew[i]);
         }
-        if (sew[i]->Kind() == KIND_CURVE && !static_cast<TSLCurve*>(sew[i])->IsRail() && sew.Overlays.empty()) {
+        if (sew[i]->Kind() == KIND_CURVE && !static_cast<TSLCurve*>(sew[i])->IsRail() &&
+            sew.Overlays.empty()) {
             sew[i]->Flags |= OF_REGION_OVERLAY;
             sew.Overlays.push_back(sew[i]);
         }

@@ -55,12 +55,11 @@ TExpectedRecord HandBuilt(int32_t version, const TWorksheetSettings& s, const st
     // Table A.
     e.I32(s.Export.FilterIndex, "#1 export filter").I32(s.Import.FilterIndex, "#2 import filter");
     e.I32(s.View.Zoom, "#3 zoom").I32(s.View.ScrollX, "#4 scroll x").I32(s.View.ScrollY, "#5 scroll y");
-    const int32_t coloursA[] = {s.gColBackground,      s.BackgroundColour2,  s.MajorGridColour,
-                                s.MinorGridColour,     s.DirectStitchColour, s.OutlineColour1,
-                                s.OutlineColour2,      s.OutlineNodeColour,  s.OutlineHandleColour,
-                                s.StitchPointColour,   s.StitchPointColour2, s.OutlinePointColour1,
-                                s.OutlinePointColour2, s.SelectedPointColour, s.OutlineAuxColour,
-                                s.RegionBoundaryColour};
+    const int32_t coloursA[] = {
+        s.gColBackground,      s.BackgroundColour2,   s.MajorGridColour,    s.MinorGridColour,
+        s.DirectStitchColour,  s.OutlineColour1,      s.OutlineColour2,     s.OutlineNodeColour,
+        s.OutlineHandleColour, s.StitchPointColour,   s.StitchPointColour2, s.OutlinePointColour1,
+        s.OutlinePointColour2, s.SelectedPointColour, s.OutlineAuxColour,   s.RegionBoundaryColour};
     for (int32_t c : coloursA)
         e.I32(c, "#6-21 colours");
     e.Bool(s.GUseLarge, "#22").Bool(s.GUseSmall, "#23").Bool(s.GridDrawing, "#24");
@@ -79,13 +78,16 @@ TExpectedRecord HandBuilt(int32_t version, const TWorksheetSettings& s, const st
     // Table B.
     e.I32(s.Toggles.LongStitchLimit, "#57").I32(s.PointsUnder, "#58");
     e.Bool(s.MaxlengOption1, "#59").Bool(s.MaxlengOption2, "#60");
-    const int32_t coloursB[] = {s.ImagePreviewColour, s.ColourTable1, s.ColourTable2,
+    const int32_t coloursB[] = {s.ImagePreviewColour, s.ColourTable1,     s.ColourTable2,
                                 s.BackColor,          s.StitchHighlight1, s.StitchHighlight2};
     for (int32_t c : coloursB)
         e.I32(c, "#61-66 colours");
     e.Bool(s.SelectionOutline, "#67").I32(s.SelectionColour, "#68");
     e.I32(s.SelectionFrameColour1, "#69").I32(s.SelectionFrameColour2, "#70");
-    e.F64(s.SimStitches, "#71 SimStitches").Bool(s.SimPoint, "#72").Bool(s.SimView, "#73").I32(s.KvHigh, "#74");
+    e.F64(s.SimStitches, "#71 SimStitches")
+        .Bool(s.SimPoint, "#72")
+        .Bool(s.SimView, "#73")
+        .I32(s.KvHigh, "#74");
     e.Bool(s.DrawingSwitch1, "#75").Bool(s.SelectionFrame1Shown, "#76").Bool(s.SelectionFrame2Shown, "#77");
     e.Bool(s.Toggles.SmallStitchPoints, "#78 UVSMP").Bool(s.Toggles.ShowZigzagHandles, "#79 SZH");
     e.Bool(s.Toggles.ShowRegionPaths, "#80 ShowSelectedEM").Bool(s.Toggles.ShowColumnHandles, "#81 SZL");
@@ -102,15 +104,16 @@ TExpectedRecord HandBuilt(int32_t version, const TWorksheetSettings& s, const st
         e.I32(s.unGrads, "#105").I32(s.RulerPainter, "#106").I32(s.unMC, "#107").I32(s.unTC, "#108");
     }
     const TAttributeSwitches& a = s.Attributes;
-    const bool first12[] = {a.AttrType,  a.AttrVisible, a.AttrColor,  a.AttrDensity,
-                            a.AttrRotation, a.AttrUnder, a.AttrPitch, a.AttrOffset,
-                            a.AttrSplit, a.AttrPasses,  a.AttrComp,   a.AttrPattern};
+    const bool first12[] = {a.AttrType,     a.AttrVisible, a.AttrColor, a.AttrDensity,
+                            a.AttrRotation, a.AttrUnder,   a.AttrPitch, a.AttrOffset,
+                            a.AttrSplit,    a.AttrPasses,  a.AttrComp,  a.AttrPattern};
     for (bool b : first12)
         e.Bool(b, "attribute switch");
     if (version >= 1006) {
-        const bool last12[] = {a.AttrMin,          a.AttrMax,        a.AttrUseUnder,      a.AttrUnderType,
-                               a.AttrUnderDensity, a.AttrUnderPitch, a.AttrUnderOffset,   a.AttrUseRotation,
-                               a.AttrUnderRotation, a.AttrUnderSetRot, a.AttrUnderSetRot90, a.AttrUnderMargin};
+        const bool last12[] = {a.AttrMin,         a.AttrMax,           a.AttrUseUnder,
+                               a.AttrUnderType,   a.AttrUnderDensity,  a.AttrUnderPitch,
+                               a.AttrUnderOffset, a.AttrUseRotation,   a.AttrUnderRotation,
+                               a.AttrUnderSetRot, a.AttrUnderSetRot90, a.AttrUnderMargin};
         for (bool b : last12)
             e.Bool(b, "attribute switch (1006)");
     }
@@ -292,7 +295,8 @@ TEST(WorksheetFile, EveryKindOfObjectRoundTripsExactly) {
     TSew back;
     ReadWorksheetBytes(first, back, "every.Nl1");
     const std::vector<uint8_t> second = WorksheetBytes(back, "every.Nl1");
-    EXPECT_TRUE(second == first) << "a load and a save must keep every byte: " << FirstDifference(first, second);
+    EXPECT_TRUE(second == first) << "a load and a save must keep every byte: "
+                                 << FirstDifference(first, second);
 
     ASSERT_EQ(back.Count(), sew.Count());
     for (int32_t i = 0; i < sew.Count(); ++i) {
