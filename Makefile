@@ -13,7 +13,7 @@ BUILD := build-asan
 CMAKE_FLAGS += -DNL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 endif
 
-.PHONY: deps configure build run test bench fuzz format clean
+.PHONY: deps configure build run test bench fuzz format clean examples
 
 deps:
 	@bash scripts/install-deps.sh
@@ -34,6 +34,10 @@ bench: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DNL_BUILD_BENCH=ON -DNL_BUILD_TESTS=OFF -DNL_BUILD_GUI=OFF >/dev/null
 	@cmake --build build-bench -j $(JOBS)
 	@bash scripts/bench.sh build-bench
+
+# The example worksheets are made in code, never by hand.
+examples: build
+	@$(BUILD)/bin/nl_make_examples examples tests/fixtures/Star.DST
 
 fuzz: deps
 	@bash fuzz/run-all.sh $(or $(FUZZ_SECONDS),20)

@@ -116,8 +116,9 @@ const TCommandInfo kCommands[] = {
     {C::GridProperties, O, "Grid Properties", nullptr, nullptr, MB_ALL, K::Action, LATER},
     {C::View3DProperties, O, "View In 3D Mode - Properties", nullptr, nullptr, MB_ALL, K::Action, LATER},
     {C::RulerProperties, O, "Ruler Properties", nullptr, nullptr, MB_ALL, K::Action, LATER},
+    // Opens the "General" page (Max Length, Points Under, the recovery copies).
     {C::StitchLengthProperties, O, "Stitch Max and Min Length Properties", nullptr, nullptr, MB_ALL,
-     K::Action, LATER},
+     K::Action, NOW},
     {C::AutoShowProperties, O, "Auto Show Properties", nullptr, "Auto Show Properties On Edit Selection",
      MB_DESIGN, K::Toggle, NOW},
     {C::ShowZigzagHandles, O, "Show Zigzag Handles", nullptr, nullptr, MB_ALL, K::Toggle, NOW},

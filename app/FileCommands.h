@@ -20,10 +20,9 @@ class Host;
 class TSew;
 class TSLStitch;
 
-// What the file commands remember for the whole run.
+// What the file commands remember for the whole run (the remembered export and import names and
+// filters are the worksheet's settings: Sew.Settings.Export and .Import).
 struct TFileState {
-    TExportSession Export;
-    TImportSession Import;
     // The thread texture, when "ColorTable.dat" loaded.
     std::optional<TColorTable> Texture;
     // The object the last import added, null when it added nothing.

@@ -6,9 +6,12 @@
 #include <exception>
 #include <filesystem>
 
+#include "app/Recovery.h"
 #include "app/RegionMode.h"
+#include "core/FileIO.h"
 #include "core/Numeric.h"
 #include "core/Point.h"
+#include "formats/Worksheet.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 #include "ui/CompensationView.h"
@@ -135,36 +138,19 @@ void TNL::FirstShow(const std::vector<std::string>& args) {
     host_.SetCaption(caption_);
     // The table reports its own problems.
     Files.Texture = LoadColorTable(host_.ProgramFolder(), host_);
-    if (args.empty()) return;
-    startupFile_ = CleanArgument(args.front());
+    if (!args.empty()) startupFile_ = CleanArgument(args.front());
+    // Work a crash left behind comes first: restored, it takes the place of the named file.
+    if (OfferRecovery()) return;
     if (!startupFile_.empty()) OpenWorksheet(startupFile_);
 }
 
-bool TNL::OpenWorksheet(const std::string& fileName) {
-    if (!Services.LoadWorksheet) {
-        host_.MessageDialog("File Loading Error !",
-                            "The Worksheet " + fileName +
-                                " Can Not Be Opened: This Version Reads No Worksheet Files.",
-                            Buttons(TButton::OK));
-        return false;
-    }
-    if (creation_ != TCreation::None) CancelCreation();
-    placement_ = TPlacement::None;
-    // Loaded into a fresh worksheet, so a failed load leaves the current one (and its file name)
-    // untouched and a later Save cannot overwrite the file with an empty worksheet.
-    TSew fresh;
-    try {
-        Services.LoadWorksheet(fresh, fileName);
-    } catch (const std::exception& e) {
-        host_.MessageDialog("File Loading Error !", e.what(), Buttons(TButton::OK));
-        return false;
-    }
+void TNL::AdoptWorksheet(TSew&& fresh, const std::string& fileName, bool modified) {
     // The region being built refers to outlines of the worksheet that is going away.
     if (IsRegionMode(mode_)) regionMode_->Enter();
     Sew = std::move(fresh);
     Sew.FileName = fileName;
-    Sew.Modified = false;
-    SetCaptionFor(fileName);
+    Sew.Modified = modified;
+    SetCaptionFor(fileName == "Untitled" ? std::string() : fileName);
     // Nothing of the old worksheet is left.
     CloseEnvelopeEditor();
     contextObject_ = nullptr;
@@ -172,9 +158,159 @@ bool TNL::OpenWorksheet(const std::string& fileName) {
     dragObject_ = nullptr;
     moved_.clear();
     movedBefore_.clear();
+    // The worksheet was generated for display with compensation; the view may hide it.
+    if (!Toggles.ShowAllCompensation) {
+        TStitchContext ctx = StitchContext();
+        SetShowCompensation(Sew, ctx, false);
+    }
+    // The worksheet opens in the mode it was saved in: Design And Editing, or Object Layout.
+    uint8_t savedMode = Sew.Settings.WorksheetMode;
+    SetMode(savedMode == 1 ? TMode::DesignEdit : TMode::ObjectLayout);
+    Sew.Settings.WorksheetMode = savedMode;
+    // The 3D view needs a display of 24 bits or more.
+    if (Toggles.Mode3D && host_.DisplayDepth() != 24 && host_.DisplayDepth() != 32) Toggles.Mode3D = false;
+    Sew.ComputeSelectionKind();
     CommandsChanged();
     Redraw();
+}
+
+bool TNL::OpenWorksheet(const std::string& fileName) {
+    if (creation_ != TCreation::None) CancelCreation();
+    placement_ = TPlacement::None;
+    // Loaded into a fresh worksheet, so a failed load leaves the current one (and its file name)
+    // untouched and a later Save cannot overwrite the file with an empty worksheet. Settings an
+    // older file lacks keep their current values.
+    TSew fresh;
+    fresh.Settings = Sew.Settings;
+    host_.SetStatus("  Loading File");
+    try {
+        LoadWorksheet(fileName, fresh);
+    } catch (const TWorksheetError& e) {
+        host_.SetStatus("");
+        switch (e.Fault) {
+        case TWorksheetFault::NotFound:
+            host_.MessageDialog("File Loading Error !",
+                                "Don't Seem To Be Able To Find The File " + fileName +
+                                    " At The Specified Path ",
+                                Buttons(TButton::OK));
+            break;
+        case TWorksheetFault::NotAWorksheet:
+            host_.MessageDialog("Unexpected File Format !", fileName + " Is Is Not A Nordelune Worksheet ! ",
+                                Buttons(TButton::OK));
+            break;
+        case TWorksheetFault::Newer:
+            host_.MessageDialog(
+                "Unexpected File Format !",
+                "This Worksheet Was Created On A Newer Version Of Nordelune And You Will Have To "
+                "Update The Software To Load It. Please Visit The Nordelune Web Site For The "
+                "Latest Version. ( " +
+                    fileName + " ).",
+                Buttons(TButton::OK));
+            break;
+        default:
+            host_.MessageDialog("File Loading Error !",
+                                fileName + " Could Not Be Loaded: " + e.Reason +
+                                    ". The Current Worksheet Was Left As It Was.",
+                                Buttons(TButton::OK));
+            break;
+        }
+        return false;
+    } catch (const std::exception& e) {
+        host_.SetStatus("");
+        host_.MessageDialog("File Loading Error !", fileName + " Could Not Be Loaded: " + e.what(),
+                            Buttons(TButton::OK));
+        return false;
+    }
+    host_.SetStatus("  Constructing Stitch Objects");
+    host_.ClosePropertiesWindow();
+    AdoptWorksheet(std::move(fresh), fileName, false);
+    host_.SetStatus("");
+    // What a crash could have lost is now in the file.
+    Autosave();
     return true;
+}
+
+bool TNL::SaveWorksheetAs(const std::string& fileName) {
+    if (creation_ != TCreation::None) FinishCreation();
+    host_.SetStatus("  Saving File");
+    try {
+        SaveWorksheet(Sew, fileName);
+    } catch (const std::exception& e) {
+        host_.SetStatus("");
+        host_.MessageDialog("File Saving Error !",
+                            std::string(e.what()) + ". The Previous File Was Left As It Was.",
+                            Buttons(TButton::OK));
+        return false;
+    }
+    host_.SetStatus("");
+    Sew.FileName = fileName;
+    Sew.Modified = false;
+    SetCaptionFor(fileName);
+    // Nothing is unsaved any more: the recovery copy goes.
+    Autosave();
+    CommandsChanged();
+    return true;
+}
+
+// ---- recovery copies ----
+
+std::filesystem::path TNL::RecoveryFile() const {
+    return RecoveryFolder.empty() ? std::filesystem::path() : OwnRecoveryFile(RecoveryFolder);
+}
+
+bool TNL::Autosave() {
+    if (RecoveryFolder.empty()) return false;
+    std::error_code ec;
+    if (!Sew.Modified) {
+        std::filesystem::remove(RecoveryFile(), ec);
+        return false;
+    }
+    // A half-made object (a column waiting for its second rail) would not read back.
+    if (creation_ != TCreation::None) return false;
+    try {
+        std::filesystem::create_directories(RecoveryFolder, ec);
+        // The user's name is recorded inside, so the copy knows whose work it is.
+        WriteFileAtomic(RecoveryFile(), WorksheetBytes(Sew, Sew.FileName));
+    } catch (const std::exception&) {
+        // A recovery copy that cannot be written must not stop the user's work.
+        return false;
+    }
+    return true;
+}
+
+void TNL::Closing() {
+    if (RecoveryFolder.empty()) return;
+    std::error_code ec;
+    std::filesystem::remove(RecoveryFile(), ec);
+}
+
+bool TNL::OfferRecovery() {
+    std::vector<std::filesystem::path> left = OrphanedRecoveryFiles(RecoveryFolder);
+    if (left.empty()) return false;
+    bool restored = false;
+    // The newest copy is offered; older ones are of no use once it was answered.
+    TSew fresh;
+    fresh.Settings = Sew.Settings;
+    try {
+        TWorksheetInfo info = LoadWorksheet(left.front(), fresh);
+        std::string name = info.StoredFileName.empty() ? std::string("Untitled") : info.StoredFileName;
+        std::string whose = name == "Untitled" ? std::string("An Untitled Worksheet") : name;
+        if (host_.MessageDialog("Recover Unsaved Work ?",
+                                "Nordelune Was Not Closed Properly. Unsaved Work On " + whose +
+                                    " Was Kept. Do You Want To Restore It ?",
+                                TButton::Yes | TButton::No) == TButton::Yes) {
+            AdoptWorksheet(std::move(fresh), name, true);
+            restored = true;
+        }
+    } catch (const std::exception&) {
+        // A copy that does not read back is of no use.
+    }
+    std::error_code ec;
+    for (const auto& f : left)
+        std::filesystem::remove(f, ec);
+    // The restored work is unsaved: it gets this program's copy at once.
+    if (restored) Autosave();
+    return restored;
 }
 
 bool TNL::CanClose() {
@@ -192,6 +328,10 @@ void TNL::SetMode(TMode mode) {
         previousMode_ = mode_;
         mode_ = mode;
     }
+    // The worksheet remembers which of the two main modes it is worked in (1: Design And Editing;
+    // any other value: Object Layout, which a value read from a file keeps).
+    if (mode == TMode::DesignEdit) Sew.Settings.WorksheetMode = 1;
+    if (mode == TMode::ObjectLayout && Sew.Settings.WorksheetMode == 1) Sew.Settings.WorksheetMode = 0;
     std::string prompt;
     switch (mode) {
     case TMode::FillRegion:
@@ -628,9 +768,9 @@ void TNL::ServePlacement(int32_t x, int32_t y) {
         Sew.StreamOriginX = RoundI(wx);
         Sew.StreamOriginY = RoundI(wy);
         Files.LastImport = nullptr;
-        if (std::optional<std::string> file = ChooseImportFile(host_, Files.Import))
-            Files.LastImport =
-                ImportStitchFile(Sew, *file, host_, wx, wy, Files.Import.FilterIndex, &Files.Import);
+        if (std::optional<std::string> file = ChooseImportFile(host_, Sew.Settings.Import))
+            Files.LastImport = ImportStitchFile(Sew, *file, host_, wx, wy, Sew.Settings.Import.FilterIndex,
+                                                &Sew.Settings.Import);
         CommandsChanged();
     }
     Redraw();
@@ -747,12 +887,8 @@ bool TNL::IsEnabled(TCommand c) const {
         for (TSLStitch* o : Objects())
             if (o->Flags & OF_SELECTED_LAYOUT) return true;
         return false;
-    case TCommand::FileOpen:
-        return static_cast<bool>(Services.LoadWorksheet);
     case TCommand::FileSave:
-        return Services.SaveWorksheet && Sew.FileName != "Untitled";
-    case TCommand::FileSaveAs:
-        return static_cast<bool>(Services.SaveWorksheet);
+        return Sew.FileName != "Untitled";
     case TCommand::ExportStitching:
     case TCommand::ExportButton:
         return groupedSelection();
@@ -830,7 +966,7 @@ void TNL::Execute(TCommand c) {
         // The export takes the group of the current object, which selecting the group made.
         if (Sew.SelectedGroup() <= 0) break;
         try {
-            RunExportCommand(Sew, host_, Files.Export, StitchContext());
+            RunExportCommand(Sew, host_, Sew.Settings.Export, StitchContext());
         } catch (const std::exception& e) {
             host_.MessageDialog("Export Error", e.what(), Buttons(TButton::OK));
         }
@@ -845,6 +981,9 @@ void TNL::Execute(TCommand c) {
     case TCommand::RunSimulation:
     case TCommand::SewHighlighted:
         StartSimulation();
+        break;
+    case TCommand::StitchLengthProperties:
+        GeneralOptions();
         break;
     case TCommand::ZoomIn:
     case TCommand::ZoomOut:
@@ -913,50 +1052,101 @@ void TNL::NewWorksheet() {
     placement_ = TPlacement::None;
     moved_.clear();
     SetCaptionFor("");
+    // Nothing is unsaved in an empty worksheet: the recovery copy goes.
+    Autosave();
     CommandsChanged();
     Redraw();
 }
 
+std::string TNL::DesignFolder() const {
+    if (Sew.FileName != "Untitled") {
+        std::filesystem::path folder = std::filesystem::path(Sew.FileName).parent_path();
+        std::error_code ec;
+        if (!folder.empty() && std::filesystem::is_directory(folder, ec)) return folder.string();
+    }
+    std::filesystem::path folder = std::filesystem::path(host_.ProgramFolder()) / "Embroidery Designs";
+    std::error_code ec;
+    std::filesystem::create_directories(folder, ec);
+    return folder.string();
+}
+
 void TNL::OpenCommand() {
-    if (Sew.Count() > 0 && Services.SaveWorksheet &&
-        host_.MessageDialog("Current Worksheet Has Not Been Saved !", "Save Existing Data To " + Sew.FileName,
-                            TButton::Yes | TButton::No) == TButton::Yes)
-        SaveCommand(Sew.FileName == "Untitled");
+    // Unsaved work is saved first, or kept: unless the save really happened (or the user chose
+    // not to keep it), nothing is opened.
+    if (Sew.Modified) {
+        TButton b = host_.MessageDialog("Current Worksheet Has Not Been Saved !",
+                                        "Save Existing Data To " + Sew.FileName,
+                                        TButton::Yes | TButton::No | TButton::Cancel);
+        if (b == TButton::Yes) {
+            if (!SaveCommand(Sew.FileName == "Untitled")) return;
+        } else if (b != TButton::No) {
+            return;
+        }
+    }
     TFileDialogRequest req;
     req.Title = "Open";
     req.Filter = "Loomline Embroidery ( *.Nl1 )|*.Nl1";
-    req.DefaultExt = "Nl1";
-    if (Sew.FileName != "Untitled")
-        req.InitialDir = std::filesystem::path(Sew.FileName).parent_path().string();
+    req.DefaultExt = WORKSHEET_EXTENSION;
+    req.InitialDir = DesignFolder();
     TFileDialogResult r = host_.OpenFileDialog(req);
     if (!r.Accepted || r.FileName.empty()) return;
+    if (creation_ != TCreation::None) FinishCreation();
     OpenWorksheet(r.FileName);
 }
 
-void TNL::SaveCommand(bool ask) {
-    if (!Services.SaveWorksheet) return;
+bool TNL::SaveCommand(bool ask) {
     std::string name = Sew.FileName;
-    if (ask) {
+    if (ask || name == "Untitled") {
         TFileDialogRequest req;
         req.Title = "Save As";
         req.Filter = "Loomline embroidery ( *.Nl1 )|*.Nl1";
-        req.DefaultExt = "Nl1";
-        req.FileName = name;
+        req.DefaultExt = WORKSHEET_EXTENSION;
+        req.InitialDir = DesignFolder();
+        req.FileName =
+            name == "Untitled" ? (std::filesystem::path(req.InitialDir) / "Untitled").string() : name;
         TFileDialogResult r = host_.SaveFileDialog(req);
-        if (!r.Accepted || r.FileName.empty()) return;
+        if (!r.Accepted || r.FileName.empty()) return false;
         name = r.FileName;
+        // The dialog's default extension, also when the name was typed without it.
+        if (!IsWorksheetName(name)) name += std::string(".") + WORKSHEET_EXTENSION;
     }
-    if (creation_ != TCreation::None) FinishCreation();
-    try {
-        Services.SaveWorksheet(Sew, name);
-    } catch (const std::exception& e) {
-        host_.MessageDialog("File Saving Error !", e.what(), Buttons(TButton::OK));
-        return;
+    return SaveWorksheetAs(name);
+}
+
+void TNL::GeneralOptions() {
+    TGeneralOptions v;
+    v.MaxLengthMm = Toggles.LongStitchLimit / 20.0;
+    v.PointsUnderMm = Sew.Settings.PointsUnder / 20.0;
+    v.AutosaveMinutes = Preferences.AutosaveMinutes;
+    if (!host_.EditGeneralOptions(v)) return;
+    // Values outside a field's range (with a tolerance of 0.001) are refused: the old one stays.
+    auto in = [](double x, double lo, double hi) {
+        return std::isfinite(x) && x >= lo - 0.001 && x <= hi + 0.001;
+    };
+    if (in(v.MaxLengthMm, 8, 20)) {
+        int32_t units = RoundI(v.MaxLengthMm * 20.0);
+        if (units != Toggles.LongStitchLimit) {
+            Toggles.LongStitchLimit = units;
+            Sew.MarkModified();
+        }
     }
-    Sew.FileName = name;
-    Sew.Modified = false;
-    SetCaptionFor(name);
+    if (in(v.PointsUnderMm, 0.2, 1.0)) {
+        int32_t units = RoundI(v.PointsUnderMm * 20.0);
+        if (units != Sew.Settings.PointsUnder) {
+            Sew.Settings.PointsUnder = units;
+            Sew.MarkModified();
+        }
+    }
+    if (v.AutosaveMinutes >= 0 && v.AutosaveMinutes <= AUTOSAVE_MAX_MINUTES &&
+        v.AutosaveMinutes != Preferences.AutosaveMinutes) {
+        Preferences.AutosaveMinutes = v.AutosaveMinutes;
+        if (!PreferencesPath.empty() && !SavePreferences(Preferences, PreferencesPath))
+            host_.MessageDialog("Nordelune Properties",
+                                "The Preferences Could Not Be Saved To " + PreferencesPath.string() + ".",
+                                Buttons(TButton::OK));
+    }
     CommandsChanged();
+    Redraw();
 }
 
 void TNL::GroupSelection() {

@@ -3,6 +3,7 @@
 // to the desktop only through Host, so every mode can be driven headless.
 #pragma once
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,13 +12,14 @@
 #include "app/Commands.h"
 #include "app/ContextMenu.h"
 #include "app/FileCommands.h"
+#include "app/Preferences.h"
 #include "app/RunState.h"
-#include "app/View.h"
 #include "platform/Host.h"
 #include "sewing/SewSimulator.h"
 #include "stitching/StitchContext.h"
 #include "worksheet/Sew.h"
 #include "worksheet/ThreadSettings.h"
+#include "worksheet/View.h"
 
 namespace nl {
 
@@ -30,13 +32,10 @@ class TEditOutlinePage;
 enum class TMouseButton : uint8_t { Left, Right, Middle };
 enum class TKey : uint8_t { Other, Left, Right, Up, Down, I, O, Escape, F1, F5, F6, F10 };
 
-// Worksheet features that later units of the engine supply (the worksheet file, stitch pattern
-// creators); a command whose service is missing stays disabled. Engine code only: the desktop face
-// reaches the controller through its operations and Host, never through these.
+// Worksheet features that later units of the engine supply (stitch pattern creators); a command
+// whose service is missing stays disabled. Engine code only: the desktop face reaches the
+// controller through its operations and Host, never through these.
 struct TWorksheetServices {
-    // Loads a worksheet file into the worksheet; throws nl::TError with a user-facing text.
-    std::function<void(TSew&, const std::string& fileName)> LoadWorksheet;
-    std::function<void(const TSew&, const std::string& fileName)> SaveWorksheet;
     // Stitch pattern creators: the creator at a worksheet point, and its member list.
     std::function<TObjectBase*(float x, float y)> PatternCreatorAt;
     std::function<void(TObjectBase&, TSLStitch&)> AddPatternMember;
@@ -49,13 +48,20 @@ public:
     ~TNL();
 
     TSew Sew;
-    TView View;
-    TRunToggles Toggles;
+    // The view and the toggles are the worksheet's settings (saved with it): these name them.
+    TView& View = Sew.Settings.View;
+    TRunToggles& Toggles = Sew.Settings.Toggles;
     TWorksheetServices Services;
+    // The program's own preferences (the autosave interval), and the file they are kept in (empty:
+    // not kept).
+    TPreferences Preferences;
+    std::filesystem::path PreferencesPath;
+    // Where recovery copies of unsaved work go; empty: none are written or offered.
+    std::filesystem::path RecoveryFolder;
     // What export and import remember during the run, and the thread texture.
     TFileState Files;
     // The thread catalog viewer's choice, kept for the run (and saved with the worksheet).
-    TThreadSettings Threads;
+    TThreadSettings& Threads = Sew.Settings.Threads;
 
     // The desktop services (page models ask their questions through it).
     Host& GetHost() const { return host_; }
@@ -96,8 +102,23 @@ public:
     void FirstShow(const std::vector<std::string>& args);
     // Opens a worksheet file; the name and caption change only when the load succeeded.
     bool OpenWorksheet(const std::string& fileName);
+    // Saves the worksheet under `fileName` (the name and caption become it); a failure is reported
+    // and the previous file is left as it was. True when the file was written.
+    bool SaveWorksheetAs(const std::string& fileName);
     // Closing the main window: true when the program may end.
     bool CanClose();
+    // The program ends: its recovery copy goes.
+    void Closing();
+
+    // ---- recovery copies of unsaved work ----
+    // Writes the recovery copy when the worksheet has unsaved changes (and no object is half
+    // made); removes it when there is nothing unsaved. True when a copy was written.
+    bool Autosave();
+    // This program's recovery file (empty when there is no recovery folder).
+    std::filesystem::path RecoveryFile() const;
+    // At start: a copy left by a program that did not close offers its work back. True when the
+    // user restored it.
+    bool OfferRecovery();
 
     // ---- events (pixels relative to the worksheet view) ----
     void Resize(int32_t width, int32_t height);
@@ -298,7 +319,14 @@ private:
     void DeleteSelection();
     void NewWorksheet();
     void OpenCommand();
-    void SaveCommand(bool ask);
+    // Save (ask = false, when the worksheet has a name) or Save As. True when the file was written.
+    bool SaveCommand(bool ask);
+    void GeneralOptions();
+    // The folder the file dialogs start in: the current worksheet's, else "Embroidery Designs"
+    // beside the program (created when missing).
+    std::string DesignFolder() const;
+    // Puts a freshly read worksheet in place of the current one.
+    void AdoptWorksheet(TSew&& fresh, const std::string& fileName, bool modified);
     void Toggle(TCommand command);
     bool* ToggleField(TCommand command);
 };

@@ -3,6 +3,8 @@
 #pragma once
 #include <cstdint>
 
+#include "worksheet/WorksheetSettings.h"
+
 namespace nl {
 
 enum class TMode : uint8_t {
@@ -46,31 +48,5 @@ enum class TCreation : uint8_t {
 int32_t PointsPerGroup(TCreation c);
 
 enum class TPlacement : uint8_t { None, Paste, Import, Text };
-
-// The display toggles of the Visual and Options menus and the tool bar.
-struct TRunToggles {
-    bool HideBoundaryPoints = false;
-    bool HideUnderStitching = false;
-    bool HideFillPoints = false;
-    bool HideOutlineStitches = false;
-    bool HideRegionStitches = false;
-    bool HideUnderlay = false;
-    bool HighlightLongSatin = false;
-    bool ShowAllCompensation = true;
-    bool Mode3D = false;
-    bool SmallStitchPoints = false;
-    bool HideBitmaps = false;
-    bool ShowZigzagHandles = false;
-    bool ShowColumnHandles = false;
-    bool ShowRegionPaths = true;
-    bool HighlightOutlinesInLayout = true;
-    bool HighlightRegionsInLayout = true;
-    bool CreateHighlighted = true;
-    bool ShowRegionNodeTypes = false;
-    bool AutoShowProperties = false;
-    bool RotateMode = false;
-    // The long-stitch highlight limit in units ("Max Length" of the General page, 10 mm).
-    int32_t LongStitchLimit = 200;
-};
 
 } // namespace nl

@@ -13,6 +13,13 @@ bool TNL::StartSimulation(const std::vector<TSLStitch*>* order) {
     if (creation_ != TCreation::None) FinishCreation();
     placement_ = TPlacement::None;
     host_.ClosePropertiesWindow();
+    // The simulator's speed, view options and colours are the worksheet's (saved with it).
+    const TWorksheetSettings& s = Sew.Settings;
+    simulator_->Settings.Speed = s.SimStitches;
+    simulator_->Settings.ShowPoints = s.SimPoint;
+    simulator_->Settings.KeepInView = s.SimView;
+    simulator_->Settings.Background = s.rgColor;
+    simulator_->Settings.NeedleColour = s.fgColor;
     // Refused (with its message) when there is nothing to sew: the mode stays as it was.
     if (!simulator_->Open(Sew, StitchContext(), order)) {
         Redraw();
@@ -31,6 +38,12 @@ bool TNL::StartSimulation(const std::vector<TSLStitch*>* order) {
 
 void TNL::ExitSimulation() {
     if (mode_ != TMode::SewSimulation) return;
+    TWorksheetSettings& s = Sew.Settings;
+    s.SimStitches = simulator_->Settings.Speed;
+    s.SimPoint = simulator_->Settings.ShowPoints;
+    s.SimView = simulator_->Settings.KeepInView;
+    s.rgColor = simulator_->Settings.Background;
+    s.fgColor = simulator_->Settings.NeedleColour;
     simulator_->Close();
     host_.CloseSimulatorWindow();
     // Back to the mode the simulation was started from (a mode without entry actions: the

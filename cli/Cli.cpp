@@ -15,9 +15,13 @@
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "formats/Export.h"
+#include "formats/ExportWalk.h"
 #include "formats/Import.h"
 #include "threads/CatalogFolder.h"
 #include "threads/ThreadMatch.h"
+#include "formats/Worksheet.h"
+#include "regions/SLRegion.h"
+#include "stitching/SLCurve.h"
 #include "worksheet/Sew.h"
 
 namespace nl::cli {
@@ -31,18 +35,29 @@ Nordelune is an embroidery design and digitizing program; nordelune-cli is its b
 Commands:
   convert IN OUT                 read IN and write it as OUT; the formats follow the extensions,
                                  and colour side files (.edr) are read beside IN and written
-                                 beside OUT
+                                 beside OUT. Either side may be a worksheet (.Nl1): a stitch file
+                                 becomes a new worksheet, a worksheet is exported as `export`
+                                 does, and a worksheet written as a worksheet keeps everything
+  export WORKSHEET.Nl1 OUT [--group N]
+                                 regenerate the worksheet's objects and write them to OUT exactly
+                                 as the program's export does: layout group N, or by default
+                                 every stitched object (the groups in ascending order, then the
+                                 ungrouped objects)
   info FILE [--json] [--threads DIR]
                                  stitch count, colour blocks with their colours and the nearest
-                                 thread of the enabled catalogs, extents in mm
+                                 thread of the enabled catalogs, extents in mm; for a worksheet:
+                                 its version, its objects by kind, support objects, groups and
+                                 the stitch count an export would write
   dump FILE                      one line per point: X Y in 0.1 mm (Y downward), and for a point
-                                 that starts a colour block "C RRGGBB"
+                                 that starts a colour block "C RRGGBB" (a worksheet: what an
+                                 export of everything it stitches writes)
   render FILE OUT.png [--width N] [--upto N [--points] [--jumps dashed|thin|hidden]]
-                                 a picture of the design, N pixels wide (default 800); with
-                                 --upto, the sewing simulator's picture of the design sewn up to
-                                 stitch N (1 to the stitch count; beyond it, the nearest end),
-                                 with the needle marked, --points marking every needle point and
-                                 --jumps saying how moves without sewing are drawn (default dashed)
+                                 a picture of the design (a worksheet: everything it stitches),
+                                 N pixels wide (default 800); with --upto, the sewing simulator's
+                                 picture of the design sewn up to stitch N (1 to the stitch
+                                 count; beyond it, the nearest end), with the needle marked,
+                                 --points marking every needle point and --jumps saying how moves
+                                 without sewing are drawn (default dashed)
   threads [CATALOG] [--match RRGGBB] [--count N] [--sort number|name|colour] [--threads DIR]
                                  without arguments: the thread catalogs; with CATALOG (its file
                                  name, e.g. Madeira-Rayon): its threads; with --match: the N
@@ -81,6 +96,51 @@ std::unique_ptr<TSLStitch> Load(const std::string& file) {
     }
 }
 
+// Reads a worksheet the way the desktop's Open does (stitches generated for display).
+std::unique_ptr<TSew> LoadSheet(const std::string& file, TWorksheetInfo* info = nullptr) {
+    auto sew = std::make_unique<TSew>();
+    try {
+        TWorksheetInfo i = LoadWorksheet(file, *sew);
+        if (info) *info = i;
+    } catch (const std::bad_alloc&) {
+        throw TFailure{EXIT_BAD_INPUT, file + ": not enough memory to read the file"};
+    } catch (const TError& e) {
+        throw TFailure{EXIT_BAD_INPUT, e.what()};
+    }
+    return sew;
+}
+
+void SaveSheet(TSew& sew, const std::string& file) {
+    try {
+        SaveWorksheet(sew, file);
+    } catch (const TError& e) {
+        throw TFailure{EXIT_CANNOT_WRITE, e.what()};
+    }
+}
+
+// The objects an export of the worksheet writes: group `group`, or every stitched object.
+std::vector<TSLStitch*> ExportOrder(TSew& sew, std::optional<int32_t> group, const std::string& file) {
+    if (!group) return sew.BuildWorksheetOrder();
+    if (*group <= 0 || !sew.Groups.Contains(*group))
+        throw TFailure{EXIT_USAGE, file + ": the worksheet has no layout group " + std::to_string(*group)};
+    return sew.BuildStitchOrder(*group);
+}
+
+// Exports as the desktop does: the objects regenerated for output, written, put back.
+void ExportSheet(TSew& sew, std::optional<int32_t> group, const std::string& in, const std::string& out) {
+    const TFormat* format = ExportFormatOfName(out);
+    if (!format) throw TFailure{EXIT_USAGE, out + ": not a stitch file extension this program writes"};
+    if (!format->Write) throw TFailure{EXIT_CANNOT_WRITE, out + ": this file format cannot be written yet"};
+    std::vector<TSLStitch*> order = ExportOrder(sew, group, in);
+    try {
+        TStitchContext editing;
+        TOutputGuard guard(order, editing);
+        WriteDesign(order, out, *format, ProgramFolder());
+    } catch (const TError& e) {
+        throw TFailure{EXIT_CANNOT_WRITE, e.what()};
+    }
+}
+
 void WriteOut(const std::string& file, const std::vector<uint8_t>& bytes) {
     try {
         WriteFileAtomic(file, bytes);
@@ -92,6 +152,21 @@ void WriteOut(const std::string& file, const std::vector<uint8_t>& bytes) {
 int Convert(const std::vector<std::string>& a, std::ostream&) {
     if (a.size() != 2) throw TFailure{EXIT_USAGE, "convert needs IN and OUT (see --help)"};
     const std::string& out = a[1];
+    if (IsWorksheetName(a[0])) {
+        std::unique_ptr<TSew> sew = LoadSheet(a[0]);
+        if (IsWorksheetName(out))
+            SaveSheet(*sew, out);
+        else
+            ExportSheet(*sew, std::nullopt, a[0], out);
+        return EXIT_OK;
+    }
+    if (IsWorksheetName(out)) {
+        // A stitch file becomes a new worksheet: one imported object in its own group.
+        TSew sew;
+        AddImport(sew, Load(a[0]));
+        SaveSheet(sew, out);
+        return EXIT_OK;
+    }
     const TFormat* format = ExportFormatOfName(out);
     if (!format) throw TFailure{EXIT_USAGE, out + ": not a stitch file extension this program writes"};
     if (!format->Write) throw TFailure{EXIT_CANNOT_WRITE, out + ": this file format cannot be written yet"};
@@ -104,6 +179,57 @@ int Convert(const std::vector<std::string>& a, std::ostream&) {
         throw TFailure{EXIT_CANNOT_WRITE, e.what()};
     }
     return EXIT_OK;
+}
+
+int Export(const std::vector<std::string>& a, std::ostream&) {
+    std::vector<std::string> files;
+    std::optional<int32_t> group;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == "--group") {
+            if (i + 1 >= a.size()) throw TFailure{EXIT_USAGE, "export: --group needs a number"};
+            const std::string& v = a[++i];
+            int32_t g = 0;
+            auto r = std::from_chars(v.data(), v.data() + v.size(), g);
+            if (r.ec != std::errc() || r.ptr != v.data() + v.size() || g <= 0)
+                throw TFailure{EXIT_USAGE, "export: --group must be a layout group number (1 or more)"};
+            group = g;
+        } else if (!a[i].empty() && a[i][0] == '-') {
+            throw TFailure{EXIT_USAGE, "export: unknown option '" + a[i] + "'"};
+        } else {
+            files.push_back(a[i]);
+        }
+    }
+    if (files.size() != 2) throw TFailure{EXIT_USAGE, "export needs WORKSHEET.Nl1 and OUT (see --help)"};
+    if (!IsWorksheetName(files[0])) throw TFailure{EXIT_USAGE, files[0] + ": not a worksheet (.Nl1)"};
+    std::unique_ptr<TSew> sew = LoadSheet(files[0]);
+    ExportSheet(*sew, group, files[0], files[1]);
+    return EXIT_OK;
+}
+
+// What an export of every stitched object hands to the writer, as one point list (each object's
+// points in sewing order) for the picture and the totals.
+std::unique_ptr<TSLStitch> ExportedPoints(TSew& sew, int64_t& total) {
+    std::vector<TSLStitch*> order = sew.BuildWorksheetOrder();
+    TStitchContext editing;
+    TOutputGuard guard(order, editing);
+    TExportPlan plan(order);
+    total = plan.StitchTotal;
+    auto all = std::make_unique<TSLStitch>();
+    for (const TExportItem& item : plan.Items) {
+        TEmitList list = item.List();
+        for (size_t i = 0; i < list.Count(); ++i) {
+            const TSP& p = list[i];
+            TSP q;
+            q.X = p.X;
+            q.Y = p.Y;
+            if (IsColourChange(p)) {
+                q.Flags = SP_EXTRA;
+                q.ColourOrLink = p.ColourOrLink;
+            }
+            all->Append(q);
+        }
+    }
+    return all;
 }
 
 std::string Hex(int32_t colour) {
@@ -153,6 +279,75 @@ std::string TakeValue(const std::vector<std::string>& a, size_t& i, const char* 
     return a[++i];
 }
 
+int SheetInfo(const std::string& file, bool json, std::ostream& out) {
+    TWorksheetInfo info;
+    std::unique_ptr<TSew> sew = LoadSheet(file, &info);
+    // Objects by kind, as a user names them.
+    std::vector<std::pair<const char*, int>> kinds = {
+        {"outlines", 0}, {"line_objects", 0},  {"satin_outlines", 0}, {"curved_columns", 0},
+        {"regions", 0},  {"direct_stitch", 0}, {"text_characters", 0}};
+    for (const auto& o : *sew) {
+        int k = 5;
+        if (o->Kind() == KIND_CURVE) {
+            const auto& c = static_cast<const TSLCurve&>(*o);
+            k = c.IsRailB() ? -1 : c.IsRail() ? 3 : c.Outlines ? 2 : c.IsLineObject() ? 1 : 0;
+        } else if (o->Kind() == KIND_REGION) {
+            k = 4;
+        } else if (o->Kind() == KIND_FONT) {
+            k = 6;
+        }
+        if (k >= 0) ++kinds[static_cast<size_t>(k)].second;
+    }
+    std::vector<std::pair<const char*, int>> support = {
+        {"frames", 0}, {"pictures", 0}, {"pattern_creators", 0}, {"text_labels", 0}};
+    for (const auto& s : sew->Support) {
+        int k = s->Kind == SUPPORT_FRAME             ? 0
+                : s->Kind == SUPPORT_PICTURE         ? 1
+                : s->Kind == SUPPORT_PATTERN_CREATOR ? 2
+                                                     : 3;
+        ++support[static_cast<size_t>(k)].second;
+    }
+    std::vector<std::pair<int32_t, int>> groups;
+    for (int32_t i = 0; i < sew->Groups.Count(); ++i) {
+        int members = 0;
+        for (const auto& o : *sew)
+            if (o->GroupId == sew->Groups[i].Id) ++members;
+        groups.emplace_back(sew->Groups[i].Id, members);
+    }
+    int64_t stitches = 0;
+    ExportedPoints(*sew, stitches);
+    std::string s;
+    if (json) {
+        s = "{\"file\": " + JsonString(file) +
+            ", \"worksheet\": true, \"version\": " + std::to_string(info.Version) + ", \"objects\": {";
+        for (size_t i = 0; i < kinds.size(); ++i)
+            s +=
+                std::string(i ? ", " : "") + "\"" + kinds[i].first + "\": " + std::to_string(kinds[i].second);
+        s += "}, \"support_objects\": {";
+        for (size_t i = 0; i < support.size(); ++i)
+            s += std::string(i ? ", " : "") + "\"" + support[i].first +
+                 "\": " + std::to_string(support[i].second);
+        s += "}, \"groups\": [";
+        for (size_t i = 0; i < groups.size(); ++i)
+            s += std::string(i ? ", " : "") + "{\"id\": " + std::to_string(groups[i].first) +
+                 ", \"objects\": " + std::to_string(groups[i].second) + "}";
+        s += "], \"export_stitches\": " + std::to_string(stitches) + "}\n";
+    } else {
+        s = file + "\n  worksheet version " + std::to_string(info.Version) + "\n  objects:";
+        for (auto& [name, n] : kinds)
+            s += " " + std::string(name) + " " + std::to_string(n) + ";";
+        s += "\n  support objects:";
+        for (auto& [name, n] : support)
+            s += " " + std::string(name) + " " + std::to_string(n) + ";";
+        s += "\n  layout groups: " + std::to_string(groups.size()) + "\n";
+        for (auto& [id, n] : groups)
+            s += "    group " + std::to_string(id) + ": " + std::to_string(n) + " objects\n";
+        s += "  stitches an export writes: " + std::to_string(stitches) + "\n";
+    }
+    out << s;
+    return EXIT_OK;
+}
+
 int Info(const std::vector<std::string>& a, std::ostream& out) {
     bool json = false;
     std::string threadsOption;
@@ -169,6 +364,7 @@ int Info(const std::vector<std::string>& a, std::ostream& out) {
             files.push_back(s);
     }
     if (files.size() != 1) throw TFailure{EXIT_USAGE, "info needs one FILE (see --help)"};
+    if (IsWorksheetName(files[0])) return SheetInfo(files[0], json, out);
     auto o = Load(files[0]);
     struct TBlock {
         int32_t Colour;
@@ -235,7 +431,14 @@ void Put(std::string& s, int64_t v) {
 
 int Dump(const std::vector<std::string>& a, std::ostream& out) {
     if (a.size() != 1) throw TFailure{EXIT_USAGE, "dump needs one FILE (see --help)"};
-    auto o = Load(a[0]);
+    std::unique_ptr<TSLStitch> o;
+    if (IsWorksheetName(a[0])) {
+        std::unique_ptr<TSew> sew = LoadSheet(a[0]);
+        int64_t total = 0;
+        o = ExportedPoints(*sew, total);
+    } else {
+        o = Load(a[0]);
+    }
     std::string s;
     s.reserve(1 << 16);
     for (const TSP& p : *o) {
@@ -306,7 +509,15 @@ int Render(const std::vector<std::string>& a, std::ostream&) {
     if ((points || jumpsGiven) && !sewn)
         throw TFailure{EXIT_USAGE,
                        "render: --points and --jumps belong to the simulator's picture (--upto N)"};
-    auto o = Load(files[0]);
+    std::unique_ptr<TSLStitch> o;
+    if (IsWorksheetName(files[0])) {
+        std::unique_ptr<TSew> sew = LoadSheet(files[0]);
+        int64_t total = 0;
+        o = ExportedPoints(*sew, total);
+        if (o->Empty()) throw TFailure{EXIT_BAD_INPUT, files[0] + ": the worksheet stitches nothing"};
+    } else {
+        o = Load(files[0]);
+    }
     std::vector<uint8_t> png;
     try {
         if (sewn) {
@@ -460,7 +671,8 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     using TCommand = int (*)(const std::vector<std::string>&, std::ostream&);
     static const std::pair<const char*, TCommand> commands[] = {
-        {"convert", &Convert}, {"info", &Info}, {"dump", &Dump}, {"render", &Render}, {"threads", &Threads}};
+        {"convert", &Convert}, {"export", &Export}, {"info", &Info},
+        {"dump", &Dump},       {"render", &Render}, {"threads", &Threads}};
     for (auto& [name, run] : commands) {
         if (cmd != name) continue;
         std::vector<std::string> rest(args.begin() + 1, args.end());

@@ -15,9 +15,11 @@
 // made relative to the origin in streams, versioned fields are present in streams and in files of
 // their version on, and where the two forms differ otherwise the list says so with io.Stream().
 #pragma once
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -88,6 +90,12 @@ public:
     }
     // A field writers store as zero and readers skip.
     template <class T> void Unused() { Put(T{}); }
+    // A block of bytes after its int32 length (a picture's data, say).
+    void Block(const std::vector<uint8_t>& bytes, const char* what) {
+        (void)what;
+        w_.I32(static_cast<int32_t>(bytes.size()));
+        w_.Bytes(bytes.data(), bytes.size());
+    }
     // A count of items that follow (for lists that read their items themselves).
     void Count(int32_t n, size_t minItemSize, const char* what) {
         (void)minItemSize, (void)what;
@@ -151,7 +159,13 @@ private:
     void Put(const uint32_t& v) { w_.U32(v); }
     void Put(const float& v) { w_.F32(v); }
     void Put(const double& v) { w_.F64(v); }
+    // A string record: int32 length, then one byte per character.
+    void Put(const std::string& v) { w_.String(v); }
     template <class T, size_t N> void Put(const T (&a)[N]) {
+        for (const T& v : a)
+            Put(v);
+    }
+    template <class T, size_t N> void Put(const std::array<T, N>& a) {
         for (const T& v : a)
             Put(v);
     }
@@ -190,6 +204,12 @@ public:
             r.ReadFrom(r_);
     }
     template <class T> void Unused() { r_.Skip(sizeof(T)); }
+    // The length is checked against the bytes left before the block is allocated.
+    void Block(std::vector<uint8_t>& bytes, const char* what) {
+        int32_t n = r_.Count(1, what);
+        auto s = r_.Span(static_cast<size_t>(n));
+        bytes.assign(s.begin(), s.end());
+    }
     // Reads a count and checks that `n` items of at least `minItemSize` bytes can still follow,
     // before the caller allocates anything for them.
     void Count(int32_t& n, size_t minItemSize, const char* what) { n = r_.Count(minItemSize, what); }
@@ -210,6 +230,15 @@ public:
             item(*list.AddNew());
         list.SetCurrent(nullptr);
     }
+
+    // The next byte, left for the field list to read (a kind byte that its record repeats).
+    uint8_t PeekByte() {
+        size_t at = r_.Pos();
+        uint8_t b = r_.U8();
+        r_.Seek(at);
+        return b;
+    }
+    size_t Remaining() const { return r_.Remaining(); }
 
     bool Flag(bool) { return r_.Bool(); }
     bool Marker(bool, uint8_t marker, const char* what) {
@@ -250,7 +279,13 @@ private:
     void Get(uint32_t& v) { v = r_.U32(); }
     void Get(float& v) { v = r_.F32(); }
     void Get(double& v) { v = r_.F64(); }
+    // The length is checked against the bytes left (TByteReader::String).
+    void Get(std::string& v) { v = r_.String(r_.Remaining()); }
     template <class T, size_t N> void Get(T (&a)[N]) {
+        for (T& v : a)
+            Get(v);
+    }
+    template <class T, size_t N> void Get(std::array<T, N>& a) {
         for (T& v : a)
             Get(v);
     }

@@ -8,16 +8,11 @@
 
 #include "formats/Formats.h"
 #include "stitching/StitchContext.h"
+#include "worksheet/WorksheetSettings.h" // the remembered export and import state
 
 namespace nl {
 
 class TSLStitch;
-
-// What the export command remembers between exports (and the worksheet file stores).
-struct TExportSession {
-    std::string FileName;
-    int FilterIndex = EXPORT_DEFAULT_FILTER_INDEX;
-};
 
 // Regenerates the objects of an order list for output and puts them back into their editing
 // state when it goes out of scope, whatever ends the export.

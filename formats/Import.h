@@ -12,16 +12,11 @@
 #include "formats/Formats.h"
 #include "formats/SideFile.h"
 #include "stitching/SLStitch.h"
+#include "worksheet/WorksheetSettings.h" // the remembered export and import state
 
 namespace nl {
 
 class TSew;
-
-// What the import command remembers between imports (and the worksheet file stores).
-struct TImportSession {
-    std::string FileName = "Untitled";
-    int FilterIndex = IMPORT_DEFAULT_FILTER_INDEX;
-};
 
 // Why an import failed.
 enum class TImportFault : uint8_t {

@@ -1,5 +1,7 @@
 #include "gui/MainWindow.h"
 
+#include <cstdlib>
+
 #include <QAction>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -237,6 +239,9 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
         if (splash_) splash_->close();
     };
     view_->AfterEvent = [this] { RefreshCommands(); };
+    // Recovery copies of unsaved work: the controller decides whether there is anything to copy.
+    autosave_ = new QTimer(this);
+    connect(autosave_, &QTimer::timeout, this, [this] { Nl.Autosave(); });
     resize(1100, 760);
     RefreshCommands();
     view_->setFocus();
@@ -311,9 +316,23 @@ void TMainWindow::RefreshCommands() {
         if (a->isCheckable()) a->setChecked(Nl.IsChecked(id));
     }
     zoom_->setText(QString(" %1 % ").arg(Nl.View.Zoom));
+    UpdateAutosaveTimer();
     if (regionBar_) regionBar_->Refresh();
     // The properties window follows the current object and shows its values after every change.
     if (properties_) properties_->Sync();
+}
+
+void TMainWindow::UpdateAutosaveTimer() {
+    if (!autosave_) return;
+    int ms = Nl.Preferences.AutosaveMinutes * 60 * 1000;
+    // NL_AUTOSAVE_SECONDS: a short interval for trying the recovery by hand.
+    if (const char* s = std::getenv("NL_AUTOSAVE_SECONDS"); s && ms > 0)
+        ms = std::max(1, std::atoi(s)) * 1000;
+    if (ms <= 0 || Nl.RecoveryFolder.empty()) {
+        autosave_->stop();
+    } else if (!autosave_->isActive() || autosave_->interval() != ms) {
+        autosave_->start(ms);
+    }
 }
 
 void TMainWindow::ShowSplash() {
@@ -377,6 +396,8 @@ void TMainWindow::closeEvent(QCloseEvent* e) {
     }
     if (Nl.CanClose()) {
         if (splash_) splash_->close();
+        // A clean exit: the recovery copy goes.
+        Nl.Closing();
         e->accept();
     } else {
         e->ignore();

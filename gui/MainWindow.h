@@ -5,6 +5,7 @@
 #include <QMenu>
 #include <QPointer>
 #include <QSplashScreen>
+#include <QTimer>
 #include <map>
 #include <memory>
 #include <string>
@@ -56,6 +57,9 @@ public:
     TFileState& Files() { return Nl.Files; }
     // Re-reads enabled and checked state of every command.
     void RefreshCommands();
+    // Runs the timer of the recovery copies at the preferences' interval (stopped at 0).
+    void UpdateAutosaveTimer();
+    QTimer* AutosaveTimer() const { return autosave_; }
     // The "Object Properties" window (created once, shown when asked for).
     TPropertiesDialog* Properties() const { return properties_; }
     // The thread catalog windows (created once).
@@ -89,6 +93,7 @@ private:
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;
     std::vector<std::string> args_;
+    QTimer* autosave_ = nullptr;
     bool shown_ = false;
 };
 

@@ -1,5 +1,7 @@
 #include "gui/QtHost.h"
 
+#include "gui/GeneralDialog.h"
+
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -237,6 +239,14 @@ void TQtHost::CommandStateChanged() {
 
 void TQtHost::RequestClose() {
     if (Window) Window->close();
+}
+
+bool TQtHost::EditGeneralOptions(TGeneralOptions& values) {
+    TGeneralDialog dialog(values, Window);
+    bool accepted = GeneralHook ? GeneralHook(dialog) : dialog.exec() == QDialog::Accepted;
+    if (!accepted) return false;
+    values = dialog.Values();
+    return true;
 }
 
 } // namespace nl

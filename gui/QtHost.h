@@ -44,6 +44,8 @@ public:
     // Tests choose from the pop-up menu as built (not yet shown; its top-left corner goes at `at`,
     // global) instead of waiting for a click: the chosen action, or null to dismiss it.
     std::function<QAction*(QMenu& menu, QPoint at)> MenuHook;
+    // Tests look at (and fill in) the "General" dialog as built instead of waiting: true accepts.
+    std::function<bool(class TGeneralDialog& dialog)> GeneralHook;
 
     TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) override;
     int32_t PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) override;
@@ -71,6 +73,7 @@ public:
     void SetCaption(const std::string& text) override;
     void CommandStateChanged() override;
     void RequestClose() override;
+    bool EditGeneralOptions(TGeneralOptions& values) override;
 
     static constexpr const char* ClipboardMime = "application/x-nordelune-objects";
 

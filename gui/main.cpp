@@ -6,6 +6,7 @@
 #include <QWidget>
 #include <cstdlib>
 
+#include "app/Preferences.h"
 #include "gui/MainWindow.h"
 
 int main(int argc, char** argv) {
@@ -16,6 +17,12 @@ int main(int argc, char** argv) {
         args.emplace_back(argv[i]);
 
     nl::TMainWindow window(args);
+    // The program's own preferences and the folder of recovery copies (XDG config and data).
+    nl::TNL& controller = window.Controller();
+    controller.PreferencesPath = nl::PreferencesFile();
+    controller.Preferences = nl::LoadPreferences(controller.PreferencesPath);
+    controller.RecoveryFolder = nl::UserDataFolder() / "recovery";
+    window.UpdateAutosaveTimer();
 
     // NL_GRAB=file.png [NL_GRAB_DELAY=ms]: saves a picture of the screen once the window has
     // settled and ends the program; used to check the look on machines without a display. Set

@@ -54,6 +54,14 @@ struct TMenuItem {
     bool Checked = false;
 };
 
+// The values of the "General" page: the long-stitch highlight limit and the "Points Under"
+// length of the worksheet, and the program's autosave interval (0 = off).
+struct TGeneralOptions {
+    double MaxLengthMm = 10.0;
+    double PointsUnderMm = 0.2;
+    int AutosaveMinutes = 5;
+};
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -102,6 +110,12 @@ public:
     virtual void CommandStateChanged() {}
     // Asks the main window to close (it asks the controller whether it may).
     virtual void RequestClose() {}
+    // The "General" page, opened on `values`; true when the user accepted (the values are then
+    // the ones entered).
+    virtual bool EditGeneralOptions(TGeneralOptions& values) {
+        (void)values;
+        return false;
+    }
 };
 
 } // namespace nl

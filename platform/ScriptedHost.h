@@ -90,6 +90,16 @@ public:
     void SetCaption(const std::string& text) override { Caption = text; }
     void CommandStateChanged() override { ++CommandStateChanges; }
     void RequestClose() override { ++CloseRequests; }
+    // The "General" page: each request is recorded; an answer queued here is "entered" and accepted.
+    std::vector<TGeneralOptions> GeneralRequests;
+    std::deque<TGeneralOptions> GeneralAnswers;
+    bool EditGeneralOptions(TGeneralOptions& values) override {
+        GeneralRequests.push_back(values);
+        if (GeneralAnswers.empty()) return false;
+        values = GeneralAnswers.front();
+        GeneralAnswers.pop_front();
+        return true;
+    }
 };
 
 } // namespace nl

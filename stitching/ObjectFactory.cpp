@@ -1,6 +1,7 @@
 // The one place that knows which class each object kind byte stands for.
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
+#include "stitching/SLFont.h"
 #include "stitching/SLStitch.h"
 
 namespace nl {
@@ -13,6 +14,9 @@ std::unique_ptr<TSLStitch> CreateObjectOfKind(uint8_t kind) {
         return std::make_unique<TSLStitch>();
     case KIND_REGION:
         return std::make_unique<TSLRegion>();
+    case KIND_FONT:
+        // A text character: the base record (lettering arrives later).
+        return std::make_unique<TSLFont>();
     default:
         return nullptr;
     }

@@ -475,6 +475,9 @@ void TSLCurve::ComputeEdges() {
     const int32_t n = SAMPLES_PER_SEGMENT * k + 1;
     e.AX.resize(n), e.AY.resize(n), e.BX.resize(n), e.BY.resize(n), e.Dist.resize(n), e.Angle.resize(n);
     std::vector<TRays> rays(static_cast<size_t>(n));
+    // The display edges walk the sections; the section the generator or the editor is in stays
+    // what it was (it is saved with the worksheet, so a reload must not move it).
+    const int32_t keepSection = Outlines->CurrentSection;
     for (int32_t s = 0; s < n; ++s) {
         rays[s] = Perpendiculars(s, SAMPLE_T[s % SAMPLES_PER_SEGMENT], 1.0);
         e.Angle[s] = static_cast<float>(rays[s].AngleOffset);
@@ -510,7 +513,7 @@ void TSLCurve::ComputeEdges() {
             e.Angle[s] = o.StartAngle + (endAngle - o.StartAngle) * f;
         }
     }
-    list.CurrentSection = 0;
+    list.CurrentSection = keepSection;
 }
 
 void TSLCurve::InsertSection(int32_t anchorIndex) {

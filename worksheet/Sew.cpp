@@ -7,6 +7,7 @@
 
 #include "platform/Host.h"
 #include "regions/SLRegion.h"
+#include "stitching/SLCurve.h"
 
 namespace nl {
 
@@ -55,23 +56,34 @@ int32_t TGroupList::Map(int32_t clipboardId, TGroupList& target) {
     return fresh;
 }
 
-void TGroupList::Write(TByteWriter& w) const {
-    w.I32(Count());
-    for (const TGroup& g : groups_) w.I32(g.Id);
+namespace {
+template <class IO, class L> void GroupFields(IO& io, L& ids) {
+    io.Items(ids, 4, "group count", [&](auto& id) { io.Field(id); });
+}
+} // namespace
+
+void TGroupList::Record(TRecordWriter& io) const {
+    std::vector<int32_t> ids;
+    ids.reserve(groups_.size());
+    for (const TGroup& g : groups_)
+        ids.push_back(g.Id);
+    GroupFields(io, ids);
 }
 
-void TGroupList::Read(TByteReader& r) {
-    int32_t n = r.Count(4, "group count");
+void TGroupList::Record(TRecordReader& io) {
     std::vector<int32_t> ids;
-    ids.reserve(static_cast<size_t>(n));
-    for (int32_t i = 0; i < n; ++i) ids.push_back(r.I32());
+    GroupFields(io, ids);
+    // Ids of 0 or less mean "no group" and are never in the list.
     groups_.clear();
-    for (int32_t id : ids) Add(id);
+    for (int32_t id : ids)
+        Add(id);
 }
 
 // ---- TSew ----
 
-TSew::TSew() { Reset(); }
+TSew::TSew() {
+    Reset();
+}
 
 void TSew::Reset() {
     Clear();
@@ -90,7 +102,8 @@ void TSew::Reset() {
 }
 
 bool TSew::NewWorksheet(Host& host) {
-    if (host.MessageDialog("Creating A New WorkSheet !", "All Current Data Will Be Lost ! Is It OK To Continue ?",
+    if (host.MessageDialog("Creating A New WorkSheet !",
+                           "All Current Data Will Be Lost ! Is It OK To Continue ?",
                            TButton::Yes | TButton::No) != TButton::Yes)
         return false;
     Reset();
@@ -105,7 +118,8 @@ bool TSew::CanExit(Host& host) {
 }
 
 void TSew::ClearSelection(uint32_t mask) {
-    for (auto& o : items_) o->ClearFlags(mask);
+    for (auto& o : items_)
+        o->ClearFlags(mask);
 }
 
 int32_t TSew::SelectedGroup() {
@@ -141,11 +155,13 @@ void TSew::CloseSelection() {
                 if (selected(o.get()))
                     for (TSLStitch* u : used) {
                         select(u);
-                        for (TSLStitch* c : u->JumpChain()) select(c);
+                        for (TSLStitch* c : u->JumpChain())
+                            select(c);
                     }
             }
             if (selected(o.get())) {
-                for (TSLStitch* c : o->JumpChain()) select(c);
+                for (TSLStitch* c : o->JumpChain())
+                    select(c);
                 // A curved column is one object to the user: both rails go together.
                 if (o->Flags & (OF_RAIL_A | OF_RAIL_B)) select(o->Partner());
             }
@@ -164,7 +180,8 @@ int32_t TSew::ComposeGroup() {
         if (o->Flags & OF_SELECTED_LAYOUT) sel.push_back(o.get());
     if (sel.empty()) return 0;
     int32_t mark = 0;
-    for (TSLStitch* o : sel) o->Mark = mark++;
+    for (TSLStitch* o : sel)
+        o->Mark = mark++;
 
     // Objects that carry a stitching position keep their relative order: old groups one after
     // another in ascending id, each in its own order, numbered consecutively.
@@ -174,10 +191,12 @@ int32_t TSew::ComposeGroup() {
     std::stable_sort(ordered.begin(), ordered.end(), [](const TSLStitch* a, const TSLStitch* b) {
         return std::tie(a->GroupId, a->OrderIndex) < std::tie(b->GroupId, b->OrderIndex);
     });
-    for (size_t i = 0; i < ordered.size(); ++i) ordered[i]->OrderIndex = static_cast<int32_t>(i);
+    for (size_t i = 0; i < ordered.size(); ++i)
+        ordered[i]->OrderIndex = static_cast<int32_t>(i);
 
     int32_t id = Groups.NewGroup();
-    for (TSLStitch* o : sel) o->GroupId = id;
+    for (TSLStitch* o : sel)
+        o->GroupId = id;
     PruneGroups();
     Modified = true;
     return id;
@@ -197,12 +216,15 @@ void TSew::PruneGroups() {
     std::vector<int32_t> drop;
     for (int32_t i = 0; i < Groups.Count(); ++i)
         if (!carried.count(Groups[i].Id)) drop.push_back(Groups[i].Id);
-    for (int32_t id : drop) Groups.Remove(id);
-    for (int32_t id : carried) Groups.Add(id);
+    for (int32_t id : drop)
+        Groups.Remove(id);
+    for (int32_t id : carried)
+        Groups.Add(id);
 }
 
 void TSew::RenumberIds() {
-    for (int32_t i = 0; i < Count(); ++i) (*this)[i]->Mark = i;
+    for (int32_t i = 0; i < Count(); ++i)
+        (*this)[i]->Mark = i;
 }
 
 uint8_t TSew::ComputeSelectionKind() {
@@ -216,7 +238,8 @@ uint8_t TSew::ComputeSelectionKind() {
 }
 
 std::vector<TSLStitch*> TSew::BuildStitchOrder(int32_t key) {
-    for (auto& o : items_) o->Mark = 0;
+    for (auto& o : items_)
+        o->Mark = 0;
     OrderTemporaries.clear();
     std::vector<TSLStitch*> taken;
     auto take = [&](TSLStitch* o) {
@@ -237,7 +260,8 @@ std::vector<TSLStitch*> TSew::BuildStitchOrder(int32_t key) {
                 // A jump chain is sewn from its first outline, and taken once.
                 auto chain = o->JumpChain();
                 take(chain.empty() ? o : chain.front());
-                for (TSLStitch* c : chain) c->Mark = 1;
+                for (TSLStitch* c : chain)
+                    c->Mark = 1;
             } else if (o->Mark == 0) {
                 o->OrderIndex = ORDER_NONE;
             }
@@ -250,8 +274,22 @@ std::vector<TSLStitch*> TSew::BuildStitchOrder(int32_t key) {
     };
     std::stable_sort(taken.begin(), taken.end(),
                      [&](const TSLStitch* a, const TSLStitch* b) { return key_of(a) < key_of(b); });
-    for (size_t i = 0; i < taken.size(); ++i) taken[i]->OrderIndex = static_cast<int32_t>(i);
+    for (size_t i = 0; i < taken.size(); ++i)
+        taken[i]->OrderIndex = static_cast<int32_t>(i);
     return taken;
+}
+
+std::vector<TSLStitch*> TSew::BuildWorksheetOrder() {
+    std::vector<int32_t> keys;
+    for (int32_t i = 0; i < Groups.Count(); ++i)
+        keys.push_back(Groups[i].Id);
+    keys.push_back(0);
+    std::vector<TSLStitch*> all;
+    for (int32_t key : keys) {
+        std::vector<TSLStitch*> part = BuildStitchOrder(key);
+        all.insert(all.end(), part.begin(), part.end());
+    }
+    return all;
 }
 
 namespace {
@@ -268,14 +306,16 @@ std::pair<int32_t, int32_t> BlockOf(const TSew& sew, TSLStitch* o) {
 void TSew::BringToTop(TSLStitch* object) {
     auto [a, b] = BlockOf(*this, object);
     if (a < 0) return;
-    for (int32_t k = a; k <= b; ++k) Move(a, Count() - 1);
+    for (int32_t k = a; k <= b; ++k)
+        Move(a, Count() - 1);
     Modified = true;
 }
 
 void TSew::SendToBottom(TSLStitch* object) {
     auto [a, b] = BlockOf(*this, object);
     if (a < 0) return;
-    for (int32_t k = 0; k <= b - a; ++k) Move(b, 0);
+    for (int32_t k = 0; k <= b - a; ++k)
+        Move(b, 0);
     Modified = true;
 }
 
@@ -292,16 +332,43 @@ void TSew::DeleteObject(TSLStitch* object) {
     Modified = true;
 }
 
-void TSew::AfterLoad(const TStitchContext& ctx) {
-    // Region nodes name their outlines by list position; they become references only now that the
-    // whole list exists (a reference to anything but an outline fails the load).
+void TSew::AfterLoad(const TStitchContext& ctx, int32_t fileVersion, const std::vector<int32_t>& holes,
+                     const std::vector<int32_t>& overlays) {
     std::vector<TSLStitch*> objects;
     objects.reserve(items_.size());
-    for (auto& o : items_) objects.push_back(o.get());
-    for (TSLStitch* o : objects)
-        if (o->Kind() == KIND_REGION) static_cast<TSLRegion*>(o)->ResolveOutlines(objects);
-    for (auto& o : items_) o->UpdateBounds(ctx);
-    PruneGroups();
+    for (auto& o : items_)
+        objects.push_back(o.get());
+    // Each rail B is linked to the rail A read before it (and the column generated).
+    LinkRailsInOrder(objects, ctx);
+    // Region nodes name their outlines by list position; they become references only now that the
+    // whole list exists (a reference to anything but an outline fails the load).
+    for (TSLStitch* o : objects) {
+        if (o->Kind() != KIND_REGION) continue;
+        auto* rg = static_cast<TSLRegion*>(o);
+        rg->ResolveOutlines(objects);
+        // Files from before the current region rules are rebuilt with them.
+        if (fileVersion < kVersionRegionRules) rg->RebuildFromOutlines(ctx);
+        rg->UpdateBounds(ctx);
+        if (!rg->FillStitches || fileVersion < kVersionRegionRules || rg->DeriveEntryExit) Restitch(*rg, ctx);
+    }
+    Holes.clear();
+    Overlays.clear();
+    auto at = [&](int32_t i) -> TSLStitch* {
+        return i >= 0 && static_cast<size_t>(i) < objects.size() ? objects[static_cast<size_t>(i)] : nullptr;
+    };
+    for (int32_t i : holes)
+        if (TSLStitch* o = at(i);
+            o && o->Kind() == KIND_REGION && std::find(Holes.begin(), Holes.end(), o) == Holes.end())
+            Holes.push_back(o);
+    for (int32_t i : overlays)
+        if (TSLStitch* o = at(i);
+            o && o->Kind() == KIND_CURVE && std::find(Overlays.begin(), Overlays.end(), o) == Overlays.end())
+            Overlays.push_back(o);
+    // An id an object carries is in the group list, so a new group never takes it; ids without
+    // objects stay as the file has them.
+    for (auto& o : items_)
+        if (o->GroupId > 0) Groups.Add(o->GroupId);
+    SetCurrent(nullptr);
     Modified = false;
 }
 

@@ -10,6 +10,7 @@
 #include "core/ObList.h"
 #include "regions/Support.h"
 #include "stitching/SLStitch.h"
+#include "worksheet/WorksheetSettings.h"
 
 namespace nl {
 
@@ -34,9 +35,9 @@ public:
     // Paste remapping: the worksheet id for a clipboard id, allocated in `target` on first use.
     int32_t Map(int32_t clipboardId, TGroupList& target);
 
-    // Record: int32 count, then the ids.
-    void Write(TByteWriter& w) const;
-    void Read(TByteReader& r);
+    // Record: int32 count, then the ids. Reading replaces the list (ids kept ascending, each once).
+    void Record(TRecordWriter& io) const;
+    void Record(TRecordReader& io);
 
 private:
     std::vector<TGroup> groups_;
@@ -48,6 +49,8 @@ public:
 
     TSupportBaseList Support;
     TGroupList Groups;
+    // The view and tool settings the worksheet file keeps (kept by New Worksheet).
+    TWorksheetSettings Settings;
     std::string FileName = "Untitled";
     uint8_t SelectionKind = 0;
     int32_t StreamOriginX = 0;
@@ -85,6 +88,9 @@ public:
 
     // The stitching order of the group `key` (0: the ungrouped objects).
     std::vector<TSLStitch*> BuildStitchOrder(int32_t key);
+    // Every stitched object of the worksheet: the groups in ascending id, each in its stitching
+    // order, then the ungrouped objects in theirs.
+    std::vector<TSLStitch*> BuildWorksheetOrder();
 
     // Drawing order: a curved column moves as a pair, rail A before rail B.
     void BringToTop(TSLStitch* object);
@@ -95,8 +101,13 @@ public:
     void DeleteObject(TSLStitch* object);
     // Drops ids from the group list that no object carries.
     void PruneGroups();
-    // Relinks pointers that were stored as indices (hook for later object kinds).
-    void AfterLoad(const TStitchContext& ctx);
+    // After a worksheet was read (objects, and the hole and overlay lists as object indices):
+    // pairs the rails of curved columns, resolves the outlines of region nodes, rebuilds the
+    // regions of files older than `kVersionRegionRules`, regenerates what is not stored, and
+    // turns the hole and overlay indices into references (an index that is not a region or an
+    // outline is skipped). Throws TReadError when references do not resolve.
+    void AfterLoad(const TStitchContext& ctx, int32_t fileVersion, const std::vector<int32_t>& holes,
+                   const std::vector<int32_t>& overlays);
 };
 
 } // namespace nl

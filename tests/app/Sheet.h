@@ -2,8 +2,10 @@
 // every command or every view option at once; and a canvas that records everything drawn,
 // pen widths and marker sizes included, as one comparable text.
 #pragma once
+#include <filesystem>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 
 #include "../regions/TestShapes.h"
 #include "Fixture.h"
@@ -69,8 +71,6 @@ struct TSheet : TShell {
 
     TSheet() {
         Nl.Resize(1600, 1000);
-        Nl.Services.LoadWorksheet = [this](TSew&, const std::string&) { ++ServiceCalls; };
-        Nl.Services.SaveWorksheet = [this](const TSew&, const std::string&) { ++ServiceCalls; };
 
         auto running = Polyline({{100, 100}, {400, 100}, {700, 100}});
         running->Flags |= OF_VISIBLE | OF_RUNNING;
@@ -116,9 +116,19 @@ struct TSheet : TShell {
         Nl.Sew.ComposeGroup();
         Nl.Sew.ComputeSelectionKind();
         Running->SetFlags(OF_SELECTED_EDIT);
-        Nl.Sew.FileName = "sheet.Nl1";
+        // A name of its own, so that "Save" writes somewhere harmless.
+        static int sheets = 0;
+        FileName = (std::filesystem::temp_directory_path() /
+                    ("nl-sheet-" + std::to_string(::getpid()) + "-" + std::to_string(++sheets) + ".Nl1"))
+                       .string();
+        Nl.Sew.FileName = FileName;
         Nl.Sew.Modified = true;
     }
+    ~TSheet() {
+        std::error_code ec;
+        std::filesystem::remove(FileName, ec);
+    }
+    std::string FileName;
 };
 
 } // namespace nl::test

@@ -1,8 +1,12 @@
+#include <filesystem>
 #include <set>
 #include <string_view>
+#include <unistd.h>
 
 #include "Fixture.h"
 #include "core/Errors.h"
+#include "core/FileIO.h"
+#include "formats/Worksheet.h"
 
 using namespace nl;
 using nl::test::TShell;
@@ -232,51 +236,87 @@ TEST(Commands, ZoomKeysWheelAndScrolling) {
     EXPECT_EQ(s.Nl.View.ScrollY, y0 + 200 + 20);
 }
 
+namespace {
+// A folder of its own for the files a test writes.
+struct TTempFolder {
+    std::filesystem::path Path;
+    TTempFolder() {
+        Path = std::filesystem::temp_directory_path() /
+               ("nl-startup-" + std::to_string(::getpid()) + "-" + std::to_string(++Made()));
+        std::filesystem::create_directories(Path);
+    }
+    ~TTempFolder() {
+        std::error_code ec;
+        std::filesystem::remove_all(Path, ec);
+    }
+    static int& Made() {
+        static int n = 0;
+        return n;
+    }
+};
+} // namespace
+
 TEST(StartUp, CommandLineArgumentIsStrippedAndLoadedOnFirstShowOnly) {
+    TTempFolder dir;
+    const std::string file = (dir.Path / "My Design.Nl1").string();
+    {
+        TSew sew;
+        sew.AddNew<TSLStitch>()->Append(TSP::Plain(0, 10, 10));
+        SaveWorksheet(sew, file);
+    }
     TShell s;
     s.Host.Folder = NL_SOURCE_DIR "/data"; // the shipped thread texture loads without a word
-    std::vector<std::string> loaded;
-    s.Nl.Services.LoadWorksheet = [&](TSew& sew, const std::string& name) {
-        loaded.push_back(name);
-        sew.AddNew<TSLStitch>();
-    };
-    s.Nl.FirstShow({"  \"/home/u/My Design.Nl1\" ", "ignored"});
-    ASSERT_EQ(loaded.size(), 1u);
-    EXPECT_EQ(loaded[0], "/home/u/My Design.Nl1");
-    EXPECT_EQ(s.Nl.Sew.FileName, "/home/u/My Design.Nl1");
-    EXPECT_EQ(s.Host.Caption, "Nordelune : ( /home/u/My Design.Nl1 )");
+    s.Nl.FirstShow({"  \"" + file + "\" ", "ignored"});
+    EXPECT_TRUE(s.Host.Messages.empty());
+    EXPECT_EQ(s.Nl.Sew.FileName, file);
+    EXPECT_EQ(s.Host.Caption, "Nordelune : ( " + file + " )");
     EXPECT_EQ(s.Nl.Sew.Count(), 1);
     EXPECT_FALSE(s.Nl.Sew.Modified);
-    s.Nl.FirstShow({"other.Nl1"});
-    EXPECT_EQ(loaded.size(), 1u);
+    s.Nl.Sew.Clear();
+    s.Nl.FirstShow({file});
+    EXPECT_EQ(s.Nl.Sew.Count(), 0) << "the argument is opened on the first showing only";
 }
 
 TEST(StartUp, FailedLoadKeepsTheWorksheetAndItsName) {
-    TShell s;
-    s.Host.Folder = NL_SOURCE_DIR "/data"; // the shipped thread texture loads without a word
-    TSLStitch* mine = s.Direct(100, 100, 2);
-    s.Nl.Services.LoadWorksheet = [](TSew& sew, const std::string&) {
-        sew.AddNew<TSLStitch>();
-        throw TReadError("bad header");
+    // The file is not a worksheet, is missing, or is a worksheet cut short: each is reported with
+    // the file's name, and the worksheet, its name and the caption stay as they were.
+    TTempFolder dir;
+    const std::string text = (dir.Path / "notes.Nl1").string(), cut = (dir.Path / "cut.Nl1").string();
+    {
+        std::vector<uint8_t> junk(40, 'x');
+        WriteFileAtomic(text, junk);
+        TSew sew;
+        sew.AddNew<TSLStitch>()->Append(TSP::Plain(0, 10, 10));
+        std::vector<uint8_t> bytes = WorksheetBytes(sew, cut);
+        bytes.resize(bytes.size() - 3);
+        WriteFileAtomic(cut, bytes);
+    }
+    struct TCase {
+        std::string File, Heading, Text;
+    } cases[] = {
+        {text, "Unexpected File Format !", text + " Is Is Not A Nordelune Worksheet ! "},
+        {(dir.Path / "gone.Nl1").string(), "File Loading Error !",
+         "Don't Seem To Be Able To Find The File " + (dir.Path / "gone.Nl1").string() +
+             " At The Specified Path "},
+        {cut, "File Loading Error !", ""},
     };
-    s.Nl.FirstShow({"broken.Nl1"});
-    EXPECT_EQ(s.Nl.Sew.FileName, "Untitled") << "a later Save must not write over broken.Nl1";
-    EXPECT_EQ(s.Nl.Caption(), "Nordelune ");
-    ASSERT_EQ(s.Nl.Sew.Count(), 1);
-    EXPECT_EQ(s.Nl.Sew[0], mine);
-    ASSERT_EQ(s.Host.Messages.size(), 1u);
-    EXPECT_EQ(s.Host.Messages[0].Heading, "File Loading Error !");
-}
-
-TEST(StartUp, WithoutAWorksheetReaderTheArgumentIsReported) {
-    TShell s;
-    s.Host.Folder = NL_SOURCE_DIR "/data"; // the shipped thread texture loads without a word
-    s.Nl.FirstShow({"\"design.Nl1\""});
-    ASSERT_EQ(s.Host.Messages.size(), 1u);
-    EXPECT_NE(s.Host.Messages[0].Text.find("design.Nl1"), std::string::npos);
-    EXPECT_EQ(s.Nl.Sew.FileName, "Untitled");
-    EXPECT_EQ(s.Nl.StartupFile(), "design.Nl1");
-    EXPECT_FALSE(s.Nl.IsEnabled(TCommand::FileOpen));
+    for (const TCase& c : cases) {
+        TShell s;
+        s.Host.Folder = NL_SOURCE_DIR "/data";
+        TSLStitch* mine = s.Direct(100, 100, 2);
+        s.Nl.FirstShow({c.File});
+        EXPECT_EQ(s.Nl.Sew.FileName, "Untitled") << "a later Save must not write over " << c.File;
+        EXPECT_EQ(s.Nl.Caption(), "Nordelune ");
+        ASSERT_EQ(s.Nl.Sew.Count(), 1);
+        EXPECT_EQ(s.Nl.Sew[0], mine);
+        EXPECT_TRUE(s.Nl.Sew.Modified);
+        ASSERT_EQ(s.Host.Messages.size(), 1u) << c.File;
+        EXPECT_EQ(s.Host.Messages[0].Heading, c.Heading);
+        if (!c.Text.empty())
+            EXPECT_EQ(s.Host.Messages[0].Text, c.Text);
+        else
+            EXPECT_NE(s.Host.Messages[0].Text.find(c.File), std::string::npos) << s.Host.Messages[0].Text;
+    }
 }
 
 TEST(StartUp, ClosingAsksOnlyWhenModified) {

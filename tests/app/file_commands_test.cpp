@@ -109,7 +109,7 @@ TEST(FileCommands, ExportAGroupThenImportItBackAtAClick) {
     EXPECT_EQ(s.Host.FileRequests.back().Title, "Export Stitching To ...");
     ASSERT_TRUE(fs::exists(dst)) << (s.Host.Messages.empty() ? "" : s.Host.Messages.back().Text);
     EXPECT_GT(fs::file_size(dst), 512u);
-    EXPECT_EQ(state->Export.FileName, dst.string());
+    EXPECT_EQ(s.Nl.Sew.Settings.Export.FileName, dst.string());
 
     // Import: the command waits for the click that places the design.
     s.Nl.Execute(TCommand::ImportStitching);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/View.h"
+#include "worksheet/View.h"
 
 using namespace nl;
 

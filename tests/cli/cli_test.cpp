@@ -371,3 +371,87 @@ TEST(Cli, ExitCodesAndOneLineMessagesNamingTheFile) {
     for (auto& e : std::filesystem::directory_iterator(t.Path))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }
+
+// ---- worksheets ----
+
+#include "app/MainForm.h"
+#include "core/FileIO.h"
+#include "platform/ScriptedHost.h"
+
+TEST(CliWorksheet, ExportEqualsTheProgramsExportByteForByte) {
+    TTemp t;
+    for (const char* example : {"multicolour.Nl1", "badge.Nl1", "imported-star.Nl1"}) {
+        SCOPED_TRACE(example);
+        const std::string sheet = std::string(NL_SOURCE_DIR) + "/examples/" + example;
+        // The program: the worksheet opened at another zoom, its group selected, exported as DST.
+        TScriptedHost host;
+        host.Folder = std::string(NL_SOURCE_DIR) + "/data";
+        TNL nl(host);
+        nl.Resize(900, 700);
+        ASSERT_TRUE(nl.OpenWorksheet(sheet)) << (host.Messages.empty() ? "" : host.Messages.back().Text);
+        nl.View.Zoom = 100;
+        nl.SetMode(TMode::ObjectLayout);
+        nl.Sew.SelectGroup(1, OF_SELECTED_LAYOUT);
+        nl.Sew.ComputeSelectionKind();
+        TFileDialogResult r;
+        r.Accepted = true;
+        const std::string stem = std::filesystem::path(example).stem().string();
+        r.FileName = t / ("gui-" + stem);
+        r.FilterIndex = 3;
+        host.FileAnswers = {r};
+        nl.Execute(TCommand::ExportStitching);
+        ASSERT_TRUE(std::filesystem::exists(t / ("gui-" + stem + ".dst")));
+        // The command line.
+        auto c = Cli({"export", sheet, t / ("cli-" + stem + ".dst"), "--group", "1"});
+        ASSERT_EQ(c.Code, EXIT_OK) << c.Err;
+        EXPECT_EQ(ReadWholeFile(t / ("gui-" + stem + ".dst")), ReadWholeFile(t / ("cli-" + stem + ".dst")));
+        EXPECT_EQ(ReadWholeFile(t / ("gui-" + stem + ".edr")), ReadWholeFile(t / ("cli-" + stem + ".edr")));
+        // Every stitched object: here the one group, so the same file.
+        ASSERT_EQ(Cli({"export", sheet, t / ("all-" + stem + ".dst")}).Code, EXIT_OK);
+        EXPECT_EQ(ReadWholeFile(t / ("all-" + stem + ".dst")), ReadWholeFile(t / ("cli-" + stem + ".dst")));
+    }
+}
+
+TEST(CliWorksheet, ConvertInfoAndRenderTakeWorksheets) {
+    TTemp t;
+    // A stitch file becomes a worksheet; the worksheet exports back to the same stitches.
+    ASSERT_EQ(Cli({"convert", kStar, t / "star.Nl1"}).Code, EXIT_OK);
+    ASSERT_EQ(Cli({"convert", t / "star.Nl1", t / "back.dst"}).Code, EXIT_OK);
+    ASSERT_EQ(Cli({"convert", kStar, t / "direct.dst"}).Code, EXIT_OK);
+    EXPECT_EQ(ReadWholeFile(t / "back.dst"), ReadWholeFile(t / "direct.dst"));
+    // A worksheet saved over itself keeps every byte; under another name only its name changes.
+    const std::string sheet = std::string(NL_SOURCE_DIR) + "/examples/multicolour.Nl1";
+    std::filesystem::copy_file(sheet, t / "m.Nl1");
+    ASSERT_EQ(Cli({"convert", t / "m.Nl1", t / "m.Nl1"}).Code, EXIT_OK);
+    const auto once = ReadWholeFile(t / "m.Nl1");
+    ASSERT_EQ(Cli({"convert", t / "m.Nl1", t / "m.Nl1"}).Code, EXIT_OK);
+    EXPECT_EQ(ReadWholeFile(t / "m.Nl1"), once);
+    // The example records its own name; the rest is the same bytes.
+    const auto original = ReadWholeFile(sheet);
+    EXPECT_EQ(once.size(), original.size() - std::string("multicolour.Nl1").size() + (t / "m.Nl1").size());
+
+    auto info = Cli({"info", "--json", sheet});
+    ASSERT_EQ(info.Code, EXIT_OK) << info.Err;
+    EXPECT_NE(info.Out.find("\"version\": 1011"), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find("\"regions\": 4"), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find("\"curved_columns\": 1"), std::string::npos) << info.Out;
+    EXPECT_NE(info.Out.find("\"groups\": [{\"id\": 1, \"objects\": 14}]"), std::string::npos) << info.Out;
+    // The stitch count is what an export writes: the DST file holds that many stitch records
+    // plus its colour changes and end, so compare with the points a dump of the export shows.
+    auto dump = Cli({"dump", sheet});
+    size_t lines = std::count(dump.Out.begin(), dump.Out.end(), '\n');
+    EXPECT_NE(info.Out.find("\"export_stitches\": " + std::to_string(lines)), std::string::npos) << info.Out;
+
+    auto render = Cli({"render", sheet, t / "m.png", "--width", "200"});
+    ASSERT_EQ(render.Code, EXIT_OK) << render.Err;
+    EXPECT_GT(std::filesystem::file_size(t / "m.png"), 100u);
+
+    // Errors name the file: a group that is not there, a file that is not a worksheet.
+    auto g = Cli({"export", sheet, t / "x.dst", "--group", "7"});
+    EXPECT_EQ(g.Code, EXIT_USAGE);
+    EXPECT_NE(g.Err.find("no layout group 7"), std::string::npos) << g.Err;
+    WriteFileAtomic(t / "bad.Nl1", std::vector<uint8_t>(50, 'z'));
+    auto bad = Cli({"info", t / "bad.Nl1"});
+    EXPECT_EQ(bad.Code, EXIT_BAD_INPUT);
+    EXPECT_NE(bad.Err.find("bad.Nl1"), std::string::npos) << bad.Err;
+}

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "platform/ScriptedHost.h"
 #include "core/Errors.h"
+#include "platform/ScriptedHost.h"
 #include "regions/SLRegion.h"
 #include "worksheet/Sew.h"
 
@@ -26,7 +26,8 @@ TEST(GroupList, NewGroupFillsTheFirstGapFromTheStart) {
     } cases[] = {{{}, 1}, {{1, 2, 3}, 4}, {{2, 3}, 4}, {{1, 5}, 4}, {{1, 3, 4, 9}, 2}};
     for (auto& c : cases) {
         TGroupList g;
-        for (int32_t id : c.ids) g.Add(id);
+        for (int32_t id : c.ids)
+            g.Add(id);
         EXPECT_EQ(g.NewGroup(), c.expected);
         EXPECT_TRUE(g.Contains(c.expected));
     }
@@ -59,15 +60,20 @@ TEST(Sew, ComposeGroupKeepsTheOldGroupsOrderWithoutCollisions) {
     TSew sew;
     // Old group 1 has 300 ordered members: id x 250 + index would collide with group 2.
     std::vector<TSLStitch*> g1, g2;
-    for (int i = 0; i < 300; ++i) g1.push_back(AddDirect(sew, 1, 299 - i));
-    for (int i = 0; i < 3; ++i) g2.push_back(AddDirect(sew, 2, i));
-    for (auto& o : sew) o->Flags |= OF_SELECTED_LAYOUT;
+    for (int i = 0; i < 300; ++i)
+        g1.push_back(AddDirect(sew, 1, 299 - i));
+    for (int i = 0; i < 3; ++i)
+        g2.push_back(AddDirect(sew, 2, i));
+    for (auto& o : sew)
+        o->Flags |= OF_SELECTED_LAYOUT;
     int32_t id = sew.ComposeGroup();
     EXPECT_EQ(id, 3);
     auto order = sew.BuildStitchOrder(id);
     ASSERT_EQ(order.size(), 303u);
-    for (int i = 0; i < 300; ++i) EXPECT_EQ(order[static_cast<size_t>(i)], g1[static_cast<size_t>(299 - i)]);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(order[static_cast<size_t>(300 + i)], g2[static_cast<size_t>(i)]);
+    for (int i = 0; i < 300; ++i)
+        EXPECT_EQ(order[static_cast<size_t>(i)], g1[static_cast<size_t>(299 - i)]);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(order[static_cast<size_t>(300 + i)], g2[static_cast<size_t>(i)]);
     EXPECT_FALSE(sew.Groups.Contains(1)); // nobody carries 1 or 2 any more
     EXPECT_FALSE(sew.Groups.Contains(2));
 }
@@ -98,7 +104,8 @@ TEST(Sew, StitchOrderSortsStablyWithUnplacedLast) {
     auto order = sew.BuildStitchOrder(1);
     std::vector<TSLStitch*> expected{first, typeZero, second, unplaced, noIndex};
     EXPECT_EQ(order, expected);
-    for (size_t i = 0; i < order.size(); ++i) EXPECT_EQ(order[i]->OrderIndex, static_cast<int32_t>(i));
+    for (size_t i = 0; i < order.size(); ++i)
+        EXPECT_EQ(order[i]->OrderIndex, static_cast<int32_t>(i));
     (void)none;
     (void)other;
 }
@@ -156,11 +163,12 @@ TEST(Sew, DrawingOrderMovesObjects) {
 TEST(Sew, AfterLoadLinksRegionNodesToTheirOutlines) {
     TSew sew;
     auto* outline = static_cast<TSLCurve*>(sew.Add(std::make_unique<TSLCurve>()));
-    for (float x : {0.f, 10.f, 20.f, 30.f}) outline->Append(TSP::Plain(0, x, x));
+    for (float x : {0.f, 10.f, 20.f, 30.f})
+        outline->Append(TSP::Plain(0, x, x));
     auto* region = static_cast<TSLRegion*>(sew.Add(std::make_unique<TSLRegion>()));
     region->Node(0).OutlineMark = 0;
-    sew.AfterLoad({});
+    sew.AfterLoad({}, kVersionCurrent, {}, {});
     EXPECT_EQ(region->Node(0).Outline, outline);
     region->Node(0).OutlineMark = 1; // the region itself: not an outline
-    EXPECT_THROW(sew.AfterLoad({}), TReadError);
+    EXPECT_THROW(sew.AfterLoad({}, kVersionCurrent, {}, {}), TReadError);
 }

@@ -1,4 +1,4 @@
-#include "app/View.h"
+#include "worksheet/View.h"
 
 #include <algorithm>
 #include <cmath>
