@@ -48,6 +48,15 @@ public:
         if (PropertiesOpen) ++PropertiesClosed;
         PropertiesOpen = false;
     }
+    // The circle dialog: the script plays the user while it is open (it edits the controller's
+    // circle dialog model and presses OK or Cancel); unscripted, it closes at once, which keeps the
+    // circle as the dialog built it.
+    std::function<void()> CircleDialogScript;
+    int CircleDialogsShown = 0;
+    void ShowCircleDialog() override {
+        ++CircleDialogsShown;
+        if (CircleDialogScript) CircleDialogScript();
+    }
     void ShowSimulatorWindow() override { SimulatorOpen = true; }
     void CloseSimulatorWindow() override { SimulatorOpen = false; }
     void SimulatorChanged() override { ++SimulatorChanges; }
