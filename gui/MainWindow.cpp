@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "gui/CircleAttributesDialog.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/RegionToolBar.h"
 #include "gui/SimulatorWindow.h"
@@ -201,6 +202,10 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     properties_ = new TPropertiesDialog(Nl, this);
     properties_->Changed = [this] { view_->update(); };
     DesktopHost.Properties = properties_;
+
+    circleDialog_ = new TCircleAttributesDialog(Nl, this);
+    circleDialog_->Changed = [this] { view_->update(); };
+    DesktopHost.CircleDialog = circleDialog_;
 
     simulator_ = new TSimulatorWindow(Nl.Simulator(), this);
     addDockWidget(Qt::RightDockWidgetArea, simulator_);

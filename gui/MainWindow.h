@@ -24,6 +24,7 @@ class TWorksheetView;
 class TRegionToolBar;
 class TPropertiesDialog;
 class TSimulatorWindow;
+class TCircleAttributesDialog;
 
 // The controller and its Host. A base of the main window listed before QMainWindow, so that
 // they are made before every widget and outlive them all: windows that work on the controller
@@ -57,6 +58,8 @@ public:
     TPropertiesDialog* Properties() const { return properties_; }
     // The "Sewing Simulator" window, docked at the right while the Sew Simulation mode runs.
     TSimulatorWindow* Simulator() const { return simulator_; }
+    // The "Circle Attributes Dialog" (created once, shown modally by the circle tool).
+    TCircleAttributesDialog* CircleDialog() const { return circleDialog_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -74,6 +77,7 @@ private:
     QPointer<QSplashScreen> splash_;
     TPropertiesDialog* properties_ = nullptr;
     TSimulatorWindow* simulator_ = nullptr;
+    TCircleAttributesDialog* circleDialog_ = nullptr;
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;
     std::vector<std::string> args_;

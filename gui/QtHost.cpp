@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QStringList>
 
+#include "gui/CircleAttributesDialog.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/SimulatorWindow.h"
 
@@ -83,6 +84,10 @@ void TQtHost::ShowPropertiesWindow() {
 
 void TQtHost::ClosePropertiesWindow() {
     if (Properties) Properties->hide();
+}
+
+void TQtHost::ShowCircleDialog() {
+    if (CircleDialog) CircleDialog->Run();
 }
 
 void TQtHost::ShowSimulatorWindow() {

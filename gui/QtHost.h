@@ -17,6 +17,7 @@ class QMainWindow;
 namespace nl {
 
 class TPropertiesDialog;
+class TCircleAttributesDialog;
 class TSimulatorWindow;
 
 // Filter "Description|*.a;*.b|Other|*.c" as a Qt name filter list "Description (*.a *.b);;Other (*.c)".
@@ -33,6 +34,7 @@ public:
     QPointer<QLabel> StatusLabel;
     QPointer<TPropertiesDialog> Properties;
     QPointer<TSimulatorWindow> Simulator;
+    QPointer<TCircleAttributesDialog> CircleDialog;
     std::function<void()> OnCommandStateChanged;
     // Tests answer dialogs here instead of showing a modal box; null shows the real dialog.
     std::function<TButton(const std::string&, const std::string&, TButtons)> AnswerHook;
@@ -45,6 +47,7 @@ public:
     int32_t PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) override;
     void ShowPropertiesWindow() override;
     void ClosePropertiesWindow() override;
+    void ShowCircleDialog() override;
     void ShowSimulatorWindow() override;
     void CloseSimulatorWindow() override;
     void SimulatorChanged() override;

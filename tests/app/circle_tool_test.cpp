@@ -39,9 +39,7 @@ struct TCircleShell : TShell {
         Click(cx + r, cy);
         return c;
     }
-    double Radius(const TSLCurve& c, double cx, double cy) const {
-        return Distance(cx, cy, c[0].X, c[0].Y);
-    }
+    double Radius(const TSLCurve& c, double cx, double cy) const { return Distance(cx, cy, c[0].X, c[0].Y); }
 };
 
 TFileDialogResult Answer(const fs::path& file, int filterIndex) {
@@ -184,7 +182,8 @@ TEST(CircleTool, ABadgeIsStitchedFilledExportedAndReadBack) {
     struct Case {
         uint32_t Type;
         double Inner, Outer; // distance of every needle point from the centre
-    } cases[] = {{ST_SATIN, r - 30, r + 30}, {ST_ZIGZAG, r - 30, r + 30}, {ST_RUNNING, r * 0.964, r * 1.007 + 0.1}};
+    } cases[] = {
+        {ST_SATIN, r - 30, r + 30}, {ST_ZIGZAG, r - 30, r + 30}, {ST_RUNNING, r * 0.964, r * 1.007 + 0.1}};
     s.Host.Answers = {TButton::Yes, TButton::Yes, TButton::Yes};
     for (const Case& k : cases) {
         ASSERT_TRUE(style.SetStitchType(k.Type));
@@ -206,7 +205,8 @@ TEST(CircleTool, ABadgeIsStitchedFilledExportedAndReadBack) {
     s.Nl.Execute(TCommand::ModeRegion);
     auto onCircle = [&](int32_t sample, auto click) {
         const auto i = static_cast<size_t>(sample);
-        click(static_cast<int>(std::lround(circle->PathX[i])), static_cast<int>(std::lround(circle->PathY[i])));
+        click(static_cast<int>(std::lround(circle->PathX[i])),
+              static_cast<int>(std::lround(circle->PathY[i])));
     };
     auto click = [&](int x, int y) { s.Click(x, y); };
     const int32_t top = 3 * SAMPLES_PER_SEGMENT / 2; // three quarters round from the rightmost point
