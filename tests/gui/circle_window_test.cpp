@@ -11,6 +11,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -18,6 +19,7 @@
 #include "core/Numeric.h"
 #include "gui/CircleAttributesDialog.h"
 #include "gui/MainWindow.h"
+#include "gui/PropertiesDialog.h"
 #include "gui/WorksheetView.h"
 #include "stitching/Circle.h"
 #include "stitching/SLCurve.h"
@@ -161,6 +163,21 @@ TEST(CircleWindow, ACircleIsClickedInAndShapedInItsDialog) {
         parts += (t.Nl().Sew[i]->StitchFlags & SF_CIRCLE_PART) ? 1 : 0;
     EXPECT_EQ(parts, 9);
     EXPECT_EQ(std::count(t.Asked.begin(), t.Asked.end(), "Circle Too Small"), 0);
+
+    // An ordinary outline: the properties window stitches it as satin.
+    t.Nl().ShowProperties(*c);
+    QApplication::processEvents();
+    ASSERT_TRUE(t.W.Properties()->isVisible());
+    QRadioButton* satin = t.W.Properties()->Choice("Stitch Style", "Satin");
+    ASSERT_NE(satin, nullptr);
+    satin->click();
+    ASSERT_TRUE(c->Outlines != nullptr);
+    EXPECT_EQ(c->Outlines->Count(), c->AnchorCount());
+    ASSERT_TRUE(c->Generated);
+    EXPECT_GT(c->Generated->Count(), 100);
+    t.W.Properties()->hide();
+    QApplication::processEvents();
+    EXPECT_TRUE(t.W.grab().save(QDir::current().absoluteFilePath("screenshot-circle-satin.png")));
 }
 
 TEST(CircleWindow, EscapeInTheDialogAsksAndYesDestroysTheCircle) {

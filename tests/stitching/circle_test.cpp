@@ -220,3 +220,25 @@ TEST(Circle, SegmentLinesRadiateFromTheCentre) {
     EXPECT_FLOAT_EQ(line[2].Y, 20);
     EXPECT_FLOAT_EQ(line[3].X, 90);
 }
+
+TEST(Circle, ACircleAndItsPartsKeepTheirShapeAndMarkThroughARecord) {
+    TSLCurve circle, ring;
+    BuildCircle(circle, 300, 200, 150, 6, 10);
+    SetCircle(ring, 300, 200, 200);
+    ring.StitchFlags |= SF_CIRCLE_PART;
+    for (const TSLCurve* c : {&circle, &ring}) {
+        TByteWriter w;
+        TRecordContext ctx;
+        WriteObjectRecord(w, *c, ctx);
+        const std::vector<uint8_t> bytes = w.Take();
+        TByteReader r(bytes);
+        auto back = ReadObjectRecord(r, ctx);
+        ASSERT_TRUE(back && back->Kind() == KIND_CURVE);
+        EXPECT_EQ(back->StitchFlags, c->StitchFlags);
+        ASSERT_EQ(back->Count(), c->Count());
+        for (int32_t i = 0; i < c->Count(); ++i) {
+            EXPECT_EQ((*back)[i].X, (*c)[i].X);
+            EXPECT_EQ((*back)[i].Y, (*c)[i].Y);
+        }
+    }
+}
