@@ -18,6 +18,8 @@ namespace nl {
 
 class TPropertiesDialog;
 class TCircleAttributesDialog;
+class TCatalogViewerDialog;
+class TCatalogManagerDialog;
 class TSimulatorWindow;
 
 // Filter "Description|*.a;*.b|Other|*.c" as a Qt name filter list "Description (*.a *.b);;Other (*.c)".
@@ -33,6 +35,8 @@ public:
     QPointer<QLabel> PromptLabel;
     QPointer<QLabel> StatusLabel;
     QPointer<TPropertiesDialog> Properties;
+    QPointer<TCatalogViewerDialog> CatalogViewer;
+    QPointer<TCatalogManagerDialog> CatalogManager;
     QPointer<TSimulatorWindow> Simulator;
     QPointer<TCircleAttributesDialog> CircleDialog;
     std::function<void()> OnCommandStateChanged;
@@ -48,6 +52,10 @@ public:
     void ShowPropertiesWindow() override;
     void ClosePropertiesWindow() override;
     void ShowCircleDialog() override;
+    int32_t PickThreadColour(int32_t preset, bool dropper,
+                             const std::function<void(int32_t)>& apply) override;
+    void ShowCatalogViewer() override;
+    void ShowCatalogManager() override;
     void ShowSimulatorWindow() override;
     void CloseSimulatorWindow() override;
     void SimulatorChanged() override;
