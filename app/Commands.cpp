@@ -76,7 +76,7 @@ const TCommandInfo kCommands[] = {
     {C::CreateDirect, CR, "Direct Stitch ", "F4", "Create A Stitch Object", LD, K::Action, NOW},
     // F5 and F6 switch outline stitching on and off (keyboard table), so these two carry no key.
     {C::CreateLine, CR, "Line Object", nullptr, "Create A Line Stitch Object", LD, K::Action, NOW},
-    {C::CreateCircle, CR, "Circle", nullptr, "Create A Circular Stitch Object", LD, K::Action, LATER},
+    {C::CreateCircle, CR, "Circle", nullptr, "Create A Circular Stitch Object", LD, K::Action, NOW},
     {C::CreateText, nullptr, nullptr, nullptr, "Create An Embroidery Text Object", LD, K::Action, NOW},
     {C::CreateFrame, CR, "Embroidery Frame Object", nullptr, "Create An Embroidery Frame Reference Object",
      LD, K::Action, LATER},

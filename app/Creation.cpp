@@ -1,11 +1,13 @@
-// Creating objects with the mouse: direct stitch objects point by point, outlines, line objects
-// and curved columns (rail A, then rail B with as many points as rail A).
+// Creating objects with the mouse: direct stitch objects point by point, outlines, line objects,
+// circles (the centre, then the radius) and curved columns (rail A, then rail B with as many
+// points as rail A).
 // A line object is straight: every click is an anchor, and the two control points of each segment
 // sit on its chord at one and two thirds, so what the user clicks is what gets stitched.
 #include <string>
 
 #include "app/MainForm.h"
 #include "regions/Support.h"
+#include "stitching/Circle.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
@@ -83,6 +85,13 @@ void TNL::CreationClick(float x, float y) {
                 curve->PartnerRail = pendingRailB_.get();
             }
             curve->Append(TSP::Plain(0, x, y));
+            if (creation_ == TCreation::Circle) {
+                // All seven points at once, on the centre until the pointer moves away.
+                circleCx_ = x;
+                circleCy_ = y;
+                circleR_ = 0;
+                SetCircle(*curve, x, y, 0);
+            }
             obj = std::move(curve);
         }
         if (Toggles.CreateHighlighted) {
@@ -97,6 +106,10 @@ void TNL::CreationClick(float x, float y) {
         creating_ = Sew.Add(std::move(obj));
         if (creator_ && Services.AddPatternMember) Services.AddPatternMember(*creator_, *creating_);
         creating_->UpdateBounds(StitchContext());
+    } else if (creation_ == TCreation::Circle) {
+        // The click after the centre fixes the radius and opens the dialog.
+        OpenCircleDialog(x, y);
+        return;
     } else if (creation_ == TCreation::ColumnRailB) {
         // Rail B takes exactly as many points as rail A; further clicks are ignored.
         if (railB_->Count() >= creating_->Count()) {
@@ -139,6 +152,11 @@ void TNL::CreationEndStep() {
     if (!creating_) {
         // A right click before the first point just cancels.
         CancelCreation();
+        return;
+    }
+    if (creation_ == TCreation::Circle) {
+        // A right click opens the dialog too, with the radius reached by the pointer.
+        OpenCircleDialog(View.WorldX(lastX_), View.WorldY(lastY_));
         return;
     }
     if (creation_ == TCreation::ColumnRailA) {
@@ -189,6 +207,12 @@ void TNL::FinishCreation() {
         case TCreation::ColumnRailA:
             keep = false;
             break; // no rail B: not a column
+        case TCreation::Circle:
+            // Left without its dialog (another command or mode): the default circle stays when it
+            // has a usable size.
+            keep = circleR_ >= CIRCLE_RADIUS_MIN;
+            if (keep) creating_->UpdateBounds(ctx);
+            break;
         case TCreation::ColumnRailB:
             if (railB_->Count() != creating_->Count()) {
                 keep = false;

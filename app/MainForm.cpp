@@ -14,6 +14,7 @@
 #include "formats/Worksheet.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
+#include "ui/CircleDialog.h"
 #include "ui/CompensationView.h"
 #include "ui/EditOutlinePage.h"
 
@@ -454,6 +455,7 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
     lastX_ = x;
     lastY_ = y;
     if (mode_ == TMode::RegionNodeInsert) regionMode_->PointerMoved(View.WorldX(x), View.WorldY(y));
+    if (creation_ == TCreation::Circle) CircleFollow(View.WorldX(x), View.WorldY(y));
     if (!pressed_) return;
     int32_t d = std::max(std::abs(x - pressX_), std::abs(y - pressY_));
     if (drag_ == TDrag::Pending) {
@@ -509,6 +511,8 @@ void TNL::StartLeftDrag() {
     drag_ = TDrag::None;
     // Nothing on the worksheet is picked up while the design is being sewn.
     if (mode_ == TMode::SewSimulation) return;
+    // The circle's radius follows the pointer, pressed or not: its release is the next click.
+    if (creation_ == TCreation::Circle) return;
     if (creation_ != TCreation::None) {
         // A drag that starts on the point just created moves it.
         TSLStitch* rail = CurrentRail();
@@ -1016,6 +1020,9 @@ void TNL::Execute(TCommand c) {
         break;
     case TCommand::CreateLine:
         StartCreation(TCreation::Line);
+        break;
+    case TCommand::CreateCircle:
+        StartCreation(TCreation::Circle);
         break;
     case TCommand::CreateText:
         host_.MessageDialog("Embroidery Text Lettering",

@@ -28,6 +28,7 @@ class TSLCurve;
 class TObjectBase;
 class TRegionMode;
 class TEditOutlinePage;
+class TCircleDialog;
 
 enum class TMouseButton : uint8_t { Left, Right, Middle };
 enum class TKey : uint8_t { Other, Left, Right, Up, Down, I, O, Escape, F1, F5, F6, F10 };
@@ -83,6 +84,11 @@ public:
     void ShowEnvelopeEditor(bool shown) { envelopeShown_ = shown; }
     // The editor while its page is on show, null otherwise.
     TEditOutlinePage* EnvelopeEditor() const;
+
+    // ---- the circle tool ----
+    // The "Circle Attributes Dialog" while it is open (the desktop face shows it through Host),
+    // null otherwise.
+    TCircleDialog* CircleDialog() const { return circleDialog_.get(); }
 
     // ---- run state ----
     TMode Mode() const { return mode_; }
@@ -266,6 +272,9 @@ private:
     std::unique_ptr<TEditOutlinePage> envelope_;
     TSLCurve* envelopeCurve_ = nullptr; // the curve envelope_ edits
     bool envelopeShown_ = false;
+    // The circle being created: its centre and the radius that follows the pointer, then its dialog.
+    double circleCx_ = 0, circleCy_ = 0, circleR_ = 0;
+    std::unique_ptr<TCircleDialog> circleDialog_;
 
     uint32_t SelectionBit() const;
     // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).
@@ -289,6 +298,9 @@ private:
     // A line object's next anchor, with the segment's control points on its chord.
     void AddLineAnchor(TSLCurve& line, float x, float y);
     TSLStitch* CurrentRail() const;
+    // The circle tool: the default circle follows the pointer; the next click opens the dialog.
+    void CircleFollow(double x, double y);
+    void OpenCircleDialog(double x, double y);
 
     // selection and clicks
     void ClickSelect(int32_t x, int32_t y, TModifiers mods);

@@ -19,6 +19,7 @@
 #include "core/Colour.h"
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
+#include "gui/CircleAttributesDialog.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/RegionToolBar.h"
 #include "gui/SimulatorWindow.h"
@@ -207,6 +208,10 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     properties_ = new TPropertiesDialog(Nl, this);
     properties_->Changed = [this] { view_->update(); };
     DesktopHost.Properties = properties_;
+
+    circleDialog_ = new TCircleAttributesDialog(Nl, this);
+    circleDialog_->Changed = [this] { view_->update(); };
+    DesktopHost.CircleDialog = circleDialog_;
 
     auto programFolder = [this] { return DesktopHost.ProgramFolder(); };
     catalogViewer_ = new TCatalogViewerDialog(DesktopHost, Nl.Threads, programFolder, this);

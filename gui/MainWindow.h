@@ -28,6 +28,7 @@ class TPropertiesDialog;
 class TCatalogViewerDialog;
 class TCatalogManagerDialog;
 class TSimulatorWindow;
+class TCircleAttributesDialog;
 
 // The controller and its Host. A base of the main window listed before QMainWindow, so that
 // they are made before every widget and outlive them all: windows that work on the controller
@@ -70,6 +71,8 @@ public:
     int32_t TakeWorksheetColour();
     // The "Sewing Simulator" window, docked at the right while the Sew Simulation mode runs.
     TSimulatorWindow* Simulator() const { return simulator_; }
+    // The "Circle Attributes Dialog" (created once, shown modally by the circle tool).
+    TCircleAttributesDialog* CircleDialog() const { return circleDialog_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -90,6 +93,7 @@ private:
     TCatalogManagerDialog* catalogManager_ = nullptr;
     QEventLoop* dropperLoop_ = nullptr;
     TSimulatorWindow* simulator_ = nullptr;
+    TCircleAttributesDialog* circleDialog_ = nullptr;
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;
     std::vector<std::string> args_;

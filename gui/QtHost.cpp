@@ -19,6 +19,7 @@
 #include "core/Colour.h"
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
+#include "gui/CircleAttributesDialog.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/SimulatorWindow.h"
 
@@ -88,6 +89,10 @@ void TQtHost::ShowPropertiesWindow() {
 
 void TQtHost::ClosePropertiesWindow() {
     if (Properties) Properties->hide();
+}
+
+void TQtHost::ShowCircleDialog() {
+    if (CircleDialog) CircleDialog->Run();
 }
 
 int32_t TQtHost::PickThreadColour(int32_t preset, bool dropper, const std::function<void(int32_t)>& apply) {

@@ -17,6 +17,7 @@ class QMainWindow;
 namespace nl {
 
 class TPropertiesDialog;
+class TCircleAttributesDialog;
 class TCatalogViewerDialog;
 class TCatalogManagerDialog;
 class TSimulatorWindow;
@@ -37,6 +38,7 @@ public:
     QPointer<TCatalogViewerDialog> CatalogViewer;
     QPointer<TCatalogManagerDialog> CatalogManager;
     QPointer<TSimulatorWindow> Simulator;
+    QPointer<TCircleAttributesDialog> CircleDialog;
     std::function<void()> OnCommandStateChanged;
     // Tests answer dialogs here instead of showing a modal box; null shows the real dialog.
     std::function<TButton(const std::string&, const std::string&, TButtons)> AnswerHook;
@@ -51,6 +53,7 @@ public:
     int32_t PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) override;
     void ShowPropertiesWindow() override;
     void ClosePropertiesWindow() override;
+    void ShowCircleDialog() override;
     int32_t PickThreadColour(int32_t preset, bool dropper,
                              const std::function<void(int32_t)>& apply) override;
     void ShowCatalogViewer() override;

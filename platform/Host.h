@@ -89,6 +89,9 @@ public:
     virtual void ShowCatalogManager() = 0;
     // The "Sewing Simulator" window: shown while the Sew Simulation mode runs and closed when the
     // mode ends; SimulatorChanged says that the simulator's state changed (its controls follow).
+    // The "Circle Attributes Dialog", modal: shown on the controller's circle dialog model and
+    // returns once it is closed (by OK, or by Cancel when the user agreed to destroy the circle).
+    virtual void ShowCircleDialog() {}
     virtual void ShowSimulatorWindow() = 0;
     virtual void CloseSimulatorWindow() = 0;
     virtual void SimulatorChanged() = 0;

@@ -59,6 +59,15 @@ public:
         if (PropertiesOpen) ++PropertiesClosed;
         PropertiesOpen = false;
     }
+    // The circle dialog: the script plays the user while it is open (it edits the controller's
+    // circle dialog model and presses OK or Cancel); unscripted, it closes at once, which keeps the
+    // circle as the dialog built it.
+    std::function<void()> CircleDialogScript;
+    int CircleDialogsShown = 0;
+    void ShowCircleDialog() override {
+        ++CircleDialogsShown;
+        if (CircleDialogScript) CircleDialogScript();
+    }
     int32_t PickThreadColour(int32_t preset, bool dropper,
                              const std::function<void(int32_t)>& apply) override;
     void ShowCatalogViewer() override { ++CatalogViewerShown; }

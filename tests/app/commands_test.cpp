@@ -84,7 +84,8 @@ TEST(Commands, ModeEntryPromptsAndPreviousMode) {
 TEST(Commands, AvailabilityFollowsTheModeMasks) {
     TShell s;
     EXPECT_TRUE(s.Nl.IsEnabled(TCommand::CreateOutline));
-    EXPECT_FALSE(s.Nl.IsEnabled(TCommand::CreateCircle)) << "shown but not built yet";
+    EXPECT_FALSE(s.Nl.IsEnabled(TCommand::CreateFrame)) << "shown but not built yet";
+    EXPECT_TRUE(s.Nl.IsEnabled(TCommand::CreateCircle));
     EXPECT_TRUE(s.Nl.IsEnabled(TCommand::HighlightLongSatin)) << "mask 0x2";
     s.Nl.Execute(TCommand::ModeRegion);
     EXPECT_FALSE(s.Nl.IsEnabled(TCommand::CreateOutline)) << "mask 0x3 excludes region mode";
