@@ -59,7 +59,7 @@ TEST(FileCommands, XxxDatTenOAndKsmThroughTheDialogsFilters) {
         host.FileAnswers.push_back({true, (dir / "Design").string(), c.exportFilter});
         ASSERT_TRUE(RunExportCommand(sew, host, session, ctx)) << c.file;
         EXPECT_TRUE(std::filesystem::is_regular_file(dir / c.file)) << c.file;
-        const size_t objects = sew.Count();
+        const int32_t objects = sew.Count();
         TSLStitch* back = ImportStitchFile(sew, dir / c.file, host, 0, 0, c.importFilter);
         ASSERT_NE(back, nullptr) << c.file;
         EXPECT_EQ(sew.Count(), objects + 1);
