@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/Errors.h"
 #include "formats/ExportWalk.h"
 
 namespace nl {
@@ -94,11 +95,17 @@ private:
     const TExportPlan& plan_;
 };
 
+// Largest file the record writers make: the largest stitch file the import reads. Far beyond any
+// machine's memory; it stops a design whose moves are long and many (as a few kilobytes of long
+// moves can describe) from being split into gigabytes of steps.
+constexpr size_t RECORD_FILE_MAX_SIZE = size_t{64} << 20;
+
 // The bytes of a file being written. Room is made ahead in large pieces, so a record costs a
-// bounds check, not a reallocation.
+// bounds check, not a reallocation. Throws TError when the file would grow past
+// RECORD_FILE_MAX_SIZE.
 class TRecordBytes {
 public:
-    explicit TRecordBytes(size_t expected) : buf_(expected + 64) {}
+    explicit TRecordBytes(size_t expected) : buf_(std::min(expected + 64, RECORD_FILE_MAX_SIZE)) {}
 
     uint8_t* Room(size_t n) {
         if (used_ + n > buf_.size()) [[unlikely]]
@@ -123,7 +130,11 @@ public:
     }
 
 private:
-    [[gnu::noinline]] void Grow(size_t n) { buf_.resize(std::max(2 * buf_.size(), used_ + n) + 64); }
+    [[gnu::noinline]] void Grow(size_t n) {
+        if (used_ + n > RECORD_FILE_MAX_SIZE)
+            throw TError("the design needs more records than a file of this format may hold (over 64 MB)");
+        buf_.resize(std::min(std::max(2 * buf_.size(), used_ + n) + 64, RECORD_FILE_MAX_SIZE));
+    }
 
     std::vector<uint8_t> buf_;
     size_t used_ = 0;

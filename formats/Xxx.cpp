@@ -1,6 +1,7 @@
 #include "formats/Xxx.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/Colour.h"
@@ -141,10 +142,18 @@ size_t DecodeRecords(std::span<const uint8_t> bytes, size_t from, size_t to, TIm
     return kNoEnd;
 }
 
+const char* const kTooLarge = "the design is too large for a XXX file (more than 3.2 m across)";
+
 } // namespace
 
 std::vector<uint8_t> WriteXxx(const TExportPlan& plan, TExportState& state) {
     if (plan.Empty()) throw TError("the design has no stitches to write");
+    // Refused before anything is written when the extent is clearly too large (it is rounded
+    // once more than the needle points, so it may be one unit off), exactly after the walk.
+    const TKvRect& e = plan.Extent;
+    if (std::llround(e.Right / 2.0) - std::llround(e.Left / 2.0) > kMaxField + 1 ||
+        std::llround(e.Bottom / 2.0) - std::llround(e.Top / 2.0) > kMaxField + 1)
+        throw TError(kTooLarge);
     TRecordBytes b(XXX_HEADER_SIZE + 2 * static_cast<size_t>(std::max<int64_t>(plan.StitchTotal, 0)));
     b.Room(XXX_HEADER_SIZE); // zero bytes, filled in at the end
     TXxxOut out(b);
@@ -152,8 +161,7 @@ std::vector<uint8_t> WriteXxx(const TExportPlan& plan, TExportState& state) {
     RunObjectWalk(plan, emitter, state);
 
     const int64_t width = emitter.MaxX - emitter.MinX, height = emitter.MaxY - emitter.MinY;
-    if (width > kMaxField || height > kMaxField)
-        throw TError("the design is too large for a XXX file (more than 3.2 m across)");
+    if (width > kMaxField || height > kMaxField) throw TError(kTooLarge);
     const std::vector<int32_t>& colours = state.Colours;
     if (colours.size() > static_cast<size_t>(kMaxField))
         throw TError("a XXX file holds at most 32767 colour blocks, and this design has " +

@@ -11,6 +11,7 @@
 #include "formats/Palettes.h"
 #include "formats/RecordEmitter.h"
 #include "formats/SideFile.h"
+#include "formats/Xxx.h"
 #include "worksheet/Sew.h"
 
 using namespace nl;
@@ -144,6 +145,30 @@ TEST(RecordFormats, RandomDesignsComeBackPointForPoint) {
             twice.push_back(ReadAs(ext, second, TImportColours(side)));
             EXPECT_EQ(Relative(*twice[0]), Relative(*once[0]));
             EXPECT_EQ(WriteAs(ext, twice), second);
+        }
+    }
+}
+
+TEST(RecordFormats, ASmallFileOfLongMovesCannotGrowIntoGigabytes) {
+    // 420 KB of XXX long moves of 3.2 m there and back, each followed by a stitch: in records of
+    // 81 units that is 73 MB of DAT or 97 MB of XXX, beyond the largest file the import reads.
+    // Refused with the reason, not written.
+    std::vector<uint8_t> xxx(XXX_HEADER_SIZE, 0);
+    for (int k = 0; k < 60000; ++k) {
+        const uint8_t low = k % 2 ? 0x01 : 0xFF, high = k % 2 ? 0x80 : 0x7F; // -32767, +32767
+        xxx.insert(xxx.end(), {0x7E, low, high, 0, 0, 0, 0});
+    }
+    std::vector<std::unique_ptr<TSLStitch>> objs;
+    objs.push_back(ReadAs("xxx", xxx));
+    EXPECT_EQ(objs[0]->Count(), 60000);
+    for (const char* ext : {"xxx", "dat"}) {
+        try {
+            WriteAs(ext, objs);
+            ADD_FAILURE() << ext << " written";
+        } catch (const TError& e) {
+            EXPECT_NE(std::string(e.what()).find("more records than a file of this format may hold"),
+                      std::string::npos)
+                << e.what();
         }
     }
 }
