@@ -166,8 +166,7 @@ std::vector<uint8_t> WriteXxx(const TExportPlan& plan, TExportState& state) {
     if (colours.size() > static_cast<size_t>(kMaxField))
         throw TError("a XXX file holds at most 32767 colour blocks, and this design has " +
                      std::to_string(colours.size()));
-    const size_t end = b.Size();
-    if (end > INT32_MAX) throw TError("the design needs more records than a XXX file may hold");
+    const size_t end = b.Size(); // within RECORD_FILE_MAX_SIZE, so it fits the 32-bit field
 
     uint8_t* tail = b.Room(sizeof kEndSequence + 1 + 4 * colours.size());
     std::copy(std::begin(kEndSequence), std::end(kEndSequence), tail);
