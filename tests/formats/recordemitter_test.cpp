@@ -173,6 +173,26 @@ TEST(RecordFormats, ASmallFileOfLongMovesCannotGrowIntoGigabytes) {
     }
 }
 
+TEST(RecordFormats, EveryColourBlockHasItsColourEvenWhenTheFirstPointHasNone) {
+    // The side file (and the XXX colour table) keep one colour per block: a first block without a
+    // colour of its own takes the first colour of the object, so the later blocks do not shift.
+    for (const char* ext : kFormatsUnderTest) {
+        std::vector<std::unique_ptr<TSLStitch>> objs;
+        objs.push_back(Direct({{0, 0}, {10, 0}, {20, 0, 0x00FF00}, {30, 0}, {40, 0, 0x0000FF}}));
+        std::vector<int32_t> colours;
+        const auto bytes = WriteAs(ext, objs, &colours);
+        EXPECT_EQ(colours, (std::vector<int32_t>{0x00FF00, 0x00FF00, 0x0000FF})) << ext;
+        if (std::string(ext) == "xxx") {
+            EXPECT_EQ(bytes[XXX_COLOURS_AT], 3);
+        }
+        int blocks = 0;
+        const auto back = ReadAs(ext, bytes);
+        for (const TSP& p : *back)
+            blocks += p.IsColourPoint();
+        EXPECT_EQ(blocks, 3) << ext;
+    }
+}
+
 TEST(RecordFormats, NeedlesAreTakenInTurn) {
     struct Case {
         int64_t block;
