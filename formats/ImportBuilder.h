@@ -2,13 +2,15 @@
 // with the current position kept in whole machine units so that long files do not drift.
 //
 // Readers place points with Add and MarkLastAsColourBlock, or hand over their records with
-// Stitch, ColourChange and End. The record form leaves out the zero-length tie stitches a writer
-// puts around every colour change and at the end of each object (ours do, as machines expect):
-// they sew nothing new, and read back as points they would be written again with ties of their
-// own, so every import and export would add stitches to the design.
+// Stitch, ColourChange (or ChangeAtNextStitch) and End. The record form leaves out the
+// zero-length tie stitches a writer puts around every colour change and at the end of each object
+// (ours do, as machines expect): they sew nothing new, and read back as points they would be
+// written again with ties of their own, so every import and export would add stitches to the
+// design.
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "formats/SideFile.h"
 #include "stitching/SLStitch.h"
@@ -37,7 +39,7 @@ public:
         float y = static_cast<float>(y0_ + 2.0 * static_cast<double>(my_));
         auto& v = target_.Raw();
         if (colourBlock)
-            v.push_back(TSP::Colour(SP_BOUNDARY, x, y, colours_.Next()));
+            v.push_back(TSP::Colour(SP_BOUNDARY, x, y, NextColour()));
         else
             v.push_back(TSP::Plain(SP_BOUNDARY, x, y));
     }
@@ -52,7 +54,13 @@ public:
     // Turns the last point into the start of a new colour block (a colour change that did not move).
     void MarkLastAsColourBlock() {
         TSP& p = target_.Raw().back();
-        p = TSP::Colour(p.Flags, p.X, p.Y, colours_.Next());
+        p = TSP::Colour(p.Flags, p.X, p.Y, NextColour());
+    }
+    // Colours the file itself states, given to its colour blocks in order; blocks past them take
+    // the next import colours.
+    void UseFileColours(std::vector<int32_t> colours) {
+        fileColours_ = std::move(colours);
+        nextFileColour_ = 0;
     }
     bool HasPoints() const { return !target_.Empty(); }
 
@@ -61,6 +69,11 @@ public:
     // record shows whether it is a tie: right after a colour change, or followed (over jumps
     // only) by a colour change or the end, it is dropped.
     void Stitch(int64_t dx, int64_t dy) {
+        if (pendingChange_) {
+            pendingChange_ = false; // the needle point that starts the new colour
+            Add(dx, dy, true);
+            return;
+        }
         if (dx == 0 && dy == 0 && HasPoints()) {
             if (afterChange_) {
                 afterChange_ = false; // the tie that opens a colour block
@@ -79,15 +92,25 @@ public:
     // shows that the writer had a point of its own there.
     void ColourChange(int64_t dx, int64_t dy) {
         const bool tie = heldTie_;
-        heldTie_ = false;
+        heldTie_ = pendingChange_ = false;
         if (dx == 0 && dy == 0 && HasPoints() && !tie)
             MarkLastAsColourBlock();
         else
             Add(dx, dy, true);
         afterChange_ = true;
     }
-    // The end record: a held tie closed the last object.
-    void End() { heldTie_ = afterChange_ = false; }
+    // A colour change that starts the new colour at the next stitch record, wherever the moves
+    // after it take the needle: files that change the needle and then travel to the new colour,
+    // and files that travel first and change just before the stitch that starts it. A held tie
+    // was the one a writer puts before a change. A change before the first stitch changes
+    // nothing: the first point starts a colour block anyway.
+    void ChangeAtNextStitch() {
+        heldTie_ = afterChange_ = false;
+        pendingChange_ = HasPoints();
+    }
+    // The end record: a held tie closed the last object; a change that no stitch followed has
+    // no colour block.
+    void End() { heldTie_ = afterChange_ = pendingChange_ = false; }
     // The rectangle of the points placed so far (none placed: empty), rounded to whole units.
     TKvRect PointBounds() const {
         TKvRect r;
@@ -102,6 +125,9 @@ public:
     void Reserve(size_t n) { target_.Reserve(static_cast<int32_t>(std::min<size_t>(n, INT32_MAX))); }
 
 private:
+    int32_t NextColour() {
+        return nextFileColour_ < fileColours_.size() ? fileColours_[nextFileColour_++] : colours_.Next();
+    }
     void PlaceHeldTie() {
         if (!heldTie_) return;
         heldTie_ = false;
@@ -113,8 +139,11 @@ private:
     double x0_, y0_;
     int64_t mx_ = 0, my_ = 0;
     int64_t minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
-    bool heldTie_ = false;     // a stitch that did not move, not placed yet
-    bool afterChange_ = false; // the last record placed or marked a colour block
+    bool heldTie_ = false;       // a stitch that did not move, not placed yet
+    bool afterChange_ = false;   // the last record placed or marked a colour block
+    bool pendingChange_ = false; // the next stitch record starts a colour block
+    std::vector<int32_t> fileColours_;
+    size_t nextFileColour_ = 0;
 };
 
 } // namespace nl
