@@ -37,7 +37,7 @@ public:
         float y = static_cast<float>(y0_ + 2.0 * static_cast<double>(my_));
         auto& v = target_.Raw();
         if (colourBlock)
-            v.push_back(TSP::Colour(SP_BOUNDARY, x, y, BlockColour()));
+            v.push_back(TSP::Colour(SP_BOUNDARY, x, y, colours_.Next()));
         else
             v.push_back(TSP::Plain(SP_BOUNDARY, x, y));
     }
@@ -47,15 +47,12 @@ public:
         TSP& p = target_.Raw().back();
         p = TSP::Colour(p.Flags, p.X, p.Y, colour);
     }
-    // The colour the next colour block gets, for a file that states its colours itself; without
-    // it a block gets the next import colour.
-    void NextBlockColour(int32_t colour) { stated_ = colour; }
     // Whether the colours come from a side file beside the import file.
     bool HasSideFileColours() const { return colours_.HasSideFile(); }
     // Turns the last point into the start of a new colour block (a colour change that did not move).
     void MarkLastAsColourBlock() {
         TSP& p = target_.Raw().back();
-        p = TSP::Colour(p.Flags, p.X, p.Y, BlockColour());
+        p = TSP::Colour(p.Flags, p.X, p.Y, colours_.Next());
     }
     bool HasPoints() const { return !target_.Empty(); }
 
@@ -105,11 +102,6 @@ public:
     void Reserve(size_t n) { target_.Reserve(static_cast<int32_t>(std::min<size_t>(n, INT32_MAX))); }
 
 private:
-    int32_t BlockColour() {
-        const int32_t c = stated_;
-        stated_ = NO_COLOUR;
-        return c != NO_COLOUR ? c : colours_.Next();
-    }
     void PlaceHeldTie() {
         if (!heldTie_) return;
         heldTie_ = false;
@@ -121,9 +113,8 @@ private:
     double x0_, y0_;
     int64_t mx_ = 0, my_ = 0;
     int64_t minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
-    bool heldTie_ = false;       // a stitch that did not move, not placed yet
-    bool afterChange_ = false;   // the last record placed or marked a colour block
-    int32_t stated_ = NO_COLOUR; // the colour of the next block, when the file states it
+    bool heldTie_ = false;     // a stitch that did not move, not placed yet
+    bool afterChange_ = false; // the last record placed or marked a colour block
 };
 
 } // namespace nl

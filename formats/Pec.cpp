@@ -582,9 +582,9 @@ void ReadPec(std::span<const uint8_t> bytes, TImportBuilder& out) {
     int64_t ax = -(w / 2), ay = -(h / 2); // displacement not yet placed, y down
     size_t q = p + PEC_STITCHES_AT;
     out.Reserve((size - q) / 2);
-    out.NextBlockColour(colourOf(0));
     size_t block = 0;
-    bool change = false;
+    bool change = false;  // a colour change waits for the needle point that starts the block
+    bool heldTie = false; // a stitch that did not move, not placed yet
     // One value; false when the file ends inside it.
     auto value = [&](int32_t& v, bool& move) {
         if (q >= size) return false;
@@ -601,22 +601,23 @@ void ReadPec(std::span<const uint8_t> bytes, TImportBuilder& out) {
         }
         return true;
     };
+    // The ties are left out here rather than by the builder's record calls: a PEC colour change
+    // comes before the move to the new block, and the stitch the move lands on is the block's
+    // first point, so a stitch in place after it is a point of the design, never a tie.
     while (q < size) {
         const uint8_t b = d[q];
-        if (b == PEC_END) {
-            out.End();
-            return;
-        }
+        if (b == PEC_END) return; // a tie held back ends the last object
         if (b == PEC_CHANGE && q + 1 < size && d[q + 1] == PEC_CHANGE_2) {
             if (q + 2 >= size) break;
             q += 3;
             // The new colour starts at the next needle point, wherever the jumps after the change
-            // take it. A change before any stitch uses up no colour; an empty block keeps its
-            // place in the list, so the later blocks keep theirs.
+            // take it; the stitch in place before it was the tie that ended the block. A change
+            // before any stitch uses up no colour; an empty block keeps its place in the list, so
+            // the later blocks keep theirs.
             if (out.HasPoints()) {
                 ++block;
                 change = true;
-                out.NextBlockColour(colourOf(block));
+                heldTie = false;
             }
             continue;
         }
@@ -626,11 +627,19 @@ void ReadPec(std::span<const uint8_t> bytes, TImportBuilder& out) {
         ax += x;
         ay += y;
         if (move) continue; // a jump or trim: its displacement carries into the next stitch
-        if (change)
-            out.ColourChange(ax, ay);
-        else
-            out.Stitch(ax, ay);
-        change = false;
+        if (!out.HasPoints() || change) {
+            out.AddColour(ax, ay, colourOf(block));
+            change = false;
+        } else if (ax == 0 && ay == 0) {
+            // A stitch into the same hole is held back until the next record shows whether it
+            // was the tie before a change or the end.
+            if (heldTie) out.Add(0, 0, false);
+            heldTie = true;
+        } else {
+            if (heldTie) out.Add(0, 0, false);
+            heldTie = false;
+            out.Add(ax, ay, false);
+        }
         ax = ay = 0;
     }
     throw TReadError("its stitch data ends without the end mark FF");
