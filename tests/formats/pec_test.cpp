@@ -481,6 +481,33 @@ TEST(PesWriter, SegmentsFollowTheRecordsWithTheColourLog) {
     EXPECT_EQ(Slice(f, q + 18, q + 21), Text("LA:"));
 }
 
+TEST(PesWriter, LongRunsSplitAndTooManySegmentsGiveTheShortForm) {
+    // A run of 70,000 stitches is three segments of at most 32,767 points, each going on from the
+    // last point of the one before.
+    auto run = std::make_unique<TSLStitch>();
+    run->Append(TSP::Colour(0, 0, 0, kRed));
+    for (int i = 1; i < 70000; ++i)
+        run->Append(TSP::Plain(0, static_cast<float>(i % 2 * 40), static_cast<float>(i % 3)));
+    const TBytes f = WriteOne(std::move(run), true);
+    EXPECT_EQ(Le16(f, 89), 3);
+    EXPECT_EQ(Le16(f, 104 + 4), 32767);
+    const size_t second = 104 + 6 + 4 * 32767;
+    EXPECT_EQ(Le16(f, second), static_cast<int16_t>(0x8003));
+    EXPECT_EQ(Le16(f, second + 2 + 4), 32767);
+    EXPECT_EQ(Slice(f, second + 8, second + 12), Slice(f, second - 4, second)); // the same point
+    // 20,000 moves too long to sew: twice as many segments as the description can count. The
+    // file is then the short form, no objects and the PEC block, which machines read.
+    auto jumps = std::make_unique<TSLStitch>();
+    jumps->Append(TSP::Colour(0, 0, 0, kRed));
+    for (int i = 1; i < 20000; ++i)
+        jumps->Append(TSP::Plain(0, static_cast<float>(i % 2 * 400), 0));
+    const TBytes g = WriteOne(std::move(jumps), true);
+    EXPECT_EQ(Slice(g, 0, 22),
+              (TBytes{'#', 'P', 'E', 'S', '0', '0', '0', '1', 22, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Slice(g, 22, 25), Text("LA:"));
+    EXPECT_EQ(Read(g)->Count(), 20000);
+}
+
 // ---- reader ----
 
 TEST(PecReader, RealFilesPlaceEveryStitchWhereTheirWriterPutIt) {
