@@ -141,7 +141,9 @@ constexpr int32_t kMaxSegmentPoints = 32767;
 // so that a file read back and written again gives the same description.
 class TPesSegments {
 public:
-    explicit TPesSegments(int32_t height) : height_(height) {}
+    TPesSegments(int32_t height, size_t expectedPoints) : height_(height) {
+        body_.reserve(4 * expectedPoints + 64);
+    }
 
     void Colour(int code) {
         code_ = code;
@@ -165,12 +167,16 @@ public:
         if (full) Point(fromX, fromY); // a long run goes on in the next segment
         Point(x, y);
     }
-    // The description from offset 89 of the file to the end of the block list; empty when the
-    // segments outnumber what its 16-bit count holds.
-    std::vector<uint8_t> Body() {
+    // Whether the segments fit the description's 16-bit count.
+    bool Fits() {
         Close();
-        if (segments_ > kMaxSegmentPoints) return {};
-        std::vector<uint8_t> out;
+        return segments_ <= kMaxSegmentPoints;
+    }
+    // Bytes Append adds.
+    size_t Size() const { return 15 + body_.size() + 2 + 4 * log_.size() + 4; }
+    // Appends the description from offset 89 of the file to the end of the block list.
+    void Append(std::vector<uint8_t>& out) {
+        Close();
         Put16(out, segments_);
         out.insert(out.end(), {0xFF, 0xFF, 0x00, 0x00, 7, 0});
         for (char c : std::string("CSewSeg"))
@@ -182,7 +188,6 @@ public:
             Put16(out, code);
         }
         out.insert(out.end(), 4, 0); // no more blocks
-        return out;
     }
 
 private:
@@ -208,8 +213,11 @@ private:
         open_ = false;
     }
     void Point(int64_t x, int64_t y) {
-        Put16(body_, std::clamp<int64_t>(x, INT16_MIN, INT16_MAX));
-        Put16(body_, std::clamp<int64_t>(y - height_, INT16_MIN, INT16_MAX));
+        const auto ux = static_cast<uint16_t>(std::clamp<int64_t>(x, INT16_MIN, INT16_MAX));
+        const auto uy = static_cast<uint16_t>(std::clamp<int64_t>(y - height_, INT16_MIN, INT16_MAX));
+        const uint8_t b[4] = {static_cast<uint8_t>(ux), static_cast<uint8_t>(ux >> 8),
+                              static_cast<uint8_t>(uy), static_cast<uint8_t>(uy >> 8)};
+        body_.insert(body_.end(), b, b + 4);
         ++count_;
     }
 
@@ -238,7 +246,9 @@ public:
           painter_(w_, h_) {
         if (w_ > kMaxExtent || h_ > kMaxExtent)
             throw TError("the design is too large for a Brother file (more than 3.2 m across)");
-        if (pes) segments_.emplace(static_cast<int32_t>(h_));
+        if (pes)
+            segments_.emplace(static_cast<int32_t>(h_),
+                              static_cast<size_t>(std::max<int64_t>(plan.StitchTotal, 0)));
         buf_.resize(prefix_ + PEC_STITCHES_AT +
                     4 * static_cast<size_t>(std::max<int64_t>(plan.StitchTotal, 0)) + 64);
         used_ = prefix_ + PEC_STITCHES_AT;
@@ -295,8 +305,8 @@ public:
         st.Y = static_cast<int32_t>(y_);
     }
 
-    // The PEC block (after `prefix` bytes left for the caller) and, for PES, the description.
-    std::vector<uint8_t> Finish(const TExportState& st, std::vector<uint8_t>* description) {
+    // The PEC block, after `prefix` bytes left for the caller.
+    std::vector<uint8_t> Finish(const TExportState& st) {
         Room(1)[0] = PEC_END;
         const size_t block = prefix_;
         const size_t graphics = used_ - block - 512;
@@ -333,10 +343,11 @@ public:
                                 0xB0,
                                 0x01};
         std::memcpy(b + 512, tail, sizeof tail);
-        if (description && segments_) *description = segments_->Body();
         return std::move(buf_);
     }
 
+    // The PES description's segments (PES only).
+    TPesSegments& Segments() { return *segments_; }
     int64_t Width() const { return w_; }
     int64_t Height() const { return h_; }
 
@@ -500,7 +511,7 @@ std::vector<uint8_t> WritePec(const TExportPlan& plan, TExportState& state) {
     if (plan.Empty()) throw TError("the design has no stitches to write");
     TPecWriter w(plan, 8, false);
     RunObjectWalk(plan, w, state);
-    std::vector<uint8_t> f = w.Finish(state, nullptr);
+    std::vector<uint8_t> f = w.Finish(state);
     std::memcpy(f.data(), "#PEC0001", 8);
     return f;
 }
@@ -509,13 +520,15 @@ std::vector<uint8_t> WritePes(const TExportPlan& plan, TExportState& state) {
     if (plan.Empty()) throw TError("the design has no stitches to write");
     TPecWriter w(plan, 0, true);
     RunObjectWalk(plan, w, state);
-    std::vector<uint8_t> description;
-    std::vector<uint8_t> block = w.Finish(state, &description);
+    const std::vector<uint8_t> block = w.Finish(state);
     const int64_t width = w.Width(), height = w.Height();
+    TPesSegments& segments = w.Segments();
+    const bool described = segments.Fits();
 
-    std::vector<uint8_t> f(description.empty() ? 22 : 89, 0);
+    std::vector<uint8_t> f(described ? 89 : 22, 0);
+    f.reserve(f.size() + (described ? segments.Size() : 0) + block.size());
     std::memcpy(f.data(), "#PES0001", 8);
-    if (!description.empty()) {
+    if (described) {
         // Version 1: one block object, "CEmbOne", placed by its transform in the middle of a
         // 130 x 180 mm hoop, with its stitches as "CSewSeg" segments.
         Put16(f, 12, 1); // scale to fit
@@ -535,7 +548,7 @@ std::vector<uint8_t> WritePes(const TExportPlan& plan, TExportState& state) {
         Put16(f, 71, 1);
         Put16(f, 77, width);
         Put16(f, 79, height);
-        f.insert(f.end(), description.begin(), description.end());
+        segments.Append(f);
     }
     // Too many segments for the description: the short form, no objects and the PEC block,
     // which is what machines read.
