@@ -174,9 +174,10 @@ TEST(CliConvert, PecAndPesInBothDirections) {
     auto info = Cli({"info", pes});
     ASSERT_EQ(info.Code, EXIT_OK) << info.Err;
     EXPECT_EQ(info.Out,
-              pes + "\n  stitches: 2550\n  colour blocks: 2\n    1: FF0000 (1456 stitches)\n"
-                    "    2: FFFFFF (1094 stitches)\n  extents: 59.1 x 62.3 mm (x -29.5 to 29.6, y -31.1 "
-                    "to 31.2 mm from the start, y downward)\n");
+              pes + "\n  stitches: 2550\n  colour blocks: 2\n    1: FF0000 (1456 stitches)  thread: "
+                    "Isacord - Polyester 1703 Poppy (FF0000, distance 0)\n    2: FFFFFF (1094 stitches)  "
+                    "thread: Isacord - Polyester 0015 White (FFFFFF, distance 0)\n  extents: 59.1 x 62.3 mm "
+                    "(x -29.5 to 29.6, y -31.1 to 31.2 mm from the start, y downward)\n");
     for (const char* name : {"/Embroidermodder.PEC", "/Embroidermodder.PES"})
         EXPECT_EQ(Cli({"convert", std::string(NL_FIXTURES_DIR) + name, t / "out.dst"}).Code, EXIT_OK) << name;
     WriteFileAtomic(t / "bad.pes",
