@@ -42,6 +42,7 @@ bool WriteDesign(const std::vector<TSLStitch*>& order, const std::filesystem::pa
     TExportPlan plan(order);
     if (plan.Empty()) throw TError(name + ": the design has no stitches; nothing was written");
     TExportState state;
+    state.DesignName = file.stem().string();
     std::vector<uint8_t> bytes;
     try {
         bytes = format.Write(plan, state);

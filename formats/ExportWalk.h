@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "core/KvRect.h"
@@ -73,6 +74,7 @@ struct TExportState {
     bool First = true;            // no object written yet
     bool Suppress = false;        // the object has the thread colour of the one before
     std::vector<int32_t> Colours; // colour side file entries, one per colour block
+    std::string DesignName;       // the file's base name, for formats that store one
 };
 
 class TEmitter {

@@ -8,6 +8,7 @@
 #include "formats/Dst.h"
 #include "formats/Hus.h"
 #include "formats/Ksm.h"
+#include "formats/Pec.h"
 #include "formats/Toyota10o.h"
 #include "formats/Xxx.h"
 
@@ -18,11 +19,13 @@ using S = TSideFile;
 
 // One row per machine format. The rows' order is the order of the import dialog's first entry
 // ("All Supported File Formats"); the filter columns place each row in the two dialogs. PES has
-// its own row in the import dialog and is read by the PEC reader.
+// its own row in both dialogs and shares the PEC unit; its export entry comes after the eleven
+// older ones, so that their indices (stored in worksheet files) stay as they were.
 constexpr TFormat kFormats[] = {
     // ext, description, code, export filter, import filter, reader, writer, side file, import status
-    {"pes", "Brother", FORMAT_PEC, 0, 2, nullptr, nullptr, S::ExportOnly, " Importing Brother PEC Design"},
-    {"pec", "Brother", FORMAT_PEC, 1, 3, nullptr, nullptr, S::ExportOnly, " Importing Brother PEC Design"},
+    {"pes", "Brother", FORMAT_PEC, 12, 2, &ReadPec, &WritePes, S::ExportOnly, " Importing Brother PEC Design",
+     "Brother PES"},
+    {"pec", "Brother", FORMAT_PEC, 1, 3, &ReadPec, &WritePec, S::ExportOnly, " Importing Brother PEC Design"},
     {"hus", "Viking Husqvarna", FORMAT_HUS, 2, 5, &ReadHusVip, &WriteHus, S::Both, ""},
     {"dst", "Tajima", FORMAT_DST, 3, 4, &ReadDst, &WriteDst, S::Both, " Importing Tajima Design"},
     {"exp", "Melco", FORMAT_EXP, 4, 6, nullptr, nullptr, S::Both, " Importing Melco Design"},

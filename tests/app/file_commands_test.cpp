@@ -186,7 +186,7 @@ TEST(ImportCommand, ChoosesTheReaderByTheLastExtensionOrRefusesWithTheExtension)
         bool read;
         std::string ext;
     } cases[] = {
-        {"a.b.DST", true, ""}, {"design.tajima", false, ""}, {"x.pes", false, "pes"}, {"noext", false, ""}};
+        {"a.b.DST", true, ""}, {"design.tajima", false, ""}, {"x.NlD", false, "nld"}, {"noext", false, ""}};
     auto dst = ReadWholeFile(Fixture("Star.DST"));
     for (auto& c : cases) {
         f.Host.Messages.clear();
@@ -329,7 +329,7 @@ TEST(ExportCommand, AsksBeforeOverwritingAndNoKeepsTheFile) {
 TEST(ExportCommand, AFormatThatCannotBeWrittenIsRefusedBeforeTheOverwriteQuestion) {
     TExportFixture f;
     AddDirect(f.Sew, 1, Direct({{0, 0, 1}, {10, 0}}));
-    for (const char* name : {"keep.pec", "keep.NlD", "keep.txt"}) {
+    for (const char* name : {"keep.NlD", "keep.txt"}) {
         f.Host.Messages.clear();
         auto file = f.Dir / name;
         WriteFileAtomic(file, Bytes("previous"));
@@ -357,7 +357,7 @@ TEST(ExportCommand, FailuresWriteNothingReportAndRestore) {
         {1, f.Dir / "empty.dst", FORMAT_DST},         // no stitches
         {2, f.Dir / "no" / "folder.dst", FORMAT_DST}, // cannot be written
         {2, f.Dir / "taken.dst", FORMAT_DST},         // a folder stands there
-        {2, f.Dir / "later.pec", FORMAT_PEC},         // not a writer of this build
+        {2, f.Dir / "later.NlD", FORMAT_DESIGN},      // not a writer of this build
     };
     for (auto& c : cases) {
         f.Host.Messages.clear();

@@ -138,6 +138,56 @@ TEST(CliConvert, HusAndVipInBothDirections) {
     EXPECT_NE(bad.Err.find(t / "bad.vip"), std::string::npos) << bad.Err;
 }
 
+TEST(CliConvert, PecAndPesInBothDirections) {
+    TTemp t;
+    std::filesystem::create_directories(t.Path / "again");
+    auto dump = [](const std::string& file) {
+        // Positions with consecutive repeats folded; colour markers kept.
+        std::istringstream in(Cli({"dump", file}).Out);
+        std::vector<std::string> out;
+        std::string line;
+        while (std::getline(in, line)) {
+            std::string pos = line.substr(0, line.find(" C"));
+            if (!out.empty() && out.back().substr(0, out.back().find(" C")) == pos) {
+                if (line.size() > pos.size()) out.back() = line;
+                continue;
+            }
+            out.push_back(line);
+        }
+        return out;
+    };
+    // Without a side file the DST's blocks have the palette's first colours, which PEC keeps.
+    const auto want = dump(kStar);
+    for (const char* ext : {"pec", "pes"}) {
+        const std::string name = std::string("star.") + ext;
+        auto r = Cli({"convert", kStar, t / name});
+        ASSERT_EQ(r.Code, EXIT_OK) << r.Err;
+        EXPECT_EQ(dump(t / name), want) << ext;
+        ASSERT_EQ(Cli({"convert", t / name, t / "back.dst"}).Code, EXIT_OK) << ext;
+        EXPECT_EQ(dump(t / "back.dst"), want) << ext;
+        // Converted again under the same name (the label is the name): the same bytes.
+        ASSERT_EQ(Cli({"convert", t / name, t / ("again/" + name)}).Code, EXIT_OK) << ext;
+        EXPECT_EQ(ReadWholeFile(t / ("again/" + name)), ReadWholeFile(t / name)) << ext;
+    }
+    // A real PES file: its colours from the palette, red and white.
+    const std::string pes = std::string(NL_FIXTURES_DIR) + "/Star.pes";
+    auto info = Cli({"info", pes});
+    ASSERT_EQ(info.Code, EXIT_OK) << info.Err;
+    EXPECT_EQ(info.Out,
+              pes + "\n  stitches: 2550\n  colour blocks: 2\n    1: FF0000 (1456 stitches)  thread: "
+                    "Isacord - Polyester 1703 Poppy (FF0000, distance 0)\n    2: FFFFFF (1094 stitches)  "
+                    "thread: Isacord - Polyester 0015 White (FFFFFF, distance 0)\n  extents: 59.1 x 62.3 mm "
+                    "(x -29.5 to 29.6, y -31.1 to 31.2 mm from the start, y downward)\n");
+    for (const char* name : {"/Embroidermodder.PEC", "/Embroidermodder.PES"})
+        EXPECT_EQ(Cli({"convert", std::string(NL_FIXTURES_DIR) + name, t / "out.dst"}).Code, EXIT_OK) << name;
+    WriteFileAtomic(t / "bad.pes",
+                    std::vector<uint8_t>{'#', 'P', 'E', 'S', '0', '0', '0', '1', 0xFF, 0xFF, 0, 0});
+    auto bad = Cli({"info", t / "bad.pes"});
+    EXPECT_EQ(bad.Code, EXIT_BAD_INPUT);
+    EXPECT_EQ(bad.Err, "nordelune-cli: " + t / "bad.pes" +
+                           ": its PEC block offset 65535 lies outside the file (12 bytes)\n");
+}
+
 TEST(CliInfo, ReportsStitchesBlocksAndExtents) {
     auto text = Cli({"info", kStar});
     ASSERT_EQ(text.Code, EXIT_OK);
@@ -351,7 +401,7 @@ TEST(Cli, ExitCodesAndOneLineMessagesNamingTheFile) {
         {{"dump", t / "junk.dst"}, EXIT_BAD_INPUT, t / "junk.dst"},
         {{"convert", t / "junk.dst", t / "keep.dst"}, EXIT_BAD_INPUT, t / "junk.dst"},
         {{"convert", kStar, t / "no/such/folder/x.dst"}, EXIT_CANNOT_WRITE, t / "no/such/folder/x.dst"},
-        {{"convert", kStar, t / "later.pec"}, EXIT_CANNOT_WRITE, t / "later.pec"},
+        {{"convert", kStar, t / "later.NlD"}, EXIT_CANNOT_WRITE, t / "later.NlD"},
         {{"render", kStar, t / "no/such/folder/x.png"}, EXIT_CANNOT_WRITE, t / "no/such/folder/x.png"},
     };
     for (auto& c : cases) {
@@ -367,7 +417,7 @@ TEST(Cli, ExitCodesAndOneLineMessagesNamingTheFile) {
     // A failed conversion leaves the previous output as it was, and nothing half-written beside it.
     EXPECT_EQ(ReadWholeFile(t / "keep.dst"), std::vector<uint8_t>{'k'});
     EXPECT_FALSE(std::filesystem::exists(t / "keep.edr"));
-    EXPECT_FALSE(std::filesystem::exists(t / "later.pec"));
+    EXPECT_FALSE(std::filesystem::exists(t / "later.NlD"));
     for (auto& e : std::filesystem::directory_iterator(t.Path))
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
 }

@@ -67,11 +67,14 @@ TEST(Formats, NamesFiltersAndFormatCodes) {
 }
 
 TEST(Formats, DialogFiltersAreDerivedFromTheTableWordForWord) {
+    // The eleven entries as the dialog has always shown them, then the PES writer's entry, so that
+    // the indices of the eleven stay as they are.
     EXPECT_EQ(
         ExportFilter(),
         "Brother ( *.pec )|*.pec|Viking Husqvarna ( *.hus )|*.hus|Tajima ( *.dst )|*.dst|Melco ( *.exp )|"
         "*.exp|Pfaff VIP ( *.vip )|*.vip|Pfaff ( *.ksm )|*.ksm|Barudan ( *.dat )|*.dat|Toyota ( *.10o )|"
-        "*.10o|Compucon / Singer ( *.xxx )|*.xxx|Janome ( *.jef )|*.jef|Nordelune Designer ( *.NlD )|*.NlD");
+        "*.10o|Compucon / Singer ( *.xxx )|*.xxx|Janome ( *.jef )|*.jef|Nordelune Designer ( *.NlD )|*.NlD"
+        "|Brother PES ( *.pes )|*.pes");
     // As the dialog has always shown it, with "*.pes" also under every supported format.
     EXPECT_EQ(
         ImportFilter(),
@@ -99,21 +102,21 @@ TEST(Formats, EveryReaderAndWriterHasADialogEntry) {
 TEST(Formats, EveryFilterEntryLeadsToItsFormat) {
     // Export: the extension the entry forces and the export code written.
     const std::pair<const char*, int32_t> exports[] = {
-        {".pec", FORMAT_PEC}, {".hus", FORMAT_HUS}, {".dst", FORMAT_DST},   {".exp", FORMAT_EXP},
-        {".vip", FORMAT_VIP}, {".ksm", FORMAT_KSM}, {".dat", FORMAT_DAT},   {".10o", FORMAT_10O},
-        {".xxx", FORMAT_XXX}, {".jef", FORMAT_JEF}, {".NlD", FORMAT_DESIGN}};
-    for (int i = 1; i <= 11; ++i) {
+        {".pec", FORMAT_PEC}, {".hus", FORMAT_HUS}, {".dst", FORMAT_DST},    {".exp", FORMAT_EXP},
+        {".vip", FORMAT_VIP}, {".ksm", FORMAT_KSM}, {".dat", FORMAT_DAT},    {".10o", FORMAT_10O},
+        {".xxx", FORMAT_XXX}, {".jef", FORMAT_JEF}, {".NlD", FORMAT_DESIGN}, {".pes", FORMAT_PEC}};
+    for (int i = 1; i <= 12; ++i) {
         ASSERT_NE(ExportFormatOfFilter(i), nullptr) << i;
         EXPECT_EQ(ExportExtensionOfFilter(i), exports[i - 1].first) << i;
         EXPECT_EQ(ExportFormatOfFilter(i)->Code, exports[i - 1].second) << i;
         // The name the entry forces chooses the same format again.
         EXPECT_EQ(ExportFormatOfName("x" + ExportExtensionOfFilter(i)), ExportFormatOfFilter(i)) << i;
     }
-    for (int i : {0, 12, -1})
+    for (int i : {0, 13, -1})
         EXPECT_EQ(ExportExtensionOfFilter(i), "") << i;
     // The formats this build reads and writes; the others are planned.
     const std::set<std::string> built = {
-        "dst", "hus", "vip", "xxx", "dat", "10o", "ksm",
+        "dst", "hus", "vip", "xxx", "dat", "10o", "ksm", "pec", "pes",
     };
     for (const TFormat& f : Formats()) {
         EXPECT_EQ(f.Status(), built.count(f.Extension) ? TFormatStatus::ReadWrite : TFormatStatus::Planned)
@@ -147,6 +150,7 @@ TEST(Import, OnePathChoosesTheFormatReadsAndKeepsTheReason) {
     WriteFileAtomic(dir / "star.dst", star);
     WriteFileAtomic(dir / "design.tajima", star);
     WriteFileAtomic(dir / "x.pes", star);
+    WriteFileAtomic(dir / "x.NlD", star);
     WriteFileAtomic(dir / "short.dst", std::vector<uint8_t>{'L', 'A', ':'});
     std::string empty = "LA:" + std::string(DST_HEADER_SIZE - 3, ' ') + std::string("\0\0\xF3", 3);
     WriteFileAtomic(dir / "empty.dst", std::vector<uint8_t>(empty.begin(), empty.end()));
@@ -157,8 +161,9 @@ TEST(Import, OnePathChoosesTheFormatReadsAndKeepsTheReason) {
         const char* reason; // the start of it
     } cases[] = {
         {"design.tajima", 1, TImportFault::UnknownFormat, "not a stitch file this program knows"},
-        {"x.pes", 1, TImportFault::NoReader, "this file format cannot be read yet"},
-        {"star.dst", 2, TImportFault::NoReader, "this file format cannot be read yet"},
+        {"x.NlD", 1, TImportFault::NoReader, "this file format cannot be read yet"},
+        {"x.pes", 1, TImportFault::Damaged, "not a Brother PEC or PES file"},
+        {"star.dst", 2, TImportFault::Damaged, "not a Brother PEC or PES file"},
         {"missing.dst", 1, TImportFault::CannotOpen, "cannot open the file"},
         {"short.dst", 1, TImportFault::Damaged, "not a Tajima DST file"},
         {"empty.dst", 1, TImportFault::NoStitches, "the file holds no stitches"},

@@ -1,0 +1,66 @@
+// Writing and reading a whole 1,000,000-stitch design as PEC and as PES (the PES description
+// lists every stitch a second time), with the preview icons drawn on the way.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "formats/Import.h"
+#include "formats/Pec.h"
+
+using namespace nl;
+
+namespace {
+
+constexpr int32_t kStitches = 1000000;
+
+// A satin-like zigzag: the shape of a dense real design, one colour block every 50,000 stitches
+// (the design bench_dst and bench_hus write).
+std::unique_ptr<TSLStitch> ZigzagDesign(int32_t stitches) {
+    auto o = std::make_unique<TSLStitch>();
+    o->Reserve(stitches);
+    for (int32_t i = 0; i < stitches; ++i) {
+        float x = static_cast<float>((i % 2000) * 2), y = static_cast<float>((i / 2000) * 2 + (i % 2) * 60);
+        if (i % 50000 == 0)
+            o->Append(TSP::Colour(0, x, y, 0x010101 * (i / 50000)));
+        else
+            o->Append(TSP::Plain(0, x, y));
+    }
+    return o;
+}
+
+std::vector<uint8_t> Write(const TSLStitch& design, bool pes) {
+    TExportPlan plan({const_cast<TSLStitch*>(&design)});
+    TExportState st;
+    st.DesignName = "large";
+    return pes ? WritePes(plan, st) : WritePec(plan, st);
+}
+
+void BM_PecWriteDesign(benchmark::State& state) {
+    auto design = ZigzagDesign(kStitches);
+    const bool pes = state.range(0) != 0;
+    size_t size = 0;
+    for (auto _ : state) {
+        auto bytes = Write(*design, pes);
+        size = bytes.size();
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kStitches);
+    state.counters["file KB"] = static_cast<double>(size) / 1024.0;
+}
+BENCHMARK(BM_PecWriteDesign)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+void BM_PecReadDesign(benchmark::State& state) {
+    auto design = ZigzagDesign(kStitches);
+    const bool pes = state.range(0) != 0;
+    const auto bytes = Write(*design, pes);
+    for (auto _ : state) {
+        TImportColours colours;
+        auto o = DecodeStitchFile(bytes, *FormatOfExtension(pes ? "pes" : "pec"), colours, 0, 0);
+        benchmark::DoNotOptimize(o->Count());
+    }
+    state.SetItemsProcessed(state.iterations() * kStitches);
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+}
+BENCHMARK(BM_PecReadDesign)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
