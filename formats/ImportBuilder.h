@@ -9,7 +9,9 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <vector>
 
+#include "core/Colour.h"
 #include "formats/SideFile.h"
 #include "stitching/SLStitch.h"
 
@@ -37,7 +39,7 @@ public:
         float y = static_cast<float>(y0_ + 2.0 * static_cast<double>(my_));
         auto& v = target_.Raw();
         if (colourBlock)
-            v.push_back(TSP::Colour(SP_BOUNDARY, x, y, colours_.Next()));
+            v.push_back(TSP::Colour(SP_BOUNDARY, x, y, NextColour()));
         else
             v.push_back(TSP::Plain(SP_BOUNDARY, x, y));
     }
@@ -52,8 +54,12 @@ public:
     // Turns the last point into the start of a new colour block (a colour change that did not move).
     void MarkLastAsColourBlock() {
         TSP& p = target_.Raw().back();
-        p = TSP::Colour(p.Flags, p.X, p.Y, colours_.Next());
+        p = TSP::Colour(p.Flags, p.X, p.Y, NextColour());
     }
+    // The colours a file states for its colour blocks, in order (NO_COLOUR where it states none).
+    // Blocks take them where no side file is beside the file; the side file has the true colours
+    // where a file has only palette entries. Blocks past the list take the default sequence.
+    void UseFileColours(std::vector<int32_t> colours) { fileColours_ = std::move(colours); }
     bool HasPoints() const { return !target_.Empty(); }
 
     // A stitch record moving (dx, dy) machine units from the last point (y downward). The first
@@ -102,6 +108,12 @@ public:
     void Reserve(size_t n) { target_.Reserve(static_cast<int32_t>(std::min<size_t>(n, INT32_MAX))); }
 
 private:
+    int32_t NextColour() {
+        const size_t block = blocks_++;
+        if (!colours_.HasSideFile() && block < fileColours_.size() && fileColours_[block] != NO_COLOUR)
+            return fileColours_[block];
+        return colours_.Next();
+    }
     void PlaceHeldTie() {
         if (!heldTie_) return;
         heldTie_ = false;
@@ -113,6 +125,8 @@ private:
     double x0_, y0_;
     int64_t mx_ = 0, my_ = 0;
     int64_t minX_ = 0, maxX_ = 0, minY_ = 0, maxY_ = 0;
+    std::vector<int32_t> fileColours_;
+    size_t blocks_ = 0;        // colour blocks started so far
     bool heldTie_ = false;     // a stitch that did not move, not placed yet
     bool afterChange_ = false; // the last record placed or marked a colour block
 };

@@ -110,11 +110,12 @@ TEST(Formats, EveryFilterEntryLeadsToItsFormat) {
     }
     for (int i : {0, 12, -1})
         EXPECT_EQ(ExportExtensionOfFilter(i), "") << i;
-    // Tajima, HUS and VIP are read and written by this build; the others are planned.
+    // Tajima, Melco, HUS, VIP and Janome are read and written by this build; the others are planned.
     for (const TFormat& f : Formats()) {
         const std::string e = f.Extension;
-        EXPECT_EQ(f.Status(),
-                  e == "dst" || e == "hus" || e == "vip" ? TFormatStatus::ReadWrite : TFormatStatus::Planned)
+        EXPECT_EQ(f.Status(), e == "dst" || e == "exp" || e == "hus" || e == "vip" || e == "jef"
+                                  ? TFormatStatus::ReadWrite
+                                  : TFormatStatus::Planned)
             << f.Extension;
     }
 
