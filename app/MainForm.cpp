@@ -761,6 +761,8 @@ bool TNL::IsEnabled(TCommand c) const {
         return groupedSelection();
     case TCommand::Delete:
         return layoutSelection();
+    case TCommand::ColourPalletButton:
+        return !ColourTargets().empty();
     default:
         return true;
     }
@@ -881,6 +883,15 @@ void TNL::Execute(TCommand c) {
                             "Sorry ! The Text Lettering Tool Has Not Been Finished Yet, But It Is Due For "
                             "Implementation In ver 1.20 ",
                             Buttons(TButton::OK));
+        break;
+    case TCommand::CatalogViewer:
+        host_.ShowCatalogViewer();
+        break;
+    case TCommand::ManageCatalog:
+        host_.ShowCatalogManager();
+        break;
+    case TCommand::ColourPalletButton:
+        PickObjectColour(ColourTargets());
         break;
     case TCommand::About:
         host_.MessageDialog("About Nordelune ...", "Nordelune\nEmbroidery design and digitizing.",

@@ -17,6 +17,7 @@
 #include "sewing/SewSimulator.h"
 #include "stitching/StitchContext.h"
 #include "worksheet/Sew.h"
+#include "worksheet/ThreadSettings.h"
 
 namespace nl {
 
@@ -53,6 +54,8 @@ public:
     TWorksheetServices Services;
     // What export and import remember during the run, and the thread texture.
     TFileState Files;
+    // The thread catalog viewer's choice, kept for the run (and saved with the worksheet).
+    TThreadSettings Threads;
 
     // The desktop services (page models ask their questions through it).
     Host& GetHost() const { return host_; }
@@ -121,6 +124,18 @@ public:
     // The angle of the rotate drag in progress, degrees clockwise (0 when none).
     double RotateDragDegrees() const;
     int32_t ContextNode() const { return contextNode_; }
+
+    // ---- thread colours ----
+    // The colour under a view pixel, as the dropper takes it: the object's, or that of the colour
+    // block of a direct stitch object; NO_COLOUR where there is no object.
+    int32_t ColourAt(int32_t x, int32_t y) const;
+    // Opens the thread colour picker preset with the colour of the first target (for a direct
+    // stitch object, that of the colour block starting at `block`) and gives every target the
+    // thread chosen, regenerating it; "Apply" recolours at once. True when a colour changed.
+    bool PickObjectColour(const std::vector<TSLStitch*>& targets, int32_t block = 0);
+    // What the colour pallet button recolours: the selected objects of the mode (a column once),
+    // or the current object when none is selected.
+    std::vector<TSLStitch*> ColourTargets() const;
 
     // An outline moved or changed shape: the fill regions built on it are rebuilt where they
     // meet `before` (its bounds before the change) or its bounds now.
@@ -218,6 +233,7 @@ private:
     TKvRect dragBefore_;
     TSLStitch* contextObject_ = nullptr;
     int32_t contextNode_ = -1;
+    int32_t contextBlock_ = 0; // colour block of a direct stitch object under the pointer
     // Rotating the selection by dragging: moved_ holds the objects turned, each recomputed from its
     // copy at every move so that rounding never accumulates; the regions built partly on turned
     // outlines follow their outlines.

@@ -17,12 +17,15 @@ class QAction;
 class QMenu;
 class QLabel;
 class QToolBar;
+class QEventLoop;
 
 namespace nl {
 
 class TWorksheetView;
 class TRegionToolBar;
 class TPropertiesDialog;
+class TCatalogViewerDialog;
+class TCatalogManagerDialog;
 class TSimulatorWindow;
 
 // The controller and its Host. A base of the main window listed before QMainWindow, so that
@@ -55,6 +58,12 @@ public:
     void RefreshCommands();
     // The "Object Properties" window (created once, shown when asked for).
     TPropertiesDialog* Properties() const { return properties_; }
+    // The thread catalog windows (created once).
+    TCatalogViewerDialog* CatalogViewer() const { return catalogViewer_; }
+    TCatalogManagerDialog* CatalogManager() const { return catalogManager_; }
+    // The colour dropper: waits for a click on the worksheet and returns the colour under it
+    // (NO_COLOUR after a right click, Escape, or a click beside every object).
+    int32_t TakeWorksheetColour();
     // The "Sewing Simulator" window, docked at the right while the Sew Simulation mode runs.
     TSimulatorWindow* Simulator() const { return simulator_; }
 
@@ -73,6 +82,9 @@ private:
     QLabel* zoom_ = nullptr;
     QPointer<QSplashScreen> splash_;
     TPropertiesDialog* properties_ = nullptr;
+    TCatalogViewerDialog* catalogViewer_ = nullptr;
+    TCatalogManagerDialog* catalogManager_ = nullptr;
+    QEventLoop* dropperLoop_ = nullptr;
     TSimulatorWindow* simulator_ = nullptr;
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;

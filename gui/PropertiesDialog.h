@@ -78,6 +78,8 @@ private:
     QWidget* AddPage(const std::string& caption);
     QLineEdit* AddField(QWidget* page, const std::string& caption, const std::string& unit, TField f);
     QCheckBox* AddToggle(QWidget* page, const std::string& caption, TToggle t);
+    // The thread colour of the object, with the button that picks it from the catalogs.
+    QPushButton* AddColourBox(QWidget* page);
     // The fields and check boxes of a page model built on TFieldPage.
     // `area` places a row (field or toggle, by index) in a box of the page; null: the page itself.
     template <typename Page>

@@ -14,6 +14,9 @@
 #include <QScreen>
 #include <QStringList>
 
+#include "core/Colour.h"
+#include "gui/CatalogManagerDialog.h"
+#include "gui/CatalogViewerDialog.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/SimulatorWindow.h"
 
@@ -83,6 +86,18 @@ void TQtHost::ShowPropertiesWindow() {
 
 void TQtHost::ClosePropertiesWindow() {
     if (Properties) Properties->hide();
+}
+
+int32_t TQtHost::PickThreadColour(int32_t preset, bool dropper, const std::function<void(int32_t)>& apply) {
+    return CatalogViewer ? CatalogViewer->PickColour(preset, dropper, apply) : NO_COLOUR;
+}
+
+void TQtHost::ShowCatalogViewer() {
+    if (CatalogViewer) CatalogViewer->ShowFreeStanding();
+}
+
+void TQtHost::ShowCatalogManager() {
+    if (CatalogManager) CatalogManager->Run();
 }
 
 void TQtHost::ShowSimulatorWindow() {

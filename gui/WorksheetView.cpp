@@ -99,6 +99,13 @@ void TWorksheetView::mousePressEvent(QMouseEvent* e) {
     if (!ToButton(e->button(), b)) return;
     if (OnPress) OnPress();
     QPoint p = e->position().toPoint();
+    if (Intercept) {
+        // The release of this press belongs to the dropper too.
+        swallowRelease_ = true;
+        auto take = Intercept;
+        take(p.x(), p.y(), b == TMouseButton::Left);
+        return;
+    }
     nl_.MouseDown(b, p.x(), p.y(), ToModifiers(e->modifiers()));
 }
 
@@ -110,6 +117,10 @@ void TWorksheetView::mouseMoveEvent(QMouseEvent* e) {
 void TWorksheetView::mouseReleaseEvent(QMouseEvent* e) {
     TMouseButton b;
     if (!ToButton(e->button(), b)) return;
+    if (swallowRelease_) {
+        swallowRelease_ = false;
+        return;
+    }
     QPoint p = e->position().toPoint();
     nl_.MouseUp(b, p.x(), p.y(), ToModifiers(e->modifiers()));
     if (AfterEvent) AfterEvent();
@@ -117,7 +128,7 @@ void TWorksheetView::mouseReleaseEvent(QMouseEvent* e) {
 
 void TWorksheetView::mouseDoubleClickEvent(QMouseEvent* e) {
     // The second press of a left double click opens the properties of the object under it.
-    if (e->button() != Qt::LeftButton) {
+    if (e->button() != Qt::LeftButton || Intercept) {
         mousePressEvent(e);
         return;
     }
@@ -140,6 +151,11 @@ void TWorksheetView::wheelEvent(QWheelEvent* e) {
 }
 
 void TWorksheetView::keyPressEvent(QKeyEvent* e) {
+    if (Intercept && e->key() == Qt::Key_Escape) {
+        auto take = Intercept;
+        take(-1, -1, false);
+        return;
+    }
     // I and O with Ctrl are menu commands; the plain letters zoom here.
     TKey k = ToKey(e->key());
     if ((k == TKey::I || k == TKey::O) && (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))

@@ -7,9 +7,11 @@
 
 #include "cli/Cli.h"
 #include "cli/Render.h"
+#include "core/Colour.h"
 #include "core/FileIO.h"
 #include "sewing/SewSimulator.h"
 #include "stitching/SLStitch.h"
+#include "threads/CatalogFolder.h"
 
 using namespace nl;
 using namespace nl::cli;
@@ -199,18 +201,118 @@ TEST(CliConvert, ExpAndJefInBothDirections) {
 TEST(CliInfo, ReportsStitchesBlocksAndExtents) {
     auto text = Cli({"info", kStar});
     ASSERT_EQ(text.Code, EXIT_OK);
-    EXPECT_EQ(text.Out,
-              kStar + "\n  stitches: 2550\n  colour blocks: 2\n    1: 0000A0 (1455 stitches)\n"
-                      "    2: 4B70FE (1095 stitches)\n  extents: 59.1 x 62.3 mm (x -29.5 to 29.6, y -31.1 "
-                      "to 31.2 mm from the start, y downward)\n");
+    EXPECT_EQ(
+        text.Out,
+        kStar + "\n  stitches: 2550\n  colour blocks: 2\n    1: 0000A0 (1455 stitches)  thread: Isacord - "
+                "Polyester 3353 Light Midnight (00007D, distance 35)\n    2: 4B70FE (1095 stitches)  thread: "
+                "Isacord - Polyester 3611 Blue Ribbon (7D66FF, distance 61)\n  extents: 59.1 x 62.3 mm (x "
+                "-29.5 to 29.6, y -31.1 "
+                "to 31.2 mm from the start, y downward)\n");
     auto json = Cli({"info", "--json", kStar});
     ASSERT_EQ(json.Code, EXIT_OK);
     EXPECT_EQ(json.Out,
               "{\"file\": \"" + kStar +
                   "\", \"stitches\": 2550, \"colour_blocks\": [{\"colour\": \"0000A0\", \"stitches\": "
-                  "1455}, {\"colour\": \"4B70FE\", \"stitches\": 1095}], \"extents_mm\": {\"width\": "
+                  "1455, \"thread\": {\"catalog\": \"Isacord - Polyester\", \"number\": \"3353\", \"name\": "
+                  "\"Light Midnight\", \"colour\": \"00007D\", \"distance\": 35}}, {\"colour\": \"4B70FE\", "
+                  "\"stitches\": 1095, \"thread\": {\"catalog\": \"Isacord - Polyester\", \"number\": "
+                  "\"3611\", \"name\": \"Blue Ribbon\", \"colour\": \"7D66FF\", \"distance\": 61}}], "
+                  "\"extents_mm\": {\"width\": "
                   "59.1, \"height\": 62.3, \"min_x\": -29.5, \"max_x\": 29.6, \"min_y\": -31.1, "
                   "\"max_y\": 31.2}}\n");
+}
+
+namespace {
+// Two small catalogs of our own: Acme Silk switched on, Zed Wool off.
+void MakeCatalogs(const std::filesystem::path& folder) {
+    auto make = [&](const std::string& m, const std::string& t, bool enabled, int32_t position,
+                    std::vector<std::tuple<std::string, std::string, int32_t>> threads) {
+        TCatData c;
+        c.Manufacturer = m;
+        c.ThreadType = t;
+        c.Enabled = enabled;
+        c.ListPosition = position;
+        for (auto& [number, name, colour] : threads) {
+            TCD e;
+            e.CatalogNumber = number;
+            e.Description = name;
+            e.Colour = colour;
+            c.Entries.push_back(e);
+        }
+        ComputeOrders(c);
+        WriteCatalog(c, folder);
+    };
+    make("Zed", "Wool", false, 0, {{"7", "Red", MakeColour(255, 0, 0)}});
+    make("Acme", "Silk", true, 1,
+         {{"20", "Pale Red", MakeColour(250, 10, 10)},
+          {"3", "Black", 0},
+          {"100", "White", MakeColour(255, 255, 255)}});
+}
+} // namespace
+
+TEST(CliThreads, ListsCatalogsTheirThreadsAndNearestMatches) {
+    TTemp t;
+    MakeCatalogs(t.Path);
+    auto list = Cli({"threads", "--threads", t.Path.string()});
+    ASSERT_EQ(list.Code, EXIT_OK) << list.Err;
+    EXPECT_EQ(list.Out, "catalog    name         threads  use\n"
+                        "Zed-Wool   Zed - Wool   1        no\n"
+                        "Acme-Silk  Acme - Silk  3        yes\n");
+    auto byNumber = Cli({"threads", "acme-silk", "--threads", t.Path.string()});
+    ASSERT_EQ(byNumber.Code, EXIT_OK) << byNumber.Err;
+    EXPECT_EQ(byNumber.Out, "Acme - Silk (3 threads)\nnumber  colour  name\n100     FFFFFF  White\n"
+                            "20      FA0A0A  Pale Red\n3       000000  Black\n");
+    auto byColour = Cli({"threads", "Acme - Silk", "--sort", "colour", "--threads", t.Path.string()});
+    EXPECT_NE(byColour.Out.find("White\n20      FA0A0A  Pale Red\n3 "), std::string::npos) << byColour.Out;
+    // Nearest threads: across the enabled catalogs only (Zed's exact red is off) ...
+    auto match = Cli({"threads", "--match", "#FF0000", "--count", "2", "--threads", t.Path.string()});
+    ASSERT_EQ(match.Code, EXIT_OK) << match.Err;
+    EXPECT_EQ(match.Out, "catalog      number  colour  distance  name\n"
+                         "Acme - Silk  20      FA0A0A  25        Pale Red\n"
+                         "Acme - Silk  3       000000  255       Black\n");
+    // ... or inside the catalog named, switched on or not.
+    auto inZed = Cli({"threads", "Zed-Wool", "--match", "ff0000", "--threads", t.Path.string()});
+    EXPECT_NE(inZed.Out.find("Zed - Wool  7       FF0000  0         Red\n"), std::string::npos) << inZed.Out;
+    // The shipped catalogs beside the program, when no folder is named.
+    auto shipped = Cli({"threads"});
+    ASSERT_EQ(shipped.Code, EXIT_OK) << shipped.Err;
+    EXPECT_NE(shipped.Out.find("Madeira-Rayon        Madeira - Rayon        357      yes"), std::string::npos)
+        << shipped.Out;
+}
+
+TEST(CliThreads, RefusesBadArgumentsWithOneLine) {
+    TTemp t;
+    MakeCatalogs(t.Path);
+    TTemp empty;
+    const std::string dir = t.Path.string();
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string mentions;
+    } cases[] = {
+        {{"threads", "--match", "red", "--threads", dir}, EXIT_USAGE, "RRGGBB"},
+        {{"threads", "--match", "FF00001", "--threads", dir}, EXIT_USAGE, "RRGGBB"},
+        {{"threads", "--count", "0", "--threads", dir}, EXIT_USAGE, "--count"},
+        {{"threads", "--sort", "size", "--threads", dir}, EXIT_USAGE, "--sort"},
+        {{"threads", "a", "b", "--threads", dir}, EXIT_USAGE, "CATALOG"},
+        {{"threads", "--match"}, EXIT_USAGE, "--match"},
+        {{"threads", "Nobody-Nothing", "--threads", dir}, EXIT_BAD_INPUT, "Nobody-Nothing"},
+        {{"threads", "--threads", empty.Path.string()}, EXIT_BAD_INPUT, empty.Path.string()},
+    };
+    for (auto& c : cases) {
+        auto r = Cli(c.args);
+        EXPECT_EQ(r.Code, c.code) << c.args[1] << " " << r.Err;
+        EXPECT_NE(r.Err.find(c.mentions), std::string::npos) << r.Err;
+        EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+        EXPECT_TRUE(r.Out.empty());
+    }
+    // info names the nearest thread of the enabled catalogs, and nothing without catalogs.
+    auto info = Cli({"info", kStar, "--threads", dir});
+    EXPECT_NE(info.Out.find("1: 0000A0 (1455 stitches)  thread: Acme - Silk 3 Black (000000, distance 160)"),
+              std::string::npos)
+        << info.Out;
+    auto bare = Cli({"info", kStar, "--threads", empty.Path.string()});
+    EXPECT_NE(bare.Out.find("1: 0000A0 (1455 stitches)\n"), std::string::npos) << bare.Out;
 }
 
 TEST(CliDump, OneLinePerPointWithColourMarkers) {
