@@ -29,7 +29,7 @@ constexpr THoop kHoops[] = {{JEF_HOOP_50, 250, 250},
                             {JEF_HOOP_140X200, 700, 1000},
                             {JEF_HOOP_200, 1000, 1000}};
 // The hoops whose edge distances the header gives, at 52, 68, 84 and 100 (the last is the
-// custom hoop, given as 140 x 200 as Janome's own files do).
+// custom hoop, given as 140 x 200 as the real files we have seen do).
 constexpr THoop kMeasured[] = {kHoops[1], kHoops[0], kHoops[3], kHoops[3]};
 
 // Distances from the design's extents (left, top, right, bottom, from the start point) to the

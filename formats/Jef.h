@@ -16,10 +16,10 @@ class TImportBuilder;
 
 constexpr size_t JEF_HEADER_SIZE = 116;
 constexpr uint8_t JEF_JUMP = 0x02, JEF_END = 0x10;
-constexpr int32_t JEF_FLAG = 0x0A;     // at offset 4, as Janome's own files have it
+constexpr int32_t JEF_FLAG = 0x0A;     // at offset 4, as the real files we have seen have it
 constexpr int32_t JEF_TABLE_WORD = 13; // after the indices, one per colour block
 
-// Hoop codes at offset 32, and the half sizes (machine units) of the hoops the header measures.
+// Hoop codes at offset 32: the smallest of these hoops (sizes in mm) that the design fits in.
 enum : int32_t {
     JEF_HOOP_110 = 0,
     JEF_HOOP_50 = 1,
