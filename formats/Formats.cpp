@@ -6,11 +6,13 @@
 
 #include "formats/Dat.h"
 #include "formats/Dst.h"
+#include "formats/Exp.h"
 #include "formats/Hus.h"
 #include "formats/Ksm.h"
 #include "formats/Pec.h"
 #include "formats/Toyota10o.h"
 #include "formats/Xxx.h"
+#include "formats/Jef.h"
 
 namespace nl {
 
@@ -28,13 +30,13 @@ constexpr TFormat kFormats[] = {
     {"pec", "Brother", FORMAT_PEC, 1, 3, &ReadPec, &WritePec, S::ExportOnly, " Importing Brother PEC Design"},
     {"hus", "Viking Husqvarna", FORMAT_HUS, 2, 5, &ReadHusVip, &WriteHus, S::Both, ""},
     {"dst", "Tajima", FORMAT_DST, 3, 4, &ReadDst, &WriteDst, S::Both, " Importing Tajima Design"},
-    {"exp", "Melco", FORMAT_EXP, 4, 6, nullptr, nullptr, S::Both, " Importing Melco Design"},
+    {"exp", "Melco", FORMAT_EXP, 4, 6, &ReadExp, &WriteExp, S::Both, " Importing Melco Design"},
     {"vip", "Pfaff VIP", FORMAT_VIP, 5, 7, &ReadHusVip, &WriteVip, S::ExportOnly, ""},
     {"ksm", "Pfaff", FORMAT_KSM, 6, 8, &ReadKsm, &WriteKsm, S::Both, " Importing Pfaff Design"},
     {"dat", "Barudan", FORMAT_DAT, 7, 9, &ReadDat, &WriteDat, S::Both, " Importing Barudan Design"},
     {"10o", "Toyota", FORMAT_10O, 8, 10, &Read10o, &Write10o, S::Both, " Importing Toyota Design"},
     {"xxx", "Compucon / Singer", FORMAT_XXX, 9, 11, &ReadXxx, &WriteXxx, S::Both, ""},
-    {"jef", "Janome", FORMAT_JEF, 10, 12, nullptr, nullptr, S::Both, " Importing Janome Design"},
+    {"jef", "Janome", FORMAT_JEF, 10, 12, &ReadJef, &WriteJef, S::Both, " Importing Janome Design"},
     {"NlD", "Nordelune Designer", FORMAT_DESIGN, 11, 13, nullptr, nullptr, S::None, ""},
 };
 

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/Colour.h"
 #include "formats/SideFile.h"
 #include "stitching/SLStitch.h"
 
@@ -56,12 +57,10 @@ public:
         TSP& p = target_.Raw().back();
         p = TSP::Colour(p.Flags, p.X, p.Y, NextColour());
     }
-    // Colours the file itself states, given to its colour blocks in order; blocks past them take
-    // the next import colours.
-    void UseFileColours(std::vector<int32_t> colours) {
-        fileColours_ = std::move(colours);
-        nextFileColour_ = 0;
-    }
+    // The colours a file states for its colour blocks, in order (NO_COLOUR where it states none).
+    // Blocks take them where no side file is beside the file; the side file has the true colours
+    // where a file has only palette entries. Blocks past the list take the default sequence.
+    void UseFileColours(std::vector<int32_t> colours) { fileColours_ = std::move(colours); }
     bool HasPoints() const { return !target_.Empty(); }
 
     // A stitch record moving (dx, dy) machine units from the last point (y downward). The first
@@ -126,7 +125,10 @@ public:
 
 private:
     int32_t NextColour() {
-        return nextFileColour_ < fileColours_.size() ? fileColours_[nextFileColour_++] : colours_.Next();
+        const size_t block = blocks_++;
+        if (!colours_.HasSideFile() && block < fileColours_.size() && fileColours_[block] != NO_COLOUR)
+            return fileColours_[block];
+        return colours_.Next();
     }
     void PlaceHeldTie() {
         if (!heldTie_) return;
@@ -143,7 +145,7 @@ private:
     bool afterChange_ = false;   // the last record placed or marked a colour block
     bool pendingChange_ = false; // the next stitch record starts a colour block
     std::vector<int32_t> fileColours_;
-    size_t nextFileColour_ = 0;
+    size_t blocks_ = 0; // colour blocks started so far
 };
 
 } // namespace nl

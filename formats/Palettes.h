@@ -1,4 +1,4 @@
-// The fixed thread palettes of the Brother and Husqvarna machines, their nearest-colour
+// The fixed thread palettes of the Brother, Husqvarna and Janome machines, their nearest-colour
 // functions, and the default colour sequence of imports made from them.
 #pragma once
 #include <array>
@@ -26,5 +26,13 @@ std::array<int32_t, 3> HusHsl(int32_t colour);
 // Colour k (0-based) of the default import sequence: the PEC palette, then the HUS palette,
 // starting again from the first entry after the last.
 int32_t DefaultImportColour(int64_t k);
+
+constexpr int JANOME_PALETTE_SIZE = 78;
+
+// Janome palette colour of index 1..78; any other index gives the first entry.
+int32_t JanomeColour(int index);
+// Index 1..78 of the Janome entry nearest in RGB (smallest sum of squared differences); the lower
+// index wins ties.
+int NearestJanomeIndex(int32_t colour);
 
 } // namespace nl

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <sstream>
@@ -92,23 +93,26 @@ TEST(CliConvert, ConvertingTheResultAgainChangesNothing) {
     }
 }
 
+// The dump of a file with consecutive repeats of a position folded (colour markers kept): what
+// formats that write ties or split stitches differently still agree on.
+std::vector<std::string> FoldedDump(const std::string& file) {
+    std::istringstream in(Cli({"dump", file}).Out);
+    std::vector<std::string> out;
+    std::string line;
+    while (std::getline(in, line)) {
+        std::string pos = line.substr(0, line.find(" C"));
+        if (!out.empty() && out.back().substr(0, out.back().find(" C")) == pos) {
+            if (line.size() > pos.size()) out.back() = line;
+            continue;
+        }
+        out.push_back(line);
+    }
+    return out;
+}
+
 TEST(CliConvert, HusAndVipInBothDirections) {
     TTemp t;
-    auto dump = [](const std::string& file) {
-        // Positions with consecutive repeats folded; colour markers kept.
-        std::istringstream in(Cli({"dump", file}).Out);
-        std::vector<std::string> out;
-        std::string line;
-        while (std::getline(in, line)) {
-            std::string pos = line.substr(0, line.find(" C"));
-            if (!out.empty() && out.back().substr(0, out.back().find(" C")) == pos) {
-                if (line.size() > pos.size()) out.back() = line;
-                continue;
-            }
-            out.push_back(line);
-        }
-        return out;
-    };
+    const auto dump = FoldedDump;
     const auto want = dump(kStar);
     for (const char* ext : {"hus", "vip"}) {
         const std::string design = t / (std::string("star.") + ext);
@@ -141,21 +145,7 @@ TEST(CliConvert, HusAndVipInBothDirections) {
 TEST(CliConvert, PecAndPesInBothDirections) {
     TTemp t;
     std::filesystem::create_directories(t.Path / "again");
-    auto dump = [](const std::string& file) {
-        // Positions with consecutive repeats folded; colour markers kept.
-        std::istringstream in(Cli({"dump", file}).Out);
-        std::vector<std::string> out;
-        std::string line;
-        while (std::getline(in, line)) {
-            std::string pos = line.substr(0, line.find(" C"));
-            if (!out.empty() && out.back().substr(0, out.back().find(" C")) == pos) {
-                if (line.size() > pos.size()) out.back() = line;
-                continue;
-            }
-            out.push_back(line);
-        }
-        return out;
-    };
+    const auto dump = FoldedDump;
     // Without a side file the DST's blocks have the palette's first colours, which PEC keeps.
     const auto want = dump(kStar);
     for (const char* ext : {"pec", "pes"}) {
@@ -186,6 +176,51 @@ TEST(CliConvert, PecAndPesInBothDirections) {
     EXPECT_EQ(bad.Code, EXIT_BAD_INPUT);
     EXPECT_EQ(bad.Err, "nordelune-cli: " + t / "bad.pes" +
                            ": its PEC block offset 65535 lies outside the file (12 bytes)\n");
+}
+
+TEST(CliConvert, ExpAndJefInBothDirections) {
+    TTemp t;
+    const auto dump = FoldedDump;
+    // A JEF file is dated when it is written; everything else must be the same.
+    auto undated = [](std::vector<uint8_t> bytes) {
+        if (bytes.size() > 22) std::fill(bytes.begin() + 8, bytes.begin() + 22, 0);
+        return bytes;
+    };
+    const auto want = dump(kStar);
+    for (const char* ext : {"exp", "jef"}) {
+        const std::string design = t / (std::string("star.") + ext);
+        auto r = Cli({"convert", kStar, design});
+        ASSERT_EQ(r.Code, EXIT_OK) << r.Err;
+        // The side file brings the DST's colours back; the needles are the DST's.
+        EXPECT_EQ(dump(design), want) << ext;
+        ASSERT_EQ(Cli({"convert", design, t / "back.dst"}).Code, EXIT_OK) << ext;
+        EXPECT_EQ(dump(t / "back.dst"), want) << ext;
+        auto info = Cli({"info", design});
+        EXPECT_NE(info.Out.find("stitches: 2550\n  colour blocks: 2"), std::string::npos) << info.Out;
+        // Converting the result again changes nothing: the tie stitches are not read as points.
+        const std::string again = t / (std::string("again.") + ext),
+                          third = t / (std::string("third.") + ext);
+        ASSERT_EQ(Cli({"convert", design, again}).Code, EXIT_OK) << ext;
+        ASSERT_EQ(Cli({"convert", again, third}).Code, EXIT_OK) << ext;
+        EXPECT_EQ(Cli({"dump", again}).Out, Cli({"dump", design}).Out) << ext;
+        EXPECT_EQ(undated(ReadWholeFile(again)), undated(ReadWholeFile(design))) << ext;
+        EXPECT_EQ(undated(ReadWholeFile(third)), undated(ReadWholeFile(design))) << ext;
+        auto png = Cli({"render", design, t / "star.png", "--width", "120"});
+        EXPECT_EQ(png.Code, EXIT_OK) << png.Err;
+    }
+    // Real files of another program, and a damaged one named in the message.
+    for (const char* name : {"/Star.EXP", "/Star.JEF"}) {
+        const std::string file = std::string(NL_FIXTURES_DIR) + name;
+        EXPECT_EQ(Cli({"convert", file, t / "out.dst"}).Code, EXIT_OK) << name;
+        EXPECT_NE(Cli({"info", file}).Out.find("colour blocks: 2"), std::string::npos) << name;
+    }
+    std::vector<uint8_t> bad(120, 0);
+    bad[0] = 200;
+    WriteFileAtomic(t / "bad.jef", bad);
+    auto r = Cli({"info", t / "bad.jef"});
+    EXPECT_EQ(r.Code, EXIT_BAD_INPUT);
+    EXPECT_NE(r.Err.find(t / "bad.jef"), std::string::npos) << r.Err;
+    EXPECT_NE(r.Err.find("offset 200"), std::string::npos) << r.Err;
 }
 
 TEST(CliInfo, ReportsStitchesBlocksAndExtents) {

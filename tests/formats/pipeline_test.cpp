@@ -116,7 +116,7 @@ TEST(Formats, EveryFilterEntryLeadsToItsFormat) {
         EXPECT_EQ(ExportExtensionOfFilter(i), "") << i;
     // The formats this build reads and writes; the others are planned.
     const std::set<std::string> built = {
-        "dst", "hus", "vip", "xxx", "dat", "10o", "ksm", "pec", "pes",
+        "dst", "hus", "vip", "xxx", "dat", "10o", "ksm", "pec", "pes", "exp", "jef",
     };
     for (const TFormat& f : Formats()) {
         EXPECT_EQ(f.Status(), built.count(f.Extension) ? TFormatStatus::ReadWrite : TFormatStatus::Planned)

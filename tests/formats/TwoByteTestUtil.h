@@ -1,0 +1,102 @@
+// Helpers of the EXP and JEF tests: the two-byte records of a file decoded by hand (not by the
+// code under test), designs written in one call, and needle positions for comparing designs.
+#pragma once
+#include <memory>
+#include <ostream>
+#include <span>
+#include <vector>
+
+#include "FormatTestUtil.h"
+#include "formats/Export.h"
+#include "formats/Import.h"
+
+namespace nl::test {
+
+// One record: 'S' stitch, or the command byte after 0x80 with its displacement (none for 0x10).
+struct TRec {
+    int Code;   // 'S', or 0x01, 0x02, 0x04, 0x10, 0x80
+    int Dx, Dy; // dy positive up
+    bool operator==(const TRec&) const = default;
+};
+inline std::ostream& operator<<(std::ostream& os, const TRec& r) {
+    if (r.Code == 'S') return os << "S(" << r.Dx << ", " << r.Dy << ")";
+    return os << "80 " << std::hex << r.Code << std::dec << "(" << r.Dx << ", " << r.Dy << ")";
+}
+inline TRec S(int dx, int dy) {
+    return {'S', dx, dy};
+}
+
+inline std::vector<TRec> Records(std::span<const uint8_t> b, size_t from = 0) {
+    std::vector<TRec> out;
+    for (size_t at = from; at + 2 <= b.size();) {
+        if (b[at] != 0x80) {
+            out.push_back({'S', static_cast<int8_t>(b[at]), static_cast<int8_t>(b[at + 1])});
+            at += 2;
+        } else if (b[at + 1] == 0x10) {
+            out.push_back({0x10, 0, 0});
+            at += 2;
+        } else {
+            if (at + 4 > b.size()) break;
+            out.push_back({b[at + 1], static_cast<int8_t>(b[at + 2]), static_cast<int8_t>(b[at + 3])});
+            at += 4;
+        }
+    }
+    return out;
+}
+
+inline TExportPlan PlanOf(std::vector<std::unique_ptr<TSLStitch>>& objects) {
+    std::vector<TSLStitch*> order;
+    for (auto& o : objects)
+        order.push_back(o.get());
+    return TExportPlan(order);
+}
+
+// Needle positions with the colour of each new thread, consecutive repeats folded, relative to
+// the first position.
+struct TNeedle {
+    float X, Y;
+    int32_t Colour; // set where the thread changes
+    bool operator==(const TNeedle&) const = default;
+};
+inline std::ostream& operator<<(std::ostream& os, const TNeedle& n) {
+    return os << "(" << n.X << ", " << n.Y << ", " << std::hex << n.Colour << std::dec << ")";
+}
+inline std::vector<TNeedle> Needles(const std::vector<const TSLStitch*>& objects,
+                                    int32_t (*map)(int32_t) = nullptr) {
+    std::vector<TNeedle> out;
+    int32_t thread = NO_COLOUR;
+    for (const TSLStitch* o : objects)
+        for (const TSP& p : *o) {
+            int32_t c = NO_COLOUR;
+            const int32_t colour = p.IsColourPoint() && map ? map(p.ColourOrLink) : p.ColourOrLink;
+            if (p.IsColourPoint() && colour != thread) c = thread = colour;
+            if (!out.empty() && out.back().X == p.X && out.back().Y == p.Y) {
+                if (c != NO_COLOUR) out.back().Colour = c;
+                continue;
+            }
+            out.push_back({p.X, p.Y, c});
+        }
+    for (size_t i = out.size(); i-- > 0;) {
+        out[i].X -= out[0].X;
+        out[i].Y -= out[0].Y;
+    }
+    return out;
+}
+
+// The points of an object: positions and the colour of block starts.
+struct TPointView {
+    float X, Y;
+    int32_t Colour;
+    bool operator==(const TPointView&) const = default;
+};
+inline std::ostream& operator<<(std::ostream& os, const TPointView& p) {
+    return os << "(" << p.X << ", " << p.Y << ", " << std::hex << p.Colour << std::dec << ")";
+}
+inline std::vector<TPointView> Points(const TSLStitch& o) {
+    std::vector<TPointView> v;
+    for (const TSP& p : o)
+        v.push_back({p.X, p.Y, p.GetColour()});
+    return v;
+}
+
+} // namespace nl::test
