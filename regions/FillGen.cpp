@@ -5,6 +5,7 @@
 
 #include "core/Errors.h"
 #include "core/Numeric.h"
+#include "core/Units.h"
 #include "regions/FillGen.h"
 #include "regions/RgnTable.h"
 #include "regions/SLRegion.h"
@@ -479,7 +480,7 @@ std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStit
     p.BackToStitch = (rg.StitchFlags & RSF_BACK_TO_STITCH) != 0;
     p.TurnType2 = (rg.StitchFlags & RSF_TURN_TYPE_2) != 0;
     if (!underlay && rg.Compensation != 0 && (ctx.ForExport || ctx.View.ShowCompensation)) {
-        int32_t A = RoundI(rg.Compensation * 20.0);
+        int32_t A = RoundI(rg.Compensation * kUnitsPerMm);
         p.CL = (rg.StitchFlags & SF_A_SIDE) ? A : 0;
         p.CR = (rg.StitchFlags & SF_B_SIDE) ? A : 0;
     }

@@ -6,6 +6,7 @@
 
 #include "core/Errors.h"
 #include "core/Numeric.h"
+#include "core/Units.h"
 #include "platform/Canvas.h"
 #include "stitching/CurveParts.h"
 
@@ -16,10 +17,10 @@ namespace nl {
 int32_t LastSampleOf(TSLCurve& o) {
     int32_t k = o.SegmentCount();
     if (k == 0) return -1;
-    size_t want = static_cast<size_t>(k) * 25 + 1;
+    size_t want = static_cast<size_t>(k) * kSamplesPerSegment + 1;
     if (o.PathX.size() != want || o.PathY.size() != want) o.Flatten();
     if (o.PathX.size() != want || o.PathY.size() != want) return -1;
-    return k * 25;
+    return k * kSamplesPerSegment;
 }
 
 void SamplePoint(TSLCurve& o, int32_t index, double percent, double& x, double& y) {

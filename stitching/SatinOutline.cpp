@@ -26,7 +26,7 @@ double Chord(double x1, double y1, double x2, double y2) {
 }
 
 int32_t SampleOf(const TWalkVisit& v) {
-    return static_cast<int32_t>((static_cast<float>(v.Segment) + v.T) / 0.04f);
+    return static_cast<int32_t>((static_cast<float>(v.Segment) + v.T) / kSampleStep);
 }
 
 // The sections of the profile as the generator sees them: start samples made non-decreasing so
@@ -191,7 +191,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         if (v.Last && thisVisit > 0 && !(chord > 0.95 * s)) return;
 
         // Rays at the visited position; at an anchor the next sample keeps them off the corner.
-        const int32_t raySample = (f % SAMPLES_PER_SEGMENT == 0) ? f + 1 : f;
+        const int32_t raySample = (f % kSamplesPerSegment == 0) ? f + 1 : f;
         TRays rays = curve.Perpendiculars(raySample, v.T, 1.0);
         // The tangent is the unit A ray turned back a quarter, taken before the rays get their
         // heights: an edge that feathering or the profile puts on the path has no direction.

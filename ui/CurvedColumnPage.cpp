@@ -1,6 +1,7 @@
 #include "ui/CurvedColumnPage.h"
 
 #include "core/Numeric.h"
+#include "core/Units.h"
 #include "stitching/Column.h"
 #include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
@@ -8,7 +9,6 @@
 namespace nl {
 
 namespace {
-constexpr double UnitsPerMm = 20.0;
 
 bool IsRailA(const TSLCurve& c) {
     return (c.Flags & OF_RAIL_A) && c.PartnerRail;
@@ -38,16 +38,16 @@ const std::vector<TFieldDesc>& TCurvedColumnPage::FieldList() {
          },
          IsRailA},
         {"Running Stitch Density", "mm", 0.5, 8, 2,
-         [](const TSLCurve& c) { return c.RunLength / UnitsPerMm; },
-         [](TSLCurve& c, double v) { c.RunLength = std::max(1, RoundI(v * UnitsPerMm)); }, IsRailA},
+         [](const TSLCurve& c) { return c.RunLength / kUnitsPerMm; },
+         [](TSLCurve& c, double v) { c.RunLength = std::max(1, RoundI(v * kUnitsPerMm)); }, IsRailA},
         // A share of the local column width, in per cent.
         {"Compensation", "%", 0, COLUMN_COMPENSATION_MAX, 1,
          [](const TSLCurve& c) { return static_cast<double>(c.Compensation); },
          [](TSLCurve& c, double v) { c.Compensation = static_cast<float>(Clamp(v, 0.0, 100.0)); }, IsRailA},
-        {"Min St. Dist", "mm", 0.1, 11, 2, [](const TSLCurve& c) { return c.MinStitch() / UnitsPerMm; },
-         [](TSLCurve& c, double v) { c.SetStitchLimits(RoundI(v * UnitsPerMm), c.MaxStitch()); }, IsRailA},
-        {"Max St. Dist", "mm", 4, 20, 2, [](const TSLCurve& c) { return c.MaxStitch() / UnitsPerMm; },
-         [](TSLCurve& c, double v) { c.SetStitchLimits(c.MinStitch(), RoundI(v * UnitsPerMm)); }, IsRailA},
+        {"Min St. Dist", "mm", 0.1, 11, 2, [](const TSLCurve& c) { return c.MinStitch() / kUnitsPerMm; },
+         [](TSLCurve& c, double v) { c.SetStitchLimits(RoundI(v * kUnitsPerMm), c.MaxStitch()); }, IsRailA},
+        {"Max St. Dist", "mm", 4, 20, 2, [](const TSLCurve& c) { return c.MaxStitch() / kUnitsPerMm; },
+         [](TSLCurve& c, double v) { c.SetStitchLimits(c.MinStitch(), RoundI(v * kUnitsPerMm)); }, IsRailA},
     };
     return fields;
 }

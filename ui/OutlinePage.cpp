@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "core/Numeric.h"
+#include "core/Units.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
 
 namespace {
-constexpr double UnitsPerMm = 20.0;
 
 bool IsSatinOutline(const TSLCurve& c) {
     return c.Outlines != nullptr;
@@ -19,7 +19,7 @@ bool IsSatinOutline(const TSLCurve& c) {
 void ShiftHeights(TSLCurve& c, bool upper, double newValue) {
     if (!c.Outlines || c.Outlines->Count() == 0) return;
     float& first = upper ? (*c.Outlines)[0]->HeightA : (*c.Outlines)[0]->HeightB;
-    float delta = static_cast<float>(newValue * UnitsPerMm) - first;
+    float delta = static_cast<float>(newValue * kUnitsPerMm) - first;
     for (const auto& s : *c.Outlines) {
         float& h = upper ? s->HeightA : s->HeightB;
         h += delta;
@@ -29,7 +29,7 @@ void ShiftHeights(TSLCurve& c, bool upper, double newValue) {
 
 double FirstHeight(const TSLCurve& c, bool upper) {
     if (!c.Outlines || c.Outlines->Count() == 0) return 0.0;
-    return (upper ? (*c.Outlines)[0]->HeightA : (*c.Outlines)[0]->HeightB) / UnitsPerMm;
+    return (upper ? (*c.Outlines)[0]->HeightA : (*c.Outlines)[0]->HeightB) / kUnitsPerMm;
 }
 } // namespace
 
@@ -43,8 +43,8 @@ const std::vector<TFieldDesc>& TOutlinePage::Fields() {
              c.Density = Clamp(RoundI(v * 10), OUTLINE_DENSITY_MIN, OUTLINE_DENSITY_MAX);
          },
          nullptr},
-        {"Running Density", "mm", 0.5, 8, 2, [](const TSLCurve& c) { return c.RunLength / UnitsPerMm; },
-         [](TSLCurve& c, double v) { c.RunLength = std::max(1, RoundI(v * UnitsPerMm)); }, nullptr},
+        {"Running Density", "mm", 0.5, 8, 2, [](const TSLCurve& c) { return c.RunLength / kUnitsPerMm; },
+         [](TSLCurve& c, double v) { c.RunLength = std::max(1, RoundI(v * kUnitsPerMm)); }, nullptr},
         {"Passes", "count", 1, 50, 0, [](const TSLCurve& c) { return static_cast<double>(c.Passes); },
          [](TSLCurve& c, double v) { c.Passes = std::clamp(RoundI(v), PASSES_MIN, PASSES_MAX); }, nullptr},
         {"Compensation", "mm", 0, 12, 2,
@@ -57,10 +57,10 @@ const std::vector<TFieldDesc>& TOutlinePage::Fields() {
          [](TSLCurve& c, double v) { ShiftHeights(c, true, v); }, IsSatinOutline},
         {"Lower Height", "%", 0, 100, 2, [](const TSLCurve& c) { return FirstHeight(c, false); },
          [](TSLCurve& c, double v) { ShiftHeights(c, false, v); }, IsSatinOutline},
-        {"Min St. Dist", "mm", 0.1, 11, 2, [](const TSLCurve& c) { return c.MinStitch() / UnitsPerMm; },
-         [](TSLCurve& c, double v) { c.SetStitchLimits(RoundI(v * UnitsPerMm), c.MaxStitch()); }, nullptr},
-        {"Max St. Dist", "mm", 4, 20, 2, [](const TSLCurve& c) { return c.MaxStitch() / UnitsPerMm; },
-         [](TSLCurve& c, double v) { c.SetStitchLimits(c.MinStitch(), RoundI(v * UnitsPerMm)); }, nullptr},
+        {"Min St. Dist", "mm", 0.1, 11, 2, [](const TSLCurve& c) { return c.MinStitch() / kUnitsPerMm; },
+         [](TSLCurve& c, double v) { c.SetStitchLimits(RoundI(v * kUnitsPerMm), c.MaxStitch()); }, nullptr},
+        {"Max St. Dist", "mm", 4, 20, 2, [](const TSLCurve& c) { return c.MaxStitch() / kUnitsPerMm; },
+         [](TSLCurve& c, double v) { c.SetStitchLimits(c.MinStitch(), RoundI(v * kUnitsPerMm)); }, nullptr},
     };
     return fields;
 }

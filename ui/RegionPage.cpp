@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Numeric.h"
+#include "core/Units.h"
 
 namespace nl {
 
@@ -111,11 +112,11 @@ double TRegionPage::Value(TRegionField f) const {
     case TRegionField::Density:
         return r.Density / 10.0;
     case TRegionField::RunLength:
-        return r.RunLength / 20.0;
+        return r.RunLength / kUnitsPerMm;
     case TRegionField::Rotate:
         return r.Rotation;
     case TRegionField::Pitch:
-        return r.Pitch / 20.0;
+        return r.Pitch / kUnitsPerMm;
     case TRegionField::OffsetA:
         return DecodeOffset(r.PitchOffsets & 0xFFFF);
     case TRegionField::OffsetB:
@@ -123,19 +124,19 @@ double TRegionPage::Value(TRegionField f) const {
     case TRegionField::Compensation:
         return r.Compensation;
     case TRegionField::MinStitch:
-        return r.MinStitch() / 20.0;
+        return r.MinStitch() / kUnitsPerMm;
     case TRegionField::MaxStitch:
-        return r.MaxStitch() / 20.0;
+        return r.MaxStitch() / kUnitsPerMm;
     case TRegionField::TatamiMin:
-        return r.TatamiMin / 20.0;
+        return r.TatamiMin / kUnitsPerMm;
     case TRegionField::UnderDensity:
         return r.UnderDensity / 10.0;
     case TRegionField::UnderRotate:
         return r.UnderRotation;
     case TRegionField::UnderPitch:
-        return r.UnderPitch / 20.0;
+        return r.UnderPitch / kUnitsPerMm;
     case TRegionField::UnderMargin:
-        return r.UnderMargin / 20.0;
+        return r.UnderMargin / kUnitsPerMm;
     case TRegionField::UnderOffset:
         return r.UnderOffset / 10.0;
     }
@@ -155,13 +156,13 @@ bool TRegionPage::SetValue(TRegionField f, double x) {
         r.Density = RoundI(x * 10);
         break;
     case TRegionField::RunLength:
-        r.RunLength = RoundI(x * 20);
+        r.RunLength = RoundI(x * kUnitsPerMm);
         break;
     case TRegionField::Rotate:
         r.Rotation = static_cast<float>(x);
         break;
     case TRegionField::Pitch:
-        r.Pitch = static_cast<float>(RoundI(x * 20));
+        r.Pitch = static_cast<float>(RoundI(x * kUnitsPerMm));
         break;
     case TRegionField::OffsetA:
         r.PitchOffsets = (r.PitchOffsets & 0xFFFF0000u) | EncodeOffset(x);
@@ -175,16 +176,16 @@ bool TRegionPage::SetValue(TRegionField f, double x) {
     case TRegionField::MinStitch: {
         // The minimum never exceeds the maximum.
         int32_t mx = r.MaxStitch();
-        r.SetStitchLimits(std::min(RoundI(x * 20), mx), mx);
+        r.SetStitchLimits(std::min(RoundI(x * kUnitsPerMm), mx), mx);
         break;
     }
     case TRegionField::MaxStitch: {
-        int32_t mx = RoundI(x * 20);
+        int32_t mx = RoundI(x * kUnitsPerMm);
         r.SetStitchLimits(std::min(r.MinStitch(), mx), mx);
         break;
     }
     case TRegionField::TatamiMin:
-        r.TatamiMin = RoundI(x * 20);
+        r.TatamiMin = RoundI(x * kUnitsPerMm);
         break;
     case TRegionField::UnderDensity:
         r.UnderDensity = RoundI(x * 10);
@@ -193,10 +194,10 @@ bool TRegionPage::SetValue(TRegionField f, double x) {
         r.UnderRotation = static_cast<float>(x);
         break;
     case TRegionField::UnderPitch:
-        r.UnderPitch = RoundI(x * 20);
+        r.UnderPitch = RoundI(x * kUnitsPerMm);
         break;
     case TRegionField::UnderMargin:
-        r.UnderMargin = x * 20;
+        r.UnderMargin = x * kUnitsPerMm;
         break;
     case TRegionField::UnderOffset:
         r.UnderOffset = RoundI(x * 10);
