@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/Errors.h"
+#include "core/Geometry.h"
 #include "core/Numeric.h"
 #include "core/Units.h"
 #include "regions/FillGen.h"
@@ -13,10 +14,6 @@
 namespace nl {
 
 namespace {
-
-double Dist(const TSP& a, const TSP& b) {
-    return std::hypot(static_cast<double>(b.X) - a.X, static_cast<double>(b.Y) - a.Y);
-}
 
 TSP Pt(double x, double y, uint32_t f) {
     return TSP::Plain(f, static_cast<float>(x), static_cast<float>(y));
@@ -102,7 +99,7 @@ void ResamplePoints(std::vector<TSP>& pts, uint32_t f, double m, double s) {
     if (pts.size() < 2) return;
     if (m > 0)
         for (size_t i = 0; i + 1 < pts.size(); ++i)
-            if (Dist(pts[i], pts[i + 1]) > m) pts[i].Flags |= SP_TRAVEL_EDGE;
+            if (HypotDistance(pts[i], pts[i + 1]) > m) pts[i].Flags |= SP_TRAVEL_EDGE;
     if (s < 1) return; // a step below one unit would never end
     std::vector<TSP> out;
     out.reserve(pts.size() * 2);
@@ -112,7 +109,7 @@ void ResamplePoints(std::vector<TSP>& pts, uint32_t f, double m, double s) {
     while (j < pts.size()) {
         TSP& cur = out.back();
         const TSP& nxt = pts[j];
-        double h = Dist(cur, nxt);
+        double h = HypotDistance(cur, nxt);
         if (h < s - 1 && j != last && !(nxt.Flags & SP_TRAVEL_EDGE)) {
             ++j; // too short: the next point is dropped
         } else if (h <= s + 2) {
@@ -409,7 +406,7 @@ std::vector<std::pair<double, double>> InsetPolygon(std::vector<std::pair<double
             auto [ux, uy] = pts[(i + n - 1) % n];
             auto [vx, vy] = pts[i];
             auto [wx, wy] = pts[(i + 1) % n];
-            double d1 = std::hypot(vx - ux, vy - uy), d2 = std::hypot(wx - vx, wy - vy);
+            double d1 = HypotDistance(ux, uy, vx, vy), d2 = HypotDistance(vx, vy, wx, wy);
             if (d1 == 0) d1 = 0.00001;
             if (d2 == 0) d2 = 0.00001;
             double o1x = vx + m * sign * (vy - uy) / d1, o1y = vy - m * sign * (vx - ux) / d1;

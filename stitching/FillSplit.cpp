@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/Geometry.h"
 #include "core/Numeric.h"
 #include "stitching/SLCurve.h"
 
@@ -72,7 +73,7 @@ void TFillSplitter::Split(TSLStitch& list, int32_t index, double distance, bool 
     const TSP& end = list[index - 1];
     const TSP& from = fromStart_ ? start : end;
     const TSP& to = fromStart_ ? end : start;
-    const double len = std::hypot(static_cast<double>(end.X) - start.X, static_cast<double>(end.Y) - start.Y);
+    const double len = HypotDistance(start.X, start.Y, end.X, end.Y);
     bool measureFromStart = fromStart_;
     fromStart_ = !fromStart_;
     if (!std::isfinite(len) || len <= 0.0 || !std::isfinite(distance)) return;

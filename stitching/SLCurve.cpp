@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/Errors.h"
+#include "core/Geometry.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
 #include "stitching/Column.h"
@@ -76,16 +77,6 @@ private:
     int32_t k_;
     std::vector<TBezier> b_;
 };
-
-// Distance() spelled out here so the walk's inner loop can inline it: the same operations in the
-// same order, so the same result to the last bit. Sq is the value under the root.
-inline double Sq(TPointD a, TPointD b) {
-    double dx = b.X - a.X, dy = b.Y - a.Y;
-    return dx * dx + dy * dy;
-}
-inline double Dist(TPointD a, TPointD b) {
-    return std::sqrt(Sq(a, b));
-}
 
 // The smallest double g >= 0 for which `holds` is true, for a test that is false below some
 // point and true from it on; false when the search leaves the finite numbers or takes too long.
@@ -331,7 +322,7 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
         for (int it = 0; it < 64 && reach.Off(x); ++it) {
             const double um = (lo + hi) / 2;
             const TPointD pm = ev.At(um);
-            const double xm = Sq(pm, last);
+            const double xm = DistanceSquared(pm, last);
             if (reach.AtLeast(xm))
                 hi = um;
             else
@@ -362,7 +353,7 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
                 emit({(*this)[3 * f].X, (*this)[3 * f].Y}, f);
                 continue;
             }
-            double x = Sq(e, last), r = std::sqrt(x);
+            double x = DistanceSquared(e, last), r = std::sqrt(x);
             // The end anchor is visited when the remaining chord is within step + 0.1, so an
             // exact multiple of the step does not end in a tiny extra stitch.
             if (r > step + 0.1) {
@@ -374,7 +365,7 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
             return;
         }
         TPointD q = ev.At(uHi);
-        const double x = Sq(q, last);
+        const double x = DistanceSquared(q, last);
         if (reach.Within(x)) {
             const double r = std::sqrt(x);
             d *= 1 + r / step;
@@ -478,7 +469,7 @@ void TSLCurve::ComputeEdges() {
     for (int32_t s = 0; s < n; ++s) {
         rays[s] = Perpendiculars(s, SAMPLE_T[s % kSamplesPerSegment], 1.0);
         e.Angle[s] = static_cast<float>(rays[s].AngleOffset);
-        e.Dist[s] = s == 0 ? 0.f : static_cast<float>(Dist(PointAtSample(s), PointAtSample(s - 1)));
+        e.Dist[s] = s == 0 ? 0.f : static_cast<float>(Distance(PointAtSample(s), PointAtSample(s - 1)));
     }
     TOutlineList& list = *Outlines;
     const int32_t sections = list.Count();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/Geometry.h"
 #include "core/Numeric.h"
 #include "core/Random.h"
 #include "stitching/Column.h"
@@ -20,10 +21,6 @@ namespace nl {
 namespace {
 
 constexpr double MAX_SATIN_POINTS = 5.0e6;
-
-double Chord(double x1, double y1, double x2, double y2) {
-    return std::hypot(x2 - x1, y2 - y1);
-}
 
 int32_t SampleOf(const TWalkVisit& v) {
     return static_cast<int32_t>((static_cast<float>(v.Segment) + v.T) / kSampleStep);
@@ -60,11 +57,11 @@ void MeasureSections(const TSLCurve& curve, TOutlineList& profile, const std::ve
         const int32_t f = SampleOf(v);
         while (section + 1 < count - 1 && f >= starts[static_cast<size_t>(section) + 1]) {
             TPointD a = curve.PointAtSample(starts[static_cast<size_t>(section) + 1]);
-            len[static_cast<size_t>(section)] += Chord(px, py, a.X, a.Y);
+            len[static_cast<size_t>(section)] += HypotDistance(px, py, a.X, a.Y);
             px = a.X, py = a.Y;
             ++section;
         }
-        len[static_cast<size_t>(section)] += Chord(px, py, v.X, v.Y);
+        len[static_cast<size_t>(section)] += HypotDistance(px, py, v.X, v.Y);
         px = v.X, py = v.Y;
     });
     // The length of the section that ends at anchor k lives in record k.
@@ -124,7 +121,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         double px = 0, py = 0;
         bool first = true;
         curve.Walk(200.0 / density, [&](const TWalkVisit& v) {
-            if (!first) pathLength += Chord(px, py, v.X, v.Y);
+            if (!first) pathLength += HypotDistance(px, py, v.X, v.Y);
             px = v.X, py = v.Y, first = false;
         });
     }
@@ -166,7 +163,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     double px = 0, py = 0;
     int32_t visit = 0;
     curve.Walk(s, [&](const TWalkVisit& v) {
-        const double chord = visit == 0 ? 0.0 : Chord(px, py, v.X, v.Y);
+        const double chord = visit == 0 ? 0.0 : HypotDistance(px, py, v.X, v.Y);
         px = v.X, py = v.Y;
         const int32_t f = SampleOf(v);
         // Switch sections while the position has passed the next section start; the final
@@ -178,7 +175,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         }
         if (switched) {
             TPointD anchor = curve.PointAtSample(starts[static_cast<size_t>(section)]);
-            h = Chord(anchor.X, anchor.Y, v.X, v.Y);
+            h = HypotDistance(anchor.X, anchor.Y, v.X, v.Y);
             sectionLen = profile[section + 1]->SectionLength;
             profile.BeginSection(section, static_cast<float>(sectionLen));
             ramp = RampOf(profile, section, sectionLen);
@@ -250,7 +247,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         TPointList src;
         double chain = 0;
         for (const TSP& p : from.Points) {
-            if (src.Count() > 0) chain += Chord(src.Last()->X, src.Last()->Y, p.X, p.Y);
+            if (src.Count() > 0) chain += HypotDistance(src.Last()->X, src.Last()->Y, p.X, p.Y);
             src.Append(p);
         }
         // The run is sized once: growing it point by point would cost quadratic time on the

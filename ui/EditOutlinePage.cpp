@@ -3,6 +3,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/Geometry.h"
 #include "core/Numeric.h"
 #include "core/Units.h"
 #include "platform/Canvas.h"
@@ -195,7 +196,7 @@ int32_t TEditOutlinePage::SampleAtPosition(double percent, double& measure) cons
     std::vector<double> cum(1, 0.0);
     for (int32_t s = from + 1; s <= to; ++s) {
         TPointD a = curve_.PointAtSample(s - 1), b = curve_.PointAtSample(s);
-        cum.push_back(cum.back() + std::hypot(b.X - a.X, b.Y - a.Y));
+        cum.push_back(cum.back() + HypotDistance(a, b));
     }
     measure = cum.back();
     const double want = measure * Clamp(percent, 0.0, 100.0) / 100.0;
@@ -225,7 +226,7 @@ TEnvelopeHandle TEditOutlinePage::HitHandle(double x, double y, double tolerance
         if (IsAbove(h) ? !MouseEditAbove : !MouseEditBelow) continue;
         double hx, hy;
         if (!HandlePoint(h, hx, hy)) continue;
-        double d = std::hypot(hx - x, hy - y);
+        double d = HypotDistance(x, y, hx, hy);
         if (d <= bestDist) {
             bestDist = d;
             best = h;
@@ -262,7 +263,7 @@ bool TEditOutlinePage::MoveHandle(TEnvelopeHandle h, double x, double y) {
         for (int32_t s = from; s <= to; ++s) {
             if (s > from) {
                 TPointD a = curve_.PointAtSample(s - 1), b = curve_.PointAtSample(s);
-                cum.push_back(cum.back() + std::hypot(b.X - a.X, b.Y - a.Y));
+                cum.push_back(cum.back() + HypotDistance(a, b));
             }
             TRay r = RayAt(curve_, s, above);
             double px = x - r.X, py = y - r.Y;
