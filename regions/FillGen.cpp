@@ -5,6 +5,7 @@
 
 #include "core/Errors.h"
 #include "core/Geometry.h"
+#include "core/Limits.h"
 #include "core/Numeric.h"
 #include "core/Units.h"
 #include "regions/FillGen.h"
@@ -34,12 +35,8 @@ struct TPass {
     bool TurnType2 = false;
 };
 
-// More needle points than any hoop can hold: the attributes are not sane, and the object is left
-// without stitches instead of exhausting memory.
-constexpr size_t MaxFillPoints = 4000000;
-
 void CheckSize(const std::vector<TSP>& out) {
-    if (out.size() > MaxFillPoints) throw TGenerationError("the fill needs too many stitches");
+    if (out.size() > kMaxFillPoints) throw TGenerationError("the fill needs too many stitches");
 }
 
 class TTreeWalker {

@@ -6,6 +6,7 @@
 
 #include "core/Errors.h"
 #include "core/Geometry.h"
+#include "core/Limits.h"
 #include "core/Numeric.h"
 #include "stitching/SLCurve.h"
 
@@ -109,7 +110,7 @@ void TFillSplitter::Split(TSLStitch& list, int32_t index, double distance, bool 
     const double expected = (len - q) / pitch + 1;
     if (expected > 0) {
         cutsMade_ += expected;
-        if (cutsMade_ > MAX_FILL_CUTS) throw TGenerationError("fill pattern too fine for the stitch lengths");
+        if (cutsMade_ > kMaxFillCuts) throw TGenerationError("fill pattern too fine for the stitch lengths");
     }
     std::vector<TSP> cuts;
     for (; q < len; q += pitch) {

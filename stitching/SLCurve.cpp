@@ -6,6 +6,7 @@
 
 #include "core/Errors.h"
 #include "core/Geometry.h"
+#include "core/Limits.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
 #include "stitching/Column.h"
@@ -126,9 +127,6 @@ private:
     bool exact_ = false;
     double atLeast_ = 0.0, beyond_ = 0.0, notShort_ = 0.0, notWithin_ = 0.0;
 };
-
-// A walk that would place more points than this is refused (a hostile or absurd path).
-constexpr int64_t MAX_WALK_POINTS = 1000000;
 
 } // namespace
 
@@ -292,7 +290,7 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
     for (int32_t i = 1; i < Count(); ++i)
         polygon += Distance((*this)[i - 1].X, (*this)[i - 1].Y, (*this)[i].X, (*this)[i].Y);
     if (!std::isfinite(polygon)) throw TGenerationError("path has points that are not numbers");
-    if (polygon / step > 4.0 * MAX_WALK_POINTS) throw TGenerationError("path too long for its stitch length");
+    if (polygon / step > 4.0 * kMaxWalkPoints) throw TGenerationError("path too long for its stitch length");
     const TWalkEvaluator ev(*this);
     const TReachTest reach(step);
     const TSP& a0 = (*this)[0];
@@ -305,7 +303,7 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
     const double uEnd = k - 0.0001;
 
     auto emit = [&](TPointD q, double u) {
-        if (++visits > MAX_WALK_POINTS) throw TGenerationError("path too long for its stitch length");
+        if (++visits > kMaxWalkPoints) throw TGenerationError("path too long for its stitch length");
         int32_t seg = std::clamp(static_cast<int32_t>(std::floor(u)), 0, k - 1);
         visit({static_cast<float>(q.X), static_cast<float>(q.Y), seg, static_cast<float>(u - seg), false,
                false});

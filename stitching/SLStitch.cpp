@@ -6,6 +6,7 @@
 
 #include "core/Errors.h"
 #include "core/Geometry.h"
+#include "core/Limits.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
 
@@ -411,7 +412,7 @@ void TSLStitch::SplitLongStitches(int32_t minLen, int32_t maxLen) {
         if (std::isfinite(c) && c > mx && c - mx > mn) extra += std::ceil((c - mn) / mx);
     }
     if (extra == 0) return;
-    if (extra > 5e6) throw TGenerationError("stitches too long to split");
+    if (extra > kMaxSplitPoints) throw TGenerationError("stitches too long to split");
     std::vector<TSP> out;
     out.reserve(v.size() + static_cast<size_t>(extra));
     out.push_back(v[0]);

@@ -6,6 +6,7 @@
 
 #include "core/Errors.h"
 #include "core/Geometry.h"
+#include "core/Limits.h"
 #include "core/Numeric.h"
 #include "core/Random.h"
 #include "stitching/Column.h"
@@ -19,8 +20,6 @@
 namespace nl {
 
 namespace {
-
-constexpr double MAX_SATIN_POINTS = 5.0e6;
 
 int32_t SampleOf(const TWalkVisit& v) {
     return static_cast<int32_t>((static_cast<float>(v.Segment) + v.T) / kSampleStep);
@@ -153,7 +152,8 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     }
 
     // One or two points per chord; the walk places at most a million.
-    list.Reserve(list.Count() + 2 * static_cast<int32_t>(std::min(pathLength / s, 1.0e6)) + 8);
+    list.Reserve(list.Count() +
+                 2 * static_cast<int32_t>(std::min(pathLength / s, static_cast<double>(kMaxWalkPoints))) + 8);
 
     int32_t section = 0;
     double sectionLen = profile[1]->SectionLength;
@@ -253,7 +253,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         // The run is sized once: growing it point by point would cost quadratic time on the
         // longest chains a damaged profile can produce.
         const double expected = chain / std::max(1.0, 200.0 / density) + 4;
-        if (!(expected <= MAX_SATIN_POINTS))
+        if (!(expected <= kMaxSatinPoints))
             throw TGenerationError("satin outline edge too long for its density");
         TSLStitch run;
         run.Reserve(static_cast<int32_t>(expected));
