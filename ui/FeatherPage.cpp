@@ -64,7 +64,7 @@ TToggleDesc FeatherToggle(const char* caption, uint32_t bit) {
 } // namespace
 
 TFeatherPage::TFeatherPage(TSLCurve& curve, const TStitchContext& ctx)
-    : TFieldPage(AttributeCurve(curve), ctx, FieldList(), ToggleList()) {}
+    : TFieldPageOf(AttributeCurve(curve), ctx) {}
 
 TFeather* TFeatherPage::FeatherOf(const TSLCurve& curve) {
     if ((curve.Flags & OF_RAIL_A) && curve.PartnerRail) return curve.PartnerRail->Feather.get();

@@ -210,6 +210,28 @@ TEST(PropertiesWindow, SatinOutlinePagesEnvelopeAndFeather) {
     EXPECT_EQ(t.P()->PageCaptions(), (std::vector<std::string>{"Stitch Style", "Outline"}));
 }
 
+TEST(PropertiesWindow, EveryNumberBoxTakesTheUsersDecimalComma) {
+    // The envelope's boxes once read numbers only in the C form, unlike every other box.
+    struct TLocaleScope {
+        QLocale Saved;
+        TLocaleScope() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+        ~TLocaleScope() { QLocale::setDefault(Saved); }
+    } german;
+    TWin t;
+    TSLCurve* c = t.Outline(120, 300);
+    t.Nl().Sew.SetCurrent(c);
+    t.Nl().ShowProperties(*c);
+    t.P()->Choice("Stitch Style", "Satin")->click();
+    ASSERT_TRUE(c->Outlines);
+    TWin::Enter(t.P()->Field("Outline", "Upper Height"), "2,5");
+    EXPECT_FLOAT_EQ((*c->Outlines)[0]->HeightA, 50.f);
+    ASSERT_TRUE(t.P()->SelectPage("   Edit Outline"));
+    TWin::Enter(t.P()->Field("   Edit Outline", "P1 Height"), "1,5");
+    EXPECT_FLOAT_EQ((*c->Outlines)[0]->HeightA, 30.f);
+    TWin::Enter(t.P()->Field("   Edit Outline", "P1 Height"), "1.25");
+    EXPECT_FLOAT_EQ((*c->Outlines)[0]->HeightA, 25.f);
+}
+
 TEST(PropertiesWindow, ColumnFromTheContextMenuAndFollowingTheCurrentObject) {
     TWin t;
     TNL& nl = t.Nl();
