@@ -1,8 +1,9 @@
-// Builders shared by the curve, running and record tests.
+// Builders shared by the curve, running, column and record tests (and the page tests of ui/).
 #pragma once
 #include <initializer_list>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "stitching/SLCurve.h"
 
@@ -46,5 +47,26 @@ inline void MakeRunning(TSLCurve& c, int passes, int runLength) {
     c.Passes = passes;
     c.RunLength = runLength;
 }
+
+// Two paths joined into a curved column: rail A carries the attributes, rail B only its path.
+inline void JoinRails(TSLCurve& a, TSLCurve& b) {
+    a.Flags = OF_RAIL_A | OF_VISIBLE;
+    b.Flags = OF_RAIL_B | OF_VISIBLE;
+    b.Density = 0;
+    a.PartnerRail = &b;
+    b.PartnerRail = &a;
+}
+
+// A curved column whose rails run through the given corners, with a stitch context of its own.
+struct TColumnFixture {
+    TSLCurve A, B;
+    TStitchContext Ctx;
+    TColumnFixture(const std::vector<std::pair<float, float>>& a,
+                   const std::vector<std::pair<float, float>>& b) {
+        A.SetPolyline(a);
+        B.SetPolyline(b);
+        JoinRails(A, B);
+    }
+};
 
 } // namespace nl::test

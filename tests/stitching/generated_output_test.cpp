@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "CurveHelpers.h"
 #include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
 
 using namespace nl;
+using nl::test::JoinRails;
 
 namespace {
 
@@ -155,13 +157,10 @@ uint64_t Column(const TColumnSetup& s) {
     const int segments = static_cast<int>(s.Length / 250.f);
     Wavy(a, segments, s.Length, 0.25f, 0.f, 1.f, false, s.ForceEvery);
     Wavy(b, segments, s.Length, 0.25f, 80.f, 1.4f, false, 0);
-    a.Flags = OF_RAIL_A | OF_VISIBLE | (s.ReturnRun ? uint32_t{OF_RETURN_STITCH} : 0u) |
-              (s.FromEnd ? uint32_t{OF_STITCH_FROM_END} : 0u);
-    b.Flags = OF_RAIL_B | OF_VISIBLE;
-    a.PartnerRail = &b;
-    b.PartnerRail = &a;
+    JoinRails(a, b);
+    a.Flags |=
+        (s.ReturnRun ? uint32_t{OF_RETURN_STITCH} : 0u) | (s.FromEnd ? uint32_t{OF_STITCH_FROM_END} : 0u);
     a.Density = s.Density;
-    b.Density = 0;
     a.Compensation = s.Compensation;
     if (s.Feather) {
         b.Feather = std::make_unique<TFeather>();

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "../stitching/CurveHelpers.h"
 #include "core/Numeric.h"
 #include "platform/RecordingCanvas.h"
 #include "stitching/Feather.h"
@@ -20,24 +21,9 @@ using namespace nl;
 
 namespace {
 
-void SetPath(TSLCurve& c, const std::vector<std::pair<float, float>>& anchors) {
-    c.SetPolyline(anchors);
-}
-
 // A 10 mm by 4 mm curved column.
-struct Column {
-    TSLCurve A, B;
-    TStitchContext Ctx;
-    Column() {
-        SetPath(A, {{0, 0}, {200, 0}});
-        SetPath(B, {{0, 80}, {200, 80}});
-        A.Flags = OF_RAIL_A | OF_VISIBLE;
-        B.Flags = OF_RAIL_B | OF_VISIBLE;
-        B.Density = 0;
-        A.PartnerRail = &B;
-        B.PartnerRail = &A;
-        Restitch(A, Ctx);
-    }
+struct Column : nl::test::TColumnFixture {
+    Column() : TColumnFixture({{0, 0}, {200, 0}}, {{0, 80}, {200, 80}}) { Restitch(A, Ctx); }
     int32_t Stitches() const { return A.Generated ? A.Generated->Count() : 0; }
 };
 
@@ -46,7 +32,7 @@ struct SatinOutline {
     TSLCurve C;
     TStitchContext Ctx;
     SatinOutline() {
-        SetPath(C, {{0, 0}, {100, 0}, {200, 0}});
+        C.SetPolyline({{0, 0}, {100, 0}, {200, 0}});
         C.Flags = OF_VISIBLE;
         C.SetStitchTypeBits(ST_SATIN);
         C.Outlines = TOutlineList::MakeDefault(3);
@@ -315,8 +301,8 @@ TEST(CompensationView, WorksheetHidesCompensationExportKeepsIt) {
     TSew sew;
     auto a = std::make_unique<TSLCurve>();
     auto b = std::make_unique<TSLCurve>();
-    SetPath(*a, {{0, 0}, {200, 0}});
-    SetPath(*b, {{0, 80}, {200, 80}});
+    a->SetPolyline({{0, 0}, {200, 0}});
+    b->SetPolyline({{0, 80}, {200, 80}});
     a->Flags = OF_RAIL_A | OF_VISIBLE;
     b->Flags = OF_RAIL_B | OF_VISIBLE;
     a->PartnerRail = b.get();
