@@ -1,6 +1,7 @@
 // Helpers shared by the format tests: direct stitch objects built from coordinate lists, and a
 // temporary folder that cleans up after itself.
 #pragma once
+#include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "core/Colour.h"
+#include "formats/ColorTable.h"
 #include "formats/Formats.h"
 #include "stitching/SLStitch.h"
 
@@ -56,6 +58,18 @@ inline std::filesystem::path DataDir() {
 }
 inline std::filesystem::path Fixture(const std::string& name) {
     return std::filesystem::path(NL_FIXTURES_DIR) / name;
+}
+
+// A colour table's bytes with this magic number and size, for the reader's refusals.
+inline std::vector<uint8_t> TableBytes(int32_t magic, int32_t rows, int32_t cols,
+                                       size_t size = COLOR_TABLE_SIZE) {
+    TColorTable t;
+    t.Rows = rows;
+    t.Cols = cols;
+    auto b = SerializeColorTable(t);
+    std::memcpy(b.data(), &magic, 4);
+    b.resize(size);
+    return b;
 }
 
 } // namespace nl::test

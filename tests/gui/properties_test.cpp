@@ -24,6 +24,8 @@
 #include "ui/EditOutlinePage.h"
 
 using namespace nl;
+using nl::test::FailingRunningOutline;
+using nl::test::TFailingOutline;
 
 namespace {
 // Pictures land in the test program's working folder, out of the source tree.
@@ -327,27 +329,9 @@ TEST(PropertiesWindow, EntryPendingWhileItsObjectGoesDoesNothing) {
     EXPECT_TRUE(t.P()->PageCaptions().empty());
 }
 
-namespace {
-// An outline whose generator fails once told to.
-class TFailingOutline : public TSLCurve {
-public:
-    bool Fail = false;
-    void GenerateOutline(const TStitchContext& ctx) override {
-        if (Fail) throw TGenerationError("no stitches for this outline");
-        TSLCurve::GenerateOutline(ctx);
-    }
-};
-} // namespace
-
 TEST(PropertiesWindow, ClosesWhenTheObjectCannotBeGenerated) {
     TWin t;
-    auto made = std::make_unique<TFailingOutline>();
-    const auto shape = nl::test::Polyline({{200, 300}, {600, 300}});
-    for (const TSP& p : *shape)
-        made->Append(p);
-    made->Flags |= OF_SELECTED_EDIT | OF_VISIBLE | OF_RUNNING;
-    made->SetStitchTypeBits(ST_RUNNING);
-    auto* c = static_cast<TFailingOutline*>(t.Nl().Sew.Add(std::move(made)));
+    auto* c = static_cast<TFailingOutline*>(t.Nl().Sew.Add(FailingRunningOutline({{200, 300}, {600, 300}})));
     c->UpdateBounds(t.Nl().StitchContext());
     t.Nl().ShowProperties(*c);
     ASSERT_TRUE(t.P()->isVisible());
