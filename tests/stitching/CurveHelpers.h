@@ -48,6 +48,19 @@ inline void MakeRunning(TSLCurve& c, int passes, int runLength) {
     c.RunLength = runLength;
 }
 
+// The curve's own fields set away from their defaults, so that a record test sees each one land.
+inline void SetCurveFields(TSLCurve& c, int32_t entryIndex, int32_t exitIndex) {
+    c.Passes = 3;
+    c.Color = 0x00102030;
+    c.Density = 45;
+    c.RunLength = 30;
+    c.EntryIndex = entryIndex;
+    c.ExitIndex = exitIndex;
+    c.FillPitch = 55.5f;
+    c.FillOffsets = 0x00030004;
+    c.Reserved[2] = 77;
+}
+
 // Two paths joined into a curved column: rail A carries the attributes, rail B only its path.
 inline void JoinRails(TSLCurve& a, TSLCurve& b) {
     a.Flags = OF_RAIL_A | OF_VISIBLE;
