@@ -101,6 +101,14 @@ uint64_t Running(int passes, int runLength, bool fromEnd, int forceEvery, bool d
     return HashList(c.Generated.get());
 }
 
+// A feather record on both sides with a fixed seed.
+std::unique_ptr<TFeather> FeatherBothSides(int32_t seed) {
+    auto f = std::make_unique<TFeather>();
+    f->FeatherFlags = FF_ABOVE | FF_BELOW;
+    f->Seed = seed;
+    return f;
+}
+
 struct TSatinSetup {
     uint32_t Type = ST_SATIN;
     bool Short = false;
@@ -129,9 +137,7 @@ uint64_t Satin(const TSatinSetup& s) {
     }
     p.OutlineCompensation = s.Compensation;
     if (s.Feather) {
-        p.OutlineFeather = std::make_unique<TFeather>();
-        p.OutlineFeather->FeatherFlags = FF_ABOVE | FF_BELOW;
-        p.OutlineFeather->Seed = 4242;
+        p.OutlineFeather = FeatherBothSides(4242);
     }
     if (s.ReturnRun) p.ProfileFlags |= PF_RETURN_STITCH;
     if (s.Fill) c.StitchFlags |= SF_USE_FILL;
@@ -163,9 +169,7 @@ uint64_t Column(const TColumnSetup& s) {
     a.Density = s.Density;
     a.Compensation = s.Compensation;
     if (s.Feather) {
-        b.Feather = std::make_unique<TFeather>();
-        b.Feather->FeatherFlags = FF_ABOVE | FF_BELOW;
-        b.Feather->Seed = 12345;
+        b.Feather = FeatherBothSides(12345);
     }
     if (s.Fill) a.StitchFlags |= SF_USE_FILL;
     TStitchContext ctx;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "../stitching/CurveHelpers.h"
+#include "PageTest.h"
 #include "core/Numeric.h"
 #include "platform/RecordingCanvas.h"
 #include "stitching/Feather.h"
@@ -18,6 +19,8 @@
 #include "worksheet/Sew.h"
 
 using namespace nl;
+using nl::test::Field;
+using nl::test::Toggle;
 
 namespace {
 
@@ -39,17 +42,6 @@ struct SatinOutline {
         C.UpdateBounds(Ctx);
     }
 };
-
-template <typename Page> size_t Field(const Page& page, const char* caption, int occurrence = 0) {
-    int i = page.FieldIndex(caption, occurrence);
-    EXPECT_GE(i, 0) << caption;
-    return static_cast<size_t>(i);
-}
-template <typename Page> size_t Toggle(const Page& page, const char* caption, int occurrence = 0) {
-    int i = page.ToggleIndex(caption, occurrence);
-    EXPECT_GE(i, 0) << caption;
-    return static_cast<size_t>(i);
-}
 
 } // namespace
 
