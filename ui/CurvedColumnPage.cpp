@@ -21,12 +21,7 @@ TCurvedColumnPage::TCurvedColumnPage(TSLCurve& rail, const TStitchContext& ctx)
 
 const std::vector<TFieldDesc>& TCurvedColumnPage::FieldList() {
     static const std::vector<TFieldDesc> fields = {
-        {"Stitch Density", "per mm", COLUMN_DENSITY_MIN / 10.0, COLUMN_DENSITY_MAX / 10.0, 1,
-         [](const TSLCurve& c) { return c.Density / 10.0; },
-         [](TSLCurve& c, double v) {
-             c.Density = Clamp(RoundI(v * 10), COLUMN_DENSITY_MIN, COLUMN_DENSITY_MAX);
-         },
-         IsRailA},
+        DensityRow(COLUMN_DENSITY_MIN, COLUMN_DENSITY_MAX, IsRailA),
         RunLengthRow("Running Stitch Density", IsRailA),
         // A share of the local column width, in per cent.
         {"Compensation", "%", 0, COLUMN_COMPENSATION_MAX, 1,

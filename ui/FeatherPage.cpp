@@ -52,13 +52,7 @@ TFieldDesc WidthField(bool above) {
 TToggleDesc FeatherToggle(const char* caption, uint32_t bit) {
     return {caption,
             [bit](const TSLCurve& c) { return (TFeatherPage::FeatherOf(c)->FeatherFlags & bit) != 0; },
-            [bit](TSLCurve& c, bool on) {
-                TFeather* f = TFeatherPage::FeatherOf(c);
-                if (on)
-                    f->FeatherFlags |= bit;
-                else
-                    f->FeatherFlags &= ~bit;
-            },
+            [bit](TSLCurve& c, bool on) { SetBits(TFeatherPage::FeatherOf(c)->FeatherFlags, bit, on); },
             HasFeather};
 }
 } // namespace

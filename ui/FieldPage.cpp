@@ -13,6 +13,17 @@ TSLCurve& AttributeCurve(TSLCurve& curve) {
     return curve;
 }
 
+TFieldDesc DensityRow(int32_t min, int32_t max, std::function<bool(const TSLCurve&)> applies) {
+    return {"Stitch Density",
+            "per mm",
+            min / 10.0,
+            max / 10.0,
+            1,
+            [](const TSLCurve& c) { return c.Density / 10.0; },
+            [min, max](TSLCurve& c, double v) { c.Density = Clamp(RoundI(v * 10), min, max); },
+            std::move(applies)};
+}
+
 TFieldDesc RunLengthRow(std::string caption, std::function<bool(const TSLCurve&)> applies) {
     return {std::move(caption),
             "mm",

@@ -84,6 +84,8 @@ private:
 
 // Rows the outline and the column pages share: the running stitch length and the stitch length
 // limits, in mm.
+// "Stitch Density" in lines per mm, stored in tenths and kept within [min, max] tenths.
+TFieldDesc DensityRow(int32_t min, int32_t max, std::function<bool(const TSLCurve&)> applies);
 TFieldDesc RunLengthRow(std::string caption, std::function<bool(const TSLCurve&)> applies);
 TFieldDesc MinStitchRow(std::function<bool(const TSLCurve&)> applies);
 TFieldDesc MaxStitchRow(std::function<bool(const TSLCurve&)> applies);

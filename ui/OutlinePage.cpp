@@ -37,12 +37,7 @@ const std::vector<TFieldDesc>& TOutlinePage::FieldList() {
     static const std::vector<TFieldDesc> fields = {
         // From 1.0 per mm: the record reads a stored value below 10 as a stitch spacing, so a
         // lower density would not survive saving and loading.
-        {"Stitch Density", "per mm", OUTLINE_DENSITY_MIN / 10.0, OUTLINE_DENSITY_MAX / 10.0, 1,
-         [](const TSLCurve& c) { return c.Density / 10.0; },
-         [](TSLCurve& c, double v) {
-             c.Density = Clamp(RoundI(v * 10), OUTLINE_DENSITY_MIN, OUTLINE_DENSITY_MAX);
-         },
-         nullptr},
+        DensityRow(OUTLINE_DENSITY_MIN, OUTLINE_DENSITY_MAX, nullptr),
         RunLengthRow("Running Density", nullptr),
         {"Passes", "count", 1, 50, 0, [](const TSLCurve& c) { return static_cast<double>(c.Passes); },
          [](TSLCurve& c, double v) { c.Passes = std::clamp(RoundI(v), PASSES_MIN, PASSES_MAX); }, nullptr},
@@ -68,12 +63,7 @@ const std::vector<TToggleDesc>& TOutlinePage::ToggleList() {
         FlagToggle<TSLCurve>("Dont Allow Overlays", &TSLStitch::Flags, OF_NO_OVERLAYS),
         {"Use Return Stitch",
          [](const TSLCurve& c) { return c.Outlines && (c.Outlines->ProfileFlags & PF_RETURN_STITCH); },
-         [](TSLCurve& c, bool on) {
-             if (on)
-                 c.Outlines->ProfileFlags |= PF_RETURN_STITCH;
-             else
-                 c.Outlines->ProfileFlags &= ~PF_RETURN_STITCH;
-         },
+         [](TSLCurve& c, bool on) { SetBits(c.Outlines->ProfileFlags, PF_RETURN_STITCH, on); },
          IsSatinOutline},
     };
     return toggles;

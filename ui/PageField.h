@@ -46,19 +46,21 @@ template <class T> struct TToggleRow {
     bool OneOf = false;
 };
 
+// Sets or clears bits of a flag word.
+inline void SetBits(uint32_t& word, uint32_t bits, bool on) {
+    if (on)
+        word |= bits;
+    else
+        word &= ~bits;
+}
+
 // A check box that sets or clears one bit of a flag word of the object (T names the page's object,
 // Base the class that declares the word).
 template <class T, class Base>
 TToggleRow<T> FlagToggle(std::string caption, uint32_t Base::*word, uint32_t bit,
                          std::function<bool(const T&)> applies = nullptr) {
     return {std::move(caption), [word, bit](const T& o) { return (o.*word & bit) != 0; },
-            [word, bit](T& o, bool on) {
-                if (on)
-                    o.*word |= bit;
-                else
-                    o.*word &= ~bit;
-            },
-            std::move(applies)};
+            [word, bit](T& o, bool on) { SetBits(o.*word, bit, on); }, std::move(applies)};
 }
 
 // The rows of the curve pages.

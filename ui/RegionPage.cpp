@@ -139,10 +139,7 @@ void TRegionPage::SetStitchType(uint32_t type) {
 }
 
 void TRegionPage::SetTurnType(int type) {
-    if (type == 2)
-        target_.StitchFlags |= RSF_TURN_TYPE_2;
-    else
-        target_.StitchFlags &= ~RSF_TURN_TYPE_2;
+    SetBits(target_.StitchFlags, RSF_TURN_TYPE_2, type == 2);
     Regenerate();
 }
 
