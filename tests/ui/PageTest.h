@@ -6,21 +6,21 @@
 
 namespace nl::test {
 
-// The index of the n-th field with this caption on the page; a missing one fails the test.
+// An index from a caption lookup; a caption the page does not have fails the test.
+inline size_t Found(int index, const char* caption) {
+    EXPECT_GE(index, 0) << caption;
+    return static_cast<size_t>(index);
+}
+
+// The index of the n-th field (or check box) with this caption on the page.
 template <typename Page> size_t Field(const char* caption, int occurrence = 0) {
-    const int i = Page::FieldIndex(caption, occurrence);
-    EXPECT_GE(i, 0) << caption;
-    return static_cast<size_t>(i);
+    return Found(Page::FieldIndex(caption, occurrence), caption);
 }
 template <typename Page> size_t Field(const Page&, const char* caption, int occurrence = 0) {
     return Field<Page>(caption, occurrence);
 }
-
-// The same for a check box.
 template <typename Page> size_t Toggle(const char* caption, int occurrence = 0) {
-    const int i = Page::ToggleIndex(caption, occurrence);
-    EXPECT_GE(i, 0) << caption;
-    return static_cast<size_t>(i);
+    return Found(Page::ToggleIndex(caption, occurrence), caption);
 }
 template <typename Page> size_t Toggle(const Page&, const char* caption, int occurrence = 0) {
     return Toggle<Page>(caption, occurrence);
