@@ -54,7 +54,7 @@ const TCommandInfo kCommands[] = {
     {C::ZoomOut, E, "Zoom &Out", "Ctrl+O", nullptr, MB_ALL, K::Action, NOW},
     {C::FixedNodeRegions, E, "Make Whole Design Use Fixed Node Regions", nullptr, nullptr, MB_LAYOUT,
      K::Action, NOW},
-    {C::RunSimulation, E, "Run Sew Simulation", nullptr, nullptr, MB_LAYOUT, K::Action, LATER},
+    {C::RunSimulation, E, "Run Sew Simulation", nullptr, nullptr, MB_LAYOUT, K::Action, false},
 
     {C::ModeLayout, M, "Layout ", nullptr, nullptr, MB_ALL, K::Mode, NOW},
     {C::ModeEdit, M, "Edit", "Ctrl+A", nullptr, MB_ALL, K::Mode, NOW},
@@ -132,16 +132,17 @@ const TCommandInfo kCommands[] = {
     {C::RotateMode, O, "Rotate Embroidery Object Mode", nullptr, "Rotate Embroidery Object Mode", LD,
      K::Toggle, NOW},
 
-    {C::SewHighlighted, nullptr, nullptr, nullptr, "Sew Highlighted Object", 0x13, K::Action, LATER},
+    {C::SewHighlighted, nullptr, nullptr, nullptr, "Sew Highlighted Object", 0x13, K::Action, false},
     {C::ExportButton, nullptr, nullptr, nullptr, "Export Embroidery Object To File Format", 0x13, K::Action,
      NOW},
     {C::ImportButton, nullptr, nullptr, nullptr, "Import Embroidery Object From File Format", LD, K::Action,
      NOW},
     {C::PatternViewerButton, nullptr, nullptr, nullptr, "Prog. Stitch  Pattern Viewer", LD, K::Action, LATER},
-    {C::ColourPalletButton, nullptr, nullptr, nullptr, "Color And Position Pallet", LD, K::Action, LATER},
+    {C::ColourPalletButton, nullptr, nullptr, nullptr, "Color And Position Pallet", LD, K::Action, NOW},
 
-    {C::ManageCatalog, TH, "Manage Color Catalog", nullptr, nullptr, MB_ALL, K::Action, LATER},
-    {C::CatalogViewer, P, "Color Catalog Viewer", nullptr, nullptr, MB_ALL, K::Action, LATER},
+    {C::ManageCatalog, TH, "Manage Color Catalog", nullptr, nullptr, MB_ALL, K::Action, NOW},
+    // The free-standing viewer sits with the catalog manager in the Threads menu.
+    {C::CatalogViewer, TH, "Color Catalog Viewer", nullptr, nullptr, MB_ALL, K::Action, NOW},
     {C::PatternViewer, P, "Stitch Creation Pattern Viewer", nullptr, nullptr, MB_ALL, K::Action, LATER},
     {C::HelpContents, H, "Help Contents", nullptr, nullptr, MB_ALL, K::Action, LATER},
     {C::HelpNavigating, H, "Navigating The Worksheet", nullptr, nullptr, MB_ALL, K::Action, LATER},

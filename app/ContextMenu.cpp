@@ -8,6 +8,7 @@
 #include "regions/RegionBuilder.h"
 #include "stitching/SLCurve.h"
 #include "ui/CurveCommands.h"
+#include "ui/ObjectColour.h"
 
 namespace nl {
 
@@ -27,6 +28,7 @@ std::string PropertiesCaption(const TSLStitch& o) {
 std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
     contextObject_ = nullptr;
     contextNode_ = -1;
+    contextBlock_ = 0;
     if (IsRegionMode(mode_)) return regionMode_->MenuAt(View.WorldX(x), View.WorldY(y));
     const bool layout = mode_ == TMode::ObjectLayout;
     if ((mode_ != TMode::DesignEdit && !layout) || creation_ != TCreation::None) return {};
@@ -37,6 +39,17 @@ std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
     contextNode_ = node;
     std::vector<TContextItem> items;
     items.push_back({PropertiesCaption(*hit), CMD_PROPERTIES});
+    // The thread colour (of the colour block under the pointer for a direct stitch object) and
+    // whether the object's stitches are generated and shown.
+    contextBlock_ =
+        ColourBlockAt(*hit, static_cast<float>(View.WorldX(x)), static_cast<float>(View.WorldY(y)));
+    items.push_back({ColourItemCaption(*hit), CMD_SET_COLOUR});
+    if (std::string visible = VisibleItemCaption(*hit); !visible.empty()) {
+        TContextItem item{visible, CMD_STITCH_VISIBLE};
+        item.Checkable = true;
+        item.Checked = StitchVisible(*hit);
+        items.push_back(std::move(item));
+    }
     if (layout) {
         // In Object Layout mode the object under the pointer is selected first when nothing is.
         bool any = false;
@@ -86,6 +99,11 @@ void TNL::RunContextCommand(int32_t code) {
     if (!target || Sew.IndexOf(target) < 0) return;
     if (code == CMD_PROPERTIES) {
         ShowProperties(*target);
+    } else if (code == CMD_SET_COLOUR) {
+        PickObjectColour({target}, contextBlock_);
+    } else if (code == CMD_STITCH_VISIBLE) {
+        SetStitchVisible(*target, !StitchVisible(*target), StitchContext());
+        Sew.MarkModified();
     } else if (target->Kind() == KIND_CURVE) {
         auto& curve = static_cast<TSLCurve&>(*target);
         TKvRect before = curve.Bounds;

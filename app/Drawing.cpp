@@ -82,6 +82,15 @@ bool TNL::RubberBand(int32_t& x1, int32_t& y1, int32_t& x2, int32_t& y2) const {
 }
 
 void TNL::Draw(Canvas& canvas) const {
+    if (mode_ == TMode::SewSimulation) {
+        // The design as sewn so far, in the simulator's own colours; the needle is an overlay.
+        // Needle points are marked a size smaller than on the worksheet: they mark every stitch
+        // and should not hide the thread.
+        TDrawContext dc = DrawContext(canvas);
+        const float marker = dc.View.ShowStitchPoints ? std::max(1.f, dc.MarkerSize - 1.f) : 0.f;
+        simulator_->DrawPicture(canvas, SimulationView(), marker);
+        return;
+    }
     canvas.Clear(kBackground);
     TDrawContext dc = DrawContext(canvas);
     for (auto& sp : Sew.Support) {

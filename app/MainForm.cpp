@@ -72,6 +72,8 @@ std::string CleanArgument(std::string s) {
 
 TNL::TNL(Host& host) : host_(host) {
     regionMode_ = std::make_unique<TRegionMode>(*this, host_);
+    simulator_ = std::make_unique<TSewSimulator>(host_);
+    simulator_->Changed = [this] { SimulationChanged(); };
 }
 TNL::~TNL() = default;
 
@@ -320,7 +322,7 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
             StartLeftDrag();
         } else if (pressButton_ == TMouseButton::Right && d > 1) {
             // Panning starts on empty worksheet, a support object or a fill region.
-            TSLStitch* hit = ObjectAt(pressX_, pressY_);
+            TSLStitch* hit = mode_ == TMode::SewSimulation ? nullptr : ObjectAt(pressX_, pressY_);
             drag_ = (!hit || hit->Kind() == KIND_REGION) ? TDrag::Pan : TDrag::None;
             panX_ = pressX_;
             panY_ = pressY_;
@@ -366,6 +368,8 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
 
 void TNL::StartLeftDrag() {
     drag_ = TDrag::None;
+    // Nothing on the worksheet is picked up while the design is being sewn.
+    if (mode_ == TMode::SewSimulation) return;
     if (creation_ != TCreation::None) {
         // A drag that starts on the point just created moves it.
         TSLStitch* rail = CurrentRail();
@@ -424,7 +428,8 @@ void TNL::MouseUp(TMouseButton button, int32_t x, int32_t y, TModifiers mods) {
         drag_ = TDrag::None;
         if (click && creation_ != TCreation::None) {
             CreationEndStep();
-        } else if (click && (IsRegionMode(mode_) || placement_ == TPlacement::None)) {
+        } else if (click && mode_ != TMode::SewSimulation &&
+                   (IsRegionMode(mode_) || placement_ == TPlacement::None)) {
             // Otherwise a right click opens the context menu of what is under the pointer.
             OpenContextMenu(x, y);
         }
@@ -753,9 +758,12 @@ bool TNL::IsEnabled(TCommand c) const {
     case TCommand::ExportButton:
         return groupedSelection();
     case TCommand::FixedNodeRegions:
+    case TCommand::RunSimulation:
         return groupedSelection();
     case TCommand::Delete:
         return layoutSelection();
+    case TCommand::ColourPalletButton:
+        return !ColourTargets().empty();
     default:
         return true;
     }
@@ -835,6 +843,10 @@ void TNL::Execute(TCommand c) {
     case TCommand::FixedNodeRegions:
         FixGroupRegions();
         break;
+    case TCommand::RunSimulation:
+    case TCommand::SewHighlighted:
+        StartSimulation();
+        break;
     case TCommand::ZoomIn:
     case TCommand::ZoomOut:
         KeyDown(c == TCommand::ZoomIn ? TKey::I : TKey::O, {});
@@ -872,6 +884,15 @@ void TNL::Execute(TCommand c) {
                             "Sorry ! The Text Lettering Tool Has Not Been Finished Yet, But It Is Due For "
                             "Implementation In ver 1.20 ",
                             Buttons(TButton::OK));
+        break;
+    case TCommand::CatalogViewer:
+        host_.ShowCatalogViewer();
+        break;
+    case TCommand::ManageCatalog:
+        host_.ShowCatalogManager();
+        break;
+    case TCommand::ColourPalletButton:
+        PickObjectColour(ColourTargets());
         break;
     case TCommand::About:
         host_.MessageDialog("About Nordelune ...", "Nordelune\nEmbroidery design and digitizing.",

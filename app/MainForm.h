@@ -14,8 +14,10 @@
 #include "app/RunState.h"
 #include "app/View.h"
 #include "platform/Host.h"
+#include "sewing/SewSimulator.h"
 #include "stitching/StitchContext.h"
 #include "worksheet/Sew.h"
+#include "worksheet/ThreadSettings.h"
 
 namespace nl {
 
@@ -52,6 +54,8 @@ public:
     TWorksheetServices Services;
     // What export and import remember during the run, and the thread texture.
     TFileState Files;
+    // The thread catalog viewer's choice, kept for the run (and saved with the worksheet).
+    TThreadSettings Threads;
 
     // The desktop services (page models ask their questions through it).
     Host& GetHost() const { return host_; }
@@ -121,6 +125,18 @@ public:
     double RotateDragDegrees() const;
     int32_t ContextNode() const { return contextNode_; }
 
+    // ---- thread colours ----
+    // The colour under a view pixel, as the dropper takes it: the object's, or that of the colour
+    // block of a direct stitch object; NO_COLOUR where there is no object.
+    int32_t ColourAt(int32_t x, int32_t y) const;
+    // Opens the thread colour picker preset with the colour of the first target (for a direct
+    // stitch object, that of the colour block starting at `block`) and gives every target the
+    // thread chosen, regenerating it; "Apply" recolours at once. True when a colour changed.
+    bool PickObjectColour(const std::vector<TSLStitch*>& targets, int32_t block = 0);
+    // What the colour pallet button recolours: the selected objects of the mode (a column once),
+    // or the current object when none is selected.
+    std::vector<TSLStitch*> ColourTargets() const;
+
     // An outline moved or changed shape: the fill regions built on it are rebuilt where they
     // meet `before` (its bounds before the change) or its bounds now.
     void OutlineChanged(TSLStitch& outline, const TKvRect& before);
@@ -130,6 +146,18 @@ public:
     bool IsEnabled(TCommand command) const;
     bool IsChecked(TCommand command) const;
     bool IsVisible(TCommand command) const;
+
+    // ---- the Sew Simulation mode ----
+    TSewSimulator& Simulator() { return *simulator_; }
+    const TSewSimulator& Simulator() const { return *simulator_; }
+    // "Sew Highlighted Object" / "Run Sew Simulation" (and "Simulate" of the stitch order mode,
+    // with its list): the design of the selection sewn in the worksheet view while the simulator
+    // window shows the controls; every command is unavailable until the window's Exit. Refused with
+    // the "Stitch Error" message when there is no grouped selection or no stitches.
+    bool StartSimulation(const std::vector<TSLStitch*>* order = nullptr);
+    void ExitSimulation();
+    // The worksheet view as the simulator draws in it.
+    TSimViewport SimulationView() const;
 
     // ---- modes and creation ----
     void SetMode(TMode mode);
@@ -144,7 +172,11 @@ public:
     static bool IsRegionMode(TMode m) { return m == TMode::FillRegion || m == TMode::RegionNodeInsert; }
 
     // ---- drawing ----
+    // The view's picture. In the Sew Simulation mode the canvas is expected to keep what was
+    // drawn on it before: only the stitches sewn since are added.
     void Draw(Canvas& canvas) const;
+    // Drawn over the picture and never kept in it: the needle of the simulation.
+    void DrawOverlay(Canvas& canvas) const;
     // Context for object operations at the current zoom.
     TStitchContext StitchContext() const;
     TDrawContext DrawContext(Canvas& canvas) const;
@@ -195,11 +227,13 @@ private:
     int32_t panX_ = 0, panY_ = 0;
     std::vector<TSLStitch*> moved_;
     std::unique_ptr<TRegionMode> regionMode_;
+    std::unique_ptr<TSewSimulator> simulator_;
     std::vector<TKvRect> movedBefore_; // bounds of moved_ when the drag started
     bool editPointDrag_ = false;       // a handle of an existing curve, not a point being created
     TKvRect dragBefore_;
     TSLStitch* contextObject_ = nullptr;
     int32_t contextNode_ = -1;
+    int32_t contextBlock_ = 0; // colour block of a direct stitch object under the pointer
     // Rotating the selection by dragging: moved_ holds the objects turned, each recomputed from its
     // copy at every move so that rounding never accumulates; the regions built partly on turned
     // outlines follow their outlines.
@@ -218,6 +252,8 @@ private:
     void Redraw() const { host_.RequestRedraw(); }
     void CommandsChanged() const { host_.CommandStateChanged(); }
     void SetCaptionFor(const std::string& fileName);
+    // The simulator moved or changed: the view keeps the needle in sight, the window follows.
+    void SimulationChanged();
     // Objects left the worksheet: what referred to them lets go.
     void ForgetRemovedObjects();
 

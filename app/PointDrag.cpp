@@ -119,6 +119,7 @@ void TNL::DoubleClick(int32_t x, int32_t y, TModifiers mods) {
     // Otherwise it is not a press of its own: its release does nothing.
     pressed_ = false;
     drag_ = TDrag::None;
+    if (mode_ == TMode::SewSimulation) return;
     uint32_t bit = SelectionBit();
     if (!bit) return;
     TSLStitch* hit = ObjectAt(x, y);

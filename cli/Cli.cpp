@@ -1,17 +1,24 @@
 #include "cli/Cli.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
+#include <optional>
 #include <ostream>
 
 #include "cli/Render.h"
+#include "core/Colour.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "core/Units.h"
 #include "formats/Export.h"
 #include "formats/Import.h"
+#include "threads/CatalogFolder.h"
+#include "threads/ThreadMatch.h"
 #include "worksheet/Sew.h"
 
 namespace nl::cli {
@@ -26,11 +33,24 @@ Commands:
   convert IN OUT                 read IN and write it as OUT; the formats follow the extensions,
                                  and colour side files (.edr) are read beside IN and written
                                  beside OUT
-  info FILE [--json]             stitch count, colour blocks with their colours, extents in mm
+  info FILE [--json] [--threads DIR]
+                                 stitch count, colour blocks with their colours and the nearest
+                                 thread of the enabled catalogs, extents in mm
   dump FILE                      one line per point: X Y in 0.1 mm (Y downward), and for a point
                                  that starts a colour block "C RRGGBB"
-  render FILE OUT.png [--width N]
-                                 a picture of the design, N pixels wide (default 800)
+  render FILE OUT.png [--width N] [--upto N [--points] [--jumps dashed|thin|hidden]]
+                                 a picture of the design, N pixels wide (default 800); with
+                                 --upto, the sewing simulator's picture of the design sewn up to
+                                 stitch N (1 to the stitch count; beyond it, the nearest end),
+                                 with the needle marked, --points marking every needle point and
+                                 --jumps saying how moves without sewing are drawn (default dashed)
+  threads [CATALOG] [--match RRGGBB] [--count N] [--sort number|name|colour] [--threads DIR]
+                                 without arguments: the thread catalogs; with CATALOG (its file
+                                 name, e.g. Madeira-Rayon): its threads; with --match: the N
+                                 threads nearest to the colour (default 5), in CATALOG or across
+                                 the enabled catalogs, with their distance (sum of the red, green
+                                 and blue differences). The catalogs are the ".SC1" files of the
+                                 Threads folder beside the program, or of DIR
 
 Options:
   --help       show this help and exit
@@ -116,12 +136,34 @@ std::string JsonString(const std::string& s) {
     return o + "\"";
 }
 
+// The catalogs a user has switched on ("Use"), in their list order; all of them when none is on,
+// as the catalog viewer does.
+std::vector<TCatData> EnabledCatalogs(std::vector<TCatData> all) {
+    SortByListPosition(all);
+    if (std::none_of(all.begin(), all.end(), [](const TCatData& c) { return c.Enabled; })) return all;
+    std::erase_if(all, [](const TCatData& c) { return !c.Enabled; });
+    return all;
+}
+
+std::filesystem::path ThreadsDir(const std::string& option) {
+    return option.empty() ? ProgramFolder() / THREADS_FOLDER_NAME : std::filesystem::path(option);
+}
+
+std::string TakeValue(const std::vector<std::string>& a, size_t& i, const char* command) {
+    if (i + 1 >= a.size()) throw TFailure{EXIT_USAGE, std::string(command) + ": " + a[i] + " needs a value"};
+    return a[++i];
+}
+
 int Info(const std::vector<std::string>& a, std::ostream& out) {
     bool json = false;
+    std::string threadsOption;
     std::vector<std::string> files;
-    for (const auto& s : a) {
+    for (size_t i = 0; i < a.size(); ++i) {
+        const std::string& s = a[i];
         if (s == "--json")
             json = true;
+        else if (s == "--threads")
+            threadsOption = TakeValue(a, i, "info");
         else if (!s.empty() && s[0] == '-')
             throw TFailure{EXIT_USAGE, "info: unknown option '" + s + "'"};
         else
@@ -143,22 +185,41 @@ int Info(const std::vector<std::string>& a, std::ostream& out) {
         minX = std::min(minX, p.X), maxX = std::max(maxX, p.X);
         minY = std::min(minY, p.Y), maxY = std::max(maxY, p.Y);
     }
+    // The thread a user would take for each block; without catalogs the blocks show their colours only.
+    const auto catalogs = EnabledCatalogs(ReadCatalogs(ThreadsDir(threadsOption)));
+    auto nearest = [&](int32_t colour) {
+        auto m = NearestThreads(catalogs, colour, 1);
+        return m.empty() ? std::optional<TThreadMatch>() : std::optional<TThreadMatch>(m[0]);
+    };
     std::string s;
     if (json) {
         s = "{\"file\": " + JsonString(files[0]) + ", \"stitches\": " + std::to_string(o->Count()) +
             ", \"colour_blocks\": [";
-        for (size_t i = 0; i < blocks.size(); ++i)
+        for (size_t i = 0; i < blocks.size(); ++i) {
             s += std::string(i ? ", " : "") + "{\"colour\": \"" + Hex(blocks[i].Colour) +
-                 "\", \"stitches\": " + std::to_string(blocks[i].Stitches) + "}";
+                 "\", \"stitches\": " + std::to_string(blocks[i].Stitches);
+            if (auto m = nearest(blocks[i].Colour))
+                s += ", \"thread\": {\"catalog\": " + JsonString(m->Catalog->Title()) +
+                     ", \"number\": " + JsonString(m->Thread().CatalogNumber) +
+                     ", \"name\": " + JsonString(m->Thread().Description) + ", \"colour\": \"" +
+                     Hex(m->Thread().Colour) + "\", \"distance\": " + std::to_string(m->Distance) + "}";
+            s += "}";
+        }
         s += "], \"extents_mm\": {\"width\": " + Mm(maxX - minX) + ", \"height\": " + Mm(maxY - minY) +
              ", \"min_x\": " + Mm(minX) + ", \"max_x\": " + Mm(maxX) + ", \"min_y\": " + Mm(minY) +
              ", \"max_y\": " + Mm(maxY) + "}}\n";
     } else {
         s = files[0] + "\n  stitches: " + std::to_string(o->Count()) +
             "\n  colour blocks: " + std::to_string(blocks.size()) + "\n";
-        for (size_t i = 0; i < blocks.size(); ++i)
+        for (size_t i = 0; i < blocks.size(); ++i) {
             s += "    " + std::to_string(i + 1) + ": " + Hex(blocks[i].Colour) + " (" +
-                 std::to_string(blocks[i].Stitches) + " stitches)\n";
+                 std::to_string(blocks[i].Stitches) + " stitches)";
+            if (auto m = nearest(blocks[i].Colour))
+                s += "  thread: " + m->Catalog->Title() + " " + m->Thread().CatalogNumber + " " +
+                     m->Thread().Description + " (" + Hex(m->Thread().Colour) + ", distance " +
+                     std::to_string(m->Distance) + ")";
+            s += "\n";
+        }
         s += "  extents: " + Mm(maxX - minX) + " x " + Mm(maxY - minY) + " mm (x " + Mm(minX) + " to " +
              Mm(maxX) + ", y " + Mm(minY) + " to " + Mm(maxY) + " mm from the start, y downward)\n";
     }
@@ -194,19 +255,48 @@ int Dump(const std::vector<std::string>& a, std::ostream& out) {
     return EXIT_OK;
 }
 
+// A whole number option value, or a usage error naming the option.
+int64_t NumberOption(const std::string& option, const std::string& v, int64_t lo, int64_t hi) {
+    int64_t n = 0;
+    auto r = std::from_chars(v.data(), v.data() + v.size(), n);
+    if (r.ec != std::errc() || r.ptr != v.data() + v.size() || n < lo || n > hi)
+        throw TFailure{EXIT_USAGE, "render: " + option + " must be a whole number from " +
+                                       std::to_string(lo) + " to " + std::to_string(hi)};
+    return n;
+}
+
+constexpr int64_t kHuge = std::numeric_limits<int64_t>::max() / 2;
+
 int Render(const std::vector<std::string>& a, std::ostream&) {
     std::vector<std::string> files;
     int width = 800;
+    bool sewn = false, points = false, jumpsGiven = false;
+    int64_t upTo = 1;
+    TJumpLook jumps = TJumpLook::Dashed;
     for (size_t i = 0; i < a.size(); ++i) {
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= a.size()) throw TFailure{EXIT_USAGE, "render: " + a[i] + " needs a value"};
+            return a[++i];
+        };
         if (a[i] == "--width") {
-            if (i + 1 >= a.size()) throw TFailure{EXIT_USAGE, "render: --width needs a number"};
-            const std::string& v = a[++i];
-            auto r = std::from_chars(v.data(), v.data() + v.size(), width);
-            if (r.ec != std::errc() || r.ptr != v.data() + v.size() || width < MIN_RENDER_WIDTH ||
-                width > MAX_RENDER_WIDTH)
-                throw TFailure{EXIT_USAGE, "render: --width must be a whole number from " +
-                                               std::to_string(MIN_RENDER_WIDTH) + " to " +
-                                               std::to_string(MAX_RENDER_WIDTH)};
+            width = static_cast<int>(NumberOption("--width", value(), MIN_RENDER_WIDTH, MAX_RENDER_WIDTH));
+        } else if (a[i] == "--upto") {
+            // Any stitch number: the design's ends stand for the numbers beyond them.
+            upTo = NumberOption("--upto", value(), -kHuge, kHuge);
+            sewn = true;
+        } else if (a[i] == "--points") {
+            points = true;
+        } else if (a[i] == "--jumps") {
+            const std::string& v = value();
+            jumpsGiven = true;
+            if (v == "dashed")
+                jumps = TJumpLook::Dashed;
+            else if (v == "thin")
+                jumps = TJumpLook::Thin;
+            else if (v == "hidden")
+                jumps = TJumpLook::Hidden;
+            else
+                throw TFailure{EXIT_USAGE, "render: --jumps must be dashed, thin or hidden"};
         } else if (!a[i].empty() && a[i][0] == '-') {
             throw TFailure{EXIT_USAGE, "render: unknown option '" + a[i] + "'"};
         } else {
@@ -214,14 +304,142 @@ int Render(const std::vector<std::string>& a, std::ostream&) {
         }
     }
     if (files.size() != 2) throw TFailure{EXIT_USAGE, "render needs FILE and OUT.png (see --help)"};
+    if ((points || jumpsGiven) && !sewn)
+        throw TFailure{EXIT_USAGE,
+                       "render: --points and --jumps belong to the simulator's picture (--upto N)"};
     auto o = Load(files[0]);
     std::vector<uint8_t> png;
     try {
-        png = EncodePng(RenderStitches(*o, width));
+        if (sewn) {
+            TSewnOptions options;
+            options.Width = width;
+            options.UpTo = upTo;
+            options.Points = points;
+            options.Jumps = jumps;
+            png = EncodePng(RenderSewn(*o, options));
+        } else {
+            png = EncodePng(RenderStitches(*o, width));
+        }
     } catch (const TError& e) {
         throw TFailure{EXIT_CANNOT_WRITE, files[1] + ": " + e.what()};
     }
     WriteOut(files[1], png);
+    return EXIT_OK;
+}
+
+// Pads a text to a width (wider texts stay whole).
+std::string Pad(const std::string& s, size_t width) {
+    return s.size() >= width ? s : s + std::string(width - s.size(), ' ');
+}
+
+bool SameText(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+int Threads(const std::vector<std::string>& a, std::ostream& out) {
+    std::string folderOption, matchText, sortText = "number";
+    size_t count = 5;
+    std::vector<std::string> names;
+    for (size_t i = 0; i < a.size(); ++i) {
+        if (a[i] == "--threads") {
+            folderOption = TakeValue(a, i, "threads");
+        } else if (a[i] == "--match") {
+            matchText = TakeValue(a, i, "threads");
+        } else if (a[i] == "--sort") {
+            sortText = TakeValue(a, i, "threads");
+        } else if (a[i] == "--count") {
+            const std::string v = TakeValue(a, i, "threads");
+            int n = 0;
+            auto r = std::from_chars(v.data(), v.data() + v.size(), n);
+            if (r.ec != std::errc() || r.ptr != v.data() + v.size() || n < 1 || n > 100000)
+                throw TFailure{EXIT_USAGE, "threads: --count must be a whole number from 1 to 100000"};
+            count = static_cast<size_t>(n);
+        } else if (!a[i].empty() && a[i][0] == '-') {
+            throw TFailure{EXIT_USAGE, "threads: unknown option '" + a[i] + "'"};
+        } else {
+            names.push_back(a[i]);
+        }
+    }
+    if (names.size() > 1) throw TFailure{EXIT_USAGE, "threads takes at most one CATALOG (see --help)"};
+    TThreadSort sort = TThreadSort::Number;
+    if (sortText == "name")
+        sort = TThreadSort::Name;
+    else if (sortText == "colour" || sortText == "color")
+        sort = TThreadSort::Colour;
+    else if (sortText != "number")
+        throw TFailure{EXIT_USAGE, "threads: --sort must be number, name or colour"};
+    int32_t colour = NO_COLOUR;
+    if (!matchText.empty()) {
+        std::string hex = matchText[0] == '#' ? matchText.substr(1) : matchText;
+        unsigned v = 0;
+        auto r = std::from_chars(hex.data(), hex.data() + hex.size(), v, 16);
+        if (hex.size() != 6 || r.ec != std::errc() || r.ptr != hex.data() + hex.size())
+            throw TFailure{EXIT_USAGE, "threads: --match needs a colour as RRGGBB, e.g. FF8000"};
+        colour = MakeColour(static_cast<int>(v >> 16 & 0xFF), static_cast<int>(v >> 8 & 0xFF),
+                            static_cast<int>(v & 0xFF));
+    }
+
+    const std::filesystem::path folder = ThreadsDir(folderOption);
+    std::vector<std::string> problems;
+    std::vector<TCatData> all = ReadCatalogs(folder, &problems);
+    if (all.empty()) {
+        std::string why = problems.empty() ? "" : " (" + problems[0] + ")";
+        throw TFailure{EXIT_BAD_INPUT, folder.string() + ": no thread catalog files" + why};
+    }
+    SortByListPosition(all);
+
+    std::vector<TCatData> chosen;
+    if (!names.empty()) {
+        const std::string& want = names[0];
+        for (const TCatData& c : all)
+            if (SameText(c.Path.stem().string(), want) || SameText(c.Path.filename().string(), want) ||
+                SameText(c.Manufacturer + "-" + c.ThreadType, want) || SameText(c.Title(), want))
+                chosen = {c};
+        if (chosen.empty())
+            throw TFailure{EXIT_BAD_INPUT, folder.string() + ": no thread catalog named '" + want +
+                                               "' (nordelune-cli threads lists them)"};
+    }
+
+    std::string s;
+    if (colour != NO_COLOUR) {
+        if (chosen.empty()) chosen = EnabledCatalogs(all);
+        auto matches = NearestThreads(chosen, colour, count);
+        size_t wc = 7, wn = 6;
+        for (const TThreadMatch& m : matches) {
+            wc = std::max(wc, m.Catalog->Title().size());
+            wn = std::max(wn, m.Thread().CatalogNumber.size());
+        }
+        s += Pad("catalog", wc) + "  " + Pad("number", wn) + "  colour  distance  name\n";
+        for (const TThreadMatch& m : matches)
+            s += Pad(m.Catalog->Title(), wc) + "  " + Pad(m.Thread().CatalogNumber, wn) + "  " +
+                 Hex(m.Thread().Colour) + "  " + Pad(std::to_string(m.Distance), 8) + "  " +
+                 m.Thread().Description + "\n";
+    } else if (!chosen.empty()) {
+        const TCatData& c = chosen[0];
+        size_t wn = 6;
+        for (const TCD& e : c.Entries)
+            wn = std::max(wn, e.CatalogNumber.size());
+        s += c.Title() + " (" + std::to_string(c.Entries.size()) + " threads)\n";
+        s += Pad("number", wn) + "  colour  name\n";
+        for (size_t i = 0; i < c.Entries.size(); ++i) {
+            const TCD& e = EntryAt(c, sort, i);
+            s += Pad(e.CatalogNumber, wn) + "  " + Hex(e.Colour) + "  " + e.Description + "\n";
+        }
+    } else {
+        size_t wf = 7, wt = 7;
+        for (const TCatData& c : all) {
+            wf = std::max(wf, c.Path.stem().string().size());
+            wt = std::max(wt, c.Title().size());
+        }
+        s += Pad("catalog", wf) + "  " + Pad("name", wt) + "  threads  use\n";
+        for (const TCatData& c : all)
+            s += Pad(c.Path.stem().string(), wf) + "  " + Pad(c.Title(), wt) + "  " +
+                 Pad(std::to_string(c.Entries.size()), 7) + "  " + (c.Enabled ? "yes" : "no") + "\n";
+    }
+    out << s;
     return EXIT_OK;
 }
 
@@ -243,7 +461,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
     }
     using TCommand = int (*)(const std::vector<std::string>&, std::ostream&);
     static const std::pair<const char*, TCommand> commands[] = {
-        {"convert", &Convert}, {"info", &Info}, {"dump", &Dump}, {"render", &Render}};
+        {"convert", &Convert}, {"info", &Info}, {"dump", &Dump}, {"render", &Render}, {"threads", &Threads}};
     for (auto& [name, run] : commands) {
         if (cmd != name) continue;
         std::vector<std::string> rest(args.begin() + 1, args.end());

@@ -5,8 +5,10 @@
 #include <cstring>
 #include <zlib.h>
 
+#include "cli/ImageCanvas.h"
 #include "core/Colour.h"
 #include "core/Errors.h"
+#include "sewing/SewSimulator.h"
 #include "stitching/SLStitch.h"
 
 namespace nl::cli {
@@ -82,6 +84,32 @@ TImage RenderStitches(const TSLStitch& design, int width) {
         }
         lastX = x, lastY = y, have = true;
     }
+    return img;
+}
+
+TImage RenderSewn(const TSLStitch& design, const TSewnOptions& options) {
+    const int width = std::clamp(options.Width, MIN_RENDER_WIDTH, MAX_RENDER_WIDTH);
+    const TSimulationList list = TSimulationList::FromPoints(design.Raw());
+    const TKvRect& b = list.Bounds();
+    const double spanX = b.empty ? 1.0 : std::max(1.0, static_cast<double>(b.Right) - b.Left);
+    const double spanY = b.empty ? 1.0 : std::max(1.0, static_cast<double>(b.Bottom) - b.Top);
+    TImage img;
+    img.Width = width;
+    img.Height = std::clamp(static_cast<int>(std::ceil(spanY * (width - 2 * kMargin) / spanX)) + 2 * kMargin,
+                            MIN_RENDER_WIDTH, MAX_RENDER_WIDTH);
+    img.Rgb.resize(static_cast<size_t>(img.Width) * static_cast<size_t>(img.Height) * 3);
+    const TSimViewport view = TSimViewport::Fit(b, img.Width, img.Height, kMargin);
+    const TSimSettings settings; // the simulator's own colours
+    TSimLook look;
+    look.Background = settings.Background;
+    look.Jumps = options.Jumps;
+    look.MarkerSize = options.Points ? 3.f : 0.f;
+    const int32_t cursor =
+        list.Empty() ? 0 : static_cast<int32_t>(std::clamp<int64_t>(options.UpTo, 1, list.Count()) - 1);
+    TImageCanvas canvas(img);
+    TSimPainter painter;
+    painter.Draw(canvas, list, cursor, view, look);
+    TSimPainter::DrawNeedle(canvas, list, cursor, view, settings.NeedleColour);
     return img;
 }
 

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "sewing/SimPainter.h"
+
 namespace nl {
 class TSLStitch;
 }
@@ -26,6 +28,17 @@ constexpr int MAX_RENDER_WIDTH = 8192;
 // design's proportions (at most MAX_RENDER_WIDTH). Moves into a new colour block are not drawn:
 // the machine jumps there.
 TImage RenderStitches(const TSLStitch& design, int width);
+
+// The simulator's picture: `design` as sewn up to stitch `upTo` (1-based; clamped to the
+// design like the simulator's stitch number), on the simulator's background with the needle
+// marked, jumps drawn as `jumps` says and, with `points`, every needle point marked.
+struct TSewnOptions {
+    int Width = 800;
+    int64_t UpTo = 1;
+    bool Points = false;
+    TJumpLook Jumps = TJumpLook::Dashed;
+};
+TImage RenderSewn(const TSLStitch& design, const TSewnOptions& options);
 
 // The image as a PNG file (8-bit RGB, deflate-compressed).
 std::vector<uint8_t> EncodePng(const TImage& image);

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "formats/Dst.h"
+#include "formats/Hus.h"
 
 namespace nl {
 
@@ -18,10 +19,10 @@ constexpr TFormat kFormats[] = {
     // ext, description, code, export filter, import filter, reader, writer, side file, import status
     {"pes", "Brother", FORMAT_PEC, 0, 2, nullptr, nullptr, S::ExportOnly, " Importing Brother PEC Design"},
     {"pec", "Brother", FORMAT_PEC, 1, 3, nullptr, nullptr, S::ExportOnly, " Importing Brother PEC Design"},
-    {"hus", "Viking Husqvarna", FORMAT_HUS, 2, 5, nullptr, nullptr, S::Both, ""},
+    {"hus", "Viking Husqvarna", FORMAT_HUS, 2, 5, &ReadHusVip, &WriteHus, S::Both, ""},
     {"dst", "Tajima", FORMAT_DST, 3, 4, &ReadDst, &WriteDst, S::Both, " Importing Tajima Design"},
     {"exp", "Melco", FORMAT_EXP, 4, 6, nullptr, nullptr, S::Both, " Importing Melco Design"},
-    {"vip", "Pfaff VIP", FORMAT_VIP, 5, 7, nullptr, nullptr, S::Both, ""},
+    {"vip", "Pfaff VIP", FORMAT_VIP, 5, 7, &ReadHusVip, &WriteVip, S::ExportOnly, ""},
     {"ksm", "Pfaff", FORMAT_KSM, 6, 8, nullptr, nullptr, S::Both, " Importing Pfaff Design"},
     {"dat", "Barudan", FORMAT_DAT, 7, 9, nullptr, nullptr, S::Both, " Importing Barudan Design"},
     {"10o", "Toyota", FORMAT_10O, 8, 10, nullptr, nullptr, S::Both, " Importing Toyota Design"},
@@ -58,10 +59,6 @@ constexpr bool EveryRowIsComplete() {
             ++len;
         // Both lookups compare three characters: the export takes a name's last three.
         if (len != 3) return false;
-        // A writer without a place in the export dialog, or a reader without one in the import
-        // dialog, could never be chosen.
-        if (f.Write && f.ExportFilter == 0) return false;
-        if (f.Read && f.ImportFilter == 0) return false;
     }
     return true;
 }

@@ -41,6 +41,14 @@ public:
         else
             v.push_back(TSP::Plain(SP_BOUNDARY, x, y));
     }
+    // Adds a point that starts a colour block with a colour the file itself states.
+    void AddColour(int64_t dx, int64_t dy, int32_t colour) {
+        Add(dx, dy, false);
+        TSP& p = target_.Raw().back();
+        p = TSP::Colour(p.Flags, p.X, p.Y, colour);
+    }
+    // Whether the colours come from a side file beside the import file.
+    bool HasSideFileColours() const { return colours_.HasSideFile(); }
     // Turns the last point into the start of a new colour block (a colour change that did not move).
     void MarkLastAsColourBlock() {
         TSP& p = target_.Raw().back();

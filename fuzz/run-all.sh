@@ -17,7 +17,7 @@ for t in "$build"/fuzz/fuzz_*; do
     work="$build/corpus/$name"
     mkdir -p "$work"
     echo "== fuzz_$name for ${seconds}s"
-    if ! "$t" "$work" "$seeds" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=1024 \
+    if ! "$t" "$work" "$seeds" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=1024 \
         -malloc_limit_mb=512 -print_final_stats=0 -artifact_prefix="$build/crash-$name-" 2>"$build/$name.log"; then
         echo "fuzz_$name FAILED:"
         tail -n 40 "$build/$name.log"

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
@@ -13,8 +14,12 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include "core/Colour.h"
+#include "gui/CatalogManagerDialog.h"
+#include "gui/CatalogViewerDialog.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/RegionToolBar.h"
+#include "gui/SimulatorWindow.h"
 #include "gui/WorksheetView.h"
 
 namespace nl {
@@ -201,6 +206,25 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     properties_->Changed = [this] { view_->update(); };
     DesktopHost.Properties = properties_;
 
+    auto programFolder = [this] { return DesktopHost.ProgramFolder(); };
+    catalogViewer_ = new TCatalogViewerDialog(DesktopHost, Nl.Threads, programFolder, this);
+    catalogViewer_->TakeWorksheetColour = [this] { return TakeWorksheetColour(); };
+    catalogViewer_->Closed = [this] { RefreshCommands(); };
+    DesktopHost.CatalogViewer = catalogViewer_;
+    catalogManager_ = new TCatalogManagerDialog(DesktopHost, programFolder, this);
+    catalogManager_->TakeWorksheetColour = [this] { return TakeWorksheetColour(); };
+    DesktopHost.CatalogManager = catalogManager_;
+
+    simulator_ = new TSimulatorWindow(Nl.Simulator(), this);
+    addDockWidget(Qt::RightDockWidgetArea, simulator_);
+    simulator_->hide();
+    simulator_->OnExit = [this] {
+        Nl.ExitSimulation();
+        view_->update();
+        view_->setFocus();
+    };
+    DesktopHost.Simulator = simulator_;
+
     BuildMenus();
     BuildToolBars();
     regionBar_ = new TRegionToolBar(Nl, this);
@@ -321,7 +345,36 @@ void TMainWindow::ShowSplash() {
     splash_->show();
 }
 
+int32_t TMainWindow::TakeWorksheetColour() {
+    if (dropperLoop_) return NO_COLOUR;
+    QEventLoop loop;
+    int32_t colour = NO_COLOUR;
+    const QString prompt = prompt_->text();
+    prompt_->setText("  Click On A Stitch Object To Take Its Color ( Right Click Or Escape To Cancel )");
+    const QCursor cursor = view_->cursor();
+    view_->setCursor(Qt::PointingHandCursor);
+    view_->Intercept = [&](int x, int y, bool left) {
+        if (left) colour = Nl.ColourAt(x, y);
+        loop.quit();
+    };
+    dropperLoop_ = &loop;
+    activateWindow();
+    view_->setFocus();
+    loop.exec();
+    dropperLoop_ = nullptr;
+    view_->Intercept = nullptr;
+    view_->setCursor(cursor);
+    prompt_->setText(prompt);
+    return colour;
+}
+
 void TMainWindow::closeEvent(QCloseEvent* e) {
+    // Closing while the dropper waits for its click ends the dropper first.
+    if (dropperLoop_) {
+        dropperLoop_->quit();
+        e->ignore();
+        return;
+    }
     if (Nl.CanClose()) {
         if (splash_) splash_->close();
         e->accept();

@@ -17,12 +17,16 @@ class QAction;
 class QMenu;
 class QLabel;
 class QToolBar;
+class QEventLoop;
 
 namespace nl {
 
 class TWorksheetView;
 class TRegionToolBar;
 class TPropertiesDialog;
+class TCatalogViewerDialog;
+class TCatalogManagerDialog;
+class TSimulatorWindow;
 
 // The controller and its Host. A base of the main window listed before QMainWindow, so that
 // they are made before every widget and outlive them all: windows that work on the controller
@@ -54,6 +58,14 @@ public:
     void RefreshCommands();
     // The "Object Properties" window (created once, shown when asked for).
     TPropertiesDialog* Properties() const { return properties_; }
+    // The thread catalog windows (created once).
+    TCatalogViewerDialog* CatalogViewer() const { return catalogViewer_; }
+    TCatalogManagerDialog* CatalogManager() const { return catalogManager_; }
+    // The colour dropper: waits for a click on the worksheet and returns the colour under it
+    // (NO_COLOUR after a right click, Escape, or a click beside every object).
+    int32_t TakeWorksheetColour();
+    // The "Sewing Simulator" window, docked at the right while the Sew Simulation mode runs.
+    TSimulatorWindow* Simulator() const { return simulator_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -70,6 +82,10 @@ private:
     QLabel* zoom_ = nullptr;
     QPointer<QSplashScreen> splash_;
     TPropertiesDialog* properties_ = nullptr;
+    TCatalogViewerDialog* catalogViewer_ = nullptr;
+    TCatalogManagerDialog* catalogManager_ = nullptr;
+    QEventLoop* dropperLoop_ = nullptr;
+    TSimulatorWindow* simulator_ = nullptr;
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;
     std::vector<std::string> args_;

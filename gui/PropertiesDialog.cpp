@@ -8,6 +8,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -15,10 +17,12 @@
 #include <algorithm>
 
 #include "app/MainForm.h"
+#include "core/Colour.h"
 #include "regions/SLRegion.h"
 #include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
 #include "ui/CurvedColumnPage.h"
+#include "ui/ObjectColour.h"
 #include "ui/EditOutlinePage.h"
 #include "ui/FeatherPage.h"
 #include "ui/FillPatternPage.h"
@@ -322,6 +326,40 @@ QCheckBox* TPropertiesDialog::AddToggle(QWidget* page, const std::string& captio
     return box;
 }
 
+QPushButton* TPropertiesDialog::AddColourBox(QWidget* page) {
+    // The object's thread colour: the swatch on the button; the button opens the thread catalog
+    // viewer on that colour and the thread chosen recolours the object.
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel("Thread Color", page);
+    auto* button = new QPushButton("Color", page);
+    button->setProperty(kCaptionProperty, "Color");
+    button->setToolTip("Choose The Thread From The Color Catalog Viewer");
+    button->setIconSize(QSize(40, 14));
+    // Return in a number box stores the number; it must not open the viewer.
+    button->setAutoDefault(false);
+    row->addWidget(label);
+    row->addWidget(button);
+    row->addStretch(1);
+    PageLayout(page)->addLayout(row);
+    refreshers_.push_back([this, button] {
+        QPixmap swatch(40, 14);
+        const int32_t c = object_ ? ObjectColour(*object_) : NO_COLOUR;
+        swatch.fill(c == NO_COLOUR ? QColor(Qt::transparent) : QColor(ColourR(c), ColourG(c), ColourB(c)));
+        {
+            QPainter p(&swatch);
+            p.setPen(Qt::black);
+            p.drawRect(0, 0, 39, 13);
+        }
+        button->setIcon(QIcon(swatch));
+    });
+    connect(button, &QPushButton::clicked, this, [this, gen = generation_] {
+        if (!Live(gen)) return;
+        if (nl_.PickObjectColour({object_})) Accepted();
+        else Refresh();
+    });
+    return button;
+}
+
 // ---- curve pages ----
 
 void TPropertiesDialog::BuildCurvePages(TSLCurve& curve) {
@@ -367,6 +405,7 @@ void TPropertiesDialog::BuildStitchStyle(TSLCurve& curve) {
         }
         PageLayout(page)->addWidget(box);
     }
+    AddColourBox(page);
     AddToggle(page, TStitchStylePage::VisibleCaption,
               {nullptr, [model] { return model().Visible(); }, [model](bool on) { model().SetVisible(on); }});
     AddToggle(page, TStitchStylePage::ShortStitchesCaption,
@@ -569,6 +608,7 @@ void TPropertiesDialog::BuildRegion(TSLRegion& region) {
         });
     }
     PageLayout(page)->insertWidget(0, box);
+    AddColourBox(page);
     // The fill attributes on the left, the underlay with its own type on the right.
     auto* columns = new QHBoxLayout;
     auto* fill = new QWidget(page);

@@ -81,6 +81,8 @@ private:
     // A number box showing and entering one value; `label` is dimmed with it when it does not apply.
     QLineEdit* NumberBox(QWidget* parent, const std::string& caption, TField f, QLabel* label);
     QCheckBox* AddToggle(QWidget* page, const std::string& caption, TToggle t);
+    // The thread colour of the object, with the button that picks it from the catalogs.
+    QPushButton* AddColourBox(QWidget* page);
     // One row of a page model built on TFieldPageOf. `model` makes a fresh model per use, so that
     // each carries the current stitch context (the view options may change while the window is open).
     template <typename Model> QLineEdit* AddFieldRow(QWidget* area, const Model& model, size_t index);

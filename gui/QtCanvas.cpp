@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "core/Colour.h"
 
@@ -17,7 +18,8 @@ inline int RoundPx(float v) {
 }
 } // namespace
 
-TQtCanvas::TQtCanvas(QPainter& painter, const QRect& area) : p_(painter), area_(area) {
+TQtCanvas::TQtCanvas(QPainter& painter, const QRect& area, TKeptPictures* kept)
+    : p_(painter), area_(area), kept_(kept) {
     p_.setRenderHint(QPainter::Antialiasing, false);
     pen_.setCosmetic(true);
     p_.setPen(pen_);
@@ -32,6 +34,7 @@ TQtCanvas::TQtCanvas(QPainter& painter, const QRect& area) : p_(painter), area_(
         if ((f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 ||
              f == QImage::Format_ARGB32_Premultiplied) &&
             img->devicePixelRatio() == 1.0) {
+            image_ = img;
             bits_ = reinterpret_cast<uint32_t*>(img->bits());
             stride_ = img->bytesPerLine() / 4;
             width_ = img->width();
@@ -306,6 +309,31 @@ void TQtCanvas::Image(float left, float top, float right, float bottom, int widt
     p_.setOpacity(alpha / 255.0);
     p_.drawImage(QRectF(QPointF(left, top), QPointF(right, bottom)), img);
     p_.restore();
+}
+
+bool TQtCanvas::KeepPicture(int slot) {
+    Flush();
+    if (!kept_ || !image_ || slot < 0 || slot > 4096) return false;
+    if (kept_->size() <= static_cast<size_t>(slot)) kept_->resize(static_cast<size_t>(slot) + 1);
+    QImage& copy = (*kept_)[static_cast<size_t>(slot)];
+    // The copy is reused when it has the right shape: keeping a picture is one block copy.
+    if (copy.size() != image_->size() || copy.format() != image_->format() ||
+        copy.bytesPerLine() != image_->bytesPerLine())
+        copy = QImage(image_->size(), image_->format());
+    if (copy.isNull()) return false;
+    std::memcpy(copy.bits(), image_->constBits(), static_cast<size_t>(image_->sizeInBytes()));
+    return true;
+}
+
+bool TQtCanvas::RestorePicture(int slot) {
+    Flush();
+    if (!kept_ || !image_ || slot < 0 || static_cast<size_t>(slot) >= kept_->size()) return false;
+    const QImage& copy = (*kept_)[static_cast<size_t>(slot)];
+    if (copy.size() != image_->size() || copy.format() != image_->format() ||
+        copy.bytesPerLine() != image_->bytesPerLine())
+        return false;
+    std::memcpy(bits_, copy.constBits(), static_cast<size_t>(copy.sizeInBytes()));
+    return true;
 }
 
 void TQtCanvas::Clear(int32_t colour) {

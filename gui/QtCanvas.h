@@ -1,6 +1,7 @@
 // Canvas over QPainter: what the engine draws lands on a widget or a QImage.
 #pragma once
 #include <QColor>
+#include <QImage>
 #include <QLine>
 #include <QPainter>
 #include <QPointF>
@@ -12,10 +13,15 @@
 
 namespace nl {
 
+// Pictures kept by KeepPicture: copies of the target image, held by whoever owns the image so
+// that they outlive the canvas (one canvas is made for each paint).
+using TKeptPictures = std::vector<QImage>;
+
 class TQtCanvas : public Canvas {
 public:
-    // `area` is the device rectangle that Clear fills.
-    TQtCanvas(QPainter& painter, const QRect& area);
+    // `area` is the device rectangle that Clear fills. With `kept`, a canvas over a plain 32-bit
+    // image can keep pictures of itself there.
+    TQtCanvas(QPainter& painter, const QRect& area, TKeptPictures* kept = nullptr);
     ~TQtCanvas() override;
 
     void SetPen(int32_t colour, float width = 1.f, TPenStyle style = TPenStyle::Solid) override;
@@ -28,6 +34,8 @@ public:
     void Image(float left, float top, float right, float bottom, int width, int height,
                const std::vector<uint32_t>& argb, int alpha = 255) override;
     void Clear(int32_t colour) override;
+    bool KeepPicture(int slot) override;
+    bool RestorePicture(int slot) override;
     // Draws the markers still held in the batch.
     void Flush();
 
@@ -61,6 +69,8 @@ private:
     int32_t batchColour_ = 0;
     bool batchFilled_ = false;
     std::vector<uint64_t> drawn_; // per pixel: the last square marker drawn there (0: none)
+    TKeptPictures* kept_ = nullptr;
+    QImage* image_ = nullptr; // the target when it is a plain 32-bit image
 };
 
 } // namespace nl

@@ -14,7 +14,11 @@
 #include <QScreen>
 #include <QStringList>
 
+#include "core/Colour.h"
+#include "gui/CatalogManagerDialog.h"
+#include "gui/CatalogViewerDialog.h"
 #include "gui/PropertiesDialog.h"
+#include "gui/SimulatorWindow.h"
 
 namespace nl {
 
@@ -82,6 +86,33 @@ void TQtHost::ShowPropertiesWindow() {
 
 void TQtHost::ClosePropertiesWindow() {
     if (Properties) Properties->hide();
+}
+
+int32_t TQtHost::PickThreadColour(int32_t preset, bool dropper, const std::function<void(int32_t)>& apply) {
+    return CatalogViewer ? CatalogViewer->PickColour(preset, dropper, apply) : NO_COLOUR;
+}
+
+void TQtHost::ShowCatalogViewer() {
+    if (CatalogViewer) CatalogViewer->ShowFreeStanding();
+}
+
+void TQtHost::ShowCatalogManager() {
+    if (CatalogManager) CatalogManager->Run();
+}
+
+void TQtHost::ShowSimulatorWindow() {
+    if (!Simulator) return;
+    Simulator->Refresh();
+    Simulator->show();
+    Simulator->raise();
+}
+
+void TQtHost::CloseSimulatorWindow() {
+    if (Simulator) Simulator->hide();
+}
+
+void TQtHost::SimulatorChanged() {
+    if (Simulator) Simulator->Refresh();
 }
 
 void TQtHost::SetStatus(const std::string& text) {

@@ -17,6 +17,9 @@ class QMainWindow;
 namespace nl {
 
 class TPropertiesDialog;
+class TCatalogViewerDialog;
+class TCatalogManagerDialog;
+class TSimulatorWindow;
 
 // Filter "Description|*.a;*.b|Other|*.c" as a Qt name filter list "Description (*.a *.b);;Other (*.c)".
 QString ToQtFilter(const std::string& filter);
@@ -31,6 +34,9 @@ public:
     QPointer<QLabel> PromptLabel;
     QPointer<QLabel> StatusLabel;
     QPointer<TPropertiesDialog> Properties;
+    QPointer<TCatalogViewerDialog> CatalogViewer;
+    QPointer<TCatalogManagerDialog> CatalogManager;
+    QPointer<TSimulatorWindow> Simulator;
     std::function<void()> OnCommandStateChanged;
     // Tests answer dialogs here instead of showing a modal box; null shows the real dialog.
     std::function<TButton(const std::string&, const std::string&, TButtons)> AnswerHook;
@@ -43,6 +49,13 @@ public:
     int32_t PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) override;
     void ShowPropertiesWindow() override;
     void ClosePropertiesWindow() override;
+    int32_t PickThreadColour(int32_t preset, bool dropper,
+                             const std::function<void(int32_t)>& apply) override;
+    void ShowCatalogViewer() override;
+    void ShowCatalogManager() override;
+    void ShowSimulatorWindow() override;
+    void CloseSimulatorWindow() override;
+    void SimulatorChanged() override;
     void SetStatus(const std::string& text) override;
     void SetPrompt(const std::string& text) override;
     TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) override;

@@ -71,14 +71,22 @@ TKey TWorksheetView::ToKey(int k) {
 void TWorksheetView::paintEvent(QPaintEvent*) {
     // Drawn into an image of our own first: the canvas writes stitches straight into its
     // pixels, which is many times faster than painter calls for every stitch.
+    // While the design is being sewn the buffer keeps its picture between paints and only the new
+    // stitches are drawn into it; the needle goes over it on the screen alone.
     if (buffer_.size() != size()) buffer_ = QImage(size(), QImage::Format_RGB32);
+    const bool simulating = nl_.Mode() == TMode::SewSimulation;
+    if (!simulating && !kept_.empty()) kept_ = TKeptPictures();
     {
         QPainter ip(&buffer_);
-        TQtCanvas canvas(ip, buffer_.rect());
+        TQtCanvas canvas(ip, buffer_.rect(), simulating ? &kept_ : nullptr);
         nl_.Draw(canvas);
     }
     QPainter p(this);
     p.drawImage(0, 0, buffer_);
+    if (simulating) {
+        TQtCanvas overlay(p, rect());
+        nl_.DrawOverlay(overlay);
+    }
 }
 
 void TWorksheetView::resizeEvent(QResizeEvent* e) {
@@ -91,6 +99,13 @@ void TWorksheetView::mousePressEvent(QMouseEvent* e) {
     if (!ToButton(e->button(), b)) return;
     if (OnPress) OnPress();
     QPoint p = e->position().toPoint();
+    if (Intercept) {
+        // The release of this press belongs to the dropper too.
+        swallowRelease_ = true;
+        auto take = Intercept;
+        take(p.x(), p.y(), b == TMouseButton::Left);
+        return;
+    }
     nl_.MouseDown(b, p.x(), p.y(), ToModifiers(e->modifiers()));
 }
 
@@ -102,6 +117,10 @@ void TWorksheetView::mouseMoveEvent(QMouseEvent* e) {
 void TWorksheetView::mouseReleaseEvent(QMouseEvent* e) {
     TMouseButton b;
     if (!ToButton(e->button(), b)) return;
+    if (swallowRelease_) {
+        swallowRelease_ = false;
+        return;
+    }
     QPoint p = e->position().toPoint();
     nl_.MouseUp(b, p.x(), p.y(), ToModifiers(e->modifiers()));
     if (AfterEvent) AfterEvent();
@@ -109,7 +128,7 @@ void TWorksheetView::mouseReleaseEvent(QMouseEvent* e) {
 
 void TWorksheetView::mouseDoubleClickEvent(QMouseEvent* e) {
     // The second press of a left double click opens the properties of the object under it.
-    if (e->button() != Qt::LeftButton) {
+    if (e->button() != Qt::LeftButton || Intercept) {
         mousePressEvent(e);
         return;
     }
@@ -132,6 +151,11 @@ void TWorksheetView::wheelEvent(QWheelEvent* e) {
 }
 
 void TWorksheetView::keyPressEvent(QKeyEvent* e) {
+    if (Intercept && e->key() == Qt::Key_Escape) {
+        auto take = Intercept;
+        take(-1, -1, false);
+        return;
+    }
     // I and O with Ctrl are menu commands; the plain letters zoom here.
     TKey k = ToKey(e->key());
     if ((k == TKey::I || k == TKey::O) && (e->modifiers() & (Qt::ControlModifier | Qt::AltModifier)))

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "app/MainForm.h"
+#include "gui/QtCanvas.h"
 
 namespace nl {
 
@@ -16,6 +17,9 @@ public:
     std::function<void()> OnPress;
     // Called after every event the controller handled (menus and buttons re-read their state).
     std::function<void()> AfterEvent;
+    // While set, a press on the worksheet goes here instead of to the controller (the colour
+    // dropper): left true for the left button; Escape comes as a right press at (-1, -1).
+    std::function<void(int x, int y, bool left)> Intercept;
 
     static TModifiers ToModifiers(Qt::KeyboardModifiers m);
     static TKey ToKey(int qtKey);
@@ -32,8 +36,11 @@ protected:
 
 private:
     TNL& nl_;
+    bool swallowRelease_ = false;
     int wheelRest_ = 0; // high-resolution wheels deliver parts of a notch
     QImage buffer_;
+    // Pictures of the buffer kept by the simulator (the design sewn up to points along the way).
+    TKeptPictures kept_;
 };
 
 } // namespace nl

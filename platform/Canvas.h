@@ -30,6 +30,18 @@ public:
     virtual void Image(float left, float top, float right, float bottom, int width, int height,
                        const std::vector<uint32_t>& argb, int alpha = 255) = 0;
     virtual void Clear(int32_t colour) = 0;
+
+    // Pictures kept for a quick return: a picture built up over many calls (the sewing
+    // simulator's) can be kept in a numbered slot and put back later instead of being drawn
+    // again. A canvas that cannot keep pictures answers false and the caller draws again.
+    virtual bool KeepPicture(int slot) {
+        (void)slot;
+        return false;
+    }
+    virtual bool RestorePicture(int slot) {
+        (void)slot;
+        return false;
+    }
 };
 
 } // namespace nl

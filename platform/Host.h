@@ -70,6 +70,20 @@ public:
     // current object while it is open), or closed.
     virtual void ShowPropertiesWindow() = 0;
     virtual void ClosePropertiesWindow() = 0;
+    // The thread catalog viewer as the program's thread colour picker: shown modally with the
+    // preset colour (NO_COLOUR: none) matched to the nearest thread, the dropper offered or not;
+    // "Apply" hands its colour to `apply` at once. Returns the colour chosen (a thread's, or the
+    // platform colour dialog's after "RGB ..."), NO_COLOUR when nothing was chosen.
+    virtual int32_t PickThreadColour(int32_t preset, bool dropper,
+                                     const std::function<void(int32_t)>& apply) = 0;
+    // The catalog viewer free-standing (Threads menu), and the catalog manager.
+    virtual void ShowCatalogViewer() = 0;
+    virtual void ShowCatalogManager() = 0;
+    // The "Sewing Simulator" window: shown while the Sew Simulation mode runs and closed when the
+    // mode ends; SimulatorChanged says that the simulator's state changed (its controls follow).
+    virtual void ShowSimulatorWindow() = 0;
+    virtual void CloseSimulatorWindow() = 0;
+    virtual void SimulatorChanged() = 0;
     virtual TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) = 0;
     virtual TFileDialogResult SaveFileDialog(const TFileDialogRequest& request) = 0;
     virtual void SetClipboard(const std::vector<uint8_t>& bytes) = 0;

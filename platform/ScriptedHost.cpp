@@ -26,6 +26,19 @@ int32_t TScriptedHost::PopupMenu(const std::vector<TMenuItem>& items, int32_t x,
     return 0;
 }
 
+int32_t TScriptedHost::PickThreadColour(int32_t preset, bool dropper,
+                                        const std::function<void(int32_t)>& apply) {
+    Picks.push_back({preset, dropper});
+    while (!PickApplies.empty()) {
+        if (apply) apply(PickApplies.front());
+        PickApplies.pop_front();
+    }
+    if (PickAnswers.empty()) return 0x1FFFFFFF; // cancelled (NO_COLOUR)
+    int32_t c = PickAnswers.front();
+    PickAnswers.pop_front();
+    return c;
+}
+
 TFileDialogResult TScriptedHost::OpenFileDialog(const TFileDialogRequest& request) {
     FileRequests.push_back(request);
     if (FileAnswers.empty()) return {};

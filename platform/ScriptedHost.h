@@ -22,6 +22,17 @@ public:
     std::deque<TButton> Answers;               // next answers of MessageDialog
     std::deque<int32_t> MenuAnswers;           // next command codes chosen from PopupMenu (0: dismissed)
     std::deque<TFileDialogResult> FileAnswers; // next answers of the file dialogs
+    // Thread colour picks: the next colours chosen (NO_COLOUR: cancelled), and what was asked.
+    struct Pick {
+        int32_t Preset;
+        bool Dropper;
+    };
+    std::deque<int32_t> PickAnswers;
+    std::vector<Pick> Picks;
+    // Colours "Apply" hands over during the next pick, before its answer.
+    std::deque<int32_t> PickApplies;
+    int CatalogViewerShown = 0;
+    int CatalogManagerShown = 0;
     std::vector<Message> Messages;
     std::vector<Menu> Menus;
     std::vector<TFileDialogRequest> FileRequests;
@@ -48,6 +59,13 @@ public:
         if (PropertiesOpen) ++PropertiesClosed;
         PropertiesOpen = false;
     }
+    int32_t PickThreadColour(int32_t preset, bool dropper,
+                             const std::function<void(int32_t)>& apply) override;
+    void ShowCatalogViewer() override { ++CatalogViewerShown; }
+    void ShowCatalogManager() override { ++CatalogManagerShown; }
+    void ShowSimulatorWindow() override { SimulatorOpen = true; }
+    void CloseSimulatorWindow() override { SimulatorOpen = false; }
+    void SimulatorChanged() override { ++SimulatorChanges; }
     TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) override;
     TFileDialogResult SaveFileDialog(const TFileDialogRequest& request) override;
     void SetClipboard(const std::vector<uint8_t>& bytes) override { Clipboard = bytes; }
@@ -65,6 +83,8 @@ public:
     int PropertiesShown = 0;  // times the properties window was asked for
     int PropertiesClosed = 0; // times the open window was closed
     bool PropertiesOpen = false;
+    bool SimulatorOpen = false; // the simulator window is shown
+    int SimulatorChanges = 0;
     int CommandStateChanges = 0;
     int CloseRequests = 0;
     void SetCaption(const std::string& text) override { Caption = text; }

@@ -20,7 +20,8 @@ std::string State(TSheet& s) {
     o << static_cast<int>(n.Mode()) << ' ' << static_cast<int>(n.Creation()) << ' '
       << static_cast<int>(n.Placement()) << ' ' << n.View.Zoom << ' ' << n.View.ScrollX << ' '
       << n.View.ScrollY << '|' << s.Host.Messages.size() << ' ' << s.Host.FileRequests.size() << ' '
-      << s.Host.CloseRequests << '|' << s.Host.Prompt << '|' << s.Host.Status << '|' << s.Host.Caption << '|'
+      << s.Host.CloseRequests << ' ' << s.Host.Picks.size() << ' ' << s.Host.CatalogViewerShown << ' '
+      << s.Host.CatalogManagerShown << '|' << s.Host.Prompt << '|' << s.Host.Status << '|' << s.Host.Caption << '|'
       << s.ServiceCalls << '|' << n.Sew.Count() << ' ' << n.Sew.Modified << '\n';
     for (int32_t i = 0; i < n.Sew.Count(); ++i) {
         const TSLStitch& x = *n.Sew[i];

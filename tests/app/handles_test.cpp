@@ -245,12 +245,15 @@ TEST(ContextMenu, OutlineItemsByNodeAndTheirCommands) {
     const size_t menus = s.Host.Menus.size();
     s.RightClick(500, 500);
     EXPECT_EQ(s.Host.Menus.size(), menus);
-    // Object Layout mode offers the properties only, selecting the object when nothing is.
+    // Object Layout mode offers the properties, the colour and the visibility, selecting the object
+    // when nothing is.
     s.Nl.SetMode(TMode::ObjectLayout);
     s.Nl.Sew.ClearSelection(OF_SELECTED_LAYOUT);
     s.RightClick(250, 100);
-    ASSERT_EQ(shown().size(), 1u);
+    ASSERT_EQ(shown().size(), 3u);
     EXPECT_EQ(shown()[0].Caption, "Outline Properties");
+    EXPECT_EQ(shown()[1].Caption, "Set Outline Color");
+    EXPECT_EQ(shown()[2].Caption, "Outline Stitch Visible");
     EXPECT_TRUE(c->Flags & OF_SELECTED_LAYOUT);
 }
 

@@ -5,7 +5,12 @@
 #include <sstream>
 
 #include "cli/Cli.h"
+#include "cli/Render.h"
+#include "core/Colour.h"
 #include "core/FileIO.h"
+#include "sewing/SewSimulator.h"
+#include "stitching/SLStitch.h"
+#include "threads/CatalogFolder.h"
 
 using namespace nl;
 using namespace nl::cli;
@@ -87,21 +92,167 @@ TEST(CliConvert, ConvertingTheResultAgainChangesNothing) {
     }
 }
 
+TEST(CliConvert, HusAndVipInBothDirections) {
+    TTemp t;
+    auto dump = [](const std::string& file) {
+        // Positions with consecutive repeats folded; colour markers kept.
+        std::istringstream in(Cli({"dump", file}).Out);
+        std::vector<std::string> out;
+        std::string line;
+        while (std::getline(in, line)) {
+            std::string pos = line.substr(0, line.find(" C"));
+            if (!out.empty() && out.back().substr(0, out.back().find(" C")) == pos) {
+                if (line.size() > pos.size()) out.back() = line;
+                continue;
+            }
+            out.push_back(line);
+        }
+        return out;
+    };
+    const auto want = dump(kStar);
+    for (const char* ext : {"hus", "vip"}) {
+        const std::string design = t / (std::string("star.") + ext);
+        auto r = Cli({"convert", kStar, design});
+        ASSERT_EQ(r.Code, EXIT_OK) << r.Err;
+        // The side file brings the DST's colours back; the needles are the DST's.
+        EXPECT_EQ(dump(design), want) << ext;
+        ASSERT_EQ(Cli({"convert", design, t / "back.dst"}).Code, EXIT_OK) << ext;
+        EXPECT_EQ(dump(t / "back.dst"), want) << ext;
+        auto info = Cli({"info", design});
+        EXPECT_NE(info.Out.find("colour blocks: 2"), std::string::npos) << info.Out;
+        // Converting the result again changes nothing: the tie stitches are not read as points.
+        const std::string again = t / (std::string("again.") + ext),
+                          third = t / (std::string("third.") + ext);
+        ASSERT_EQ(Cli({"convert", design, again}).Code, EXIT_OK) << ext;
+        ASSERT_EQ(Cli({"convert", again, third}).Code, EXIT_OK) << ext;
+        EXPECT_EQ(Cli({"dump", again}).Out, Cli({"dump", design}).Out) << ext;
+        EXPECT_EQ(ReadWholeFile(again), ReadWholeFile(design)) << ext;
+        EXPECT_EQ(ReadWholeFile(third), ReadWholeFile(design)) << ext;
+    }
+    // Real files of another program, and a damaged one named in the message.
+    for (const char* name : {"/Star.HUS", "/Star.VIP", "/Embroidermodder.HUS"})
+        EXPECT_EQ(Cli({"convert", std::string(NL_FIXTURES_DIR) + name, t / "out.dst"}).Code, EXIT_OK) << name;
+    WriteFileAtomic(t / "bad.vip", std::vector<uint8_t>(60, 0));
+    auto bad = Cli({"info", t / "bad.vip"});
+    EXPECT_EQ(bad.Code, EXIT_BAD_INPUT);
+    EXPECT_NE(bad.Err.find(t / "bad.vip"), std::string::npos) << bad.Err;
+}
+
 TEST(CliInfo, ReportsStitchesBlocksAndExtents) {
     auto text = Cli({"info", kStar});
     ASSERT_EQ(text.Code, EXIT_OK);
-    EXPECT_EQ(text.Out,
-              kStar + "\n  stitches: 2550\n  colour blocks: 2\n    1: 0000A0 (1455 stitches)\n"
-                      "    2: 4B70FE (1095 stitches)\n  extents: 59.1 x 62.3 mm (x -29.5 to 29.6, y -31.1 "
-                      "to 31.2 mm from the start, y downward)\n");
+    EXPECT_EQ(
+        text.Out,
+        kStar + "\n  stitches: 2550\n  colour blocks: 2\n    1: 0000A0 (1455 stitches)  thread: Isacord - "
+                "Polyester 3353 Light Midnight (00007D, distance 35)\n    2: 4B70FE (1095 stitches)  thread: "
+                "Isacord - Polyester 3611 Blue Ribbon (7D66FF, distance 61)\n  extents: 59.1 x 62.3 mm (x "
+                "-29.5 to 29.6, y -31.1 "
+                "to 31.2 mm from the start, y downward)\n");
     auto json = Cli({"info", "--json", kStar});
     ASSERT_EQ(json.Code, EXIT_OK);
     EXPECT_EQ(json.Out,
               "{\"file\": \"" + kStar +
                   "\", \"stitches\": 2550, \"colour_blocks\": [{\"colour\": \"0000A0\", \"stitches\": "
-                  "1455}, {\"colour\": \"4B70FE\", \"stitches\": 1095}], \"extents_mm\": {\"width\": "
+                  "1455, \"thread\": {\"catalog\": \"Isacord - Polyester\", \"number\": \"3353\", \"name\": "
+                  "\"Light Midnight\", \"colour\": \"00007D\", \"distance\": 35}}, {\"colour\": \"4B70FE\", "
+                  "\"stitches\": 1095, \"thread\": {\"catalog\": \"Isacord - Polyester\", \"number\": "
+                  "\"3611\", \"name\": \"Blue Ribbon\", \"colour\": \"7D66FF\", \"distance\": 61}}], "
+                  "\"extents_mm\": {\"width\": "
                   "59.1, \"height\": 62.3, \"min_x\": -29.5, \"max_x\": 29.6, \"min_y\": -31.1, "
                   "\"max_y\": 31.2}}\n");
+}
+
+namespace {
+// Two small catalogs of our own: Acme Silk switched on, Zed Wool off.
+void MakeCatalogs(const std::filesystem::path& folder) {
+    auto make = [&](const std::string& m, const std::string& t, bool enabled, int32_t position,
+                    std::vector<std::tuple<std::string, std::string, int32_t>> threads) {
+        TCatData c;
+        c.Manufacturer = m;
+        c.ThreadType = t;
+        c.Enabled = enabled;
+        c.ListPosition = position;
+        for (auto& [number, name, colour] : threads) {
+            TCD e;
+            e.CatalogNumber = number;
+            e.Description = name;
+            e.Colour = colour;
+            c.Entries.push_back(e);
+        }
+        ComputeOrders(c);
+        WriteCatalog(c, folder);
+    };
+    make("Zed", "Wool", false, 0, {{"7", "Red", MakeColour(255, 0, 0)}});
+    make("Acme", "Silk", true, 1,
+         {{"20", "Pale Red", MakeColour(250, 10, 10)},
+          {"3", "Black", 0},
+          {"100", "White", MakeColour(255, 255, 255)}});
+}
+} // namespace
+
+TEST(CliThreads, ListsCatalogsTheirThreadsAndNearestMatches) {
+    TTemp t;
+    MakeCatalogs(t.Path);
+    auto list = Cli({"threads", "--threads", t.Path.string()});
+    ASSERT_EQ(list.Code, EXIT_OK) << list.Err;
+    EXPECT_EQ(list.Out, "catalog    name         threads  use\n"
+                        "Zed-Wool   Zed - Wool   1        no\n"
+                        "Acme-Silk  Acme - Silk  3        yes\n");
+    auto byNumber = Cli({"threads", "acme-silk", "--threads", t.Path.string()});
+    ASSERT_EQ(byNumber.Code, EXIT_OK) << byNumber.Err;
+    EXPECT_EQ(byNumber.Out, "Acme - Silk (3 threads)\nnumber  colour  name\n100     FFFFFF  White\n"
+                            "20      FA0A0A  Pale Red\n3       000000  Black\n");
+    auto byColour = Cli({"threads", "Acme - Silk", "--sort", "colour", "--threads", t.Path.string()});
+    EXPECT_NE(byColour.Out.find("White\n20      FA0A0A  Pale Red\n3 "), std::string::npos) << byColour.Out;
+    // Nearest threads: across the enabled catalogs only (Zed's exact red is off) ...
+    auto match = Cli({"threads", "--match", "#FF0000", "--count", "2", "--threads", t.Path.string()});
+    ASSERT_EQ(match.Code, EXIT_OK) << match.Err;
+    EXPECT_EQ(match.Out, "catalog      number  colour  distance  name\n"
+                         "Acme - Silk  20      FA0A0A  25        Pale Red\n"
+                         "Acme - Silk  3       000000  255       Black\n");
+    // ... or inside the catalog named, switched on or not.
+    auto inZed = Cli({"threads", "Zed-Wool", "--match", "ff0000", "--threads", t.Path.string()});
+    EXPECT_NE(inZed.Out.find("Zed - Wool  7       FF0000  0         Red\n"), std::string::npos) << inZed.Out;
+    // The shipped catalogs beside the program, when no folder is named.
+    auto shipped = Cli({"threads"});
+    ASSERT_EQ(shipped.Code, EXIT_OK) << shipped.Err;
+    EXPECT_NE(shipped.Out.find("Madeira-Rayon        Madeira - Rayon        357      yes"), std::string::npos)
+        << shipped.Out;
+}
+
+TEST(CliThreads, RefusesBadArgumentsWithOneLine) {
+    TTemp t;
+    MakeCatalogs(t.Path);
+    TTemp empty;
+    const std::string dir = t.Path.string();
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string mentions;
+    } cases[] = {
+        {{"threads", "--match", "red", "--threads", dir}, EXIT_USAGE, "RRGGBB"},
+        {{"threads", "--match", "FF00001", "--threads", dir}, EXIT_USAGE, "RRGGBB"},
+        {{"threads", "--count", "0", "--threads", dir}, EXIT_USAGE, "--count"},
+        {{"threads", "--sort", "size", "--threads", dir}, EXIT_USAGE, "--sort"},
+        {{"threads", "a", "b", "--threads", dir}, EXIT_USAGE, "CATALOG"},
+        {{"threads", "--match"}, EXIT_USAGE, "--match"},
+        {{"threads", "Nobody-Nothing", "--threads", dir}, EXIT_BAD_INPUT, "Nobody-Nothing"},
+        {{"threads", "--threads", empty.Path.string()}, EXIT_BAD_INPUT, empty.Path.string()},
+    };
+    for (auto& c : cases) {
+        auto r = Cli(c.args);
+        EXPECT_EQ(r.Code, c.code) << c.args[1] << " " << r.Err;
+        EXPECT_NE(r.Err.find(c.mentions), std::string::npos) << r.Err;
+        EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+        EXPECT_TRUE(r.Out.empty());
+    }
+    // info names the nearest thread of the enabled catalogs, and nothing without catalogs.
+    auto info = Cli({"info", kStar, "--threads", dir});
+    EXPECT_NE(info.Out.find("1: 0000A0 (1455 stitches)  thread: Acme - Silk 3 Black (000000, distance 160)"),
+              std::string::npos)
+        << info.Out;
+    auto bare = Cli({"info", kStar, "--threads", empty.Path.string()});
+    EXPECT_NE(bare.Out.find("1: 0000A0 (1455 stitches)\n"), std::string::npos) << bare.Out;
 }
 
 TEST(CliDump, OneLinePerPointWithColourMarkers) {
@@ -127,6 +278,54 @@ TEST(CliRender, WritesAPngOfTheRequestedWidth) {
     EXPECT_EQ(std::string(png.end() - 8, png.end() - 4), "IEND");
 }
 
+TEST(CliRender, UpToDrawsTheDesignAsSewnSoFar) {
+    // Red along the top, then a travel down into blue along the bottom.
+    constexpr int32_t RED = 0x0000FF, BLUE = 0xFF0000;
+    TSLStitch design;
+    design.Append(TSP::Colour(0, 0, 0, RED));
+    design.Append(TSP::Plain(0, 200, 0));
+    design.Append(TSP::Colour(0, 200, 100, BLUE));
+    design.Append(TSP::Plain(0, 0, 100));
+    auto count = [](const TImage& img, int32_t colour) {
+        size_t n = 0;
+        for (int y = 0; y < img.Height; ++y)
+            for (int x = 0; x < img.Width; ++x) {
+                const uint8_t* p = img.Rgb.data() + (static_cast<size_t>(y) * img.Width + x) * 3;
+                n += MakeColour(p[0], p[1], p[2]) == colour;
+            }
+        return n;
+    };
+    const int32_t background = TSimSettings().Background;
+    const int32_t jump = TSimPainter::JumpColour(BLUE, background);
+    struct Case {
+        int64_t upTo;
+        TJumpLook jumps;
+        bool red, jumpDrawn, blue;
+    } cases[] = {
+        {-3, TJumpLook::Dashed, false, false, false}, {1, TJumpLook::Dashed, false, false, false},
+        {2, TJumpLook::Dashed, true, false, false},   {3, TJumpLook::Dashed, true, true, false},
+        {4, TJumpLook::Dashed, true, true, true},     {99, TJumpLook::Hidden, true, false, true},
+    };
+    for (auto& c : cases) {
+        TSewnOptions o;
+        o.Width = 200;
+        o.UpTo = c.upTo;
+        o.Jumps = c.jumps;
+        TImage img = RenderSewn(design, o);
+        EXPECT_EQ(img.Width, 200);
+        EXPECT_GT(count(img, background), 10000u) << c.upTo;
+        EXPECT_EQ(count(img, RED) > 100, c.red) << c.upTo;
+        EXPECT_EQ(count(img, jump) > 10, c.jumpDrawn) << c.upTo;
+        EXPECT_EQ(count(img, BLUE) > 100, c.blue) << c.upTo;
+    }
+    // From the command line, with the Star: a sewn picture differs from the finished one.
+    TTemp t;
+    ASSERT_EQ(Cli({"render", kStar, t / "a.png", "--upto", "1500", "--points", "--jumps", "thin"}).Code,
+              EXIT_OK);
+    ASSERT_EQ(Cli({"render", kStar, t / "b.png", "--upto", "2550"}).Code, EXIT_OK);
+    EXPECT_NE(ReadWholeFile(t / "a.png"), ReadWholeFile(t / "b.png"));
+}
+
 TEST(Cli, ExitCodesAndOneLineMessagesNamingTheFile) {
     TTemp t;
     WriteFileAtomic(t / "junk.dst", std::vector<uint8_t>(600, 'x'));
@@ -142,6 +341,10 @@ TEST(Cli, ExitCodesAndOneLineMessagesNamingTheFile) {
         {{"convert", kStar, t / "out.txt"}, EXIT_USAGE, "out.txt"},
         {{"render", kStar, t / "x.png", "--width", "wide"}, EXIT_USAGE, "--width"},
         {{"render", kStar, t / "x.png", "--width", "9"}, EXIT_USAGE, "--width"},
+        {{"render", kStar, t / "x.png", "--upto", "half"}, EXIT_USAGE, "--upto"},
+        {{"render", kStar, t / "x.png", "--upto"}, EXIT_USAGE, "--upto"},
+        {{"render", kStar, t / "x.png", "--upto", "5", "--jumps", "wavy"}, EXIT_USAGE, "--jumps"},
+        {{"render", kStar, t / "x.png", "--points"}, EXIT_USAGE, "--upto"},
         {{"info", kStar, "--yaml"}, EXIT_USAGE, "--yaml"},
         {{"info", t / "missing.dst"}, EXIT_BAD_INPUT, t / "missing.dst"},
         {{"info", t / "notes.txt"}, EXIT_BAD_INPUT, t / "notes.txt"},

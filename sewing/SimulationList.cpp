@@ -1,0 +1,143 @@
+#include "sewing/SimulationList.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "formats/ExportWalk.h"
+#include "stitching/SLStitch.h"
+
+namespace nl {
+
+namespace {
+
+// Only colour points change the thread: extended points that carry no jump.
+bool IsColourPoint(const TSP& p) {
+    return p.IsColourPoint() && !(p.Flags & SP_JUMP_BITS);
+}
+
+uint64_t NextSerial() {
+    static uint64_t serial = 0;
+    return ++serial;
+}
+
+} // namespace
+
+TSimulationList TSimulationList::FromOrder(const std::vector<TSLStitch*>& order) {
+    TSimulationList list;
+    TExportPlan plan(order);
+    list.points_.reserve(static_cast<size_t>(std::max<int64_t>(plan.StitchTotal, 0)));
+    bool firstObject = true;
+    for (const TExportItem& item : plan.Items) {
+        TEmitList points = item.List();
+        for (size_t i = 0; i < points.Points.size(); ++i)
+            list.Add(points.Points[i], i == 0 && !firstObject, false);
+        if (points.Via) list.Add(*points.Via, points.Points.empty() && !firstObject, true);
+        firstObject = false;
+    }
+    list.Finish();
+    return list;
+}
+
+TSimulationList TSimulationList::FromPoints(std::span<const TSP> points) {
+    TSimulationList list;
+    list.points_.reserve(points.size());
+    for (const TSP& p : points)
+        list.Add(p, false, false);
+    list.Finish();
+    return list;
+}
+
+void TSimulationList::Add(const TSP& p, bool objectStart, bool via) {
+    TSimPoint s{p.X, p.Y, 0};
+    const bool first = points_.empty();
+    const bool jumpBits = (p.Flags & SP_JUMP_BITS) != 0;
+    if (IsColourPoint(p)) {
+        const int32_t colour = p.ColourOrLink & 0x00FFFFFF;
+        // At an object's start a colour point with the thread already in the machine is no
+        // change: export writes none there either.
+        const bool same = objectStart && haveThread_ && colour == thread_;
+        if (!haveThread_) firstColour_ = colour;
+        if (first || !same) {
+            s.Flags |= SIM_BLOCK_START;
+            blocks_.push_back({static_cast<int32_t>(points_.size()), colour});
+        }
+        thread_ = colour;
+        haveThread_ = true;
+    } else if (first) {
+        // The stitches before the first colour point form a block whose colour is settled at
+        // the end (the first colour point's, or black).
+        blocks_.push_back({0, NO_COLOUR});
+    }
+    if (!first) {
+        // The machine travels into a new colour block (the thread was cut), to the start of the
+        // next object, through a jump's via-point, and across a jump between joined outlines.
+        if ((s.Flags & SIM_BLOCK_START) || objectStart || via || (jumpBits && previousJumpBits_))
+            s.Flags |= SIM_JUMP;
+    }
+    previousJumpBits_ = jumpBits;
+    points_.push_back(s);
+}
+
+void TSimulationList::Finish() {
+    serial_ = NextSerial();
+    if (!blocks_.empty() && blocks_.front().Colour == NO_COLOUR)
+        blocks_.front().Colour = haveThread_ ? firstColour_ : 0;
+    bounds_ = TKvRect{};
+    bounds_.empty = true;
+    constexpr float inf = std::numeric_limits<float>::infinity();
+    float minX = inf, maxX = -inf, minY = inf, maxY = -inf;
+    chunks_.clear();
+    chunks_.reserve(points_.size() / CHUNK + 1);
+    for (size_t first = 0; first < points_.size(); first += CHUNK) {
+        TChunk c{inf, inf, -inf, -inf};
+        const size_t last = std::min(points_.size(), first + CHUNK);
+        for (size_t i = first; i < last; ++i) {
+            const TSimPoint& p = points_[i];
+            if (!std::isfinite(p.X) || !std::isfinite(p.Y)) continue;
+            c.MinX = std::min(c.MinX, p.X), c.MaxX = std::max(c.MaxX, p.X);
+            c.MinY = std::min(c.MinY, p.Y), c.MaxY = std::max(c.MaxY, p.Y);
+        }
+        chunks_.push_back(c);
+        minX = std::min(minX, c.MinX), maxX = std::max(maxX, c.MaxX);
+        minY = std::min(minY, c.MinY), maxY = std::max(maxY, c.MaxY);
+    }
+    if (minX <= maxX) {
+        bounds_.SetRounded(minX, minY, maxX, maxY);
+        bounds_.empty = false;
+    }
+}
+
+int32_t TSimulationList::BlockAt(int32_t i) const {
+    if (blocks_.empty()) return 0;
+    auto it = std::upper_bound(blocks_.begin(), blocks_.end(), i,
+                               [](int32_t v, const TBlock& b) { return v < b.First; });
+    return it == blocks_.begin() ? 0 : static_cast<int32_t>(it - blocks_.begin()) - 1;
+}
+
+int32_t TSimulationList::NextBlockStart(int32_t p) const {
+    const int32_t last = Count() - 1;
+    if (last < 0) return 0;
+    p = std::max(p, 0);
+    auto it = std::upper_bound(blocks_.begin(), blocks_.end(), p,
+                               [](int32_t v, const TBlock& b) { return v < b.First; });
+    return it == blocks_.end() ? last : std::min(it->First, last);
+}
+
+int32_t TSimulationList::PreviousBlockStart(int32_t p) const {
+    if (p <= 0 || blocks_.empty()) return std::max(p, 0);
+    p = std::min(p, Count());
+    auto it = std::lower_bound(blocks_.begin(), blocks_.end(), p,
+                               [](const TBlock& b, int32_t v) { return b.First < v; });
+    return it == blocks_.begin() ? 0 : std::prev(it)->First;
+}
+
+double TSimulationList::WidthMm() const {
+    return bounds_.empty ? 0.0 : (static_cast<double>(bounds_.Right) - bounds_.Left) / 20.0;
+}
+
+double TSimulationList::HeightMm() const {
+    return bounds_.empty ? 0.0 : (static_cast<double>(bounds_.Bottom) - bounds_.Top) / 20.0;
+}
+
+} // namespace nl
