@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,14 @@ inline QApplication& App() {
 // Screenshots land in the test program's working folder, out of the source tree.
 inline QString ShotPath(const QString& name) {
     return QDir::current().absoluteFilePath("screenshot-" + name + ".png");
+}
+
+// Runs `step` once a modal window that is about to open is up.
+inline void WhenShown(std::function<void()> step) {
+    QTimer::singleShot(0, [step] {
+        QApplication::processEvents();
+        step();
+    });
 }
 
 struct TAppFirst {
