@@ -22,10 +22,10 @@
 #include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
 #include "ui/CurvedColumnPage.h"
-#include "ui/ObjectColour.h"
 #include "ui/EditOutlinePage.h"
 #include "ui/FeatherPage.h"
 #include "ui/FillPatternPage.h"
+#include "ui/ObjectColour.h"
 #include "ui/OutlinePage.h"
 #include "ui/RegionPage.h"
 #include "ui/StitchStylePage.h"
@@ -354,8 +354,10 @@ QPushButton* TPropertiesDialog::AddColourBox(QWidget* page) {
     });
     connect(button, &QPushButton::clicked, this, [this, gen = generation_] {
         if (!Live(gen)) return;
-        if (nl_.PickObjectColour({object_})) Accepted();
-        else Refresh();
+        if (nl_.PickObjectColour({object_}))
+            Accepted();
+        else
+            Refresh();
     });
     return button;
 }
