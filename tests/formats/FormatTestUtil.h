@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../core/TempDir.h"
 #include "core/Colour.h"
 #include "formats/ColorTable.h"
 #include "formats/Formats.h"
@@ -32,21 +33,6 @@ inline std::unique_ptr<TSLStitch> Direct(std::initializer_list<TPt> pts) {
     }
     return o;
 }
-
-class TTempDir {
-public:
-    TTempDir() {
-        std::random_device rd;
-        Path = std::filesystem::temp_directory_path() / ("nl-test-" + std::to_string(rd()));
-        std::filesystem::create_directories(Path);
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(Path, ec);
-    }
-    std::filesystem::path operator/(const std::string& name) const { return Path / name; }
-    std::filesystem::path Path;
-};
 
 // The Tajima row of the format table.
 inline const TFormat& Dst() {

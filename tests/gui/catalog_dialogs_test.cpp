@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <random>
 
+#include "../core/TempDir.h"
 #include "GuiTest.h"
 #include "core/Colour.h"
 #include "gui/CatalogManagerDialog.h"
@@ -37,18 +38,9 @@ std::string ProgramFolder() {
     return QCoreApplication::applicationDirPath().toStdString();
 }
 
-class TTempDir {
-public:
-    TTempDir() {
-        std::random_device rd;
-        Path = fs::temp_directory_path() / ("nl-gui-threads-" + std::to_string(rd()));
-        fs::create_directories(Path / "Threads");
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        fs::remove_all(Path, ec);
-    }
-    fs::path Path;
+// A program folder of the test's own with its empty "Threads" folder.
+struct TTempDir : nl::test::TTempDir {
+    TTempDir() : nl::test::TTempDir("nl-gui-threads-") { fs::create_directories(Path / "Threads"); }
 };
 
 int IndexOfTitle(const TCatalogViewer& v, const std::string& title) {
