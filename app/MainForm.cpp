@@ -9,6 +9,7 @@
 #include "app/Recovery.h"
 #include "app/RegionMode.h"
 #include "core/FileIO.h"
+#include "core/Geometry.h"
 #include "core/Numeric.h"
 #include "core/Point.h"
 #include "formats/Worksheet.h"
@@ -682,7 +683,7 @@ void TNL::StartRotate(uint32_t bit) {
 
 void TNL::RotateTo(double wx, double wy) {
     if (!std::isfinite(wx) || !std::isfinite(wy)) return;
-    if (std::hypot(wx - rotateCx_, wy - rotateCy_) < 1e-6) return; // no bearing at the centre
+    if (HypotDistance(rotateCx_, rotateCy_, wx, wy) < 1e-6) return; // no bearing at the centre
     const double b = BearingFrom(rotateCx_, rotateCy_, wx, wy);
     // The angle follows the pointer round the centre, one small step at a time, so turning back
     // past the start gives a negative angle; more than one full turn either way is not taken.

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/MainForm.h"
+#include "core/Geometry.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
 #include "stitching/SLCurve.h"
@@ -33,7 +34,7 @@ bool HitOutlinePath(TSLCurve& outline, double x, double y, double tolerance, TOu
         hit.Distance = d;
     };
     if (last == 0) {
-        consider(0, 0, std::hypot(x - px[0], y - py[0]));
+        consider(0, 0, HypotDistance(px[0], py[0], x, y));
         return found;
     }
     for (int32_t i = 0; i < last; ++i) {
@@ -42,7 +43,7 @@ bool HitOutlinePath(TSLCurve& outline, double x, double y, double tolerance, TOu
         double len2 = dx * dx + dy * dy;
         // A zero-length segment is a point: it lies at 0 % of itself.
         double t = len2 > 0 ? std::clamp(((x - ax) * dx + (y - ay) * dy) / len2, 0.0, 1.0) : 0.0;
-        consider(i, t, std::hypot(x - (ax + t * dx), y - (ay + t * dy)));
+        consider(i, t, HypotDistance(ax + t * dx, ay + t * dy, x, y));
     }
     return found;
 }
@@ -154,7 +155,7 @@ void TRegionMode::Click(double x, double y) {
             int32_t sample = hit.Percent > 50 ? hit.Sample + 1 : hit.Sample;
             sample = std::min(sample, LastSampleOf(cur));
             auto s = static_cast<size_t>(sample);
-            if (std::hypot(cur.PathX[s] - x, cur.PathY[s] - y) <= Tolerance()) {
+            if (HypotDistance(x, y, cur.PathX[s], cur.PathY[s]) <= Tolerance()) {
                 b.ClickAnchor(sample);
                 host_.CommandStateChanged();
                 return;
@@ -203,7 +204,7 @@ int32_t TRegionMode::DynamicNodeAt(double x, double y) const {
     for (int32_t k = 1; k < r->Count(); ++k) {
         const TSP& p = (*r)[k];
         if (!r->NodeAt(k) || TSLRegion::KindOf(p) == NK_FIXED) continue;
-        if (std::hypot(p.X - x, p.Y - y) <= tol) return k;
+        if (HypotDistance(x, y, p.X, p.Y) <= tol) return k;
     }
     return -1;
 }

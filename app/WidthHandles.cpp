@@ -16,7 +16,7 @@ void DrawWidthHandles(const TSLCurve& curve, TDrawContext& dc) {
     const size_t n = e.Size();
     if (n == 0 || curve.PathX.size() < n) return;
     Canvas& c = *dc.Target;
-    for (size_t s = 0; s < n; s += SAMPLES_PER_SEGMENT) {
+    for (size_t s = 0; s < n; s += kSamplesPerSegment) {
         const float px = dc.SX(curve.PathX[s]), py = dc.SY(curve.PathY[s]);
         const float ax = dc.SX(e.AX[s]), ay = dc.SY(e.AY[s]);
         const float bx = dc.SX(e.BX[s]), by = dc.SY(e.BY[s]);

@@ -14,6 +14,7 @@
 #include "core/Colour.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
+#include "core/Units.h"
 #include "formats/Export.h"
 #include "formats/ExportWalk.h"
 #include "formats/Import.h"
@@ -240,7 +241,7 @@ std::string Hex(int32_t colour) {
 
 std::string Mm(double units) {
     char b[32];
-    std::snprintf(b, sizeof b, "%.1f", units / 20.0 + 0.0);
+    std::snprintf(b, sizeof b, "%.1f", units / kUnitsPerMm + 0.0);
     return b;
 }
 

@@ -22,10 +22,10 @@
 #include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
 #include "ui/CurvedColumnPage.h"
-#include "ui/ObjectColour.h"
 #include "ui/EditOutlinePage.h"
 #include "ui/FeatherPage.h"
 #include "ui/FillPatternPage.h"
+#include "ui/ObjectColour.h"
 #include "ui/OutlinePage.h"
 #include "ui/RegionPage.h"
 #include "ui/StitchStylePage.h"
@@ -35,8 +35,6 @@ namespace nl {
 namespace {
 constexpr const char* kCaptionProperty = "nlCaption";
 constexpr const char* kStitchStyle = "Stitch Style";
-constexpr const char* kOutline = "Outline";
-constexpr const char* kRegion = "Region";
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
@@ -269,19 +267,25 @@ QLineEdit* TPropertiesDialog::AddField(QWidget* page, const std::string& caption
     QGridLayout* grid = FieldGrid(page);
     const int row = grid->rowCount();
     auto* label = new QLabel(Q(caption), page);
-    auto* edit = new QLineEdit(page);
-    edit->setProperty(kCaptionProperty, Q(caption));
+    QLineEdit* edit = NumberBox(page, caption, std::move(f), label);
     edit->setMaximumWidth(110);
-    edit->setAlignment(Qt::AlignRight);
     grid->addWidget(label, row, 0);
     grid->addWidget(edit, row, 1);
     grid->addWidget(new QLabel(Q(unit), page), row, 2);
+    return edit;
+}
+
+QLineEdit* TPropertiesDialog::NumberBox(QWidget* parent, const std::string& caption, TField f,
+                                        QLabel* label) {
+    auto* edit = new QLineEdit(parent);
+    edit->setProperty(kCaptionProperty, Q(caption));
+    edit->setAlignment(Qt::AlignRight);
     auto field = std::make_shared<TField>(std::move(f));
     auto shown = std::make_shared<QString>();
     auto refresh = [edit, label, field, shown] {
         const bool applies = !field->Applies || field->Applies();
         edit->setEnabled(applies);
-        label->setEnabled(applies);
+        if (label) label->setEnabled(applies);
         *shown = applies ? Number(field->Get(), field->Decimals) : QString();
         edit->setText(*shown);
     };
@@ -350,8 +354,10 @@ QPushButton* TPropertiesDialog::AddColourBox(QWidget* page) {
     });
     connect(button, &QPushButton::clicked, this, [this, gen = generation_] {
         if (!Live(gen)) return;
-        if (nl_.PickObjectColour({object_})) Accepted();
-        else Refresh();
+        if (nl_.PickObjectColour({object_}))
+            Accepted();
+        else
+            Refresh();
     });
     return button;
 }
@@ -421,61 +427,55 @@ void TPropertiesDialog::BuildStitchStyle(TSLCurve& curve) {
     PageLayout(page)->addStretch(1);
 }
 
-void TPropertiesDialog::BuildOutline(TSLCurve& curve) {
-    QWidget* page = AddPage(kOutline);
-    TNL& nl = nl_;
-    TSLCurve* c = &curve;
-    const auto& fields = TOutlinePage::Fields();
-    for (size_t i = 0; i < fields.size(); ++i)
-        AddField(page, fields[i].Caption, fields[i].Unit,
-                 {[&nl, c, i] { return TOutlinePage(*c, nl.StitchContext()).Applies(i); },
-                  [&nl, c, i] { return TOutlinePage(*c, nl.StitchContext()).Value(i); },
-                  [&nl, c, i](double v) {
-                      return TOutlinePage(*c, nl.StitchContext()).Apply(i, v) == TApply::Accepted;
-                  },
-                  fields[i].Decimals});
-    const auto& toggles = TOutlinePage::Toggles();
-    for (size_t i = 0; i < toggles.size(); ++i)
-        AddToggle(
-            page, toggles[i].Caption,
-            {[c, i] { return !TOutlinePage::Toggles()[i].Applies || TOutlinePage::Toggles()[i].Applies(*c); },
-             [&nl, c, i] { return TOutlinePage(*c, nl.StitchContext()).ToggleValue(i); },
-             [&nl, c, i](bool on) { TOutlinePage(*c, nl.StitchContext()).SetToggle(i, on); }});
-    PageLayout(page)->addStretch(1);
+template <typename Model>
+QLineEdit* TPropertiesDialog::AddFieldRow(QWidget* area, const Model& model, size_t i) {
+    using Page = decltype(model());
+    const auto& f = Page::Fields()[i];
+    return AddField(area, f.Caption, f.Unit,
+                    {[model, i] { return model().Applies(i); }, [model, i] { return model().Value(i); },
+                     [model, i](double v) { return model().Apply(i, v) == TApply::Accepted; }, f.Decimals});
 }
 
-template <typename Page>
-void TPropertiesDialog::AddPageRows(QWidget* page, TSLCurve& curve,
+template <typename Model>
+QCheckBox* TPropertiesDialog::AddToggleRow(QWidget* area, const Model& model, size_t i) {
+    using Page = decltype(model());
+    return AddToggle(area, Page::Toggles()[i].Caption,
+                     {[model, i] { return model().ToggleApplies(i); },
+                      [model, i] { return model().ToggleValue(i); },
+                      [model, i](bool on) { model().SetToggle(i, on); }});
+}
+
+template <typename Model>
+void TPropertiesDialog::AddPageRows(QWidget* page, const Model& model,
                                     const std::function<QWidget*(bool, size_t)>& area) {
-    // A fresh model per use carries the current stitch context (the view options may have
-    // changed since the window opened).
+    using Page = decltype(model());
+    for (size_t i = 0; i < Page::Fields().size(); ++i)
+        AddFieldRow(area ? area(true, i) : page, model, i);
+    for (size_t i = 0; i < Page::Toggles().size(); ++i)
+        AddToggleRow(area ? area(false, i) : page, model, i);
+}
+
+template <typename Page> auto TPropertiesDialog::CurveModel(TSLCurve& curve) {
     TNL& nl = nl_;
     TSLCurve* c = &curve;
-    const auto& fields = Page::FieldList();
-    for (size_t i = 0; i < fields.size(); ++i)
-        AddField(
-            area ? area(true, i) : page, fields[i].Caption, fields[i].Unit,
-            {[&nl, c, i] { return Page(*c, nl.StitchContext()).Applies(i); },
-             [&nl, c, i] { return Page(*c, nl.StitchContext()).Value(i); },
-             [&nl, c, i](double v) { return Page(*c, nl.StitchContext()).Apply(i, v) == TApply::Accepted; },
-             fields[i].Decimals});
-    const auto& toggles = Page::ToggleList();
-    for (size_t i = 0; i < toggles.size(); ++i)
-        AddToggle(area ? area(false, i) : page, toggles[i].Caption,
-                  {[&nl, c, i] { return Page(*c, nl.StitchContext()).ToggleApplies(i); },
-                   [&nl, c, i] { return Page(*c, nl.StitchContext()).ToggleValue(i); },
-                   [&nl, c, i](bool on) { Page(*c, nl.StitchContext()).SetToggle(i, on); }});
+    return [&nl, c] { return Page(*c, nl.StitchContext()); };
+}
+
+void TPropertiesDialog::BuildOutline(TSLCurve& curve) {
+    QWidget* page = AddPage(TOutlinePage::Caption);
+    AddPageRows(page, CurveModel<TOutlinePage>(curve));
+    PageLayout(page)->addStretch(1);
 }
 
 void TPropertiesDialog::BuildColumn(TSLCurve& curve) {
     QWidget* page = AddPage(TCurvedColumnPage::Caption);
-    AddPageRows<TCurvedColumnPage>(page, curve);
+    AddPageRows(page, CurveModel<TCurvedColumnPage>(curve));
     PageLayout(page)->addStretch(1);
 }
 
 void TPropertiesDialog::BuildFillPattern(TSLCurve& curve) {
     QWidget* page = AddPage(TFillPatternPage::Caption);
-    AddPageRows<TFillPatternPage>(page, curve);
+    AddPageRows(page, CurveModel<TFillPatternPage>(curve));
     TNL& nl = nl_;
     TSLCurve* c = &curve;
     auto* box = new QGroupBox(page);
@@ -509,7 +509,8 @@ void TPropertiesDialog::BuildFeather(TSLCurve& curve) {
         MakeFieldArea(box);
         PageLayout(page)->addWidget(box);
     }
-    AddPageRows<TFeatherPage>(page, curve, [&boxes](bool, size_t i) { return boxes[i < 2 ? 0 : 1]; });
+    AddPageRows(page, CurveModel<TFeatherPage>(curve),
+                [&boxes](bool, size_t i) { return boxes[i < 2 ? 0 : 1]; });
     for (QWidget* box : boxes) {
         // Each box opens with its "Feather Above" / "Feather Below" switch.
         QWidget* on = PageLayout(box)->itemAt(1)->widget();
@@ -549,33 +550,9 @@ void TPropertiesDialog::BuildEditOutline(TSLCurve& curve) {
         grid->addWidget(new QLabel(name + (TEditOutlinePage::IsEndHandle(h) ? "  mm" : ""), page), row, 0);
         auto cell = [&](int column, const std::string& caption, TField f) {
             // AddField puts its row at the end of the grid; these share one row per handle.
-            auto* edit = new QLineEdit(page);
-            edit->setProperty(kCaptionProperty, Q(caption));
+            QLineEdit* edit = NumberBox(page, caption, std::move(f), nullptr);
             edit->setMaximumWidth(80);
-            edit->setAlignment(Qt::AlignRight);
             grid->addWidget(edit, row, column);
-            auto field = std::make_shared<TField>(std::move(f));
-            auto shown = std::make_shared<QString>();
-            auto refresh = [edit, field, shown] {
-                const bool applies = !field->Applies || field->Applies();
-                edit->setEnabled(applies);
-                *shown = applies ? Number(field->Get(), field->Decimals) : QString();
-                edit->setText(*shown);
-            };
-            refreshers_.push_back(refresh);
-            connect(edit, &QLineEdit::editingFinished, this,
-                    [this, gen = generation_, edit, field, shown, refresh] {
-                        if (!Live(gen)) return; // a page of an object shown before, or one since gone
-                        const QString text = edit->text().trimmed();
-                        if (text == *shown) return;
-                        bool ok = false;
-                        const double v = QLocale::c().toDouble(text, &ok);
-                        if (!ok || !field->Set(v)) {
-                            refresh();
-                            return;
-                        }
-                        Accepted();
-                    });
         };
         const std::string key = name.toStdString();
         cell(1, key + " Height",
@@ -602,7 +579,7 @@ void TPropertiesDialog::BuildEditOutline(TSLCurve& curve) {
 // ---- region page ----
 
 void TPropertiesDialog::BuildRegion(TSLRegion& region) {
-    QWidget* page = AddPage(kRegion);
+    QWidget* page = AddPage(TRegionPage::Caption);
     TNL& nl = nl_;
     TSLRegion* r = &region;
     auto model = [&nl, r] {
@@ -643,29 +620,16 @@ void TPropertiesDialog::BuildRegion(TSLRegion& region) {
     columns->addWidget(fill, 1);
     columns->addWidget(under, 1, Qt::AlignTop);
     PageLayout(page)->addLayout(columns);
-    auto isUnder = [](TRegionField f) { return f >= TRegionField::UnderDensity; };
-    auto isUnderToggle = [](TRegionToggle t) {
-        return t == TRegionToggle::UseUnderlay || t == TRegionToggle::UnderTatami ||
-               t == TRegionToggle::UnderSatin || t == TRegionToggle::UnderZigzag;
-    };
-    auto toggle = [&](QWidget* area, TRegionToggle t) {
-        return AddToggle(area, TRegionPage::ToggleCaption(t),
-                         {nullptr, [model, t] { return model().Toggle(t); },
-                          [model, t](bool on) { model().SetToggle(t, on); }});
-    };
     // "Use Underlay" heads the underlay box.
-    QCheckBox* use = toggle(under, TRegionToggle::UseUnderlay);
+    QCheckBox* use = AddToggleRow(under, model, static_cast<size_t>(TRegionToggle::UseUnderlay));
     PageLayout(under)->removeWidget(use);
     PageLayout(under)->insertWidget(0, use);
-    for (const TFieldSpec& desc : TRegionPage::Fields()) {
-        const TRegionField f = desc.Field;
-        AddField(isUnder(f) ? under : fill, desc.Caption, desc.Unit,
-                 {nullptr, [model, f] { return model().Value(f); },
-                  [model, f](double v) { return model().SetValue(f, v); }, 2});
-    }
-    for (int i = 0; i <= static_cast<int>(TRegionToggle::AllowHoles); ++i) {
+    for (size_t i = 0; i < TRegionPage::Fields().size(); ++i)
+        AddFieldRow(TRegionPage::IsUnderlay(static_cast<TRegionField>(i)) ? under : fill, model, i);
+    for (size_t i = 0; i < TRegionPage::Toggles().size(); ++i) {
         const auto t = static_cast<TRegionToggle>(i);
-        if (t != TRegionToggle::UseUnderlay) toggle(isUnderToggle(t) ? under : fill, t);
+        if (t != TRegionToggle::UseUnderlay)
+            AddToggleRow(TRegionPage::IsUnderlay(t) ? under : fill, model, i);
     }
     PageLayout(fill)->addStretch(1);
     PageLayout(page)->addStretch(1);

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -77,14 +78,22 @@ private:
 
     QWidget* AddPage(const std::string& caption);
     QLineEdit* AddField(QWidget* page, const std::string& caption, const std::string& unit, TField f);
+    // A number box showing and entering one value; `label` is dimmed with it when it does not apply.
+    QLineEdit* NumberBox(QWidget* parent, const std::string& caption, TField f, QLabel* label);
     QCheckBox* AddToggle(QWidget* page, const std::string& caption, TToggle t);
     // The thread colour of the object, with the button that picks it from the catalogs.
     QPushButton* AddColourBox(QWidget* page);
-    // The fields and check boxes of a page model built on TFieldPage.
-    // `area` places a row (field or toggle, by index) in a box of the page; null: the page itself.
-    template <typename Page>
-    void AddPageRows(QWidget* page, TSLCurve& curve,
+    // One row of a page model built on TFieldPageOf. `model` makes a fresh model per use, so that
+    // each carries the current stitch context (the view options may change while the window is open).
+    template <typename Model> QLineEdit* AddFieldRow(QWidget* area, const Model& model, size_t index);
+    template <typename Model> QCheckBox* AddToggleRow(QWidget* area, const Model& model, size_t index);
+    // Every field and check box of the page model; `area` places a row (field or toggle, by index)
+    // in a box of the page; null: the page itself.
+    template <typename Model>
+    void AddPageRows(QWidget* page, const Model& model,
                      const std::function<QWidget*(bool field, size_t index)>& area = nullptr);
+    // The model factory of a curve page.
+    template <typename Page> auto CurveModel(TSLCurve& curve);
 
     void BuildCurvePages(TSLCurve& curve);
     void BuildStitchStyle(TSLCurve& curve);

@@ -4,7 +4,10 @@
 #include <optional>
 
 #include "core/Errors.h"
+#include "core/Geometry.h"
+#include "core/Limits.h"
 #include "core/Numeric.h"
+#include "core/Units.h"
 #include "regions/FillGen.h"
 #include "regions/RgnTable.h"
 #include "regions/SLRegion.h"
@@ -12,10 +15,6 @@
 namespace nl {
 
 namespace {
-
-double Dist(const TSP& a, const TSP& b) {
-    return std::hypot(static_cast<double>(b.X) - a.X, static_cast<double>(b.Y) - a.Y);
-}
 
 TSP Pt(double x, double y, uint32_t f) {
     return TSP::Plain(f, static_cast<float>(x), static_cast<float>(y));
@@ -36,12 +35,8 @@ struct TPass {
     bool TurnType2 = false;
 };
 
-// More needle points than any hoop can hold: the attributes are not sane, and the object is left
-// without stitches instead of exhausting memory.
-constexpr size_t MaxFillPoints = 4000000;
-
 void CheckSize(const std::vector<TSP>& out) {
-    if (out.size() > MaxFillPoints) throw TGenerationError("the fill needs too many stitches");
+    if (out.size() > kMaxFillPoints) throw TGenerationError("the fill needs too many stitches");
 }
 
 class TTreeWalker {
@@ -101,7 +96,7 @@ void ResamplePoints(std::vector<TSP>& pts, uint32_t f, double m, double s) {
     if (pts.size() < 2) return;
     if (m > 0)
         for (size_t i = 0; i + 1 < pts.size(); ++i)
-            if (Dist(pts[i], pts[i + 1]) > m) pts[i].Flags |= SP_TRAVEL_EDGE;
+            if (HypotDistance(pts[i], pts[i + 1]) > m) pts[i].Flags |= SP_TRAVEL_EDGE;
     if (s < 1) return; // a step below one unit would never end
     std::vector<TSP> out;
     out.reserve(pts.size() * 2);
@@ -111,7 +106,7 @@ void ResamplePoints(std::vector<TSP>& pts, uint32_t f, double m, double s) {
     while (j < pts.size()) {
         TSP& cur = out.back();
         const TSP& nxt = pts[j];
-        double h = Dist(cur, nxt);
+        double h = HypotDistance(cur, nxt);
         if (h < s - 1 && j != last && !(nxt.Flags & SP_TRAVEL_EDGE)) {
             ++j; // too short: the next point is dropped
         } else if (h <= s + 2) {
@@ -408,7 +403,7 @@ std::vector<std::pair<double, double>> InsetPolygon(std::vector<std::pair<double
             auto [ux, uy] = pts[(i + n - 1) % n];
             auto [vx, vy] = pts[i];
             auto [wx, wy] = pts[(i + 1) % n];
-            double d1 = std::hypot(vx - ux, vy - uy), d2 = std::hypot(wx - vx, wy - vy);
+            double d1 = HypotDistance(ux, uy, vx, vy), d2 = HypotDistance(vx, vy, wx, wy);
             if (d1 == 0) d1 = 0.00001;
             if (d2 == 0) d2 = 0.00001;
             double o1x = vx + m * sign * (vy - uy) / d1, o1y = vy - m * sign * (vx - ux) / d1;
@@ -479,7 +474,7 @@ std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStit
     p.BackToStitch = (rg.StitchFlags & RSF_BACK_TO_STITCH) != 0;
     p.TurnType2 = (rg.StitchFlags & RSF_TURN_TYPE_2) != 0;
     if (!underlay && rg.Compensation != 0 && (ctx.ForExport || ctx.View.ShowCompensation)) {
-        int32_t A = RoundI(rg.Compensation * 20.0);
+        int32_t A = RoundI(rg.Compensation * kUnitsPerMm);
         p.CL = (rg.StitchFlags & SF_A_SIDE) ? A : 0;
         p.CR = (rg.StitchFlags & SF_B_SIDE) ? A : 0;
     }

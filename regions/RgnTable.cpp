@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 
+#include "core/Limits.h"
 #include "core/Numeric.h"
 #include "core/Point.h"
 
@@ -39,12 +40,12 @@ bool TFillRaster::Prepare(const TKvRect& bounds, double theta) {
     originY_ = T - 3;
     double h = B - T + 9;
     double w = 32.0 * std::nearbyint((R - L + 9) / 32.0 + 0.5);
-    if (h < 1 || w < 32 || h * w > static_cast<double>(MaxPixels)) return false;
+    if (h < 1 || w < 32 || h * w > static_cast<double>(kMaxRasterPixels)) return false;
     return Allocate(static_cast<int32_t>(w), static_cast<int32_t>(h));
 }
 
 bool TFillRaster::Allocate(int32_t width, int32_t height) {
-    if (width < 3 || height < 3 || static_cast<int64_t>(width) * height > MaxPixels) return false;
+    if (width < 3 || height < 3 || static_cast<int64_t>(width) * height > kMaxRasterPixels) return false;
     width_ = width;
     height_ = height;
     words_ = (width + 63) / 64;

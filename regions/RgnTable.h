@@ -13,9 +13,6 @@ namespace nl {
 // Every scan stays inside its row: a scan that finds no stopper ends at the row's edge.
 class TFillRaster {
 public:
-    // Largest raster accepted (pixels); a bigger region gives no fill rather than a huge allocation.
-    static constexpr int64_t MaxPixels = int64_t(1) << 28;
-
     // Turned frame of `bounds` for the angle theta (radians) and allocation; false when refused.
     bool Prepare(const TKvRect& bounds, double theta);
     // Allocation of a bare width x height raster (tests); width is used as given.

@@ -5,7 +5,9 @@
 #include <set>
 
 #include "core/Errors.h"
+#include "core/Geometry.h"
 #include "core/Numeric.h"
+#include "core/Units.h"
 #include "platform/Canvas.h"
 #include "stitching/CurveParts.h"
 
@@ -16,10 +18,10 @@ namespace nl {
 int32_t LastSampleOf(TSLCurve& o) {
     int32_t k = o.SegmentCount();
     if (k == 0) return -1;
-    size_t want = static_cast<size_t>(k) * 25 + 1;
+    size_t want = static_cast<size_t>(k) * kSamplesPerSegment + 1;
     if (o.PathX.size() != want || o.PathY.size() != want) o.Flatten();
     if (o.PathX.size() != want || o.PathY.size() != want) return -1;
-    return k * 25;
+    return k * kSamplesPerSegment;
 }
 
 void SamplePoint(TSLCurve& o, int32_t index, double percent, double& x, double& y) {
@@ -39,19 +41,15 @@ void SamplePoint(TSLCurve& o, int32_t index, double percent, double& x, double& 
 
 namespace {
 
-double Dist(double ax, double ay, double bx, double by) {
-    return std::hypot(bx - ax, by - ay);
-}
-
 // Percent of the way from sample index to index + 1 at which (x, y) lies; 0 for the last sample or
 // a zero-length segment.
 double PercentOn(TSLCurve& o, int32_t index, double x, double y) {
     int32_t last = LastSampleOf(o);
     if (last < 0 || index < 0 || index >= last) return 0;
     auto i = static_cast<size_t>(index);
-    double seg = Dist(o.PathX[i], o.PathY[i], o.PathX[i + 1], o.PathY[i + 1]);
+    double seg = HypotDistance(o.PathX[i], o.PathY[i], o.PathX[i + 1], o.PathY[i + 1]);
     if (seg == 0) return 0;
-    return 100.0 * Dist(o.PathX[i], o.PathY[i], x, y) / seg;
+    return 100.0 * HypotDistance(o.PathX[i], o.PathY[i], x, y) / seg;
 }
 
 // Intersection of segments p1-p2 and q1-q2 (parameters on both within [0, 1]).
@@ -286,7 +284,7 @@ void TSLRegion::BoundaryPoint(int32_t node, double percent, double& x, double& y
     for (size_t i = 1; i < pts.size(); ++i) {
         if (!started && pts[i].Node == node) started = true;
         if (!started) continue;
-        double len = Dist(pts[i - 1].X, pts[i - 1].Y, pts[i].X, pts[i].Y);
+        double len = HypotDistance(pts[i - 1].X, pts[i - 1].Y, pts[i].X, pts[i].Y);
         if (total + len >= target) {
             double t = len > 0 ? (target - total) / len : 0;
             x = pts[i - 1].X + (pts[i].X - pts[i - 1].X) * t;
@@ -309,7 +307,7 @@ bool TSLRegion::HitBoundary(double x, double y, double tolerance, int32_t& node,
         const TWalkPoint &a = pts[i - 1], &b = pts[i];
         double dx = b.X - a.X, dy = b.Y - a.Y, len = std::hypot(dx, dy);
         double t = len > 0 ? std::clamp(((x - a.X) * dx + (y - a.Y) * dy) / (len * len), 0.0, 1.0) : 0.0;
-        if (std::hypot(a.X + t * dx - x, a.Y + t * dy - y) <= tolerance) {
+        if (HypotDistance(x, y, a.X + t * dx, a.Y + t * dy) <= tolerance) {
             node = current;
             distance = along + t * len;
             return true;
@@ -337,7 +335,8 @@ void TSLRegion::UpdateBounds(const TStitchContext& ctx) {
         if (i == 0) continue;
         int32_t k = pts[i].Node;
         if (k >= 0 && k < Count() && NodeAt(k))
-            Node(k).SegmentLength += static_cast<float>(Dist(pts[i - 1].X, pts[i - 1].Y, pts[i].X, pts[i].Y));
+            Node(k).SegmentLength +=
+                static_cast<float>(HypotDistance(pts[i - 1].X, pts[i - 1].Y, pts[i].X, pts[i].Y));
     }
 }
 
@@ -454,7 +453,7 @@ void TSLRegion::RebuildFromOutlines(const TStitchContext& ctx) {
             double bestD = 1e300;
             for (size_t i = 0; i < cands.size(); ++i) {
                 if (cands[i].Kind != jk) continue;
-                double dd = Dist(cands[i].X, cands[i].Y, p.X, p.Y);
+                double dd = HypotDistance(cands[i].X, cands[i].Y, p.X, p.Y);
                 if (dd < bestD) {
                     bestD = dd;
                     best = static_cast<int32_t>(i);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/Units.h"
 #include "formats/ExportWalk.h"
 #include "stitching/SLStitch.h"
 
@@ -133,11 +134,11 @@ int32_t TSimulationList::PreviousBlockStart(int32_t p) const {
 }
 
 double TSimulationList::WidthMm() const {
-    return bounds_.empty ? 0.0 : (static_cast<double>(bounds_.Right) - bounds_.Left) / 20.0;
+    return bounds_.empty ? 0.0 : (static_cast<double>(bounds_.Right) - bounds_.Left) / kUnitsPerMm;
 }
 
 double TSimulationList::HeightMm() const {
-    return bounds_.empty ? 0.0 : (static_cast<double>(bounds_.Bottom) - bounds_.Top) / 20.0;
+    return bounds_.empty ? 0.0 : (static_cast<double>(bounds_.Bottom) - bounds_.Top) / kUnitsPerMm;
 }
 
 } // namespace nl

@@ -3,29 +3,24 @@
 #include <cmath>
 #include <vector>
 
+#include "core/Geometry.h"
 #include "stitching/Feather.h"
 
 namespace nl {
 
 namespace {
-struct TXY {
-    double X, Y;
-};
-TXY XY(const TSP& p) {
+TPointD XY(const TSP& p) {
     return {p.X, p.Y};
 }
-TXY Mid(TXY a, TXY b) {
+TPointD Mid(TPointD a, TPointD b) {
     return {(a.X + b.X) / 2, (a.Y + b.Y) / 2};
-}
-double Dist(TXY a, TXY b) {
-    return std::hypot(a.X - b.X, a.Y - b.Y);
 }
 } // namespace
 
 void ShortenLast(TSLStitch& list, TShortSide side, TRandom& rng) {
     const int32_t n = list.Count() - 1;
     if (n < 3) return;
-    TXY e, s;
+    TPointD e, s;
     if (side == TShortSide::B) {
         e = Mid(XY(list[n]), XY(list[n - 2]));
         s = {e.X + (list[n - 1].X - list[n - 2].X), e.Y + (list[n - 1].Y - list[n - 2].Y)};
@@ -34,12 +29,12 @@ void ShortenLast(TSLStitch& list, TShortSide side, TRandom& rng) {
         s = Mid(XY(list[n]), XY(list[n - 2]));
     }
     double k = 50.0 + 30.0 * rng.Next();
-    double u = Dist(s, e);
+    double u = HypotDistance(s, e);
     double keep = u * k / 100.0;
-    TXY at = u > 0 ? TXY{s.X + (e.X - s.X) * keep / u, s.Y + (e.Y - s.Y) * keep / u} : e;
+    TPointD at = u > 0 ? TPointD{s.X + (e.X - s.X) * keep / u, s.Y + (e.Y - s.Y) * keep / u} : e;
     double shortening = u - keep;
     if (side == TShortSide::A) shortening = -shortening;
-    double full = Dist(XY(list[n - 1]), XY(list[n]));
+    double full = HypotDistance(XY(list[n - 1]), XY(list[n]));
     int32_t index = side == TShortSide::B ? n : n - 1;
     TSP p = TSP::Modify(list[index].Flags, static_cast<float>(at.X), static_cast<float>(at.Y),
                         static_cast<float>(shortening), static_cast<float>(full));
@@ -60,16 +55,16 @@ void CompensateAndFeather(TSLStitch& list, const TFeather* feather, bool compens
     for (int32_t i = 0; i < list.Count(); ++i)
         if (!(list[i].Flags & SP_FILL)) rail.push_back(i);
     if (rail.size() < 3) return;
-    TXY prev = XY(list[rail[0]]);
+    TPointD prev = XY(list[rail[0]]);
     for (size_t j = 1; j + 1 < rail.size(); ++j) {
         TSP& p = list[rail[j]];
-        const TXY old = XY(p);
+        const TPointD old = XY(p);
         if (p.Flags & SP_SHORT) {
             prev = old; // a short point is not moved and is the next neighbour as it stands
             continue;
         }
-        const TXY m = Mid(prev, XY(list[rail[j + 1]]));
-        double u = Dist(m, old);
+        const TPointD m = Mid(prev, XY(list[rail[j + 1]]));
+        double u = HypotDistance(m, old);
         if (u == 0) u = 0.001;
         const bool abovePos = (j % 2) == 1;
         double len = u;

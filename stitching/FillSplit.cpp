@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/Geometry.h"
+#include "core/Limits.h"
 #include "core/Numeric.h"
 #include "stitching/SLCurve.h"
 
@@ -72,7 +74,7 @@ void TFillSplitter::Split(TSLStitch& list, int32_t index, double distance, bool 
     const TSP& end = list[index - 1];
     const TSP& from = fromStart_ ? start : end;
     const TSP& to = fromStart_ ? end : start;
-    const double len = std::hypot(static_cast<double>(end.X) - start.X, static_cast<double>(end.Y) - start.Y);
+    const double len = HypotDistance(start.X, start.Y, end.X, end.Y);
     bool measureFromStart = fromStart_;
     fromStart_ = !fromStart_;
     if (!std::isfinite(len) || len <= 0.0 || !std::isfinite(distance)) return;
@@ -108,7 +110,7 @@ void TFillSplitter::Split(TSLStitch& list, int32_t index, double distance, bool 
     const double expected = (len - q) / pitch + 1;
     if (expected > 0) {
         cutsMade_ += expected;
-        if (cutsMade_ > MAX_FILL_CUTS) throw TGenerationError("fill pattern too fine for the stitch lengths");
+        if (cutsMade_ > kMaxFillCuts) throw TGenerationError("fill pattern too fine for the stitch lengths");
     }
     std::vector<TSP> cuts;
     for (; q < len; q += pitch) {

@@ -10,8 +10,6 @@ namespace nl {
 class TSLCurve;
 
 // Pitch range (units) that every pitch is brought into; a pitch of 0 would never end a split.
-// Most cut points one generation may insert.
-constexpr double MAX_FILL_CUTS = 4.0e6;
 constexpr float FILL_PITCH_MIN = 40.f, FILL_PITCH_MAX = 220.f, FILL_PITCH_DEFAULT = 40.f;
 
 enum class TFillMatch : uint8_t { Top, Middle, Bottom };

@@ -36,11 +36,6 @@ double QuadrantAngle(double dx, double dy) {
     return dx >= 0 ? std::asin(ClampUnit(dx / r)) : 3 * Pi / 2 + std::asin(ClampUnit(-dy / r));
 }
 
-double Distance(double x1, double y1, double x2, double y2) {
-    double dx = x2 - x1, dy = y2 - y1;
-    return std::sqrt(dx * dx + dy * dy);
-}
-
 double AngleAround(double cx, double cy, double x, double y) {
     if (std::fabs(x - cx) < 0.001) return y > cy ? Pi : 0.0;
     return QuadrantAngle(x - cx, y - cy);

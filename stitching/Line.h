@@ -6,14 +6,10 @@
 #pragma once
 #include <cstdint>
 
+#include "core/Geometry.h"
 #include "core/KvRect.h"
 
 namespace nl {
-
-struct TPointD {
-    double X = 0.0;
-    double Y = 0.0;
-};
 
 // "A Side" / "B Side" bits of StitchFlags, used by Scale.
 constexpr uint32_t SCALE_A_SIDE = 0x20000;
@@ -78,8 +74,6 @@ public:
     bool PickNear(double tolerance, double pickTolerance, double x, double y, TPointD* at = nullptr) const;
 };
 
-// Euclidean distance in double precision.
-double Distance(double x1, double y1, double x2, double y2);
 // Bearing of the vector (dx, dy) by the quadrant rule (a zero vector gives 0).
 double QuadrantAngle(double dx, double dy);
 // Bearing of (x, y) seen from (cx, cy); exactly 0 or pi when x is within 0.001 of cx.

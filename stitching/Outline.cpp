@@ -24,22 +24,22 @@ void TProfileCurve::Build(float h0, float pos1, float h1, float pos2, float h2, 
     float p0x = 0.f, p1x = pos1 * length / 100.f, p2x = pos2 * length / 100.f, p3x = length;
     float cx = 3 * (p1x - p0x), bx = 3 * (p2x - p1x) - cx, ax = p3x - p0x - cx - bx;
     float cy = 3 * (h1 - h0), by = 3 * (h2 - h1) - cy, ay = h3 - h0 - cy - by;
-    for (int i = 0; i < 25; ++i) {
-        float t = static_cast<float>(i * 0.04);
+    for (int i = 0; i < kSamplesPerSegment; ++i) {
+        float t = static_cast<float>(i * kSampleStepD);
         d_[i] = ((ax * t + bx) * t + cx) * t + p0x;
         h_[i] = ((ay * t + by) * t + cy) * t + h0;
     }
-    d_[25] = p3x;
-    h_[25] = h3;
+    d_[kSamplesPerSegment] = p3x;
+    h_[kSamplesPerSegment] = h3;
     cursor_ = 1;
 }
 
 float TProfileCurve::HeightAt(float x) {
     // The search continues from the last interval while positions grow along the section, and
     // starts over when they go back, so the answer never depends on earlier calls.
-    if (cursor_ < 1 || cursor_ > 25 || x < d_[cursor_ - 1]) cursor_ = 1;
+    if (cursor_ < 1 || cursor_ > kSamplesPerSegment || x < d_[cursor_ - 1]) cursor_ = 1;
     int32_t i = cursor_;
-    while (i < 25 && !(d_[i] > x))
+    while (i < kSamplesPerSegment && !(d_[i] > x))
         ++i;
     cursor_ = i;
     float d0 = d_[i - 1], d1 = d_[i];
@@ -55,16 +55,16 @@ TOutlineList::~TOutlineList() = default;
 std::unique_ptr<TOutlineList> TOutlineList::MakeDefault(int32_t anchors) {
     auto list = std::make_unique<TOutlineList>();
     for (int32_t i = 0; i < anchors; ++i)
-        list->AddNew()->StartSample = 25 * i;
+        list->AddNew()->StartSample = kSamplesPerSegment * i;
     return list;
 }
 
 void TOutlineList::InsertSection(int32_t section) {
     if (section < 0 || section >= Count()) return;
     for (int32_t i = section + 1; i < Count(); ++i)
-        (*this)[i]->StartSample += 25;
+        (*this)[i]->StartSample += kSamplesPerSegment;
     TOutline* added = AddNew(section + 1);
-    added->StartSample = (*this)[section]->StartSample + 25;
+    added->StartSample = (*this)[section]->StartSample + kSamplesPerSegment;
 }
 
 std::unique_ptr<TOutlineList> TOutlineList::Clone() const {
@@ -99,7 +99,7 @@ constexpr uint8_t STREAM_FEATHER_FOLLOWS = 15;
 
 template <class IO, class L> void ProfileFields(IO& io, L& p, int32_t anchors) {
     io.Field(p.ProfileFlags, p.CurrentSection, p.SelectedSegment, p.OutlineCompensation);
-    const int32_t lastSample = 25 * (anchors - 1);
+    const int32_t lastSample = kSamplesPerSegment * (anchors - 1);
     io.Items(p, OUTLINE_SECTION_RECORD, "width profile section count", [&](auto& s) {
         io.Field(s.HeightA, s.HeightB, s.CtrlPos1A, s.CtrlPos2A, s.CtrlPos1B, s.CtrlPos2B, s.CtrlHeight1A,
                  s.CtrlHeight2A, s.CtrlHeight1B, s.CtrlHeight2B, s.EndRotation, s.SectionMeasure,

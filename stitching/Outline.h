@@ -10,6 +10,7 @@
 #include "core/DeepPtr.h"
 #include "core/ObList.h"
 #include "core/RecordIO.h"
+#include "core/Units.h"
 #include "stitching/CurveParts.h"
 
 namespace nl {
@@ -51,7 +52,7 @@ public:
     void Reset() { cursor_ = 1; }
 
 private:
-    std::array<float, 26> d_{}, h_{};
+    std::array<float, kSamplesPerSegment + 1> d_{}, h_{};
     int32_t cursor_ = 1;
 };
 

@@ -4,15 +4,13 @@
 #include <cmath>
 
 #include "core/Errors.h"
+#include "core/Limits.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
 
 namespace {
 constexpr uint32_t RUN_FLAGS = SP_BOUNDARY | SP_FLAT;
-// A run or an outline that would place more points than this is refused (Restitch then switches
-// the object off): far beyond any real design, and a bound on what a hostile file can make us build.
-constexpr int64_t MAX_RUN_POINTS = 2000000;
 
 bool CarriesJump(const TSP& p) {
     return (p.Flags & SP_JUMP_SHARED) || p.JumpExt() != nullptr;
@@ -71,7 +69,7 @@ void GenerateRunningOutline(TSLCurve& curve, const TStitchContext& ctx) {
         const std::vector<TSP> pass = passes > 0 ? WalkPass(curve) : std::vector<TSP>{};
         for (int32_t p = 0; p < passes; ++p) {
             PlacePass(*list, pass, insertAt);
-            if (list->Count() > MAX_RUN_POINTS) throw TGenerationError("outline has too many stitches");
+            if (list->Count() > kMaxRunPoints) throw TGenerationError("outline has too many stitches");
             // Every pass is placed at the end of the list, so its last stitch is the list's last
             // point; it marks where the next pass turns back.
             if (p + 1 < passes && !list->Empty()) list->Last()->Flags |= SP_PASS_END;
@@ -151,7 +149,7 @@ void PolylineRun(const TPointList& source, TSLStitch& target, double step,
     };
     int64_t appended = 0;
     auto append = [&](double x, double y, const TSP* jumpFrom, int32_t sourceIndex) {
-        if (++appended > MAX_RUN_POINTS) throw TGenerationError("chain too long for its stitch length");
+        if (++appended > kMaxRunPoints) throw TGenerationError("chain too long for its stitch length");
         if (jumpFrom) {
             TSP p = TPointList::DeepCopy(*jumpFrom);
             p.X = static_cast<float>(x);

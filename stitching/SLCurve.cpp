@@ -5,6 +5,8 @@
 #include <string>
 
 #include "core/Errors.h"
+#include "core/Geometry.h"
+#include "core/Limits.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
 #include "stitching/Column.h"
@@ -13,9 +15,9 @@
 
 namespace nl {
 
-const float SAMPLE_T[26] = {0.00f, 0.04f, 0.08f, 0.12f, 0.16f, 0.20f, 0.24f, 0.28f, 0.32f,
-                            0.36f, 0.40f, 0.44f, 0.48f, 0.52f, 0.56f, 0.60f, 0.64f, 0.68f,
-                            0.72f, 0.76f, 0.80f, 0.84f, 0.88f, 0.92f, 0.96f, 1.00f};
+const float SAMPLE_T[kSamplesPerSegment + 1] = {0.00f, 0.04f, 0.08f, 0.12f, 0.16f, 0.20f, 0.24f, 0.28f, 0.32f,
+                                                0.36f, 0.40f, 0.44f, 0.48f, 0.52f, 0.56f, 0.60f, 0.64f, 0.68f,
+                                                0.72f, 0.76f, 0.80f, 0.84f, 0.88f, 0.92f, 0.96f, 1.00f};
 
 namespace {
 
@@ -77,16 +79,6 @@ private:
     std::vector<TBezier> b_;
 };
 
-// Distance() spelled out here so the walk's inner loop can inline it: the same operations in the
-// same order, so the same result to the last bit. Sq is the value under the root.
-inline double Sq(TPointD a, TPointD b) {
-    double dx = b.X - a.X, dy = b.Y - a.Y;
-    return dx * dx + dy * dy;
-}
-inline double Dist(TPointD a, TPointD b) {
-    return std::sqrt(Sq(a, b));
-}
-
 // The smallest double g >= 0 for which `holds` is true, for a test that is false below some
 // point and true from it on; false when the search leaves the finite numbers or takes too long.
 template <class P> bool LowestHolding(P holds, double guess, double& found) {
@@ -135,9 +127,6 @@ private:
     bool exact_ = false;
     double atLeast_ = 0.0, beyond_ = 0.0, notShort_ = 0.0, notWithin_ = 0.0;
 };
-
-// A walk that would place more points than this is refused (a hostile or absurd path).
-constexpr int64_t MAX_WALK_POINTS = 1000000;
 
 } // namespace
 
@@ -230,14 +219,14 @@ TPointD TSLCurve::PointAtT(int32_t segment, float t) const {
 TPointD TSLCurve::PointAtSample(int32_t s) const {
     int32_t k = SegmentCount();
     if (k == 0) return PointAtT(0, 0.f);
-    if (s >= SAMPLES_PER_SEGMENT * k) return {Last()->X, Last()->Y};
+    if (s >= kSamplesPerSegment * k) return {Last()->X, Last()->Y};
     if (s < 0) s = 0;
-    return PointAtT(s / SAMPLES_PER_SEGMENT, SAMPLE_T[s % SAMPLES_PER_SEGMENT]);
+    return PointAtT(s / kSamplesPerSegment, SAMPLE_T[s % kSamplesPerSegment]);
 }
 
 TPointD TSLCurve::PointAtSampleT(int32_t s, float t) const {
     int32_t k = SegmentCount();
-    int32_t seg = std::clamp(s / SAMPLES_PER_SEGMENT, 0, std::max(0, k - 1));
+    int32_t seg = std::clamp(s / kSamplesPerSegment, 0, std::max(0, k - 1));
     if (t < 0) {
         if (seg + 1 < k) return PointAtT(seg + 1, 1.f - t);
         return PointAtT(seg, 1.f);
@@ -252,12 +241,12 @@ void TSLCurve::Flatten() {
     PathBounds.empty = true;
     int32_t k = SegmentCount();
     if (k == 0) return;
-    PathX.resize(static_cast<size_t>(SAMPLES_PER_SEGMENT * k + 1));
+    PathX.resize(static_cast<size_t>(kSamplesPerSegment * k + 1));
     PathY.resize(PathX.size());
     size_t o = 0;
     for (int32_t s = 0; s < k; ++s) {
         TBezier b((*this)[3 * s], (*this)[3 * s + 1], (*this)[3 * s + 2], (*this)[3 * s + 3]);
-        for (int i = 0; i < SAMPLES_PER_SEGMENT; ++i, ++o) {
+        for (int i = 0; i < kSamplesPerSegment; ++i, ++o) {
             PathX[o] = b.X(SAMPLE_T[i]);
             PathY[o] = b.Y(SAMPLE_T[i]);
         }
@@ -279,12 +268,12 @@ void TSLCurve::FlattenVisit(int32_t first, int32_t last,
                             const std::function<void(float, float, int32_t)>& visit) const {
     int32_t k = SegmentCount();
     if (k == 0) return;
-    int32_t n = SAMPLES_PER_SEGMENT * k;
+    int32_t n = kSamplesPerSegment * k;
     if (last < 0 || last >= n) last = n - 1;
     first = std::max(first, 0);
     TPathEvaluator ev(*this);
     for (int32_t s = first; s <= last; ++s) {
-        TPointD p = ev.At(s / SAMPLES_PER_SEGMENT, SAMPLE_T[s % SAMPLES_PER_SEGMENT]);
+        TPointD p = ev.At(s / kSamplesPerSegment, SAMPLE_T[s % kSamplesPerSegment]);
         visit(static_cast<float>(p.X), static_cast<float>(p.Y), s);
     }
     visit(Last()->X, Last()->Y, n);
@@ -301,7 +290,7 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
     for (int32_t i = 1; i < Count(); ++i)
         polygon += Distance((*this)[i - 1].X, (*this)[i - 1].Y, (*this)[i].X, (*this)[i].Y);
     if (!std::isfinite(polygon)) throw TGenerationError("path has points that are not numbers");
-    if (polygon / step > 4.0 * MAX_WALK_POINTS) throw TGenerationError("path too long for its stitch length");
+    if (polygon / step > 4.0 * kMaxWalkPoints) throw TGenerationError("path too long for its stitch length");
     const TWalkEvaluator ev(*this);
     const TReachTest reach(step);
     const TSP& a0 = (*this)[0];
@@ -314,7 +303,7 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
     const double uEnd = k - 0.0001;
 
     auto emit = [&](TPointD q, double u) {
-        if (++visits > MAX_WALK_POINTS) throw TGenerationError("path too long for its stitch length");
+        if (++visits > kMaxWalkPoints) throw TGenerationError("path too long for its stitch length");
         int32_t seg = std::clamp(static_cast<int32_t>(std::floor(u)), 0, k - 1);
         visit({static_cast<float>(q.X), static_cast<float>(q.Y), seg, static_cast<float>(u - seg), false,
                false});
@@ -331,7 +320,7 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
         for (int it = 0; it < 64 && reach.Off(x); ++it) {
             const double um = (lo + hi) / 2;
             const TPointD pm = ev.At(um);
-            const double xm = Sq(pm, last);
+            const double xm = DistanceSquared(pm, last);
             if (reach.AtLeast(xm))
                 hi = um;
             else
@@ -362,7 +351,7 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
                 emit({(*this)[3 * f].X, (*this)[3 * f].Y}, f);
                 continue;
             }
-            double x = Sq(e, last), r = std::sqrt(x);
+            double x = DistanceSquared(e, last), r = std::sqrt(x);
             // The end anchor is visited when the remaining chord is within step + 0.1, so an
             // exact multiple of the step does not end in a tiny extra stitch.
             if (r > step + 0.1) {
@@ -374,7 +363,7 @@ void TSLCurve::Walk(double step, const std::function<void(const TWalkVisit&)>& v
             return;
         }
         TPointD q = ev.At(uHi);
-        const double x = Sq(q, last);
+        const double x = DistanceSquared(q, last);
         if (reach.Within(x)) {
             const double r = std::sqrt(x);
             d *= 1 + r / step;
@@ -436,9 +425,9 @@ TRays TSLCurve::Perpendiculars(int32_t s, float t, double len) const {
     TRays rays;
     const int32_t k = SegmentCount();
     if (k == 0) return rays;
-    const int32_t n = SAMPLES_PER_SEGMENT * k;
+    const int32_t n = kSamplesPerSegment * k;
     s = std::clamp(s, 0, n);
-    int32_t seg = std::min(s / SAMPLES_PER_SEGMENT, k - 1);
+    int32_t seg = std::min(s / kSamplesPerSegment, k - 1);
     bool atEnd = s >= n;
     if (atEnd) t = 1.f;
     TPointD p = PointAtT(seg, t);
@@ -451,7 +440,7 @@ TRays TSLCurve::Perpendiculars(int32_t s, float t, double len) const {
         return base;
     };
     TKvLine out = raysOf(DirectionAtT(seg, t), rays.A, rays.B);
-    if (!atEnd && s % SAMPLES_PER_SEGMENT == 0 && s > 0 && t == 0.f) {
+    if (!atEnd && s % kSamplesPerSegment == 0 && s > 0 && t == 0.f) {
         // Interior anchor: the rays bisect the corner between the incoming and outgoing tangent.
         TKvLine inA, inB;
         TKvLine in = raysOf(DirectionAtT(seg - 1, 1.0), inA, inB);
@@ -472,16 +461,16 @@ void TSLCurve::ComputeEdges() {
     e.Clear();
     const int32_t k = SegmentCount();
     if (k == 0 || Outlines->Count() == 0) return;
-    const int32_t n = SAMPLES_PER_SEGMENT * k + 1;
+    const int32_t n = kSamplesPerSegment * k + 1;
     e.AX.resize(n), e.AY.resize(n), e.BX.resize(n), e.BY.resize(n), e.Dist.resize(n), e.Angle.resize(n);
     std::vector<TRays> rays(static_cast<size_t>(n));
     // The display edges walk the sections; the section the generator or the editor is in stays
     // what it was (it is saved with the worksheet, so a reload must not move it).
     const int32_t keepSection = Outlines->CurrentSection;
     for (int32_t s = 0; s < n; ++s) {
-        rays[s] = Perpendiculars(s, SAMPLE_T[s % SAMPLES_PER_SEGMENT], 1.0);
+        rays[s] = Perpendiculars(s, SAMPLE_T[s % kSamplesPerSegment], 1.0);
         e.Angle[s] = static_cast<float>(rays[s].AngleOffset);
-        e.Dist[s] = s == 0 ? 0.f : static_cast<float>(Dist(PointAtSample(s), PointAtSample(s - 1)));
+        e.Dist[s] = s == 0 ? 0.f : static_cast<float>(Distance(PointAtSample(s), PointAtSample(s - 1)));
     }
     TOutlineList& list = *Outlines;
     const int32_t sections = list.Count();

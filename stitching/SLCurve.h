@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/Units.h"
 #include "stitching/CurveParts.h"
 #include "stitching/Line.h"
 #include "stitching/Outline.h"
@@ -14,11 +15,8 @@
 
 namespace nl {
 
-// Samples per Bezier segment: sample s lies on segment s / 25 at t = (s % 25) * 0.04.
-constexpr int32_t SAMPLES_PER_SEGMENT = 25;
-
 // The 26 parameter values 0.00, 0.04, ... 1.00 in single precision.
-extern const float SAMPLE_T[26];
+extern const float SAMPLE_T[kSamplesPerSegment + 1];
 
 // Ranges that values read from files are brought into.
 constexpr int32_t PASSES_MIN = 1, PASSES_MAX = 50;
@@ -77,7 +75,7 @@ public:
     int32_t SegmentCount() const { return Count() >= 4 ? (Count() - 1) / 3 : 0; }
     int32_t AnchorCount() const { return SegmentCount() > 0 ? SegmentCount() + 1 : 0; }
     // Index of the last sample (25k), 0 for a path without segments.
-    int32_t LastSample() const { return SAMPLES_PER_SEGMENT * SegmentCount(); }
+    int32_t LastSample() const { return kSamplesPerSegment * SegmentCount(); }
     bool IsRail() const { return (Flags & (OF_RAIL_A | OF_RAIL_B)) != 0; }
     bool IsRailB() const { return (Flags & OF_RAIL_B) != 0; }
     bool IsLineObject() const { return (StitchFlags & SF_LINE_OBJECT) != 0; }

@@ -5,17 +5,12 @@
 #include <string>
 
 #include "core/Errors.h"
+#include "core/Geometry.h"
+#include "core/Limits.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
 
 namespace nl {
-
-namespace {
-double Dist(const TSP& a, const TSP& b) {
-    double dx = static_cast<double>(a.X) - b.X, dy = static_cast<double>(a.Y) - b.Y;
-    return std::sqrt(dx * dx + dy * dy);
-}
-} // namespace
 
 void TSLStitch::SetStitchLimits(int32_t minLen, int32_t maxLen) {
     minLen = Clamp(minLen, MIN_STITCH_LOW, MIN_STITCH_HIGH);
@@ -388,7 +383,7 @@ void TSLStitch::RemoveShortStitches(double minLen) {
     TSP cur = v[0];
     for (size_t j = 1; j < v.size(); ++j) {
         TSP& next = v[j];
-        if ((cur.Flags & SP_UNDER) || Dist(cur, next) >= minLen) {
+        if ((cur.Flags & SP_UNDER) || Distance(cur, next) >= minLen) {
             v[w++] = cur;
             cur = next;
         } else if (!(cur.Flags & (SP_BOUNDARY | SP_EXTRA))) {
@@ -413,11 +408,11 @@ void TSLStitch::SplitLongStitches(int32_t minLen, int32_t maxLen) {
     // Count first, so the common case (nothing to split) costs no copy.
     double extra = 0;
     for (size_t i = 1; i < v.size(); ++i) {
-        double c = Dist(v[i - 1], v[i]);
+        double c = Distance(v[i - 1], v[i]);
         if (std::isfinite(c) && c > mx && c - mx > mn) extra += std::ceil((c - mn) / mx);
     }
     if (extra == 0) return;
-    if (extra > 5e6) throw TGenerationError("stitches too long to split");
+    if (extra > kMaxSplitPoints) throw TGenerationError("stitches too long to split");
     std::vector<TSP> out;
     out.reserve(v.size() + static_cast<size_t>(extra));
     out.push_back(v[0]);
@@ -425,7 +420,7 @@ void TSLStitch::SplitLongStitches(int32_t minLen, int32_t maxLen) {
         const TSP& b = v[i];
         for (;;) {
             const TSP& a = out.back();
-            double c = Dist(a, b);
+            double c = Distance(a, b);
             if (!std::isfinite(c) || !(c > mx && c - mx > mn)) break;
             double t = mx / c;
             out.push_back(TSP::Plain(SP_FILL, static_cast<float>(a.X + (b.X - a.X) * t),

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "core/Errors.h"
+#include "core/Geometry.h"
+#include "core/Limits.h"
 #include "core/Numeric.h"
 #include "core/Random.h"
 #include "stitching/Column.h"
@@ -19,14 +21,8 @@ namespace nl {
 
 namespace {
 
-constexpr double MAX_SATIN_POINTS = 5.0e6;
-
-double Chord(double x1, double y1, double x2, double y2) {
-    return std::hypot(x2 - x1, y2 - y1);
-}
-
 int32_t SampleOf(const TWalkVisit& v) {
-    return static_cast<int32_t>((static_cast<float>(v.Segment) + v.T) / 0.04f);
+    return static_cast<int32_t>((static_cast<float>(v.Segment) + v.T) / kSampleStep);
 }
 
 // The sections of the profile as the generator sees them: start samples made non-decreasing so
@@ -60,11 +56,11 @@ void MeasureSections(const TSLCurve& curve, TOutlineList& profile, const std::ve
         const int32_t f = SampleOf(v);
         while (section + 1 < count - 1 && f >= starts[static_cast<size_t>(section) + 1]) {
             TPointD a = curve.PointAtSample(starts[static_cast<size_t>(section) + 1]);
-            len[static_cast<size_t>(section)] += Chord(px, py, a.X, a.Y);
+            len[static_cast<size_t>(section)] += HypotDistance(px, py, a.X, a.Y);
             px = a.X, py = a.Y;
             ++section;
         }
-        len[static_cast<size_t>(section)] += Chord(px, py, v.X, v.Y);
+        len[static_cast<size_t>(section)] += HypotDistance(px, py, v.X, v.Y);
         px = v.X, py = v.Y;
     });
     // The length of the section that ends at anchor k lives in record k.
@@ -124,7 +120,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         double px = 0, py = 0;
         bool first = true;
         curve.Walk(200.0 / density, [&](const TWalkVisit& v) {
-            if (!first) pathLength += Chord(px, py, v.X, v.Y);
+            if (!first) pathLength += HypotDistance(px, py, v.X, v.Y);
             px = v.X, py = v.Y, first = false;
         });
     }
@@ -156,7 +152,8 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     }
 
     // One or two points per chord; the walk places at most a million.
-    list.Reserve(list.Count() + 2 * static_cast<int32_t>(std::min(pathLength / s, 1.0e6)) + 8);
+    list.Reserve(list.Count() +
+                 2 * static_cast<int32_t>(std::min(pathLength / s, static_cast<double>(kMaxWalkPoints))) + 8);
 
     int32_t section = 0;
     double sectionLen = profile[1]->SectionLength;
@@ -166,7 +163,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     double px = 0, py = 0;
     int32_t visit = 0;
     curve.Walk(s, [&](const TWalkVisit& v) {
-        const double chord = visit == 0 ? 0.0 : Chord(px, py, v.X, v.Y);
+        const double chord = visit == 0 ? 0.0 : HypotDistance(px, py, v.X, v.Y);
         px = v.X, py = v.Y;
         const int32_t f = SampleOf(v);
         // Switch sections while the position has passed the next section start; the final
@@ -178,7 +175,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         }
         if (switched) {
             TPointD anchor = curve.PointAtSample(starts[static_cast<size_t>(section)]);
-            h = Chord(anchor.X, anchor.Y, v.X, v.Y);
+            h = HypotDistance(anchor.X, anchor.Y, v.X, v.Y);
             sectionLen = profile[section + 1]->SectionLength;
             profile.BeginSection(section, static_cast<float>(sectionLen));
             ramp = RampOf(profile, section, sectionLen);
@@ -191,7 +188,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         if (v.Last && thisVisit > 0 && !(chord > 0.95 * s)) return;
 
         // Rays at the visited position; at an anchor the next sample keeps them off the corner.
-        const int32_t raySample = (f % SAMPLES_PER_SEGMENT == 0) ? f + 1 : f;
+        const int32_t raySample = (f % kSamplesPerSegment == 0) ? f + 1 : f;
         TRays rays = curve.Perpendiculars(raySample, v.T, 1.0);
         // The tangent is the unit A ray turned back a quarter, taken before the rays get their
         // heights: an edge that feathering or the profile puts on the path has no direction.
@@ -250,13 +247,13 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         TPointList src;
         double chain = 0;
         for (const TSP& p : from.Points) {
-            if (src.Count() > 0) chain += Chord(src.Last()->X, src.Last()->Y, p.X, p.Y);
+            if (src.Count() > 0) chain += HypotDistance(src.Last()->X, src.Last()->Y, p.X, p.Y);
             src.Append(p);
         }
         // The run is sized once: growing it point by point would cost quadratic time on the
         // longest chains a damaged profile can produce.
         const double expected = chain / std::max(1.0, 200.0 / density) + 4;
-        if (!(expected <= MAX_SATIN_POINTS))
+        if (!(expected <= kMaxSatinPoints))
             throw TGenerationError("satin outline edge too long for its density");
         TSLStitch run;
         run.Reserve(static_cast<int32_t>(expected));

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Numeric.h"
+#include "core/Units.h"
 #include "stitching/Circle.h"
 #include "stitching/SLCurve.h"
 #include "worksheet/Sew.h"
@@ -11,7 +12,6 @@
 namespace nl {
 
 namespace {
-constexpr double UnitsPerMm = 20.0;
 constexpr double OriginLimit = 9999999.0;      // mm
 constexpr double ConcentricStep = 2.5 * 20.0;  // the concentric circle starts 2.5 mm outside
 constexpr double SegLengthMax = 3000.0 * 20.0; // units
@@ -45,7 +45,7 @@ double WrapAngle(double v) {
 }
 
 double ToUnits(const TCircleFieldSpec& s, double mm) {
-    return std::clamp(mm, s.Min, s.Max) * UnitsPerMm;
+    return std::clamp(mm, s.Min, s.Max) * kUnitsPerMm;
 }
 } // namespace
 
@@ -106,21 +106,21 @@ const char* TCircleDialog::ToggleCaption(TCircleToggle t) {
 double TCircleDialog::Value(TCircleField f) const {
     switch (f) {
     case TCircleField::Radius:
-        return r_ / UnitsPerMm;
+        return r_ / kUnitsPerMm;
     case TCircleField::OriginX:
-        return cx_ / UnitsPerMm;
+        return cx_ / kUnitsPerMm;
     case TCircleField::OriginY:
-        return cy_ / UnitsPerMm;
+        return cy_ / kUnitsPerMm;
     case TCircleField::ConcentricRadius:
-        return concentricR_ / UnitsPerMm;
+        return concentricR_ / kUnitsPerMm;
     case TCircleField::Segments:
         return segments_;
     case TCircleField::OffsetAngle:
         return offsetDeg_;
     case TCircleField::SegLength:
-        return segLength_ / UnitsPerMm;
+        return segLength_ / kUnitsPerMm;
     case TCircleField::CentreOffset:
-        return centreOffset_ / UnitsPerMm;
+        return centreOffset_ / kUnitsPerMm;
     }
     return 0.0;
 }
@@ -167,10 +167,10 @@ TApply TCircleDialog::SetValue(TCircleField f, double value) {
         offsetDeg_ = std::clamp(value, s.Min, s.Max);
         break;
     case TCircleField::SegLength:
-        segLength_ = std::clamp(value * UnitsPerMm, UnitsPerMm, SegLengthMax);
+        segLength_ = std::clamp(value * kUnitsPerMm, kUnitsPerMm, SegLengthMax);
         break;
     case TCircleField::CentreOffset:
-        centreOffset_ = std::clamp(value * UnitsPerMm, 0.0, CentreOffsetMax);
+        centreOffset_ = std::clamp(value * kUnitsPerMm, 0.0, CentreOffsetMax);
         break;
     }
     Rebuild();

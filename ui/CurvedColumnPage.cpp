@@ -1,6 +1,7 @@
 #include "ui/CurvedColumnPage.h"
 
 #include "core/Numeric.h"
+#include "core/Units.h"
 #include "stitching/Column.h"
 #include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
@@ -8,56 +9,36 @@
 namespace nl {
 
 namespace {
-constexpr double UnitsPerMm = 20.0;
 
 bool IsRailA(const TSLCurve& c) {
     return (c.Flags & OF_RAIL_A) && c.PartnerRail;
 }
 
-TToggleDesc FlagToggle(const char* caption, uint32_t TSLStitch::*word, uint32_t bit) {
-    return {caption, [word, bit](const TSLCurve& c) { return (c.*word & bit) != 0; },
-            [word, bit](TSLCurve& c, bool on) {
-                if (on)
-                    c.*word |= bit;
-                else
-                    c.*word &= ~bit;
-            },
-            IsRailA};
-}
 } // namespace
 
 TCurvedColumnPage::TCurvedColumnPage(TSLCurve& rail, const TStitchContext& ctx)
-    : TFieldPage(AttributeCurve(rail), ctx, FieldList(), ToggleList()) {}
+    : TFieldPageOf(AttributeCurve(rail), ctx) {}
 
 const std::vector<TFieldDesc>& TCurvedColumnPage::FieldList() {
     static const std::vector<TFieldDesc> fields = {
-        {"Stitch Density", "per mm", COLUMN_DENSITY_MIN / 10.0, COLUMN_DENSITY_MAX / 10.0, 1,
-         [](const TSLCurve& c) { return c.Density / 10.0; },
-         [](TSLCurve& c, double v) {
-             c.Density = Clamp(RoundI(v * 10), COLUMN_DENSITY_MIN, COLUMN_DENSITY_MAX);
-         },
-         IsRailA},
-        {"Running Stitch Density", "mm", 0.5, 8, 2,
-         [](const TSLCurve& c) { return c.RunLength / UnitsPerMm; },
-         [](TSLCurve& c, double v) { c.RunLength = std::max(1, RoundI(v * UnitsPerMm)); }, IsRailA},
+        DensityRow(COLUMN_DENSITY_MIN, COLUMN_DENSITY_MAX, IsRailA),
+        RunLengthRow("Running Stitch Density", IsRailA),
         // A share of the local column width, in per cent.
         {"Compensation", "%", 0, COLUMN_COMPENSATION_MAX, 1,
          [](const TSLCurve& c) { return static_cast<double>(c.Compensation); },
          [](TSLCurve& c, double v) { c.Compensation = static_cast<float>(Clamp(v, 0.0, 100.0)); }, IsRailA},
-        {"Min St. Dist", "mm", 0.1, 11, 2, [](const TSLCurve& c) { return c.MinStitch() / UnitsPerMm; },
-         [](TSLCurve& c, double v) { c.SetStitchLimits(RoundI(v * UnitsPerMm), c.MaxStitch()); }, IsRailA},
-        {"Max St. Dist", "mm", 4, 20, 2, [](const TSLCurve& c) { return c.MaxStitch() / UnitsPerMm; },
-         [](TSLCurve& c, double v) { c.SetStitchLimits(c.MinStitch(), RoundI(v * UnitsPerMm)); }, IsRailA},
+        MinStitchRow(IsRailA),
+        MaxStitchRow(IsRailA),
     };
     return fields;
 }
 
 const std::vector<TToggleDesc>& TCurvedColumnPage::ToggleList() {
     static const std::vector<TToggleDesc> toggles = {
-        FlagToggle("Stitch From End", &TSLStitch::Flags, OF_STITCH_FROM_END),
-        FlagToggle("Use Return Stitch", &TSLStitch::Flags, OF_RETURN_STITCH),
-        FlagToggle("A Side", &TSLStitch::StitchFlags, SF_A_SIDE),
-        FlagToggle("B Side", &TSLStitch::StitchFlags, SF_B_SIDE),
+        FlagToggle<TSLCurve>("Stitch From End", &TSLStitch::Flags, OF_STITCH_FROM_END, IsRailA),
+        FlagToggle<TSLCurve>("Use Return Stitch", &TSLStitch::Flags, OF_RETURN_STITCH, IsRailA),
+        FlagToggle<TSLCurve>("A Side", &TSLStitch::StitchFlags, SF_A_SIDE, IsRailA),
+        FlagToggle<TSLCurve>("B Side", &TSLStitch::StitchFlags, SF_B_SIDE, IsRailA),
         // The column's feather record lives on rail B; checking creates it, unchecking frees it.
         {"Feather Stitching",
          [](const TSLCurve& c) { return c.PartnerRail && c.PartnerRail->Feather != nullptr; },

@@ -5,7 +5,7 @@
 
 namespace nl {
 
-class TCurvedColumnPage : public TFieldPage {
+class TCurvedColumnPage : public TFieldPageOf<TCurvedColumnPage, TSLCurve> {
 public:
     static constexpr const char* Caption = "Curved Column";
     TCurvedColumnPage(TSLCurve& rail, const TStitchContext& ctx);

@@ -3,14 +3,15 @@
 #include <cmath>
 #include <vector>
 
+#include "core/Geometry.h"
 #include "core/Numeric.h"
+#include "core/Units.h"
 #include "platform/Canvas.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
 
 namespace {
-constexpr double UnitsPerMm = 20.0;
 
 struct TRay {
     double X, Y;   // path point
@@ -20,7 +21,7 @@ struct TRay {
 TRay RayAt(const TSLCurve& c, int32_t s, bool above) {
     const int32_t last = c.LastSample();
     s = Clamp(s, 0, last);
-    TRays r = c.Perpendiculars(s, static_cast<float>(s % SAMPLES_PER_SEGMENT) * 0.04f, 1.0);
+    TRays r = c.Perpendiculars(s, static_cast<float>(s % kSamplesPerSegment) * kSampleStep, 1.0);
     const TKvLine& l = above ? r.A : r.B;
     double dx = l.X2 - l.X1, dy = l.Y2 - l.Y1, len = std::hypot(dx, dy);
     if (len <= 0) len = 1;
@@ -115,7 +116,7 @@ float* TEditOutlinePage::PositionField(TEnvelopeHandle h) const {
 double TEditOutlinePage::Height(TEnvelopeHandle h) const {
     const float* f = HeightField(h);
     if (!f) return 0.0;
-    return IsEndHandle(h) ? *f / UnitsPerMm : *f;
+    return IsEndHandle(h) ? *f / kUnitsPerMm : *f;
 }
 
 TApply TEditOutlinePage::SetHeight(TEnvelopeHandle h, double value) {
@@ -124,7 +125,7 @@ TApply TEditOutlinePage::SetHeight(TEnvelopeHandle h, double value) {
     if (IsEndHandle(h)) {
         if (!(value >= -0.001 && value <= END_HEIGHT_MAX_MM + 0.001)) return TApply::Refused;
         // An edge never reaches the path: a height of 0 or less becomes 1 unit.
-        double units = RoundI(value * UnitsPerMm * 1000) / 1000.0;
+        double units = RoundI(value * kUnitsPerMm * 1000) / 1000.0;
         *f = units <= 0 ? 1.f : static_cast<float>(units);
     } else {
         if (!(value >= CTRL_HEIGHT_MIN - 0.001 && value <= CTRL_HEIGHT_MAX + 0.001)) return TApply::Refused;
@@ -195,7 +196,7 @@ int32_t TEditOutlinePage::SampleAtPosition(double percent, double& measure) cons
     std::vector<double> cum(1, 0.0);
     for (int32_t s = from + 1; s <= to; ++s) {
         TPointD a = curve_.PointAtSample(s - 1), b = curve_.PointAtSample(s);
-        cum.push_back(cum.back() + std::hypot(b.X - a.X, b.Y - a.Y));
+        cum.push_back(cum.back() + HypotDistance(a, b));
     }
     measure = cum.back();
     const double want = measure * Clamp(percent, 0.0, 100.0) / 100.0;
@@ -225,7 +226,7 @@ TEnvelopeHandle TEditOutlinePage::HitHandle(double x, double y, double tolerance
         if (IsAbove(h) ? !MouseEditAbove : !MouseEditBelow) continue;
         double hx, hy;
         if (!HandlePoint(h, hx, hy)) continue;
-        double d = std::hypot(hx - x, hy - y);
+        double d = HypotDistance(x, y, hx, hy);
         if (d <= bestDist) {
             bestDist = d;
             best = h;
@@ -262,7 +263,7 @@ bool TEditOutlinePage::MoveHandle(TEnvelopeHandle h, double x, double y) {
         for (int32_t s = from; s <= to; ++s) {
             if (s > from) {
                 TPointD a = curve_.PointAtSample(s - 1), b = curve_.PointAtSample(s);
-                cum.push_back(cum.back() + std::hypot(b.X - a.X, b.Y - a.Y));
+                cum.push_back(cum.back() + HypotDistance(a, b));
             }
             TRay r = RayAt(curve_, s, above);
             double px = x - r.X, py = y - r.Y;
@@ -279,7 +280,7 @@ bool TEditOutlinePage::MoveHandle(TEnvelopeHandle h, double x, double y) {
     TRay r = RayAt(curve_, sample, above);
     double v = (x - r.X) * r.DX + (y - r.Y) * r.DY;
     if (IsEndHandle(h)) {
-        v = Clamp(v, 0.0, END_HEIGHT_MAX_MM * UnitsPerMm);
+        v = Clamp(v, 0.0, END_HEIGHT_MAX_MM * kUnitsPerMm);
         *height = v <= 0 ? 1.f : static_cast<float>(v);
     } else {
         *height = static_cast<float>(Clamp(v, CTRL_HEIGHT_MIN, CTRL_HEIGHT_MAX));

@@ -1,13 +1,13 @@
 #include "ui/FeatherPage.h"
 
 #include "core/Numeric.h"
+#include "core/Units.h"
 #include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
 
 namespace {
-constexpr double UnitsPerMm = 20.0;
 constexpr double WidthMaxMm = 50.01;
 
 bool HasFeather(const TSLCurve& c) {
@@ -40,11 +40,11 @@ TFieldDesc WidthField(bool above) {
             2,
             [above](const TSLCurve& c) {
                 const TFeather* f = TFeatherPage::FeatherOf(c);
-                return (above ? f->WidthA : f->WidthB) / UnitsPerMm;
+                return (above ? f->WidthA : f->WidthB) / kUnitsPerMm;
             },
             [above](TSLCurve& c, double v) {
                 TFeather* f = TFeatherPage::FeatherOf(c);
-                (above ? f->WidthA : f->WidthB) = Clamp(RoundI(v * UnitsPerMm), 0, FEATHER_WIDTH_MAX);
+                (above ? f->WidthA : f->WidthB) = Clamp(RoundI(v * kUnitsPerMm), 0, FEATHER_WIDTH_MAX);
             },
             HasFeather};
 }
@@ -52,19 +52,13 @@ TFieldDesc WidthField(bool above) {
 TToggleDesc FeatherToggle(const char* caption, uint32_t bit) {
     return {caption,
             [bit](const TSLCurve& c) { return (TFeatherPage::FeatherOf(c)->FeatherFlags & bit) != 0; },
-            [bit](TSLCurve& c, bool on) {
-                TFeather* f = TFeatherPage::FeatherOf(c);
-                if (on)
-                    f->FeatherFlags |= bit;
-                else
-                    f->FeatherFlags &= ~bit;
-            },
+            [bit](TSLCurve& c, bool on) { SetBits(TFeatherPage::FeatherOf(c)->FeatherFlags, bit, on); },
             HasFeather};
 }
 } // namespace
 
 TFeatherPage::TFeatherPage(TSLCurve& curve, const TStitchContext& ctx)
-    : TFieldPage(AttributeCurve(curve), ctx, FieldList(), ToggleList()) {}
+    : TFieldPageOf(AttributeCurve(curve), ctx) {}
 
 TFeather* TFeatherPage::FeatherOf(const TSLCurve& curve) {
     if ((curve.Flags & OF_RAIL_A) && curve.PartnerRail) return curve.PartnerRail->Feather.get();

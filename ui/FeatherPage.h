@@ -7,7 +7,7 @@ namespace nl {
 
 class TFeather;
 
-class TFeatherPage : public TFieldPage {
+class TFeatherPage : public TFieldPageOf<TFeatherPage, TSLCurve> {
 public:
     static constexpr const char* Caption = "Feather Stitch";
     static constexpr const char* NewSeedCaption = "New Random Seed";

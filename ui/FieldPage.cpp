@@ -1,5 +1,9 @@
 #include "ui/FieldPage.h"
 
+#include <algorithm>
+
+#include "core/Numeric.h"
+#include "core/Units.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
@@ -9,56 +13,48 @@ TSLCurve& AttributeCurve(TSLCurve& curve) {
     return curve;
 }
 
-namespace {
-template <typename T> int IndexOf(const std::vector<T>& items, const std::string& caption, int occurrence) {
-    for (size_t i = 0; i < items.size(); ++i)
-        if (items[i].Caption == caption && occurrence-- == 0) return static_cast<int>(i);
-    return -1;
-}
-} // namespace
-
-int TFieldPage::FieldIndex(const std::string& caption, int occurrence) const {
-    return IndexOf(fields_, caption, occurrence);
-}
-
-int TFieldPage::ToggleIndex(const std::string& caption, int occurrence) const {
-    return IndexOf(toggles_, caption, occurrence);
+TFieldDesc DensityRow(int32_t min, int32_t max, std::function<bool(const TSLCurve&)> applies) {
+    return {"Stitch Density",
+            "per mm",
+            min / 10.0,
+            max / 10.0,
+            1,
+            [](const TSLCurve& c) { return c.Density / 10.0; },
+            [min, max](TSLCurve& c, double v) { c.Density = Clamp(RoundI(v * 10), min, max); },
+            std::move(applies)};
 }
 
-bool TFieldPage::Applies(size_t field) const {
-    return field < fields_.size() && (!fields_[field].Applies || fields_[field].Applies(target_));
+TFieldDesc RunLengthRow(std::string caption, std::function<bool(const TSLCurve&)> applies) {
+    return {std::move(caption),
+            "mm",
+            0.5,
+            8,
+            2,
+            [](const TSLCurve& c) { return c.RunLength / kUnitsPerMm; },
+            [](TSLCurve& c, double v) { c.RunLength = std::max(1, RoundI(v * kUnitsPerMm)); },
+            std::move(applies)};
 }
 
-double TFieldPage::Value(size_t field) const {
-    return Applies(field) ? fields_[field].Get(target_) : 0.0;
+TFieldDesc MinStitchRow(std::function<bool(const TSLCurve&)> applies) {
+    return {"Min St. Dist",
+            "mm",
+            0.1,
+            11,
+            2,
+            [](const TSLCurve& c) { return c.MinStitch() / kUnitsPerMm; },
+            [](TSLCurve& c, double v) { c.SetStitchLimits(RoundI(v * kUnitsPerMm), c.MaxStitch()); },
+            std::move(applies)};
 }
 
-TApply TFieldPage::Apply(size_t field, double value) {
-    if (!Applies(field)) return TApply::NotApplicable;
-    const TFieldDesc& f = fields_[field];
-    if (!f.Accepts(value)) return TApply::Refused;
-    f.Set(target_, value);
-    Regenerate();
-    return TApply::Accepted;
-}
-
-bool TFieldPage::ToggleApplies(size_t toggle) const {
-    return toggle < toggles_.size() && (!toggles_[toggle].Applies || toggles_[toggle].Applies(target_));
-}
-
-bool TFieldPage::ToggleValue(size_t toggle) const {
-    return ToggleApplies(toggle) && toggles_[toggle].Get(target_);
-}
-
-TApply TFieldPage::SetToggle(size_t toggle, bool on) {
-    if (!ToggleApplies(toggle)) return TApply::NotApplicable;
-    toggles_[toggle].Set(target_, on);
-    Regenerate();
-    return TApply::Accepted;
-}
-
-void TFieldPage::Regenerate() {
-    Restitch(target_, ctx_);
+TFieldDesc MaxStitchRow(std::function<bool(const TSLCurve&)> applies) {
+    return {"Max St. Dist",
+            "mm",
+            4,
+            20,
+            2,
+            [](const TSLCurve& c) { return c.MaxStitch() / kUnitsPerMm; },
+            [](TSLCurve& c, double v) { c.SetStitchLimits(c.MinStitch(), RoundI(v * kUnitsPerMm)); },
+            std::move(applies)};
 }
 
 } // namespace nl

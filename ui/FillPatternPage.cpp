@@ -1,38 +1,28 @@
 #include "ui/FillPatternPage.h"
 
 #include "core/Numeric.h"
+#include "core/Units.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
 
 namespace {
-constexpr double UnitsPerMm = 20.0;
 
 bool HasFill(const TSLCurve& c) {
     return c.Outlines != nullptr || ((c.Flags & OF_RAIL_A) && c.PartnerRail);
 }
 
-TToggleDesc StitchFlagToggle(const char* caption, uint32_t bit) {
-    return {caption, [bit](const TSLCurve& c) { return (c.StitchFlags & bit) != 0; },
-            [bit](TSLCurve& c, bool on) {
-                if (on)
-                    c.StitchFlags |= bit;
-                else
-                    c.StitchFlags &= ~bit;
-            },
-            HasFill};
-}
 } // namespace
 
 TFillPatternPage::TFillPatternPage(TSLCurve& curve, const TStitchContext& ctx)
-    : TFieldPage(AttributeCurve(curve), ctx, FieldList(), ToggleList()) {}
+    : TFieldPageOf(AttributeCurve(curve), ctx) {}
 
 const std::vector<TFieldDesc>& TFillPatternPage::FieldList() {
     // The pitch range is the one the generators work with: a shorter pitch is not a pattern.
     static const std::vector<TFieldDesc> fields = {
-        {"Pitch", "mm", FILL_PITCH_MIN / UnitsPerMm, FILL_PITCH_MAX / UnitsPerMm, 2,
-         [](const TSLCurve& c) { return ClampFillPitch(c.FillPitch) / UnitsPerMm; },
-         [](TSLCurve& c, double v) { c.FillPitch = ClampFillPitch(static_cast<float>(v * UnitsPerMm)); },
+        {"Pitch", "mm", FILL_PITCH_MIN / kUnitsPerMm, FILL_PITCH_MAX / kUnitsPerMm, 2,
+         [](const TSLCurve& c) { return ClampFillPitch(c.FillPitch) / kUnitsPerMm; },
+         [](TSLCurve& c, double v) { c.FillPitch = ClampFillPitch(static_cast<float>(v * kUnitsPerMm)); },
          HasFill},
         {"Offset A", "% of pitch", -100, 100, 2, [](const TSLCurve& c) { return FillOffsetA(c.FillOffsets); },
          [](TSLCurve& c, double v) { c.FillOffsets = PackFillOffsets(v, FillOffsetB(c.FillOffsets)); },
@@ -46,8 +36,8 @@ const std::vector<TFieldDesc>& TFillPatternPage::FieldList() {
 
 const std::vector<TToggleDesc>& TFillPatternPage::ToggleList() {
     static const std::vector<TToggleDesc> toggles = {
-        StitchFlagToggle("Use Fill Stitching", SF_USE_FILL),
-        StitchFlagToggle("Use Offset B ", SF_USE_OFFSET_B),
+        FlagToggle<TSLCurve>("Use Fill Stitching", &TSLStitch::StitchFlags, SF_USE_FILL, HasFill),
+        FlagToggle<TSLCurve>("Use Offset B ", &TSLStitch::StitchFlags, SF_USE_OFFSET_B, HasFill),
     };
     return toggles;
 }

@@ -6,7 +6,7 @@
 
 namespace nl {
 
-class TFillPatternPage : public TFieldPage {
+class TFillPatternPage : public TFieldPageOf<TFillPatternPage, TSLCurve> {
 public:
     static constexpr const char* Caption = "Fill Pattern";
     TFillPatternPage(TSLCurve& curve, const TStitchContext& ctx);

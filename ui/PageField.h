@@ -1,37 +1,73 @@
-// A numeric field of a properties page as data: what a dialog shows (caption, unit, range,
-// decimals) and how the value reaches the object (getter and setter in the shown unit).
-// A dialog is a thin view over a list of these.
+// A numeric field or a check box of a properties page as data: what a dialog shows (caption,
+// unit, range, decimals) and how the value reaches the object (getter and setter in the shown
+// unit). A page is a list of these rows, and a dialog is a thin view over the list.
 #pragma once
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace nl {
 
 class TSLCurve;
 
-struct TFieldDesc {
+template <class T> struct TFieldRow {
     std::string Caption;
     std::string Unit;
     double Min = 0.0;
     double Max = 0.0;
     int Decimals = 0;
-    std::function<double(const TSLCurve&)> Get;   // value in the shown unit
-    std::function<void(TSLCurve&, double)> Set;   // converts to the stored unit and stores
-    std::function<bool(const TSLCurve&)> Applies; // null: the field always applies
+    std::function<double(const T&)> Get;   // value in the shown unit
+    std::function<void(T&, double)> Set;   // converts to the stored unit and stores
+    std::function<bool(const T&)> Applies; // null: the field always applies
+    // The entry rule: a value outside the range is refused (the old value kept) or, with Clamps,
+    // brought into the range. Slack widens the range at both ends before refusing.
+    bool Clamps = false;
+    double Slack = 0.001;
 
-    // The numeric entry rule: within the range, with a tolerance of 0.001.
-    bool Accepts(double v) const { return v >= Min - 0.001 && v <= Max + 0.001; }
+    // The value to store for an entry, or nothing when the entry is refused.
+    std::optional<double> Entry(double v) const {
+        if (!std::isfinite(v)) return std::nullopt;
+        if (Clamps) return std::clamp(v, Min, Max);
+        if (v < Min - Slack || v > Max + Slack) return std::nullopt;
+        return v;
+    }
+    bool Accepts(double v) const { return Entry(v).has_value(); }
 };
+
+template <class T> struct TToggleRow {
+    std::string Caption;
+    std::function<bool(const T&)> Get;
+    std::function<void(T&, bool)> Set;
+    std::function<bool(const T&)> Applies; // null: the check box always applies
+    // One of a group of choices: checking it replaces the others, unchecking it does nothing.
+    bool OneOf = false;
+};
+
+// Sets or clears bits of a flag word.
+inline void SetBits(uint32_t& word, uint32_t bits, bool on) {
+    if (on)
+        word |= bits;
+    else
+        word &= ~bits;
+}
+
+// A check box that sets or clears one bit of a flag word of the object (T names the page's object,
+// Base the class that declares the word).
+template <class T, class Base>
+TToggleRow<T> FlagToggle(std::string caption, uint32_t Base::*word, uint32_t bit,
+                         std::function<bool(const T&)> applies = nullptr) {
+    return {std::move(caption), [word, bit](const T& o) { return (o.*word & bit) != 0; },
+            [word, bit](T& o, bool on) { SetBits(o.*word, bit, on); }, std::move(applies)};
+}
+
+// The rows of the curve pages.
+using TFieldDesc = TFieldRow<TSLCurve>;
+using TToggleDesc = TToggleRow<TSLCurve>;
 
 // Outcome of applying an entered value.
 enum class TApply { Accepted, Refused, NotApplicable };
-
-// A check box of a page.
-struct TToggleDesc {
-    std::string Caption;
-    std::function<bool(const TSLCurve&)> Get;
-    std::function<void(TSLCurve&, bool)> Set;
-    std::function<bool(const TSLCurve&)> Applies;
-};
 
 } // namespace nl

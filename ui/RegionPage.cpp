@@ -4,251 +4,152 @@
 #include <cmath>
 
 #include "core/Numeric.h"
+#include "core/Units.h"
 
 namespace nl {
 
 namespace {
-const std::vector<TFieldSpec> kFields = {
-    {TRegionField::Density, "rgDensity", " Stitch Density      ", " per mm", 1, 7, false},
-    {TRegionField::RunLength, "rgUnderDensity", " Running Density  ", " mm", 0.5, 8, false},
-    {TRegionField::Rotate, "RgRotate", " Rotate  ", " Deg", -360, 360, false},
-    {TRegionField::Pitch, "rgPitch", " Stitch Pitch          ", " mm", 2, 10, false},
-    {TRegionField::OffsetA, "rgPitchOffset", "  Offset A    ", "  %", -100, 100, true},
-    {TRegionField::OffsetB, "rgPitchOffsetB", "  Offset B    ", "  %", -100, 100, true},
-    {TRegionField::Compensation, "rgCompensate", " Compensation   ", "  mm", 0, 100, false},
-    {TRegionField::MinStitch, "rgMin", "  Min St. Dist  ", " mm", 0.1, 11, true},
-    {TRegionField::MaxStitch, "rgMax", "  Max St. Dist  ", " mm", 4, 20, true},
-    {TRegionField::TatamiMin, "rgTat", " Tatami Min  ", " mm", 0, 2, false},
-    {TRegionField::UnderDensity, "udDensity", " Density  ", "", 1, 7, false},
-    {TRegionField::UnderRotate, "udRotate", " Rotate   ", " Deg", -360, 360, false},
-    {TRegionField::UnderPitch, "udPitch", " Pitch      ", " mm", 0.5, 11, false},
-    {TRegionField::UnderMargin, "udMargin", " Margin   ", " mm", 0, 40, true},
-    {TRegionField::UnderOffset, "udOffset", " Offset    ", "", 0, 100, false},
-};
+using TRow = TFieldRow<TSLRegion>;
+using TToggle = TToggleRow<TSLRegion>;
 
-uint32_t ToggleBit(TRegionToggle t, bool& inFlags) {
-    inFlags = false;
-    switch (t) {
-    case TRegionToggle::SplitPitch:
-        inFlags = true;
-        return RF_SPLIT_PITCH;
-    case TRegionToggle::UseOffsetB:
-        return SF_USE_OFFSET_B;
-    case TRegionToggle::UseUnderlay:
-        return RSF_USE_UNDERLAY;
-    case TRegionToggle::UnderTatami:
-        return RSF_UNDER_TATAMI;
-    case TRegionToggle::UnderSatin:
-        return RSF_UNDER_SATIN;
-    case TRegionToggle::UnderZigzag:
-        return RSF_UNDER_ZIGZAG;
-    case TRegionToggle::BackToStitch:
-        return RSF_BACK_TO_STITCH;
-    case TRegionToggle::SideA:
-        return SF_A_SIDE;
-    case TRegionToggle::SideB:
-        return SF_B_SIDE;
-    case TRegionToggle::NoOverlays:
-        inFlags = true;
-        return OF_NO_OVERLAYS;
-    case TRegionToggle::ComplexHole:
-        inFlags = true;
-        return OF_COMPLEX_HOLE;
-    case TRegionToggle::AllowHoles:
-        inFlags = true;
-        return OF_ALLOW_HOLES;
-    }
-    return 0;
+// A field stored as an integer count of `scale` per shown unit (units per mm, tenths).
+template <class Base>
+TRow Scaled(const char* caption, const char* unit, double min, double max, bool clamps, int32_t Base::*field,
+            double scale) {
+    return {caption,
+            unit,
+            min,
+            max,
+            2,
+            [field, scale](const TSLRegion& r) { return r.*field / scale; },
+            [field, scale](TSLRegion& r, double x) { r.*field = RoundI(x * scale); },
+            nullptr,
+            clamps,
+            0.0};
+}
+
+// A field stored as it is shown (degrees, the compensation).
+TRow Plain(const char* caption, const char* unit, double min, double max, float TRegionFields::*field) {
+    return {caption,
+            unit,
+            min,
+            max,
+            2,
+            [field](const TSLRegion& r) { return static_cast<double>(r.*field); },
+            [field](TSLRegion& r, double x) { r.*field = static_cast<float>(x); },
+            nullptr,
+            false,
+            0.0};
+}
+
+// One 16-bit half of PitchOffsets.
+TRow Offset(const char* caption, bool high) {
+    const int shift = high ? 16 : 0;
+    const uint32_t keep = high ? 0xFFFFu : 0xFFFF0000u;
+    return {caption,
+            "  %",
+            -100,
+            100,
+            2,
+            [shift](const TSLRegion& r) { return DecodeOffset((r.PitchOffsets >> shift) & 0xFFFF); },
+            [shift, keep](TSLRegion& r, double x) {
+                r.PitchOffsets = (r.PitchOffsets & keep) | (EncodeOffset(x) << shift);
+            },
+            nullptr,
+            true,
+            0.0};
+}
+
+TToggle UnderType(const char* caption, uint32_t bit) {
+    // One of three: choosing one replaces the others.
+    return {caption, [bit](const TSLRegion& r) { return (r.StitchFlags & bit) != 0; },
+            [bit](TSLRegion& r, bool) {
+                r.StitchFlags = (r.StitchFlags & ~RSF_UNDER_MASK) | bit;
+                if (r.OrderIndex == ORDER_NONE) r.OrderIndex = ORDER_UNPLACED;
+            },
+            nullptr, true};
 }
 } // namespace
 
-TRegionPage::TRegionPage(TSLRegion& region, TStitchContext ctx, std::function<void()> redraw)
-    : region_(region), ctx_(std::move(ctx)), redraw_(std::move(redraw)) {}
-
-const std::vector<TFieldSpec>& TRegionPage::Fields() {
-    return kFields;
-}
-
-const TFieldSpec& TRegionPage::Spec(TRegionField f) {
-    for (const TFieldSpec& s : kFields)
-        if (s.Field == f) return s;
-    return kFields.front();
-}
-
-const char* TRegionPage::ToggleCaption(TRegionToggle t) {
-    switch (t) {
-    case TRegionToggle::SplitPitch:
-        return "Split Pitch";
-    case TRegionToggle::UseOffsetB:
-        return "Use Offset B On Return Stitch";
-    case TRegionToggle::UseUnderlay:
-        return "Use Underlay";
-    case TRegionToggle::UnderTatami:
-        return "Tatami";
-    case TRegionToggle::UnderSatin:
-        return "Satin";
-    case TRegionToggle::UnderZigzag:
-        return "Zigzag";
-    case TRegionToggle::BackToStitch:
-        return "Back To Stitch";
-    case TRegionToggle::SideA:
-        return "A Side";
-    case TRegionToggle::SideB:
-        return "B Side";
-    case TRegionToggle::NoOverlays:
-        return "Dont Allow Overlays";
-    case TRegionToggle::ComplexHole:
-        return "Use As Complex  Hole";
-    case TRegionToggle::AllowHoles:
-        return "Allow Complex Holes";
-    }
-    return "";
-}
-
-double TRegionPage::Value(TRegionField f) const {
-    const TSLRegion& r = region_;
-    switch (f) {
-    case TRegionField::Density:
-        return r.Density / 10.0;
-    case TRegionField::RunLength:
-        return r.RunLength / 20.0;
-    case TRegionField::Rotate:
-        return r.Rotation;
-    case TRegionField::Pitch:
-        return r.Pitch / 20.0;
-    case TRegionField::OffsetA:
-        return DecodeOffset(r.PitchOffsets & 0xFFFF);
-    case TRegionField::OffsetB:
-        return DecodeOffset(r.PitchOffsets >> 16);
-    case TRegionField::Compensation:
-        return r.Compensation;
-    case TRegionField::MinStitch:
-        return r.MinStitch() / 20.0;
-    case TRegionField::MaxStitch:
-        return r.MaxStitch() / 20.0;
-    case TRegionField::TatamiMin:
-        return r.TatamiMin / 20.0;
-    case TRegionField::UnderDensity:
-        return r.UnderDensity / 10.0;
-    case TRegionField::UnderRotate:
-        return r.UnderRotation;
-    case TRegionField::UnderPitch:
-        return r.UnderPitch / 20.0;
-    case TRegionField::UnderMargin:
-        return r.UnderMargin / 20.0;
-    case TRegionField::UnderOffset:
-        return r.UnderOffset / 10.0;
-    }
-    return 0;
-}
-
-bool TRegionPage::SetValue(TRegionField f, double x) {
-    const TFieldSpec& s = Spec(f);
-    if (!std::isfinite(x)) return false;
-    if (s.Clamps)
-        x = std::clamp(x, s.Min, s.Max);
-    else if (x < s.Min || x > s.Max)
-        return false;
-    TSLRegion& r = region_;
-    switch (f) {
-    case TRegionField::Density:
-        r.Density = RoundI(x * 10);
-        break;
-    case TRegionField::RunLength:
-        r.RunLength = RoundI(x * 20);
-        break;
-    case TRegionField::Rotate:
-        r.Rotation = static_cast<float>(x);
-        break;
-    case TRegionField::Pitch:
-        r.Pitch = static_cast<float>(RoundI(x * 20));
-        break;
-    case TRegionField::OffsetA:
-        r.PitchOffsets = (r.PitchOffsets & 0xFFFF0000u) | EncodeOffset(x);
-        break;
-    case TRegionField::OffsetB:
-        r.PitchOffsets = (r.PitchOffsets & 0xFFFFu) | (EncodeOffset(x) << 16);
-        break;
-    case TRegionField::Compensation:
-        r.Compensation = static_cast<float>(x);
-        break;
-    case TRegionField::MinStitch: {
+const std::vector<TFieldRow<TSLRegion>>& TRegionPage::FieldList() {
+    // In the order of TRegionField.
+    static const std::vector<TRow> fields = {
+        Scaled(" Stitch Density      ", " per mm", 1, 7, false, &TRegionFields::Density, 10),
+        Scaled(" Running Density  ", " mm", 0.5, 8, false, &TRegionFields::RunLength, kUnitsPerMm),
+        Plain(" Rotate  ", " Deg", -360, 360, &TRegionFields::Rotation),
+        {" Stitch Pitch          ", " mm", 2, 10, 2, [](const TSLRegion& r) { return r.Pitch / kUnitsPerMm; },
+         [](TSLRegion& r, double x) { r.Pitch = static_cast<float>(RoundI(x * kUnitsPerMm)); }, nullptr,
+         false, 0.0},
+        Offset("  Offset A    ", false),
+        Offset("  Offset B    ", true),
+        Plain(" Compensation   ", "  mm", 0, 100, &TRegionFields::Compensation),
         // The minimum never exceeds the maximum.
-        int32_t mx = r.MaxStitch();
-        r.SetStitchLimits(std::min(RoundI(x * 20), mx), mx);
-        break;
-    }
-    case TRegionField::MaxStitch: {
-        int32_t mx = RoundI(x * 20);
-        r.SetStitchLimits(std::min(r.MinStitch(), mx), mx);
-        break;
-    }
-    case TRegionField::TatamiMin:
-        r.TatamiMin = RoundI(x * 20);
-        break;
-    case TRegionField::UnderDensity:
-        r.UnderDensity = RoundI(x * 10);
-        break;
-    case TRegionField::UnderRotate:
-        r.UnderRotation = static_cast<float>(x);
-        break;
-    case TRegionField::UnderPitch:
-        r.UnderPitch = RoundI(x * 20);
-        break;
-    case TRegionField::UnderMargin:
-        r.UnderMargin = x * 20;
-        break;
-    case TRegionField::UnderOffset:
-        r.UnderOffset = RoundI(x * 10);
-        break;
-    }
-    Regenerate();
-    return true;
+        {"  Min St. Dist  ", " mm", 0.1, 11, 2,
+         [](const TSLRegion& r) { return r.MinStitch() / kUnitsPerMm; },
+         [](TSLRegion& r, double x) {
+             const int32_t mx = r.MaxStitch();
+             r.SetStitchLimits(std::min(RoundI(x * kUnitsPerMm), mx), mx);
+         },
+         nullptr, true, 0.0},
+        {"  Max St. Dist  ", " mm", 4, 20, 2, [](const TSLRegion& r) { return r.MaxStitch() / kUnitsPerMm; },
+         [](TSLRegion& r, double x) {
+             const int32_t mx = RoundI(x * kUnitsPerMm);
+             r.SetStitchLimits(std::min(r.MinStitch(), mx), mx);
+         },
+         nullptr, true, 0.0},
+        Scaled(" Tatami Min  ", " mm", 0, 2, false, &TSLStitch::TatamiMin, kUnitsPerMm),
+        Scaled(" Density  ", "", 1, 7, false, &TRegionFields::UnderDensity, 10),
+        Plain(" Rotate   ", " Deg", -360, 360, &TRegionFields::UnderRotation),
+        Scaled(" Pitch      ", " mm", 0.5, 11, false, &TRegionFields::UnderPitch, kUnitsPerMm),
+        {" Margin   ", " mm", 0, 40, 2, [](const TSLRegion& r) { return r.UnderMargin / kUnitsPerMm; },
+         [](TSLRegion& r, double x) { r.UnderMargin = x * kUnitsPerMm; }, nullptr, true, 0.0},
+        Scaled(" Offset    ", "", 0, 100, false, &TRegionFields::UnderOffset, 10),
+    };
+    return fields;
 }
 
-bool TRegionPage::Toggle(TRegionToggle t) const {
-    bool inFlags;
-    uint32_t bit = ToggleBit(t, inFlags);
-    return ((inFlags ? region_.Flags : region_.StitchFlags) & bit) != 0;
+const std::vector<TToggleRow<TSLRegion>>& TRegionPage::ToggleList() {
+    // In the order of TRegionToggle.
+    static const std::vector<TToggle> toggles = {
+        FlagToggle<TSLRegion>("Split Pitch", &TSLStitch::Flags, RF_SPLIT_PITCH),
+        FlagToggle<TSLRegion>("Use Offset B On Return Stitch", &TSLStitch::StitchFlags, SF_USE_OFFSET_B),
+        FlagToggle<TSLRegion>("Use Underlay", &TSLStitch::StitchFlags, RSF_USE_UNDERLAY),
+        UnderType("Tatami", RSF_UNDER_TATAMI),
+        UnderType("Satin", RSF_UNDER_SATIN),
+        UnderType("Zigzag", RSF_UNDER_ZIGZAG),
+        FlagToggle<TSLRegion>("Back To Stitch", &TSLStitch::StitchFlags, RSF_BACK_TO_STITCH),
+        FlagToggle<TSLRegion>("A Side", &TSLStitch::StitchFlags, SF_A_SIDE),
+        FlagToggle<TSLRegion>("B Side", &TSLStitch::StitchFlags, SF_B_SIDE),
+        FlagToggle<TSLRegion>("Dont Allow Overlays", &TSLStitch::Flags, OF_NO_OVERLAYS),
+        FlagToggle<TSLRegion>("Use As Complex  Hole", &TSLStitch::Flags, OF_COMPLEX_HOLE),
+        FlagToggle<TSLRegion>("Allow Complex Holes", &TSLStitch::Flags, OF_ALLOW_HOLES),
+    };
+    return toggles;
 }
 
-void TRegionPage::SetToggle(TRegionToggle t, bool on) {
-    bool inFlags;
-    uint32_t bit = ToggleBit(t, inFlags);
-    if (t == TRegionToggle::UnderTatami || t == TRegionToggle::UnderSatin ||
-        t == TRegionToggle::UnderZigzag) {
-        if (!on) return; // one of three: choosing one replaces the others
-        region_.StitchFlags = (region_.StitchFlags & ~RSF_UNDER_MASK) | bit;
-        if (region_.OrderIndex == ORDER_NONE) region_.OrderIndex = ORDER_UNPLACED;
-    } else {
-        uint32_t& word = inFlags ? region_.Flags : region_.StitchFlags;
-        word = on ? (word | bit) : (word & ~bit);
-        if (t == TRegionToggle::ComplexHole && OnHoleChanged) OnHoleChanged(region_, on);
-    }
-    Regenerate();
+void TRegionPage::Toggled(size_t toggle, bool on) {
+    if (toggle == static_cast<size_t>(TRegionToggle::ComplexHole) && OnHoleChanged)
+        OnHoleChanged(target_, on);
 }
 
 void TRegionPage::SetStitchType(uint32_t type) {
     if (type != ST_NONE && type != ST_TATAMI && type != ST_SATIN && type != ST_ZIGZAG) return;
-    region_.SetStitchTypeBits(type);
+    target_.SetStitchTypeBits(type);
     Regenerate();
 }
 
 void TRegionPage::SetTurnType(int type) {
-    if (type == 2)
-        region_.StitchFlags |= RSF_TURN_TYPE_2;
-    else
-        region_.StitchFlags &= ~RSF_TURN_TYPE_2;
+    SetBits(target_.StitchFlags, RSF_TURN_TYPE_2, type == 2);
     Regenerate();
 }
 
 void TRegionPage::SetColour(int32_t colour) {
-    region_.SetColor(colour);
+    target_.SetColor(colour);
     if (redraw_) redraw_();
 }
 
 void TRegionPage::Regenerate() {
-    Restitch(region_, ctx_);
+    Restitch(target_, ctx_);
     if (redraw_) redraw_();
 }
 

@@ -10,6 +10,7 @@
 
 #include "regions/RegionBuilder.h"
 #include "regions/SLRegion.h"
+#include "ui/FieldPage.h"
 
 namespace nl {
 
@@ -46,31 +47,37 @@ enum class TRegionToggle : uint8_t {
     AllowHoles,   // ACH
 };
 
-struct TFieldSpec {
-    TRegionField Field;
-    const char* Control;
-    const char* Caption;
-    const char* Unit;
-    double Min;
-    double Max;
-    bool Clamps; // out-of-range values are clamped instead of refused
-};
-
-class TRegionPage {
+// The "Region" page: one field row per TRegionField and one check box row per TRegionToggle, in
+// the order of the enums.
+class TRegionPage : public TFieldPageOf<TRegionPage, TSLRegion> {
 public:
-    TRegionPage(TSLRegion& region, TStitchContext ctx, std::function<void()> redraw = {});
+    static constexpr const char* Caption = "Region";
+    TRegionPage(TSLRegion& region, const TStitchContext& ctx, std::function<void()> redraw = {})
+        : TFieldPageOf(region, ctx), redraw_(std::move(redraw)) {}
 
-    static const std::vector<TFieldSpec>& Fields();
-    static const TFieldSpec& Spec(TRegionField f);
-    static const char* ToggleCaption(TRegionToggle t);
+    static const std::vector<TFieldRow<TSLRegion>>& FieldList();
+    static const std::vector<TToggleRow<TSLRegion>>& ToggleList();
+    static const TFieldRow<TSLRegion>& Spec(TRegionField f) { return FieldList()[static_cast<size_t>(f)]; }
+    static const char* ToggleCaption(TRegionToggle t) {
+        return ToggleList()[static_cast<size_t>(t)].Caption.c_str();
+    }
+    // The fields of the underlay box (the others are the fill's).
+    static bool IsUnderlay(TRegionField f) { return f >= TRegionField::UnderDensity; }
+    static bool IsUnderlay(TRegionToggle t) {
+        return t >= TRegionToggle::UseUnderlay && t <= TRegionToggle::UnderZigzag;
+    }
 
+    using TFieldPageOf::SetToggle;
+    using TFieldPageOf::Value;
     // The value in dialog units.
-    double Value(TRegionField f) const;
+    double Value(TRegionField f) const { return Value(static_cast<size_t>(f)); }
     // Stores an edited value; false when refused (the region keeps its previous value).
-    bool SetValue(TRegionField f, double value);
+    bool SetValue(TRegionField f, double value) {
+        return Apply(static_cast<size_t>(f), value) == TApply::Accepted;
+    }
 
-    bool Toggle(TRegionToggle t) const;
-    void SetToggle(TRegionToggle t, bool on);
+    bool Toggle(TRegionToggle t) const { return ToggleValue(static_cast<size_t>(t)); }
+    void SetToggle(TRegionToggle t, bool on) { SetToggle(static_cast<size_t>(t), on); }
 
     // Region side of "Stitch Style": "No Stitches ", "Tatami", "Satin", "Zigzag".
     void SetStitchType(uint32_t type);
@@ -82,11 +89,11 @@ public:
     // Called when "Use As Complex  Hole" changes, so the worksheet's hole list follows.
     std::function<void(TSLRegion&, bool)> OnHoleChanged;
 
-private:
-    void Regenerate();
+protected:
+    void Toggled(size_t toggle, bool on) override;
+    void Regenerate() override;
 
-    TSLRegion& region_;
-    TStitchContext ctx_;
+private:
     std::function<void()> redraw_;
 };
 

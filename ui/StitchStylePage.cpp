@@ -2,6 +2,7 @@
 
 #include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
+#include "ui/PageField.h"
 
 namespace nl {
 
@@ -64,10 +65,7 @@ bool TStitchStylePage::Visible() const {
 }
 
 void TStitchStylePage::SetVisible(bool on) {
-    if (on)
-        curve_.Flags |= OF_VISIBLE;
-    else
-        curve_.Flags &= ~OF_VISIBLE;
+    SetBits(curve_.Flags, OF_VISIBLE, on);
     Refresh();
 }
 
@@ -76,10 +74,7 @@ bool TStitchStylePage::ShortStitches() const {
 }
 
 void TStitchStylePage::SetShortStitches(bool on) {
-    if (on)
-        curve_.Flags |= OF_SHORT_STITCHES;
-    else
-        curve_.Flags &= ~OF_SHORT_STITCHES;
+    SetBits(curve_.Flags, OF_SHORT_STITCHES, on);
     Refresh();
 }
 

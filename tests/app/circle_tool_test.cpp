@@ -4,6 +4,7 @@
 // zigzag, filled as a region, grouped, exported and read back.
 #include <filesystem>
 
+#include "core/Units.h"
 #include "../formats/FormatTestUtil.h"
 #include "Fixture.h"
 #include "app/RegionMode.h"
@@ -209,12 +210,12 @@ TEST(CircleTool, ABadgeIsStitchedFilledExportedAndReadBack) {
               static_cast<int>(std::lround(circle->PathY[i])));
     };
     auto click = [&](int x, int y) { s.Click(x, y); };
-    const int32_t top = 3 * SAMPLES_PER_SEGMENT / 2; // three quarters round from the rightmost point
+    const int32_t top = 3 * kSamplesPerSegment / 2; // three quarters round from the rightmost point
     onCircle(top, click);
     ASSERT_EQ(s.Nl.RegionMode().Builder().CurrentOutline(), circle);
     onCircle(top, click);
     ASSERT_NE(s.Nl.RegionMode().Builder().Region(), nullptr);
-    onCircle(SAMPLES_PER_SEGMENT / 2, click); // the circle again, at the bottom: its end joins are offered
+    onCircle(kSamplesPerSegment / 2, click); // the circle again, at the bottom: its end joins are offered
     ASSERT_FALSE(s.Nl.RegionMode().Builder().Candidates().empty());
     // The closing point, where the path's end meets its start, is also where its first and last
     // segments cross: the candidate taken there is the crossing, so only the closing is asked.

@@ -161,7 +161,7 @@ TEST(Creation, LineObjectIsStraightThroughEveryClick) {
     s.Nl.Draw(canvas);
     EXPECT_EQ(canvas.CountKind('M'), corners.size());
     // Every sample of the stitched path lies on a side of the square.
-    ASSERT_EQ(c.PathX.size(), 4u * SAMPLES_PER_SEGMENT + 1);
+    ASSERT_EQ(c.PathX.size(), 4u * kSamplesPerSegment + 1);
     for (size_t i = 0; i < c.PathX.size(); ++i) {
         const float x = c.PathX[i], y = c.PathY[i];
         const bool onSide = std::fabs(x - 100) < 1e-3 || std::fabs(x - 300) < 1e-3 ||

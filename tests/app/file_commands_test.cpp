@@ -16,6 +16,7 @@ using namespace nl;
 using nl::test::DataDir;
 using nl::test::Direct;
 using nl::test::Fixture;
+using nl::test::TableBytes;
 using nl::test::TShell;
 using nl::test::TTempDir;
 
@@ -58,16 +59,6 @@ struct TExportFixture {
         std::filesystem::copy_file(DataDir() / SIDE_TEMPLATE_NAME, Dir / SIDE_TEMPLATE_NAME);
     }
 };
-
-std::vector<uint8_t> TableBytes(int32_t magic, int32_t rows, int32_t cols, size_t size = COLOR_TABLE_SIZE) {
-    TColorTable t;
-    t.Rows = rows;
-    t.Cols = cols;
-    auto b = SerializeColorTable(t);
-    std::memcpy(b.data(), &magic, 4);
-    b.resize(size);
-    return b;
-}
 } // namespace
 
 TEST(FileCommands, ImportIsAlwaysOnExportNeedsAGroup) {

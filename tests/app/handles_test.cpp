@@ -10,6 +10,8 @@
 #include "ui/EditOutlinePage.h"
 
 using namespace nl;
+using nl::test::FailingRunningOutline;
+using nl::test::TFailingOutline;
 using nl::test::TShell;
 
 namespace {
@@ -21,6 +23,16 @@ TSLCurve* RunningOutline(TShell& s, std::vector<std::pair<float, float>> anchors
     auto* curve = static_cast<TSLCurve*>(s.Nl.Sew.Add(std::move(c)));
     curve->UpdateBounds(s.Nl.StitchContext());
     return curve;
+}
+
+// A satin outline with one default width section per anchor.
+TSLCurve* SatinOutline(TShell& s, std::vector<std::pair<float, float>> anchors) {
+    TSLCurve* c = RunningOutline(s, std::move(anchors));
+    c->Flags &= ~OF_RUNNING;
+    c->SetStitchTypeBits(ST_SATIN);
+    c->Outlines = TOutlineList::MakeDefault(c->AnchorCount());
+    c->UpdateBounds(s.Nl.StitchContext());
+    return c;
 }
 
 std::vector<std::pair<float, float>> Needles(const TSLCurve& c) {
@@ -44,15 +56,6 @@ TSLCurve* Column(TShell& s) {
 }
 
 // An outline whose generator fails once told to (as a damaged or impossible object does).
-class TFailingOutline : public TSLCurve {
-public:
-    bool Fail = false;
-    void GenerateOutline(const TStitchContext& ctx) override {
-        if (Fail) throw TGenerationError("no stitches for this outline");
-        TSLCurve::GenerateOutline(ctx);
-    }
-};
-
 bool HasItem(const std::vector<TContextItem>& items, const std::string& caption) {
     return std::any_of(items.begin(), items.end(),
                        [&](const TContextItem& i) { return i.Caption == caption; });
@@ -175,11 +178,7 @@ TEST(HandleDrag, RegionsOnAReshapedOrMovedOutlineRefill) {
 
 TEST(HandleDrag, EnvelopeHandlesTakeTheDragWhileTheEditPageIsActive) {
     TShell s;
-    TSLCurve* c = RunningOutline(s, {{100, 300}, {400, 300}, {700, 300}});
-    c->Flags &= ~OF_RUNNING;
-    c->SetStitchTypeBits(ST_SATIN);
-    c->Outlines = TOutlineList::MakeDefault(c->AnchorCount());
-    c->UpdateBounds(s.Nl.StitchContext());
+    TSLCurve* c = SatinOutline(s, {{100, 300}, {400, 300}, {700, 300}});
     TEditOutlinePage& page = s.Nl.OpenEnvelopeEditor(*c);
     s.Nl.ShowEnvelopeEditor(true);
     double hx, hy;
@@ -307,13 +306,7 @@ TEST(Properties, OpenByDoubleClickAltClickAndAutoShow) {
 
 TEST(Properties, AGenerationErrorClosesTheWindowAndSwitchesTheObjectOff) {
     TShell s;
-    auto made = std::make_unique<TFailingOutline>();
-    const auto shape = nl::test::Polyline({{100, 100}, {400, 100}});
-    for (const TSP& p : *shape)
-        made->Append(p);
-    made->Flags |= OF_SELECTED_EDIT | OF_VISIBLE | OF_RUNNING;
-    made->SetStitchTypeBits(ST_RUNNING);
-    auto* c = static_cast<TFailingOutline*>(s.Nl.Sew.Add(std::move(made)));
+    auto* c = static_cast<TFailingOutline*>(s.Nl.Sew.Add(FailingRunningOutline({{100, 100}, {400, 100}})));
     c->UpdateBounds(s.Nl.StitchContext());
     ASSERT_FALSE(Needles(*c).empty());
     s.Nl.ShowProperties(*c);
@@ -345,11 +338,7 @@ TEST(Properties, DoubleClickDuringCreationAddsThePoint) {
 
 TEST(WidthHandles, ShownForSatinOutlinesWhileTheToggleIsOn) {
     TShell s;
-    TSLCurve* c = RunningOutline(s, {{100, 300}, {400, 300}, {700, 300}});
-    c->Flags &= ~OF_RUNNING;
-    c->SetStitchTypeBits(ST_SATIN);
-    c->Outlines = TOutlineList::MakeDefault(c->AnchorCount());
-    c->UpdateBounds(s.Nl.StitchContext());
+    SatinOutline(s, {{100, 300}, {400, 300}, {700, 300}});
     RunningOutline(s, {{100, 500}, {400, 500}}); // a running outline has no width to show
     auto markers = [&] {
         TRecordingCanvas canvas;

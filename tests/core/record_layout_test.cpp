@@ -47,6 +47,13 @@ std::vector<uint8_t> Stream(const TSP& p, int32_t ox, int32_t oy) {
     return w.Take();
 }
 
+// A point read back: its class and position.
+void ExpectPoint(const TSP& back, TPointClass cls, float x, float y) {
+    EXPECT_EQ(back.Class(), cls);
+    EXPECT_EQ(back.X, x);
+    EXPECT_EQ(back.Y, y);
+}
+
 TSP NodePoint(uint32_t flags, float x, float y) {
     TSP p = TSP::Plain(SP_REGION_NODE | flags, x, y);
     TRegionNode& n = EnsureNode(p);
@@ -108,9 +115,7 @@ TEST(PointRecordLayout, WorksheetRecordOfEachClass) {
         stored.U32(SP_EXTRA | SP_BOUNDARY, "flags").F32(3.f, "X").F32(4.f, "Y");
         stored.I32(0x00112233, "ColourOrLink").I32(0x7777, "jump placeholder");
         TSP back = ReadWorksheet(stored);
-        EXPECT_EQ(back.Class(), TPointClass::Extra);
-        EXPECT_EQ(back.X, 3.f);
-        EXPECT_EQ(back.Y, 4.f);
+        ExpectPoint(back, TPointClass::Extra, 3.f, 4.f);
         EXPECT_EQ(back.GetColour(), 0x00112233);
         EXPECT_EQ(back.Ext, nullptr);
     }
@@ -122,9 +127,7 @@ TEST(PointRecordLayout, WorksheetRecordOfEachClass) {
         e.F32(0.5f, "Shortening").F32(12.f, "FullLength");
         EXPECT_TRUE(SameRecord(Worksheet(p), e));
         TSP back = ReadWorksheet(e);
-        EXPECT_EQ(back.Class(), TPointClass::Modify);
-        EXPECT_EQ(back.X, 5.f);
-        EXPECT_EQ(back.Y, 6.f);
+        ExpectPoint(back, TPointClass::Modify, 5.f, 6.f);
         EXPECT_EQ(back.Shortening, 0.5f);
         EXPECT_EQ(back.FullLength, 12.f);
     }
@@ -163,10 +166,8 @@ TEST(PointRecordLayout, StreamRecordOfEachClass) {
         e.U8(8, "type code").U32(SP_FILL, "flags").F32(10.5f, "X - origin").F32(-10.f, "Y - origin");
         EXPECT_TRUE(SameRecord(Stream(TSP::Plain(SP_FILL, 110.5f, 190.f), ox, oy), e));
         TSP back = readBack(e);
-        EXPECT_EQ(back.Class(), TPointClass::Plain);
+        ExpectPoint(back, TPointClass::Plain, 110.5f, 190.f);
         EXPECT_EQ(back.Flags, SP_FILL);
-        EXPECT_EQ(back.X, 110.5f);
-        EXPECT_EQ(back.Y, 190.f);
     }
     // Extended: type code 9, flags, relative X and Y, colour; no jump placeholder.
     {
@@ -175,9 +176,7 @@ TEST(PointRecordLayout, StreamRecordOfEachClass) {
         e.I32(0x0000FF00, "ColourOrLink");
         EXPECT_TRUE(SameRecord(Stream(TSP::Colour(0, 99.f, 202.f, 0x0000FF00), ox, oy), e));
         TSP back = readBack(e);
-        EXPECT_EQ(back.Class(), TPointClass::Extra);
-        EXPECT_EQ(back.X, 99.f);
-        EXPECT_EQ(back.Y, 202.f);
+        ExpectPoint(back, TPointClass::Extra, 99.f, 202.f);
         EXPECT_EQ(back.GetColour(), 0x0000FF00);
     }
     // Shortened: type code 10, flags, relative X and Y; Shortening and FullLength stay behind.
@@ -187,9 +186,7 @@ TEST(PointRecordLayout, StreamRecordOfEachClass) {
         e.F32(10.f, "X - origin").F32(20.f, "Y - origin");
         EXPECT_TRUE(SameRecord(Stream(TSP::Modify(SP_BOUNDARY, 110.f, 220.f, 1.f, 2.f), ox, oy), e));
         TSP back = readBack(e);
-        EXPECT_EQ(back.Class(), TPointClass::Modify);
-        EXPECT_EQ(back.X, 110.f);
-        EXPECT_EQ(back.Y, 220.f);
+        ExpectPoint(back, TPointClass::Modify, 110.f, 220.f);
         EXPECT_EQ(back.Shortening, 0.f);
         EXPECT_EQ(back.FullLength, 0.f);
     }

@@ -1,6 +1,7 @@
 // Helpers shared by the format tests: direct stitch objects built from coordinate lists, and a
 // temporary folder that cleans up after itself.
 #pragma once
+#include <cstring>
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
@@ -8,7 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "../core/TempDir.h"
 #include "core/Colour.h"
+#include "formats/ColorTable.h"
 #include "formats/Formats.h"
 #include "stitching/SLStitch.h"
 
@@ -31,21 +34,6 @@ inline std::unique_ptr<TSLStitch> Direct(std::initializer_list<TPt> pts) {
     return o;
 }
 
-class TTempDir {
-public:
-    TTempDir() {
-        std::random_device rd;
-        Path = std::filesystem::temp_directory_path() / ("nl-test-" + std::to_string(rd()));
-        std::filesystem::create_directories(Path);
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(Path, ec);
-    }
-    std::filesystem::path operator/(const std::string& name) const { return Path / name; }
-    std::filesystem::path Path;
-};
-
 // The Tajima row of the format table.
 inline const TFormat& Dst() {
     return *FormatOfExtension("dst");
@@ -56,6 +44,18 @@ inline std::filesystem::path DataDir() {
 }
 inline std::filesystem::path Fixture(const std::string& name) {
     return std::filesystem::path(NL_FIXTURES_DIR) / name;
+}
+
+// A colour table's bytes with this magic number and size, for the reader's refusals.
+inline std::vector<uint8_t> TableBytes(int32_t magic, int32_t rows, int32_t cols,
+                                       size_t size = COLOR_TABLE_SIZE) {
+    TColorTable t;
+    t.Rows = rows;
+    t.Cols = cols;
+    auto b = SerializeColorTable(t);
+    std::memcpy(b.data(), &magic, 4);
+    b.resize(size);
+    return b;
 }
 
 } // namespace nl::test

@@ -65,18 +65,6 @@ TEST(SideFile, MissingTemplateWritesNoSideFile) {
     EXPECT_TRUE(std::filesystem::exists(dir / "a.edr"));
 }
 
-namespace {
-std::vector<uint8_t> TableBytes(int32_t magic, int32_t rows, int32_t cols, size_t size = COLOR_TABLE_SIZE) {
-    TColorTable t;
-    t.Rows = rows;
-    t.Cols = cols;
-    auto b = SerializeColorTable(t);
-    std::memcpy(b.data(), &magic, 4);
-    b.resize(size);
-    return b;
-}
-} // namespace
-
 TEST(ColorTable, ReadingSaysWhyATableWasRefused) {
     struct Case {
         const char* what;

@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <random>
 
+#include "../core/TempDir.h"
+#include "GuiTest.h"
 #include "core/Colour.h"
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
@@ -22,21 +24,13 @@
 #include "threads/CatalogFolder.h"
 
 using namespace nl;
+using nl::test::App;
+using nl::test::WhenShown;
 namespace fs = std::filesystem;
 
 namespace {
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "nl_tests_gui";
-    static char* argv[] = {name, nullptr};
-    static auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())
-                           ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                           : new QApplication(argc, argv);
-    return *app;
-}
-
 QString Shot(const std::string& name) {
-    return QDir::current().absoluteFilePath(QString::fromStdString("screenshot-threads-" + name + ".png"));
+    return nl::test::ShotPath(QString::fromStdString("threads-" + name));
 }
 
 // The program folder of the tests is the build's bin folder, where the shipped catalogs are.
@@ -44,27 +38,10 @@ std::string ProgramFolder() {
     return QCoreApplication::applicationDirPath().toStdString();
 }
 
-class TTempDir {
-public:
-    TTempDir() {
-        std::random_device rd;
-        Path = fs::temp_directory_path() / ("nl-gui-threads-" + std::to_string(rd()));
-        fs::create_directories(Path / "Threads");
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        fs::remove_all(Path, ec);
-    }
-    fs::path Path;
+// A program folder of the test's own with its empty "Threads" folder.
+struct TTempDir : nl::test::TTempDir {
+    TTempDir() : nl::test::TTempDir("nl-gui-threads-") { fs::create_directories(Path / "Threads"); }
 };
-
-// Runs `step` once the modal window is up.
-void WhenShown(std::function<void()> step) {
-    QTimer::singleShot(0, [step] {
-        QApplication::processEvents();
-        step();
-    });
-}
 
 int IndexOfTitle(const TCatalogViewer& v, const std::string& title) {
     for (size_t i = 0; i < v.Catalogs().size(); ++i)

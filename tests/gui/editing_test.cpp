@@ -12,6 +12,7 @@
 #include <cmath>
 
 #include "../regions/TestShapes.h"
+#include "GuiTest.h"
 #include "gui/MainWindow.h"
 #include "gui/WorksheetView.h"
 #include "regions/SLRegion.h"
@@ -20,43 +21,12 @@
 using namespace nl;
 
 namespace {
-QApplication& EditApp() {
-    // One application per program: the window tests of the other files may have made it.
-    if (auto* a = qobject_cast<QApplication*>(QCoreApplication::instance())) return *a;
-    static int argc = 1;
-    static char name[] = "nl_tests_gui";
-    static char* argv[] = {name, nullptr};
-    return *new QApplication(argc, argv);
-}
-
 QString Shot(const char* name) {
-    return QDir::current().absoluteFilePath(QString("screenshot-%1.png").arg(name));
+    return nl::test::ShotPath(name);
 }
 
-struct TEditAppFirst {
-    TEditAppFirst() { EditApp(); }
-};
-
-struct TEditWindow : TEditAppFirst {
-    TMainWindow W;
-    TEditWindow() {
-        W.QtHost().AnswerHook = [](const std::string&, const std::string&, TButtons) { return TButton::Yes; };
-        W.resize(1100, 760);
-        W.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&W));
-        QApplication::processEvents();
-        W.Controller().View.Zoom = 614; // one pixel per unit
-    }
-    TNL& Nl() { return W.Controller(); }
-    void Click(int x, int y, Qt::MouseButton b = Qt::LeftButton) {
-        QTest::mouseClick(W.View(), b, {}, QPoint(x, y));
-    }
-    void Trigger(TCommand id) {
-        QAction* a = W.Action(id);
-        ASSERT_NE(a, nullptr);
-        ASSERT_TRUE(a->isEnabled());
-        a->trigger();
-    }
+struct TEditWindow : nl::test::TWindowFixture {
+    TEditWindow() { EXPECT_TRUE(Show(1100, 760, 614)); } // one pixel per unit
     // Colour of a view pixel in a picture of the window.
     QColor At(const QImage& img, int x, int y) { return img.pixelColor(W.View()->mapTo(&W, QPoint(x, y))); }
     // Whether some pixel of the view rectangle has the colour (0x00BBGGRR).

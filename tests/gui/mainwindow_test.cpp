@@ -13,6 +13,7 @@
 #include <QWheelEvent>
 #include <memory>
 
+#include "GuiTest.h"
 #include "gui/MainWindow.h"
 #include "gui/QtCanvas.h"
 #include "gui/QtHost.h"
@@ -28,50 +29,11 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 namespace {
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "nl_tests_gui";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: Qt's test input devices outlive every static of this program. Another
-    // test file of this program may have made it already.
-    static QApplication* app = qobject_cast<QApplication*>(QCoreApplication::instance())
-                                   ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                                   : new QApplication(argc, argv);
-    return *app;
-}
+using nl::test::App;
+using nl::test::ShotPath;
 
-// Screenshots land beside the test program's working folder, out of the source tree.
-QString ShotPath(const char* name) {
-    return QDir::current().absoluteFilePath(QString("screenshot-%1.png").arg(name));
-}
-
-struct TAppFirst {
-    TAppFirst() { App(); }
-};
-
-struct TWindow : TAppFirst {
-    TMainWindow W;
-    std::vector<std::string> Asked;
-    TWindow() {
-        W.QtHost().AnswerHook = [this](const std::string& h, const std::string&, TButtons) {
-            Asked.push_back(h);
-            return TButton::Yes;
-        };
-        W.resize(1000, 700);
-        W.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&W));
-        QApplication::processEvents();
-    }
-    TWorksheetView* V() { return W.View(); }
-    void Click(int x, int y, Qt::MouseButton b = Qt::LeftButton, Qt::KeyboardModifiers m = {}) {
-        QTest::mouseClick(V(), b, m, QPoint(x, y));
-    }
-    void Trigger(TCommand id) {
-        QAction* a = W.Action(id);
-        ASSERT_NE(a, nullptr);
-        ASSERT_TRUE(a->isEnabled()) << a->text().toStdString();
-        a->trigger();
-    }
+struct TWindow : nl::test::TWindowFixture {
+    TWindow() { EXPECT_TRUE(Show(1000, 700)); }
     QMenu* Menu(const QString& title) {
         for (QAction* a : W.menuBar()->actions())
             if (a->text() == title) return a->menu();

@@ -15,6 +15,7 @@
 #include <QTest>
 
 #include "../regions/TestShapes.h"
+#include "GuiTest.h"
 #include "core/Errors.h"
 #include "gui/MainWindow.h"
 #include "gui/PropertiesDialog.h"
@@ -23,49 +24,19 @@
 #include "ui/EditOutlinePage.h"
 
 using namespace nl;
+using nl::test::FailingRunningOutline;
+using nl::test::TFailingOutline;
 
 namespace {
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "nl_tests_gui";
-    static char* argv[] = {name, nullptr};
-    static auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())
-                           ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                           : new QApplication(argc, argv);
-    return *app;
-}
-
 // Pictures land in the test program's working folder, out of the source tree.
 QString Shot(const std::string& name) {
     QString n = QString::fromStdString(name).trimmed().replace(' ', '-').toLower();
-    return QDir::current().absoluteFilePath("screenshot-properties-" + n + ".png");
+    return nl::test::ShotPath("properties-" + n);
 }
 
-struct TApp {
-    TApp() { App(); }
-};
-
-struct TWin : TApp {
-    TMainWindow W;
-    std::vector<std::string> Asked;
-    TButton Answer = TButton::Yes;
-    TWin() {
-        W.QtHost().AnswerHook = [this](const std::string& h, const std::string&, TButtons) {
-            Asked.push_back(h);
-            return Answer;
-        };
-        W.resize(1000, 700);
-        W.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&W));
-        QApplication::processEvents();
-        W.Controller().View.Zoom = 307; // two units a pixel
-    }
-    TNL& Nl() { return W.Controller(); }
-    TWorksheetView* V() { return W.View(); }
+struct TWin : nl::test::TWindowFixture {
+    TWin() { EXPECT_TRUE(Show(1000, 700, 307)); } // two units a pixel
     TPropertiesDialog* P() { return W.Properties(); }
-    void Click(int x, int y, Qt::MouseButton b = Qt::LeftButton) {
-        QTest::mouseClick(V(), b, {}, QPoint(x, y));
-    }
     // An outline of two segments clicked in at pixel (x, y); it ends selected and current.
     TSLCurve* Outline(int x, int y) {
         W.Action(TCommand::CreateOutline)->trigger();
@@ -73,6 +44,15 @@ struct TWin : TApp {
             Click(x + 60 * i, y + (i % 3 == 0 ? 0 : (i % 3 == 1 ? -60 : 60)));
         Click(x, y, Qt::RightButton);
         return static_cast<TSLCurve*>(Nl().Sew[Nl().Sew.Count() - 1]);
+    }
+    // An outline clicked in at (x, y) and made current, its properties shown and its stitch type
+    // chosen there.
+    TSLCurve* ShownOutline(int x, int y, const char* type) {
+        TSLCurve* c = Outline(x, y);
+        Nl().Sew.SetCurrent(c);
+        Nl().ShowProperties(*c);
+        P()->Choice("Stitch Style", type)->click();
+        return c;
     }
     // Types into a number box and presses Return.
     static void Enter(QLineEdit* e, const QString& text) {
@@ -148,10 +128,7 @@ TEST(PropertiesWindow, OutlineSwitchedToRunningThenTuned) {
 
 TEST(PropertiesWindow, SatinOutlinePagesEnvelopeAndFeather) {
     TWin t;
-    TSLCurve* c = t.Outline(120, 300);
-    t.Nl().Sew.SetCurrent(c);
-    t.Nl().ShowProperties(*c);
-    t.P()->Choice("Stitch Style", "Satin")->click();
+    TSLCurve* c = t.ShownOutline(120, 300, "Satin");
     ASSERT_TRUE(c->Outlines);
     EXPECT_EQ(t.P()->PageCaptions(),
               (std::vector<std::string>{"Stitch Style", "Outline", "   Edit Outline", "Fill Pattern"}));
@@ -208,6 +185,25 @@ TEST(PropertiesWindow, SatinOutlinePagesEnvelopeAndFeather) {
     t.P()->Choice("Stitch Style", "Running")->click();
     EXPECT_FALSE(c->Outlines);
     EXPECT_EQ(t.P()->PageCaptions(), (std::vector<std::string>{"Stitch Style", "Outline"}));
+}
+
+TEST(PropertiesWindow, EveryNumberBoxTakesTheUsersDecimalComma) {
+    // The envelope's boxes once read numbers only in the C form, unlike every other box.
+    struct TLocaleScope {
+        QLocale Saved;
+        TLocaleScope() { QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); }
+        ~TLocaleScope() { QLocale::setDefault(Saved); }
+    } german;
+    TWin t;
+    TSLCurve* c = t.ShownOutline(120, 300, "Satin");
+    ASSERT_TRUE(c->Outlines);
+    TWin::Enter(t.P()->Field("Outline", "Upper Height"), "2,5");
+    EXPECT_FLOAT_EQ((*c->Outlines)[0]->HeightA, 50.f);
+    ASSERT_TRUE(t.P()->SelectPage("   Edit Outline"));
+    TWin::Enter(t.P()->Field("   Edit Outline", "P1 Height"), "1,5");
+    EXPECT_FLOAT_EQ((*c->Outlines)[0]->HeightA, 30.f);
+    TWin::Enter(t.P()->Field("   Edit Outline", "P1 Height"), "1.25");
+    EXPECT_FLOAT_EQ((*c->Outlines)[0]->HeightA, 25.f);
 }
 
 TEST(PropertiesWindow, ColumnFromTheContextMenuAndFollowingTheCurrentObject) {
@@ -333,27 +329,9 @@ TEST(PropertiesWindow, EntryPendingWhileItsObjectGoesDoesNothing) {
     EXPECT_TRUE(t.P()->PageCaptions().empty());
 }
 
-namespace {
-// An outline whose generator fails once told to.
-class TFailingOutline : public TSLCurve {
-public:
-    bool Fail = false;
-    void GenerateOutline(const TStitchContext& ctx) override {
-        if (Fail) throw TGenerationError("no stitches for this outline");
-        TSLCurve::GenerateOutline(ctx);
-    }
-};
-} // namespace
-
 TEST(PropertiesWindow, ClosesWhenTheObjectCannotBeGenerated) {
     TWin t;
-    auto made = std::make_unique<TFailingOutline>();
-    const auto shape = nl::test::Polyline({{200, 300}, {600, 300}});
-    for (const TSP& p : *shape)
-        made->Append(p);
-    made->Flags |= OF_SELECTED_EDIT | OF_VISIBLE | OF_RUNNING;
-    made->SetStitchTypeBits(ST_RUNNING);
-    auto* c = static_cast<TFailingOutline*>(t.Nl().Sew.Add(std::move(made)));
+    auto* c = static_cast<TFailingOutline*>(t.Nl().Sew.Add(FailingRunningOutline({{200, 300}, {600, 300}})));
     c->UpdateBounds(t.Nl().StitchContext());
     t.Nl().ShowProperties(*c);
     ASSERT_TRUE(t.P()->isVisible());
@@ -368,10 +346,7 @@ TEST(PropertiesWindow, ClosesWhenTheObjectCannotBeGenerated) {
 
 TEST(ContextMenu, OnScreenAtTheObjectWithItsItemsState) {
     TWin t;
-    TSLCurve* c = t.Outline(50, 300);
-    t.Nl().Sew.SetCurrent(c);
-    t.Nl().ShowProperties(*c);
-    t.P()->Choice("Stitch Style", "Running")->click();
+    t.ShownOutline(50, 300, "Running");
     t.P()->resize(500, 420);
     t.P()->move(t.W.geometry().right() - 510, t.W.geometry().top() + 80);
     QApplication::processEvents();

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <filesystem>
 
+#include "GuiTest.h"
 #include "app/FileCommands.h"
 #include "app/RegionMode.h"
 #include "formats/Import.h"
@@ -20,40 +21,12 @@
 using namespace nl;
 
 namespace {
-QApplication& RegionApp() {
-    // One application per program: the window tests of the other file may have made it.
-    if (auto* a = qobject_cast<QApplication*>(QCoreApplication::instance())) return *a;
-    static int argc = 1;
-    static char name[] = "nl_tests_gui";
-    static char* argv[] = {name, nullptr};
-    return *new QApplication(argc, argv);
-}
-
 QString Shot(const char* name) {
-    return QDir::current().absoluteFilePath(QString("screenshot-%1.png").arg(name));
+    return nl::test::ShotPath(name);
 }
 
-struct TRegionAppFirst {
-    TRegionAppFirst() { RegionApp(); }
-};
-
-struct TRegionWindow : TRegionAppFirst {
-    TMainWindow W;
-    std::vector<std::string> Asked;
-    void Open() {
-        W.QtHost().AnswerHook = [this](const std::string& h, const std::string&, TButtons) {
-            Asked.push_back(h);
-            return TButton::Yes;
-        };
-        W.resize(1000, 700);
-        W.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&W));
-        QApplication::processEvents();
-        W.Controller().View.Zoom = 614; // one pixel per unit
-    }
-    void Click(int x, int y, Qt::MouseButton b = Qt::LeftButton) {
-        QTest::mouseClick(W.View(), b, {}, QPoint(x, y));
-    }
+struct TRegionWindow : nl::test::TWindowFixture {
+    void Open() { ASSERT_TRUE(Show(1000, 700, 614)); } // one pixel per unit
     void Line(int x1, int y1, int x2, int y2) {
         W.Action(TCommand::CreateLine)->trigger();
         for (int i = 0; i <= 3; ++i)

@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include "GuiTest.h"
 #include "formats/Import.h"
 #include "gui/MainWindow.h"
 #include "gui/SimulatorWindow.h"
@@ -21,25 +22,9 @@ using namespace nl;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "nl_tests_gui";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = qobject_cast<QApplication*>(QCoreApplication::instance())
-                                   ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                                   : new QApplication(argc, argv);
-    return *app;
-}
-
-struct TAppFirst {
-    TAppFirst() { App(); }
-};
-
 // The main window with the Star design (2550 stitches in 2 colour blocks) selected in Object
 // Layout and fitted into the view.
-struct TSimWindow : TAppFirst {
-    TMainWindow W;
-    std::vector<std::string> Asked;
+struct TSimWindow : nl::test::TWindowFixture {
     TSimWindow() {
         W.QtHost().AnswerHook = [this](const std::string& h, const std::string& t, TButtons) {
             Asked.push_back(h + " / " + t);
@@ -48,10 +33,7 @@ struct TSimWindow : TAppFirst {
         TNL& nl = W.Controller();
         TSLStitch* star = AddImport(nl.Sew, ReadStitchFile(std::string(NL_FIXTURES_DIR) + "/Star.DST"));
         star->UpdateBounds(nl.StitchContext());
-        W.resize(1200, 800);
-        W.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&W));
-        QApplication::processEvents();
+        EXPECT_TRUE(Show(1200, 800));
         nl.Execute(TCommand::ModeLayout);
         star->SetFlags(OF_SELECTED_LAYOUT);
         W.RefreshCommands();
@@ -201,7 +183,7 @@ TEST(SimulatorWindow, MidSewPicture) {
     t.W.View()->repaint();
     QImage shot = t.W.grab().toImage();
     ASSERT_FALSE(shot.isNull());
-    const QString path = QDir::current().absoluteFilePath("screenshot-simulator.png");
+    const QString path = nl::test::ShotPath("simulator");
     ASSERT_TRUE(shot.save(path));
     if (const char* copy = std::getenv("NL_SHOT_COPY")) shot.save(copy);
     // The view shows the simulator's background and both threads; the needle is on the picture.

@@ -15,6 +15,7 @@
 #include <QTimer>
 
 #include "../regions/TestShapes.h"
+#include "GuiTest.h"
 #include "core/Colour.h"
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
@@ -25,27 +26,11 @@
 #include "regions/SLRegion.h"
 
 using namespace nl;
+using nl::test::WhenShown;
 
 namespace {
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "nl_tests_gui";
-    static char* argv[] = {name, nullptr};
-    static auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())
-                           ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                           : new QApplication(argc, argv);
-    return *app;
-}
-
 QString Shot(const std::string& name) {
-    return QDir::current().absoluteFilePath(QString::fromStdString("screenshot-threads-" + name + ".png"));
-}
-
-void WhenShown(std::function<void()> step) {
-    QTimer::singleShot(0, [step] {
-        QApplication::processEvents();
-        step();
-    });
+    return nl::test::ShotPath(QString::fromStdString("threads-" + name));
 }
 
 // How many pixels of the view show exactly this colour.
@@ -61,21 +46,12 @@ int PixelsOf(QWidget* view, int32_t colour) {
 
 // A running outline across the top and a tatami region on a square outline below it, at one unit
 // a pixel.
-struct TApp {
-    TApp() { App(); }
-};
-
-struct TWin : TApp {
-    TMainWindow W;
+struct TWin : nl::test::TWindowFixture {
     TSLCurve* Outline = nullptr;
     TSLRegion* Region = nullptr;
     TWin() {
-        W.QtHost().AnswerHook = [](const std::string&, const std::string&, TButtons) { return TButton::Yes; };
-        W.resize(1000, 700);
-        W.show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(&W));
+        EXPECT_TRUE(Show(1000, 700, 614));
         TNL& nl = W.Controller();
-        nl.View.Zoom = 614;
         nl.SetMode(TMode::DesignEdit);
         auto o = nl::test::Polyline({{60, 60}, {400, 60}, {700, 60}});
         o->Flags |= OF_VISIBLE | OF_RUNNING;

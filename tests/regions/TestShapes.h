@@ -1,8 +1,10 @@
-// Outlines and regions built in code for the region tests.
+// Outlines and regions built in code for the region tests (and the controller and window tests).
 #pragma once
+#include <initializer_list>
 #include <memory>
 #include <vector>
 
+#include "core/Errors.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 
@@ -51,6 +53,28 @@ inline std::unique_ptr<TSLRegion> RegionOn(TSLCurve& outline, const TStitchConte
 
 inline std::vector<std::pair<float, float>> Square(float x0, float y0, float side) {
     return {{x0, y0}, {x0 + side, y0}, {x0 + side, y0 + side}, {x0, y0 + side}};
+}
+
+// An outline whose stitching fails on demand, as a damaged object's would.
+class TFailingOutline : public TSLCurve {
+public:
+    bool Fail = false;
+    void GenerateOutline(const TStitchContext& ctx) override {
+        if (Fail) throw TGenerationError("no stitches for this outline");
+        TSLCurve::GenerateOutline(ctx);
+    }
+};
+
+// A failing outline through the given corners, made a selected running outline.
+inline std::unique_ptr<TFailingOutline>
+FailingRunningOutline(std::initializer_list<std::pair<float, float>> anchors) {
+    auto made = std::make_unique<TFailingOutline>();
+    const auto shape = Polyline(std::vector<std::pair<float, float>>(anchors));
+    for (const TSP& p : *shape)
+        made->Append(p);
+    made->Flags |= OF_SELECTED_EDIT | OF_VISIBLE | OF_RUNNING;
+    made->SetStitchTypeBits(ST_RUNNING);
+    return made;
 }
 
 } // namespace nl::test

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Units.h"
 #include "platform/ScriptedHost.h"
 #include "regions/RegionBuilder.h"
 #include "stitching/Circle.h"
@@ -25,7 +26,7 @@ TEST(CircleRegion, ARegionOnACircleFillsTheDisc) {
                                 nullptr, nullptr, nullptr});
         builder.Enter();
         builder.ClickOutline(&circle);
-        ASSERT_TRUE(builder.ClickAnchor(SAMPLES_PER_SEGMENT / 2));
+        ASSERT_TRUE(builder.ClickAnchor(kSamplesPerSegment / 2));
         builder.ClickOutline(&circle);
         const auto& candidates = builder.Candidates();
         auto join = std::find_if(candidates.begin(), candidates.end(),

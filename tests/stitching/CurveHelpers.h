@@ -1,8 +1,9 @@
-// Builders shared by the curve, running and record tests.
+// Builders shared by the curve, running, column and record tests (and the page tests of ui/).
 #pragma once
 #include <initializer_list>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include "stitching/SLCurve.h"
 
@@ -46,5 +47,39 @@ inline void MakeRunning(TSLCurve& c, int passes, int runLength) {
     c.Passes = passes;
     c.RunLength = runLength;
 }
+
+// The curve's own fields set away from their defaults, so that a record test sees each one land.
+inline void SetCurveFields(TSLCurve& c, int32_t entryIndex, int32_t exitIndex) {
+    c.Passes = 3;
+    c.Color = 0x00102030;
+    c.Density = 45;
+    c.RunLength = 30;
+    c.EntryIndex = entryIndex;
+    c.ExitIndex = exitIndex;
+    c.FillPitch = 55.5f;
+    c.FillOffsets = 0x00030004;
+    c.Reserved[2] = 77;
+}
+
+// Two paths joined into a curved column: rail A carries the attributes, rail B only its path.
+inline void JoinRails(TSLCurve& a, TSLCurve& b) {
+    a.Flags = OF_RAIL_A | OF_VISIBLE;
+    b.Flags = OF_RAIL_B | OF_VISIBLE;
+    b.Density = 0;
+    a.PartnerRail = &b;
+    b.PartnerRail = &a;
+}
+
+// A curved column whose rails run through the given corners, with a stitch context of its own.
+struct TColumnFixture {
+    TSLCurve A, B;
+    TStitchContext Ctx;
+    TColumnFixture(const std::vector<std::pair<float, float>>& a,
+                   const std::vector<std::pair<float, float>>& b) {
+        A.SetPolyline(a);
+        B.SetPolyline(b);
+        JoinRails(A, B);
+    }
+};
 
 } // namespace nl::test

@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "CurveHelpers.h"
 #include "core/Random.h"
 #include "stitching/Column.h"
 #include "stitching/Compensation.h"
@@ -15,21 +16,9 @@ using namespace nl;
 
 namespace {
 
-void SetPath(TSLCurve& c, const std::vector<std::pair<float, float>>& anchors) {
-    c.SetPolyline(anchors);
-}
-
-struct Column {
-    TSLCurve A, B;
-    TStitchContext Ctx;
-    Column(const std::vector<std::pair<float, float>>& a, const std::vector<std::pair<float, float>>& b) {
-        SetPath(A, a);
-        SetPath(B, b);
-        A.Flags = OF_RAIL_A | OF_VISIBLE;
-        B.Flags = OF_RAIL_B | OF_VISIBLE;
-        B.Density = 0;
-        A.PartnerRail = &B;
-        B.PartnerRail = &A;
+struct Column : nl::test::TColumnFixture {
+    Column(const std::vector<std::pair<float, float>>& a, const std::vector<std::pair<float, float>>& b)
+        : TColumnFixture(a, b) {
         A.Density = 45;
         Ctx.View.ShowCompensation = true;
     }

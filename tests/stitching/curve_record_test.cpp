@@ -11,6 +11,7 @@
 using namespace nl;
 using nl::test::MakeRunning;
 using nl::test::Polyline;
+using nl::test::SetCurveFields;
 using nl::test::Straight;
 
 namespace {
@@ -56,13 +57,7 @@ void PutI32(std::vector<uint8_t>& b, size_t at, int32_t v) {
 std::unique_ptr<TSLCurve> RichOutline() {
     auto c = Polyline({{0, 0}, {100, 0}, {100, 100}});
     MakeRunning(*c, 3, 30);
-    c->Color = 0x102030;
-    c->Density = 45;
-    c->EntryIndex = 25;
-    c->ExitIndex = 50;
-    c->FillPitch = 55.5f;
-    c->FillOffsets = 0x00030004;
-    c->Reserved[2] = 77;
+    SetCurveFields(*c, 25, 50);
     c->Outlines = TOutlineList::MakeDefault(3);
     c->Outlines->ProfileFlags = PF_RETURN_STITCH;
     c->Outlines->OutlineCompensation = 1.5f;

@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "CurveHelpers.h"
 #include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
 
 using namespace nl;
+using nl::test::JoinRails;
 
 namespace {
 
@@ -99,6 +101,14 @@ uint64_t Running(int passes, int runLength, bool fromEnd, int forceEvery, bool d
     return HashList(c.Generated.get());
 }
 
+// A feather record on both sides with a fixed seed.
+std::unique_ptr<TFeather> FeatherBothSides(int32_t seed) {
+    auto f = std::make_unique<TFeather>();
+    f->FeatherFlags = FF_ABOVE | FF_BELOW;
+    f->Seed = seed;
+    return f;
+}
+
 struct TSatinSetup {
     uint32_t Type = ST_SATIN;
     bool Short = false;
@@ -127,9 +137,7 @@ uint64_t Satin(const TSatinSetup& s) {
     }
     p.OutlineCompensation = s.Compensation;
     if (s.Feather) {
-        p.OutlineFeather = std::make_unique<TFeather>();
-        p.OutlineFeather->FeatherFlags = FF_ABOVE | FF_BELOW;
-        p.OutlineFeather->Seed = 4242;
+        p.OutlineFeather = FeatherBothSides(4242);
     }
     if (s.ReturnRun) p.ProfileFlags |= PF_RETURN_STITCH;
     if (s.Fill) c.StitchFlags |= SF_USE_FILL;
@@ -155,18 +163,13 @@ uint64_t Column(const TColumnSetup& s) {
     const int segments = static_cast<int>(s.Length / 250.f);
     Wavy(a, segments, s.Length, 0.25f, 0.f, 1.f, false, s.ForceEvery);
     Wavy(b, segments, s.Length, 0.25f, 80.f, 1.4f, false, 0);
-    a.Flags = OF_RAIL_A | OF_VISIBLE | (s.ReturnRun ? uint32_t{OF_RETURN_STITCH} : 0u) |
-              (s.FromEnd ? uint32_t{OF_STITCH_FROM_END} : 0u);
-    b.Flags = OF_RAIL_B | OF_VISIBLE;
-    a.PartnerRail = &b;
-    b.PartnerRail = &a;
+    JoinRails(a, b);
+    a.Flags |=
+        (s.ReturnRun ? uint32_t{OF_RETURN_STITCH} : 0u) | (s.FromEnd ? uint32_t{OF_STITCH_FROM_END} : 0u);
     a.Density = s.Density;
-    b.Density = 0;
     a.Compensation = s.Compensation;
     if (s.Feather) {
-        b.Feather = std::make_unique<TFeather>();
-        b.Feather->FeatherFlags = FF_ABOVE | FF_BELOW;
-        b.Feather->Seed = 12345;
+        b.Feather = FeatherBothSides(12345);
     }
     if (s.Fill) a.StitchFlags |= SF_USE_FILL;
     TStitchContext ctx;

@@ -3,6 +3,7 @@
 // against records built by hand from the layout tables, in both directions.
 #include <gtest/gtest.h>
 
+#include "CurveHelpers.h"
 #include "stitching/SLCurve.h"
 #include "tests/core/RecordBytes.h"
 
@@ -157,15 +158,7 @@ std::unique_ptr<TSLCurve> SatinOutline() {
     c->Append(TSP::Plain(0, 100, 0));
     c->Append(TSP::Plain(0, 200, 0));
     c->Append(TSP::Plain(0, 300, 0));
-    c->Passes = 3;
-    c->Color = 0x00102030;
-    c->Density = 45;
-    c->RunLength = 30;
-    c->EntryIndex = 5;
-    c->ExitIndex = 20;
-    c->FillPitch = 55.5f;
-    c->FillOffsets = 0x00030004;
-    c->Reserved[2] = 77;
+    nl::test::SetCurveFields(*c, 5, 20);
     c->PathBounds.Set(-3, -4, 303, 44);
     c->PathBounds.empty = false;
     c->Outlines = TOutlineList::MakeDefault(2);

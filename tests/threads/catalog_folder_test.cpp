@@ -3,6 +3,7 @@
 #include <fstream>
 #include <random>
 
+#include "../core/TempDir.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "threads/CatalogFolder.h"
@@ -12,19 +13,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TTempDir {
-public:
-    TTempDir() {
-        std::random_device rd;
-        Path = fs::temp_directory_path() / ("nl-threads-" + std::to_string(rd()));
-        fs::create_directories(Path);
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        fs::remove_all(Path, ec);
-    }
-    fs::path Path;
-};
+using nl::test::TTempDir;
 
 std::vector<uint8_t> FileBytes(const fs::path& p) {
     return ReadWholeFile(p);

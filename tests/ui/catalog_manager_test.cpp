@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "../core/TempDir.h"
 #include "core/Colour.h"
 #include "core/FileIO.h"
 #include "platform/ScriptedHost.h"
@@ -14,19 +15,7 @@ using TEditing = TCatalogManager::TEditing;
 
 namespace {
 
-class TTempDir {
-public:
-    TTempDir() {
-        std::random_device rd;
-        Path = fs::temp_directory_path() / ("nl-manager-" + std::to_string(rd()));
-        fs::create_directories(Path);
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        fs::remove_all(Path, ec);
-    }
-    fs::path Path;
-};
+using nl::test::TTempDir;
 
 void Write(const fs::path& folder, const std::string& m, int32_t position,
            std::vector<std::pair<std::string, std::string>> threads) {

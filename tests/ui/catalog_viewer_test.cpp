@@ -2,6 +2,7 @@
 
 #include <random>
 
+#include "../core/TempDir.h"
 #include "core/Colour.h"
 #include "core/FileIO.h"
 #include "platform/ScriptedHost.h"
@@ -13,19 +14,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class TTempDir {
-public:
-    TTempDir() {
-        std::random_device rd;
-        Path = fs::temp_directory_path() / ("nl-viewer-" + std::to_string(rd()));
-        fs::create_directories(Path);
-    }
-    ~TTempDir() {
-        std::error_code ec;
-        fs::remove_all(Path, ec);
-    }
-    fs::path Path;
-};
+using nl::test::TTempDir;
 
 const int32_t kRed = MakeColour(255, 0, 0);
 

@@ -4,6 +4,8 @@
 #include <memory>
 #include <vector>
 
+#include "../stitching/CurveHelpers.h"
+#include "PageTest.h"
 #include "core/Numeric.h"
 #include "platform/RecordingCanvas.h"
 #include "stitching/Feather.h"
@@ -17,27 +19,14 @@
 #include "worksheet/Sew.h"
 
 using namespace nl;
+using nl::test::Field;
+using nl::test::Toggle;
 
 namespace {
 
-void SetPath(TSLCurve& c, const std::vector<std::pair<float, float>>& anchors) {
-    c.SetPolyline(anchors);
-}
-
 // A 10 mm by 4 mm curved column.
-struct Column {
-    TSLCurve A, B;
-    TStitchContext Ctx;
-    Column() {
-        SetPath(A, {{0, 0}, {200, 0}});
-        SetPath(B, {{0, 80}, {200, 80}});
-        A.Flags = OF_RAIL_A | OF_VISIBLE;
-        B.Flags = OF_RAIL_B | OF_VISIBLE;
-        B.Density = 0;
-        A.PartnerRail = &B;
-        B.PartnerRail = &A;
-        Restitch(A, Ctx);
-    }
+struct Column : nl::test::TColumnFixture {
+    Column() : TColumnFixture({{0, 0}, {200, 0}}, {{0, 80}, {200, 80}}) { Restitch(A, Ctx); }
     int32_t Stitches() const { return A.Generated ? A.Generated->Count() : 0; }
 };
 
@@ -46,24 +35,13 @@ struct SatinOutline {
     TSLCurve C;
     TStitchContext Ctx;
     SatinOutline() {
-        SetPath(C, {{0, 0}, {100, 0}, {200, 0}});
+        C.SetPolyline({{0, 0}, {100, 0}, {200, 0}});
         C.Flags = OF_VISIBLE;
         C.SetStitchTypeBits(ST_SATIN);
         C.Outlines = TOutlineList::MakeDefault(3);
         C.UpdateBounds(Ctx);
     }
 };
-
-template <typename Page> size_t Field(const Page& page, const char* caption, int occurrence = 0) {
-    int i = page.FieldIndex(caption, occurrence);
-    EXPECT_GE(i, 0) << caption;
-    return static_cast<size_t>(i);
-}
-template <typename Page> size_t Toggle(const Page& page, const char* caption, int occurrence = 0) {
-    int i = page.ToggleIndex(caption, occurrence);
-    EXPECT_GE(i, 0) << caption;
-    return static_cast<size_t>(i);
-}
 
 } // namespace
 
@@ -315,8 +293,8 @@ TEST(CompensationView, WorksheetHidesCompensationExportKeepsIt) {
     TSew sew;
     auto a = std::make_unique<TSLCurve>();
     auto b = std::make_unique<TSLCurve>();
-    SetPath(*a, {{0, 0}, {200, 0}});
-    SetPath(*b, {{0, 80}, {200, 80}});
+    a->SetPolyline({{0, 0}, {200, 0}});
+    b->SetPolyline({{0, 80}, {200, 80}});
     a->Flags = OF_RAIL_A | OF_VISIBLE;
     b->Flags = OF_RAIL_B | OF_VISIBLE;
     a->PartnerRail = b.get();

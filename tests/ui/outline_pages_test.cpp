@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 
+#include "PageTest.h"
 #include "core/Numeric.h"
 #include "platform/ScriptedHost.h"
 #include "stitching/SLCurve.h"
@@ -11,6 +12,7 @@
 #include "ui/StitchStylePage.h"
 
 using namespace nl;
+using nl::test::Field;
 
 namespace {
 // A visible 10 mm outline in two segments, not yet stitching.
@@ -25,11 +27,12 @@ std::unique_ptr<TSLCurve> NewOutline() {
     return c;
 }
 
-size_t Field(const char* caption) {
-    int i = TOutlinePage::FieldIndex(caption);
-    EXPECT_GE(i, 0) << caption;
-    return static_cast<size_t>(i);
-}
+// A new outline with the host and the stitch context its pages use.
+struct TOutlineSetup {
+    std::unique_ptr<TSLCurve> C = NewOutline();
+    TScriptedHost Host;
+    TStitchContext Ctx;
+};
 } // namespace
 
 TEST(OutlinePage, CaptionsUnitsAndRanges) {
@@ -49,7 +52,7 @@ TEST(OutlinePage, CaptionsUnitsAndRanges) {
     };
     ASSERT_EQ(TOutlinePage::Fields().size(), std::size(cases));
     for (const auto& c : cases) {
-        const TFieldDesc& f = TOutlinePage::Fields()[Field(c.caption)];
+        const TFieldDesc& f = TOutlinePage::Fields()[Field<TOutlinePage>(c.caption)];
         EXPECT_EQ(f.Unit, c.unit) << c.caption;
         EXPECT_EQ(f.Min, c.min) << c.caption;
         EXPECT_EQ(f.Max, c.max) << c.caption;
@@ -59,9 +62,8 @@ TEST(OutlinePage, CaptionsUnitsAndRanges) {
 }
 
 TEST(OutlinePage, AcceptedValuesAreStoredConvertedAndRegenerate) {
-    auto c = NewOutline();
-    TScriptedHost host;
-    TStitchContext ctx;
+    TOutlineSetup setup;
+    auto& [c, host, ctx] = setup;
     ASSERT_TRUE(TStitchStylePage(*c, ctx, host).SetStitchType(ST_RUNNING));
     TOutlinePage page(*c, ctx);
     struct Case {
@@ -79,9 +81,9 @@ TEST(OutlinePage, AcceptedValuesAreStoredConvertedAndRegenerate) {
         {"Running Density", 8.0005, [](const TSLCurve& k) { return k.RunLength; }, 160}, // within tolerance
     };
     for (const auto& cs : cases) {
-        EXPECT_EQ(page.Apply(Field(cs.caption), cs.value), TApply::Accepted) << cs.caption;
+        EXPECT_EQ(page.Apply(Field<TOutlinePage>(cs.caption), cs.value), TApply::Accepted) << cs.caption;
         EXPECT_EQ(cs.stored(*c), cs.expected) << cs.caption;
-        EXPECT_NEAR(page.Value(Field(cs.caption)), cs.value, 0.01) << cs.caption;
+        EXPECT_NEAR(page.Value(Field<TOutlinePage>(cs.caption)), cs.value, 0.01) << cs.caption;
     }
     // The stitches follow at once: 3 passes ... then 50 passes at 8 mm over 10 mm.
     ASSERT_TRUE(c->Generated);
@@ -89,9 +91,8 @@ TEST(OutlinePage, AcceptedValuesAreStoredConvertedAndRegenerate) {
 }
 
 TEST(OutlinePage, RefusedValuesKeepTheOldValue) {
-    auto c = NewOutline();
-    TScriptedHost host;
-    TStitchContext ctx;
+    TOutlineSetup setup;
+    auto& [c, host, ctx] = setup;
     TStitchStylePage(*c, ctx, host).SetStitchType(ST_RUNNING);
     TOutlinePage page(*c, ctx);
     const TSLStitch* before = c->Generated.get();
@@ -110,21 +111,20 @@ TEST(OutlinePage, RefusedValuesKeepTheOldValue) {
                  {"Max St. Dist", 3.9},
                  {"Passes", std::nan("")}};
     for (const auto& cs : cases)
-        EXPECT_EQ(page.Apply(Field(cs.caption), cs.value), TApply::Refused) << cs.caption;
+        EXPECT_EQ(page.Apply(Field<TOutlinePage>(cs.caption), cs.value), TApply::Refused) << cs.caption;
     EXPECT_EQ(c->Passes, 2);
     EXPECT_EQ(c->RunLength, 40);
     EXPECT_EQ(c->Density, 50);
     EXPECT_EQ(c->StitchLimits, DEFAULT_STITCH_LIMITS);
     EXPECT_EQ(c->Generated.get(), before); // nothing regenerated
     // Satin-only fields do not apply to a running outline.
-    EXPECT_EQ(page.Apply(Field("Compensation"), 1), TApply::NotApplicable);
+    EXPECT_EQ(page.Apply(Field<TOutlinePage>("Compensation"), 1), TApply::NotApplicable);
     EXPECT_EQ(page.SetToggle(TOutlinePage::ToggleIndex("Use Return Stitch"), true), TApply::NotApplicable);
 }
 
 TEST(OutlinePage, TogglesAndHeights) {
-    auto c = NewOutline();
-    TScriptedHost host;
-    TStitchContext ctx;
+    TOutlineSetup setup;
+    auto& [c, host, ctx] = setup;
     TStitchStylePage style(*c, ctx, host);
     style.SetStitchType(ST_RUNNING);
     TOutlinePage page(*c, ctx);
@@ -137,26 +137,26 @@ TEST(OutlinePage, TogglesAndHeights) {
 
     ASSERT_TRUE(style.SetStitchType(ST_SATIN));
     ASSERT_TRUE(c->Outlines);
-    EXPECT_EQ(page.Apply(Field("Upper Height"), 2.5), TApply::Accepted);
+    EXPECT_EQ(page.Apply(Field<TOutlinePage>("Upper Height"), 2.5), TApply::Accepted);
     for (const auto& s : *c->Outlines)
         EXPECT_EQ(s->HeightA, 50.f);
     (*c->Outlines)[1]->HeightB = 5;
-    EXPECT_EQ(page.Apply(Field("Lower Height"), 0), TApply::Accepted); // shifted by -20: 5 would go below 0
+    EXPECT_EQ(page.Apply(Field<TOutlinePage>("Lower Height"), 0),
+              TApply::Accepted); // shifted by -20: 5 would go below 0
     EXPECT_EQ((*c->Outlines)[0]->HeightB, 1.f);
     EXPECT_EQ((*c->Outlines)[1]->HeightB, 1.f);
-    EXPECT_EQ(page.Apply(Field("Compensation"), 12), TApply::Accepted);
+    EXPECT_EQ(page.Apply(Field<TOutlinePage>("Compensation"), 12), TApply::Accepted);
     EXPECT_EQ(c->Outlines->OutlineCompensation, 12.f);
     EXPECT_EQ(page.SetToggle(TOutlinePage::ToggleIndex("Use Return Stitch"), true), TApply::Accepted);
     EXPECT_TRUE(c->Outlines->ProfileFlags & PF_RETURN_STITCH);
 }
 
 TEST(OutlinePage, EveryDensityThePageAcceptsSurvivesSavingAndLoading) {
-    auto c = NewOutline();
-    TScriptedHost host;
-    TStitchContext ctx;
+    TOutlineSetup setup;
+    auto& [c, host, ctx] = setup;
     ASSERT_TRUE(TStitchStylePage(*c, ctx, host).SetStitchType(ST_SATIN));
     TOutlinePage page(*c, ctx);
-    const size_t density = Field("Stitch Density");
+    const size_t density = Field<TOutlinePage>("Stitch Density");
     // Every value the page can show (one decimal) from its minimum to its maximum, and the two
     // ends entered within the entry tolerance.
     const TFieldDesc& f = TOutlinePage::Fields()[density];
@@ -183,9 +183,8 @@ TEST(OutlinePage, EveryDensityThePageAcceptsSurvivesSavingAndLoading) {
 }
 
 TEST(StitchStylePage, SwitchingTypes) {
-    auto c = NewOutline();
-    TScriptedHost host;
-    TStitchContext ctx;
+    TOutlineSetup setup;
+    auto& [c, host, ctx] = setup;
     TStitchStylePage page(*c, ctx, host);
     EXPECT_EQ(page.CurrentType(), ST_NONE);
     EXPECT_FALSE(c->Generated);
@@ -217,9 +216,8 @@ TEST(StitchStylePage, SwitchingTypes) {
 }
 
 TEST(StitchStylePage, NoStitchesWithJumpsAsksBothQuestions) {
-    auto c = NewOutline();
-    TScriptedHost host;
-    TStitchContext ctx;
+    TOutlineSetup setup;
+    auto& [c, host, ctx] = setup;
     TStitchStylePage page(*c, ctx, host);
     page.SetStitchType(ST_SATIN);
     c->Jumps = std::make_unique<TJumpList>();
@@ -242,9 +240,8 @@ TEST(StitchStylePage, NoStitchesWithJumpsAsksBothQuestions) {
 }
 
 TEST(StitchStylePage, CheckBoxes) {
-    auto c = NewOutline();
-    TScriptedHost host;
-    TStitchContext ctx;
+    TOutlineSetup setup;
+    auto& [c, host, ctx] = setup;
     TStitchStylePage page(*c, ctx, host);
     page.SetStitchType(ST_RUNNING);
     page.SetVisible(false);
@@ -274,9 +271,8 @@ TEST(StitchStylePage, CheckBoxes) {
 }
 
 TEST(CurveCommands, MenuItemsAndEffects) {
-    auto c = NewOutline();
-    TScriptedHost host;
-    TStitchContext ctx;
+    TOutlineSetup setup;
+    auto& [c, host, ctx] = setup;
     TStitchStylePage(*c, ctx, host).SetStitchType(ST_RUNNING);
     EXPECT_EQ(CurveCommandCaption(CMD_REVERSE_STITCHING, *c), "Reverse Stitching Direction");
     EXPECT_EQ(CurveCommandCaption(CMD_TRANSFORM_LINE, *c), "Transform To Line");

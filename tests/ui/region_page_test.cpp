@@ -32,9 +32,9 @@ TEST(RegionPage, CaptionsAndStoredUnits) {
     auto r = RegionOn(*sq);
     int redraws = 0;
     TRegionPage page(*r, {}, [&] { ++redraws; });
-    EXPECT_STREQ(TRegionPage::Spec(TRegionField::Density).Caption, " Stitch Density      ");
-    EXPECT_STREQ(TRegionPage::Spec(TRegionField::Pitch).Caption, " Stitch Pitch          ");
-    EXPECT_STREQ(TRegionPage::Spec(TRegionField::OffsetA).Caption, "  Offset A    ");
+    EXPECT_EQ(TRegionPage::Spec(TRegionField::Density).Caption, " Stitch Density      ");
+    EXPECT_EQ(TRegionPage::Spec(TRegionField::Pitch).Caption, " Stitch Pitch          ");
+    EXPECT_EQ(TRegionPage::Spec(TRegionField::OffsetA).Caption, "  Offset A    ");
     EXPECT_STREQ(TRegionPage::ToggleCaption(TRegionToggle::ComplexHole), "Use As Complex  Hole");
     struct Case {
         TRegionField field;
