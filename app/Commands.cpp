@@ -108,6 +108,8 @@ const TCommandInfo kCommands[] = {
     // The shaded thread view is not drawn yet; nor are pictures, so there is no bitmap to hide.
     {C::Mode3D, V, "3D Mode", nullptr, "3D 'PhotoRealistic' Mode", LD, K::Toggle, LATER},
     {C::SmallStitchPoints, V, "Use Small Stitch Points", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
+    // Markers are left out where they would cover the thread; this shows every one.
+    {C::ShowAllStitchPoints, V, "Show All Stitch Points", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
     {C::HideBitmaps, V, "Hide All Bitmaps", nullptr, nullptr, MB_ALL, K::Toggle, LATER},
     {C::ShowRegionNodeTypes, V, "Show Region Node Types", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
 
