@@ -33,7 +33,7 @@ const TCommandInfo kCommands[] = {
     {C::FileImport, F, "Import Stitch File", nullptr, nullptr, MB_ALL, K::Action, NOW},
     {C::FileExit, F, "Exit", nullptr, nullptr, MB_ALL, K::Action, NOW},
 
-    {C::GroupSelection, E, "Group Selection", nullptr, "Assosiate or Dissassosiate objects into a group", LD,
+    {C::GroupSelection, E, "Group Selection", nullptr, "Associate or Disassociate objects into a group", LD,
      K::Action, NOW},
     {C::ChangeOrder, E, "Change Objects Stitching Order", "Ctrl+S", nullptr, MB_LAYOUT, K::Action, LATER},
     {C::SetJumps, E, "Set Objects Jump Stitches", "Ctrl+J", nullptr, MB_LAYOUT, K::Action, LATER},
@@ -48,7 +48,7 @@ const TCommandInfo kCommands[] = {
     {C::Resize, E, "Resize Selected Objects ...", nullptr, nullptr, MB_LAYOUT, K::Action, LATER},
     {C::MirrorHorizontal, E, "Mirror Horizontal", "Ctrl+Alt+H", "Horizontally Mirror Object", MB_LAYOUT,
      K::Action, LATER},
-    {C::MirrorVertical, E, "Mirror Vertical", "Ctrl+Alt+V", "Vretically Mirror Object ", MB_LAYOUT, K::Action,
+    {C::MirrorVertical, E, "Mirror Vertical", "Ctrl+Alt+V", "Vertically Mirror Object ", MB_LAYOUT, K::Action,
      LATER},
     {C::ZoomIn, E, "Zoom &In", "Ctrl+I", nullptr, MB_ALL, K::Action, NOW},
     {C::ZoomOut, E, "Zoom &Out", "Ctrl+O", nullptr, MB_ALL, K::Action, NOW},
@@ -100,7 +100,7 @@ const TCommandInfo kCommands[] = {
     {C::HideRegionStitches, V, "Hide Region Stitches", nullptr, "Hide Region Fill Stitches", 0x203, K::Toggle,
      NOW},
     {C::HideUnderlay, V, "Hide Underlay Stitches", nullptr, "Hide Underlay Stitches", 0x203, K::Toggle, NOW},
-    {C::HighlightLongSatin, V, "Hignlight Long Satin Stitches", nullptr, "Highlight Long Satin Stitches",
+    {C::HighlightLongSatin, V, "Highlight Long Satin Stitches", nullptr, "Highlight Long Satin Stitches",
      MB_DESIGN, K::Toggle, NOW},
     {C::ShowAllCompensation, V, "Show All Design Compensation ", nullptr, nullptr, LD, K::Toggle, NOW},
     {C::SuppressCompensation, nullptr, nullptr, nullptr,
@@ -141,7 +141,7 @@ const TCommandInfo kCommands[] = {
     {C::ImportButton, nullptr, nullptr, nullptr, "Import Embroidery Object From File Format", LD, K::Action,
      NOW},
     {C::PatternViewerButton, nullptr, nullptr, nullptr, "Prog. Stitch  Pattern Viewer", LD, K::Action, LATER},
-    {C::ColourPalletButton, nullptr, nullptr, nullptr, "Color And Position Pallet", LD, K::Action, NOW},
+    {C::ColourPalletButton, nullptr, nullptr, nullptr, "Color And Position Palette", LD, K::Action, NOW},
 
     {C::ManageCatalog, TH, "Manage Color Catalog", nullptr, nullptr, MB_ALL, K::Action, NOW},
     // The free-standing viewer sits with the catalog manager in the Threads menu.

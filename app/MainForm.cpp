@@ -352,7 +352,7 @@ void TNL::SetMode(TMode mode) {
             for (TSLStitch* o : cur->JumpChain())
                 if (o != cur) o->SetFlags(OF_REGION_MARK_1);
             prompt =
-                " Left Click On The Assosiated Outlines That You Would Like To Set A Jump Start Point From";
+                " Left Click On The Associated Outlines That You Would Like To Set A Jump Start Point From";
         } else {
             prompt = " Left Click On The Outline That You Would Like To Jump From !";
         }

@@ -29,7 +29,7 @@ struct TViewToggles {
     // Draw the object with the highlight look: a broad band along its path, under its stitches.
     bool Highlight = false;
     // Above 0: satin stitches whose X or Y extent exceeds this many units are drawn in the
-    // highlight colour ("Hignlight Long Satin Stitches"). The owner of the stitches decides
+    // highlight colour ("Highlight Long Satin Stitches"). The owner of the stitches decides
     // whether they are satin work.
     int32_t LongStitchLimit = 0;
 };

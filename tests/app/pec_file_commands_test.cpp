@@ -93,7 +93,7 @@ TEST(FileCommands, PecAndPesThroughTheDialogsFilters) {
         host.Answers.push_back(TButton::Yes); // overwrite
         EXPECT_FALSE(ExportDesign(sew, 2, dir / file, host, ctx));
         ASSERT_EQ(host.Messages.size(), 2u);
-        EXPECT_EQ(host.Messages.back().Heading, "Expotring File");
+        EXPECT_EQ(host.Messages.back().Heading, "Exporting File");
         EXPECT_NE(host.Messages.back().Text.find("at most 255 colour blocks"), std::string::npos)
             << host.Messages.back().Text;
         EXPECT_EQ(ReadWholeFile(dir / file), before);
