@@ -38,6 +38,9 @@ const TCommand kTopBar[] = {TCommand::ModeLayoutButton,
                             TCommand::ModeConnectButton,
                             TCommand::ModeOrderButton,
                             kSep,
+                            TCommand::Undo,
+                            TCommand::Redo,
+                            kSep,
                             TCommand::SewHighlighted,
                             TCommand::ExportButton,
                             TCommand::ImportButton,
@@ -115,6 +118,10 @@ const char* IconName(TCommand id) {
         return "pattern-viewer";
     case TCommand::ColourPalletButton:
         return "colour-pallet";
+    case TCommand::Undo:
+        return "undo";
+    case TCommand::Redo:
+        return "redo";
     case TCommand::CreateOutline:
         return "create-outline";
     case TCommand::CreateDirect:
@@ -257,6 +264,10 @@ QAction* TMainWindow::MakeAction(const TCommandInfo& info) {
     if (QAction* a = Action(info.Id)) return a;
     auto* a = new QAction(QString::fromUtf8(info.Caption ? info.Caption : info.Hint), this);
     if (info.Shortcut) a->setShortcut(QKeySequence(QString::fromUtf8(info.Shortcut)));
+    // Redo answers both common keys.
+    if (info.Id == TCommand::Redo)
+        a->setShortcuts(
+            {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     if (info.Hint) {
         a->setToolTip(QString::fromUtf8(info.Hint));
         a->setStatusTip(QString::fromUtf8(info.Hint));
@@ -317,6 +328,11 @@ void TMainWindow::BuildToolBars() {
 void TMainWindow::RefreshCommands() {
     for (auto& [id, a] : actions_) {
         a->setEnabled(Nl.IsEnabled(id));
+        if (id == TCommand::Undo || id == TCommand::Redo) {
+            const QString caption = QString::fromStdString(Nl.CommandCaption(id));
+            a->setText(caption);
+            a->setToolTip(caption);
+        }
         if (a->isCheckable()) a->setChecked(Nl.IsChecked(id));
     }
     zoom_->setText(QString(" %1 % ").arg(Nl.View.Zoom));

@@ -50,7 +50,7 @@ TEST(ToolButtons, EveryButtonHasItsOwnIconTheHintAndItsState) {
         EXPECT_TRUE(
             bar->grab().save(ShotPath(bar->windowTitle() == "Tools" ? "toolbar-top" : "toolbar-create")));
     }
-    EXPECT_EQ(buttons, 24 + 10);
+    EXPECT_EQ(buttons, 26 + 10);
     // Every drawing at twice the size, for a look at the details.
     QImage sheet(9 * 56, 4 * 56, QImage::Format_ARGB32);
     sheet.fill(Qt::white);
