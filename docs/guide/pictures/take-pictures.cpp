@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QPixmap>
 #include <QTest>
 #include <QTimer>
 #include <cstdio>
@@ -42,10 +43,14 @@ void Settle() {
     }
 }
 
-void Save(QWidget* w, const char* name) {
+// Saves the widget's picture; `height` > 0 keeps only its top part (the menus, the tool bar and
+// the part of the worksheet drawn on).
+void Save(QWidget* w, const char* name, int height = 0) {
     Settle();
     const QString file = QDir(g_out).absoluteFilePath(QString(name) + ".png");
-    if (!w->grab().save(file))
+    QPixmap shot = w->grab();
+    if (height > 0 && height < shot.height()) shot = shot.copy(0, 0, shot.width(), height);
+    if (!shot.save(file))
         Fail("could not write " + file.toStdString());
     else
         std::printf("%s\n", file.toLocal8Bit().constData());
@@ -124,7 +129,7 @@ int main(int argc, char** argv) {
     s.Draw(TCommand::CreateOutline,
            {{60, 80}, {120, 20}, {200, 20}, {250, 80}, {300, 140}, {380, 140}, {430, 80}});
     s.Colour(0, MakeColour(200, 40, 40));
-    Save(&s.W, "outline");
+    Save(&s.W, "outline", 300);
 
     // A curved column: rail A, a right click, rail B.
     s.Run(TCommand::CreateColumn);
@@ -135,7 +140,7 @@ int main(int argc, char** argv) {
         s.Click(p.x(), p.y());
     s.Click(5, 5, Qt::RightButton);
     s.Colour(1, MakeColour(30, 90, 190));
-    Save(&s.W, "column");
+    Save(&s.W, "column", 300);
 
     // Four lines crossing like a #, and the region between them.
     auto line = [&](int x1, int y1, int x2, int y2) {
