@@ -176,6 +176,14 @@ public:
     bool IsEnabled(TCommand command) const;
     bool IsChecked(TCommand command) const;
     bool IsVisible(TCommand command) const;
+    // The caption a menu item shows now: the table's, or for Undo and Redo the step's ("Undo Move").
+    std::string CommandCaption(TCommand command) const;
+
+    // ---- undo and redo ----
+    // Takes back / does again the last edit; what referred to objects that left lets go, and the
+    // view, the commands and the properties window follow.
+    bool Undo();
+    bool Redo();
 
     // ---- the Sew Simulation mode ----
     TSewSimulator& Simulator() { return *simulator_; }
@@ -259,7 +267,9 @@ private:
     std::unique_ptr<TRegionMode> regionMode_;
     std::unique_ptr<TSewSimulator> simulator_;
     std::vector<TKvRect> movedBefore_; // bounds of moved_ when the drag started
-    bool editPointDrag_ = false;       // a handle of an existing curve, not a point being created
+    // The undo step of the drag in progress (move, rotate, handle), committed on release.
+    std::unique_ptr<TUndoStep> dragStep_;
+    bool editPointDrag_ = false; // a handle of an existing curve, not a point being created
     TKvRect dragBefore_;
     TSLStitch* contextObject_ = nullptr;
     int32_t contextNode_ = -1;
@@ -289,6 +299,7 @@ private:
     void SimulationChanged();
     // Objects left the worksheet: what referred to them lets go.
     void ForgetRemovedObjects();
+    bool UndoRedo(bool undo);
 
     // creation
     void CreationClick(float x, float y);
