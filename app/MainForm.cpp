@@ -158,6 +158,7 @@ void TNL::FirstShow(const std::vector<std::string>& args) {
 }
 
 void TNL::ImportAtStart(const std::string& file) {
+    TUndoStep step(Sew, "Import", {});
     TSLStitch* object = ImportStitchFile(Sew, file, host_, 0, 0, IMPORT_DEFAULT_FILTER_INDEX, nullptr);
     if (!object) return;
     // Its top left corner a little inside the view's top left corner.
