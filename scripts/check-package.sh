@@ -24,6 +24,10 @@ for f in usr/bin/nordelune usr/bin/nordelune-cli usr/share/nordelune/ColorTable.
     [ -e "$scratch/root/$f" ] || { echo "missing from the package: /$f"; exit 1; }
 done
 "$cli" --version
+# Only what the program ships: no folder a run of the program made beside it.
+for d in Exported Imported "Embroidery Designs" recovery; do
+    [ ! -e "$scratch/root/usr/share/nordelune/$d" ] || { echo "the package holds /usr/share/nordelune/$d"; exit 1; }
+done
 # The installed CLI reads the shipped catalogs (a first copy lands in the user's data folder).
 catalogs=$("$cli" threads | wc -l)
 [ "$catalogs" -ge 12 ] || { echo "the installed nordelune-cli lists $catalogs catalog lines"; exit 1; }
