@@ -380,7 +380,7 @@ void TNL::SetMode(TMode mode) {
             for (TSLStitch* o : cur->JumpChain())
                 if (o != cur) o->SetFlags(OF_REGION_MARK_1);
             prompt =
-                " Left Click On The Assosiated Outlines That You Would Like To Set A Jump Start Point From";
+                " Left Click On The Associated Outlines That You Would Like To Set A Jump Start Point From";
         } else {
             prompt = " Left Click On The Outline That You Would Like To Jump From !";
         }
@@ -843,6 +843,8 @@ bool* TNL::ToggleField(TCommand c) {
         return &t.Mode3D;
     case TCommand::SmallStitchPoints:
         return &t.SmallStitchPoints;
+    case TCommand::ShowAllStitchPoints:
+        return &t.ShowAllStitchPoints;
     case TCommand::HideBitmaps:
         return &t.HideBitmaps;
     case TCommand::ShowRegionNodeTypes:
