@@ -94,6 +94,14 @@ void TTransformSet::Rotate(double degrees, const TStitchContext& ctx) {
     batch.BatchTransform = true;
     const double cx = (bounds_.Left + bounds_.Right) / 2.0, cy = (bounds_.Top + bounds_.Bottom) / 2.0;
     const double a = degrees * DegToRad;
+    // The same turn as RotateAbout (clockwise on the screen, Y down) as one matrix: a selection
+    // holds hundreds of thousands of points.
+    const double c = std::cos(a), s = std::sin(a);
+    auto turn = [&](float& x, float& y) {
+        const double dx = x - cx, dy = y - cy;
+        x = static_cast<float>(cx + dx * c - dy * s);
+        y = static_cast<float>(cy + dx * s + dy * c);
+    };
     for (size_t i = 0; i < targets_.size(); ++i) {
         TSLStitch& o = *targets_[i];
         o.Assign(*copies_[i]);
@@ -102,8 +110,8 @@ void TTransformSet::Rotate(double degrees, const TStitchContext& ctx) {
             continue;
         }
         for (TSP& p : o)
-            RotateAbout(p.X, p.Y, cx, cy, a);
-        if (o.JumpVia) RotateAbout(o.JumpVia->X, o.JumpVia->Y, cx, cy, a);
+            turn(p.X, p.Y);
+        if (o.JumpVia) turn(o.JumpVia->X, o.JumpVia->Y);
         o.UpdateBounds(batch);
     }
     RebuildDependents(batch);
