@@ -97,7 +97,15 @@ void TNL::RunContextCommand(int32_t code) {
     contextObject_ = nullptr;
     // The object may have gone since the menu was built.
     if (!target || Sew.IndexOf(target) < 0) return;
+    // Every command below but the properties is one undo step on the object.
+    const char* name = code == CMD_STITCH_VISIBLE      ? "Stitch Visible"
+                       : code == CMD_REVERSE_STITCHING ? "Reverse Stitching Direction"
+                       : code == CMD_FORCE_STITCH      ? "Force Stitch"
+                       : code == CMD_TRANSFORM_LINE    ? "Transform"
+                                                       : "Edit";
+    TUndoStep step(Sew, name, {target});
     if (code == CMD_PROPERTIES) {
+        step.Cancel();
         ShowProperties(*target);
     } else if (code == CMD_SET_COLOUR) {
         PickObjectColour({target}, contextBlock_);

@@ -20,6 +20,7 @@
 #include "ui/CircleDialog.h"
 #include "ui/CompensationView.h"
 #include "ui/EditOutlinePage.h"
+#include "ui/TransformDialogs.h"
 
 namespace nl {
 
@@ -428,6 +429,15 @@ bool TNL::KeyDown(TKey key, TModifiers mods) {
     case TKey::Up:
     case TKey::Down: {
         int32_t units = mods.Shift ? 200 : (mods.Ctrl ? 50 : 20);
+        // With a selection the arrows move it (by the same steps); without one they scroll.
+        if (creation_ == TCreation::None && drag_ == TDrag::None &&
+            NudgeSelection(key == TKey::Left    ? -units
+                           : key == TKey::Right ? units
+                                                : 0,
+                           key == TKey::Up     ? -units
+                           : key == TKey::Down ? units
+                                               : 0))
+            return true;
         int32_t px = std::max(1, RoundI(units * View.Scale()));
         if (key == TKey::Left) View.ScrollX -= px;
         if (key == TKey::Right) View.ScrollX += px;
@@ -804,6 +814,7 @@ void TNL::ServePlacement(int32_t x, int32_t y) {
     placement_ = TPlacement::None;
     host_.SetPrompt("");
     float wx = static_cast<float>(View.WorldX(x)), wy = static_cast<float>(View.WorldY(y));
+    if (p == TPlacement::Paste) PasteAt(wx, wy);
     if (p == TPlacement::Import) {
         Sew.StreamOriginX = RoundI(wx);
         Sew.StreamOriginY = RoundI(wy);
@@ -907,6 +918,8 @@ bool TNL::IsChecked(TCommand c) const {
 bool TNL::IsEnabled(TCommand c) const {
     const TCommandInfo& info = CommandInfo(c);
     if (info.Later) return false;
+    // The rotate and resize dialogs hold every command while they are open.
+    if (rotateDialog_ || resizeDialog_) return false;
     if (!(info.Mask & ModeBit(mode_))) return false;
     auto layoutSelection = [&] {
         if (mode_ != TMode::ObjectLayout) return false;
@@ -939,6 +952,13 @@ bool TNL::IsEnabled(TCommand c) const {
     case TCommand::RunSimulation:
         return groupedSelection();
     case TCommand::Delete:
+    case TCommand::Cut:
+    case TCommand::Copy:
+    case TCommand::Duplicate:
+    case TCommand::Rotate:
+    case TCommand::Resize:
+    case TCommand::MirrorHorizontal:
+    case TCommand::MirrorVertical:
         return layoutSelection();
     case TCommand::Undo:
         return Sew.History.CanUndo() || creation_ != TCreation::None;
@@ -1027,6 +1047,30 @@ void TNL::Execute(TCommand c) {
     }
     case TCommand::Delete:
         DeleteSelection();
+        break;
+    case TCommand::Cut:
+        CutSelection();
+        break;
+    case TCommand::Copy:
+        CopySelection();
+        break;
+    case TCommand::Paste:
+        if (creation_ != TCreation::None) FinishCreation();
+        placement_ = TPlacement::Paste;
+        host_.SetPrompt(" Left Click On The Worksheet Where The Pasted Objects Should Start.");
+        break;
+    case TCommand::Duplicate:
+        DuplicateSelection();
+        break;
+    case TCommand::Rotate:
+        RotateCommand();
+        break;
+    case TCommand::Resize:
+        ResizeCommand();
+        break;
+    case TCommand::MirrorHorizontal:
+    case TCommand::MirrorVertical:
+        MirrorSelection(c == TCommand::MirrorHorizontal);
         break;
     case TCommand::FixedNodeRegions:
         FixGroupRegions();
@@ -1226,40 +1270,14 @@ void TNL::GroupSelection() {
 }
 
 void TNL::DeleteSelection() {
-    // Outlines take their jump chains along; fill regions built on a selected outline go too.
-    bool changed = true;
-    while (changed) {
-        changed = false;
-        for (TSLStitch* o : Objects()) {
-            if (o->Flags & OF_SELECTED_LAYOUT) {
-                for (TSLStitch* c : o->JumpChain())
-                    if (!(c->Flags & OF_SELECTED_LAYOUT)) c->SetFlags(OF_SELECTED_LAYOUT), changed = true;
-                continue;
-            }
-            for (TSLStitch* u : o->UsedOutlines())
-                if (u->Flags & OF_SELECTED_LAYOUT) {
-                    o->SetFlags(OF_SELECTED_LAYOUT);
-                    changed = true;
-                    break;
-                }
-        }
-    }
-    std::vector<TSLStitch*> doomed;
-    for (TSLStitch* o : Objects())
-        if (o->Flags & OF_SELECTED_LAYOUT) doomed.push_back(o);
+    std::vector<TSLStitch*> doomed = ExtendForDelete();
     if (doomed.empty()) return;
     if (host_.MessageDialog("Object Deletion Has been Requested !",
                             "Data Will Be Lost. Click Yes To Delete Currently Selected Object or Objects !",
                             TButton::Yes | TButton::No) != TButton::Yes)
         return;
     TUndoStep step(Sew, "Delete", doomed);
-    for (TSLStitch* o : doomed)
-        if (Sew.IndexOf(o) >= 0) Sew.DeleteObject(o); // a rail may already have gone with its partner
-    ForgetRemovedObjects();
-    moved_.clear();
-    Sew.ComputeSelectionKind();
-    CommandsChanged();
-    Redraw();
+    RemoveObjects(doomed);
 }
 
 void TNL::SwitchStitching(bool on) {

@@ -19,6 +19,7 @@
 #include "stitching/StitchContext.h"
 #include "worksheet/Sew.h"
 #include "worksheet/ThreadSettings.h"
+#include "worksheet/Transform.h"
 #include "worksheet/View.h"
 
 namespace nl {
@@ -29,6 +30,8 @@ class TObjectBase;
 class TRegionMode;
 class TEditOutlinePage;
 class TCircleDialog;
+class TRotateDialog;
+class TResizeDialog;
 
 enum class TMouseButton : uint8_t { Left, Right, Middle };
 enum class TKey : uint8_t { Other, Left, Right, Up, Down, I, O, Escape, F1, F5, F6, F10 };
@@ -89,6 +92,24 @@ public:
     // The "Circle Attributes Dialog" while it is open (the desktop face shows it through Host),
     // null otherwise.
     TCircleDialog* CircleDialog() const { return circleDialog_.get(); }
+
+    // ---- the rotate and resize dialogs (shown by the desktop face through Host) ----
+    // The dialog model while it is open, null otherwise.
+    TRotateDialog* RotateDialog() const { return rotateDialog_.get(); }
+    TResizeDialog* ResizeDialog() const { return resizeDialog_.get(); }
+
+    // ---- editing operations on the layout selection (each one undo step) ----
+    // Copy puts the clipboard record on the clipboard; Paste waits for the click that places it.
+    bool CopySelection();
+    void CutSelection();
+    // Pastes the clipboard with its top-left at the worksheet point; false when nothing was pasted.
+    bool PasteAt(double wx, double wy, const char* stepName = "Paste");
+    void DuplicateSelection();
+    void MirrorSelection(bool horizontal);
+    void RotateCommand();
+    void ResizeCommand();
+    // Moves the selection of the mode by (dx, dy) units; false when nothing is selected.
+    bool NudgeSelection(float dx, float dy);
 
     // ---- run state ----
     TMode Mode() const { return mode_; }
@@ -290,6 +311,9 @@ private:
     // The circle being created: its centre and the radius that follows the pointer, then its dialog.
     double circleCx_ = 0, circleCy_ = 0, circleR_ = 0;
     std::unique_ptr<TCircleDialog> circleDialog_;
+    TTransformSet transform_;
+    std::unique_ptr<TRotateDialog> rotateDialog_;
+    std::unique_ptr<TResizeDialog> resizeDialog_;
 
     // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).
     std::vector<TSLStitch*> Objects() const;
@@ -344,6 +368,12 @@ private:
     // commands
     void GroupSelection();
     void DeleteSelection();
+    // Delete's dependency extension: jump chains, partner rails and the regions on selected
+    // outlines join the layout selection; returns the selection.
+    std::vector<TSLStitch*> ExtendForDelete();
+    // Removes objects without asking (the properties window closes first).
+    void RemoveObjects(const std::vector<TSLStitch*>& doomed);
+    std::vector<TSLStitch*> LayoutSelection() const;
     void NewWorksheet();
     void OpenCommand();
     // Save (ask = false, when the worksheet has a name) or Save As. True when the file was written.

@@ -126,7 +126,29 @@ void TRegionMode::PlacementHit(double x, double y, TOutlineHit& hit) const {
     if (TSLCurve* want = PlacementOutline()) HitOutlinePath(*want, x, y, Tolerance(), hit);
 }
 
+TRegionMode::TEditStep::TEditStep(TRegionMode& mode) : mode_(mode) {
+    TSLRegion* r = mode.builder_->Region();
+    if (r && mode.nl_.Sew.IndexOf(r) < 0) r = nullptr;
+    building_ = r && r->UnderConstruction() ? r : nullptr;
+    step_ = std::make_unique<TUndoStep>(mode.nl_.Sew, "Region Edit",
+                                        r ? std::vector<TSLStitch*>{r} : std::vector<TSLStitch*>{});
+}
+
+TRegionMode::TEditStep::~TEditStep() {
+    // A region still being built is no step yet; the click that closes it makes it one, as a new
+    // region.
+    TSLRegion* r = mode_.builder_->Region();
+    const bool live = r && mode_.nl_.Sew.IndexOf(r) >= 0;
+    if (building_ && live && r == building_ && !r->UnderConstruction()) {
+        step_->Created(r);
+        step_->SetName("Create Region");
+    } else if ((building_ && !(live && r == building_)) || (live && r->UnderConstruction())) {
+        step_->Cancel();
+    }
+}
+
 void TRegionMode::Click(double x, double y) {
+    TEditStep step(*this);
     TRegionBuilder& b = *builder_;
     if (b.PlacementLeg() != TRegionBuilder::TFixedLeg::None) {
         TOutlineHit hit;
@@ -217,6 +239,7 @@ std::vector<TMenuItem> TRegionMode::MenuAt(double x, double y) {
 }
 
 void TRegionMode::RunMenuCommand(int32_t code) {
+    TEditStep step(*this);
     const int32_t node = menuNode_;
     menuNode_ = -1;
     if (code == CMD_EXIT_REGION_MODE) {
@@ -275,6 +298,7 @@ void TRegionMode::Draw(TDrawContext& dc) const {
 // ---- buttons ----
 
 void TRegionMode::Press(TRegionButton button) {
+    TEditStep step(*this);
     if (!Enabled(button)) return;
     TRegionBuilder& b = *builder_;
     switch (button) {

@@ -11,6 +11,7 @@
 
 #include "platform/Host.h"
 #include "regions/RegionBuilder.h"
+#include "worksheet/Undo.h"
 
 namespace nl {
 
@@ -83,6 +84,19 @@ public:
     const TRegionBuilder& Builder() const { return *builder_; }
 
 private:
+    // One undo step per click, button or menu command that changes a finished region; the region
+    // being built becomes one step when it is closed.
+    class TEditStep {
+    public:
+        explicit TEditStep(TRegionMode& mode);
+        ~TEditStep();
+
+    private:
+        TRegionMode& mode_;
+        TSLRegion* building_ = nullptr;
+        std::unique_ptr<TUndoStep> step_;
+    };
+
     // Outlines a region can be built on, topmost first.
     std::vector<TSLCurve*> Outlines() const;
     bool OutlineAt(double x, double y, TOutlineHit& hit) const;

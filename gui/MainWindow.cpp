@@ -24,6 +24,7 @@
 #include "gui/PropertiesDialog.h"
 #include "gui/RegionToolBar.h"
 #include "gui/SimulatorWindow.h"
+#include "gui/TransformDialogs.h"
 #include "gui/WorksheetView.h"
 #include "ui/StatusBar.h"
 
@@ -204,6 +205,16 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     circleDialog_ = new TCircleAttributesDialog(Nl, this);
     circleDialog_->Changed = [this] { view_->update(); };
     DesktopHost.CircleDialog = circleDialog_;
+    DesktopHost.RotateDialogRunner = [this] {
+        TRotateObjectDialog d(Nl, this);
+        d.Changed = [this] { view_->update(); };
+        d.exec();
+    };
+    DesktopHost.ResizeDialogRunner = [this] {
+        TResizeObjectDialog d(Nl, this);
+        d.Changed = [this] { view_->update(); };
+        d.exec();
+    };
 
     auto programFolder = [this] { return DesktopHost.ProgramFolder(); };
     catalogViewer_ = new TCatalogViewerDialog(DesktopHost, Nl.Threads, programFolder, this);

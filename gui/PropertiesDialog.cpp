@@ -324,6 +324,7 @@ QLineEdit* TPropertiesDialog::NumberBox(QWidget* parent, const std::string& capt
     connect(edit, &QLineEdit::editingFinished, this,
             [this, gen = generation_, edit, field, shown, refresh, caption] {
                 if (!Live(gen)) return; // a page of an object shown before, or one since gone
+                TUndoStep step(nl_.Sew, "Property Change", {object_}); // one step per accepted entry
                 const QString text = edit->text().trimmed();
                 if (text == *shown) return; // focus left without an edit
                 bool ok = false;
@@ -358,6 +359,7 @@ QCheckBox* TPropertiesDialog::AddToggle(QWidget* page, const std::string& captio
     });
     connect(box, &QCheckBox::clicked, this, [this, gen = generation_, toggle](bool on) {
         if (!Live(gen)) return; // a page of an object shown before, or one since gone
+        TUndoStep step(nl_.Sew, "Property Change", {object_}); // one step per accepted entry
         if (toggle->Applies && !toggle->Applies()) return;
         toggle->Set(on);
         Accepted();
@@ -393,6 +395,7 @@ QPushButton* TPropertiesDialog::AddColourBox(QWidget* page) {
     });
     connect(button, &QPushButton::clicked, this, [this, gen = generation_] {
         if (!Live(gen)) return;
+        TUndoStep step(nl_.Sew, "Property Change", {object_}); // one step per accepted entry
         if (nl_.PickObjectColour({object_}))
             Accepted();
         else
@@ -433,6 +436,7 @@ void TPropertiesDialog::BuildStitchStyle(TSLCurve& curve) {
             refreshers_.push_back([radio, model, type] { radio->setChecked(model().CurrentType() == type); });
             connect(radio, &QRadioButton::clicked, this, [this, gen = generation_, model, type, c] {
                 if (!Live(gen)) return; // a page of an object shown before, or one since gone
+                TUndoStep step(nl_.Sew, "Property Change", {object_}); // one step per accepted entry
                 TStitchStylePage m = model();
                 const uint32_t before = m.CurrentType();
                 if (!m.SetStitchType(type)) {
@@ -532,6 +536,7 @@ void TPropertiesDialog::BuildFillPattern(TSLCurve& curve) {
             [radio, &nl, c, m] { radio->setChecked(TFillPatternPage(*c, nl.StitchContext()).Match() == m); });
         connect(radio, &QRadioButton::clicked, this, [this, gen = generation_, &nl, c, m] {
             if (!Live(gen)) return; // a page of an object shown before, or one since gone
+            TUndoStep step(nl_.Sew, "Property Change", {object_}); // one step per accepted entry
             TFillPatternPage(*c, nl.StitchContext()).SetMatch(m);
             Accepted();
         });
@@ -563,6 +568,7 @@ void TPropertiesDialog::BuildFeather(TSLCurve& curve) {
     seed->setProperty(kCaptionProperty, TFeatherPage::NewSeedCaption);
     connect(seed, &QPushButton::clicked, this, [this, gen = generation_, &nl, c] {
         if (!Live(gen)) return; // a page of an object shown before, or one since gone
+        TUndoStep step(nl_.Sew, "Property Change", {object_}); // one step per accepted entry
         if (TFeatherPage(*c, nl.StitchContext()).NewRandomSeed()) Accepted();
     });
     PageLayout(page)->addWidget(seed, 0, Qt::AlignLeft);
@@ -658,6 +664,7 @@ void TPropertiesDialog::BuildRegion(TSLRegion& region) {
         refreshers_.push_back([radio, r, t] { radio->setChecked(r->StitchType() == t); });
         connect(radio, &QRadioButton::clicked, this, [this, gen = generation_, model, t] {
             if (!Live(gen)) return; // a page of an object shown before, or one since gone
+            TUndoStep step(nl_.Sew, "Property Change", {object_}); // one step per accepted entry
             model().SetStitchType(t);
             Accepted();
         });

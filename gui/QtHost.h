@@ -56,6 +56,14 @@ public:
     void ShowPropertiesWindow() override;
     void ClosePropertiesWindow() override;
     void ShowCircleDialog() override;
+    // The rotate and resize windows, run modally by the main window on the controller's models.
+    std::function<void()> RotateDialogRunner, ResizeDialogRunner;
+    void ShowRotateDialog() override {
+        if (RotateDialogRunner) RotateDialogRunner();
+    }
+    void ShowResizeDialog() override {
+        if (ResizeDialogRunner) ResizeDialogRunner();
+    }
     int32_t PickThreadColour(int32_t preset, bool dropper,
                              const std::function<void(int32_t)>& apply) override;
     void ShowCatalogViewer() override;

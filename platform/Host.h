@@ -92,6 +92,10 @@ public:
     // The "Circle Attributes Dialog", modal: shown on the controller's circle dialog model and
     // returns once it is closed (by OK, or by Cancel when the user agreed to destroy the circle).
     virtual void ShowCircleDialog() {}
+    // The "Rotate Object Dialog" and the "Resize Object Dialog", modal: shown on the controller's
+    // dialog model (TNL::RotateDialog / ResizeDialog); return once it is closed.
+    virtual void ShowRotateDialog() {}
+    virtual void ShowResizeDialog() {}
     virtual void ShowSimulatorWindow() = 0;
     virtual void CloseSimulatorWindow() = 0;
     virtual void SimulatorChanged() = 0;

@@ -63,6 +63,17 @@ public:
     // circle dialog model and presses OK or Cancel); unscripted, it closes at once, which keeps the
     // circle as the dialog built it.
     std::function<void()> CircleDialogScript;
+    // The rotate and resize dialogs: the script plays the user on the controller's model.
+    std::function<void()> RotateDialogScript, ResizeDialogScript;
+    int RotateDialogsShown = 0, ResizeDialogsShown = 0;
+    void ShowRotateDialog() override {
+        ++RotateDialogsShown;
+        if (RotateDialogScript) RotateDialogScript();
+    }
+    void ShowResizeDialog() override {
+        ++ResizeDialogsShown;
+        if (ResizeDialogScript) ResizeDialogScript();
+    }
     int CircleDialogsShown = 0;
     void ShowCircleDialog() override {
         ++CircleDialogsShown;

@@ -316,6 +316,7 @@ void TUndoHistory::Commit(TSew& sew, std::unique_ptr<TStep> step) {
     if (saved_ > static_cast<long>(done_)) saved_ = -1;
     steps_.push_back(std::move(step));
     ++done_;
+    ++recorded_;
     while (steps_.size() > limit_) {
         steps_.erase(steps_.begin());
         --done_;
@@ -403,6 +404,10 @@ void TUndoStep::TouchSupport() {
     if (!s || s->SupportTouched) return;
     s->SupportTouched = true;
     s->Support = SupportRecord(sew_.Support);
+}
+
+void TUndoStep::SetName(std::string name) {
+    if (step_ && !done_) step_->Name = std::move(name);
 }
 
 void TUndoStep::SetModifiedBefore(bool modified) {

@@ -72,6 +72,8 @@ public:
     void Forget(const TSLStitch* object);
     // Approximate memory the kept steps hold, in bytes.
     size_t Bytes() const;
+    // Steps recorded since the history began (never goes down): tells whether an edit made one.
+    size_t Recorded() const { return recorded_; }
 
     struct TStep;
 
@@ -85,6 +87,7 @@ private:
     long saved_ = 0;
     TStep* open_ = nullptr; // the step being recorded
     int openDepth_ = 0;
+    size_t recorded_ = 0;
 
     // Called by TSew::DeleteObject while recording: the step keeps the object.
     void Park(std::unique_ptr<TSLStitch> object);
@@ -115,6 +118,8 @@ public:
     void TouchSupport();
     // The modified flag before the edit, when the edit began earlier than the step (creation).
     void SetModifiedBefore(bool modified);
+    // Names the step after the edit turned out to be something else (a region closed).
+    void SetName(std::string name);
     // The edit was refused or did nothing: restores nothing, records nothing.
     void Cancel();
     // Records the step now (the destructor does nothing afterwards).

@@ -21,12 +21,15 @@ std::string State(TSheet& s) {
       << static_cast<int>(n.Placement()) << ' ' << n.View.Zoom << ' ' << n.View.ScrollX << ' '
       << n.View.ScrollY << '|' << s.Host.Messages.size() << ' ' << s.Host.FileRequests.size() << ' '
       << s.Host.CloseRequests << ' ' << s.Host.Picks.size() << ' ' << s.Host.CatalogViewerShown << ' '
-      << s.Host.CatalogManagerShown << ' ' << s.Host.GeneralRequests.size() << '|' << s.Host.Prompt << '|'
+      << s.Host.CatalogManagerShown << ' ' << s.Host.GeneralRequests.size() << ' ' << s.Host.Clipboard.size()
+      << ' ' << s.Host.RotateDialogsShown << ' ' << s.Host.ResizeDialogsShown << '|' << s.Host.Prompt << '|'
       << s.Host.Status << '|' << s.Host.Caption << '|' << s.ServiceCalls << '|' << n.Sew.Count() << ' '
       << n.Sew.Modified << '\n';
     for (int32_t i = 0; i < n.Sew.Count(); ++i) {
         const TSLStitch& x = *n.Sew[i];
-        o << x.Flags << ' ' << x.GroupId << ' ' << x.Count() << '\n';
+        o << x.Flags << ' ' << x.GroupId << ' ' << x.Count();
+        if (x.Count() > 0) o << ' ' << x[0].X << ',' << x[0].Y;
+        o << '\n';
     }
     return o.str();
 }

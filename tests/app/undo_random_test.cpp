@@ -1,0 +1,125 @@
+// Random edits on a worksheet of outlines, columns, a satin outline, a direct stitch object and
+// a fill region: each edit, undone, gives back the saved bytes exactly, and redone gives the bytes
+// it made; at the end the whole history is undone and redone again.
+#include <deque>
+
+#include "Sheet.h"
+#include "core/Random.h"
+#include "formats/Worksheet.h"
+#include "ui/TransformDialogs.h"
+
+using namespace nl;
+using nl::test::TSheet;
+
+namespace {
+std::vector<uint8_t> Bytes(TNL& nl) {
+    return WorksheetBytes(nl.Sew, "t");
+}
+// The bytes without the selection bits (selecting is not an edit, so undo leaves it alone on
+// objects a step did not touch).
+std::vector<uint8_t> Content(TNL& nl) {
+    std::vector<uint32_t> flags;
+    for (int32_t i = 0; i < nl.Sew.Count(); ++i) {
+        flags.push_back(nl.Sew[i]->Flags);
+        nl.Sew[i]->ClearFlags(OF_SELECTED_EDIT | OF_SELECTED_LAYOUT);
+    }
+    auto b = Bytes(nl);
+    for (int32_t i = 0; i < nl.Sew.Count(); ++i)
+        nl.Sew[i]->Flags = flags[static_cast<size_t>(i)];
+    return b;
+}
+} // namespace
+
+TEST(UndoRandom, EveryEditUndoesToTheSavedBytesAndRedoesToItsOwn) {
+    TSheet s;
+    TNL& nl = s.Nl;
+    nl.SetMode(TMode::ObjectLayout);
+    uint32_t seed = 12345;
+    auto rnd = [&seed](uint32_t n) {
+        seed = seed * 134775813u + 1u;
+        return (seed >> 8) % n;
+    };
+    std::deque<std::vector<uint8_t>> states; // content after each kept step, newest last
+    states.push_back(Content(nl));
+    int recorded = 0;
+    for (int iteration = 0; iteration < 3000; ++iteration) {
+        // A random layout selection (at most a few objects, so that the worksheet stays small).
+        nl.Sew.ClearSelection(OF_SELECTED_LAYOUT | OF_SELECTED_EDIT);
+        for (int k = 0, n = 1 + static_cast<int>(rnd(3)); k < n && nl.Sew.Count() > 0; ++k)
+            nl.Sew[static_cast<int32_t>(rnd(static_cast<uint32_t>(nl.Sew.Count())))]->SetFlags(
+                OF_SELECTED_LAYOUT);
+        nl.Sew.CloseSelection();
+        const auto before = Bytes(nl);
+        const size_t steps = nl.Sew.History.Recorded();
+        const int op = static_cast<int>(rnd(9));
+        switch (op) {
+        case 0:
+            nl.NudgeSelection(static_cast<float>(rnd(41)) - 20, static_cast<float>(rnd(41)) - 20);
+            break;
+        case 1:
+            s.Host.RotateDialogScript = [&] {
+                nl.RotateDialog()->SetAngle(static_cast<double>(rnd(720)) - 360);
+            };
+            nl.Execute(TCommand::Rotate);
+            break;
+        case 2:
+            s.Host.ResizeDialogScript = [&] {
+                nl.ResizeDialog()->Set(TResizeField::WidthPercent, 50 + static_cast<double>(rnd(100)));
+            };
+            nl.Execute(TCommand::Resize);
+            break;
+        case 3:
+            nl.Execute(rnd(2) ? TCommand::MirrorHorizontal : TCommand::MirrorVertical);
+            break;
+        case 4:
+            if (nl.Sew.Count() > 4) {
+                s.Host.Answers.push_back(TButton::Yes);
+                nl.Execute(TCommand::Delete);
+            }
+            break;
+        case 5:
+            if (nl.Sew.Count() < 40 && nl.CopySelection()) nl.PasteAt(rnd(3000), rnd(3000));
+            break;
+        case 6:
+            s.Host.Answers.push_back(TButton::Yes);
+            nl.Execute(TCommand::GroupSelection);
+            break;
+        case 7: {
+            // A property change: the colour of the first selected object.
+            s.Host.PickAnswers.push_back(static_cast<int32_t>(rnd(0xFFFFFF)));
+            auto targets = nl.ColourTargets();
+            if (!targets.empty()) nl.PickObjectColour({targets.front()});
+            break;
+        }
+        default:
+            nl.Execute(rnd(2) ? TCommand::Duplicate : TCommand::Cut);
+            break;
+        }
+        s.Host.Answers.clear();
+        s.Host.PickAnswers.clear();
+        if (nl.Sew.History.Recorded() == steps) {
+            ASSERT_EQ(Bytes(nl), before) << "edit " << op << " changed the worksheet without a step";
+            continue;
+        }
+        const auto after = Bytes(nl);
+        ASSERT_TRUE(nl.Undo());
+        ASSERT_EQ(Bytes(nl), before) << "undo of edit " << op << " at iteration " << iteration;
+        ASSERT_TRUE(nl.Redo());
+        ASSERT_EQ(Bytes(nl), after) << "redo of edit " << op << " at iteration " << iteration;
+        states.push_back(Content(nl));
+        if (states.size() > 101) states.pop_front();
+        ++recorded;
+    }
+    EXPECT_GT(recorded, 2000) << recorded;
+    // The whole kept history back, and forward again to the final state.
+    const auto final = Content(nl);
+    size_t undone = 0;
+    while (nl.Undo()) {
+        ++undone;
+        ASSERT_EQ(Content(nl), states[states.size() - 1 - undone]) << undone << " steps back";
+    }
+    EXPECT_EQ(undone, 100u);
+    while (nl.Redo()) {
+    }
+    EXPECT_EQ(Content(nl), final);
+}
