@@ -79,13 +79,13 @@ const TCommandInfo kCommands[] = {
     {C::CreateCircle, CR, "Circle", nullptr, "Create A Circular Stitch Object", LD, K::Action, NOW},
     {C::CreateText, nullptr, nullptr, nullptr, "Create An Embroidery Text Object", LD, K::Action, NOW},
     {C::CreateFrame, CR, "Embroidery Frame Object", nullptr, "Create An Embroidery Frame Reference Object",
-     LD, K::Action, LATER},
+     LD, K::Action, NOW},
     {C::CreatePicture, CR, "Picture Image Object", nullptr, "Create An Image ( picture ) Object", LD,
-     K::Action, LATER},
+     K::Action, NOW},
     {C::CreatePatternCreator, CR, "Stitch Pattern Creator Object", nullptr,
-     "Create A Stitch Pattern Creator Object", LD, K::Action, LATER},
+     "Create A Stitch Pattern Creator Object", LD, K::Action, NOW},
     {C::CreateTextLabel, CR, "Text Label  Object", nullptr, "Create A Text Label Memo Object", LD, K::Action,
-     LATER},
+     NOW},
 
     {C::TextEdit, T, "Edit Text", nullptr, nullptr, LD, K::Action, LATER},
     {C::TextFonts, T, "Manage Text Fonts", nullptr, nullptr, LD, K::Action, LATER},
@@ -108,7 +108,7 @@ const TCommandInfo kCommands[] = {
     // The shaded thread view is not drawn yet; nor are pictures, so there is no bitmap to hide.
     {C::Mode3D, V, "3D Mode", nullptr, "3D 'PhotoRealistic' Mode", LD, K::Toggle, LATER},
     {C::SmallStitchPoints, V, "Use Small Stitch Points", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
-    {C::HideBitmaps, V, "Hide All Bitmaps", nullptr, nullptr, MB_ALL, K::Toggle, LATER},
+    {C::HideBitmaps, V, "Hide All Bitmaps", "Ctrl+B", nullptr, MB_ALL, K::Toggle, NOW},
     {C::ShowRegionNodeTypes, V, "Show Region Node Types", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
 
     {C::ExportScreenImage, O, "Export Screen Image To File Format", nullptr, nullptr, MB_ALL, K::Action,

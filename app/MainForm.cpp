@@ -18,6 +18,8 @@
 #include "ui/CircleDialog.h"
 #include "ui/CompensationView.h"
 #include "ui/EditOutlinePage.h"
+#include "ui/HoopPresets.h"
+#include "ui/SupportPage.h"
 
 namespace nl {
 
@@ -457,7 +459,10 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
     lastY_ = y;
     if (mode_ == TMode::RegionNodeInsert) regionMode_->PointerMoved(View.WorldX(x), View.WorldY(y));
     if (creation_ == TCreation::Circle) CircleFollow(View.WorldX(x), View.WorldY(y));
-    if (!pressed_) return;
+    if (!pressed_) {
+        SupportHover(x, y); // popup memos open under the pointer
+        return;
+    }
     int32_t d = std::max(std::abs(x - pressX_), std::abs(y - pressY_));
     if (drag_ == TDrag::Pending) {
         if (pressButton_ == TMouseButton::Left && d > 3) {
@@ -488,6 +493,9 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
     }
     case TDrag::RotateSelection:
         RotateTo(wx, wy);
+        break;
+    case TDrag::Support:
+        SupportDragTo(wx, wy);
         break;
     case TDrag::MovePoint:
         DragPointTo(wx, wy);
@@ -549,6 +557,8 @@ void TNL::StartLeftDrag() {
         host_.SetCursor(TCursor::SizeAll);
         return;
     }
+    // Off the stitch objects, a support object under the pointer is moved or resized.
+    if (!hit && StartSupportDrag()) return;
     drag_ = TDrag::Rectangle;
 }
 
@@ -592,7 +602,10 @@ void TNL::LeftClick(int32_t x, int32_t y, TModifiers mods) {
         CreationClick(static_cast<float>(View.WorldX(x)), static_cast<float>(View.WorldY(y)));
         return;
     }
-    if (mode_ == TMode::ObjectLayout || mode_ == TMode::DesignEdit) ClickSelect(x, y, mods);
+    if (mode_ == TMode::ObjectLayout || mode_ == TMode::DesignEdit) {
+        SelectSupportAt(x, y);
+        ClickSelect(x, y, mods);
+    }
     if (IsRegionMode(mode_)) regionMode_->Click(View.WorldX(x), View.WorldY(y));
 }
 
@@ -606,6 +619,7 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
         for (TSLStitch* o : moved_)
             o->UpdateBounds(ctx);
         RefillRegionsOf(moved_, View.WorldX(x) - View.WorldX(pressX_), View.WorldY(y) - View.WorldY(pressY_));
+        MoveLockedMemos(moved_, View.WorldX(x) - View.WorldX(pressX_), View.WorldY(y) - View.WorldY(pressY_));
         if (!moved_.empty()) Sew.MarkModified();
         moved_.clear();
         movedBefore_.clear();
@@ -614,6 +628,9 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
     }
     case TDrag::RotateSelection:
         EndRotate();
+        break;
+    case TDrag::Support:
+        EndSupportDrag();
         break;
     case TDrag::MovePoint:
     case TDrag::Envelope:
@@ -979,6 +996,18 @@ void TNL::Execute(TCommand c) {
     }
     case TCommand::Delete:
         DeleteSelection();
+        break;
+    case TCommand::CreateFrame:
+        CreateSupport(SUPPORT_FRAME);
+        break;
+    case TCommand::CreatePicture:
+        CreateSupport(SUPPORT_PICTURE);
+        break;
+    case TCommand::CreatePatternCreator:
+        CreateSupport(SUPPORT_PATTERN_CREATOR);
+        break;
+    case TCommand::CreateTextLabel:
+        CreateSupport(SUPPORT_TEXT_LABEL);
         break;
     case TCommand::FixedNodeRegions:
         FixGroupRegions();

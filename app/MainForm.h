@@ -29,6 +29,9 @@ class TObjectBase;
 class TRegionMode;
 class TEditOutlinePage;
 class TCircleDialog;
+class TFrameSizes;
+class TSupportPage;
+class TObjectBitmap;
 
 enum class TMouseButton : uint8_t { Left, Right, Middle };
 enum class TKey : uint8_t { Other, Left, Right, Up, Down, I, O, Escape, F1, F5, F6, F10 };
@@ -89,6 +92,23 @@ public:
     // The "Circle Attributes Dialog" while it is open (the desktop face shows it through Host),
     // null otherwise.
     TCircleDialog* CircleDialog() const { return circleDialog_.get(); }
+
+    // ---- support objects (app/SupportObjects.cpp) ----
+    // "Embroidery Frame Object" and the other create commands: a new support object at the top-left
+    // of the view.
+    void CreateSupport(uint8_t kind);
+    // The "Frame Sizes" dialog while it is open (the desktop face shows it through Host).
+    TFrameSizes* FrameSizes() const { return frameSizes_.get(); }
+    // The properties page of a support object while its window is open.
+    TSupportPage* SupportPage() const { return supportPage_.get(); }
+    void ShowSupportProperties(TObjectBase& object);
+    void CloseSupportProperties();
+    void ChangeFrameSize(TObjectBase& frame);
+    void ImportImage(TObjectBitmap& picture);
+    void ExportImage(const TObjectBitmap& picture);
+    // Asks, then deletes support item i (a creator with its drawing). True when deleted.
+    bool DeleteSupport(int32_t i);
+    TObjectBase* SelectedSupport() const;
 
     // ---- run state ----
     TMode Mode() const { return mode_; }
@@ -223,7 +243,8 @@ private:
         RotateSelection,
         MovePoint,
         Pan,
-        Envelope
+        Envelope,
+        Support
     };
 
     Host& host_;
@@ -275,6 +296,22 @@ private:
     // The circle being created: its centre and the radius that follows the pointer, then its dialog.
     double circleCx_ = 0, circleCy_ = 0, circleR_ = 0;
     std::unique_ptr<TCircleDialog> circleDialog_;
+    // support objects
+    std::unique_ptr<TFrameSizes> frameSizes_;
+    std::unique_ptr<TSupportPage> supportPage_;
+    int32_t contextSupport_ = -1; // the support item the last context menu was built on
+    uint8_t supportEdges_ = 0;    // the edges a border drag moves (0: the whole object)
+    int32_t supportDragX_ = 0, supportDragY_ = 0;
+    int32_t SupportGrid() const;
+    bool SelectSupportAt(int32_t x, int32_t y);
+    bool StartSupportDrag();
+    void SupportDragTo(double wx, double wy);
+    void EndSupportDrag();
+    void SupportHover(int32_t x, int32_t y);
+    void MoveLockedMemos(const std::vector<TSLStitch*>& moved, double dx, double dy);
+    std::vector<TContextItem> SupportMenuAt(int32_t x, int32_t y);
+    bool RunSupportCommand(int32_t code);
+    void DrawSupport(uint8_t layer, const TDrawContext& dc) const;
 
     uint32_t SelectionBit() const;
     // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).

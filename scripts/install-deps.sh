@@ -4,7 +4,7 @@
 # zlib1g-dev: nordelune-cli writes its PNG pictures with zlib, so the batch tool needs no GUI toolkit.
 set -euo pipefail
 pkgs=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-      libbenchmark-dev libjpeg-dev zlib1g-dev python3 xvfb xauth)
+      libbenchmark-dev libjpeg-dev libjpeg62-turbo-dev zlib1g-dev python3 xvfb xauth)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

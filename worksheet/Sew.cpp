@@ -87,8 +87,7 @@ TSew::TSew() {
 
 void TSew::Reset() {
     Clear();
-    Support.Clear();
-    Support.Add(MakeEmbroideryFrame());
+    Support.Reset();
     Groups.Clear();
     Holes.clear();
     Overlays.clear();
