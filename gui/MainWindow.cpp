@@ -20,6 +20,7 @@
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
 #include "gui/CircleAttributesDialog.h"
+#include "gui/SupportDialogs.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/RegionToolBar.h"
 #include "gui/SimulatorWindow.h"
@@ -212,6 +213,13 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     circleDialog_ = new TCircleAttributesDialog(Nl, this);
     circleDialog_->Changed = [this] { view_->update(); };
     DesktopHost.CircleDialog = circleDialog_;
+
+    frameSizes_ = new TFrameSizesDialog(Nl, this);
+    frameSizes_->Changed = [this] { view_->update(); };
+    DesktopHost.FrameSizesDialog = frameSizes_;
+    supportProperties_ = new TSupportPropertiesDialog(Nl, this);
+    supportProperties_->Changed = [this] { view_->update(); };
+    DesktopHost.SupportProperties = supportProperties_;
 
     auto programFolder = [this] { return DesktopHost.ProgramFolder(); };
     catalogViewer_ = new TCatalogViewerDialog(DesktopHost, Nl.Threads, programFolder, this);

@@ -18,6 +18,8 @@ namespace nl {
 
 class TPropertiesDialog;
 class TCircleAttributesDialog;
+class TFrameSizesDialog;
+class TSupportPropertiesDialog;
 class TCatalogViewerDialog;
 class TCatalogManagerDialog;
 class TSimulatorWindow;
@@ -39,6 +41,8 @@ public:
     QPointer<TCatalogManagerDialog> CatalogManager;
     QPointer<TSimulatorWindow> Simulator;
     QPointer<TCircleAttributesDialog> CircleDialog;
+    QPointer<TFrameSizesDialog> FrameSizesDialog;
+    QPointer<TSupportPropertiesDialog> SupportProperties;
     std::function<void()> OnCommandStateChanged;
     // Tests answer dialogs here instead of showing a modal box; null shows the real dialog.
     std::function<TButton(const std::string&, const std::string&, TButtons)> AnswerHook;
@@ -54,6 +58,9 @@ public:
     void ShowPropertiesWindow() override;
     void ClosePropertiesWindow() override;
     void ShowCircleDialog() override;
+    void ShowFrameSizes() override;
+    void ShowSupportProperties() override;
+    void CloseSupportProperties() override;
     int32_t PickThreadColour(int32_t preset, bool dropper,
                              const std::function<void(int32_t)>& apply) override;
     void ShowCatalogViewer() override;

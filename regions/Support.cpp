@@ -330,7 +330,7 @@ bool TObjectText::PointerAt(double x, double y) {
 
 std::vector<std::string> TObjectText::LaidOutLines(double width, double height) const {
     if (!(Flags & MEMO_WORD_WRAP)) return Lines;
-    const size_t perLine = std::max<size_t>(1, static_cast<size_t>(width / std::max(1.0, height * 0.5)));
+    const size_t perLine = std::max<size_t>(1, static_cast<size_t>(width / std::max(1.0, height * 0.6)));
     std::vector<std::string> out;
     for (const std::string& line : Lines) {
         std::string current;
@@ -373,7 +373,7 @@ void TObjectText::Draw(const TDrawContext& dc, const TSupportDrawState& state) c
     const float left = dc.SX(Rect.Left + 6), bottom = dc.SY(Rect.Bottom + 1);
     float y = dc.SY(Rect.Top) + h;
     const double width = std::max(1, Width() - 12);
-    const size_t maxChars = static_cast<size_t>(std::max(1.0, width / std::max(1.0, FontHeight * 0.5)));
+    const size_t maxChars = static_cast<size_t>(std::max(1.0, width / std::max(1.0, FontHeight * 0.6)));
     for (const std::string& line : LaidOutLines(width, FontHeight)) {
         if (y > bottom) break; // clipped to the bounds
         c.Text(left, y, line.size() > maxChars ? line.substr(0, maxChars) : line, TextColor, h);

@@ -267,8 +267,8 @@ TEST(Memo, WordWrapAndPopup) {
     m.Lines = {"one two three four", ""};
     EXPECT_EQ(m.LaidOutLines(100, 20), m.Lines); // no wrap: as typed
     m.Flags |= MEMO_WORD_WRAP;
-    EXPECT_EQ(m.LaidOutLines(90, 20), (std::vector<std::string>{"one two", "three", "four", ""}));
-    EXPECT_EQ(m.LaidOutLines(40, 20), (std::vector<std::string>{"one", "two", "thre", "e", "four", ""}));
+    EXPECT_EQ(m.LaidOutLines(96, 20), (std::vector<std::string>{"one two", "three", "four", ""}));
+    EXPECT_EQ(m.LaidOutLines(48, 20), (std::vector<std::string>{"one", "two", "thre", "e", "four", ""}));
 
     m.Flags |= MEMO_POPUP;
     m.Rect.Set(1000, 1000, 1400, 1999);
