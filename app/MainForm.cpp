@@ -113,6 +113,9 @@ void TNL::ForgetRemovedObjects() {
     if (envelope_ && Sew.IndexOf(envelopeCurve_) < 0) CloseEnvelopeEditor();
     if (contextObject_ && Sew.IndexOf(contextObject_) < 0) contextObject_ = nullptr;
     if (Files.LastImport && Sew.IndexOf(Files.LastImport) < 0) Files.LastImport = nullptr;
+    // Stitch pattern creators let go of drawing objects that left the worksheet.
+    for (TObjectPatternCreator* c : Sew.Support.Creators())
+        std::erase_if(c->Members, [this](TSLStitch* m) { return Sew.IndexOf(m) < 0; });
 }
 
 std::vector<TSLStitch*> TNL::Objects() const {

@@ -203,7 +203,8 @@ void TSupportPropertiesDialog::Build() {
             TSLStitch* current = nl_.Sew.Current();
             const int32_t id = current ? nl_.Sew.IndexOf(current) + 1 : 0;
             if (nl_.SupportPage()) nl_.SupportPage()->ToggleLock(id);
-            if (!buttons_.empty()) buttons_.back()->setText(QString::fromStdString(nl_.SupportPage()->LockCaption()));
+            if (!buttons_.empty())
+                buttons_.back()->setText(QString::fromStdString(nl_.SupportPage()->LockCaption()));
         });
     }
     rows_->addStretch();
@@ -215,7 +216,8 @@ void TSupportPropertiesDialog::Refresh() {
     refreshing_ = true;
     const auto& fields = TSupportPage::Fields();
     for (auto& [i, edit] : fields_)
-        edit->setText(QString::number(page->Value(static_cast<size_t>(i)), 'f', fields[static_cast<size_t>(i)].Decimals));
+        edit->setText(QString::number(page->Value(static_cast<size_t>(i)), 'f',
+                                      fields[static_cast<size_t>(i)].Decimals));
     for (auto& [i, box] : checks_)
         box->setChecked(page->ToggleValue(static_cast<size_t>(i)));
     refreshing_ = false;

@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "platform/Host.h"
+#include "regions/Pattern.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 
@@ -325,6 +326,8 @@ void TSew::DeleteObject(TSLStitch* object) {
         TSLStitch* o = (*this)[k];
         std::erase(Holes, o);
         std::erase(Overlays, o);
+        for (TObjectPatternCreator* c : Support.Creators())
+            std::erase(c->Members, o);
         Delete(k);
     }
     PruneGroups();
@@ -339,6 +342,8 @@ void TSew::AfterLoad(const TStitchContext& ctx, int32_t fileVersion, const std::
         objects.push_back(o.get());
     // Each rail B is linked to the rail A read before it (and the column generated).
     LinkRailsInOrder(objects, ctx);
+    // Members of stitch pattern creators name their creator by its place in the support list.
+    ResolveCreatorMembers(Support, objects);
     // Region nodes name their outlines by list position; they become references only now that the
     // whole list exists (a reference to anything but an outline fails the load).
     for (TSLStitch* o : objects) {

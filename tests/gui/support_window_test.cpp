@@ -43,7 +43,8 @@ TEST(SupportWindow, FrameIsSizedFromTheHoopPresets) {
     TObjectBase& frame = *t.Nl().Sew.Support[1];
     const int32_t left = frame.Rect.Left, top = frame.Rect.Top;
     // The border is the frame's handle: the view is at two units a pixel.
-    const int px = static_cast<int>((left - t.Nl().View.WorldX(0)) / 2), py = static_cast<int>((top - t.Nl().View.WorldY(0)) / 2) + 300;
+    const int px = static_cast<int>((left - t.Nl().View.WorldX(0)) / 2),
+              py = static_cast<int>((top - t.Nl().View.WorldY(0)) / 2) + 300;
 
     WhenShown([&] {
         TFrameSizesDialog* d = t.W.FrameSizesDialog();
