@@ -138,13 +138,13 @@ const TCommandInfo kCommands[] = {
      NOW},
     {C::ImportButton, nullptr, nullptr, nullptr, "Import Embroidery Object From File Format", LD, K::Action,
      NOW},
-    {C::PatternViewerButton, nullptr, nullptr, nullptr, "Prog. Stitch  Pattern Viewer", LD, K::Action, LATER},
+    {C::PatternViewerButton, nullptr, nullptr, nullptr, "Prog. Stitch  Pattern Viewer", LD, K::Action, NOW},
     {C::ColourPalletButton, nullptr, nullptr, nullptr, "Color And Position Pallet", LD, K::Action, NOW},
 
     {C::ManageCatalog, TH, "Manage Color Catalog", nullptr, nullptr, MB_ALL, K::Action, NOW},
     // The free-standing viewer sits with the catalog manager in the Threads menu.
     {C::CatalogViewer, TH, "Color Catalog Viewer", nullptr, nullptr, MB_ALL, K::Action, NOW},
-    {C::PatternViewer, P, "Stitch Creation Pattern Viewer", nullptr, nullptr, MB_ALL, K::Action, LATER},
+    {C::PatternViewer, P, "Stitch Creation Pattern Viewer", nullptr, nullptr, MB_ALL, K::Action, NOW},
     {C::HelpContents, H, "Help Contents", nullptr, nullptr, MB_ALL, K::Action, LATER},
     {C::HelpNavigating, H, "Navigating The Worksheet", nullptr, nullptr, MB_ALL, K::Action, LATER},
     {C::About, H, "About Nordelune ...", nullptr, nullptr, MB_ALL, K::Action, NOW},

@@ -19,6 +19,7 @@
 #include "ui/CompensationView.h"
 #include "ui/EditOutlinePage.h"
 #include "ui/HoopPresets.h"
+#include "ui/PatternViewer.h"
 #include "ui/SupportPage.h"
 
 namespace nl {
@@ -80,6 +81,7 @@ TNL::TNL(Host& host) : host_(host) {
     regionMode_ = std::make_unique<TRegionMode>(*this, host_);
     simulator_ = std::make_unique<TSewSimulator>(host_);
     simulator_->Changed = [this] { SimulationChanged(); };
+    InitSupportServices();
 }
 TNL::~TNL() = default;
 
@@ -999,6 +1001,10 @@ void TNL::Execute(TCommand c) {
     }
     case TCommand::Delete:
         DeleteSelection();
+        break;
+    case TCommand::PatternViewer:
+    case TCommand::PatternViewerButton:
+        OpenPatternViewer();
         break;
     case TCommand::CreateFrame:
         CreateSupport(SUPPORT_FRAME);

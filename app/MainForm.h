@@ -30,6 +30,7 @@ class TRegionMode;
 class TEditOutlinePage;
 class TCircleDialog;
 class TFrameSizes;
+class TPatternViewer;
 class TSupportPage;
 class TObjectBitmap;
 
@@ -109,6 +110,12 @@ public:
     // Asks, then deletes support item i (a creator with its drawing). True when deleted.
     bool DeleteSupport(int32_t i);
     TObjectBase* SelectedSupport() const;
+    // The pattern viewer while it is open; choosing an entry gives the current stitch object (an
+    // outline, a column or a region) a copy of the pattern with "Prog Stitch" on.
+    TPatternViewer* PatternViewer() const { return patternViewer_.get(); }
+    void OpenPatternViewer();
+    // A pattern copy of the creator for the object; false when it takes none.
+    bool ApplyPattern(TSLStitch& object, const TObjectPatternCreator& creator);
 
     // ---- run state ----
     TMode Mode() const { return mode_; }
@@ -299,6 +306,8 @@ private:
     // support objects
     std::unique_ptr<TFrameSizes> frameSizes_;
     std::unique_ptr<TSupportPage> supportPage_;
+    std::unique_ptr<TPatternViewer> patternViewer_;
+    void InitSupportServices();
     int32_t contextSupport_ = -1; // the support item the last context menu was built on
     uint8_t supportEdges_ = 0;    // the edges a border drag moves (0: the whole object)
     int32_t supportDragX_ = 0, supportDragY_ = 0;

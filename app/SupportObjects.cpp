@@ -7,8 +7,13 @@
 
 #include "app/MainForm.h"
 #include "core/FileIO.h"
+#include "regions/Pattern.h"
+#include "regions/SLRegion.h"
 #include "regions/Support.h"
+#include "stitching/Outline.h"
+#include "stitching/SLCurve.h"
 #include "ui/HoopPresets.h"
+#include "ui/PatternViewer.h"
 #include "ui/SupportPage.h"
 
 namespace nl {
@@ -82,7 +87,10 @@ void TNL::SupportDragTo(double wx, double wy) {
     const int32_t dx = x - supportDragX_, dy = y - supportDragY_;
     if (!dx && !dy) return;
     if (!supportEdges_) {
-        o->Offset(dx, dy);
+        o->Offset(dx, dy); // a creator moves its drawing along
+        if (o->Kind == SUPPORT_PATTERN_CREATOR)
+            for (TSLStitch* m : static_cast<TObjectPatternCreator*>(o)->Members)
+                m->UpdateBounds(StitchContext());
     } else {
         TKvRect& r = o->Rect;
         // A resize never turns the object inside out: at least one unit each way.
@@ -256,6 +264,72 @@ void TNL::CloseSupportProperties() {
     if (!supportPage_) return;
     host_.CloseSupportProperties();
     supportPage_.reset();
+}
+
+void TNL::InitSupportServices() {
+    // Objects drawn inside a stitch pattern creator are its members (its drawing).
+    Services.PatternCreatorAt = [this](float x, float y) -> TObjectBase* {
+        Sew.Support.Renumber();
+        return CreatorAt(Sew.Support, x, y);
+    };
+    Services.AddPatternMember = [](TObjectBase& creator, TSLStitch& object) {
+        if (creator.Kind == SUPPORT_PATTERN_CREATOR)
+            AddMember(static_cast<TObjectPatternCreator&>(creator), object);
+    };
+    Services.RemovePatternMember = [](TObjectBase& creator, TSLStitch& object) {
+        if (creator.Kind == SUPPORT_PATTERN_CREATOR)
+            RemoveMember(static_cast<TObjectPatternCreator&>(creator), object);
+    };
+}
+
+void TNL::OpenPatternViewer() {
+    TSLStitch* target = Sew.Current();
+    patternViewer_ = std::make_unique<TPatternViewer>(Sew.Support, [this, target](TObjectPatternCreator& c) {
+        if (!target || Sew.IndexOf(target) < 0) {
+            host_.MessageDialog("Prog Stitch", "Select an outline, a curved column or a region first.",
+                                Buttons(TButton::OK));
+            return;
+        }
+        if (!ApplyPattern(*target, c))
+            host_.MessageDialog("Prog Stitch",
+                                "A pattern can be applied to a satin or zigzag outline, a curved "
+                                "column or a fill region.",
+                                Buttons(TButton::OK));
+    });
+    host_.ShowPatternViewer();
+    patternViewer_.reset();
+    CommandsChanged();
+    Redraw();
+}
+
+bool TNL::ApplyPattern(TSLStitch& object, const TObjectPatternCreator& creator) {
+    TDeepPtr<TObjectStitch> copy(MakeCopy(creator));
+    TSLStitch* regenerate = &object;
+    if (object.Kind() == KIND_REGION) {
+        auto& region = static_cast<TSLRegion&>(object);
+        region.FillPattern = std::move(copy);
+        region.StitchFlags |= SF_PROG_STITCH;
+    } else if (object.Kind() == KIND_CURVE) {
+        auto& curve = static_cast<TSLCurve&>(object);
+        if (curve.IsRail()) {
+            TSLCurve* a = curve.IsRailB() ? curve.PartnerRail : &curve;
+            TSLCurve* b = curve.IsRailB() ? &curve : curve.PartnerRail;
+            if (!a || !b) return false;
+            b->Pattern = std::move(copy);
+            a->StitchFlags |= SF_PROG_STITCH;
+            regenerate = a;
+        } else if (curve.Outlines) {
+            curve.Outlines->OutlinePattern = std::move(copy);
+            curve.StitchFlags |= SF_PROG_STITCH;
+        } else {
+            return false; // a running outline has no width to pierce
+        }
+    } else {
+        return false;
+    }
+    Restitch(*regenerate, StitchContext());
+    Sew.MarkModified();
+    return true;
 }
 
 void TNL::DrawSupport(uint8_t layer, const TDrawContext& dc) const {

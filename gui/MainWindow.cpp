@@ -20,6 +20,7 @@
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
 #include "gui/CircleAttributesDialog.h"
+#include "gui/PatternViewerDialog.h"
 #include "gui/SupportDialogs.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/RegionToolBar.h"
@@ -220,6 +221,8 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     supportProperties_ = new TSupportPropertiesDialog(Nl, this);
     supportProperties_->Changed = [this] { view_->update(); };
     DesktopHost.SupportProperties = supportProperties_;
+    patternViewer_ = new TPatternViewerDialog(Nl, this);
+    DesktopHost.PatternViewer = patternViewer_;
 
     auto programFolder = [this] { return DesktopHost.ProgramFolder(); };
     catalogViewer_ = new TCatalogViewerDialog(DesktopHost, Nl.Threads, programFolder, this);

@@ -30,6 +30,7 @@ class TCatalogManagerDialog;
 class TSimulatorWindow;
 class TCircleAttributesDialog;
 class TFrameSizesDialog;
+class TPatternViewerDialog;
 class TSupportPropertiesDialog;
 
 // The controller and its Host. A base of the main window listed before QMainWindow, so that
@@ -77,6 +78,7 @@ public:
     TCircleAttributesDialog* CircleDialog() const { return circleDialog_; }
     TFrameSizesDialog* FrameSizesDialog() const { return frameSizes_; }
     TSupportPropertiesDialog* SupportProperties() const { return supportProperties_; }
+    TPatternViewerDialog* PatternViewerDialog() const { return patternViewer_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -100,6 +102,7 @@ private:
     TCircleAttributesDialog* circleDialog_ = nullptr;
     TFrameSizesDialog* frameSizes_ = nullptr;
     TSupportPropertiesDialog* supportProperties_ = nullptr;
+    TPatternViewerDialog* patternViewer_ = nullptr;
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;
     std::vector<std::string> args_;

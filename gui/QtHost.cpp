@@ -20,6 +20,7 @@
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
 #include "gui/CircleAttributesDialog.h"
+#include "gui/PatternViewerDialog.h"
 #include "gui/SupportDialogs.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/SimulatorWindow.h"
@@ -98,6 +99,9 @@ void TQtHost::ShowCircleDialog() {
 
 void TQtHost::ShowFrameSizes() {
     if (FrameSizesDialog) FrameSizesDialog->Run();
+}
+void TQtHost::ShowPatternViewer() {
+    if (PatternViewer) PatternViewer->Run();
 }
 void TQtHost::ShowSupportProperties() {
     if (SupportProperties) SupportProperties->ShowPage();

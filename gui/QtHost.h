@@ -19,6 +19,7 @@ namespace nl {
 class TPropertiesDialog;
 class TCircleAttributesDialog;
 class TFrameSizesDialog;
+class TPatternViewerDialog;
 class TSupportPropertiesDialog;
 class TCatalogViewerDialog;
 class TCatalogManagerDialog;
@@ -42,6 +43,7 @@ public:
     QPointer<TSimulatorWindow> Simulator;
     QPointer<TCircleAttributesDialog> CircleDialog;
     QPointer<TFrameSizesDialog> FrameSizesDialog;
+    QPointer<TPatternViewerDialog> PatternViewer;
     QPointer<TSupportPropertiesDialog> SupportProperties;
     std::function<void()> OnCommandStateChanged;
     // Tests answer dialogs here instead of showing a modal box; null shows the real dialog.
@@ -59,6 +61,7 @@ public:
     void ClosePropertiesWindow() override;
     void ShowCircleDialog() override;
     void ShowFrameSizes() override;
+    void ShowPatternViewer() override;
     void ShowSupportProperties() override;
     void CloseSupportProperties() override;
     int32_t PickThreadColour(int32_t preset, bool dropper,
