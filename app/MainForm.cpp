@@ -115,9 +115,8 @@ void TNL::ForgetRemovedObjects() {
     if (envelope_ && Sew.IndexOf(envelopeCurve_) < 0) CloseEnvelopeEditor();
     if (contextObject_ && Sew.IndexOf(contextObject_) < 0) contextObject_ = nullptr;
     if (Files.LastImport && Sew.IndexOf(Files.LastImport) < 0) Files.LastImport = nullptr;
-    // Stitch pattern creators let go of drawing objects that left the worksheet.
-    for (TObjectPatternCreator* c : Sew.Support.Creators())
-        std::erase_if(c->Members, [this](TSLStitch* m) { return Sew.IndexOf(m) < 0; });
+    // Support objects may have been read back (undo) and drawing objects left the worksheet.
+    SupportWentAway();
 }
 
 std::vector<TSLStitch*> TNL::Objects() const {
@@ -162,6 +161,7 @@ void TNL::AdoptWorksheet(TSew&& fresh, const std::string& fileName, bool modifie
     SetCaptionFor(fileName == "Untitled" ? std::string() : fileName);
     // Nothing of the old worksheet is left.
     CloseEnvelopeEditor();
+    CloseSupportProperties();
     contextObject_ = nullptr;
     Files.LastImport = nullptr;
     dragObject_ = nullptr;
@@ -254,6 +254,7 @@ bool TNL::SaveWorksheetAs(const std::string& fileName) {
     host_.SetStatus("");
     Sew.FileName = fileName;
     Sew.Modified = false;
+    Sew.History.MarkSaved();
     SetCaptionFor(fileName);
     // Nothing is unsaved any more: the recovery copy goes.
     Autosave();
@@ -557,6 +558,7 @@ void TNL::StartLeftDrag() {
                 moved_.push_back(o);
                 movedBefore_.push_back(o->Bounds);
             }
+        dragStep_ = std::make_unique<TUndoStep>(Sew, "Move", moved_);
         dragWorldX_ = View.WorldX(pressX_);
         dragWorldY_ = View.WorldY(pressY_);
         host_.SetCursor(TCursor::SizeAll);
@@ -628,6 +630,7 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
         if (!moved_.empty()) Sew.MarkModified();
         moved_.clear();
         movedBefore_.clear();
+        dragStep_.reset();
         host_.SetCursor(TCursor::Arrow);
         break;
     }
@@ -654,6 +657,7 @@ double TNL::RotateDragDegrees() const {
 
 void TNL::StartRotate(uint32_t bit) {
     drag_ = TDrag::RotateSelection;
+    dragStep_ = std::make_unique<TUndoStep>(Sew, "Rotate");
     moved_.clear();
     movedBefore_.clear();
     rotateCopies_.clear();
@@ -782,6 +786,7 @@ void TNL::EndRotate() {
     movedBefore_.clear();
     rotateDependents_.clear();
     rotateAngle_ = 0;
+    dragStep_.reset();
     host_.SetStatus("");
     host_.SetCursor(TCursor::Arrow);
 }
@@ -795,6 +800,7 @@ void TNL::ServePlacement(int32_t x, int32_t y) {
         Sew.StreamOriginX = RoundI(wx);
         Sew.StreamOriginY = RoundI(wy);
         Files.LastImport = nullptr;
+        TUndoStep step(Sew, "Import", {});
         if (std::optional<std::string> file = ChooseImportFile(host_, Sew.Settings.Import))
             Files.LastImport = ImportStitchFile(Sew, *file, host_, wx, wy, Sew.Settings.Import.FilterIndex,
                                                 &Sew.Settings.Import);
@@ -924,6 +930,10 @@ bool TNL::IsEnabled(TCommand c) const {
         return groupedSelection();
     case TCommand::Delete:
         return layoutSelection();
+    case TCommand::Undo:
+        return Sew.History.CanUndo() || creation_ != TCreation::None;
+    case TCommand::Redo:
+        return Sew.History.CanRedo();
     case TCommand::ColourPalletButton:
         return !ColourTargets().empty();
     default:
@@ -984,6 +994,12 @@ void TNL::Execute(TCommand c) {
         break;
     case TCommand::FileExit:
         host_.RequestClose();
+        break;
+    case TCommand::Undo:
+        Undo();
+        break;
+    case TCommand::Redo:
+        Redo();
         break;
     case TCommand::GroupSelection:
         GroupSelection();
@@ -1093,6 +1109,7 @@ void TNL::NewWorksheet() {
     if (IsRegionMode(mode_)) regionMode_->Enter();
     if (!Sew.NewWorksheet(host_)) return;
     CloseEnvelopeEditor();
+    CloseSupportProperties();
     contextObject_ = nullptr;
     Files.LastImport = nullptr;
     placement_ = TPlacement::None;
@@ -1205,6 +1222,7 @@ void TNL::GroupSelection() {
     if (host_.MessageDialog("Group Association", kQuestions[kind], TButton::Yes | TButton::No) !=
         TButton::Yes)
         return;
+    TUndoStep step(Sew, kind == 2 ? "Ungroup" : "Group");
     if (kind == 2)
         Sew.DecomposeGroup();
     else
@@ -1241,6 +1259,7 @@ void TNL::DeleteSelection() {
                             "Data Will Be Lost. Click Yes To Delete Currently Selected Object or Objects !",
                             TButton::Yes | TButton::No) != TButton::Yes)
         return;
+    TUndoStep step(Sew, "Delete", doomed);
     for (TSLStitch* o : doomed)
         if (Sew.IndexOf(o) >= 0) Sew.DeleteObject(o); // a rail may already have gone with its partner
     ForgetRemovedObjects();
@@ -1254,6 +1273,7 @@ void TNL::SwitchStitching(bool on) {
     uint32_t bit = SelectionBit();
     if (!bit) return;
     TStitchContext ctx = StitchContext();
+    TUndoStep step(Sew, on ? "Stitching On" : "Stitching Off");
     std::vector<TSLStitch*> done;
     for (TSLStitch* o : Objects()) {
         if (!(o->Flags & bit) || (o->Flags & OF_PATTERN_MEMBER)) continue;

@@ -110,6 +110,8 @@ public:
     // Asks, then deletes support item i (a creator with its drawing). True when deleted.
     bool DeleteSupport(int32_t i);
     TObjectBase* SelectedSupport() const;
+    // Runs an edit of a support object (the properties window's entries) as one undo step.
+    void EditSupport(const char* name, const std::function<void()>& edit);
     // The pattern viewer while it is open; choosing an entry gives the current stitch object (an
     // outline, a column or a region) a copy of the pattern with "Prog Stitch" on.
     TPatternViewer* PatternViewer() const { return patternViewer_.get(); }
@@ -200,6 +202,14 @@ public:
     bool IsEnabled(TCommand command) const;
     bool IsChecked(TCommand command) const;
     bool IsVisible(TCommand command) const;
+    // The caption a menu item shows now: the table's, or for Undo and Redo the step's ("Undo Move").
+    std::string CommandCaption(TCommand command) const;
+
+    // ---- undo and redo ----
+    // Takes back / does again the last edit; what referred to objects that left lets go, and the
+    // view, the commands and the properties window follow.
+    bool Undo();
+    bool Redo();
 
     // ---- the Sew Simulation mode ----
     TSewSimulator& Simulator() { return *simulator_; }
@@ -284,7 +294,9 @@ private:
     std::unique_ptr<TRegionMode> regionMode_;
     std::unique_ptr<TSewSimulator> simulator_;
     std::vector<TKvRect> movedBefore_; // bounds of moved_ when the drag started
-    bool editPointDrag_ = false;       // a handle of an existing curve, not a point being created
+    // The undo step of the drag in progress (move, rotate, handle), committed on release.
+    std::unique_ptr<TUndoStep> dragStep_;
+    bool editPointDrag_ = false; // a handle of an existing curve, not a point being created
     TKvRect dragBefore_;
     TSLStitch* contextObject_ = nullptr;
     int32_t contextNode_ = -1;
@@ -308,6 +320,11 @@ private:
     std::unique_ptr<TSupportPage> supportPage_;
     std::unique_ptr<TPatternViewer> patternViewer_;
     void InitSupportServices();
+    std::vector<TSLStitch*> AllMembers() const;
+    void RelinkCreatorMembers();
+    // After undo/redo or removals: windows on support objects that went close; creators find
+    // their members again.
+    void SupportWentAway();
     int32_t contextSupport_ = -1; // the support item the last context menu was built on
     uint8_t supportEdges_ = 0;    // the edges a border drag moves (0: the whole object)
     int32_t supportDragX_ = 0, supportDragY_ = 0;
@@ -332,6 +349,7 @@ private:
     void SimulationChanged();
     // Objects left the worksheet: what referred to them lets go.
     void ForgetRemovedObjects();
+    bool UndoRedo(bool undo);
 
     // creation
     void CreationClick(float x, float y);

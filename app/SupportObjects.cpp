@@ -35,6 +35,8 @@ TObjectBase* TNL::SelectedSupport() const {
 void TNL::CreateSupport(uint8_t kind) {
     if (creation_ != TCreation::None) FinishCreation();
     const TKvRect visible = View.Visible();
+    TUndoStep step(Sew, "Create Support Object", {});
+    step.TouchSupport();
     TObjectBase* o = Sew.Support.Create(kind, visible.Left + 100, visible.Top + 100);
     if (!o) return;
     o->SnapToGrid(SupportGrid());
@@ -74,6 +76,11 @@ bool TNL::StartSupportDrag() {
         if (o.Kind == SUPPORT_PICTURE) supportEdges_ = 0;
     }
     drag_ = TDrag::Support;
+    // One step for the whole drag; a creator's drawing moves with it.
+    std::vector<TSLStitch*> members;
+    if (o.Kind == SUPPORT_PATTERN_CREATOR) members = static_cast<TObjectPatternCreator&>(o).Members;
+    dragStep_ = std::make_unique<TUndoStep>(Sew, supportEdges_ ? "Resize" : "Move", members);
+    dragStep_->TouchSupport();
     supportDragX_ = RoundI(wx);
     supportDragY_ = RoundI(wy);
     host_.SetCursor(supportEdges_ ? TCursor::SizeAll : TCursor::Move);
@@ -106,7 +113,14 @@ void TNL::SupportDragTo(double wx, double wy) {
 }
 
 void TNL::EndSupportDrag() {
-    if (TObjectBase* o = SelectedSupport()) o->SnapToGrid(SupportGrid());
+    if (TObjectBase* o = SelectedSupport()) {
+        auto [dx, dy] = o->SnapToGrid(SupportGrid());
+        // The snap moved the creator alone: its drawing follows.
+        if ((dx || dy) && o->Kind == SUPPORT_PATTERN_CREATOR)
+            for (TSLStitch* m : static_cast<TObjectPatternCreator*>(o)->Members)
+                m->Offset(static_cast<float>(dx), static_cast<float>(dy));
+    }
+    dragStep_.reset();
     host_.SetCursor(TCursor::Arrow);
     if (supportPage_) host_.ShowSupportProperties(); // the page shows the new size
 }
@@ -157,6 +171,13 @@ bool TNL::RunSupportCommand(int32_t code) {
     if (i >= Sew.Support.Count()) return true; // it went since the menu was built
     TObjectBase& o = *Sew.Support[i];
     Sew.Support.Selected = i;
+    auto reorder = [&](auto move) {
+        TUndoStep step(Sew, code == CMD_SUPPORT_TO_TOP ? "Bring To Top" : "Send To Bottom", AllMembers());
+        step.TouchSupport();
+        move();
+        RelinkCreatorMembers();
+        Sew.MarkModified();
+    };
     switch (code) {
     case CMD_CHANGE_FRAME_SIZE:
         ChangeFrameSize(o);
@@ -168,12 +189,10 @@ bool TNL::RunSupportCommand(int32_t code) {
         if (o.Kind == SUPPORT_PICTURE) ExportImage(static_cast<TObjectBitmap&>(o));
         break;
     case CMD_SUPPORT_TO_TOP:
-        Sew.Support.BringToTop(i);
-        Sew.MarkModified();
+        reorder([&] { Sew.Support.BringToTop(i); });
         break;
     case CMD_SUPPORT_TO_BOTTOM:
-        Sew.Support.SendToBottom(i);
-        Sew.MarkModified();
+        reorder([&] { Sew.Support.SendToBottom(i); });
         break;
     case CMD_SUPPORT_DELETE:
         DeleteSupport(i);
@@ -197,6 +216,8 @@ bool TNL::DeleteSupport(int32_t i) {
             TButton::Yes | TButton::No) != TButton::Yes)
         return false;
     CloseSupportProperties();
+    TUndoStep step(Sew, "Delete", AllMembers());
+    step.TouchSupport();
     TObjectBase* gone = Sew.Support[i];
     if (gone->Kind == SUPPORT_PATTERN_CREATOR) {
         // A creator's drawing goes with it.
@@ -205,11 +226,46 @@ bool TNL::DeleteSupport(int32_t i) {
         ForgetRemovedObjects();
     }
     Sew.Support.Remove(i);
+    RelinkCreatorMembers();
     Sew.MarkModified();
     return true;
 }
 
+std::vector<TSLStitch*> TNL::AllMembers() const {
+    std::vector<TSLStitch*> all;
+    for (TObjectPatternCreator* c : Sew.Support.Creators())
+        all.insert(all.end(), c->Members.begin(), c->Members.end());
+    return all;
+}
+
+void TNL::RelinkCreatorMembers() {
+    // Members name their creator by its place in the support list, which just changed.
+    Sew.Support.Renumber();
+    for (TObjectPatternCreator* c : Sew.Support.Creators())
+        for (TSLStitch* m : c->Members)
+            m->OrderIndex = c->ListIndex;
+}
+
+void TNL::EditSupport(const char* name, const std::function<void()>& edit) {
+    TUndoStep step(Sew, name, {});
+    step.TouchSupport();
+    edit();
+}
+
+void TNL::SupportWentAway() {
+    // An undone step reads the support list back: the objects are new ones.
+    bool known = false;
+    if (supportPage_)
+        for (int32_t i = 1; i < Sew.Support.Count(); ++i)
+            known = known || Sew.Support[i] == &supportPage_->Target();
+    if (supportPage_ && !known) CloseSupportProperties();
+    if (Sew.Support.Selected >= Sew.Support.Count()) Sew.Support.Selected = -1;
+    ResolveCreatorMembers(Sew.Support, Objects());
+}
+
 void TNL::ChangeFrameSize(TObjectBase& frame) {
+    TUndoStep step(Sew, "Change Frame Size", {});
+    step.TouchSupport();
     frameSizes_ = std::make_unique<TFrameSizes>(frame);
     const TKvRect before = frame.Rect;
     const int32_t extra = frame.Extra;
@@ -228,6 +284,8 @@ void TNL::ImportImage(TObjectBitmap& picture) {
     req.InitialDir = DesignFolder();
     TFileDialogResult r = host_.OpenFileDialog(req);
     if (!r.Accepted || r.FileName.empty()) return;
+    TUndoStep step(Sew, "Import Image", {});
+    step.TouchSupport();
     const std::string error = picture.LoadFile(r.FileName);
     Sew.MarkModified();
     Redraw();
@@ -303,6 +361,7 @@ void TNL::OpenPatternViewer() {
 }
 
 bool TNL::ApplyPattern(TSLStitch& object, const TObjectPatternCreator& creator) {
+    TUndoStep step(Sew, "Prog Stitch", {&object});
     TDeepPtr<TObjectStitch> copy(MakeCopy(creator));
     TSLStitch* regenerate = &object;
     if (object.Kind() == KIND_REGION) {

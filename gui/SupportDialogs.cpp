@@ -149,7 +149,7 @@ void TSupportPropertiesDialog::Build() {
             if (refreshing_ || !nl_.SupportPage()) return;
             bool ok = false;
             const double v = edit->text().toDouble(&ok);
-            if (ok) nl_.SupportPage()->Apply(i, v);
+            if (ok) nl_.EditSupport("Properties", [&] { nl_.SupportPage()->Apply(i, v); });
             Refresh(); // a refused entry shows the old value again
         });
         fields_.push_back({static_cast<int>(i), edit});
@@ -164,16 +164,16 @@ void TSupportPropertiesDialog::Build() {
                                                 : new QCheckBox(text, body_);
         connect(box, &QAbstractButton::toggled, this, [this, i](bool on) {
             if (refreshing_ || !nl_.SupportPage()) return;
-            nl_.SupportPage()->SetToggle(i, on);
+            nl_.EditSupport("Properties", [&] { nl_.SupportPage()->SetToggle(i, on); });
             Refresh();
         });
         rows_->addWidget(box);
         checks_.push_back({static_cast<int>(i), box});
     }
-    auto button = [&](const char* caption, std::function<void()> run) {
-        auto* b = new QPushButton(caption, body_);
-        connect(b, &QPushButton::clicked, this, [this, run] {
-            run();
+    auto button = [&](const std::string& caption, std::function<void()> run) {
+        auto* b = new QPushButton(QString::fromStdString(caption), body_);
+        connect(b, &QPushButton::clicked, this, [this, run, caption] {
+            nl_.EditSupport(caption.c_str(), run);
             Refresh();
         });
         rows_->addWidget(b);
@@ -199,7 +199,7 @@ void TSupportPropertiesDialog::Build() {
                                                                 QString::fromStdString(p->MemoText()), &ok);
             if (ok && nl_.SupportPage()) nl_.SupportPage()->SetMemoText(text.toStdString());
         });
-        button(page->LockCaption().c_str(), [this] {
+        button(page->LockCaption(), [this] {
             TSLStitch* current = nl_.Sew.Current();
             const int32_t id = current ? nl_.Sew.IndexOf(current) + 1 : 0;
             if (nl_.SupportPage()) nl_.SupportPage()->ToggleLock(id);

@@ -75,6 +75,19 @@ TEST(SupportCommands, FrameIsCreatedSizedMovedAndDeleted) {
     items = t.Nl.ContextMenuAt(frame.Rect.Left, frame.Rect.Top + 50);
     t.Nl.RunContextCommand(Code(items, "Delete Object"));
     EXPECT_EQ(t.Nl.Sew.Support.Count(), 1);
+
+    // Every support edit is an undo step: the delete, the lock-free moves, the size, the creation.
+    ASSERT_TRUE(t.Nl.Undo());
+    ASSERT_EQ(t.Nl.Sew.Support.Count(), 2);
+    EXPECT_EQ(t.Nl.Sew.Support[1]->Rect.Left, r.Left + 100);
+    ASSERT_TRUE(t.Nl.Undo());
+    EXPECT_EQ(t.Nl.Sew.Support[1]->Rect.Left, r.Left);
+    ASSERT_TRUE(t.Nl.Undo());
+    EXPECT_EQ(t.Nl.Sew.Support[1]->Width(), 100 * 20);
+    ASSERT_TRUE(t.Nl.Undo());
+    EXPECT_EQ(t.Nl.Sew.Support.Count(), 1);
+    ASSERT_TRUE(t.Nl.Redo());
+    EXPECT_EQ(t.Nl.Sew.Support.Count(), 2);
 }
 
 TEST(SupportCommands, PatternDrawnInACreatorPiercesAColumnAndARegion) {
@@ -144,4 +157,9 @@ TEST(SupportCommands, PatternDrawnInACreatorPiercesAColumnAndARegion) {
     t.Host.Answers = {TButton::Yes};
     EXPECT_TRUE(t.Nl.DeleteSupport(1));
     EXPECT_LT(t.Nl.Sew.IndexOf(member), 0);
+    // Undone, the creator comes back with its drawing as members.
+    ASSERT_TRUE(t.Nl.Undo());
+    ASSERT_EQ(t.Nl.Sew.Support.Creators().size(), 1u);
+    ASSERT_EQ(t.Nl.Sew.Support.Creators()[0]->Members.size(), 1u);
+    EXPECT_EQ(t.Nl.Sew.Support.Creators()[0]->Members[0], member);
 }
