@@ -3,6 +3,7 @@
 # python3: the build generates the shipped thread catalogs from their charts (data-src/threads).
 # zlib1g-dev: nordelune-cli writes its PNG pictures with zlib, so the batch tool needs no GUI toolkit.
 # python3-markdown: the build renders the user guide (docs/guide) to HTML.
+# libjpeg62-turbo-dev: pictures on the worksheet are kept as JPEG and decoded with libjpeg-turbo.
 # dpkg-dev: `make package` finds the Debian package's library dependencies with dpkg-shlibdeps.
 set -euo pipefail
 pkgs=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgl-dev libgtest-dev libgmock-dev
