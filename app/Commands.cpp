@@ -82,13 +82,13 @@ const TCommandInfo kCommands[] = {
     {C::CreateCircle, CR, "Circle", nullptr, "Create A Circular Stitch Object", LD, K::Action, NOW},
     {C::CreateText, nullptr, nullptr, nullptr, "Create An Embroidery Text Object", LD, K::Action, NOW},
     {C::CreateFrame, CR, "Embroidery Frame Object", nullptr, "Create An Embroidery Frame Reference Object",
-     LD, K::Action, LATER},
+     LD, K::Action, NOW},
     {C::CreatePicture, CR, "Picture Image Object", nullptr, "Create An Image ( picture ) Object", LD,
-     K::Action, LATER},
+     K::Action, NOW},
     {C::CreatePatternCreator, CR, "Stitch Pattern Creator Object", nullptr,
-     "Create A Stitch Pattern Creator Object", LD, K::Action, LATER},
+     "Create A Stitch Pattern Creator Object", LD, K::Action, NOW},
     {C::CreateTextLabel, CR, "Text Label  Object", nullptr, "Create A Text Label Memo Object", LD, K::Action,
-     LATER},
+     NOW},
 
     {C::TextEdit, T, "Edit Text", nullptr, nullptr, LD, K::Action, LATER},
     {C::TextFonts, T, "Manage Text Fonts", nullptr, nullptr, LD, K::Action, LATER},
@@ -113,7 +113,7 @@ const TCommandInfo kCommands[] = {
     {C::SmallStitchPoints, V, "Use Small Stitch Points", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
     // Markers are left out where they would cover the thread; this shows every one.
     {C::ShowAllStitchPoints, V, "Show All Stitch Points", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
-    {C::HideBitmaps, V, "Hide All Bitmaps", nullptr, nullptr, MB_ALL, K::Toggle, LATER},
+    {C::HideBitmaps, V, "Hide All Bitmaps", "Ctrl+B", nullptr, MB_ALL, K::Toggle, NOW},
     {C::ShowRegionNodeTypes, V, "Show Region Node Types", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
 
     {C::ExportScreenImage, O, "Export Screen Image To File Format", nullptr, nullptr, MB_ALL, K::Action,
@@ -143,13 +143,13 @@ const TCommandInfo kCommands[] = {
      NOW},
     {C::ImportButton, nullptr, nullptr, nullptr, "Import Embroidery Object From File Format", LD, K::Action,
      NOW},
-    {C::PatternViewerButton, nullptr, nullptr, nullptr, "Prog. Stitch  Pattern Viewer", LD, K::Action, LATER},
+    {C::PatternViewerButton, nullptr, nullptr, nullptr, "Prog. Stitch  Pattern Viewer", LD, K::Action, NOW},
     {C::ColourPalletButton, nullptr, nullptr, nullptr, "Color And Position Pallet", LD, K::Action, NOW},
 
     {C::ManageCatalog, TH, "Manage Color Catalog", nullptr, nullptr, MB_ALL, K::Action, NOW},
     // The free-standing viewer sits with the catalog manager in the Threads menu.
     {C::CatalogViewer, TH, "Color Catalog Viewer", nullptr, nullptr, MB_ALL, K::Action, NOW},
-    {C::PatternViewer, P, "Stitch Creation Pattern Viewer", nullptr, nullptr, MB_ALL, K::Action, LATER},
+    {C::PatternViewer, P, "Stitch Creation Pattern Viewer", nullptr, nullptr, MB_ALL, K::Action, NOW},
     {C::HelpContents, H, "Help Contents", nullptr, nullptr, MB_ALL, K::Action, NOW},
     {C::HelpNavigating, H, "Navigating The Worksheet", nullptr, nullptr, MB_ALL, K::Action, NOW},
     {C::About, H, "About Nordelune ...", nullptr, nullptr, MB_ALL, K::Action, NOW},

@@ -34,7 +34,8 @@ std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
     if ((mode_ != TMode::DesignEdit && !layout) || creation_ != TCreation::None) return {};
     int32_t node = -1;
     TSLStitch* hit = ObjectAt(x, y, &node);
-    if (!hit) return {};
+    contextSupport_ = -1;
+    if (!hit) return SupportMenuAt(x, y);
     contextObject_ = hit;
     contextNode_ = node;
     std::vector<TContextItem> items;
@@ -93,6 +94,7 @@ void TNL::RunContextCommand(int32_t code) {
         Redraw();
         return;
     }
+    if (RunSupportCommand(code)) return;
     TSLStitch* target = contextObject_;
     contextObject_ = nullptr;
     // The object may have gone since the menu was built.

@@ -16,7 +16,6 @@ namespace nl {
 
 namespace {
 constexpr int32_t kBackground = 0x00FFFFFF;
-constexpr int32_t kFrameColour = 0x00B08040;
 constexpr int32_t kSelectionBox = 0x000000FF;
 constexpr int32_t kRubberBand = 0x00000000;
 } // namespace
@@ -94,14 +93,9 @@ void TNL::Draw(Canvas& canvas) const {
     }
     canvas.Clear(kBackground);
     TDrawContext dc = DrawContext(canvas);
-    for (auto& sp : Sew.Support) {
-        const TObjectBase* s = sp.get();
-        if (s->Kind == SUPPORT_FRAME) {
-            canvas.SetPen(kFrameColour, 1.f, TPenStyle::Dash);
-            canvas.Rectangle(dc.SX(s->Rect.Left), dc.SY(s->Rect.Top), dc.SX(s->Rect.Right),
-                             dc.SY(s->Rect.Bottom));
-        }
-    }
+    // Support objects under the stitching, from below the grid up.
+    for (uint8_t layer : {LAYER_BELOW, LAYER_BETWEEN, LAYER_ABOVE})
+        DrawSupport(layer, dc);
     TKvRect selection;
     selection.empty = true;
     dc.Selection = &selection;

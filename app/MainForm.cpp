@@ -21,6 +21,9 @@
 #include "ui/CompensationView.h"
 #include "ui/EditOutlinePage.h"
 #include "ui/TransformDialogs.h"
+#include "ui/HoopPresets.h"
+#include "ui/PatternViewer.h"
+#include "ui/SupportPage.h"
 
 namespace nl {
 
@@ -81,6 +84,7 @@ TNL::TNL(Host& host) : host_(host) {
     regionMode_ = std::make_unique<TRegionMode>(*this, host_);
     simulator_ = std::make_unique<TSewSimulator>(host_);
     simulator_->Changed = [this] { SimulationChanged(); };
+    InitSupportServices();
 }
 TNL::~TNL() = default;
 
@@ -114,6 +118,8 @@ void TNL::ForgetRemovedObjects() {
     if (envelope_ && Sew.IndexOf(envelopeCurve_) < 0) CloseEnvelopeEditor();
     if (contextObject_ && Sew.IndexOf(contextObject_) < 0) contextObject_ = nullptr;
     if (Files.LastImport && Sew.IndexOf(Files.LastImport) < 0) Files.LastImport = nullptr;
+    // Support objects may have been read back (undo) and drawing objects left the worksheet.
+    SupportWentAway();
 }
 
 std::vector<TSLStitch*> TNL::Objects() const {
@@ -183,6 +189,7 @@ void TNL::AdoptWorksheet(TSew&& fresh, const std::string& fileName, bool modifie
     SetCaptionFor(fileName == "Untitled" ? std::string() : fileName);
     // Nothing of the old worksheet is left.
     CloseEnvelopeEditor();
+    CloseSupportProperties();
     contextObject_ = nullptr;
     Files.LastImport = nullptr;
     dragObject_ = nullptr;
@@ -498,7 +505,10 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
     lastY_ = y;
     if (mode_ == TMode::RegionNodeInsert) regionMode_->PointerMoved(View.WorldX(x), View.WorldY(y));
     if (creation_ == TCreation::Circle) CircleFollow(View.WorldX(x), View.WorldY(y));
-    if (!pressed_) return;
+    if (!pressed_) {
+        SupportHover(x, y); // popup memos open under the pointer
+        return;
+    }
     int32_t d = std::max(std::abs(x - pressX_), std::abs(y - pressY_));
     if (drag_ == TDrag::Pending) {
         if (pressButton_ == TMouseButton::Left && d > 3) {
@@ -529,6 +539,9 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
     }
     case TDrag::RotateSelection:
         RotateTo(wx, wy);
+        break;
+    case TDrag::Support:
+        SupportDragTo(wx, wy);
         break;
     case TDrag::MovePoint:
         DragPointTo(wx, wy);
@@ -591,6 +604,8 @@ void TNL::StartLeftDrag() {
         host_.SetCursor(TCursor::SizeAll);
         return;
     }
+    // Off the stitch objects, a support object under the pointer is moved or resized.
+    if (!hit && StartSupportDrag()) return;
     drag_ = TDrag::Rectangle;
 }
 
@@ -634,7 +649,10 @@ void TNL::LeftClick(int32_t x, int32_t y, TModifiers mods) {
         CreationClick(static_cast<float>(View.WorldX(x)), static_cast<float>(View.WorldY(y)));
         return;
     }
-    if (mode_ == TMode::ObjectLayout || mode_ == TMode::DesignEdit) ClickSelect(x, y, mods);
+    if (mode_ == TMode::ObjectLayout || mode_ == TMode::DesignEdit) {
+        SelectSupportAt(x, y);
+        ClickSelect(x, y, mods);
+    }
     if (IsRegionMode(mode_)) regionMode_->Click(View.WorldX(x), View.WorldY(y));
 }
 
@@ -648,6 +666,7 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
         for (TSLStitch* o : moved_)
             o->UpdateBounds(ctx);
         RefillRegionsOf(moved_, View.WorldX(x) - View.WorldX(pressX_), View.WorldY(y) - View.WorldY(pressY_));
+        MoveLockedMemos(moved_, View.WorldX(x) - View.WorldX(pressX_), View.WorldY(y) - View.WorldY(pressY_));
         if (!moved_.empty()) Sew.MarkModified();
         moved_.clear();
         movedBefore_.clear();
@@ -657,6 +676,9 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
     }
     case TDrag::RotateSelection:
         EndRotate();
+        break;
+    case TDrag::Support:
+        EndSupportDrag();
         break;
     case TDrag::MovePoint:
     case TDrag::Envelope:
@@ -1072,6 +1094,22 @@ void TNL::Execute(TCommand c) {
     case TCommand::MirrorVertical:
         MirrorSelection(c == TCommand::MirrorHorizontal);
         break;
+    case TCommand::PatternViewer:
+    case TCommand::PatternViewerButton:
+        OpenPatternViewer();
+        break;
+    case TCommand::CreateFrame:
+        CreateSupport(SUPPORT_FRAME);
+        break;
+    case TCommand::CreatePicture:
+        CreateSupport(SUPPORT_PICTURE);
+        break;
+    case TCommand::CreatePatternCreator:
+        CreateSupport(SUPPORT_PATTERN_CREATOR);
+        break;
+    case TCommand::CreateTextLabel:
+        CreateSupport(SUPPORT_TEXT_LABEL);
+        break;
     case TCommand::FixedNodeRegions:
         FixGroupRegions();
         break;
@@ -1150,6 +1188,7 @@ void TNL::NewWorksheet() {
     if (IsRegionMode(mode_)) regionMode_->Enter();
     if (!Sew.NewWorksheet(host_)) return;
     CloseEnvelopeEditor();
+    CloseSupportProperties();
     contextObject_ = nullptr;
     Files.LastImport = nullptr;
     placement_ = TPlacement::None;

@@ -32,6 +32,10 @@ class TEditOutlinePage;
 class TCircleDialog;
 class TRotateDialog;
 class TResizeDialog;
+class TFrameSizes;
+class TPatternViewer;
+class TSupportPage;
+class TObjectBitmap;
 
 enum class TMouseButton : uint8_t { Left, Right, Middle };
 enum class TKey : uint8_t { Other, Left, Right, Up, Down, I, O, Escape, F1, F5, F6, F10 };
@@ -110,6 +114,30 @@ public:
     void ResizeCommand();
     // Moves the selection of the mode by (dx, dy) units; false when nothing is selected.
     bool NudgeSelection(float dx, float dy);
+    // ---- support objects (app/SupportObjects.cpp) ----
+    // "Embroidery Frame Object" and the other create commands: a new support object at the top-left
+    // of the view.
+    void CreateSupport(uint8_t kind);
+    // The "Frame Sizes" dialog while it is open (the desktop face shows it through Host).
+    TFrameSizes* FrameSizes() const { return frameSizes_.get(); }
+    // The properties page of a support object while its window is open.
+    TSupportPage* SupportPage() const { return supportPage_.get(); }
+    void ShowSupportProperties(TObjectBase& object);
+    void CloseSupportProperties();
+    void ChangeFrameSize(TObjectBase& frame);
+    void ImportImage(TObjectBitmap& picture);
+    void ExportImage(const TObjectBitmap& picture);
+    // Asks, then deletes support item i (a creator with its drawing). True when deleted.
+    bool DeleteSupport(int32_t i);
+    TObjectBase* SelectedSupport() const;
+    // Runs an edit of a support object (the properties window's entries) as one undo step.
+    void EditSupport(const char* name, const std::function<void()>& edit);
+    // The pattern viewer while it is open; choosing an entry gives the current stitch object (an
+    // outline, a column or a region) a copy of the pattern with "Prog Stitch" on.
+    TPatternViewer* PatternViewer() const { return patternViewer_.get(); }
+    void OpenPatternViewer();
+    // A pattern copy of the creator for the object; false when it takes none.
+    bool ApplyPattern(TSLStitch& object, const TObjectPatternCreator& creator);
 
     // ---- run state ----
     TMode Mode() const { return mode_; }
@@ -257,7 +285,8 @@ private:
         RotateSelection,
         MovePoint,
         Pan,
-        Envelope
+        Envelope,
+        Support
     };
 
     Host& host_;
@@ -314,6 +343,29 @@ private:
     TTransformSet transform_;
     std::unique_ptr<TRotateDialog> rotateDialog_;
     std::unique_ptr<TResizeDialog> resizeDialog_;
+    // support objects
+    std::unique_ptr<TFrameSizes> frameSizes_;
+    std::unique_ptr<TSupportPage> supportPage_;
+    std::unique_ptr<TPatternViewer> patternViewer_;
+    void InitSupportServices();
+    std::vector<TSLStitch*> AllMembers() const;
+    void RelinkCreatorMembers();
+    // After undo/redo or removals: windows on support objects that went close; creators find
+    // their members again.
+    void SupportWentAway();
+    int32_t contextSupport_ = -1; // the support item the last context menu was built on
+    uint8_t supportEdges_ = 0;    // the edges a border drag moves (0: the whole object)
+    int32_t supportDragX_ = 0, supportDragY_ = 0;
+    int32_t SupportGrid() const;
+    bool SelectSupportAt(int32_t x, int32_t y);
+    bool StartSupportDrag();
+    void SupportDragTo(double wx, double wy);
+    void EndSupportDrag();
+    void SupportHover(int32_t x, int32_t y);
+    void MoveLockedMemos(const std::vector<TSLStitch*>& moved, double dx, double dy);
+    std::vector<TContextItem> SupportMenuAt(int32_t x, int32_t y);
+    bool RunSupportCommand(int32_t code);
+    void DrawSupport(uint8_t layer, const TDrawContext& dc) const;
 
     // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).
     std::vector<TSLStitch*> Objects() const;

@@ -21,6 +21,8 @@
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
 #include "gui/CircleAttributesDialog.h"
+#include "gui/PatternViewerDialog.h"
+#include "gui/SupportDialogs.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/RegionToolBar.h"
 #include "gui/SimulatorWindow.h"
@@ -215,6 +217,15 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
         d.Changed = [this] { view_->update(); };
         d.exec();
     };
+
+    frameSizes_ = new TFrameSizesDialog(Nl, this);
+    frameSizes_->Changed = [this] { view_->update(); };
+    DesktopHost.FrameSizesDialog = frameSizes_;
+    supportProperties_ = new TSupportPropertiesDialog(Nl, this);
+    supportProperties_->Changed = [this] { view_->update(); };
+    DesktopHost.SupportProperties = supportProperties_;
+    patternViewer_ = new TPatternViewerDialog(Nl, this);
+    DesktopHost.PatternViewer = patternViewer_;
 
     auto programFolder = [this] { return DesktopHost.ProgramFolder(); };
     catalogViewer_ = new TCatalogViewerDialog(DesktopHost, Nl.Threads, programFolder, this);

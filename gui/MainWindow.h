@@ -29,6 +29,9 @@ class TCatalogViewerDialog;
 class TCatalogManagerDialog;
 class TSimulatorWindow;
 class TCircleAttributesDialog;
+class TFrameSizesDialog;
+class TPatternViewerDialog;
+class TSupportPropertiesDialog;
 
 // The controller and its Host. A base of the main window listed before QMainWindow, so that
 // they are made before every widget and outlive them all: windows that work on the controller
@@ -77,6 +80,9 @@ public:
     TSimulatorWindow* Simulator() const { return simulator_; }
     // The "Circle Attributes Dialog" (created once, shown modally by the circle tool).
     TCircleAttributesDialog* CircleDialog() const { return circleDialog_; }
+    TFrameSizesDialog* FrameSizesDialog() const { return frameSizes_; }
+    TSupportPropertiesDialog* SupportProperties() const { return supportProperties_; }
+    TPatternViewerDialog* PatternViewerDialog() const { return patternViewer_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -102,6 +108,9 @@ private:
     QEventLoop* dropperLoop_ = nullptr;
     TSimulatorWindow* simulator_ = nullptr;
     TCircleAttributesDialog* circleDialog_ = nullptr;
+    TFrameSizesDialog* frameSizes_ = nullptr;
+    TSupportPropertiesDialog* supportProperties_ = nullptr;
+    TPatternViewerDialog* patternViewer_ = nullptr;
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;
     std::vector<std::string> args_;

@@ -307,6 +307,7 @@ void TQtCanvas::Image(float left, float top, float right, float bottom, int widt
     QImage img(reinterpret_cast<const uchar*>(argb.data()), width, height, width * 4, QImage::Format_ARGB32);
     p_.save();
     p_.setOpacity(alpha / 255.0);
+    p_.setRenderHint(QPainter::SmoothPixmapTransform, smooth_);
     p_.drawImage(QRectF(QPointF(left, top), QPointF(right, bottom)), img);
     p_.restore();
 }

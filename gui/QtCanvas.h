@@ -34,6 +34,7 @@ public:
     void Image(float left, float top, float right, float bottom, int width, int height,
                const std::vector<uint32_t>& argb, int alpha = 255) override;
     void Clear(int32_t colour) override;
+    void SetSmoothImages(bool smooth) override { smooth_ = smooth; }
     bool KeepPicture(int slot) override;
     bool RestorePicture(int slot) override;
     // Draws the markers still held in the batch.
@@ -44,6 +45,7 @@ public:
 private:
     QPainter& p_;
     QRect area_;
+    bool smooth_ = false;
     QPen pen_;
     std::vector<QPointF> points_; // scratch for polygons
     std::vector<QPoint> ipoints_; // scratch for polylines

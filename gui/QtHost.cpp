@@ -22,6 +22,8 @@
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
 #include "gui/CircleAttributesDialog.h"
+#include "gui/PatternViewerDialog.h"
+#include "gui/SupportDialogs.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/SimulatorWindow.h"
 
@@ -95,6 +97,19 @@ void TQtHost::ClosePropertiesWindow() {
 
 void TQtHost::ShowCircleDialog() {
     if (CircleDialog) CircleDialog->Run();
+}
+
+void TQtHost::ShowFrameSizes() {
+    if (FrameSizesDialog) FrameSizesDialog->Run();
+}
+void TQtHost::ShowPatternViewer() {
+    if (PatternViewer) PatternViewer->Run();
+}
+void TQtHost::ShowSupportProperties() {
+    if (SupportProperties) SupportProperties->ShowPage();
+}
+void TQtHost::CloseSupportProperties() {
+    if (SupportProperties) SupportProperties->hide();
 }
 
 int32_t TQtHost::PickThreadColour(int32_t preset, bool dropper, const std::function<void(int32_t)>& apply) {

@@ -18,6 +18,9 @@ namespace nl {
 
 class TPropertiesDialog;
 class TCircleAttributesDialog;
+class TFrameSizesDialog;
+class TPatternViewerDialog;
+class TSupportPropertiesDialog;
 class TCatalogViewerDialog;
 class TCatalogManagerDialog;
 class TSimulatorWindow;
@@ -39,6 +42,9 @@ public:
     QPointer<TCatalogManagerDialog> CatalogManager;
     QPointer<TSimulatorWindow> Simulator;
     QPointer<TCircleAttributesDialog> CircleDialog;
+    QPointer<TFrameSizesDialog> FrameSizesDialog;
+    QPointer<TPatternViewerDialog> PatternViewer;
+    QPointer<TSupportPropertiesDialog> SupportProperties;
     std::function<void()> OnCommandStateChanged;
     // Tests answer dialogs here instead of showing a modal box; null shows the real dialog.
     std::function<TButton(const std::string&, const std::string&, TButtons)> AnswerHook;
@@ -64,6 +70,10 @@ public:
     void ShowResizeDialog() override {
         if (ResizeDialogRunner) ResizeDialogRunner();
     }
+    void ShowFrameSizes() override;
+    void ShowPatternViewer() override;
+    void ShowSupportProperties() override;
+    void CloseSupportProperties() override;
     int32_t PickThreadColour(int32_t preset, bool dropper,
                              const std::function<void(int32_t)>& apply) override;
     void ShowCatalogViewer() override;

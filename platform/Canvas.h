@@ -30,6 +30,8 @@ public:
     virtual void Image(float left, float top, float right, float bottom, int width, int height,
                        const std::vector<uint32_t>& argb, int alpha = 255) = 0;
     virtual void Clear(int32_t colour) = 0;
+    // The smoother (slower) stretching for the Image calls that follow ("Best Possible Image").
+    virtual void SetSmoothImages(bool smooth) { (void)smooth; }
 
     // Pictures kept for a quick return: a picture built up over many calls (the sewing
     // simulator's) can be kept in a numbered slot and put back later instead of being drawn

@@ -117,6 +117,14 @@ public:
     virtual void CommandStateChanged() {}
     // Asks the main window to close (it asks the controller whether it may).
     virtual void RequestClose() {}
+    // Support objects: the "Frame Sizes" dialog over the controller's TFrameSizes model (modal:
+    // the model is gone when the call returns), and the properties window on the controller's
+    // support page (modeless), closed when its object goes.
+    virtual void ShowFrameSizes() {}
+    virtual void ShowSupportProperties() {}
+    virtual void CloseSupportProperties() {}
+    // The "Prog. Stitch  Pattern Viewer" over the controller's pattern viewer model (modal).
+    virtual void ShowPatternViewer() {}
     // Opens a page of the user guide (an HTML file, with "#part" when it names a part of the page)
     // in the desktop's web browser; false when no browser could be started.
     virtual bool OpenGuidePage(const std::string& file) {

@@ -62,6 +62,26 @@ public:
     // The circle dialog: the script plays the user while it is open (it edits the controller's
     // circle dialog model and presses OK or Cancel); unscripted, it closes at once, which keeps the
     // circle as the dialog built it.
+    // Support object windows: the scripts play the user while they are open.
+    std::function<void()> FrameSizesScript;
+    int FrameSizesShown = 0;
+    void ShowFrameSizes() override {
+        ++FrameSizesShown;
+        if (FrameSizesScript) FrameSizesScript();
+    }
+    int SupportPropertiesShown = 0;
+    bool SupportPropertiesOpen = false;
+    void ShowSupportProperties() override {
+        ++SupportPropertiesShown;
+        SupportPropertiesOpen = true;
+    }
+    void CloseSupportProperties() override { SupportPropertiesOpen = false; }
+    std::function<void()> PatternViewerScript;
+    int PatternViewersShown = 0;
+    void ShowPatternViewer() override {
+        ++PatternViewersShown;
+        if (PatternViewerScript) PatternViewerScript();
+    }
     std::function<void()> CircleDialogScript;
     // The rotate and resize dialogs: the script plays the user on the controller's model.
     std::function<void()> RotateDialogScript, ResizeDialogScript;

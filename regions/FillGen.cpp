@@ -11,6 +11,7 @@
 #include "regions/FillGen.h"
 #include "regions/RgnTable.h"
 #include "regions/SLRegion.h"
+#include "stitching/Overlay.h"
 
 namespace nl {
 
@@ -613,6 +614,11 @@ void TSLRegion::RegenerateFill(const TStitchContext& ctx) {
         result->Raw() = std::move(under->Raw());
     }
     auto fill = RunFillPass(*this, false, ctx);
+    // "Prog Stitch": the pattern's tiles on a grid from the region's top-left corner, turned with
+    // the fill direction plus the pattern's own angle.
+    if (FillPattern && (StitchFlags & SF_PROG_STITCH) && !FillPattern->Items.empty())
+        TOverlay(*FillPattern, Bounds.Left, Bounds.Top, Rotation * DegToRad + FillPattern->PatternAngle)
+            .ApplyTiled(*fill);
     auto& v = result->Raw();
     v.insert(v.end(), fill->Raw().begin(), fill->Raw().end());
     fill->Raw().clear();

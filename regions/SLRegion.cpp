@@ -858,8 +858,10 @@ template <class IO, class R> void RegionFields(IO& io, R& g) {
     }
     if (io.Flag(bool(g.FillStitches)))
         io.Object(g.FillStitches, TStitchListOnly{"the fill stitches of a region are not a stitch list"});
-    // Programmable fill patterns are written by the pattern unit.
-    if (io.Flag(false)) throw TReadError("programmable fill patterns in regions cannot be read yet");
+    // The programmable fill pattern: a presence byte, then the pattern record.
+    io.Part(g.FillPattern, [&](auto& pattern) { pattern.Record(io); });
+    if constexpr (IO::Reading)
+        if (g.FillPattern) g.StitchFlags |= SF_PROG_STITCH;
     if constexpr (IO::Reading) {
         g.Rotation = ClampF(g.Rotation, -1e6f, 1e6f, 0.f);
         g.Compensation = ClampF(g.Compensation, 0.f, 100.f, 0.f);

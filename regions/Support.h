@@ -6,12 +6,14 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/Colour.h"
 #include "core/KvRect.h"
 #include "core/ObList.h"
 #include "core/RecordIO.h"
+#include "regions/Picture.h"
 #include "stitching/CurveParts.h"
 
 namespace nl {
@@ -25,7 +27,29 @@ enum : uint8_t {
 };
 
 // Flags of a support object.
-enum : uint32_t { SUPPORT_SNAP = 0x1, SUPPORT_TRANSPARENT = 0x800 };
+enum : uint32_t {
+    SUPPORT_SNAP = 0x1,
+    SUPPORT_TRANSPARENT = 0x800,
+    // text memos
+    MEMO_POPUP = 0x1000,
+    MEMO_POPUP_OPEN = 0x2000,
+    MEMO_AUTO_UPDATE = 0x4000,
+    MEMO_WORD_WRAP = 0x8000,
+};
+
+// Layers, drawn from the bottom up: below the grid, between, above the grid.
+enum : uint8_t { LAYER_ABOVE = 0, LAYER_BETWEEN = 1, LAYER_BELOW = 2 };
+
+// Where a point meets a support object: not at all, inside (a move), on the border (a resize).
+enum class TSupportHit : uint8_t { None, Inside, Border };
+
+struct TDrawContext;
+
+// What drawing a support object needs beyond the view: the worksheet-wide switches.
+struct TSupportDrawState {
+    bool HideBitmaps = false; // "Hide All Bitmaps"
+    float Zoom = 100.f;       // the view's zoom in percent (text heights follow it)
+};
 
 // The base of every support object, and itself the embroidery frame.
 class TObjectBase {
@@ -45,26 +69,79 @@ public:
     // The file type code: the first byte of the record (0 frame and text memo, 1 picture,
     // 2 pattern creator).
     uint8_t TypeCode() const;
+
+    int32_t Width() const { return Rect.Right - Rect.Left + 1; }
+    int32_t Height() const { return Rect.Bottom - Rect.Top + 1; }
+    // Moves the object (a creator moves its members with it: see the pattern unit).
+    virtual void Offset(int32_t dx, int32_t dy);
+    // New size keeping the top-left corner; sizes below 1 unit become 1.
+    virtual void SetSize(int32_t width, int32_t height);
+    // With "Snap To Grid": left and top go to the nearest multiple of the grid, the size kept.
+    // Returns the move made (0,0 when nothing moved).
+    std::pair<int32_t, int32_t> SnapToGrid(int32_t grid);
+    // The point against the object: the border band is `margin` units wide on each side.
+    TSupportHit HitTest(double x, double y, double margin) const;
+    // The area fill (unless transparent or without colour) and the border in FrameStyle; kinds
+    // draw their content over it.
+    virtual void Draw(const TDrawContext& dc, const TSupportDrawState& state) const;
+    // The object for Assign-style copies.
+    virtual std::unique_ptr<TObjectBase> Clone() const { return std::make_unique<TObjectBase>(*this); }
     // The record after the kind byte (type code, colour, frame style, lock, layer, extra, flags,
     // bounds, then what the kind adds).
     virtual void Record(TRecordWriter& io) const;
     virtual void Record(TRecordReader& io);
 };
 
-// A picture to trace: the image is kept as the JPEG bytes the file holds.
+// A picture to trace: the image is kept as JPEG bytes (as the worksheet file holds them) and
+// decoded only for display, once into a view copy that is redrawn until the picture changes.
 class TObjectBitmap : public TObjectBase {
 public:
-    TObjectBitmap() : TObjectBase(SUPPORT_PICTURE) {}
+    TObjectBitmap();
+    TObjectBitmap(const TObjectBitmap& o);
+    TObjectBitmap& operator=(const TObjectBitmap&) = delete;
     uint8_t NoImage = 0;
-    int32_t Zoom = 100;
-    uint8_t UseAlpha = 0;
-    int32_t Alpha = 191;
+    int32_t Zoom = 100;   // percent of the picture's own size
+    uint8_t UseAlpha = 0; // "Use Alpha Blending"
+    int32_t Alpha = 191;  // 0..255
     uint8_t BestImage = 0;
     std::string FileName = "DoggySmall.bmp";
     std::vector<uint8_t> Jpeg;
 
+    // Worksheet units per picture pixel at zoom 100 %.
+    static constexpr double kUnitsPerPixel = 6.13;
+
     void Record(TRecordWriter& io) const override;
     void Record(TRecordReader& io) override;
+    std::unique_ptr<TObjectBase> Clone() const override { return std::make_unique<TObjectBitmap>(*this); }
+    void Draw(const TDrawContext& dc, const TSupportDrawState& state) const override;
+
+    // Loads a picture file by its extension ("JPG"/"JPEG" as JPEG, "BMP" converted to JPEG, "WMF"
+    // given to the JPEG reader). On failure the default picture is shown, NoImage is set and the
+    // reason is returned; empty on success.
+    std::string LoadFile(const std::string& path);
+    // New JPEG bytes (checked decodable); the size follows the picture.
+    void SetJpeg(std::vector<uint8_t> jpeg);
+    // The three "Image Orientation" buttons: a quarter turn, mirror left-right, mirror top-bottom,
+    // pixel by pixel, compressed back to JPEG; the size follows. False when there is no picture.
+    enum class TOrient : uint8_t { Rotate90, MirrorH, MirrorV };
+    bool Orient(TOrient how);
+    // right = left + round(width x 6.13 x Zoom / 100) - 1, bottom likewise.
+    void SizeFromPicture();
+    // True when the JPEG data decodes (decoded at most once per picture).
+    bool Decodable() const;
+    // The pixel size the JPEG data declares (0 x 0 when it is not a JPEG).
+    int32_t PictureWidth() const;
+    int32_t PictureHeight() const;
+    // The copy drawn on screen for a target of `side` pixels (longer side): decoded with the
+    // decoder's scaling once and kept while it is large enough. Null when the data does not decode.
+    const TRasterImage* ViewCopy(int32_t side) const;
+
+private:
+    void ForgetCopies();
+    mutable std::shared_ptr<TRasterImage> view_; // shared by clones until either changes
+    mutable int32_t viewSide_ = 0;
+    mutable int8_t decodable_ = -1; // -1 not tried yet
+    mutable int32_t width_ = -1, height_ = -1;
 };
 
 // A text label memo.
@@ -73,7 +150,7 @@ public:
     TObjectText();
     int32_t TextColor = 0;
     double FontHeight = 98.08; // units: a 16-point font at 6.13 units per pixel
-    int32_t LockedTo = 0;
+    int32_t LockedTo = 0;      // "Lock To Selected": the id (Mark) of a stitch object, 0 none
     std::string FontName = "Times New Roman";
     uint8_t FontStyle = 0;
     int32_t FontSize = 16;
@@ -81,27 +158,75 @@ public:
 
     void Record(TRecordWriter& io) const override;
     void Record(TRecordReader& io) override;
+    std::unique_ptr<TObjectBase> Clone() const override { return std::make_unique<TObjectText>(*this); }
+    void Draw(const TDrawContext& dc, const TSupportDrawState& state) const override;
+    // A popup memo shows as a marker until the pointer comes within 100 units right of and below
+    // its top-left corner. True when the memo opened or closed.
+    bool PointerAt(double x, double y);
+    bool Shown() const { return !(Flags & MEMO_POPUP) || (Flags & MEMO_POPUP_OPEN); }
+    // The lines as drawn: with "Word Wrap" broken to the width (characters of about half the
+    // height); `height` is the font height in the same unit as `width`.
+    std::vector<std::string> LaidOutLines(double width, double height) const;
 };
 
-// A stitch pattern creator: its record is the pattern's (which repeats the kind byte).
+// A stitch pattern creator: its record is the pattern's (which repeats the kind byte); its
+// drawing is made of ordinary worksheet objects, its members.
 class TObjectPatternCreator : public TObjectBase {
 public:
     TObjectPatternCreator();
     TObjectStitch Pattern;
+    // The worksheet objects of the drawing (not owned; flag 0x2000, OrderIndex = the creator).
+    std::vector<TSLStitch*> Members;
 
     void Record(TRecordWriter& io) const override;
     void Record(TRecordReader& io) override;
+    std::unique_ptr<TObjectBase> Clone() const override;
+    void Draw(const TDrawContext& dc, const TSupportDrawState& state) const override;
+    void Offset(int32_t dx, int32_t dy) override;
+    // The pattern with the frame fields of this object (what is saved and copied).
+    TObjectStitch Header() const;
+    // The side of a cell of the edit grid: the larger side over EditPoints.
+    double GridCell() const;
 };
 
 class TSupportBaseList : public TObList<TObjectBase> {
 public:
+    TSupportBaseList();
+    // The selected item (index; -1 none).
+    int32_t Selected = -1;
+
     // Stores every item's position in its ListIndex (done before saving).
     void Renumber();
+    // Empties the list back to the rubber-band item 0.
+    void Reset();
     // The list record: int32 count, then per item its kind byte and its record. Reading replaces
-    // the list; an unknown kind fails the read (its record's length is not known).
+    // the list (item 0 filled from the first record); an unknown kind fails the read (records
+    // carry no length, so nothing after it could be read). Font backdrops are never written.
     void Record(TRecordWriter& io) const;
     void Record(TRecordReader& io);
+
+    // A new object of a kind, appended and selected, its top-left corner at (x, y).
+    TObjectBase* Create(uint8_t kind, int32_t x, int32_t y);
+    // The item (1..n) under a point, topmost first (above-grid layer first, then the later items):
+    // its index, or -1; `hit` says where.
+    int32_t HitTest(double x, double y, double margin, TSupportHit* hit = nullptr) const;
+    // Draws items 1..n of one layer that meet the clip rectangle, in list order.
+    void Draw(uint8_t layer, const TDrawContext& dc, const TSupportDrawState& state) const;
+    // Moves item i to the end / to position 1.
+    void BringToTop(int32_t i);
+    void SendToBottom(int32_t i);
+    // Removes item i (never item 0).
+    std::unique_ptr<TObjectBase> Remove(int32_t i);
+    // Every text memo locked to the object `id` moves by (dx, dy).
+    void MoveLockedMemos(int32_t id, int32_t dx, int32_t dy);
+    // Item 0's bounds become the rectangle spanned by the two corners.
+    void RubberBand(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
+    // The stitch pattern creators, in list order.
+    std::vector<TObjectPatternCreator*> Creators() const;
 };
+
+// What the list offers the properties of a kind under ("Embroidery Frame Properties" ...).
+const char* SupportPropertiesCaption(uint8_t kind);
 
 // The embroidery frame every worksheet starts with (a 100 x 100 mm hoop).
 std::unique_ptr<TObjectBase> MakeEmbroideryFrame();

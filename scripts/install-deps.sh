@@ -4,10 +4,11 @@
 # qt6-svg-dev: the tool button icons are SVG drawings.
 # zlib1g-dev: nordelune-cli writes its PNG pictures with zlib, so the batch tool needs no GUI toolkit.
 # python3-markdown: the build renders the user guide (docs/guide) to HTML.
+# libjpeg62-turbo-dev: pictures on the worksheet are kept as JPEG and decoded with libjpeg-turbo.
 # dpkg-dev: `make package` finds the Debian package's library dependencies with dpkg-shlibdeps.
 set -euo pipefail
 pkgs=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev qt6-svg-dev libgl-dev libgtest-dev libgmock-dev
-      libbenchmark-dev libjpeg-dev zlib1g-dev python3 python3-markdown dpkg-dev xvfb xauth)
+      libbenchmark-dev libjpeg-dev libjpeg62-turbo-dev zlib1g-dev python3 python3-markdown dpkg-dev xvfb xauth)
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -10,6 +10,7 @@
 #include "stitching/Compensation.h"
 #include "stitching/Feather.h"
 #include "stitching/FillSplit.h"
+#include "stitching/Overlay.h"
 #include "stitching/Running.h"
 #include "stitching/SLCurve.h"
 
@@ -178,8 +179,15 @@ void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx) {
     const bool compensate = CompensationActive(railA.Compensation, ctx);
     float comp = ClampF(railA.Compensation, 0.f, COLUMN_COMPENSATION_MAX, 0.f);
     CompensateAndFeather(list, feather, compensate, comp, rng);
+    // "Prog Stitch": a matched pattern pierces the column stitch by stitch as it advances along it,
+    // a flat one pierces the finished list.
+    const TObjectStitch* pattern = CurvePattern(railA);
+    const bool matched = pattern && (pattern->Flags & PATTERN_MATCH_CURVE);
+    if (matched) TOverlay(*pattern, 0, 0, 0).ApplyMatched(list, s);
     // The split comes last so that compensation and feathering only ever see rail points.
     if (fill.Enabled) TFillSplitter(fill).SplitAll(list, s);
+    if (pattern && !matched)
+        TOverlay(*pattern, pattern->Bounds.Left, pattern->Bounds.Top, pattern->PatternAngle).ApplyTiled(list);
 
     const bool fromEnd = (railA.Flags & OF_STITCH_FROM_END) != 0;
     if (returnRun && centre.Count() > 0) {

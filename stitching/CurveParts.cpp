@@ -1,5 +1,7 @@
 #include "stitching/CurveParts.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "core/Errors.h"
@@ -105,6 +107,13 @@ template <class IO, class P> void PatternFields(IO& io, P& p) {
     }
     if (editPointsFollow) io.Field(p.EditPoints);
     io.Field(p.PatternWidth, p.PatternHeight, p.PatternAngle);
+    if constexpr (IO::Reading) {
+        // Tile sizes out of 2 .. 60 mm (0 among them, which would divide by zero) are brought in.
+        p.PatternWidth = std::clamp(p.PatternWidth, 40, 1200);
+        p.PatternHeight = std::clamp(p.PatternHeight, 40, 1200);
+        p.EditPoints = std::clamp(p.EditPoints, 1, 70);
+        if (!std::isfinite(p.PatternAngle)) p.PatternAngle = 0.f;
+    }
     if (stream) io.Rect(p.Bounds);
     // A pattern copy holds its objects; a creator's header only their number.
     if (p.IsCopy()) {

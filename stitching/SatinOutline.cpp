@@ -14,6 +14,7 @@
 #include "stitching/Feather.h"
 #include "stitching/FillSplit.h"
 #include "stitching/Line.h"
+#include "stitching/Overlay.h"
 #include "stitching/Running.h"
 #include "stitching/SLCurve.h"
 
@@ -141,7 +142,9 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     const bool featherOn = !shortStitches && FeatherActive(feather);
     const double compValue = ClampF(profile.OutlineCompensation, 0.f, OUTLINE_COMPENSATION_MAX, 0.f);
     const bool compensate = CompensationActive(compValue, ctx);
-    const TFillSettings fill = TFillSettings::Of(curve);
+    TFillSettings fill = TFillSettings::Of(curve);
+    // Without short stitches a "Prog Stitch" pattern takes the place of the fill split.
+    if (!shortStitches && CurvePattern(curve)) fill.Enabled = false;
     TFillSplitter splitter(fill);
     const uint32_t sides = curve.StitchFlags & (SF_A_SIDE | SF_B_SIDE);
 
@@ -288,6 +291,17 @@ void GenerateSatinOutlineList(TSLCurve& curve, const TStitchContext& ctx) {
     if (returnRun) RunPass(curve, run, -1);
     TSLStitch satin;
     GenerateSatinOutline(curve, satin, ctx);
+    if (const TObjectStitch* pattern = CurvePattern(curve)) {
+        // A matched pattern follows the outline stitch by stitch (with short stitches only when the
+        // fill split is off); a flat one pierces the finished list.
+        const bool shortStitches = (curve.Flags & OF_SHORT_STITCHES) != 0;
+        const bool matched = (pattern->Flags & PATTERN_MATCH_CURVE) != 0;
+        if (matched && !(shortStitches && TFillSettings::Of(curve).Enabled))
+            TOverlay(*pattern, 0, 0, 0).ApplyMatched(satin, 200.0 / std::clamp(curve.Density, 1, 500));
+        else if (!matched)
+            TOverlay(*pattern, pattern->Bounds.Left, pattern->Bounds.Top, pattern->PatternAngle)
+                .ApplyTiled(satin);
+    }
     if (returnRun) {
         list.MoveAppend(run, fromEnd);
         list.MoveAppend(satin, !fromEnd);

@@ -111,6 +111,9 @@ bool TStitchStylePage::SwitchOffProgStitch() {
         return false;
     curve_.StitchFlags &= ~SF_PROG_STITCH;
     if (curve_.Outlines) curve_.Outlines->OutlinePattern.reset();
+    // A column keeps its pattern on rail B.
+    if (curve_.IsRail())
+        if (TSLCurve* b = curve_.IsRailB() ? &curve_ : curve_.PartnerRail) b->Pattern.reset();
     Refresh();
     return true;
 }

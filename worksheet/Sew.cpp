@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/Host.h"
+#include "regions/Pattern.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 
@@ -88,8 +89,7 @@ TSew::TSew() {
 
 void TSew::Reset() {
     Clear();
-    Support.Clear();
-    Support.Add(MakeEmbroideryFrame());
+    Support.Reset();
     Groups.Clear();
     Holes.clear();
     Overlays.clear();
@@ -335,6 +335,10 @@ void TSew::Delete(int32_t index) {
     if (!o) return;
     std::erase(Holes, o);
     std::erase(Overlays, o);
+    // A stitch pattern creator lets go of a member that leaves (undo gives it back through
+    // ResolveCreatorMembers).
+    for (TObjectPatternCreator* c : Support.Creators())
+        std::erase(c->Members, o);
     std::unique_ptr<TSLStitch> gone = Extract(index);
     if (History.Recording()) {
         History.Park(std::move(gone));
@@ -372,6 +376,8 @@ void TSew::AfterLoad(const TStitchContext& ctx, int32_t fileVersion, const std::
         objects.push_back(o.get());
     // Each rail B is linked to the rail A read before it (and the column generated).
     LinkRailsInOrder(objects, ctx);
+    // Members of stitch pattern creators name their creator by its place in the support list.
+    ResolveCreatorMembers(Support, objects);
     // Region nodes name their outlines by list position; they become references only now that the
     // whole list exists (a reference to anything but an outline fails the load).
     for (TSLStitch* o : objects) {

@@ -24,7 +24,7 @@ std::string State(TSheet& s) {
       << s.Host.CatalogManagerShown << ' ' << s.Host.GeneralRequests.size() << ' ' << s.Host.Clipboard.size()
       << ' ' << s.Host.RotateDialogsShown << ' ' << s.Host.ResizeDialogsShown << '|' << s.Host.Prompt << '|'
       << s.Host.Status << '|' << s.Host.Caption << '|' << s.ServiceCalls << '|' << n.Sew.Count() << ' '
-      << n.Sew.Modified << '\n';
+      << n.Sew.Modified << '|' << n.Sew.Support.Count() << ' ' << s.Host.PatternViewersShown << '\n';
     for (int32_t i = 0; i < n.Sew.Count(); ++i) {
         const TSLStitch& x = *n.Sew[i];
         o << x.Flags << ' ' << x.GroupId << ' ' << x.Count();
@@ -81,6 +81,8 @@ TEST(CommandEffects, EveryEnabledViewOptionChangesThePicture) {
             }
         }
         if (where == TMode::SewSimulation) continue; // disabled everywhere: a feature not built yet
+        // Hiding pictures needs a picture to hide.
+        if (c.Id == TCommand::HideBitmaps) s.Nl.Sew.Support.Create(SUPPORT_PICTURE, 100, 100);
         const std::string before = pictures();
         s.Nl.SetMode(where);
         const bool was = s.Nl.IsChecked(c.Id);

@@ -84,7 +84,8 @@ TEST(Commands, ModeEntryPromptsAndPreviousMode) {
 TEST(Commands, AvailabilityFollowsTheModeMasks) {
     TShell s;
     EXPECT_TRUE(s.Nl.IsEnabled(TCommand::CreateOutline));
-    EXPECT_FALSE(s.Nl.IsEnabled(TCommand::CreateFrame)) << "shown but not built yet";
+    EXPECT_FALSE(s.Nl.IsEnabled(TCommand::Mode3D)) << "shown but not built yet";
+    EXPECT_TRUE(s.Nl.IsEnabled(TCommand::CreateFrame));
     EXPECT_TRUE(s.Nl.IsEnabled(TCommand::CreateCircle));
     EXPECT_TRUE(s.Nl.IsEnabled(TCommand::HighlightLongSatin)) << "mask 0x2";
     s.Nl.Execute(TCommand::ModeRegion);
@@ -154,19 +155,17 @@ TEST(Commands, DeleteAsksAndNoKeepsEverything) {
 }
 
 TEST(Commands, CommandsOfFeaturesNotBuiltAreShownDisabledAndDoNothing) {
-    // No shaded thread view, no jump connection, no pictures yet: a click on these must not look
-    // as if it worked.
+    // No shaded thread view, no jump connection yet: a click on these must not look as if it
+    // worked.
     for (TMode mode : {TMode::DesignEdit, TMode::ObjectLayout}) {
         TShell s;
         s.Nl.SetMode(mode);
-        for (TCommand c :
-             {TCommand::Mode3D, TCommand::ModeConnect, TCommand::ModeConnectButton, TCommand::HideBitmaps}) {
+        for (TCommand c : {TCommand::Mode3D, TCommand::ModeConnect, TCommand::ModeConnectButton}) {
             EXPECT_FALSE(s.Nl.IsEnabled(c)) << static_cast<int>(c);
             s.Nl.Execute(c);
         }
         EXPECT_EQ(s.Nl.Mode(), mode);
         EXPECT_FALSE(s.Nl.Toggles.Mode3D);
-        EXPECT_FALSE(s.Nl.Toggles.HideBitmaps);
         EXPECT_TRUE(s.Host.Messages.empty());
     }
 }

@@ -59,7 +59,8 @@ TEST(MainWindow, StartsWithTheCaptionMenusAndToolButtons) {
     EXPECT_TRUE(t.W.Action(TCommand::CreateLine)->shortcut().isEmpty());
     EXPECT_EQ(t.W.Action(TCommand::ModeEditButton)->toolTip(), "Design And Editing Mode");
     EXPECT_TRUE(t.W.Action(TCommand::ModeEditButton)->isChecked());
-    EXPECT_FALSE(t.W.Action(TCommand::CreateFrame)->isEnabled()) << "later features are shown disabled";
+    EXPECT_FALSE(t.W.Action(TCommand::Mode3D)->isEnabled()) << "later features are shown disabled";
+    EXPECT_TRUE(t.W.Action(TCommand::CreateFrame)->isEnabled());
     EXPECT_TRUE(t.W.Action(TCommand::CreateCircle)->isEnabled());
     EXPECT_TRUE(t.W.Action(TCommand::CreateCircle)->shortcut().isEmpty()) << "F6 switches stitching off";
     EXPECT_EQ(t.W.Controller().Mode(), TMode::DesignEdit);

@@ -1,0 +1,151 @@
+#include "regions/Pattern.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "stitching/Overlay.h"
+#include "stitching/SLCurve.h"
+
+namespace nl {
+
+namespace {
+// A point list item of the copy from a member: its points, or an outline's flattened path.
+std::unique_ptr<TSLStitch> PointsOf(const TSLStitch& member, double left, double top, double sx, double sy) {
+    auto item = std::make_unique<TSLStitch>();
+    item->Flags = OF_DIRECT | OF_NEEDLE_POINTS;
+    auto add = [&](double x, double y) {
+        item->Append(TSP::Plain(0, static_cast<float>((x - left) * sx), static_cast<float>((y - top) * sy)));
+    };
+    if (member.Kind() == KIND_CURVE)
+        static_cast<const TSLCurve&>(member).FlattenVisit(0, -1,
+                                                          [&](float x, float y, int32_t) { add(x, y); });
+    else
+        for (const TSP& p : member)
+            add(p.X, p.Y);
+    return item;
+}
+
+template <class F> void EveryPoint(TObjectStitch& pattern, F&& f) {
+    for (auto& item : pattern.Items) {
+        if (!item) continue;
+        for (TSP& p : *item)
+            f(p);
+        if (item->Empty()) continue;
+        float l = (*item)[0].X, t = (*item)[0].Y, r = l, b = t;
+        for (const TSP& p : *item) {
+            l = std::min(l, p.X), r = std::max(r, p.X);
+            t = std::min(t, p.Y), b = std::max(b, p.Y);
+        }
+        item->Bounds.Set(static_cast<int32_t>(std::floor(l)), static_cast<int32_t>(std::floor(t)),
+                         static_cast<int32_t>(std::ceil(r)), static_cast<int32_t>(std::ceil(b)));
+    }
+}
+} // namespace
+
+std::unique_ptr<TObjectStitch> MakeCopy(const TObjectPatternCreator& creator) {
+    auto copy = std::make_unique<TObjectStitch>(creator.Header());
+    copy->Flags |= TObjectStitch::PATTERN_COPY;
+    copy->PatternWidth = std::clamp(copy->PatternWidth, kPatternTileMin, kPatternTileMax);
+    copy->PatternHeight = std::clamp(copy->PatternHeight, kPatternTileMin, kPatternTileMax);
+    const double sx = static_cast<double>(copy->PatternWidth) / std::max(1, creator.Width());
+    const double sy = static_cast<double>(copy->PatternHeight) / std::max(1, creator.Height());
+    for (const TSLStitch* m : creator.Members)
+        if (m && m->Count() > 1)
+            copy->Items.emplace_back(PointsOf(*m, creator.Rect.Left, creator.Rect.Top, sx, sy));
+    copy->ItemCount = static_cast<int32_t>(copy->Items.size());
+    return copy;
+}
+
+std::unique_ptr<TObjectStitch> MakeCopy(const TObjectStitch& source) {
+    auto copy = std::make_unique<TObjectStitch>(source);
+    copy->Flags |= TObjectStitch::PATTERN_COPY;
+    copy->Items.clear();
+    const double w = std::max(1, source.Bounds.Right + 1 - source.Bounds.Left);
+    const double h = std::max(1, source.Bounds.Bottom + 1 - source.Bounds.Top);
+    const double sx = copy->PatternWidth / w, sy = copy->PatternHeight / h;
+    for (const auto& item : source.Items)
+        if (item && item->Count() > 1)
+            copy->Items.emplace_back(PointsOf(*item, source.Bounds.Left, source.Bounds.Top, sx, sy));
+    copy->ItemCount = static_cast<int32_t>(copy->Items.size());
+    return copy;
+}
+
+void MirrorH(TObjectStitch& pattern) {
+    const float w = static_cast<float>(pattern.PatternWidth);
+    EveryPoint(pattern, [&](TSP& p) { p.X = w - p.X; });
+}
+
+void MirrorV(TObjectStitch& pattern) {
+    const float h = static_cast<float>(pattern.PatternHeight);
+    EveryPoint(pattern, [&](TSP& p) { p.Y = h - p.Y; });
+}
+
+void Rotate90(TObjectStitch& pattern) {
+    // A quarter turn clockwise within the tile; the tile turns with it.
+    const float h = static_cast<float>(pattern.PatternHeight);
+    EveryPoint(pattern, [&](TSP& p) {
+        const float x = p.X;
+        p.X = h - p.Y;
+        p.Y = x;
+    });
+    std::swap(pattern.PatternWidth, pattern.PatternHeight);
+}
+
+void Translate(TObjectStitch& pattern, float dx, float dy) {
+    EveryPoint(pattern, [&](TSP& p) {
+        p.X += dx;
+        p.Y += dy;
+    });
+}
+
+void AddMember(TObjectPatternCreator& creator, TSLStitch& object) {
+    object.Flags |= OF_PATTERN_MEMBER;
+    object.OrderIndex = creator.ListIndex;
+    if (std::find(creator.Members.begin(), creator.Members.end(), &object) == creator.Members.end())
+        creator.Members.push_back(&object);
+}
+
+void RemoveMember(TObjectPatternCreator& creator, TSLStitch& object) {
+    creator.Members.erase(std::remove(creator.Members.begin(), creator.Members.end(), &object),
+                          creator.Members.end());
+}
+
+TObjectPatternCreator* CreatorAt(const TSupportBaseList& list, double x, double y) {
+    for (int32_t i = list.Count() - 1; i >= 1; --i) {
+        TObjectBase& o = *list[i];
+        if (o.Kind == SUPPORT_PATTERN_CREATOR && x >= o.Rect.Left && x <= o.Rect.Right && y >= o.Rect.Top &&
+            y <= o.Rect.Bottom)
+            return static_cast<TObjectPatternCreator*>(&o);
+    }
+    return nullptr;
+}
+
+void ResolveCreatorMembers(TSupportBaseList& support, const std::vector<TSLStitch*>& objects) {
+    support.Renumber();
+    for (TObjectPatternCreator* c : support.Creators())
+        c->Members.clear();
+    for (TSLStitch* o : objects) {
+        if (!(o->Flags & OF_PATTERN_MEMBER)) continue;
+        TObjectBase* owner = support.Item(o->OrderIndex);
+        if (owner && owner->Kind == SUPPORT_PATTERN_CREATOR && o->OrderIndex > 0) {
+            static_cast<TObjectPatternCreator*>(owner)->Members.push_back(o);
+        } else {
+            o->Flags &= ~OF_PATTERN_MEMBER;
+            o->OrderIndex = -1;
+        }
+    }
+}
+
+void SnapToCreatorGrid(const TObjectPatternCreator& creator, TSLStitch& object) {
+    const double cell = creator.GridCell();
+    if (!(cell > 0)) return;
+    auto snap = [&](float v, int32_t origin) {
+        return static_cast<float>(origin + std::round((v - origin) / cell) * cell);
+    };
+    for (TSP& p : object) {
+        p.X = snap(p.X, creator.Rect.Left);
+        p.Y = snap(p.Y, creator.Rect.Top);
+    }
+}
+
+} // namespace nl

@@ -1,0 +1,165 @@
+// Support objects and patterns from the controller: creating a frame and sizing it through the
+// scripted "Frame Sizes", moving and locking, the context menu, deleting, and a pattern drawn in a
+// creator applied to a column and to a region fill through the pattern viewer.
+#include "platform/RecordingCanvas.h"
+#include "regions/Pattern.h"
+#include "regions/SLRegion.h"
+#include "stitching/Overlay.h"
+#include "tests/app/Fixture.h"
+#include "tests/regions/TestShapes.h"
+#include "ui/HoopPresets.h"
+#include "ui/PatternViewer.h"
+
+using namespace nl;
+using namespace nl::test;
+
+namespace {
+int32_t Code(const std::vector<TContextItem>& items, const std::string& caption) {
+    for (const TContextItem& i : items)
+        if (i.Caption == caption) return i.Code;
+    ADD_FAILURE() << "no item " << caption;
+    return 0;
+}
+size_t FillPoints(const TSLStitch& s) {
+    size_t n = 0;
+    for (const TSP& p : s)
+        n += (p.Flags & SP_FILL) != 0;
+    return n;
+}
+} // namespace
+
+TEST(SupportCommands, FrameIsCreatedSizedMovedAndDeleted) {
+    TShell t;
+    t.Nl.Execute(TCommand::CreateFrame);
+    ASSERT_EQ(t.Nl.Sew.Support.Count(), 2);
+    TObjectBase& frame = *t.Nl.Sew.Support[1];
+    EXPECT_TRUE(t.Nl.Sew.Modified);
+    const TKvRect r = frame.Rect;
+
+    // The context menu on its border; "Frame Sizes" chooses Viking's 100 x 170 turned.
+    std::vector<TContextItem> items = t.Nl.ContextMenuAt(r.Left, r.Top + 50);
+    EXPECT_EQ(items.back().Caption, "Embroidery Frame Properties");
+    t.Host.FrameSizesScript = [&] {
+        TFrameSizes* m = t.Nl.FrameSizes();
+        ASSERT_TRUE(m);
+        EXPECT_EQ(m->Tab(), 0);
+        EXPECT_EQ(m->Preset(), 0);
+        m->SetSwapped(true);
+        m->Choose(0, 1);
+    };
+    t.Nl.RunContextCommand(Code(items, "Change Frame Size"));
+    EXPECT_EQ(frame.Width(), 170 * 20);
+    EXPECT_EQ(frame.Height(), 100 * 20);
+    EXPECT_EQ(t.Host.Status, "  Frame Size 170 x 100 mm ( Viking )");
+    // Opened again it finds 100 x 170 with "Swap Hoop Axes" checked.
+    t.Host.FrameSizesScript = [&] {
+        EXPECT_EQ(t.Nl.FrameSizes()->Preset(), 1);
+        EXPECT_TRUE(t.Nl.FrameSizes()->Swapped());
+    };
+    t.Nl.ChangeFrameSize(frame);
+
+    // Dragged by its border it moves; a drag inside a frame does not take it.
+    t.Drag(r.Left, r.Top + 50, r.Left + 100, r.Top + 150);
+    EXPECT_EQ(frame.Rect.Left, r.Left + 100);
+    t.Drag(r.Left + 600, r.Top + 600, r.Left + 700, r.Top + 700);
+    EXPECT_EQ(frame.Rect.Left, r.Left + 100);
+    frame.Locked = 1;
+    t.Drag(frame.Rect.Left, frame.Rect.Top + 50, frame.Rect.Left + 100, frame.Rect.Top + 150);
+    EXPECT_EQ(frame.Rect.Left, r.Left + 100) << "locked";
+
+    t.Host.Answers = {TButton::No};
+    items = t.Nl.ContextMenuAt(frame.Rect.Left, frame.Rect.Top + 50);
+    t.Nl.RunContextCommand(Code(items, "Delete Object"));
+    EXPECT_EQ(t.Nl.Sew.Support.Count(), 2);
+    t.Host.Answers = {TButton::Yes};
+    items = t.Nl.ContextMenuAt(frame.Rect.Left, frame.Rect.Top + 50);
+    t.Nl.RunContextCommand(Code(items, "Delete Object"));
+    EXPECT_EQ(t.Nl.Sew.Support.Count(), 1);
+
+    // Every support edit is an undo step: the delete, the lock-free moves, the size, the creation.
+    ASSERT_TRUE(t.Nl.Undo());
+    ASSERT_EQ(t.Nl.Sew.Support.Count(), 2);
+    EXPECT_EQ(t.Nl.Sew.Support[1]->Rect.Left, r.Left + 100);
+    ASSERT_TRUE(t.Nl.Undo());
+    EXPECT_EQ(t.Nl.Sew.Support[1]->Rect.Left, r.Left);
+    ASSERT_TRUE(t.Nl.Undo());
+    EXPECT_EQ(t.Nl.Sew.Support[1]->Width(), 100 * 20);
+    ASSERT_TRUE(t.Nl.Undo());
+    EXPECT_EQ(t.Nl.Sew.Support.Count(), 1);
+    ASSERT_TRUE(t.Nl.Redo());
+    EXPECT_EQ(t.Nl.Sew.Support.Count(), 2);
+}
+
+TEST(SupportCommands, PatternDrawnInACreatorPiercesAColumnAndARegion) {
+    TShell t;
+    t.Nl.Execute(TCommand::CreatePatternCreator);
+    auto* creator = static_cast<TObjectPatternCreator*>(t.Nl.Sew.Support[1]);
+    const int x = creator->Rect.Left, y = creator->Rect.Top;
+    // A diagonal direct stitch drawn inside the creator becomes its member.
+    t.Nl.Execute(TCommand::CreateDirect);
+    t.Click(x + 10, y + 10);
+    t.Click(x + 790, y + 790);
+    t.RightClick(x + 10, y + 10);
+    ASSERT_EQ(creator->Members.size(), 1u);
+    TSLStitch* member = creator->Members[0];
+    EXPECT_TRUE(member->Flags & OF_PATTERN_MEMBER);
+
+    // A pattern copy scales the 800-unit creator into its 200-unit tile (0.25).
+    auto copy = MakeCopy(*creator);
+    ASSERT_EQ(copy->Items.size(), 1u);
+    EXPECT_FLOAT_EQ((*copy->Items[0])[1].X, 790 * 0.25f);
+    EXPECT_TRUE(copy->IsCopy());
+
+    // A column and a region outside the creator.
+    auto a = std::make_unique<TSLCurve>(), b = std::make_unique<TSLCurve>();
+    a->SetPolyline({{2000, 2000}, {6000, 2000}});
+    b->SetPolyline({{2000, 2200}, {6000, 2200}});
+    a->Flags = OF_RAIL_A | OF_VISIBLE;
+    b->Flags = OF_RAIL_B | OF_VISIBLE;
+    a->SetStitchTypeBits(ST_SATIN);
+    b->SetStitchTypeBits(ST_SATIN);
+    a->PartnerRail = b.get();
+    b->PartnerRail = a.get();
+    TSLCurve* railA = static_cast<TSLCurve*>(t.Nl.Sew.Add(std::move(a)));
+    t.Nl.Sew.Add(std::move(b));
+    Restitch(*railA, t.Nl.StitchContext());
+    TSLCurve* square = static_cast<TSLCurve*>(t.Nl.Sew.Add(ClosedOutline(Square(2000, 3000, 2000))));
+    TSLRegion* region = static_cast<TSLRegion*>(t.Nl.Sew.Add(RegionOn(*square, t.Nl.StitchContext())));
+    Restitch(*region, t.Nl.StitchContext());
+    ASSERT_TRUE(region->FillStitches);
+    EXPECT_EQ(FillPoints(*railA->Stitches()), 0u);
+    const size_t regionBefore = FillPoints(*region->FillStitches);
+
+    // The viewer offers the creator; choosing it gives the current object the pattern.
+    for (TSLStitch* target : std::vector<TSLStitch*>{railA, region}) {
+        t.Nl.Sew.SetCurrent(target);
+        t.Host.PatternViewerScript = [&] {
+            TPatternViewer* v = t.Nl.PatternViewer();
+            ASSERT_TRUE(v);
+            ASSERT_EQ(v->Entries().size(), 1u);
+            EXPECT_EQ(v->Entries()[0].Name, "WorkSheet Pattern");
+            TRecordingCanvas thumb;
+            v->DrawThumbnail(0, thumb, 0, 0);
+            EXPECT_EQ(thumb.CountKind('P'), 1u);
+            EXPECT_TRUE(v->Choose(0));
+        };
+        t.Nl.Execute(TCommand::PatternViewer);
+    }
+    EXPECT_TRUE(railA->StitchFlags & SF_PROG_STITCH);
+    EXPECT_GT(FillPoints(*railA->Stitches()), 20u) << "the column is pierced";
+    EXPECT_TRUE(region->StitchFlags & SF_PROG_STITCH);
+    EXPECT_GT(FillPoints(*region->FillStitches), regionBefore + 20) << "the fill is pierced";
+
+    // Moving the creator carries its drawing; deleting it deletes the drawing.
+    const float mx = (*member)[0].X;
+    t.Drag(x + 400, y + 100, x + 500, y + 100);
+    EXPECT_EQ((*member)[0].X, mx + 100);
+    t.Host.Answers = {TButton::Yes};
+    EXPECT_TRUE(t.Nl.DeleteSupport(1));
+    EXPECT_LT(t.Nl.Sew.IndexOf(member), 0);
+    // Undone, the creator comes back with its drawing as members.
+    ASSERT_TRUE(t.Nl.Undo());
+    ASSERT_EQ(t.Nl.Sew.Support.Creators().size(), 1u);
+    ASSERT_EQ(t.Nl.Sew.Support.Creators()[0]->Members.size(), 1u);
+    EXPECT_EQ(t.Nl.Sew.Support.Creators()[0]->Members[0], member);
+}

@@ -1,0 +1,58 @@
+// The pattern viewer for real: a creator's drawing shown as a thumbnail, chosen with a click, and
+// the column it is applied to pierced on the worksheet; screenshots of both.
+#include <QListWidget>
+
+#include "gui/PatternViewerDialog.h"
+#include "regions/Pattern.h"
+#include "stitching/SLCurve.h"
+#include "tests/gui/GuiTest.h"
+
+using namespace nl;
+using namespace nl::test;
+
+TEST(PatternViewerWindow, AWorksheetPatternIsChosenAndPiercesTheColumn) {
+    TWindowFixture t;
+    ASSERT_TRUE(t.Show(1000, 700, 307));
+    t.Trigger(TCommand::CreatePatternCreator);
+    auto* creator = static_cast<TObjectPatternCreator*>(t.Nl().Sew.Support[1]);
+    // A zigzag drawn in the creator.
+    auto zig = std::make_unique<TSLStitch>();
+    const float x = static_cast<float>(creator->Rect.Left), y = static_cast<float>(creator->Rect.Top);
+    for (int i = 0; i <= 4; ++i)
+        zig->Append(TSP::Plain(0, x + 200.f * static_cast<float>(i), y + (i % 2 ? 700.f : 100.f)));
+    AddMember(*creator, *t.Nl().Sew.Add(std::move(zig)));
+
+    auto a = std::make_unique<TSLCurve>(), b = std::make_unique<TSLCurve>();
+    a->SetPolyline({{x + 1000, y + 200}, {x + 2800, y + 200}});
+    b->SetPolyline({{x + 1000, y + 500}, {x + 2800, y + 500}});
+    a->Flags = OF_RAIL_A | OF_VISIBLE;
+    b->Flags = OF_RAIL_B | OF_VISIBLE;
+    a->SetStitchTypeBits(ST_SATIN);
+    b->SetStitchTypeBits(ST_SATIN);
+    a->PartnerRail = b.get();
+    b->PartnerRail = a.get();
+    auto* railA = static_cast<TSLCurve*>(t.Nl().Sew.Add(std::move(a)));
+    t.Nl().Sew.Add(std::move(b));
+    Restitch(*railA, t.Nl().StitchContext());
+    t.Nl().Sew.SetCurrent(railA);
+
+    WhenShown([&] {
+        TPatternViewerDialog* d = t.W.PatternViewerDialog();
+        ASSERT_TRUE(d->isVisible());
+        EXPECT_EQ(d->windowTitle(), "Prog. Stitch  Pattern Viewer");
+        ASSERT_EQ(d->List()->count(), 1);
+        EXPECT_EQ(d->List()->item(0)->text(), "WorkSheet Pattern");
+        QApplication::processEvents();
+        EXPECT_TRUE(d->grab().save(ShotPath("pattern-viewer")));
+        emit d->List()->itemClicked(d->List()->item(0));
+    });
+    t.Trigger(TCommand::PatternViewer);
+    EXPECT_TRUE(railA->StitchFlags & SF_PROG_STITCH);
+    size_t pierced = 0;
+    for (const TSP& p : *railA->Stitches())
+        pierced += (p.Flags & SP_FILL) != 0;
+    EXPECT_GT(pierced, 20u);
+    t.V()->update();
+    QApplication::processEvents();
+    EXPECT_TRUE(t.W.grab().save(ShotPath("pattern-pierced-column")));
+}

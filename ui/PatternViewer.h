@@ -1,0 +1,38 @@
+// The "Prog. Stitch  Pattern Viewer" model: an entry per stitch pattern creator of the worksheet
+// ("WorkSheet Pattern"), each with its 60 x 60 thumbnail; choosing an entry gives the caller the
+// pattern to apply.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "regions/Support.h"
+
+namespace nl {
+
+class Canvas;
+class TSLStitch;
+
+class TPatternViewer {
+public:
+    struct TEntry {
+        std::string Name;
+        TObjectPatternCreator* Creator = nullptr;
+    };
+    static constexpr const char* Title = "Prog. Stitch  Pattern Viewer";
+    static constexpr int kThumb = 60;
+
+    TPatternViewer(const TSupportBaseList& support, std::function<void(TObjectPatternCreator&)> chosen);
+    const std::vector<TEntry>& Entries() const { return entries_; }
+    // Draws entry i's thumbnail into a 60 x 60 square at (x, y): background 0xF9F9F9, a bevelled
+    // frame, the drawing scaled by (60 - 8) / the larger side, the shorter side centred, 4 px margin.
+    void DrawThumbnail(size_t i, Canvas& canvas, float x, float y) const;
+    // Choosing an entry calls the requester back; false for an index out of range.
+    bool Choose(size_t i);
+
+private:
+    std::vector<TEntry> entries_;
+    std::function<void(TObjectPatternCreator&)> chosen_;
+};
+
+} // namespace nl

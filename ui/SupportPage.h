@@ -1,0 +1,44 @@
+// The "Embroidery Frame" page: the properties of a support object (frame, picture, text label,
+// stitch pattern creator). Fields and check boxes apply by kind; a change is stored at once and
+// the worksheet redrawn (support objects have no stitches to regenerate).
+#pragma once
+#include <functional>
+
+#include "regions/Support.h"
+#include "ui/FieldPage.h"
+
+namespace nl {
+
+// Support objects are never stitched: the page's regeneration step is a redraw (see TSupportPage).
+inline void Restitch(TObjectBase&, const TStitchContext&) {}
+
+class TSupportPage : public TFieldPageOf<TSupportPage, TObjectBase> {
+public:
+    static constexpr const char* Caption = "Embroidery Frame";
+    TSupportPage(TObjectBase& object, const TStitchContext& ctx, std::function<void()> changed)
+        : TFieldPageOf(object, ctx), changed_(std::move(changed)) {}
+    static const std::vector<TField>& FieldList();
+    static const std::vector<TToggle>& ToggleList();
+
+    // The layer choice: "Below", "Between", "Above  Grid" (layers 2, 1, 0).
+    static constexpr const char* LayerCaptions[3] = {"Below", "Between", "Above  Grid"};
+
+    // The picture's "Image Orientation" buttons. False when the picture could not be turned.
+    bool Orient(TObjectBitmap::TOrient how);
+    // The memo's text ("Edit Text ..."): one string with line breaks.
+    std::string MemoText() const;
+    void SetMemoText(const std::string& text);
+    // "Lock To Selected" with the selected stitch object's id; again ("Unlock Memo") clears it.
+    std::string LockCaption() const;
+    void ToggleLock(int32_t selectedId);
+
+protected:
+    void Regenerate() override {
+        if (changed_) changed_();
+    }
+
+private:
+    std::function<void()> changed_;
+};
+
+} // namespace nl
