@@ -6,10 +6,12 @@
 #include "app/RegionMode.h"
 #include "app/WidthHandles.h"
 #include "platform/Canvas.h"
+#include "regions/Hole.h"
 #include "regions/SLRegion.h"
 #include "regions/Support.h"
 #include "stitching/SLCurve.h"
 #include "ui/EditOutlinePage.h"
+#include "worksheet/HoleSeams.h"
 
 namespace nl {
 
@@ -29,6 +31,16 @@ TStitchContext TNL::StitchContext() const {
     // An object whose stitches cannot be generated is switched off; the properties window, which
     // may be showing its values, closes.
     ctx.OnGenerationError = [&host = host_] { host.ClosePropertiesWindow(); };
+    BindHoleSeams(ctx, Sew);
+    // A region that became or stopped being a hole, or an outline an overlay: the regions it
+    // meets refill with or without it.
+    ctx.OnShapingChanged = [this](TSLStitch& o) {
+        TKvRect area = o.Bounds;
+        area.Inflate(1);
+        if (RefillShapedRegions(SheetObjects(Sew), area, o.Kind() == KIND_REGION, o.Kind() == KIND_CURVE,
+                                StitchContext()) > 0)
+            Redraw();
+    };
     return ctx;
 }
 

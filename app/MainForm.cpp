@@ -8,6 +8,7 @@
 
 #include "app/Recovery.h"
 #include "app/RegionMode.h"
+#include "app/Shaping.h"
 #include "core/FileIO.h"
 #include "core/Geometry.h"
 #include "core/Numeric.h"
@@ -1203,8 +1204,10 @@ void TNL::DeleteSelection() {
                             "Data Will Be Lost. Click Yes To Delete Currently Selected Object or Objects !",
                             TButton::Yes | TButton::No) != TButton::Yes)
         return;
+    TShapingLoss loss(doomed);
     for (TSLStitch* o : doomed)
         if (Sew.IndexOf(o) >= 0) Sew.DeleteObject(o); // a rail may already have gone with its partner
+    loss.Refill(Sew, StitchContext());
     ForgetRemovedObjects();
     moved_.clear();
     Sew.ComputeSelectionKind();

@@ -167,6 +167,9 @@ public:
     // An outline moved or changed shape: the fill regions built on it are rebuilt where they
     // meet `before` (its bounds before the change) or its bounds now.
     void OutlineChanged(TSLStitch& outline, const TKvRect& before);
+    // After `changed` were edited or moved within `area` (before and after): the regions that its
+    // complex holes and overlay outlines shape refill (app/Shaping.cpp).
+    void ShapingChanged(const std::vector<TSLStitch*>& changed, TKvRect area) const;
 
     // ---- commands ----
     void Execute(TCommand command);

@@ -8,6 +8,7 @@
 
 #include "core/FileVersion.h"
 #include "core/ObList.h"
+#include "regions/Hole.h"
 #include "regions/Support.h"
 #include "stitching/SLStitch.h"
 #include "worksheet/WorksheetSettings.h"
@@ -59,9 +60,10 @@ public:
     // Unsaved changes since the last save or load.
     bool Modified = false;
     TKvRect SelectionBounds;
-    // The hole list and the overlay list (references into the object list, not owned).
-    std::vector<TSLStitch*> Holes;
-    std::vector<TSLStitch*> Overlays;
+    // The hole list and the overlay list (references into the object list, not owned). The flag
+    // bits of the objects decide membership; SyncShapeLists brings the lists back in step.
+    THoleList Holes;
+    TOverlayList Overlays;
     // Temporary objects made while building an order (text characters as direct stitches).
     std::vector<std::unique_ptr<TSLStitch>> OrderTemporaries;
 
@@ -99,6 +101,9 @@ public:
     // Removes and frees an object (and its rail partner); its group id is dropped from the group
     // list only when no other object carries it.
     void DeleteObject(TSLStitch* object);
+    // Brings the hole and overlay lists in step with the objects' flag bits (and drops entries
+    // for objects that are gone).
+    void SyncShapeLists();
     // Drops ids from the group list that no object carries.
     void PruneGroups();
     // After a worksheet was read (objects, and the hole and overlay lists as object indices):
