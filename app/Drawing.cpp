@@ -132,11 +132,12 @@ void TNL::Draw(Canvas& canvas) const {
             odc.View.LongStitchLimit = std::max(1, Toggles.LongStitchLimit);
         if (layout)
             o->DrawLayout(odc);
-        else
+        else if (!HidesUnselected(*o))
             o->DrawEdit(odc);
         if (Toggles.ShowZigzagHandles && o->Kind() == KIND_CURVE)
             DrawWidthHandles(static_cast<const TSLCurve&>(*o), odc);
     }
+    DrawPointEditing(dc);
     if (IsRegionMode(mode_)) regionMode_->Draw(dc);
     // The envelope of the outline whose "   Edit Outline" page is open, with its handles.
     if (EnvelopeEditor() && mode_ == TMode::DesignEdit) EnvelopeEditor()->Draw(dc);

@@ -111,6 +111,7 @@ void TNL::ForgetRemovedObjects() {
     // The editor's outline went (the properties window, following the worksheet, lets go too).
     if (envelope_ && Sew.IndexOf(envelopeCurve_) < 0) CloseEnvelopeEditor();
     if (contextObject_ && Sew.IndexOf(contextObject_) < 0) contextObject_ = nullptr;
+    if (PointEdit.Appending && Sew.IndexOf(PointEdit.Appending) < 0) PointEdit.Appending = nullptr;
     if (Files.LastImport && Sew.IndexOf(Files.LastImport) < 0) Files.LastImport = nullptr;
 }
 
@@ -593,6 +594,7 @@ void TNL::LeftClick(int32_t x, int32_t y, TModifiers mods) {
         CreationClick(static_cast<float>(View.WorldX(x)), static_cast<float>(View.WorldY(y)));
         return;
     }
+    if (PointEditClick(x, y, mods)) return;
     if (mode_ == TMode::ObjectLayout || mode_ == TMode::DesignEdit) ClickSelect(x, y, mods);
     if (IsRegionMode(mode_)) regionMode_->Click(View.WorldX(x), View.WorldY(y));
 }
