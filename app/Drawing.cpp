@@ -6,7 +6,6 @@
 #include "app/RegionMode.h"
 #include "app/WidthHandles.h"
 #include "platform/Canvas.h"
-#include "regions/Hole.h"
 #include "regions/SLRegion.h"
 #include "regions/Support.h"
 #include "stitching/SLCurve.h"
@@ -33,14 +32,9 @@ TStitchContext TNL::StitchContext() const {
     ctx.OnGenerationError = [&host = host_] { host.ClosePropertiesWindow(); };
     BindHoleSeams(ctx, Sew);
     // A region that became or stopped being a hole, or an outline an overlay: the regions it
-    // meets refill with or without it.
-    ctx.OnShapingChanged = [this](TSLStitch& o) {
-        TKvRect area = o.Bounds;
-        area.Inflate(1);
-        if (RefillShapedRegions(SheetObjects(Sew), area, o.Kind() == KIND_REGION, o.Kind() == KIND_CURVE,
-                                StitchContext()) > 0)
-            Redraw();
-    };
+    // meets refill with or without it. (The controller is never const; this context is how the
+    // properties pages reach it.)
+    ctx.OnShapingChanged = [self = const_cast<TNL*>(this)](TSLStitch& o) { self->ShapingMembershipChanged(o); };
     return ctx;
 }
 

@@ -249,6 +249,7 @@ bool TNL::SaveWorksheetAs(const std::string& fileName) {
     host_.SetStatus("");
     Sew.FileName = fileName;
     Sew.Modified = false;
+    Sew.History.MarkSaved();
     SetCaptionFor(fileName);
     // Nothing is unsaved any more: the recovery copy goes.
     Autosave();
@@ -546,6 +547,7 @@ void TNL::StartLeftDrag() {
                 moved_.push_back(o);
                 movedBefore_.push_back(o->Bounds);
             }
+        dragStep_ = std::make_unique<TUndoStep>(Sew, "Move", moved_);
         dragWorldX_ = View.WorldX(pressX_);
         dragWorldY_ = View.WorldY(pressY_);
         host_.SetCursor(TCursor::SizeAll);
@@ -612,6 +614,7 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
         if (!moved_.empty()) Sew.MarkModified();
         moved_.clear();
         movedBefore_.clear();
+        dragStep_.reset();
         host_.SetCursor(TCursor::Arrow);
         break;
     }
@@ -635,6 +638,7 @@ double TNL::RotateDragDegrees() const {
 
 void TNL::StartRotate(uint32_t bit) {
     drag_ = TDrag::RotateSelection;
+    dragStep_ = std::make_unique<TUndoStep>(Sew, "Rotate");
     moved_.clear();
     movedBefore_.clear();
     rotateCopies_.clear();
@@ -763,6 +767,7 @@ void TNL::EndRotate() {
     movedBefore_.clear();
     rotateDependents_.clear();
     rotateAngle_ = 0;
+    dragStep_.reset();
     host_.SetStatus("");
     host_.SetCursor(TCursor::Arrow);
 }
@@ -776,6 +781,7 @@ void TNL::ServePlacement(int32_t x, int32_t y) {
         Sew.StreamOriginX = RoundI(wx);
         Sew.StreamOriginY = RoundI(wy);
         Files.LastImport = nullptr;
+        TUndoStep step(Sew, "Import", {});
         if (std::optional<std::string> file = ChooseImportFile(host_, Sew.Settings.Import))
             Files.LastImport = ImportStitchFile(Sew, *file, host_, wx, wy, Sew.Settings.Import.FilterIndex,
                                                 &Sew.Settings.Import);
@@ -905,6 +911,10 @@ bool TNL::IsEnabled(TCommand c) const {
         return groupedSelection();
     case TCommand::Delete:
         return layoutSelection();
+    case TCommand::Undo:
+        return Sew.History.CanUndo() || creation_ != TCreation::None;
+    case TCommand::Redo:
+        return Sew.History.CanRedo();
     case TCommand::ColourPalletButton:
         return !ColourTargets().empty();
     default:
@@ -965,6 +975,12 @@ void TNL::Execute(TCommand c) {
         break;
     case TCommand::FileExit:
         host_.RequestClose();
+        break;
+    case TCommand::Undo:
+        Undo();
+        break;
+    case TCommand::Redo:
+        Redo();
         break;
     case TCommand::GroupSelection:
         GroupSelection();
@@ -1170,6 +1186,7 @@ void TNL::GroupSelection() {
     if (host_.MessageDialog("Group Association", kQuestions[kind], TButton::Yes | TButton::No) !=
         TButton::Yes)
         return;
+    TUndoStep step(Sew, kind == 2 ? "Ungroup" : "Group");
     if (kind == 2)
         Sew.DecomposeGroup();
     else
@@ -1206,10 +1223,11 @@ void TNL::DeleteSelection() {
                             "Data Will Be Lost. Click Yes To Delete Currently Selected Object or Objects !",
                             TButton::Yes | TButton::No) != TButton::Yes)
         return;
+    TUndoStep step(Sew, "Delete", doomed);
     TShapingLoss loss(doomed);
     for (TSLStitch* o : doomed)
         if (Sew.IndexOf(o) >= 0) Sew.DeleteObject(o); // a rail may already have gone with its partner
-    loss.Refill(Sew, StitchContext());
+    RefillShaped(loss.Regions(Sew));
     ForgetRemovedObjects();
     moved_.clear();
     Sew.ComputeSelectionKind();
@@ -1221,6 +1239,7 @@ void TNL::SwitchStitching(bool on) {
     uint32_t bit = SelectionBit();
     if (!bit) return;
     TStitchContext ctx = StitchContext();
+    TUndoStep step(Sew, on ? "Stitching On" : "Stitching Off");
     std::vector<TSLStitch*> done;
     for (TSLStitch* o : Objects()) {
         if (!(o->Flags & bit) || (o->Flags & OF_PATTERN_MEMBER)) continue;

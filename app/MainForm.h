@@ -176,13 +176,26 @@ public:
     void OutlineChanged(TSLStitch& outline, const TKvRect& before);
     // After `changed` were edited or moved within `area` (before and after): the regions that its
     // complex holes and overlay outlines shape refill (app/Shaping.cpp).
-    void ShapingChanged(const std::vector<TSLStitch*>& changed, TKvRect area) const;
+    void ShapingChanged(const std::vector<TSLStitch*>& changed, TKvRect area);
+    // A region became or stopped being a complex hole, or an outline an overlay (its bit has just
+    // changed): one undo step, and the regions it shapes refill.
+    void ShapingMembershipChanged(TSLStitch& object);
+    // Regenerates the regions (as part of the edit being recorded, when there is one).
+    void RefillShaped(const std::vector<TSLStitch*>& regions);
 
     // ---- commands ----
     void Execute(TCommand command);
     bool IsEnabled(TCommand command) const;
     bool IsChecked(TCommand command) const;
     bool IsVisible(TCommand command) const;
+    // The caption a menu item shows now: the table's, or for Undo and Redo the step's ("Undo Move").
+    std::string CommandCaption(TCommand command) const;
+
+    // ---- undo and redo ----
+    // Takes back / does again the last edit; what referred to objects that left lets go, and the
+    // view, the commands and the properties window follow.
+    bool Undo();
+    bool Redo();
 
     // ---- the Sew Simulation mode ----
     TSewSimulator& Simulator() { return *simulator_; }
@@ -266,7 +279,9 @@ private:
     std::unique_ptr<TRegionMode> regionMode_;
     std::unique_ptr<TSewSimulator> simulator_;
     std::vector<TKvRect> movedBefore_; // bounds of moved_ when the drag started
-    bool editPointDrag_ = false;       // a handle of an existing curve, not a point being created
+    // The undo step of the drag in progress (move, rotate, handle), committed on release.
+    std::unique_ptr<TUndoStep> dragStep_;
+    bool editPointDrag_ = false; // a handle of an existing curve, not a point being created
     TKvRect dragBefore_;
     TSLStitch* contextObject_ = nullptr;
     int32_t contextNode_ = -1;
@@ -296,6 +311,7 @@ private:
     void SimulationChanged();
     // Objects left the worksheet: what referred to them lets go.
     void ForgetRemovedObjects();
+    bool UndoRedo(bool undo);
 
     // creation
     void CreationClick(float x, float y);

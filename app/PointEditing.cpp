@@ -44,27 +44,35 @@ void TNL::RunPointCommand(int32_t code, TSLStitch& o, int32_t point) {
         o.SetFlags(OF_LOW_LEVEL_EDIT);
         ShowProperties(o);
         break;
-    case CMD_INSERT_POINT:
+    case CMD_INSERT_POINT: {
+        TUndoStep step(Sew, "Insert Point", {&o});
         changed = InsertPlainPoint(o, ctx);
         break;
-    case CMD_INSERT_COLOUR_POINT:
+    }
+    case CMD_INSERT_COLOUR_POINT: {
         if (o.Count() < 2 || (o.Flags & OF_PATTERN_MEMBER)) break;
         if (host_.MessageDialog("Insert New Color Point", "Is It OK To Insert A New Color Block Point ?",
                                 TButton::Yes | TButton::No) != TButton::Yes)
             break;
         host_.ClosePropertiesWindow();
+        TUndoStep step(Sew, "Insert Color Point", {&o});
         changed = InsertColourPoint(o, ctx);
         break;
-    case CMD_DELETE_POINT:
+    }
+    case CMD_DELETE_POINT: {
+        TUndoStep step(Sew, "Delete Point", {&o});
         changed = DeletePointAt(o, StitchCursor(o), ctx);
         break;
-    case CMD_DELETE_SELECTED_POINTS:
+    }
+    case CMD_DELETE_SELECTED_POINTS: {
         if (!CanDeleteSelected(o)) break;
         if (host_.MessageDialog("Delete All Selected Points", "Is It OK To Delete All Selected Points ?",
                                 TButton::Yes | TButton::No) != TButton::Yes)
             break;
+        TUndoStep step(Sew, "Delete Points", {&o});
         changed = DeleteSelectedPoints(o, ctx);
         break;
+    }
     case CMD_CLEAR_SELECTED_POINTS:
         ClearPointSelection(o);
         break;
@@ -75,6 +83,7 @@ void TNL::RunPointCommand(int32_t code, TSLStitch& o, int32_t point) {
                                 TButton::Yes | TButton::No) != TButton::Yes)
             break;
         host_.ClosePropertiesWindow();
+        TUndoStep step(Sew, "Split Design", {&o});
         std::unique_ptr<TSLStitch> part = SplitAtCursor(o, cursor, ctx);
         if (!part) break;
         // Right after the original, in drawing order and (with its order place) in stitching order.
@@ -112,6 +121,7 @@ bool TNL::PointEditClick(int32_t x, int32_t y, TModifiers mods) {
             host_.SetStatus("");
             return other != nullptr;
         }
+        TUndoStep step(Sew, "Merge", {into, other});
         AppendStitchObject(*into, *other, ctx);
         // The absorbed object leaves its group and the hole and overlay lists with the worksheet.
         Sew.DeleteObject(other);

@@ -18,7 +18,8 @@ TKvRect MovedArea(const std::vector<TSLStitch*>& moved, double dx, double dy);
 class TShapingLoss {
 public:
     explicit TShapingLoss(const std::vector<TSLStitch*>& doomed);
-    void Refill(const TSew& sew, const TStitchContext& ctx) const;
+    // The regions to refill once the objects are gone.
+    std::vector<TSLStitch*> Regions(const TSew& sew) const;
 
 private:
     TKvRect area_{.empty = true};

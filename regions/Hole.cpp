@@ -2,6 +2,7 @@
 // regions they shape.
 #include "regions/Hole.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "regions/FillGen.h"
@@ -10,6 +11,38 @@
 #include "stitching/SLCurve.h"
 
 namespace nl {
+
+namespace {
+void SyncList(std::vector<TSLStitch*>& list, std::span<TSLStitch* const> objects,
+              bool (*qualifies)(const TSLStitch&)) {
+    std::vector<TSLStitch*> kept;
+    for (TSLStitch* o : list)
+        if (o && std::find(kept.begin(), kept.end(), o) == kept.end() &&
+            std::find(objects.begin(), objects.end(), o) != objects.end() && qualifies(*o))
+            kept.push_back(o);
+    for (TSLStitch* o : objects)
+        if (o && qualifies(*o) && std::find(kept.begin(), kept.end(), o) == kept.end()) kept.push_back(o);
+    list = std::move(kept);
+}
+} // namespace
+
+void SetListMember(std::vector<TSLStitch*>& list, bool on, TSLStitch* object) {
+    std::erase(list, object);
+    if (on && object) list.push_back(object);
+}
+
+bool ListMeetsRect(const std::vector<TSLStitch*>& list, const TKvRect& r) {
+    return std::any_of(list.begin(), list.end(),
+                       [&r](const TSLStitch* o) { return o && !o->Bounds.empty && o->Bounds.Intersects(r); });
+}
+
+void SyncHoleList(THoleList& list, std::span<TSLStitch* const> objects) {
+    SyncList(list, objects, IsComplexHole);
+}
+
+void SyncOverlayList(TOverlayList& list, std::span<TSLStitch* const> objects) {
+    SyncList(list, objects, IsRegionOverlay);
+}
 
 void DrawHolesInto(std::span<TSLStitch* const> objects, const TSLRegion& region, TFillRaster& raster,
                    bool underlay) {
@@ -185,19 +218,25 @@ void PierceWithOverlays(const std::vector<const TSLCurve*>& overlays, TSLStitch&
     pts.swap(out);
 }
 
-int32_t RefillShapedRegions(std::span<TSLStitch* const> objects, const TKvRect& area, bool holes,
-                            bool overlays, const TStitchContext& ctx) {
-    if (area.empty || (!holes && !overlays)) return 0;
-    int32_t refilled = 0;
+std::vector<TSLStitch*> RegionsShapedIn(std::span<TSLStitch* const> objects, const TKvRect& area, bool holes,
+                                        bool overlays) {
+    std::vector<TSLStitch*> out;
+    if (area.empty || (!holes && !overlays)) return out;
     for (TSLStitch* o : objects) {
         if (!o || o->Kind() != KIND_REGION || o->Bounds.empty || !o->Bounds.Intersects(area)) continue;
         const bool byHoles = holes && (o->Flags & OF_ALLOW_HOLES);
         const bool byOverlays = overlays && !(o->Flags & OF_NO_OVERLAYS);
-        if (!byHoles && !byOverlays) continue;
-        Restitch(*o, ctx);
-        ++refilled;
+        if (byHoles || byOverlays) out.push_back(o);
     }
-    return refilled;
+    return out;
+}
+
+int32_t RefillShapedRegions(std::span<TSLStitch* const> objects, const TKvRect& area, bool holes,
+                            bool overlays, const TStitchContext& ctx) {
+    const std::vector<TSLStitch*> regions = RegionsShapedIn(objects, area, holes, overlays);
+    for (TSLStitch* r : regions)
+        Restitch(*r, ctx);
+    return static_cast<int32_t>(regions.size());
 }
 
 } // namespace nl

@@ -3,7 +3,6 @@
 // marked "Use As Region Overlay" pierce the fills they cross with a needle point at every crossing,
 // so that the outline's own stitches meet the fill at needle points.
 #pragma once
-#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -17,50 +16,28 @@ class TSLCurve;
 class TSLRegion;
 class TFillRaster;
 
-// A worksheet-wide list of references (not owned) to the objects of one kind that carry one flag
-// bit, in the order the worksheet file keeps them. The flag bit decides membership; the list is
-// the file's copy of it and is brought back in step with the bits by Sync.
-template <uint8_t K, uint32_t F> class TFlagList : public std::vector<TSLStitch*> {
-public:
-    static bool Qualifies(const TSLStitch& o) { return o.Kind() == K && (o.Flags & F); }
-
-    // With `on`: appends the object when it is not present; otherwise removes it.
-    void SetMember(bool on, TSLStitch* o) {
-        std::erase(*this, o);
-        if (on && o) push_back(o);
-    }
-    int32_t IndexOf(const TSLStitch* o) const {
-        auto it = std::find(begin(), end(), o);
-        return it == end() ? -1 : static_cast<int32_t>(it - begin());
-    }
-    // True when any member's bounds overlap the rectangle (edges inclusive).
-    bool MeetsRect(const TKvRect& r) const {
-        return std::any_of(begin(), end(),
-                           [&r](const TSLStitch* o) { return !o->Bounds.empty && o->Bounds.Intersects(r); });
-    }
-    // Drops entries that are no longer among `objects`, lack the bit or repeat an earlier entry,
-    // then appends every object of `objects` that carries the bit and is missing, in worksheet order.
-    void Sync(std::span<TSLStitch* const> objects) {
-        std::vector<TSLStitch*> kept;
-        for (TSLStitch* o : *this)
-            if (o && std::find(kept.begin(), kept.end(), o) == kept.end() &&
-                std::find(objects.begin(), objects.end(), o) != objects.end() && Qualifies(*o))
-                kept.push_back(o);
-        for (TSLStitch* o : objects)
-            if (o && Qualifies(*o) && std::find(kept.begin(), kept.end(), o) == kept.end()) kept.push_back(o);
-        static_cast<std::vector<TSLStitch*>&>(*this) = std::move(kept);
-    }
-};
-
-using THoleList = TFlagList<KIND_REGION, OF_COMPLEX_HOLE>;
-using TOverlayList = TFlagList<KIND_CURVE, OF_REGION_OVERLAY>;
+// The worksheet's hole list and overlay list: references (not owned) to the regions that carry
+// OF_COMPLEX_HOLE and the outlines that carry OF_REGION_OVERLAY, in the order the worksheet file
+// keeps them. The flag bits decide membership; the lists are the file's copy of it.
+using THoleList = std::vector<TSLStitch*>;
+using TOverlayList = std::vector<TSLStitch*>;
 
 inline bool IsComplexHole(const TSLStitch& o) {
-    return THoleList::Qualifies(o);
+    return o.Kind() == KIND_REGION && (o.Flags & OF_COMPLEX_HOLE);
 }
 inline bool IsRegionOverlay(const TSLStitch& o) {
-    return TOverlayList::Qualifies(o);
+    return o.Kind() == KIND_CURVE && (o.Flags & OF_REGION_OVERLAY);
 }
+
+// With `on`: appends the object when it is not present; otherwise removes it.
+void SetListMember(std::vector<TSLStitch*>& list, bool on, TSLStitch* object);
+// True when any member's bounds overlap the rectangle (edges inclusive).
+bool ListMeetsRect(const std::vector<TSLStitch*>& list, const TKvRect& r);
+// Brings a list in step with the flag bits: drops entries that are no longer among `objects`,
+// lack the bit or repeat an earlier entry, then appends every object that carries the bit and is
+// missing, in worksheet order.
+void SyncHoleList(THoleList& list, std::span<TSLStitch* const> objects);
+void SyncOverlayList(TOverlayList& list, std::span<TSLStitch* const> objects);
 
 // Draws every complex hole among `objects` whose bounds overlap the region's into the region's
 // fill raster (the region itself too when it is a hole): the fill pass draws the hole's path, the
@@ -79,9 +56,12 @@ std::vector<const TSLCurve*> CollectOverlays(std::span<TSLStitch* const> objects
 // there already.
 void PierceWithOverlays(const std::vector<const TSLCurve*>& overlays, TSLStitch& fill);
 
-// After holes or overlay outlines changed inside `area` (where they were and where they are now):
-// regenerates every region among `objects` whose fill they shape and whose bounds meet the area.
-// `holes` and `overlays` say which of the two kinds changed. Returns the number of regions refilled.
+// The regions among `objects` whose fill holes (`holes`) or overlay outlines (`overlays`) that
+// changed inside `area` (where they were and where they are now) shape: regions that allow holes or
+// accept overlays and whose bounds meet the area.
+std::vector<TSLStitch*> RegionsShapedIn(std::span<TSLStitch* const> objects, const TKvRect& area, bool holes,
+                                        bool overlays);
+// Regenerates those regions; returns how many.
 int32_t RefillShapedRegions(std::span<TSLStitch* const> objects, const TKvRect& area, bool holes,
                             bool overlays, const TStitchContext& ctx);
 

@@ -129,8 +129,8 @@ const std::vector<TToggleRow<TSLRegion>>& TRegionPage::ToggleList() {
 
 void TRegionPage::Toggled(size_t toggle, bool on) {
     if (toggle != static_cast<size_t>(TRegionToggle::ComplexHole)) return;
-    if (OnHoleChanged) OnHoleChanged(target_, on);
     if (ctx_.OnShapingChanged) ctx_.OnShapingChanged(target_);
+    if (OnHoleChanged) OnHoleChanged(target_, on);
 }
 
 void TRegionPage::SetStitchType(uint32_t type) {

@@ -26,8 +26,8 @@ void BindHoleSeams(TStitchContext& ctx, const TSew& sew) {
     };
 }
 
-int32_t RefillAfterChange(const TSew& sew, const std::vector<TSLStitch*>& changed, TKvRect area,
-                          const TStitchContext& ctx) {
+std::vector<TSLStitch*> RegionsToRefill(const TSew& sew, const std::vector<TSLStitch*>& changed,
+                                        TKvRect area) {
     const std::vector<TSLStitch*> objects = SheetObjects(sew);
     bool holes = false, overlays = false;
     auto in = [&changed](const TSLStitch* o) {
@@ -47,9 +47,9 @@ int32_t RefillAfterChange(const TSew& sew, const std::vector<TSLStitch*>& change
             if (!o->Bounds.empty) area.UnionWith(o->Bounds);
         }
     }
-    if (!holes && !overlays) return 0;
+    if (!holes && !overlays) return {};
     area.Inflate(1);
-    return RefillShapedRegions(objects, area, holes, overlays, ctx);
+    return RegionsShapedIn(objects, area, holes, overlays);
 }
 
 } // namespace nl

@@ -21,9 +21,9 @@ void BindHoleSeams(TStitchContext& ctx, const TSew& sew);
 std::vector<TSLStitch*> SheetObjects(const TSew& sew);
 
 // After the objects in `changed` were edited or moved (`area`: where they were and where they are
-// now): when one of them is a complex hole or an overlay, or is an outline a hole is built on,
-// regenerates the regions whose fills they shape. Returns the number of regions refilled.
-int32_t RefillAfterChange(const TSew& sew, const std::vector<TSLStitch*>& changed, TKvRect area,
-                          const TStitchContext& ctx);
+// now): when one of them is a complex hole or an overlay, or is an outline a hole is built on, the
+// regions whose fills they shape (to be regenerated).
+std::vector<TSLStitch*> RegionsToRefill(const TSew& sew, const std::vector<TSLStitch*>& changed,
+                                        TKvRect area);
 
 } // namespace nl

@@ -8,9 +8,9 @@
 
 #include "core/FileVersion.h"
 #include "core/ObList.h"
-#include "regions/Hole.h"
 #include "regions/Support.h"
 #include "stitching/SLStitch.h"
+#include "worksheet/Undo.h"
 #include "worksheet/WorksheetSettings.h"
 
 namespace nl {
@@ -62,10 +62,12 @@ public:
     TKvRect SelectionBounds;
     // The hole list and the overlay list (references into the object list, not owned). The flag
     // bits of the objects decide membership; SyncShapeLists brings the lists back in step.
-    THoleList Holes;
-    TOverlayList Overlays;
+    std::vector<TSLStitch*> Holes;
+    std::vector<TSLStitch*> Overlays;
     // Temporary objects made while building an order (text characters as direct stitches).
     std::vector<std::unique_ptr<TSLStitch>> OrderTemporaries;
+    // The edits that can be undone and redone (emptied by Reset: a new or opened worksheet).
+    TUndoHistory History;
 
     // Asks, then empties the worksheet back to its start state. False when the user declined.
     bool NewWorksheet(Host& host);
@@ -99,11 +101,17 @@ public:
     void SendToBottom(TSLStitch* object);
 
     // Removes and frees an object (and its rail partner); its group id is dropped from the group
-    // list only when no other object carries it.
+    // list only when no other object carries it. While an edit is being recorded the undo step
+    // keeps the object instead of freeing it.
     void DeleteObject(TSLStitch* object);
     // Brings the hole and overlay lists in step with the objects' flag bits (and drops entries
     // for objects that are gone).
     void SyncShapeLists();
+    // Removes the object at `index` alone (no partner), as DeleteObject does.
+    void Delete(int32_t index);
+    // Puts the objects in `order`, taking them from the list and from `spare`; every object of
+    // either that is not in `order` ends in `spare` (used by undo and redo).
+    void Arrange(const std::vector<TSLStitch*>& order, std::vector<std::unique_ptr<TSLStitch>>& spare);
     // Drops ids from the group list that no object carries.
     void PruneGroups();
     // After a worksheet was read (objects, and the hole and overlay lists as object indices):
