@@ -69,6 +69,18 @@ TEST(ComplexHolesInTheEditor, CheckBoxMoveAndDeleteRefillTheRegion) {
     s.Nl.Execute(TCommand::Delete);
     EXPECT_LT(s.Nl.Sew.IndexOf(s.Hole), 0);
     EXPECT_GT(s.FillPointsIn(250, 150, 100), 20);
+    // Undo brings the hole back, and the fill as it was around it.
+    s.Nl.Undo();
+    EXPECT_GE(s.Nl.Sew.IndexOf(s.Hole), 0);
+    EXPECT_EQ(s.FillPointsIn(250, 150, 100), 0);
+    // Undoing the move puts the hole back where it was, and the fill with it.
+    s.Nl.Undo();
+    EXPECT_EQ(s.FillPointsIn(250, 250, 100), 0);
+    EXPECT_GT(s.FillPointsIn(250, 150, 80), 20);
+    // Undoing the check box gives the whole fill back.
+    s.Nl.Undo();
+    EXPECT_FALSE(s.Hole->Flags & OF_COMPLEX_HOLE);
+    EXPECT_GT(s.FillPointsIn(250, 250, 100), 20);
 
     // Unchecking the box refills as well.
     THoleSheet t;

@@ -121,6 +121,14 @@ TEST(PointEditingInTheEditor, CutInsertAndDeleteAskFirst) {
     s.Menu(120, 200, CMD_DELETE_POINT);
     EXPECT_EQ(ten->Count(), 4);
     EXPECT_EQ(s.Host.Messages.size(), asked);
+    // Each edit is one undo step: back to the design before the colour point, then before the cut.
+    s.Nl.Undo();
+    s.Nl.Undo();
+    s.Nl.Undo();
+    EXPECT_EQ(ten->Count(), 6);
+    s.Nl.Undo();
+    EXPECT_EQ(s.Nl.Sew.Count(), 2);
+    EXPECT_EQ(ten->Count(), 10);
 }
 
 TEST(PointEditingInTheEditor, MergingTwoDesigns) {
@@ -144,4 +152,10 @@ TEST(PointEditingInTheEditor, MergingTwoDesigns) {
     EXPECT_EQ((*a)[5].GetColour(), 0x00FF00);
     EXPECT_FALSE(s.Nl.Sew.Groups.Contains(7));
     EXPECT_TRUE(a->Flags & OF_SELECTED_EDIT);
+    // Undone, both designs are back as they were.
+    s.Nl.Undo();
+    EXPECT_EQ(s.Nl.Sew.Count(), 2);
+    EXPECT_EQ(a->Count(), 5);
+    EXPECT_EQ(b->Count(), 6);
+    EXPECT_TRUE(s.Nl.Sew.Groups.Contains(7));
 }

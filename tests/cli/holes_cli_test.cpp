@@ -30,7 +30,7 @@ TEST(CliWorksheet, ExportedFillsFlowAroundComplexHoles) {
     SaveWorksheet(sew, t / "holes.Nl1");
     // Dumped as exported, in machine units (half a worksheet unit): nothing inside the hole.
     auto r = Cli({"dump", t / "holes.Nl1"});
-    ASSERT_EQ(r.Code, EXIT_OK) << r.Err;
+    ASSERT_EQ(r.Code, nl::cli::EXIT_OK) << r.Err;
     std::istringstream in(r.Out);
     std::string line;
     int inside = 0, total = 0;
