@@ -50,19 +50,36 @@ void TogglePointSelected(TSLStitch& o, int32_t index) {
 
 bool CanDeleteSelected(const TSLStitch& o) {
     if (o.Count() < 3) return false;
-    const int32_t n = SelectedPointCount(o);
-    return n > 0 && o.Count() - n >= 2;
+    // Enough to know: one selected point and two that are not (stops as soon as both are seen).
+    bool selected = false;
+    int32_t kept = 0;
+    for (const TSP& p : o) {
+        if (p.Flags & SP_SELECTED)
+            selected = true;
+        else
+            ++kept;
+        if (selected && kept >= 2) return true;
+    }
+    return false;
 }
 
 bool DeleteSelectedPoints(TSLStitch& o, const TStitchContext& ctx) {
     if (!CanDeleteSelected(o)) return false;
-    // The cursor stays on the same stitch: it moves back by the deleted points before it.
-    const int32_t cursor = StitchCursor(o);
-    int32_t before = 0;
-    for (int32_t i = 0; i < cursor; ++i)
-        before += (o[i].Flags & SP_SELECTED) != 0;
-    o.RemoveIf([](const TSP& p) { return (p.Flags & SP_SELECTED) != 0; });
-    SetStitchCursor(o, cursor - before);
+    // One pass: the kept points move down, and the cursor stays on its stitch by moving back by
+    // the deleted points before it.
+    const auto cursor = static_cast<size_t>(StitchCursor(o));
+    std::vector<TSP>& v = o.Raw();
+    size_t w = 0, before = 0;
+    for (size_t r = 0; r < v.size(); ++r) {
+        if (v[r].Flags & SP_SELECTED) {
+            before += r < cursor;
+            TPointList::Free(v[r]);
+        } else {
+            v[w++] = v[r];
+        }
+    }
+    v.resize(w);
+    SetStitchCursor(o, static_cast<int32_t>(cursor - before));
     o.UpdateBounds(ctx);
     return true;
 }
