@@ -148,8 +148,8 @@ const TCommandInfo kCommands[] = {
     // The free-standing viewer sits with the catalog manager in the Threads menu.
     {C::CatalogViewer, TH, "Color Catalog Viewer", nullptr, nullptr, MB_ALL, K::Action, NOW},
     {C::PatternViewer, P, "Stitch Creation Pattern Viewer", nullptr, nullptr, MB_ALL, K::Action, LATER},
-    {C::HelpContents, H, "Help Contents", nullptr, nullptr, MB_ALL, K::Action, LATER},
-    {C::HelpNavigating, H, "Navigating The Worksheet", nullptr, nullptr, MB_ALL, K::Action, LATER},
+    {C::HelpContents, H, "Help Contents", nullptr, nullptr, MB_ALL, K::Action, NOW},
+    {C::HelpNavigating, H, "Navigating The Worksheet", nullptr, nullptr, MB_ALL, K::Action, NOW},
     {C::About, H, "About Nordelune ...", nullptr, nullptr, MB_ALL, K::Action, NOW},
 };
 

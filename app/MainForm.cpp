@@ -6,6 +6,8 @@
 #include <exception>
 #include <filesystem>
 
+#include "app/Folders.h"
+#include "app/Help.h"
 #include "app/Recovery.h"
 #include "app/RegionMode.h"
 #include "app/Shaping.h"
@@ -141,11 +143,36 @@ void TNL::FirstShow(const std::vector<std::string>& args) {
     firstShown_ = true;
     host_.SetCaption(caption_);
     // The table reports its own problems.
-    Files.Texture = LoadColorTable(host_.ProgramFolder(), host_);
+    Files.Texture = LoadColorTable(FoldersOf(host_.ProgramFolder()).Shipped, host_);
     if (!args.empty()) startupFile_ = CleanArgument(args.front());
     // Work a crash left behind comes first: restored, it takes the place of the named file.
     if (OfferRecovery()) return;
-    if (!startupFile_.empty()) OpenWorksheet(startupFile_);
+    if (startupFile_.empty()) return;
+    // A machine file given to the program (a double click on a design in the file manager) is
+    // imported into the new worksheet rather than refused as a worksheet.
+    const TFormat* machine =
+        IsWorksheetName(startupFile_) ? nullptr : FormatOfExtension(ImportExtension(startupFile_));
+    if (machine && machine->Read) {
+        ImportAtStart(startupFile_);
+        return;
+    }
+    OpenWorksheet(startupFile_);
+}
+
+void TNL::ImportAtStart(const std::string& file) {
+    TUndoStep step(Sew, "Import", {});
+    TSLStitch* object = ImportStitchFile(Sew, file, host_, 0, 0, IMPORT_DEFAULT_FILTER_INDEX, nullptr);
+    if (!object) return;
+    // Its top left corner a little inside the view's top left corner.
+    TKvRect b = object->GetExtent();
+    if (!b.empty)
+        object->Offset(static_cast<float>(View.WorldX(40) - b.Left),
+                       static_cast<float>(View.WorldY(40) - b.Top));
+    // The next import starts in the folder of this one.
+    Sew.Settings.Import.FileName = file;
+    Files.LastImport = object;
+    CommandsChanged();
+    Redraw();
 }
 
 void TNL::AdoptWorksheet(TSew&& fresh, const std::string& fileName, bool modified) {
@@ -432,8 +459,11 @@ bool TNL::KeyDown(TKey key, TModifiers mods) {
         SwitchStitching(key == TKey::F5);
         return true;
     case TKey::F1:
+        // The context help: the guide's part about the mode the user is in.
+        OpenGuide(host_, ModeHelpPage(mode_));
+        return true;
     case TKey::F10:
-        return true; // help and screen image export belong to later features
+        return true; // screen image export belongs to a later feature
     default:
         return false;
     }
@@ -1059,9 +1089,12 @@ void TNL::Execute(TCommand c) {
     case TCommand::ColourPalletButton:
         PickObjectColour(ColourTargets());
         break;
+    case TCommand::HelpContents:
+    case TCommand::HelpNavigating:
+        OpenHelpTopic(host_, c);
+        break;
     case TCommand::About:
-        host_.MessageDialog("About Nordelune ...", "Nordelune\nEmbroidery design and digitizing.",
-                            Buttons(TButton::OK));
+        host_.MessageDialog("About Nordelune ...", AboutText(), Buttons(TButton::OK));
         break;
     default:
         break;
@@ -1091,10 +1124,7 @@ std::string TNL::DesignFolder() const {
         std::error_code ec;
         if (!folder.empty() && std::filesystem::is_directory(folder, ec)) return folder.string();
     }
-    std::filesystem::path folder = std::filesystem::path(host_.ProgramFolder()) / "Embroidery Designs";
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    return folder.string();
+    return OwnFolder(host_.ProgramFolder(), DESIGNS_FOLDER_NAME).string();
 }
 
 void TNL::OpenCommand() {

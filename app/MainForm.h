@@ -113,6 +113,9 @@ public:
     // The first showing of the main window: thread texture, then the worksheet named by the
     // first command line argument (quotes stripped).
     void FirstShow(const std::vector<std::string>& args);
+    // A machine file named on the command line: imported into the worksheet near the view's top
+    // left corner.
+    void ImportAtStart(const std::string& file);
     // Opens a worksheet file; the name and caption change only when the load succeeded.
     bool OpenWorksheet(const std::string& fileName);
     // Saves the worksheet under `fileName` (the name and caption become it); a failure is reported

@@ -113,6 +113,12 @@ public:
     virtual void CommandStateChanged() {}
     // Asks the main window to close (it asks the controller whether it may).
     virtual void RequestClose() {}
+    // Opens a page of the user guide (an HTML file, with "#part" when it names a part of the page)
+    // in the desktop's web browser; false when no browser could be started.
+    virtual bool OpenGuidePage(const std::string& file) {
+        (void)file;
+        return false;
+    }
     // The "General" page, opened on `values`; true when the user accepted (the values are then
     // the ones entered).
     virtual bool EditGeneralOptions(TGeneralOptions& values) {
