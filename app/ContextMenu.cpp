@@ -65,6 +65,10 @@ std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
         }
         return items;
     }
+    if (hit->Kind() == KIND_STITCH) {
+        AddPointItems(items, *hit, node);
+        return items;
+    }
     if (hit->Kind() != KIND_CURVE) return items;
     auto& curve = static_cast<TSLCurve&>(*hit);
     for (int32_t code : {CMD_TRANSFORM_LINE, CMD_REVERSE_STITCHING, CMD_FORCE_STITCH}) {
@@ -114,6 +118,9 @@ void TNL::RunContextCommand(int32_t code) {
     } else if (code == CMD_STITCH_VISIBLE) {
         SetStitchVisible(*target, !StitchVisible(*target), StitchContext());
         Sew.MarkModified();
+    } else if (target->Kind() == KIND_STITCH) {
+        RunPointCommand(code, *target, contextNode_);
+        return;
     } else if (target->Kind() == KIND_CURVE) {
         auto& curve = static_cast<TSLCurve&>(*target);
         TKvRect before = curve.Bounds;

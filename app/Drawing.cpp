@@ -11,6 +11,7 @@
 #include "stitching/MarkerGrid.h"
 #include "stitching/SLCurve.h"
 #include "ui/EditOutlinePage.h"
+#include "worksheet/HoleSeams.h"
 
 namespace nl {
 
@@ -29,6 +30,11 @@ TStitchContext TNL::StitchContext() const {
     // An object whose stitches cannot be generated is switched off; the properties window, which
     // may be showing its values, closes.
     ctx.OnGenerationError = [&host = host_] { host.ClosePropertiesWindow(); };
+    BindHoleSeams(ctx, Sew);
+    // A region that became or stopped being a hole, or an outline an overlay: the regions it
+    // meets refill with or without it. (The controller is never const; this context is how the
+    // properties pages reach it.)
+    ctx.OnShapingChanged = [self = const_cast<TNL*>(this)](TSLStitch& o) { self->ShapingMembershipChanged(o); };
     return ctx;
 }
 
@@ -119,11 +125,12 @@ void TNL::Draw(Canvas& canvas) const {
             odc.View.LongStitchLimit = std::max(1, Toggles.LongStitchLimit);
         if (layout)
             o->DrawLayout(odc);
-        else
+        else if (!HidesUnselected(*o))
             o->DrawEdit(odc);
         if (Toggles.ShowZigzagHandles && o->Kind() == KIND_CURVE)
             DrawWidthHandles(static_cast<const TSLCurve&>(*o), odc);
     }
+    DrawPointEditing(dc);
     if (IsRegionMode(mode_)) regionMode_->Draw(dc);
     // The envelope of the outline whose "   Edit Outline" page is open, with its handles.
     if (EnvelopeEditor() && mode_ == TMode::DesignEdit) EnvelopeEditor()->Draw(dc);

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/MainForm.h"
+#include "app/Shaping.h"
 #include "core/Errors.h"
 #include "formats/Clipboard.h"
 #include "regions/SLRegion.h"
@@ -41,13 +42,34 @@ std::vector<TSLStitch*> TNL::ExtendForDelete() {
 
 void TNL::RemoveObjects(const std::vector<TSLStitch*>& doomed) {
     host_.ClosePropertiesWindow();
+    TShapingLoss loss(doomed); // regions that lose a hole or an overlay are filled again
     for (TSLStitch* o : doomed)
         if (Sew.IndexOf(o) >= 0) Sew.DeleteObject(o); // a rail may already have gone with its partner
+    RefillShaped(loss.Regions(Sew));
     ForgetRemovedObjects();
     moved_.clear();
     Sew.ComputeSelectionKind();
     CommandsChanged();
     Redraw();
+}
+
+namespace {
+// Where objects are: the union of their bounds.
+TKvRect BoundsOf(const std::vector<TSLStitch*>& objects) {
+    TKvRect area{.empty = true};
+    for (const TSLStitch* o : objects)
+        if (!o->Bounds.empty) area.UnionWith(o->Bounds);
+    return area;
+}
+} // namespace
+
+void TNL::TransformedShaping(const std::vector<TSLStitch*>& objects, TKvRect before) {
+    // Holes and overlays among the objects shape regions where they were and where they are now.
+    TKvRect area = BoundsOf(objects);
+    if (!before.empty) area.UnionWith(before);
+    if (area.empty) return;
+    area.Inflate(1);
+    ShapingChanged(objects, area);
 }
 
 std::vector<TSLStitch*> TNL::LayoutSelection() const {
@@ -127,6 +149,7 @@ void TNL::MirrorSelection(bool horizontal) {
                 cy = static_cast<float>((b.Top + b.Bottom) / 2.0);
     TStitchContext ctx = StitchContext();
     std::vector<TSLStitch*> sel = LayoutSelection();
+    const TKvRect before = BoundsOf(sel);
     host_.SetStatus(" Setting Curves");
     for (TSLStitch* o : sel)
         if (o->Kind() != KIND_REGION) {
@@ -145,13 +168,16 @@ void TNL::MirrorSelection(bool horizontal) {
         r->Rotation = horizontal ? -r->Rotation : 180.f - r->Rotation;
         if (r->Flags & OF_VISIBLE) Restitch(*r, ctx);
     }
+    TransformedShaping(sel, before);
     host_.SetStatus("");
     Sew.MarkModified();
     Redraw();
 }
 
 void TNL::RotateCommand() {
-    if (LayoutSelection().empty()) return;
+    const std::vector<TSLStitch*> sel = LayoutSelection();
+    if (sel.empty()) return;
+    const TKvRect before = BoundsOf(sel);
     TUndoStep step(Sew, "Rotate");
     TStitchContext ctx = StitchContext();
     transform_.Start(Sew, OF_SELECTED_LAYOUT, ctx);
@@ -162,6 +188,7 @@ void TNL::RotateCommand() {
     rotateDialog_.reset();
     host_.SetStatus(" Rebuilding Object After Rotation");
     transform_.End(ctx);
+    TransformedShaping(sel, before);
     host_.SetStatus("");
     Sew.MarkModified();
     CommandsChanged();
@@ -169,7 +196,9 @@ void TNL::RotateCommand() {
 }
 
 void TNL::ResizeCommand() {
-    if (LayoutSelection().empty()) return;
+    const std::vector<TSLStitch*> sel = LayoutSelection();
+    if (sel.empty()) return;
+    const TKvRect before = BoundsOf(sel);
     TUndoStep step(Sew, "Resize");
     TStitchContext ctx = StitchContext();
     transform_.Start(Sew, OF_SELECTED_LAYOUT, ctx);
@@ -180,6 +209,7 @@ void TNL::ResizeCommand() {
     resizeDialog_.reset();
     host_.SetStatus(" Rebuilding Object After Rotation");
     transform_.End(ctx);
+    TransformedShaping(sel, before);
     host_.SetStatus("");
     Sew.MarkModified();
     CommandsChanged();

@@ -10,6 +10,7 @@
 #include "app/Help.h"
 #include "app/Recovery.h"
 #include "app/RegionMode.h"
+#include "app/Shaping.h"
 #include "core/FileIO.h"
 #include "core/Geometry.h"
 #include "core/Numeric.h"
@@ -20,10 +21,10 @@
 #include "ui/CircleDialog.h"
 #include "ui/CompensationView.h"
 #include "ui/EditOutlinePage.h"
-#include "ui/TransformDialogs.h"
 #include "ui/HoopPresets.h"
 #include "ui/PatternViewer.h"
 #include "ui/SupportPage.h"
+#include "ui/TransformDialogs.h"
 
 namespace nl {
 
@@ -117,6 +118,7 @@ void TNL::ForgetRemovedObjects() {
     // The editor's outline went (the properties window, following the worksheet, lets go too).
     if (envelope_ && Sew.IndexOf(envelopeCurve_) < 0) CloseEnvelopeEditor();
     if (contextObject_ && Sew.IndexOf(contextObject_) < 0) contextObject_ = nullptr;
+    if (PointEdit.Appending && Sew.IndexOf(PointEdit.Appending) < 0) PointEdit.Appending = nullptr;
     if (Files.LastImport && Sew.IndexOf(Files.LastImport) < 0) Files.LastImport = nullptr;
     // Support objects may have been read back (undo) and drawing objects left the worksheet.
     SupportWentAway();
@@ -649,6 +651,7 @@ void TNL::LeftClick(int32_t x, int32_t y, TModifiers mods) {
         CreationClick(static_cast<float>(View.WorldX(x)), static_cast<float>(View.WorldY(y)));
         return;
     }
+    if (PointEditClick(x, y, mods)) return;
     if (mode_ == TMode::ObjectLayout || mode_ == TMode::DesignEdit) {
         SelectSupportAt(x, y);
         ClickSelect(x, y, mods);

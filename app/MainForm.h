@@ -12,6 +12,7 @@
 #include "app/Commands.h"
 #include "app/ContextMenu.h"
 #include "app/FileCommands.h"
+#include "app/PointEditing.h"
 #include "app/Preferences.h"
 #include "app/RunState.h"
 #include "platform/Host.h"
@@ -78,6 +79,12 @@ public:
     // Makes the object current and opens the window on it (double click, Alt-click, "Properties"
     // items).
     void ShowProperties(TSLStitch& object);
+
+    // ---- point editing of direct stitch objects (app/PointEditing.cpp) ----
+    TPointEditState PointEdit;
+    // Runs a point item of the context menu on `object`; `point` is the point right-clicked (-1:
+    // none), which becomes the stitch cursor first.
+    void RunPointCommand(int32_t code, TSLStitch& object, int32_t point);
 
     // ---- the width envelope editor of the "   Edit Outline" page ----
     // A new editor on a satin outline, owned here; the properties window shows it as a page and
@@ -221,6 +228,16 @@ public:
     // An outline moved or changed shape: the fill regions built on it are rebuilt where they
     // meet `before` (its bounds before the change) or its bounds now.
     void OutlineChanged(TSLStitch& outline, const TKvRect& before);
+    // After `changed` were edited or moved within `area` (before and after): the regions that its
+    // complex holes and overlay outlines shape refill (app/Shaping.cpp).
+    void ShapingChanged(const std::vector<TSLStitch*>& changed, TKvRect area);
+    // After a rotate, resize or mirror of objects that were within `before`.
+    void TransformedShaping(const std::vector<TSLStitch*>& objects, TKvRect before);
+    // A region became or stopped being a complex hole, or an outline an overlay (its bit has just
+    // changed): one undo step, and the regions it shapes refill.
+    void ShapingMembershipChanged(TSLStitch& object);
+    // Regenerates the regions (as part of the edit being recorded, when there is one).
+    void RefillShaped(const std::vector<TSLStitch*>& regions);
 
     // ---- commands ----
     void Execute(TCommand command);
@@ -395,6 +412,13 @@ private:
 
     // selection and clicks
     void ClickSelect(int32_t x, int32_t y, TModifiers mods);
+    // Point editing: the point items offered for a direct stitch object, a click that the stitch
+    // cursor, the point selection or a pending merge takes (true: taken), and the drawing of the
+    // cursor, the selection and the colour points of the edited object.
+    void AddPointItems(std::vector<TContextItem>& items, TSLStitch& object, int32_t point) const;
+    bool PointEditClick(int32_t x, int32_t y, TModifiers mods);
+    bool HidesUnselected(const TSLStitch& o) const;
+    void DrawPointEditing(TDrawContext& dc) const;
     void RectangleRelease(int32_t x, int32_t y, TModifiers mods);
     void StartLeftDrag();
     void LeftClick(int32_t x, int32_t y, TModifiers mods);

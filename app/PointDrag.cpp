@@ -113,6 +113,7 @@ void TNL::OutlineChanged(TSLStitch& outline, const TKvRect& before) {
         changed.UnionWith(outline.Bounds);
     if (changed.empty) return;
     RebuildRegionsUsing(Objects(), outline, changed, StitchContext());
+    ShapingChanged({&outline}, changed);
 }
 
 void TNL::DoubleClick(int32_t x, int32_t y, TModifiers mods) {

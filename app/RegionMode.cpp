@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "app/MainForm.h"
+#include "app/Shaping.h"
 #include "core/Geometry.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
@@ -477,6 +478,7 @@ void TNL::RefillRegionsOf(const std::vector<TSLStitch*>& changed, double dx, dou
             return std::find(used.begin(), used.end(), o) != used.end();
         });
     }
+    ShapingChanged(changed, MovedArea(changed, dx, dy));
 }
 
 } // namespace nl

@@ -24,6 +24,7 @@
 #include "stitching/SLCurve.h"
 #include "threads/CatalogFolder.h"
 #include "threads/ThreadMatch.h"
+#include "worksheet/HoleSeams.h"
 #include "worksheet/Sew.h"
 
 namespace nl::cli {
@@ -137,6 +138,7 @@ void ExportSheet(TSew& sew, std::optional<int32_t> group, const std::string& in,
     std::vector<TSLStitch*> order = ExportOrder(sew, group, in);
     try {
         TStitchContext editing;
+        BindHoleSeams(editing, sew);
         TOutputGuard guard(order, editing);
         WriteDesign(order, out, *format, FoldersOf(ProgramFolder()).Shipped);
     } catch (const TError& e) {
@@ -214,6 +216,7 @@ int Export(const std::vector<std::string>& a, std::ostream&) {
 std::unique_ptr<TSLStitch> ExportedPoints(TSew& sew, int64_t& total) {
     std::vector<TSLStitch*> order = sew.BuildWorksheetOrder();
     TStitchContext editing;
+    BindHoleSeams(editing, sew);
     TOutputGuard guard(order, editing);
     TExportPlan plan(order);
     total = plan.StitchTotal;

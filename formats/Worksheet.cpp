@@ -142,6 +142,7 @@ std::vector<uint8_t> WorksheetBytes(TSew& sew, const std::string& fileName) {
     ctx.OutlineMarkOf = [](const TSLCurve* c) { return c->Mark; };
     TRecordWriter io(w, ctx, TRecordForm::Worksheet);
     std::string name = fileName;
+    sew.SyncShapeLists();
     std::vector<int32_t> holes = IndicesOf(sew, sew.Holes), overlays = IndicesOf(sew, sew.Overlays);
     WorksheetFields(io, std::as_const(sew), name, holes, overlays);
     return w.Take();

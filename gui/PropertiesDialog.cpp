@@ -30,6 +30,7 @@
 #include "ui/OutlinePage.h"
 #include "ui/PageField.h"
 #include "ui/RegionPage.h"
+#include "ui/StitchPage.h"
 #include "ui/StitchStylePage.h"
 
 namespace nl {
@@ -250,6 +251,8 @@ void TPropertiesDialog::Build() {
         BuildCurvePages(static_cast<TSLCurve&>(*object_));
     else if (object_ && object_->Kind() == KIND_REGION)
         BuildRegion(static_cast<TSLRegion&>(*object_));
+    else if (object_ && object_->Kind() == KIND_STITCH)
+        BuildStitch(*object_);
     for (int i = 0; i < tabs_->count(); ++i)
         if (tabs_->tabText(i) == previous) tabs_->setCurrentIndex(i);
     for (auto& r : refreshers_)
@@ -692,6 +695,116 @@ void TPropertiesDialog::BuildRegion(TSLRegion& region) {
             AddToggleRow(TRegionPage::IsUnderlay(t) ? under : fill, model, i);
     }
     PageLayout(fill)->addStretch(1);
+    PageLayout(page)->addStretch(1);
+}
+
+// ---- direct stitch page ----
+
+void TPropertiesDialog::BuildStitch(TSLStitch& object) {
+    QWidget* page = AddPage(TStitchPage::Caption);
+    TNL& nl = nl_;
+    TSLStitch* o = &object;
+    auto model = [&nl, o] { return TStitchPage(*o, nl.PointEdit); };
+    // Moving the cursor or the range redraws the worksheet (the cursor and selection show there).
+    auto field = [&](const char* caption, std::function<int32_t(const TStitchPage&)> get,
+                     std::function<bool(TStitchPage&, double)> set) {
+        AddField(page, caption, "",
+                 {nullptr, [model, get] { return static_cast<double>(get(model())); },
+                  [model, set, &nl](double v) {
+                      auto m = model();
+                      const bool ok = set(m, v);
+                      if (ok) nl.GetHost().RequestRedraw();
+                      return ok;
+                  },
+                  0});
+    };
+    field(TStitchPage::PositionCaption, &TStitchPage::Position, &TStitchPage::SetPosition);
+    field(TStitchPage::PlusCaption, &TStitchPage::Plus, &TStitchPage::SetPlus);
+    field(TStitchPage::MinusCaption, &TStitchPage::Minus, &TStitchPage::SetMinus);
+    auto* arrows = new QHBoxLayout;
+    const char* tips[] = {"Previous Stitch", "Next Stitch", "Previous Color Point", "Next Color Point"};
+    const TStitchStep order[] = {TStitchStep::PreviousColour, TStitchStep::Back, TStitchStep::Forward,
+                                 TStitchStep::NextColour};
+    for (TStitchStep step : order) {
+        const char* caption = TStitchPage::StepCaptions[static_cast<size_t>(step)];
+        auto* b = new QPushButton(caption, page);
+        b->setProperty(kCaptionProperty, caption);
+        b->setToolTip(tips[static_cast<size_t>(step)]);
+        b->setAutoDefault(false);
+        b->setMaximumWidth(48);
+        arrows->addWidget(b);
+        connect(b, &QPushButton::clicked, this, [this, gen = generation_, model, step, &nl] {
+            if (!Live(gen)) return;
+            model().Step(step);
+            nl.GetHost().RequestRedraw();
+            Refresh();
+        });
+    }
+    arrows->addStretch(1);
+    PageLayout(page)->addLayout(arrows);
+    // The colour of the colour block in force at the cursor (disabled when none is).
+    auto* row = new QHBoxLayout;
+    auto* label = new QLabel(TStitchPage::ColourCaption, page);
+    auto* colour = new QPushButton("Color", page);
+    colour->setProperty(kCaptionProperty, TStitchPage::ColourCaption);
+    colour->setIconSize(QSize(40, 14));
+    colour->setAutoDefault(false);
+    row->addWidget(label);
+    row->addWidget(colour);
+    row->addStretch(1);
+    PageLayout(page)->addLayout(row);
+    refreshers_.push_back([model, colour, label] {
+        const TStitchPage m = model();
+        colour->setEnabled(m.ColourApplies());
+        label->setEnabled(m.ColourApplies());
+        QPixmap swatch(40, 14);
+        const int32_t c = m.Colour();
+        swatch.fill(c == NO_COLOUR ? QColor(Qt::transparent) : QColor(ColourR(c), ColourG(c), ColourB(c)));
+        {
+            QPainter p(&swatch);
+            p.setPen(Qt::black);
+            p.drawRect(0, 0, 39, 13);
+        }
+        colour->setIcon(QIcon(swatch));
+    });
+    connect(colour, &QPushButton::clicked, this, [this, gen = generation_, model] {
+        if (!Live(gen)) return;
+        const int32_t block = model().ColourBlock();
+        if (block < 0) return;
+        if (nl_.PickObjectColour({object_}, block))
+            Accepted();
+        else
+            Refresh();
+    });
+    AddToggle(page, TStitchPage::LowLevelCaption,
+              {nullptr, [model] { return model().LowLevel(); },
+               [model, &nl](bool on) {
+                   model().SetLowLevel(on);
+                   nl.GetHost().RequestRedraw();
+               }});
+    AddToggle(page, TStitchPage::HideUnselectedCaption,
+              {nullptr, [model] { return model().HideUnselected(); },
+               [model, &nl](bool on) {
+                   model().SetHideUnselected(on);
+                   nl.GetHost().RequestRedraw();
+               }});
+    AddToggle(page, TStitchPage::HighlightCaption,
+              {nullptr, [model] { return model().HighlightColours(); },
+               [model, &nl](bool on) {
+                   model().SetHighlightColours(on);
+                   nl.GetHost().RequestRedraw();
+               }});
+    auto* reset = new QPushButton(TStitchPage::ResetCaption, page);
+    reset->setProperty(kCaptionProperty, TStitchPage::ResetCaption);
+    reset->setAutoDefault(false);
+    reset->setMaximumWidth(100);
+    PageLayout(page)->addWidget(reset);
+    connect(reset, &QPushButton::clicked, this, [this, gen = generation_, model, &nl] {
+        if (!Live(gen)) return;
+        model().Reset();
+        nl.GetHost().RequestRedraw();
+        Refresh();
+    });
     PageLayout(page)->addStretch(1);
 }
 

@@ -111,6 +111,7 @@ private:
     void BuildFillPattern(TSLCurve& curve);
     void BuildFeather(TSLCurve& curve);
     void BuildRegion(TSLRegion& region);
+    void BuildStitch(TSLStitch& object);
 
     TNL& nl_;
     TSLStitch* object_ = nullptr;

@@ -390,7 +390,8 @@ bool InsidePolygon(const std::vector<double>& xs, const std::vector<double>& ys,
 }
 
 // Consecutive duplicates dropped; the vertices of the underlay polygon inset by m.
-std::vector<std::pair<double, double>> InsetPolygon(std::vector<std::pair<double, double>> v, double m) {
+std::vector<std::pair<double, double>> InsetPolygon(std::vector<std::pair<double, double>> v, double m,
+                                                    bool outer = false) {
     std::vector<std::pair<double, double>> pts;
     for (auto& p : v)
         if (pts.empty() || pts.back() != p) pts.push_back(p);
@@ -426,7 +427,7 @@ std::vector<std::pair<double, double>> InsetPolygon(std::vector<std::pair<double
         return (x1 - x0) * (y1 - y0);
     };
     auto a = offsetSide(1), b = offsetSide(-1);
-    return area(a) <= area(b) ? a : b;
+    return (area(a) <= area(b)) != outer ? a : b;
 }
 
 } // namespace
@@ -444,6 +445,11 @@ void WalkSpanTree(TSpanTree& tree, uint32_t type, bool startLeft, int32_t pitch,
 std::vector<std::pair<double, double>> InsetPolygonForTest(const std::vector<std::pair<double, double>>& v,
                                                            double m) {
     return InsetPolygon(v, m);
+}
+
+std::vector<std::pair<double, double>> OffsetPolygon(std::vector<std::pair<double, double>> v, double m,
+                                                     bool outer) {
+    return InsetPolygon(std::move(v), m, outer);
 }
 
 std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStitchContext& ctx,
@@ -530,7 +536,7 @@ std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStit
         if (!InsidePolygon(xs, ys, exitX, exitY)) return list;
         ras.Polyline(xs, ys, false);
     }
-    if ((rg.Flags & OF_ALLOW_HOLES) && ctx.DrawRegionHoles) ctx.DrawRegionHoles(rg, ras);
+    if ((rg.Flags & OF_ALLOW_HOLES) && ctx.DrawRegionHoles) ctx.DrawRegionHoles(rg, ras, underlay);
     if (!ras.Inside(exitY, exitX) || ras.IsSet(exitY, exitX)) return list;
 
     TRowTable table;

@@ -40,4 +40,9 @@ void WalkSpanTree(TSpanTree& tree, uint32_t type, bool startLeft, int32_t pitch,
 std::vector<std::pair<double, double>> InsetPolygonForTest(const std::vector<std::pair<double, double>>& v,
                                                            double m);
 
+// The polygon offset by m to the inside (outer = false: the inset of the underlay) or to the
+// outside (outer = true: the margin kept around a complex hole).
+std::vector<std::pair<double, double>> OffsetPolygon(std::vector<std::pair<double, double>> v, double m,
+                                                     bool outer);
+
 } // namespace nl

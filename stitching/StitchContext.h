@@ -51,9 +51,13 @@ struct TStitchContext {
     // Called after an outline changed shape, so regions built on it refill.
     std::function<void(TSLStitch&)> OnOutlineChanged;
     // Region fill seams: complex holes drawn into a region's fill raster ("Allow Complex Holes"),
-    // and overlay outlines piercing a finished fill (unless "Dont Allow Overlays").
-    std::function<void(const TSLRegion&, TFillRaster&)> DrawRegionHoles;
+    // and overlay outlines piercing a finished fill (unless "Dont Allow Overlays"). The hole seam
+    // is told whether the pass is the underlay, which keeps its margin from the holes too.
+    std::function<void(const TSLRegion&, TFillRaster&, bool underlay)> DrawRegionHoles;
     std::function<void(const TSLRegion&, TSLStitch&)> PierceRegionOverlays;
+    // Called after an object became or stopped being a complex hole or an overlay outline, so
+    // the regions it shapes refill.
+    std::function<void(TSLStitch&)> OnShapingChanged;
 };
 
 // How worksheet units map to the device: screen = (unit - Origin) * Scale.

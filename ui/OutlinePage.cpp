@@ -61,12 +61,18 @@ const std::vector<TToggleDesc>& TOutlinePage::ToggleList() {
     static const std::vector<TToggleDesc> toggles = {
         FlagToggle<TSLCurve>("Stitch From End", &TSLStitch::Flags, OF_STITCH_FROM_END),
         FlagToggle<TSLCurve>("Dont Allow Overlays", &TSLStitch::Flags, OF_NO_OVERLAYS),
+        FlagToggle<TSLCurve>("Use As Region Overlay", &TSLStitch::Flags, OF_REGION_OVERLAY),
         {"Use Return Stitch",
          [](const TSLCurve& c) { return c.Outlines && (c.Outlines->ProfileFlags & PF_RETURN_STITCH); },
          [](TSLCurve& c, bool on) { SetBits(c.Outlines->ProfileFlags, PF_RETURN_STITCH, on); },
          IsSatinOutline},
     };
     return toggles;
+}
+
+void TOutlinePage::Toggled(size_t toggle, bool /*on*/) {
+    if (static_cast<int>(toggle) == ToggleIndex("Use As Region Overlay") && ctx_.OnShapingChanged)
+        ctx_.OnShapingChanged(target_);
 }
 
 } // namespace nl

@@ -12,6 +12,10 @@ public:
     TOutlinePage(TSLCurve& curve, const TStitchContext& ctx) : TFieldPageOf(curve, ctx) {}
     static const std::vector<TFieldDesc>& FieldList();
     static const std::vector<TToggleDesc>& ToggleList();
+
+protected:
+    // "Use As Region Overlay" changes which fills the outline pierces.
+    void Toggled(size_t toggle, bool on) override;
 };
 
 } // namespace nl

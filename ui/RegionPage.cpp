@@ -128,8 +128,9 @@ const std::vector<TToggleRow<TSLRegion>>& TRegionPage::ToggleList() {
 }
 
 void TRegionPage::Toggled(size_t toggle, bool on) {
-    if (toggle == static_cast<size_t>(TRegionToggle::ComplexHole) && OnHoleChanged)
-        OnHoleChanged(target_, on);
+    if (toggle != static_cast<size_t>(TRegionToggle::ComplexHole)) return;
+    if (ctx_.OnShapingChanged) ctx_.OnShapingChanged(target_);
+    if (OnHoleChanged) OnHoleChanged(target_, on);
 }
 
 void TRegionPage::SetStitchType(uint32_t type) {

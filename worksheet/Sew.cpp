@@ -10,6 +10,8 @@
 #include "regions/Pattern.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
+#include "regions/Hole.h"
+#include "worksheet/HoleSeams.h"
 
 namespace nl {
 
@@ -321,6 +323,12 @@ void TSew::SendToBottom(TSLStitch* object) {
     Modified = true;
 }
 
+void TSew::SyncShapeLists() {
+    const std::vector<TSLStitch*> objects = SheetObjects(*this);
+    SyncHoleList(Holes, objects);
+    SyncOverlayList(Overlays, objects);
+}
+
 void TSew::DeleteObject(TSLStitch* object) {
     auto [a, b] = BlockOf(*this, object);
     if (a < 0) return;
@@ -380,14 +388,23 @@ void TSew::AfterLoad(const TStitchContext& ctx, int32_t fileVersion, const std::
     ResolveCreatorMembers(Support, objects);
     // Region nodes name their outlines by list position; they become references only now that the
     // whole list exists (a reference to anything but an outline fails the load).
+    // Fills made here are shaped by this worksheet's holes and overlays, so every region is
+    // resolved and has its bounds before any of them is filled.
+    TStitchContext bound = ctx;
+    BindHoleSeams(bound, *this);
     for (TSLStitch* o : objects) {
         if (o->Kind() != KIND_REGION) continue;
         auto* rg = static_cast<TSLRegion*>(o);
         rg->ResolveOutlines(objects);
         // Files from before the current region rules are rebuilt with them.
-        if (fileVersion < kVersionRegionRules) rg->RebuildFromOutlines(ctx);
-        rg->UpdateBounds(ctx);
-        if (!rg->FillStitches || fileVersion < kVersionRegionRules || rg->DeriveEntryExit) Restitch(*rg, ctx);
+        if (fileVersion < kVersionRegionRules) rg->RebuildFromOutlines(bound);
+        rg->UpdateBounds(bound);
+    }
+    for (TSLStitch* o : objects) {
+        if (o->Kind() != KIND_REGION) continue;
+        auto* rg = static_cast<TSLRegion*>(o);
+        if (!rg->FillStitches || fileVersion < kVersionRegionRules || rg->DeriveEntryExit)
+            Restitch(*rg, bound);
     }
     Holes.clear();
     Overlays.clear();
@@ -402,6 +419,8 @@ void TSew::AfterLoad(const TStitchContext& ctx, int32_t fileVersion, const std::
         if (TSLStitch* o = at(i);
             o && o->Kind() == KIND_CURVE && std::find(Overlays.begin(), Overlays.end(), o) == Overlays.end())
             Overlays.push_back(o);
+    // The flag bits decide: the file's lists only confirm them.
+    SyncShapeLists();
     // An id an object carries is in the group list, so a new group never takes it; ids without
     // objects stay as the file has them.
     for (auto& o : items_)

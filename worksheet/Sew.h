@@ -60,7 +60,8 @@ public:
     // Unsaved changes since the last save or load.
     bool Modified = false;
     TKvRect SelectionBounds;
-    // The hole list and the overlay list (references into the object list, not owned).
+    // The hole list and the overlay list (references into the object list, not owned). The flag
+    // bits of the objects decide membership; SyncShapeLists brings the lists back in step.
     std::vector<TSLStitch*> Holes;
     std::vector<TSLStitch*> Overlays;
     // Temporary objects made while building an order (text characters as direct stitches).
@@ -103,6 +104,9 @@ public:
     // list only when no other object carries it. While an edit is being recorded the undo step
     // keeps the object instead of freeing it.
     void DeleteObject(TSLStitch* object);
+    // Brings the hole and overlay lists in step with the objects' flag bits (and drops entries
+    // for objects that are gone).
+    void SyncShapeLists();
     // Removes the object at `index` alone (no partner), as DeleteObject does.
     void Delete(int32_t index);
     // Puts the objects in `order`, taking them from the list and from `spare`; every object of

@@ -412,10 +412,41 @@ TEST(WorksheetFile, ReferencesThatDoNotResolve) {
     };
     put(12, 100000); // hole index past the objects
     put(4, -3);      // negative overlay index
+    // The flag bits decide membership: the bad entries are skipped and the flagged objects are
+    // members all the same.
     TSew back;
     ReadWorksheetBytes(bytes, back, "r.Nl1");
-    EXPECT_TRUE(back.Holes.empty());
-    EXPECT_TRUE(back.Overlays.empty());
+    ASSERT_EQ(back.Holes.size(), 1u);
+    ASSERT_EQ(back.Overlays.size(), 1u);
+    EXPECT_EQ(back.IndexOf(back.Holes[0]), sew.IndexOf(sew.Holes[0]));
+    EXPECT_EQ(back.IndexOf(back.Overlays[0]), sew.IndexOf(sew.Overlays[0]));
+    // A duplicate entry and an entry naming an outline in the hole list give one hole.
+    {
+        const int32_t h = sew.IndexOf(sew.Holes[0]), o = sew.IndexOf(sew.Overlays[0]);
+        std::vector<uint8_t> dup(bytes.begin(), bytes.end() - 16);
+        for (int32_t v : {3, h, h, o, 1, o})
+            for (int k = 0; k < 4; ++k)
+                dup.push_back(static_cast<uint8_t>(v >> (8 * k)));
+        TSew twice;
+        ReadWorksheetBytes(dup, twice, "r.Nl1");
+        ASSERT_EQ(twice.Holes.size(), 1u);
+        EXPECT_EQ(twice.IndexOf(twice.Holes[0]), h);
+        // Saved again, the hole list is the one entry.
+        std::vector<uint8_t> again = WorksheetBytes(twice, "r.Nl1");
+        EXPECT_EQ(again.size(), bytes.size());
+    }
+    // An entry naming an object without the bit is not a member.
+    for (TSLStitch* o : {sew.Holes[0], sew.Overlays[0]})
+        o->Flags &= ~(OF_COMPLEX_HOLE | OF_REGION_OVERLAY);
+    std::vector<uint8_t> plain = WorksheetBytes(sew, "r.Nl1");
+    EXPECT_EQ(plain.size(), bytes.size() - 8); // both lists saved empty
+    TSew noHoles;
+    ReadWorksheetBytes(bytes, noHoles, "r.Nl1"); // the old lists, with the bits cleared below
+    for (int32_t i = 0; i < noHoles.Count(); ++i)
+        noHoles[i]->Flags &= ~(OF_COMPLEX_HOLE | OF_REGION_OVERLAY);
+    noHoles.SyncShapeLists();
+    EXPECT_TRUE(noHoles.Holes.empty());
+    EXPECT_TRUE(noHoles.Overlays.empty());
 
     TSew rails;
     AddColumn(rails, {{0, 0}, {100, 0}}, {{0, 50}, {100, 50}}, 0xFF);

@@ -356,7 +356,7 @@ TEST(RegionFill, HoleAndOverlaySeamsAreCalled) {
     r->Flags |= OF_ALLOW_HOLES;
     int pierced = 0;
     TStitchContext ctx;
-    ctx.DrawRegionHoles = [](const TSLRegion&, TFillRaster& ras) {
+    ctx.DrawRegionHoles = [](const TSLRegion&, TFillRaster& ras, bool) {
         std::vector<double> xs, ys;
         for (auto [x, y] : Square(150, 150, 100)) {
             double rx, ry;

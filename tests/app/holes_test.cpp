@@ -1,0 +1,139 @@
+// Complex holes and overlay outlines driven through the controller: the check boxes of the
+// properties pages, dragging and deleting refill the regions they shape.
+#include <gtest/gtest.h>
+
+#include "../regions/TestShapes.h"
+#include "Fixture.h"
+#include "regions/Hole.h"
+#include "ui/OutlinePage.h"
+#include "ui/RegionPage.h"
+#include "ui/TransformDialogs.h"
+
+using namespace nl;
+using namespace nl::test;
+
+namespace {
+
+struct THoleSheet : TShell {
+    TSLCurve* OuterLine = nullptr;
+    TSLCurve* HoleLine = nullptr;
+    TSLRegion* Fill = nullptr;
+    TSLRegion* Hole = nullptr;
+
+    THoleSheet() {
+        const TStitchContext ctx = Nl.StitchContext();
+        OuterLine = static_cast<TSLCurve*>(Nl.Sew.Add(ClosedOutline(Square(100, 100, 400))));
+        HoleLine = static_cast<TSLCurve*>(Nl.Sew.Add(ClosedOutline(Square(250, 250, 100))));
+        for (TSLCurve* c : {OuterLine, HoleLine}) {
+            c->Flags |= OF_VISIBLE | OF_RUNNING;
+            c->SetStitchTypeBits(ST_RUNNING);
+            c->UpdateBounds(ctx);
+        }
+        Fill = static_cast<TSLRegion*>(Nl.Sew.Add(RegionOn(*OuterLine, ctx)));
+        Fill->Flags |= OF_ALLOW_HOLES;
+        Hole = static_cast<TSLRegion*>(Nl.Sew.Add(RegionOn(*HoleLine, ctx)));
+        Restitch(*Fill, ctx);
+        Restitch(*Hole, ctx);
+    }
+    // Needle points of the big fill inside the square (inset by 3 units).
+    int32_t FillPointsIn(float x0, float y0, float side) const {
+        int32_t n = 0;
+        for (const TSP& p : *Fill->FillStitches)
+            n += p.X > x0 + 3 && p.X < x0 + side - 3 && p.Y > y0 + 3 && p.Y < y0 + side - 3;
+        return n;
+    }
+};
+
+} // namespace
+
+TEST(ComplexHolesInTheEditor, CheckBoxMoveAndDeleteRefillTheRegion) {
+    THoleSheet s;
+    ASSERT_GT(s.FillPointsIn(250, 250, 100), 20);
+    // "Use As Complex  Hole" on the small region: the big fill flows around it at once.
+    TRegionPage page(*s.Hole, s.Nl.StitchContext());
+    page.SetToggle(TRegionToggle::ComplexHole, true);
+    EXPECT_EQ(s.FillPointsIn(250, 250, 100), 0);
+    s.Nl.Sew.SyncShapeLists();
+    ASSERT_EQ(s.Nl.Sew.Holes.size(), 1u);
+
+    // Dragging the hole's outline moves the hole, and the fill follows it.
+    s.Nl.Execute(TCommand::ModeLayout);
+    s.Nl.Sew.BringToTop(s.HoleLine); // above the regions, so that the click takes it
+    s.Click(300, 250);               // the top edge of the hole's outline
+    ASSERT_TRUE(s.HoleLine->Flags & OF_SELECTED_LAYOUT);
+    s.Drag(300, 250, 300, 150);
+    EXPECT_GT(s.FillPointsIn(250, 260, 80), 20) << "where the hole was is filled again";
+    EXPECT_EQ(s.FillPointsIn(250, 150, 100), 0) << "where it is now is empty";
+
+    // Deleting the hole (its outline takes the region along) fills the region whole.
+    s.Host.Answers.push_back(TButton::Yes);
+    s.Nl.Execute(TCommand::Delete);
+    EXPECT_LT(s.Nl.Sew.IndexOf(s.Hole), 0);
+    EXPECT_GT(s.FillPointsIn(250, 150, 100), 20);
+    // Undo brings the hole back, and the fill as it was around it.
+    s.Nl.Undo();
+    EXPECT_GE(s.Nl.Sew.IndexOf(s.Hole), 0);
+    EXPECT_EQ(s.FillPointsIn(250, 150, 100), 0);
+    // Undoing the move puts the hole back where it was, and the fill with it.
+    s.Nl.Undo();
+    EXPECT_EQ(s.FillPointsIn(250, 250, 100), 0);
+    EXPECT_GT(s.FillPointsIn(250, 150, 80), 20);
+    // Undoing the check box gives the whole fill back.
+    s.Nl.Undo();
+    EXPECT_FALSE(s.Hole->Flags & OF_COMPLEX_HOLE);
+    EXPECT_GT(s.FillPointsIn(250, 250, 100), 20);
+
+    // Unchecking the box refills as well.
+    THoleSheet t;
+    TRegionPage p2(*t.Hole, t.Nl.StitchContext());
+    p2.SetToggle(TRegionToggle::ComplexHole, true);
+    p2.SetToggle(TRegionToggle::ComplexHole, false);
+    EXPECT_GT(t.FillPointsIn(250, 250, 100), 20);
+}
+
+TEST(ComplexHolesInTheEditor, OverlayCheckBoxPiercesTheFill) {
+    THoleSheet s;
+    auto line = Polyline({{300, 50}, {300, 550}});
+    line->Flags |= OF_VISIBLE | OF_RUNNING;
+    line->SetStitchTypeBits(ST_RUNNING);
+    auto* overlay = static_cast<TSLCurve*>(s.Nl.Sew.Add(std::move(line)));
+    overlay->UpdateBounds(s.Nl.StitchContext());
+    auto onLine = [&s] {
+        int32_t n = 0;
+        for (const TSP& p : *s.Fill->FillStitches)
+            n += std::fabs(p.X - 300) < 0.01f && (p.Flags & SP_FILL);
+        return n;
+    };
+    const int32_t before = onLine();
+    TOutlinePage page(*overlay, s.Nl.StitchContext());
+    ASSERT_GE(TOutlinePage::ToggleIndex("Use As Region Overlay"), 0);
+    page.SetToggle(static_cast<size_t>(TOutlinePage::ToggleIndex("Use As Region Overlay")), true);
+    EXPECT_GT(onLine(), before + 20) << "a needle point where the outline crosses each row";
+    page.SetToggle(static_cast<size_t>(TOutlinePage::ToggleIndex("Use As Region Overlay")), false);
+    EXPECT_EQ(onLine(), before);
+}
+
+// Resizing, rotating or mirroring a hole (its outline with the region on it) refills the fill it
+// shapes, where the hole was and where it is now; undo gives the fill back.
+TEST(ComplexHolesInTheEditor, ResizingAHoleRefillsTheRegion) {
+    THoleSheet s;
+    TRegionPage page(*s.Hole, s.Nl.StitchContext());
+    page.SetToggle(TRegionToggle::ComplexHole, true);
+    ASSERT_EQ(s.FillPointsIn(250, 250, 100), 0);
+    s.Nl.Execute(TCommand::ModeLayout);
+    for (TSLStitch* o : s.Nl.Sew.Objects())
+        o->ClearFlags(OF_SELECTED_LAYOUT);
+    s.HoleLine->SetFlags(OF_SELECTED_LAYOUT);
+    s.Hole->SetFlags(OF_SELECTED_LAYOUT);
+    s.Host.ResizeDialogScript = [&] {
+        TResizeDialog* d = s.Nl.ResizeDialog();
+        ASSERT_NE(d, nullptr);
+        ASSERT_TRUE(d->Set(TResizeField::WidthPercent, 50)); // half as wide and high
+        d->Ok();
+    };
+    s.Nl.Execute(TCommand::Resize);
+    EXPECT_GT(s.FillPointsIn(250, 250, 100), 20) << "what the hole no longer covers is filled";
+    EXPECT_EQ(s.FillPointsIn(276, 276, 24), 0) << "the smaller hole stays empty";
+    s.Nl.Undo();
+    EXPECT_EQ(s.FillPointsIn(250, 250, 100), 0);
+}
