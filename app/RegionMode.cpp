@@ -8,6 +8,7 @@
 #include "core/Geometry.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
+#include "regions/Hole.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
@@ -131,6 +132,7 @@ TRegionMode::TEditStep::TEditStep(TRegionMode& mode) : mode_(mode) {
     TSLRegion* r = mode.builder_->Region();
     if (r && mode.nl_.Sew.IndexOf(r) < 0) r = nullptr;
     building_ = r && r->UnderConstruction() ? r : nullptr;
+    if (r) before_ = r->Bounds;
     step_ = std::make_unique<TUndoStep>(mode.nl_.Sew, "Region Edit",
                                         r ? std::vector<TSLStitch*>{r} : std::vector<TSLStitch*>{});
 }
@@ -145,6 +147,16 @@ TRegionMode::TEditStep::~TEditStep() {
         step_->SetName("Create Region");
     } else if ((building_ && !(live && r == building_)) || (live && r->UnderConstruction())) {
         step_->Cancel();
+        return;
+    }
+    // A complex hole whose path changed: the fills it shapes follow, in the same step.
+    if (live && IsComplexHole(*r)) {
+        TKvRect area = r->Bounds;
+        if (!before_.empty) area.UnionWith(before_);
+        if (!area.empty) {
+            area.Inflate(1);
+            mode_.nl_.ShapingChanged({r}, area);
+        }
     }
 }
 

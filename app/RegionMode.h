@@ -94,6 +94,7 @@ private:
     private:
         TRegionMode& mode_;
         TSLRegion* building_ = nullptr;
+        TKvRect before_{.empty = true}; // where the edited region was, for the fills a hole shapes
         std::unique_ptr<TUndoStep> step_;
     };
 

@@ -1,6 +1,7 @@
 #include <cmath>
 #include <string>
 
+#include "../regions/TestShapes.h"
 #include "Fixture.h"
 #include "app/ContextMenu.h"
 #include "app/RegionMode.h"
@@ -358,4 +359,36 @@ TEST(RegionMode, OutlineCommandsKeepTheRegionsBuiltOnTheOutline) {
         Restitch(*r, s.Nl.StitchContext());
         ExpectSameCoverage(before, CoverageOf(*r), std::string(c.Name) + ", rebuilt");
     }
+}
+
+// A complex hole whose path is edited in the region mode takes the fills it shapes along: the
+// region around it is filled again as soon as the hole's path is closed again.
+TEST(RegionMode, EditingAHolesPathRefillsTheRegionAroundIt) {
+    THash s;
+    TSLRegion* hole = s.BuildSquare(); // 100..300
+    ASSERT_NE(hole, nullptr);
+    const TStitchContext ctx = s.Nl.StitchContext();
+    auto* outer = static_cast<TSLCurve*>(s.Nl.Sew.Add(nl::test::ClosedOutline(nl::test::Square(0, 0, 400))));
+    outer->UpdateBounds(ctx);
+    auto* fill = static_cast<TSLRegion*>(s.Nl.Sew.Add(nl::test::RegionOn(*outer, ctx)));
+    fill->Flags |= OF_ALLOW_HOLES;
+    Restitch(*fill, ctx);
+    // The hole's bit set behind the editor's back: the fill still covers it.
+    hole->Flags |= OF_COMPLEX_HOLE;
+    s.Nl.Sew.SyncShapeLists();
+    auto inside = [&] {
+        int32_t n = 0;
+        for (const TSP& p : *fill->FillStitches)
+            n += p.X > 110 && p.X < 290 && p.Y > 110 && p.Y < 290;
+        return n;
+    };
+    ASSERT_GT(inside(), 20);
+    s.Nl.Sew.BringToTop(hole);
+    s.Nl.Execute(TCommand::ModeRegion);
+    s.Click(200, 200);
+    ASSERT_EQ(s.Builder().Region(), hole);
+    s.Mode().Press(TRegionButton::Back);
+    s.Mode().Press(TRegionButton::Restore);
+    ASSERT_FALSE(hole->UnderConstruction());
+    EXPECT_EQ(inside(), 0) << "the fill now flows around the edited hole";
 }
