@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "platform/Host.h"
+#include "regions/JumpNodes.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 
@@ -324,6 +325,8 @@ void TSew::DeleteObject(TSLStitch* object) {
     if (a < 0) return;
     for (int32_t k = b; k >= a; --k) {
         TSLStitch* o = (*this)[k];
+        // Outlines joined to this one let go of it (both ends of every link) and regenerate.
+        if (o->Kind() == KIND_CURVE) UnlinkAll(*static_cast<TSLCurve*>(o), TStitchContext{});
         std::erase(Holes, o);
         std::erase(Overlays, o);
         Delete(k);
@@ -340,6 +343,16 @@ void TSew::AfterLoad(const TStitchContext& ctx, int32_t fileVersion, const std::
         objects.push_back(o.get());
     // Each rail B is linked to the rail A read before it (and the column generated).
     LinkRailsInOrder(objects, ctx);
+    // Jump links name their partners by list position: resolved (and checked) now, and the chains
+    // generated, since their stitches are not stored.
+    ResolveJumps(objects);
+    TStitchContext single = ctx;
+    single.BatchTransform = true; // one outline at a time: every member of a chain is listed
+    for (TSLStitch* o : objects)
+        if (o->Kind() == KIND_CURVE && static_cast<TSLCurve*>(o)->Jumps) {
+            static_cast<TSLCurve*>(o)->RefreshGeometry(ctx);
+            Restitch(*o, single);
+        }
     // Region nodes name their outlines by list position; they become references only now that the
     // whole list exists (a reference to anything but an outline fails the load).
     for (TSLStitch* o : objects) {
