@@ -113,6 +113,13 @@ public:
     virtual void CommandStateChanged() {}
     // Asks the main window to close (it asks the controller whether it may).
     virtual void RequestClose() {}
+    // The warning sound of refused clicks.
+    virtual void Beep() {}
+    // The stitch order mode's "Stitching Order" panel (with its pallet): shown while the mode
+    // runs; OrderChanged says that the order or the current element changed (the panel follows).
+    virtual void ShowOrderPanel() {}
+    virtual void CloseOrderPanel() {}
+    virtual void OrderChanged() {}
     // The "General" page, opened on `values`; true when the user accepted (the values are then
     // the ones entered).
     virtual bool EditGeneralOptions(TGeneralOptions& values) {

@@ -107,6 +107,14 @@ void PropagateChain(TSLCurve& from) {
     from.EntryIndex = 0;
 }
 
+void PropagateChainColour(TSLCurve& from) {
+    const int32_t colour = from.Color;
+    WalkChain(from, [&](TSLCurve& c) {
+        if (&c != &from) c.SetColor(colour);
+        return false;
+    });
+}
+
 void LinkOutlines(TSLCurve& a, TSLCurve& b, int32_t indexA, int32_t indexB) {
     indexA = Clamp(indexA, 0, a.LastSample());
     indexB = Clamp(indexB, 0, b.LastSample());

@@ -20,6 +20,9 @@ namespace nl {
 class TSLCurve;
 class TSLStitch;
 
+// Gives every outline of the chain of `from` its thread colour (a chain is sewn in one thread).
+void PropagateChainColour(TSLCurve& from);
+
 // Links `a` at sample `indexA` with `b` at sample `indexB`: a record in each list (the lists are
 // made when missing), each the other's Reverse. Nothing is checked here (see WouldCloseCycle).
 void LinkOutlines(TSLCurve& a, TSLCurve& b, int32_t indexA, int32_t indexB);

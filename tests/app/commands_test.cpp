@@ -154,13 +154,11 @@ TEST(Commands, DeleteAsksAndNoKeepsEverything) {
 }
 
 TEST(Commands, CommandsOfFeaturesNotBuiltAreShownDisabledAndDoNothing) {
-    // No shaded thread view, no jump connection, no pictures yet: a click on these must not look
-    // as if it worked.
+    // No shaded thread view, no pictures yet: a click on these must not look as if it worked.
     for (TMode mode : {TMode::DesignEdit, TMode::ObjectLayout}) {
         TShell s;
         s.Nl.SetMode(mode);
-        for (TCommand c :
-             {TCommand::Mode3D, TCommand::ModeConnect, TCommand::ModeConnectButton, TCommand::HideBitmaps}) {
+        for (TCommand c : {TCommand::Mode3D, TCommand::HideBitmaps}) {
             EXPECT_FALSE(s.Nl.IsEnabled(c)) << static_cast<int>(c);
             s.Nl.Execute(c);
         }
