@@ -28,6 +28,7 @@ class TPropertiesDialog;
 class TCatalogViewerDialog;
 class TCatalogManagerDialog;
 class TSimulatorWindow;
+class TOrderPanel;
 class TCircleAttributesDialog;
 
 // The controller and its Host. A base of the main window listed before QMainWindow, so that
@@ -71,6 +72,8 @@ public:
     int32_t TakeWorksheetColour();
     // The "Sewing Simulator" window, docked at the right while the Sew Simulation mode runs.
     TSimulatorWindow* Simulator() const { return simulator_; }
+    // The "Stitching Order" panel, docked at the right while the stitch order mode runs.
+    TOrderPanel* OrderPanel() const { return orderPanel_; }
     // The "Circle Attributes Dialog" (created once, shown modally by the circle tool).
     TCircleAttributesDialog* CircleDialog() const { return circleDialog_; }
 
@@ -93,6 +96,7 @@ private:
     TCatalogManagerDialog* catalogManager_ = nullptr;
     QEventLoop* dropperLoop_ = nullptr;
     TSimulatorWindow* simulator_ = nullptr;
+    TOrderPanel* orderPanel_ = nullptr;
     TCircleAttributesDialog* circleDialog_ = nullptr;
     std::map<TCommand, QAction*> actions_;
     TRegionToolBar* regionBar_ = nullptr;

@@ -20,6 +20,7 @@
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
 #include "gui/CircleAttributesDialog.h"
+#include "gui/OrderPanel.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/SimulatorWindow.h"
 
@@ -116,6 +117,25 @@ void TQtHost::ShowSimulatorWindow() {
 
 void TQtHost::CloseSimulatorWindow() {
     if (Simulator) Simulator->hide();
+}
+
+void TQtHost::Beep() {
+    QApplication::beep();
+}
+
+void TQtHost::ShowOrderPanel() {
+    if (!OrderPanel) return;
+    OrderPanel->Refresh();
+    OrderPanel->show();
+    OrderPanel->raise();
+}
+
+void TQtHost::CloseOrderPanel() {
+    if (OrderPanel) OrderPanel->hide();
+}
+
+void TQtHost::OrderChanged() {
+    if (OrderPanel && OrderPanel->isVisible()) OrderPanel->Refresh();
 }
 
 void TQtHost::SimulatorChanged() {

@@ -21,6 +21,7 @@ class TCircleAttributesDialog;
 class TCatalogViewerDialog;
 class TCatalogManagerDialog;
 class TSimulatorWindow;
+class TOrderPanel;
 
 // Filter "Description|*.a;*.b|Other|*.c" as a Qt name filter list "Description (*.a *.b);;Other (*.c)".
 QString ToQtFilter(const std::string& filter);
@@ -38,6 +39,7 @@ public:
     QPointer<TCatalogViewerDialog> CatalogViewer;
     QPointer<TCatalogManagerDialog> CatalogManager;
     QPointer<TSimulatorWindow> Simulator;
+    QPointer<TOrderPanel> OrderPanel;
     QPointer<TCircleAttributesDialog> CircleDialog;
     std::function<void()> OnCommandStateChanged;
     // Tests answer dialogs here instead of showing a modal box; null shows the real dialog.
@@ -61,6 +63,10 @@ public:
     void ShowSimulatorWindow() override;
     void CloseSimulatorWindow() override;
     void SimulatorChanged() override;
+    void Beep() override;
+    void ShowOrderPanel() override;
+    void CloseOrderPanel() override;
+    void OrderChanged() override;
     void SetStatus(const std::string& text) override;
     void SetPrompt(const std::string& text) override;
     TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) override;
