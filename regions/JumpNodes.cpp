@@ -307,8 +307,9 @@ void ClearJumps(TSLCurve& outline, const TStitchContext& ctx) {
 }
 
 void RegenerateChain(TSLCurve& outline, const TStitchContext& ctx) {
-    for (TSLCurve* c : ChainOf(outline))
-        c->Regenerate(ctx);
+    // Restitching one outline of a chain generates every outline of it, each once.
+    outline.Generated.reset();
+    Restitch(outline, ctx);
 }
 
 double SegmentPercent(double distance, double segmentLength) {
@@ -390,8 +391,15 @@ void GenerateLinkedOutline(TSLCurve& curve, const TStitchContext& ctx) {
     int32_t entry = curve.EntryIndex >= 0 ? std::min(curve.EntryIndex, last) : -1;
     int32_t stitchIndex = 0;
     int32_t k = 0;
-    curve.Walk(step, [&](const TWalkVisit& v) {
-        const int32_t c = SampleOfVisit(v);
+    // The path is walked once; pass 2 goes over the same visits.
+    struct TVisit {
+        float X, Y;
+        int32_t C;
+    };
+    std::vector<TVisit> visits;
+    curve.Walk(step, [&](const TWalkVisit& v) { visits.push_back({v.X, v.Y, SampleOfVisit(v)}); });
+    for (const TVisit& v : visits) {
+        const int32_t c = v.C;
         if (entry >= 0 && c >= entry) {
             TPointD e = SamplePoint(curve, entry);
             stitchIndex = list->Count();
@@ -406,7 +414,7 @@ void GenerateLinkedOutline(TSLCurve& curve, const TStitchContext& ctx) {
         }
         list->Append(TSP::Plain(base, v.X, v.Y));
         if (list->Count() > kMaxRunPoints) throw TGenerationError("outline has too many stitches");
-    });
+    }
     if (!list->Empty()) list->Last()->Flags |= SP_PASS_END;
 
     // The root, and the targets of pass 2.
@@ -428,8 +436,9 @@ void GenerateLinkedOutline(TSLCurve& curve, const TStitchContext& ctx) {
     // Pass 2, back: every point inserted at the end of pass 1, so it reads in reverse walk order.
     std::vector<TSP> back;
     if (!satin) {
-        curve.Walk(step, [&](const TWalkVisit& v) {
-            const int32_t c = SampleOfVisit(v);
+        back.reserve(visits.size() + 2);
+        for (const TVisit& v : visits) {
+            const int32_t c = v.C;
             if (entry2 >= 0 && c >= entry2) {
                 back.push_back(JumpPoint(SP_BOUNDARY | SP_JUMP | SP_JUMP_SHARED | SP_FLAT,
                                          SamplePoint(curve, entry2), colour, nullptr));
@@ -443,7 +452,7 @@ void GenerateLinkedOutline(TSLCurve& curve, const TStitchContext& ctx) {
             back.push_back(TSP::Plain(SP_BOUNDARY | SP_FLAT, v.X, v.Y));
             if (static_cast<int64_t>(back.size()) > kMaxRunPoints)
                 throw TGenerationError("outline has too many stitches");
-        });
+        }
         list->Reserve(list->Count() + static_cast<int32_t>(back.size()));
         for (auto it = back.rbegin(); it != back.rend(); ++it)
             list->Append(*it);
@@ -474,11 +483,15 @@ void GenerateLinkedOutline(TSLCurve& curve, const TStitchContext& ctx) {
 
     // The common tail; it may add split points, so the indices that refer into the list are
     // found again afterwards.
-    const std::vector<TSP> before = list->Raw();
+    // (Every point here is a boundary or under point, which the short-stitch pass keeps; only
+    // splitting adds points.)
+    std::vector<TSP> before = list->Raw();
     list->RemoveShortStitches(curve.MinStitch());
     list->SplitLongStitches(curve.MinStitch(), curve.MaxStitch());
-    std::vector<int32_t> at = MatchIndices(before, *list);
+    std::vector<int32_t> at;
+    if (list->Count() != static_cast<int32_t>(before.size())) at = MatchIndices(before, *list);
     auto remap = [&](int32_t i) {
+        if (at.empty()) return i >= 0 && i < list->Count() ? i : 0;
         return (i >= 0 && static_cast<size_t>(i) < at.size() && at[static_cast<size_t>(i)] >= 0)
                    ? at[static_cast<size_t>(i)]
                    : 0;
