@@ -1,7 +1,9 @@
 # Nordelune: two commands do all the set-up on a fresh Debian 12 machine.
 #   make run   installs what is missing, builds, starts the program
 #   make test  installs what is missing, builds, runs every test
-# Also: make bench (optimised benchmarks), make fuzz (libFuzzer smoke run), make format.
+# Also: make bench (optimised benchmarks), make fuzz (libFuzzer smoke run), make format,
+#   make install (PREFIX=/usr/local, DESTDIR=...), make package (the Debian package, in build/),
+#   make guide-pictures (the user guide's screenshots, from a scripted session).
 
 JOBS ?= $(shell nproc)
 BUILD ?= build
@@ -13,7 +15,7 @@ BUILD := build-asan
 CMAKE_FLAGS += -DNL_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
 endif
 
-.PHONY: deps configure build run test bench fuzz format clean examples
+.PHONY: deps configure build run test bench fuzz format clean examples install package guide-pictures
 
 deps:
 	@bash scripts/install-deps.sh
@@ -34,6 +36,21 @@ bench: deps
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DNL_BUILD_BENCH=ON -DNL_BUILD_TESTS=OFF -DNL_BUILD_GUI=OFF >/dev/null
 	@cmake --build build-bench -j $(JOBS)
 	@bash scripts/bench.sh build-bench
+
+# Installs the programs, the shipped data, the guide, the desktop entry, the icon and the file
+# types under PREFIX (default /usr/local); DESTDIR stages the files elsewhere.
+PREFIX ?= /usr/local
+install: build
+	@DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The Debian package (nordelune_<version>_<arch>.deb in the build folder).
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
+# The guide's pictures: the real program driven offscreen through the guide's first design.
+guide-pictures: build
+	@cmake --build $(BUILD) -j $(JOBS) --target nl_guide_pictures
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bin/nl_guide_pictures docs/guide/images examples/multicolour.Nl1
 
 # The example worksheets are made in code, never by hand.
 examples: build

@@ -23,6 +23,10 @@ void TNL::OpenCircleDialog(double x, double y) {
     circleR_ = Distance(circleCx_, circleCy_, x, y);
     host_.SetPrompt("");
     host_.SetStatus("");
+    // The circle and the parts its dialog makes are one step.
+    TUndoStep step(Sew, "Create Circle", {});
+    step.Created(creating_);
+    step.SetModifiedBefore(modifiedBeforeCreation_);
     circleDialog_ = std::make_unique<TCircleDialog>(Sew, circle, circleCx_, circleCy_, circleR_,
                                                     StitchContext(), host_, [this] { Redraw(); });
     // Parts of a circle drawn inside a stitch pattern creator belong to it as the circle does.

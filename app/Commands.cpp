@@ -33,6 +33,9 @@ const TCommandInfo kCommands[] = {
     {C::FileImport, F, "Import Stitch File", nullptr, nullptr, MB_ALL, K::Action, NOW},
     {C::FileExit, F, "Exit", nullptr, nullptr, MB_ALL, K::Action, NOW},
 
+    // The captions name the step ("Undo Move"): TNL::CommandCaption. Redo also takes Ctrl+Shift+Z.
+    {C::Undo, E, "Undo", "Ctrl+Z", "Undo", MB_ALL, K::Action, NOW},
+    {C::Redo, E, "Redo", "Ctrl+Y", "Redo", MB_ALL, K::Action, NOW},
     {C::GroupSelection, E, "Group Selection", nullptr, "Assosiate or Dissassosiate objects into a group", LD,
      K::Action, NOW},
     {C::ChangeOrder, E, "Change Objects Stitching Order", "Ctrl+S", nullptr, MB_LAYOUT, K::Action, NOW},
@@ -144,8 +147,8 @@ const TCommandInfo kCommands[] = {
     // The free-standing viewer sits with the catalog manager in the Threads menu.
     {C::CatalogViewer, TH, "Color Catalog Viewer", nullptr, nullptr, MB_ALL, K::Action, NOW},
     {C::PatternViewer, P, "Stitch Creation Pattern Viewer", nullptr, nullptr, MB_ALL, K::Action, LATER},
-    {C::HelpContents, H, "Help Contents", nullptr, nullptr, MB_ALL, K::Action, LATER},
-    {C::HelpNavigating, H, "Navigating The Worksheet", nullptr, nullptr, MB_ALL, K::Action, LATER},
+    {C::HelpContents, H, "Help Contents", nullptr, nullptr, MB_ALL, K::Action, NOW},
+    {C::HelpNavigating, H, "Navigating The Worksheet", nullptr, nullptr, MB_ALL, K::Action, NOW},
     {C::About, H, "About Nordelune ...", nullptr, nullptr, MB_ALL, K::Action, NOW},
 };
 

@@ -16,6 +16,8 @@ enum class TCommand : uint16_t {
     FileImport,
     FileExit,
     // Edit
+    Undo,
+    Redo,
     GroupSelection,
     ChangeOrder,
     SetJumps,

@@ -16,6 +16,25 @@ namespace {
 constexpr const char* kEndPrompt = " Right Click With Mouse To End Creation";
 constexpr const char* kDueText = " Points To Create For Group Correct Completeion.";
 
+// The name of the undo step that takes a new object back.
+const char* CreationStepName(TCreation c) {
+    switch (c) {
+    case TCreation::DirectStitch:
+        return "Create Direct Stitch";
+    case TCreation::Outline:
+        return "Create Outline";
+    case TCreation::ColumnRailA:
+    case TCreation::ColumnRailB:
+        return "Create Curved Column";
+    case TCreation::Circle:
+        return "Create Circle";
+    case TCreation::Line:
+        return "Create Line Object";
+    default:
+        return "Create";
+    }
+}
+
 // An outline path is 3k + 1 control points with k >= 1.
 bool CompleteCurve(int32_t n) {
     return n >= 4 && (n - 1) % 3 == 0;
@@ -231,6 +250,12 @@ void TNL::FinishCreation() {
     if (!keep && creating_) {
         CancelCreation();
         return;
+    }
+    if (creating_) {
+        TUndoStep step(Sew, CreationStepName(creation_), {});
+        step.Created(creating_);
+        if (railB_) step.Created(railB_);
+        step.SetModifiedBefore(modifiedBeforeCreation_);
     }
     ClearCreationState();
 }

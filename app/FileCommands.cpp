@@ -1,5 +1,6 @@
 #include "app/FileCommands.h"
 
+#include "app/Folders.h"
 #include "core/Errors.h"
 #include "platform/Host.h"
 #include "worksheet/Sew.h"
@@ -35,7 +36,7 @@ bool ExportDesign(TSew& sew, int32_t groupId, const std::filesystem::path& file,
     std::vector<TSLStitch*> list = order ? *order : sew.BuildStitchOrder(groupId);
     try {
         TOutputGuard guard(list, editing);
-        WriteDesign(list, file, *format, host.ProgramFolder());
+        WriteDesign(list, file, *format, FoldersOf(host.ProgramFolder()).Shipped);
     } catch (const std::exception& e) {
         host.MessageDialog(kExportHeading, e.what(), Buttons(TButton::OK));
         host.RequestRedraw();
@@ -56,10 +57,7 @@ bool RunExportCommand(TSew& sew, Host& host, TExportSession& session, const TSti
         req.InitialDir = previous.parent_path().string();
         req.FileName = previous.filename().string();
     } else {
-        std::filesystem::path folder = std::filesystem::path(host.ProgramFolder()) / "Exported";
-        std::error_code ec;
-        std::filesystem::create_directories(folder, ec);
-        req.InitialDir = folder.string();
+        req.InitialDir = OwnFolder(host.ProgramFolder(), EXPORTED_FOLDER_NAME).string();
         req.FileName = "Untitled";
     }
     TFileDialogResult r = host.SaveFileDialog(req);
@@ -82,12 +80,10 @@ std::optional<std::string> ChooseImportFile(Host& host, TImportSession& session)
         req.InitialDir = previous.parent_path().string();
         req.FileName = previous.filename().string();
     } else {
-        std::filesystem::path folder = std::filesystem::path(host.ProgramFolder()) / "Imported";
-        std::error_code ec;
-        std::filesystem::create_directories(folder, ec);
-        req.InitialDir = folder.string();
+        req.InitialDir = OwnFolder(host.ProgramFolder(), IMPORTED_FOLDER_NAME).string();
+        // The remembered name becomes "Untitled", but an open dialog offers no name: there is no
+        // file of that name to open.
         session.FileName = "Untitled";
-        req.FileName = session.FileName;
     }
     TFileDialogResult r = host.OpenFileDialog(req);
     if (!r.Accepted) return std::nullopt;

@@ -5,6 +5,7 @@
 #include "regions/JumpNodes.h"
 #include "stitching/SLCurve.h"
 #include "worksheet/Sew.h"
+#include "worksheet/Undo.h"
 
 namespace nl {
 
@@ -124,6 +125,7 @@ void TJumpMode::Click(TSLStitch* hit, int32_t pointIndex) {
             break;
         }
         const int32_t toIndex = std::min(sample, curve->LastSample());
+        TUndoStep step(sew_, "Outline Jump Connection", {from_, curve});
         // The same two nodes again remove the link.
         bool existing = false;
         if (from_->Jumps)
@@ -133,6 +135,7 @@ void TJumpMode::Click(TSLStitch* hit, int32_t pointIndex) {
         if (existing) {
             UnlinkOutlines(*from_, fromIndex_, *curve);
         } else if (WouldCloseCycle(*from_, *curve)) {
+            step.Cancel();
             Refuse(kCircular);
             break;
         } else {
@@ -164,6 +167,7 @@ void TJumpMode::Click(TSLStitch* hit, int32_t pointIndex) {
         break;
     case TState::PickStartNode:
         if (curve && sample >= 0 && (curve->Flags & OF_REGION_MARK_1)) {
+            TUndoStep step(sew_, "Set Outline Start Jump Stitch", {curve});
             SetChainStart(*curve, sample);
             if (curve->Jumps)
                 RegenerateChain(*curve, Context);

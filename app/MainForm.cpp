@@ -6,6 +6,8 @@
 #include <exception>
 #include <filesystem>
 
+#include "app/Folders.h"
+#include "app/Help.h"
 #include "app/JumpMode.h"
 #include "app/OrderMode.h"
 #include "app/Recovery.h"
@@ -143,11 +145,36 @@ void TNL::FirstShow(const std::vector<std::string>& args) {
     firstShown_ = true;
     host_.SetCaption(caption_);
     // The table reports its own problems.
-    Files.Texture = LoadColorTable(host_.ProgramFolder(), host_);
+    Files.Texture = LoadColorTable(FoldersOf(host_.ProgramFolder()).Shipped, host_);
     if (!args.empty()) startupFile_ = CleanArgument(args.front());
     // Work a crash left behind comes first: restored, it takes the place of the named file.
     if (OfferRecovery()) return;
-    if (!startupFile_.empty()) OpenWorksheet(startupFile_);
+    if (startupFile_.empty()) return;
+    // A machine file given to the program (a double click on a design in the file manager) is
+    // imported into the new worksheet rather than refused as a worksheet.
+    const TFormat* machine =
+        IsWorksheetName(startupFile_) ? nullptr : FormatOfExtension(ImportExtension(startupFile_));
+    if (machine && machine->Read) {
+        ImportAtStart(startupFile_);
+        return;
+    }
+    OpenWorksheet(startupFile_);
+}
+
+void TNL::ImportAtStart(const std::string& file) {
+    TUndoStep step(Sew, "Import", {});
+    TSLStitch* object = ImportStitchFile(Sew, file, host_, 0, 0, IMPORT_DEFAULT_FILTER_INDEX, nullptr);
+    if (!object) return;
+    // Its top left corner a little inside the view's top left corner.
+    TKvRect b = object->GetExtent();
+    if (!b.empty)
+        object->Offset(static_cast<float>(View.WorldX(40) - b.Left),
+                       static_cast<float>(View.WorldY(40) - b.Top));
+    // The next import starts in the folder of this one.
+    Sew.Settings.Import.FileName = file;
+    Files.LastImport = object;
+    CommandsChanged();
+    Redraw();
 }
 
 void TNL::AdoptWorksheet(TSew&& fresh, const std::string& fileName, bool modified) {
@@ -251,6 +278,7 @@ bool TNL::SaveWorksheetAs(const std::string& fileName) {
     host_.SetStatus("");
     Sew.FileName = fileName;
     Sew.Modified = false;
+    Sew.History.MarkSaved();
     SetCaptionFor(fileName);
     // Nothing is unsaved any more: the recovery copy goes.
     Autosave();
@@ -443,8 +471,11 @@ bool TNL::KeyDown(TKey key, TModifiers mods) {
         SwitchStitching(key == TKey::F5);
         return true;
     case TKey::F1:
+        // The context help: the guide's part about the mode the user is in.
+        OpenGuide(host_, ModeHelpPage(mode_));
+        return true;
     case TKey::F10:
-        return true; // help and screen image export belong to later features
+        return true; // screen image export belongs to a later feature
     default:
         return false;
     }
@@ -558,6 +589,7 @@ void TNL::StartLeftDrag() {
                 moved_.push_back(o);
                 movedBefore_.push_back(o->Bounds);
             }
+        dragStep_ = std::make_unique<TUndoStep>(Sew, "Move", moved_);
         dragWorldX_ = View.WorldX(pressX_);
         dragWorldY_ = View.WorldY(pressY_);
         host_.SetCursor(TCursor::SizeAll);
@@ -624,6 +656,7 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
         if (!moved_.empty()) Sew.MarkModified();
         moved_.clear();
         movedBefore_.clear();
+        dragStep_.reset();
         host_.SetCursor(TCursor::Arrow);
         break;
     }
@@ -647,6 +680,7 @@ double TNL::RotateDragDegrees() const {
 
 void TNL::StartRotate(uint32_t bit) {
     drag_ = TDrag::RotateSelection;
+    dragStep_ = std::make_unique<TUndoStep>(Sew, "Rotate");
     moved_.clear();
     movedBefore_.clear();
     rotateCopies_.clear();
@@ -775,6 +809,7 @@ void TNL::EndRotate() {
     movedBefore_.clear();
     rotateDependents_.clear();
     rotateAngle_ = 0;
+    dragStep_.reset();
     host_.SetStatus("");
     host_.SetCursor(TCursor::Arrow);
 }
@@ -788,6 +823,7 @@ void TNL::ServePlacement(int32_t x, int32_t y) {
         Sew.StreamOriginX = RoundI(wx);
         Sew.StreamOriginY = RoundI(wy);
         Files.LastImport = nullptr;
+        TUndoStep step(Sew, "Import", {});
         if (std::optional<std::string> file = ChooseImportFile(host_, Sew.Settings.Import))
             Files.LastImport = ImportStitchFile(Sew, *file, host_, wx, wy, Sew.Settings.Import.FilterIndex,
                                                 &Sew.Settings.Import);
@@ -924,6 +960,10 @@ bool TNL::IsEnabled(TCommand c) const {
         return IsOrderMode(mode_) || groupedSelection() || (Sew.Current() && Sew.Current()->GroupId > 0);
     case TCommand::Delete:
         return layoutSelection();
+    case TCommand::Undo:
+        return Sew.History.CanUndo() || creation_ != TCreation::None;
+    case TCommand::Redo:
+        return Sew.History.CanRedo();
     case TCommand::ColourPalletButton:
         return !ColourTargets().empty();
     default:
@@ -984,6 +1024,12 @@ void TNL::Execute(TCommand c) {
         break;
     case TCommand::FileExit:
         host_.RequestClose();
+        break;
+    case TCommand::Undo:
+        Undo();
+        break;
+    case TCommand::Redo:
+        Redo();
         break;
     case TCommand::GroupSelection:
         GroupSelection();
@@ -1079,9 +1125,12 @@ void TNL::Execute(TCommand c) {
     case TCommand::ColourPalletButton:
         PickObjectColour(ColourTargets());
         break;
+    case TCommand::HelpContents:
+    case TCommand::HelpNavigating:
+        OpenHelpTopic(host_, c);
+        break;
     case TCommand::About:
-        host_.MessageDialog("About Nordelune ...", "Nordelune\nEmbroidery design and digitizing.",
-                            Buttons(TButton::OK));
+        host_.MessageDialog("About Nordelune ...", AboutText(), Buttons(TButton::OK));
         break;
     default:
         break;
@@ -1111,10 +1160,7 @@ std::string TNL::DesignFolder() const {
         std::error_code ec;
         if (!folder.empty() && std::filesystem::is_directory(folder, ec)) return folder.string();
     }
-    std::filesystem::path folder = std::filesystem::path(host_.ProgramFolder()) / "Embroidery Designs";
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    return folder.string();
+    return OwnFolder(host_.ProgramFolder(), DESIGNS_FOLDER_NAME).string();
 }
 
 void TNL::OpenCommand() {
@@ -1206,6 +1252,7 @@ void TNL::GroupSelection() {
     if (host_.MessageDialog("Group Association", kQuestions[kind], TButton::Yes | TButton::No) !=
         TButton::Yes)
         return;
+    TUndoStep step(Sew, kind == 2 ? "Ungroup" : "Group");
     if (kind == 2)
         Sew.DecomposeGroup();
     else
@@ -1242,6 +1289,7 @@ void TNL::DeleteSelection() {
                             "Data Will Be Lost. Click Yes To Delete Currently Selected Object or Objects !",
                             TButton::Yes | TButton::No) != TButton::Yes)
         return;
+    TUndoStep step(Sew, "Delete", doomed);
     for (TSLStitch* o : doomed)
         if (Sew.IndexOf(o) >= 0) Sew.DeleteObject(o); // a rail may already have gone with its partner
     ForgetRemovedObjects();
@@ -1255,6 +1303,7 @@ void TNL::SwitchStitching(bool on) {
     uint32_t bit = SelectionBit();
     if (!bit) return;
     TStitchContext ctx = StitchContext();
+    TUndoStep step(Sew, on ? "Stitching On" : "Stitching Off");
     std::vector<TSLStitch*> done;
     for (TSLStitch* o : Objects()) {
         if (!(o->Flags & bit) || (o->Flags & OF_PATTERN_MEMBER)) continue;

@@ -109,6 +109,9 @@ public:
     // The first showing of the main window: thread texture, then the worksheet named by the
     // first command line argument (quotes stripped).
     void FirstShow(const std::vector<std::string>& args);
+    // A machine file named on the command line: imported into the worksheet near the view's top
+    // left corner.
+    void ImportAtStart(const std::string& file);
     // Opens a worksheet file; the name and caption change only when the load succeeded.
     bool OpenWorksheet(const std::string& fileName);
     // Saves the worksheet under `fileName` (the name and caption become it); a failure is reported
@@ -176,6 +179,14 @@ public:
     bool IsEnabled(TCommand command) const;
     bool IsChecked(TCommand command) const;
     bool IsVisible(TCommand command) const;
+    // The caption a menu item shows now: the table's, or for Undo and Redo the step's ("Undo Move").
+    std::string CommandCaption(TCommand command) const;
+
+    // ---- undo and redo ----
+    // Takes back / does again the last edit; what referred to objects that left lets go, and the
+    // view, the commands and the properties window follow.
+    bool Undo();
+    bool Redo();
 
     // ---- the Sew Simulation mode ----
     TSewSimulator& Simulator() { return *simulator_; }
@@ -286,8 +297,13 @@ private:
     // Ends the order list and puts back what the mode changed (toggles, panel), without a mode
     // change of its own.
     void CloseOrderList();
+    // After an undo or redo: the order list is built again (the order indices came back), and a
+    // link being made starts over.
+    void RefreshOrderAfterUndo();
     std::vector<TKvRect> movedBefore_; // bounds of moved_ when the drag started
-    bool editPointDrag_ = false;       // a handle of an existing curve, not a point being created
+    // The undo step of the drag in progress (move, rotate, handle), committed on release.
+    std::unique_ptr<TUndoStep> dragStep_;
+    bool editPointDrag_ = false; // a handle of an existing curve, not a point being created
     TKvRect dragBefore_;
     TSLStitch* contextObject_ = nullptr;
     int32_t contextNode_ = -1;
@@ -317,6 +333,7 @@ private:
     void SimulationChanged();
     // Objects left the worksheet: what referred to them lets go.
     void ForgetRemovedObjects();
+    bool UndoRedo(bool undo);
 
     // creation
     void CreationClick(float x, float y);

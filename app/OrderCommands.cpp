@@ -46,6 +46,17 @@ void TNL::CloseOrderList() {
     host_.CloseOrderPanel();
 }
 
+void TNL::RefreshOrderAfterUndo() {
+    if (mode_ == TMode::OutlineJump) {
+        jumpMode_->Enter(nullptr);
+        host_.SetPrompt(jumpMode_->Prompt());
+    }
+    if (!orderMode_->Active()) return;
+    TOrderMode& o = *orderMode_;
+    o.Start(o.GroupKey(), o.Cursor(), o.Page());
+    host_.OrderChanged();
+}
+
 void TNL::EndOrderMode() {
     if (!orderMode_->Active()) return;
     const TMode back = orderPrevious_;

@@ -11,6 +11,7 @@
 #include "stitching/Outline.h"
 #include "stitching/SLCurve.h"
 #include "worksheet/Sew.h"
+#include "worksheet/Undo.h"
 
 namespace nl {
 
@@ -106,6 +107,7 @@ bool TOrderMode::ClickElement(TSLStitch* object) {
         if (from < 0 && object->Partner()) from = IndexOf(object->Partner());
     }
     if (from < 0) return false;
+    TUndoStep step(sew_, "Stitching Order", elements_);
     if (cursor_ >= Count()) {
         // Past the last element: it goes last and the cursor stays at the end.
         Move(from, Count() - 1);
@@ -120,6 +122,7 @@ bool TOrderMode::ClickElement(TSLStitch* object) {
 void TOrderMode::Move(int32_t from, int32_t to, bool makeCurrent) {
     if (from < 0 || from >= Count()) return;
     to = Clamp(to, 0, Count() - 1);
+    TUndoStep step(sew_, "Stitching Order", elements_);
     TSLStitch* o = elements_[static_cast<size_t>(from)];
     elements_.erase(elements_.begin() + from);
     elements_.insert(elements_.begin() + to, o);
@@ -167,6 +170,7 @@ bool TOrderMode::SetColour(int32_t colour) {
         if (i >= 0 && i < Count()) targets.push_back(elements_[static_cast<size_t>(i)]);
     if (targets.empty() && Current()) targets.push_back(Current());
     if (targets.empty()) return false;
+    TUndoStep step(sew_, "Color Changes", targets);
     std::vector<int32_t> before;
     for (TSLStitch* o : targets) {
         before.push_back(o->GetColor());
@@ -183,6 +187,7 @@ bool TOrderMode::SetColour(int32_t colour) {
         sew_.MarkModified();
         return true;
     }
+    step.Cancel();
     for (size_t i = 0; i < targets.size(); ++i) {
         targets[i]->SetColor(before[i]);
         if (TSLCurve* c = AsOutline(targets[i]); c && c->Jumps) PropagateChainColour(*c);
@@ -245,6 +250,7 @@ TOrderField TOrderMode::Rotation() const {
 bool TOrderMode::SetDensity(double v) {
     TOrderField f = Density();
     if (!f.Enabled || !InRange(v, f.Min, f.Max)) return false;
+    TUndoStep step(sew_, "Density", {Current()});
     if (TSLCurve* c = AsOutline(Current())) {
         c->Density = Clamp(RoundI(v * 10), RoundI(f.Min * 10), RoundI(f.Max * 10));
     } else if (TSLRegion* r = AsRegion(Current())) {
@@ -258,6 +264,7 @@ bool TOrderMode::SetUnder(double v) {
     TOrderField f = Under();
     if (!f.Enabled || !InRange(v, f.Min, f.Max)) return false;
     const int32_t units = RoundI(v * kUnitsPerMm);
+    TUndoStep step(sew_, "Running Length", {Current()});
     if (TSLCurve* c = AsOutline(Current()))
         c->RunLength = Clamp(units, RUN_LENGTH_MIN, RUN_LENGTH_MAX);
     else if (TSLRegion* r = AsRegion(Current()))
@@ -269,6 +276,7 @@ bool TOrderMode::SetUnder(double v) {
 bool TOrderMode::SetRotation(double v) {
     TOrderField f = Rotation();
     if (!f.Enabled || !InRange(v, f.Min, f.Max)) return false;
+    TUndoStep step(sew_, "Rotation", {Current()});
     AsRegion(Current())->Rotation = static_cast<float>(Clamp(v, f.Min, f.Max));
     Changed(Current());
     return true;
@@ -284,6 +292,7 @@ bool TOrderMode::ShortStitch() const {
 void TOrderMode::ToggleShortStitch() {
     TSLCurve* c = AsOutline(Current());
     if (!c) return;
+    TUndoStep step(sew_, "Short Stitch", {c});
     c->Flags ^= OF_SHORT_STITCHES;
     if (c->PartnerRail) c->PartnerRail->Flags ^= OF_SHORT_STITCHES;
     Changed(c);
@@ -296,6 +305,7 @@ bool TOrderMode::CanClearJump() const {
 void TOrderMode::ClearJump() {
     TSLCurve* c = AsOutline(Current());
     if (!c || !c->Jumps) return;
+    TUndoStep step(sew_, "Clear Jump", {c});
     // With links present both ends go, so no partner points at a destroyed list.
     ClearJumps(*c, Context);
     Changed(c);
@@ -310,6 +320,7 @@ bool TOrderMode::Reversed() const {
 }
 void TOrderMode::ToggleReverse() {
     if (!CanReverse()) return;
+    TUndoStep step(sew_, "St. Reverse", {Current()});
     Current()->Flags ^= OF_STITCH_FROM_END;
     Changed(Current());
 }
@@ -324,6 +335,7 @@ bool TOrderMode::Returns() const {
 }
 void TOrderMode::ToggleReturn() {
     if (!CanReturn()) return;
+    TUndoStep step(sew_, "St. Return", {Current()});
     AsOutline(Current())->Outlines->ProfileFlags ^= PF_RETURN_STITCH;
     Changed(Current());
 }
@@ -338,6 +350,7 @@ bool TOrderMode::HasTrim() const {
 void TOrderMode::ToggleTrim() {
     if (!CanTrim()) return;
     TSLStitch* o = Current();
+    TUndoStep step(sew_, o->JumpVia ? "Delete Trim" : "Insert Trim", {o});
     if (o->JumpVia) {
         o->JumpVia.reset();
     } else {
@@ -369,6 +382,7 @@ bool TOrderMode::SetJumpAt(double x, double y, double tolerance) {
         alternate_ = !alternate_;
     }
     // The stored point is recomputed from the node and percent, then the fill regenerates.
+    TUndoStep step(sew_, "Set Jumps", {r});
     if (exit)
         r->SetEntryExit(r->EntryNode, r->EntryPercent, node, percent, Context);
     else
@@ -388,6 +402,7 @@ TOrderField TOrderMode::UnderMargin() const {
 bool TOrderMode::SetUnderMargin(double v) {
     TOrderField f = UnderMargin();
     if (!f.Enabled || !InRange(v, f.Min, f.Max)) return false;
+    TUndoStep step(sew_, "Underlay Margin", {Current()});
     AsRegion(Current())->UnderMargin = Clamp(v, f.Min, f.Max) * kUnitsPerMm;
     Changed(Current());
     return true;

@@ -26,6 +26,9 @@ bool TNL::StartHandleDrag() {
     const double wx = View.WorldX(pressX_), wy = View.WorldY(pressY_);
     if (EnvelopeEditor() && EnvelopeEditor()->BeginDrag(wx, wy, View.NearMargin())) {
         drag_ = TDrag::Envelope;
+        if (envelopeCurve_)
+            dragStep_ =
+                std::make_unique<TUndoStep>(Sew, "Edit Outline", std::vector<TSLStitch*>{envelopeCurve_});
         return true;
     }
     // Handles of shown curves come before whatever lies on top of them (a region filling an
@@ -52,6 +55,7 @@ bool TNL::StartHandleDrag() {
     // A line object's control points follow its anchors; they are not handles of their own.
     if (curve->IsLineObject() && node % 3 != 0) return false;
     drag_ = TDrag::MovePoint;
+    dragStep_ = std::make_unique<TUndoStep>(Sew, "Edit Points", std::vector<TSLStitch*>{curve});
     editPointDrag_ = true;
     dragObject_ = curve;
     dragPoint_ = node;
@@ -98,6 +102,7 @@ void TNL::EndHandleDrag() {
         host_.SetCursor(TCursor::Arrow);
     }
     editPointDrag_ = false;
+    dragStep_.reset();
 }
 
 void TNL::OutlineChanged(TSLStitch& outline, const TKvRect& before) {

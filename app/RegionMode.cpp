@@ -469,6 +469,7 @@ void TNL::FixGroupRegions() {
                             TButton::Yes | TButton::No) != TButton::Yes)
         return;
     TStitchContext ctx = StitchContext();
+    TUndoStep step(Sew, "Fixed Node Regions");
     bool any = false;
     for (TSLStitch* o : Objects())
         if (o->Kind() == KIND_REGION && o->GroupId == group) {

@@ -44,6 +44,7 @@ bool TNL::PickObjectColour(const std::vector<TSLStitch*>& targets, int32_t block
         if (t && Sew.IndexOf(t) >= 0) live.push_back(t);
     if (live.empty()) return false;
     const int32_t preset = ObjectColour(*live[0], block);
+    TUndoStep step(Sew, "Colour", live);
     bool changed = false;
     auto recolour = [&](int32_t colour) {
         if (colour == NO_COLOUR) return;

@@ -4,10 +4,12 @@
 #include <random>
 #include <vector>
 
+#include "bench/BenchDesigns.h"
 #include "formats/Dst.h"
 #include "formats/Import.h"
 
 using namespace nl;
+using namespace nl::bench;
 
 namespace {
 
@@ -18,20 +20,6 @@ std::vector<std::pair<int32_t, int32_t>> Displacements(size_t n) {
     for (auto& p : v)
         p = {d(rng), d(rng)};
     return v;
-}
-
-// A satin-like zigzag: the shape of a dense real design, one colour block every 50,000 stitches.
-std::unique_ptr<TSLStitch> LargeDesign(int32_t stitches) {
-    auto o = std::make_unique<TSLStitch>();
-    o->Reserve(stitches);
-    for (int32_t i = 0; i < stitches; ++i) {
-        float x = static_cast<float>((i % 2000) * 2), y = static_cast<float>((i / 2000) * 2 + (i % 2) * 60);
-        if (i % 50000 == 0)
-            o->Append(TSP::Colour(0, x, y, i / 50000));
-        else
-            o->Append(TSP::Plain(0, x, y));
-    }
-    return o;
 }
 
 void BM_DstEncodeRecord(benchmark::State& state) {
@@ -71,7 +59,7 @@ void BM_DstDecodeRecord(benchmark::State& state) {
 BENCHMARK(BM_DstDecodeRecord);
 
 void BM_DstWriteDesign(benchmark::State& state) {
-    auto design = LargeDesign(1000000);
+    auto design = ZigzagDesign(1000000);
     for (auto _ : state) {
         TExportPlan plan({design.get()});
         TExportState st;
@@ -83,7 +71,7 @@ void BM_DstWriteDesign(benchmark::State& state) {
 BENCHMARK(BM_DstWriteDesign)->Unit(benchmark::kMillisecond);
 
 void BM_DstReadDesign(benchmark::State& state) {
-    auto design = LargeDesign(1000000);
+    auto design = ZigzagDesign(1000000);
     TExportPlan plan({design.get()});
     TExportState st;
     auto bytes = WriteDst(plan, st);

@@ -4,29 +4,14 @@
 
 #include <vector>
 
+#include "bench/BenchDesigns.h"
 #include "formats/Import.h"
 #include "formats/Pec.h"
 
 using namespace nl;
+using namespace nl::bench;
 
 namespace {
-
-constexpr int32_t kStitches = 1000000;
-
-// A satin-like zigzag: the shape of a dense real design, one colour block every 50,000 stitches
-// (the design bench_dst and bench_hus write).
-std::unique_ptr<TSLStitch> ZigzagDesign(int32_t stitches) {
-    auto o = std::make_unique<TSLStitch>();
-    o->Reserve(stitches);
-    for (int32_t i = 0; i < stitches; ++i) {
-        float x = static_cast<float>((i % 2000) * 2), y = static_cast<float>((i / 2000) * 2 + (i % 2) * 60);
-        if (i % 50000 == 0)
-            o->Append(TSP::Colour(0, x, y, 0x010101 * (i / 50000)));
-        else
-            o->Append(TSP::Plain(0, x, y));
-    }
-    return o;
-}
 
 std::vector<uint8_t> Write(const TSLStitch& design, bool pes) {
     TExportPlan plan({const_cast<TSLStitch*>(&design)});
@@ -36,7 +21,7 @@ std::vector<uint8_t> Write(const TSLStitch& design, bool pes) {
 }
 
 void BM_PecWriteDesign(benchmark::State& state) {
-    auto design = ZigzagDesign(kStitches);
+    auto design = ZigzagDesign(kLargeStitches, 0x010101);
     const bool pes = state.range(0) != 0;
     size_t size = 0;
     for (auto _ : state) {
@@ -44,13 +29,13 @@ void BM_PecWriteDesign(benchmark::State& state) {
         size = bytes.size();
         benchmark::DoNotOptimize(bytes.data());
     }
-    state.SetItemsProcessed(state.iterations() * kStitches);
+    state.SetItemsProcessed(state.iterations() * kLargeStitches);
     state.counters["file KB"] = static_cast<double>(size) / 1024.0;
 }
 BENCHMARK(BM_PecWriteDesign)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_PecReadDesign(benchmark::State& state) {
-    auto design = ZigzagDesign(kStitches);
+    auto design = ZigzagDesign(kLargeStitches, 0x010101);
     const bool pes = state.range(0) != 0;
     const auto bytes = Write(*design, pes);
     for (auto _ : state) {
@@ -58,7 +43,7 @@ void BM_PecReadDesign(benchmark::State& state) {
         auto o = DecodeStitchFile(bytes, *FormatOfExtension(pes ? "pes" : "pec"), colours, 0, 0);
         benchmark::DoNotOptimize(o->Count());
     }
-    state.SetItemsProcessed(state.iterations() * kStitches);
+    state.SetItemsProcessed(state.iterations() * kLargeStitches);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
 }
 BENCHMARK(BM_PecReadDesign)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

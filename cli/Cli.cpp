@@ -10,6 +10,7 @@
 #include <optional>
 #include <ostream>
 
+#include "app/Folders.h"
 #include "cli/Render.h"
 #include "core/Colour.h"
 #include "core/Errors.h"
@@ -18,11 +19,11 @@
 #include "formats/Export.h"
 #include "formats/ExportWalk.h"
 #include "formats/Import.h"
-#include "threads/CatalogFolder.h"
-#include "threads/ThreadMatch.h"
 #include "formats/Worksheet.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
+#include "threads/CatalogFolder.h"
+#include "threads/ThreadMatch.h"
 #include "worksheet/Sew.h"
 
 namespace nl::cli {
@@ -65,7 +66,8 @@ Commands:
                                  threads nearest to the colour (default 5), in CATALOG or across
                                  the enabled catalogs, with their distance (sum of the red, green
                                  and blue differences). The catalogs are the ".SC1" files of the
-                                 Threads folder beside the program, or of DIR
+                                 program's Threads folder (the user's own copy for an installed
+                                 program), or of DIR
 
 Options:
   --help       show this help and exit
@@ -136,7 +138,7 @@ void ExportSheet(TSew& sew, std::optional<int32_t> group, const std::string& in,
     try {
         TStitchContext editing;
         TOutputGuard guard(order, editing);
-        WriteDesign(order, out, *format, ProgramFolder());
+        WriteDesign(order, out, *format, FoldersOf(ProgramFolder()).Shipped);
     } catch (const TError& e) {
         throw TFailure{EXIT_CANNOT_WRITE, e.what()};
     }
@@ -175,7 +177,7 @@ int Convert(const std::vector<std::string>& a, std::ostream&) {
     TSew sew;
     const int32_t group = AddImport(sew, Load(a[0]))->GroupId;
     try {
-        WriteDesign(sew.BuildStitchOrder(group), out, *format, ProgramFolder());
+        WriteDesign(sew.BuildStitchOrder(group), out, *format, FoldersOf(ProgramFolder()).Shipped);
     } catch (const TError& e) {
         throw TFailure{EXIT_CANNOT_WRITE, e.what()};
     }
@@ -272,7 +274,7 @@ std::vector<TCatData> EnabledCatalogs(std::vector<TCatData> all) {
 }
 
 std::filesystem::path ThreadsDir(const std::string& option) {
-    return option.empty() ? ProgramFolder() / THREADS_FOLDER_NAME : std::filesystem::path(option);
+    return option.empty() ? CatalogFolder(ProgramFolder()) : std::filesystem::path(option);
 }
 
 std::string TakeValue(const std::vector<std::string>& a, size_t& i, const char* command) {
@@ -671,9 +673,9 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
         return EXIT_OK;
     }
     using TCommand = int (*)(const std::vector<std::string>&, std::ostream&);
-    static const std::pair<const char*, TCommand> commands[] = {
-        {"convert", &Convert}, {"export", &Export}, {"info", &Info},
-        {"dump", &Dump},       {"render", &Render}, {"threads", &Threads}};
+    static const std::pair<const char*, TCommand> commands[] = {{"convert", &Convert}, {"export", &Export},
+                                                                {"info", &Info},       {"dump", &Dump},
+                                                                {"render", &Render},   {"threads", &Threads}};
     for (auto& [name, run] : commands) {
         if (cmd != name) continue;
         std::vector<std::string> rest(args.begin() + 1, args.end());

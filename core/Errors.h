@@ -1,5 +1,6 @@
 // Exceptions that carry the text a user sees; the controller shows them through the Host.
 #pragma once
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 
@@ -22,5 +23,12 @@ class TGenerationError : public TError {
 public:
     using TError::TError;
 };
+
+// A byte as the messages about file contents show it: "0x7F".
+inline std::string HexByte(unsigned v) {
+    char b[8];
+    std::snprintf(b, sizeof b, "0x%02X", v & 0xFF);
+    return b;
+}
 
 } // namespace nl

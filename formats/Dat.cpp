@@ -1,12 +1,10 @@
 #include "formats/Dat.h"
 
-#include <cstdio>
 #include <string>
 
 #include "core/Errors.h"
 #include "formats/ImportBuilder.h"
-#include "formats/RecordEmitter.h"
-#include "formats/StepSplit.h"
+#include "formats/SignedRecords.h"
 
 namespace nl {
 
@@ -14,20 +12,10 @@ namespace {
 
 // ---- writer ----
 
-class TDatOut {
+class TDatOut : public TSignedRecordOut {
 public:
-    explicit TDatOut(TRecordBytes& b) : b_(b) {}
+    explicit TDatOut(TRecordBytes& b) : TSignedRecordOut(b, {DAT_STITCH, DAT_JUMP, DAT_MAX_STEP}) {}
 
-    void Travel(int64_t dx, int64_t dy) { Jumps(dx, dy); }
-    void Stitch(int64_t dx, int64_t dy) {
-        if (dx >= -DAT_MAX_STEP && dx <= DAT_MAX_STEP && dy >= -DAT_MAX_STEP && dy <= DAT_MAX_STEP)
-            [[likely]] {
-            Record(DAT_STITCH, dx, dy);
-            return;
-        }
-        SplitMove(dx, dy, DAT_MAX_STEP,
-                  [&](int32_t ex, int32_t ey, bool last) { Record(last ? DAT_STITCH : DAT_JUMP, ex, ey); });
-    }
     // As Barudan's own files have it: the needle change on a record of its own, then the move to
     // the new colour as jumps, and the first needle drop of the new colour where they end. (A
     // stop, command 08, on the last step of the move would sew that step and reads as a stop,
@@ -37,26 +25,7 @@ public:
         Jumps(dx, dy);
         Record(DAT_STITCH, 0, 0);
     }
-
-private:
-    void Record(uint8_t control, int64_t dx, int64_t dy) {
-        if (dx < 0) control |= DAT_DX_LEFT, dx = -dx;
-        if (dy < 0) control |= DAT_DY_DOWN, dy = -dy;
-        b_.Put(control, static_cast<uint8_t>(dy), static_cast<uint8_t>(dx));
-    }
-    void Jumps(int64_t dx, int64_t dy) {
-        if (dx == 0 && dy == 0) return;
-        SplitMove(dx, dy, DAT_MAX_STEP, [&](int32_t ex, int32_t ey, bool) { Record(DAT_JUMP, ex, ey); });
-    }
-
-    TRecordBytes& b_;
 };
-
-std::string Hex2(unsigned v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "0x%02X", v & 0xFF);
-    return b;
-}
 
 } // namespace
 
@@ -74,26 +43,17 @@ void ReadDat(std::span<const uint8_t> bytes, TImportBuilder& out) {
     if (bytes.size() < 3)
         throw TReadError("too short to be a Barudan DAT file (" + std::to_string(bytes.size()) + " bytes)");
     if (!(bytes[0] & 0x80))
-        throw TReadError("not a Barudan DAT file: its first control byte (" + Hex2(bytes[0]) +
+        throw TReadError("not a Barudan DAT file: its first control byte (" + HexByte(bytes[0]) +
                          ") lacks bit 7, as in the .dat files of other machines");
     ReadBarudanRecords(bytes, out);
 }
 
 void ReadBarudanRecords(std::span<const uint8_t> records, TImportBuilder& out) {
-    const size_t n = records.size() / 3; // a trailing partial record is left unread
-    out.Reserve(n);
-    const uint8_t* p = records.data();
-    int64_t ax = 0, ay = 0; // displacement not yet placed, y downward
-    for (size_t k = 0; k < n; ++k, p += 3) {
-        const uint8_t c = p[0];
-        if (!(c & 0x80))
-            throw TReadError("record " + std::to_string(k) + " has the control byte " + Hex2(c) +
-                             " without bit 7, which no Barudan record lacks");
-        const uint8_t command = c & 0x1F;
-        if (command == 0x18) break; // the end
-        ax += (c & DAT_DX_LEFT) ? -static_cast<int64_t>(p[2]) : p[2];
-        ay += (c & DAT_DY_DOWN) ? static_cast<int64_t>(p[1]) : -static_cast<int64_t>(p[1]);
+    out.Reserve(records.size() / 3);
+    WalkSignedRecords(records, "Barudan", [&](size_t k, uint8_t command, int64_t& ax, int64_t& ay) {
         switch (command) {
+        case 0x18: // the end
+            return false;
         case 0x00: // stitch
         case 0x02: // fast, stitch
         case 0x04: // slow, stitch
@@ -118,9 +78,10 @@ void ReadBarudanRecords(std::span<const uint8_t> records, TImportBuilder& out) {
                 out.ChangeAtNextStitch();
                 break;
             }
-            throw TReadError("record " + std::to_string(k) + " has the unknown command " + Hex2(command));
+            throw TReadError("record " + std::to_string(k) + " has the unknown command " + HexByte(command));
         }
-    }
+        return true;
+    });
     out.End();
 }
 

@@ -16,7 +16,7 @@ constexpr int32_t DAT_MAX_STEP = 81;
 // The machine's needles: colour blocks take them in turn.
 constexpr int32_t DAT_NEEDLES = 15;
 constexpr uint8_t DAT_STITCH = 0x80, DAT_JUMP = 0x81, DAT_STOP = 0x88, DAT_END = 0xF8;
-constexpr uint8_t DAT_DY_DOWN = 0x40, DAT_DX_LEFT = 0x20;
+
 // The command of a needle change to needle 1..15: 0x09..0x17.
 constexpr uint8_t DatNeedle(int32_t needle) {
     return static_cast<uint8_t>(0x80 | (0x08 + needle));

@@ -1,7 +1,6 @@
 #include "formats/Hus.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -302,12 +301,6 @@ int32_t GetU16(std::span<const uint8_t> b, size_t at) {
     return static_cast<int32_t>(b[at] | b[at + 1] << 8);
 }
 
-std::string Hex2(unsigned v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "0x%02X", v & 0xFF);
-    return b;
-}
-
 } // namespace
 
 std::vector<uint8_t> WriteHus(const TExportPlan& plan, TExportState& state) {
@@ -436,7 +429,7 @@ void ReadHusVip(std::span<const uint8_t> bytes, TImportBuilder& out) {
             heldTie = false;
             break;
         default:
-            throw TReadError("record " + std::to_string(k) + " has the unknown command " + Hex2(command));
+            throw TReadError("record " + std::to_string(k) + " has the unknown command " + HexByte(command));
         }
     }
 }

@@ -1,6 +1,5 @@
 #include "formats/Ksm.h"
 
-#include <cstdio>
 #include <string>
 
 #include "core/Errors.h"
@@ -62,12 +61,6 @@ private:
 
     TRecordBytes& b_;
 };
-
-std::string Hex2(unsigned v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "0x%02X", v & 0xFF);
-    return b;
-}
 
 } // namespace
 
@@ -134,7 +127,7 @@ void ReadKsm(std::span<const uint8_t> bytes, TImportBuilder& out) {
             }
             throw TReadError("record " + std::to_string(k) + " (at offset " +
                              std::to_string(KSM_HEADER_SIZE + 3 * k) + ") has the unknown command " +
-                             Hex2(command));
+                             HexByte(command));
         }
     }
     out.End();

@@ -1,12 +1,10 @@
 #include "formats/Toyota10o.h"
 
-#include <cstdio>
 #include <string>
 
 #include "core/Errors.h"
 #include "formats/ImportBuilder.h"
-#include "formats/RecordEmitter.h"
-#include "formats/StepSplit.h"
+#include "formats/SignedRecords.h"
 
 namespace nl {
 
@@ -14,46 +12,17 @@ namespace {
 
 // ---- writer ----
 
-class T10oOut {
+class T10oOut : public TSignedRecordOut {
 public:
-    explicit T10oOut(TRecordBytes& b) : b_(b) {}
+    explicit T10oOut(TRecordBytes& b) : TSignedRecordOut(b, {T10O_STITCH, T10O_JUMP, T10O_MAX_STEP}) {}
 
-    void Travel(int64_t dx, int64_t dy) { Jumps(dx, dy); }
-    void Stitch(int64_t dx, int64_t dy) {
-        if (dx >= -T10O_MAX_STEP && dx <= T10O_MAX_STEP && dy >= -T10O_MAX_STEP && dy <= T10O_MAX_STEP)
-            [[likely]] {
-            Record(T10O_STITCH, dx, dy);
-            return;
-        }
-        SplitMove(dx, dy, T10O_MAX_STEP,
-                  [&](int32_t ex, int32_t ey, bool last) { Record(last ? T10O_STITCH : T10O_JUMP, ex, ey); });
-    }
     // The move to the new colour as jumps, the change, and the new colour's first needle drop.
     void Change(int64_t, int64_t dx, int64_t dy) {
         Jumps(dx, dy);
         b_.Put(T10O_COLOUR, 0, 0);
         Record(T10O_STITCH, 0, 0);
     }
-
-private:
-    void Record(uint8_t control, int64_t dx, int64_t dy) {
-        if (dx < 0) control |= T10O_DX_LEFT, dx = -dx;
-        if (dy < 0) control |= T10O_DY_DOWN, dy = -dy;
-        b_.Put(control, static_cast<uint8_t>(dy), static_cast<uint8_t>(dx));
-    }
-    void Jumps(int64_t dx, int64_t dy) {
-        if (dx == 0 && dy == 0) return;
-        SplitMove(dx, dy, T10O_MAX_STEP, [&](int32_t ex, int32_t ey, bool) { Record(T10O_JUMP, ex, ey); });
-    }
-
-    TRecordBytes& b_;
 };
-
-std::string Hex2(unsigned v) {
-    char b[8];
-    std::snprintf(b, sizeof b, "0x%02X", v & 0xFF);
-    return b;
-}
 
 } // namespace
 
@@ -72,22 +41,13 @@ void Read10o(std::span<const uint8_t> bytes, TImportBuilder& out) {
     if (bytes.size() < 3)
         throw TReadError("too short to be a Toyota 10O file (" + std::to_string(bytes.size()) + " bytes)");
     if (!(bytes[0] & 0x80))
-        throw TReadError("not a Toyota 10O file: its first control byte (" + Hex2(bytes[0]) +
+        throw TReadError("not a Toyota 10O file: its first control byte (" + HexByte(bytes[0]) +
                          ") lacks bit 7");
-    const size_t n = bytes.size() / 3; // a trailing partial record is left unread
-    out.Reserve(n);
-    const uint8_t* p = bytes.data();
-    int64_t ax = 0, ay = 0; // displacement not yet placed, y downward
-    for (size_t k = 0; k < n; ++k, p += 3) {
-        const uint8_t c = p[0];
-        if (!(c & 0x80))
-            throw TReadError("record " + std::to_string(k) + " has the control byte " + Hex2(c) +
-                             " without bit 7, which no 10O record lacks");
-        const uint8_t command = c & 0x1F;
-        if (command == 0x07) break; // the end
-        ax += (c & T10O_DX_LEFT) ? -static_cast<int64_t>(p[2]) : p[2];
-        ay += (c & T10O_DY_DOWN) ? static_cast<int64_t>(p[1]) : -static_cast<int64_t>(p[1]);
+    out.Reserve(bytes.size() / 3);
+    WalkSignedRecords(bytes, "10O", [&](size_t k, uint8_t command, int64_t& ax, int64_t& ay) {
         switch (command) {
+        case 0x07: // the end
+            return false;
         case 0x00:
             out.Stitch(ax, ay);
             ax = ay = 0;
@@ -103,9 +63,10 @@ void Read10o(std::span<const uint8_t> bytes, TImportBuilder& out) {
             out.ChangeAtNextStitch();
             break;
         default:
-            throw TReadError("record " + std::to_string(k) + " has the unknown command " + Hex2(command));
+            throw TReadError("record " + std::to_string(k) + " has the unknown command " + HexByte(command));
         }
-    }
+        return true;
+    });
     out.End();
 }
 

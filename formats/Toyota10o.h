@@ -15,7 +15,6 @@ class TImportBuilder;
 constexpr int32_t T10O_MAX_STEP = 127;
 constexpr uint8_t T10O_STITCH = 0x80, T10O_JUMP = 0x90, T10O_COLOUR = 0x85, T10O_START = 0x8A,
                   T10O_END = 0x87;
-constexpr uint8_t T10O_DY_DOWN = 0x40, T10O_DX_LEFT = 0x20;
 
 // Writes the design of the plan as a 10O file; the colours of its colour blocks end in
 // state.Colours.

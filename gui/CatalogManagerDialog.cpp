@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/Folders.h"
 #include "core/Colour.h"
 #include "gui/RowList.h"
 #include "threads/CatalogFolder.h"
@@ -359,7 +360,7 @@ void TCatalogManagerDialog::Refresh() {
 }
 
 void TCatalogManagerDialog::Start() {
-    model_.Open(ThreadsFolder(folder_()));
+    model_.Open(CatalogFolder(folder_()));
     Refresh();
     show();
 }
@@ -371,7 +372,7 @@ void TCatalogManagerDialog::Run() {
         return;
     }
     running_ = true;
-    model_.Open(ThreadsFolder(folder_()));
+    model_.Open(CatalogFolder(folder_()));
     Refresh();
     while (exec() == DROPPER_RESULT) {
         // The manager steps aside while the user clicks an object of the worksheet.

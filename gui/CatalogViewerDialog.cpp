@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/Folders.h"
 #include "gui/RowList.h"
 #include "threads/CatalogFolder.h"
 
@@ -185,7 +186,7 @@ QPushButton* TCatalogViewerDialog::Button(const std::string& caption) const {
 }
 
 bool TCatalogViewerDialog::Fill(bool modal, int32_t preset, bool dropper) {
-    if (!model_.Open(ThreadsFolder(folder_()), modal, preset, dropper && TakeWorksheetColour != nullptr))
+    if (!model_.Open(CatalogFolder(folder_()), modal, preset, dropper && TakeWorksheetColour != nullptr))
         return false;
     filling_ = true;
     catalogs_->clear();

@@ -37,6 +37,9 @@ const TCommand kTopBar[] = {TCommand::ModeLayoutButton,
                             TCommand::ModeConnectButton,
                             TCommand::ModeOrderButton,
                             kSep,
+                            TCommand::Undo,
+                            TCommand::Redo,
+                            kSep,
                             TCommand::SewHighlighted,
                             TCommand::ExportButton,
                             TCommand::ImportButton,
@@ -160,6 +163,18 @@ QIcon ToolIcon(TCommand id) {
     case TCommand::CreateCircle:
         p.drawEllipse(QPointF(12, 12), 7, 7);
         break;
+    case TCommand::Undo:
+    case TCommand::Redo: {
+        // A curved arrow turning back (undo) or forward (redo).
+        const bool back = id == TCommand::Undo;
+        const double s = back ? 1 : -1, cx = 12;
+        QPainterPath path(QPointF(cx - 6 * s, 10));
+        path.cubicTo(QPointF(cx - 2 * s, 4), QPointF(cx + 8 * s, 6), QPointF(cx + 6 * s, 17));
+        p.drawPath(path);
+        p.drawLine(QPointF(cx - 6 * s, 10), QPointF(cx - 6 * s, 4));
+        p.drawLine(QPointF(cx - 6 * s, 10), QPointF(cx, 11));
+        break;
+    }
     case TCommand::CreateFrame:
         p.drawRect(QRectF(5, 5, 14, 14));
         break;
@@ -281,6 +296,10 @@ QAction* TMainWindow::MakeAction(const TCommandInfo& info) {
     if (QAction* a = Action(info.Id)) return a;
     auto* a = new QAction(QString::fromUtf8(info.Caption ? info.Caption : info.Hint), this);
     if (info.Shortcut) a->setShortcut(QKeySequence(QString::fromUtf8(info.Shortcut)));
+    // Redo answers both common keys.
+    if (info.Id == TCommand::Redo)
+        a->setShortcuts(
+            {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     if (info.Hint) {
         a->setToolTip(QString::fromUtf8(info.Hint));
         a->setStatusTip(QString::fromUtf8(info.Hint));
@@ -331,6 +350,11 @@ void TMainWindow::BuildToolBars() {
 void TMainWindow::RefreshCommands() {
     for (auto& [id, a] : actions_) {
         a->setEnabled(Nl.IsEnabled(id));
+        if (id == TCommand::Undo || id == TCommand::Redo) {
+            const QString caption = QString::fromStdString(Nl.CommandCaption(id));
+            a->setText(caption);
+            a->setToolTip(caption);
+        }
         if (a->isCheckable()) a->setChecked(Nl.IsChecked(id));
     }
     zoom_->setText(QString(" %1 % ").arg(Nl.View.Zoom));

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStringList>
+#include <QUrl>
 
 #include "core/Colour.h"
 #include "gui/CatalogManagerDialog.h"
@@ -272,6 +274,16 @@ bool TQtHost::EditGeneralOptions(TGeneralOptions& values) {
     if (!accepted) return false;
     values = dialog.Values();
     return true;
+}
+
+bool TQtHost::OpenGuidePage(const std::string& file) {
+    if (GuideHook) return GuideHook(file);
+    // "page.html#part": the part travels as the address's fragment, not as part of the file name.
+    QString text = QString::fromStdString(file);
+    qsizetype hash = text.indexOf('#');
+    QUrl url = QUrl::fromLocalFile(hash < 0 ? text : text.left(hash));
+    if (hash >= 0) url.setFragment(text.mid(hash + 1));
+    return QDesktopServices::openUrl(url);
 }
 
 } // namespace nl

@@ -50,6 +50,8 @@ public:
     std::function<QAction*(QMenu& menu, QPoint at)> MenuHook;
     // Tests look at (and fill in) the "General" dialog as built instead of waiting: true accepts.
     std::function<bool(class TGeneralDialog& dialog)> GeneralHook;
+    // Tests see the guide page asked for instead of a browser starting.
+    std::function<bool(const std::string& file)> GuideHook;
 
     TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) override;
     int32_t PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) override;
@@ -83,6 +85,7 @@ public:
     void CommandStateChanged() override;
     void RequestClose() override;
     bool EditGeneralOptions(TGeneralOptions& values) override;
+    bool OpenGuidePage(const std::string& file) override;
 
     static constexpr const char* ClipboardMime = "application/x-nordelune-objects";
 

@@ -1,6 +1,7 @@
 // nordelune: the desktop program.
 #include <QApplication>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QScreen>
 #include <QTimer>
 #include <QWidget>
@@ -12,6 +13,9 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Nordelune");
+    // The desktop matches the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName("nordelune");
+    QApplication::setWindowIcon(QIcon::fromTheme("nordelune"));
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i)
         args.emplace_back(argv[i]);

@@ -120,6 +120,12 @@ public:
     virtual void ShowOrderPanel() {}
     virtual void CloseOrderPanel() {}
     virtual void OrderChanged() {}
+    // Opens a page of the user guide (an HTML file, with "#part" when it names a part of the page)
+    // in the desktop's web browser; false when no browser could be started.
+    virtual bool OpenGuidePage(const std::string& file) {
+        (void)file;
+        return false;
+    }
     // The "General" page, opened on `values`; true when the user accepted (the values are then
     // the ones entered).
     virtual bool EditGeneralOptions(TGeneralOptions& values) {

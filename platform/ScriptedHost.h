@@ -106,6 +106,13 @@ public:
     void SetCaption(const std::string& text) override { Caption = text; }
     void CommandStateChanged() override { ++CommandStateChanges; }
     void RequestClose() override { ++CloseRequests; }
+    // The guide pages asked for; GuideOpens is what the browser answers.
+    std::vector<std::string> GuidePages;
+    bool GuideOpens = true;
+    bool OpenGuidePage(const std::string& file) override {
+        GuidePages.push_back(file);
+        return GuideOpens;
+    }
     // The "General" page: each request is recorded; an answer queued here is "entered" and accepted.
     std::vector<TGeneralOptions> GeneralRequests;
     std::deque<TGeneralOptions> GeneralAnswers;

@@ -278,6 +278,49 @@ void ResolveJumps(const std::vector<TSLStitch*>& objects) {
         }
 }
 
+void RelinkJumps(const std::vector<TSLStitch*>& objects, const TStitchContext& ctx) {
+    std::set<const TSLStitch*> present(objects.begin(), objects.end());
+    std::vector<TSLCurve*> owners;
+    for (TSLStitch* o : objects)
+        if (o && o->Kind() == KIND_CURVE && static_cast<TSLCurve*>(o)->Jumps)
+            owners.push_back(static_cast<TSLCurve*>(o));
+    std::set<const TSLCurve*> hadLinks;
+    for (TSLCurve* c : owners) {
+        if (c->Jumps->Count() > 0) hadLinks.insert(c);
+        for (int32_t i = c->Jumps->Count(); i-- > 0;) {
+            TJump* j = (*c->Jumps)[i];
+            if (!j->LinkedOutline || !present.count(j->LinkedOutline))
+                c->Jumps->Delete(i);
+            else
+                j->Reverse = nullptr;
+        }
+    }
+    for (TSLCurve* c : owners)
+        for (const auto& j : *c->Jumps)
+            if (!j->Reverse)
+                if (TJump* r = FindReverse(*c, *j); r && !r->Reverse) {
+                    j->Reverse = r;
+                    r->Reverse = j.get();
+                }
+    for (TSLCurve* c : owners) {
+        for (int32_t i = c->Jumps->Count(); i-- > 0;)
+            if (!(*c->Jumps)[i]->Reverse) c->Jumps->Delete(i);
+        c->Jumps->SetCurrent(nullptr);
+        if (c->Jumps->Count() == 0 && hadLinks.count(c)) {
+            c->Jumps.reset();
+            c->EntryIndex = -1;
+        }
+    }
+    TStitchContext single = ctx;
+    single.BatchTransform = true;
+    for (TSLCurve* c : owners)
+        if (c->Jumps) {
+            EnsureRoot(*c);
+            c->Generated.reset();
+            Restitch(*c, single);
+        }
+}
+
 void ShiftPartnerIds(TJumpList& list, int32_t offset) {
     for (const auto& j : list)
         j->PartnerId += offset;

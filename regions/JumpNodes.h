@@ -67,6 +67,10 @@ void ShiftJumpsAfterInsert(TSLCurve& outline, int32_t k);
 // not an outline, is the outline itself, whose indices lie past either path, or whose partner has
 // no matching record, are dropped on both sides.
 void ResolveJumps(const std::vector<TSLStitch*>& objects);
+// After objects got their contents back (undo, redo): links to outlines that are not among
+// `objects` go, each link finds its other end again (links left without one go on both sides),
+// and every chain is generated again so that its stitches refer to the records now in place.
+void RelinkJumps(const std::vector<TSLStitch*>& objects, const TStitchContext& ctx);
 // Pasting: the objects land after `offset` objects already in the worksheet.
 void ShiftPartnerIds(TJumpList& list, int32_t offset);
 

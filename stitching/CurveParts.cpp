@@ -74,8 +74,9 @@ std::unique_ptr<TJumpList> TJumpList::Clone() const {
     c->Persisted = Persisted;
     c->StitchIndex = StitchIndex;
     for (const auto& j : *this) {
+        // The partner outline is kept (an undo puts the copy back on the same outline, and the
+        // links are paired again then); the other end's record belongs to the original.
         auto k = std::make_unique<TJump>(*j);
-        k->LinkedOutline = nullptr;
         k->Reverse = nullptr;
         c->Add(std::move(k));
     }

@@ -77,7 +77,7 @@ public:
     // when the link is resolved.
     void Record(TRecordWriter& io, int32_t maxSample) const;
     void Record(TRecordReader& io, int32_t maxSample);
-    // A copy without the resolved references.
+    // A copy that keeps each link's outline but not its other end (see RelinkJumps).
     std::unique_ptr<TJumpList> Clone() const;
     void Offset(float dx, float dy);
     // Inserts before the first link whose OwnIndex is >= the new one's (else at the end); with

@@ -136,6 +136,11 @@ TSLCurve::~TSLCurve() = default;
 
 void TSLCurve::Assign(const TSLStitch& source) {
     AssignAs<TSLCurve, TCurveFields>(*this, source);
+    // The copied stitches' link points referred to the source's link records: a copy has its
+    // own records, so they refer to nothing until the copy is generated again.
+    if (Generated)
+        for (TSP& p : *Generated)
+            if ((p.Flags & SP_JUMP_LINK) && !p.OwnsExt() && p.IsExtra()) p.Ext = nullptr;
 }
 
 std::unique_ptr<TSLStitch> TSLCurve::Clone() const {

@@ -4,6 +4,7 @@
 #include <map>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 
 #include "platform/Host.h"
 #include "regions/JumpNodes.h"
@@ -94,6 +95,7 @@ void TSew::Reset() {
     Holes.clear();
     Overlays.clear();
     OrderTemporaries.clear();
+    History.Clear();
     FileName = "Untitled";
     SelectionKind = 0;
     StreamOriginX = StreamOriginY = 0;
@@ -324,15 +326,47 @@ void TSew::DeleteObject(TSLStitch* object) {
     auto [a, b] = BlockOf(*this, object);
     if (a < 0) return;
     for (int32_t k = b; k >= a; --k) {
-        TSLStitch* o = (*this)[k];
         // Outlines joined to this one let go of it (both ends of every link) and regenerate.
-        if (o->Kind() == KIND_CURVE) UnlinkAll(*static_cast<TSLCurve*>(o), TStitchContext{});
-        std::erase(Holes, o);
-        std::erase(Overlays, o);
+        if (TSLStitch* o = (*this)[k]; o->Kind() == KIND_CURVE)
+            UnlinkAll(*static_cast<TSLCurve*>(o), TStitchContext{});
         Delete(k);
     }
     PruneGroups();
     Modified = true;
+}
+
+void TSew::Delete(int32_t index) {
+    TSLStitch* o = Item(index);
+    if (!o) return;
+    std::erase(Holes, o);
+    std::erase(Overlays, o);
+    std::unique_ptr<TSLStitch> gone = Extract(index);
+    if (History.Recording()) {
+        History.Park(std::move(gone));
+        return;
+    }
+    // Steps that refer to it can no longer be undone.
+    History.Forget(gone.get());
+}
+
+void TSew::Arrange(const std::vector<TSLStitch*>& order, std::vector<std::unique_ptr<TSLStitch>>& spare) {
+    std::unordered_map<const TSLStitch*, std::unique_ptr<TSLStitch>> pool;
+    pool.reserve(items_.size() + spare.size());
+    for (auto& o : items_)
+        pool.emplace(o.get(), std::move(o));
+    for (auto& o : spare)
+        if (o) pool.emplace(o.get(), std::move(o));
+    items_.clear();
+    spare.clear();
+    items_.reserve(order.size());
+    for (TSLStitch* o : order) {
+        auto it = pool.find(o);
+        if (it == pool.end() || !it->second) continue;
+        items_.push_back(std::move(it->second));
+    }
+    for (auto& [p, o] : pool)
+        if (o) spare.push_back(std::move(o));
+    if (current_ && IndexOf(current_) < 0) current_ = nullptr;
 }
 
 void TSew::AfterLoad(const TStitchContext& ctx, int32_t fileVersion, const std::vector<int32_t>& holes,

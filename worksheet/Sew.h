@@ -10,6 +10,7 @@
 #include "core/ObList.h"
 #include "regions/Support.h"
 #include "stitching/SLStitch.h"
+#include "worksheet/Undo.h"
 #include "worksheet/WorksheetSettings.h"
 
 namespace nl {
@@ -64,6 +65,8 @@ public:
     std::vector<TSLStitch*> Overlays;
     // Temporary objects made while building an order (text characters as direct stitches).
     std::vector<std::unique_ptr<TSLStitch>> OrderTemporaries;
+    // The edits that can be undone and redone (emptied by Reset: a new or opened worksheet).
+    TUndoHistory History;
 
     // Asks, then empties the worksheet back to its start state. False when the user declined.
     bool NewWorksheet(Host& host);
@@ -97,8 +100,14 @@ public:
     void SendToBottom(TSLStitch* object);
 
     // Removes and frees an object (and its rail partner); its group id is dropped from the group
-    // list only when no other object carries it.
+    // list only when no other object carries it. While an edit is being recorded the undo step
+    // keeps the object instead of freeing it.
     void DeleteObject(TSLStitch* object);
+    // Removes the object at `index` alone (no partner), as DeleteObject does.
+    void Delete(int32_t index);
+    // Puts the objects in `order`, taking them from the list and from `spare`; every object of
+    // either that is not in `order` ends in `spare` (used by undo and redo).
+    void Arrange(const std::vector<TSLStitch*>& order, std::vector<std::unique_ptr<TSLStitch>>& spare);
     // Drops ids from the group list that no object carries.
     void PruneGroups();
     // After a worksheet was read (objects, and the hole and overlay lists as object indices):

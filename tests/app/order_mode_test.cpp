@@ -312,3 +312,46 @@ TEST(JumpMode, LinkingByClicksWithItsRefusals) {
     EXPECT_EQ(ca->JumpChain().size(), 2u);
     EXPECT_TRUE(ca->Generated && ca->Generated->Count() > 0);
 }
+
+TEST(OrderUndo, OrderColourTrimAndLinksAreUndoSteps) {
+    TOrderSheet s;
+    s.Nl.Execute(TCommand::ModeLayout);
+    s.Nl.Execute(TCommand::ChangeOrder);
+    TOrderMode& o = s.Nl.OrderMode();
+    const std::vector<TSLStitch*> before = o.Elements();
+    o.SendToTop(o.Count() - 1);
+    ASSERT_NE(o.Elements(), before);
+    ASSERT_TRUE(s.Nl.Undo());
+    EXPECT_EQ(o.Elements(), before);
+    ASSERT_TRUE(s.Nl.Redo());
+    EXPECT_EQ(o.Elements().front(), before.back());
+    o.SetCursor(0);
+    o.ToggleTrim();
+    ASSERT_TRUE(o.Current()->JumpVia);
+    ASSERT_TRUE(s.Nl.Undo());
+    EXPECT_FALSE(o.Current()->JumpVia);
+    s.Nl.EndOrderMode();
+
+    // A link made by clicks, undone and redone: both ends come and go together.
+    LinkOutlines(*s.Running, *s.Satin, 0, 25);
+    PropagateChain(*s.Running);
+    RegenerateChain(*s.Running, s.Nl.StitchContext());
+    {
+        TUndoStep step(s.Nl.Sew, "Unlink", {s.Running, s.Satin});
+        UnlinkOutlines(*s.Running, 0, *s.Satin);
+    }
+    EXPECT_FALSE(s.Running->Jumps);
+    ASSERT_TRUE(s.Nl.Undo());
+    ASSERT_TRUE(s.Running->Jumps && s.Satin->Jumps);
+    EXPECT_EQ((*s.Running->Jumps)[0]->Reverse, (*s.Satin->Jumps)[0]);
+    EXPECT_EQ((*s.Satin->Jumps)[0]->Reverse, (*s.Running->Jumps)[0]);
+    EXPECT_EQ((*s.Running->Jumps)[0]->LinkedOutline, s.Satin);
+    // The chain is sewn through the records now in place.
+    const TSLStitch& g = *s.Running->Generated;
+    auto target = s.Running->JumpLinks()->LinkAt(g[(*s.Running->Jumps)[0]->PointIndex]);
+    ASSERT_TRUE(target && target->EntryPoint);
+    EXPECT_EQ(target->Outline, s.Satin);
+    ASSERT_TRUE(s.Nl.Redo());
+    EXPECT_FALSE(s.Running->Jumps);
+    EXPECT_FALSE(s.Satin->Jumps);
+}

@@ -5,6 +5,7 @@
 #include <random>
 #include <sstream>
 
+#include "CliTest.h"
 #include "cli/Cli.h"
 #include "cli/Render.h"
 #include "core/Colour.h"
@@ -15,34 +16,9 @@
 
 using namespace nl;
 using namespace nl::cli;
+using namespace nl::test;
 
 namespace {
-
-struct TResult {
-    int Code;
-    std::string Out, Err;
-};
-
-TResult Cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    int code = Run(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-class TTemp {
-public:
-    TTemp() {
-        std::random_device rd;
-        Path = std::filesystem::temp_directory_path() / ("nl-cli-" + std::to_string(rd()));
-        std::filesystem::create_directories(Path);
-    }
-    ~TTemp() {
-        std::error_code ec;
-        std::filesystem::remove_all(Path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (Path / name).string(); }
-    std::filesystem::path Path;
-};
 
 const std::string kStar = std::string(NL_FIXTURES_DIR) + "/Star.DST";
 
@@ -465,12 +441,16 @@ TEST(Cli, ExitCodesAndOneLineMessagesNamingTheFile) {
 
 TEST(CliWorksheet, ExportEqualsTheProgramsExportByteForByte) {
     TTemp t;
+    // The program's folder: a copy of the shipped files, so that the folders the program makes
+    // beside itself land here and not in the source tree.
+    const std::string program = t / "program";
+    std::filesystem::copy(std::string(NL_SOURCE_DIR) + "/data", program);
     for (const char* example : {"multicolour.Nl1", "badge.Nl1", "imported-star.Nl1"}) {
         SCOPED_TRACE(example);
         const std::string sheet = std::string(NL_SOURCE_DIR) + "/examples/" + example;
         // The program: the worksheet opened at another zoom, its group selected, exported as DST.
         TScriptedHost host;
-        host.Folder = std::string(NL_SOURCE_DIR) + "/data";
+        host.Folder = program;
         TNL nl(host);
         nl.Resize(900, 700);
         ASSERT_TRUE(nl.OpenWorksheet(sheet)) << (host.Messages.empty() ? "" : host.Messages.back().Text);

@@ -4,48 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
-#include <sstream>
 
+#include "CliTest.h"
 #include "cli/Cli.h"
 #include "core/FileIO.h"
 
 using namespace nl;
 using namespace nl::cli;
-
-namespace {
-
-struct TResult {
-    int Code;
-    std::string Out, Err;
-};
-
-TResult Cli(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    int code = Run(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-class TTemp {
-public:
-    TTemp() {
-        std::random_device rd;
-        Path = std::filesystem::temp_directory_path() / ("nl-cli-rec-" + std::to_string(rd()));
-        std::filesystem::create_directories(Path);
-    }
-    ~TTemp() {
-        std::error_code ec;
-        std::filesystem::remove_all(Path, ec);
-    }
-    std::string operator/(const std::string& name) const { return (Path / name).string(); }
-    std::filesystem::path Path;
-};
-
-std::string Fixture(const char* name) {
-    return std::string(NL_FIXTURES_DIR) + "/" + name;
-}
-
-} // namespace
+using namespace nl::test;
 
 TEST(CliConvert, XxxDatTenOAndKsmInBothDirections) {
     TTemp t;

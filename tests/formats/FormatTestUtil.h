@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -56,6 +57,22 @@ inline std::vector<uint8_t> TableBytes(int32_t magic, int32_t rows, int32_t cols
     std::memcpy(b.data(), &magic, 4);
     b.resize(size);
     return b;
+}
+
+// The points of an object: positions and the colour of block starts.
+struct TPointView {
+    float X, Y;
+    int32_t Colour;
+    bool operator==(const TPointView&) const = default;
+};
+inline std::ostream& operator<<(std::ostream& os, const TPointView& p) {
+    return os << "(" << p.X << ", " << p.Y << ", " << std::hex << p.Colour << std::dec << ")";
+}
+inline std::vector<TPointView> Points(const TSLStitch& o) {
+    std::vector<TPointView> v;
+    for (const TSP& p : o)
+        v.push_back({p.X, p.Y, p.GetColour()});
+    return v;
 }
 
 } // namespace nl::test

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "FormatTestUtil.h"
+#include "NeedleView.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "formats/Dst.h"
@@ -311,35 +312,6 @@ TEST(DstReader, ReadsAFileWrittenByAnotherProgram) {
     // No side file: the default sequence.
     EXPECT_EQ((*o)[0].GetColour(), PecColour(1));
 }
-
-namespace {
-// Needle positions with the colour of each new thread, consecutive repeats folded.
-struct TNeedle {
-    float X, Y;
-    int32_t Colour; // set where the thread changes
-    bool operator==(const TNeedle&) const = default;
-};
-std::vector<TNeedle> Needles(const std::vector<const TSLStitch*>& objects) {
-    std::vector<TNeedle> out;
-    int32_t thread = NO_COLOUR;
-    for (const TSLStitch* o : objects)
-        for (const TSP& p : *o) {
-            int32_t c = NO_COLOUR;
-            if (p.IsColourPoint() && p.ColourOrLink != thread) c = thread = p.ColourOrLink;
-            if (!out.empty() && out.back().X == p.X && out.back().Y == p.Y) {
-                if (c != NO_COLOUR) out.back().Colour = c;
-                continue;
-            }
-            out.push_back({p.X, p.Y, c});
-        }
-    // Positions relative to the first needle position.
-    for (size_t i = out.size(); i-- > 0;) {
-        out[i].X -= out[0].X;
-        out[i].Y -= out[0].Y;
-    }
-    return out;
-}
-} // namespace
 
 TEST(DstRoundTrip, WrittenAndReadBackKeepsNeedlesBlocksAndColours) {
     TTempDir dir;

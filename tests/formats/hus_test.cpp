@@ -5,6 +5,7 @@
 #include <string>
 
 #include "FormatTestUtil.h"
+#include "NeedleView.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "formats/ArcCompress.h"
@@ -103,50 +104,6 @@ std::vector<uint8_t> Build(bool vip, const std::vector<TRec>& recs, const std::v
         ArcCompressStream(streams[k], f);
     }
     return f;
-}
-
-struct TPointView {
-    float X, Y;
-    int32_t Colour;
-    bool operator==(const TPointView&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const TPointView& p) {
-    return os << "(" << p.X << ", " << p.Y << ", " << std::hex << p.Colour << std::dec << ")";
-}
-std::vector<TPointView> Points(const TSLStitch& o) {
-    std::vector<TPointView> v;
-    for (const TSP& p : o)
-        v.push_back({p.X, p.Y, p.GetColour()});
-    return v;
-}
-
-// Needle positions with the colour of each new thread, consecutive repeats folded, relative to the
-// first position.
-struct TNeedle {
-    float X, Y;
-    int32_t Colour; // set where the thread changes
-    bool operator==(const TNeedle&) const = default;
-};
-std::vector<TNeedle> Needles(const std::vector<const TSLStitch*>& objects,
-                             int32_t (*map)(int32_t) = nullptr) {
-    std::vector<TNeedle> out;
-    int32_t thread = NO_COLOUR;
-    for (const TSLStitch* o : objects)
-        for (const TSP& p : *o) {
-            int32_t c = NO_COLOUR;
-            int32_t colour = p.IsColourPoint() && map ? map(p.ColourOrLink) : p.ColourOrLink;
-            if (p.IsColourPoint() && colour != thread) c = thread = colour;
-            if (!out.empty() && out.back().X == p.X && out.back().Y == p.Y) {
-                if (c != NO_COLOUR) out.back().Colour = c;
-                continue;
-            }
-            out.push_back({p.X, p.Y, c});
-        }
-    for (size_t i = out.size(); i-- > 0;) {
-        out[i].X -= out[0].X;
-        out[i].Y -= out[0].Y;
-    }
-    return out;
 }
 
 constexpr int32_t kRed = 0x0000FF, kGreen = 0x00FF00, kBlue = 0xFF0000;

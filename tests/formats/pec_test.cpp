@@ -4,6 +4,7 @@
 #include <string>
 
 #include "FormatTestUtil.h"
+#include "NeedleView.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
 #include "formats/Export.h"
@@ -138,44 +139,6 @@ TBytes PesFile(const std::string& signature, const TBytes& body, const TBytes& b
     return f;
 }
 
-struct TPointView {
-    float X, Y;
-    int32_t Colour;
-    bool operator==(const TPointView&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const TPointView& p) {
-    return os << "(" << p.X << ", " << p.Y << ", " << std::hex << p.Colour << std::dec << ")";
-}
-std::vector<TPointView> Points(const TSLStitch& o) {
-    std::vector<TPointView> v;
-    for (const TSP& p : o)
-        v.push_back({p.X, p.Y, p.GetColour()});
-    return v;
-}
-
-// Needle positions relative to the first, consecutive repeats folded, with the colour where the
-// thread changes (mapped when a map is given).
-std::vector<TPointView> Needles(const std::vector<const TSLStitch*>& objects,
-                                int32_t (*map)(int32_t) = nullptr) {
-    std::vector<TPointView> out;
-    int32_t thread = NO_COLOUR;
-    for (const TSLStitch* o : objects)
-        for (const TSP& p : *o) {
-            int32_t c = NO_COLOUR;
-            const int32_t colour = p.IsColourPoint() && map ? map(p.ColourOrLink) : p.ColourOrLink;
-            if (p.IsColourPoint() && colour != thread) c = thread = colour;
-            if (!out.empty() && out.back().X == p.X && out.back().Y == p.Y) {
-                if (c != NO_COLOUR) out.back().Colour = c;
-                continue;
-            }
-            out.push_back({p.X, p.Y, c});
-        }
-    for (size_t i = out.size(); i-- > 0;) {
-        out[i].X -= out[0].X;
-        out[i].Y -= out[0].Y;
-    }
-    return out;
-}
 int32_t PaletteColour(int32_t c) {
     return PecColour(PecCodeOfColour(c));
 }

@@ -42,21 +42,6 @@ std::unique_ptr<TSLStitch> Read(const B& bytes, TImportColours colours = {}) {
     return ReadAs("xxx", bytes, colours);
 }
 
-struct TPointView {
-    float X, Y;
-    int32_t Colour;
-    bool operator==(const TPointView&) const = default;
-};
-std::ostream& operator<<(std::ostream& os, const TPointView& p) {
-    return os << "(" << p.X << ", " << p.Y << ", " << std::hex << p.Colour << std::dec << ")";
-}
-std::vector<TPointView> Points(const TSLStitch& o) {
-    std::vector<TPointView> v;
-    for (const TSP& p : o)
-        v.push_back({p.X, p.Y, p.GetColour()});
-    return v;
-}
-
 } // namespace
 
 // ---- writer ----

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
+#include <random>
 
 #include "core/Errors.h"
 #include "stitching/SLStitch.h"
@@ -220,4 +222,40 @@ TEST(StitchObject, BoundsIncludePointsAndTheMargin) {
     s.UpdateBounds(ctx);
     EXPECT_FALSE(s.Bounds.empty);
     EXPECT_FALSE(s.DeleteSelectedPoint(0, ctx));
+}
+
+// The bounds are the rectangle of the rounded points (halves to even, NaN as 0, saturating), as if
+// every point were included one by one, whatever the coordinates.
+TEST(StitchObject, BoundsEqualThePointByPointRectangle) {
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<float> d(-5000, 5000);
+    std::vector<std::vector<std::pair<float, float>>> cases = {
+        {{0.5f, 1.5f}, {2.5f, -0.5f}}, // halves round to even
+        {{-1.5f, 3.5f}},               // one point
+        {{nan, 10}, {20, nan}},        // NaN counts as 0
+        {{inf, -inf}, {1, 1}},         // infinities saturate
+        {{100, 100}, {nan, nan}},
+    };
+    for (int k = 0; k < 20; ++k) {
+        std::vector<std::pair<float, float>> pts;
+        for (int i = 0; i < 1 + k * 10; ++i)
+            pts.push_back({d(rng), d(rng)});
+        cases.push_back(pts);
+    }
+    TStitchContext ctx;
+    ctx.SelectionMargin = 2;
+    for (const auto& pts : cases) {
+        TSLStitch s;
+        TKvRect want;
+        want.empty = true;
+        for (auto [x, y] : pts) {
+            s.AppendPoint(0, -1, x, y);
+            want.IncludePoint(x, y);
+        }
+        want.Inflate(2);
+        s.UpdateBounds(ctx);
+        EXPECT_EQ(s.Bounds, want) << pts.size() << " points from (" << pts[0].first << ", " << pts[0].second
+                                  << ")";
+    }
 }
