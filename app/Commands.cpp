@@ -36,7 +36,7 @@ const TCommandInfo kCommands[] = {
     // The captions name the step ("Undo Move"): TNL::CommandCaption. Redo also takes Ctrl+Shift+Z.
     {C::Undo, E, "Undo", "Ctrl+Z", "Undo", MB_ALL, K::Action, NOW},
     {C::Redo, E, "Redo", "Ctrl+Y", "Redo", MB_ALL, K::Action, NOW},
-    {C::GroupSelection, E, "Group Selection", nullptr, "Assosiate or Dissassosiate objects into a group", LD,
+    {C::GroupSelection, E, "Group Selection", nullptr, "Associate or Disassociate objects into a group", LD,
      K::Action, NOW},
     {C::ChangeOrder, E, "Change Objects Stitching Order", "Ctrl+S", nullptr, MB_LAYOUT, K::Action, NOW},
     {C::SetJumps, E, "Set Objects Jump Stitches", "Ctrl+J", nullptr, MB_LAYOUT, K::Action, NOW},
@@ -51,7 +51,7 @@ const TCommandInfo kCommands[] = {
     {C::Resize, E, "Resize Selected Objects ...", nullptr, nullptr, MB_LAYOUT, K::Action, LATER},
     {C::MirrorHorizontal, E, "Mirror Horizontal", "Ctrl+Alt+H", "Horizontally Mirror Object", MB_LAYOUT,
      K::Action, LATER},
-    {C::MirrorVertical, E, "Mirror Vertical", "Ctrl+Alt+V", "Vretically Mirror Object ", MB_LAYOUT, K::Action,
+    {C::MirrorVertical, E, "Mirror Vertical", "Ctrl+Alt+V", "Vertically Mirror Object ", MB_LAYOUT, K::Action,
      LATER},
     {C::ZoomIn, E, "Zoom &In", "Ctrl+I", nullptr, MB_ALL, K::Action, NOW},
     {C::ZoomOut, E, "Zoom &Out", "Ctrl+O", nullptr, MB_ALL, K::Action, NOW},
@@ -102,7 +102,7 @@ const TCommandInfo kCommands[] = {
     {C::HideRegionStitches, V, "Hide Region Stitches", nullptr, "Hide Region Fill Stitches", 0x203, K::Toggle,
      NOW},
     {C::HideUnderlay, V, "Hide Underlay Stitches", nullptr, "Hide Underlay Stitches", 0x203, K::Toggle, NOW},
-    {C::HighlightLongSatin, V, "Hignlight Long Satin Stitches", nullptr, "Highlight Long Satin Stitches",
+    {C::HighlightLongSatin, V, "Highlight Long Satin Stitches", nullptr, "Highlight Long Satin Stitches",
      MB_DESIGN, K::Toggle, NOW},
     {C::ShowAllCompensation, V, "Show All Design Compensation ", nullptr, nullptr, LD, K::Toggle, NOW},
     {C::SuppressCompensation, nullptr, nullptr, nullptr,
@@ -110,6 +110,8 @@ const TCommandInfo kCommands[] = {
     // The shaded thread view is not drawn yet; nor are pictures, so there is no bitmap to hide.
     {C::Mode3D, V, "3D Mode", nullptr, "3D 'PhotoRealistic' Mode", LD, K::Toggle, LATER},
     {C::SmallStitchPoints, V, "Use Small Stitch Points", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
+    // Markers are left out where they would cover the thread; this shows every one.
+    {C::ShowAllStitchPoints, V, "Show All Stitch Points", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
     {C::HideBitmaps, V, "Hide All Bitmaps", nullptr, nullptr, MB_ALL, K::Toggle, LATER},
     {C::ShowRegionNodeTypes, V, "Show Region Node Types", nullptr, nullptr, MB_ALL, K::Toggle, NOW},
 

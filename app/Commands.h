@@ -75,6 +75,7 @@ enum class TCommand : uint16_t {
     SuppressCompensation,
     Mode3D,
     SmallStitchPoints,
+    ShowAllStitchPoints,
     HideBitmaps,
     ShowRegionNodeTypes,
     // Options

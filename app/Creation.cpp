@@ -14,7 +14,7 @@ namespace nl {
 
 namespace {
 constexpr const char* kEndPrompt = " Right Click With Mouse To End Creation";
-constexpr const char* kDueText = " Points To Create For Group Correct Completeion.";
+constexpr const char* kDueText = " Points To Create For Group Correct Completion.";
 
 // The name of the undo step that takes a new object back.
 const char* CreationStepName(TCreation c) {
@@ -181,7 +181,7 @@ void TNL::CreationEndStep() {
     if (creation_ == TCreation::ColumnRailA) {
         if (!CompleteCurve(creating_->Count())) {
             host_.SetStatus(" You Still Have " + std::to_string(pointsDue_) +
-                            " Points To Create To Finish The First Part Of A Curved Columm.");
+                            " Points To Create To Finish The First Part Of A Curved Column.");
             return;
         }
         int32_t at = Sew.IndexOf(creating_) + 1;

@@ -8,6 +8,7 @@
 #include "platform/Canvas.h"
 #include "regions/SLRegion.h"
 #include "regions/Support.h"
+#include "stitching/MarkerGrid.h"
 #include "stitching/SLCurve.h"
 #include "ui/EditOutlinePage.h"
 
@@ -104,6 +105,10 @@ void TNL::Draw(Canvas& canvas) const {
     TKvRect selection;
     selection.empty = true;
     dc.Selection = &selection;
+    // Markers three of their own sizes apart (and never closer than 8 pixels) leave the thread
+    // visible between them; "Show All Stitch Points" marks every point.
+    TMarkerGrid markers(View.Width, View.Height, std::max(8.f, 3.f * dc.MarkerSize));
+    if (!Toggles.ShowAllStitchPoints) dc.Markers = &markers;
     bool layout = mode_ == TMode::ObjectLayout;
     for (TSLStitch* o : Objects()) {
         if (o->Empty()) continue;

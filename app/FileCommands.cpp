@@ -2,13 +2,15 @@
 
 #include "app/Folders.h"
 #include "core/Errors.h"
+#include "core/Units.h"
 #include "platform/Host.h"
+#include "ui/StatusBar.h"
 #include "worksheet/Sew.h"
 
 namespace nl {
 
 namespace {
-constexpr const char* kExportHeading = "Expotring File";
+constexpr const char* kExportHeading = "Exporting File";
 constexpr const char* kProgramName = "Nordelune";
 
 // Clears the status line however the import ends.
@@ -34,14 +36,20 @@ bool ExportDesign(TSew& sew, int32_t groupId, const std::filesystem::path& file,
                            TButton::Yes | TButton::No) != TButton::Yes)
         return false;
     std::vector<TSLStitch*> list = order ? *order : sew.BuildStitchOrder(groupId);
+    TWrittenDesign written;
     try {
         TOutputGuard guard(list, editing);
-        WriteDesign(list, file, *format, FoldersOf(host.ProgramFolder()).Shipped);
+        WriteDesign(list, file, *format, FoldersOf(host.ProgramFolder()).Shipped, &written);
     } catch (const std::exception& e) {
         host.MessageDialog(kExportHeading, e.what(), Buttons(TButton::OK));
         host.RequestRedraw();
         return false;
     }
+    // The status line says what was written.
+    const TKvRect& e = written.Extent;
+    const double w = e.empty ? 0.0 : (e.Right - e.Left) / kUnitsPerMm,
+                 h = e.empty ? 0.0 : (e.Bottom - e.Top) / kUnitsPerMm;
+    host.SetStatus(ExportStatusText(file.string(), *format, written.Stitches, written.ColourBlocks, w, h));
     host.RequestRedraw();
     return true;
 }
@@ -106,7 +114,7 @@ TSLStitch* ImportStitchFile(TSew& sew, const std::filesystem::path& file, Host& 
         case TImportFault::UnknownFormat:
         case TImportFault::NoReader:
             host.MessageDialog("Error Opening Import",
-                               "This File extention ( " + ImportExtension(name) +
+                               "This File extension ( " + ImportExtension(name) +
                                    " ) is not currently supported by " + kProgramName,
                                Buttons(TButton::OK));
             if (session) session->FileName = "Undefined";
@@ -145,7 +153,7 @@ std::optional<TColorTable> LoadColorTable(const std::filesystem::path& programFo
     if (fault == TColorTableFault::NotATable)
         host.MessageDialog("File Loading Error !", "Not A Valid Nordelune 3D File", Buttons(TButton::OK));
     else
-        host.MessageDialog("Failed On File Load", "Falied", Buttons(TButton::OK));
+        host.MessageDialog("Failed On File Load", "Failed", Buttons(TButton::OK));
     return std::nullopt;
 }
 

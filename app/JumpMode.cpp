@@ -22,7 +22,7 @@ constexpr const char* kInvalid =
 constexpr const char* kRestart =
     " Invalid Node ! Restarting Jump Sequence. Left Click On The Outline That You Would Like To Jump From !";
 constexpr const char* kPickStart =
-    " Left Click On The Assosiated Outlines That You Would Like To Set A Jump Start Point From";
+    " Left Click On The Associated Outlines That You Would Like To Set A Jump Start Point From";
 constexpr const char* kPickStartNode = "Click On A Blue Node To Secure The First Stitch Point.";
 
 // The sample of an anchor (a node); -1 for any other point.

@@ -858,6 +858,8 @@ bool* TNL::ToggleField(TCommand c) {
         return &t.Mode3D;
     case TCommand::SmallStitchPoints:
         return &t.SmallStitchPoints;
+    case TCommand::ShowAllStitchPoints:
+        return &t.ShowAllStitchPoints;
     case TCommand::HideBitmaps:
         return &t.HideBitmaps;
     case TCommand::ShowRegionNodeTypes:

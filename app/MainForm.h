@@ -95,6 +95,8 @@ public:
 
     // ---- run state ----
     TMode Mode() const { return mode_; }
+    // The object flag that marks the selection in the current mode (0: the mode selects nothing).
+    uint32_t SelectionBit() const;
     TMode PreviousMode() const { return previousMode_; }
     TCreation Creation() const { return creation_; }
     int32_t PointsDue() const { return pointsDue_; }
@@ -323,7 +325,6 @@ private:
     double circleCx_ = 0, circleCy_ = 0, circleR_ = 0;
     std::unique_ptr<TCircleDialog> circleDialog_;
 
-    uint32_t SelectionBit() const;
     // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).
     std::vector<TSLStitch*> Objects() const;
     void Redraw() const { host_.RequestRedraw(); }

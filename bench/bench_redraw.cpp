@@ -74,9 +74,11 @@ TDesign& Design(bool dense) {
     return dense ? packed : normal;
 }
 
-void Redraw(benchmark::State& state, bool fullView, bool dense) {
+void Redraw(benchmark::State& state, bool fullView, bool dense, bool allPoints = false) {
     EnsureApp();
     TDesign& d = Design(dense);
+    // Markers go only where the thread shows beside them, unless every point is asked for.
+    d.Nl.Toggles.ShowAllStitchPoints = allPoints;
     if (fullView)
         d.FullView();
     else
@@ -97,6 +99,7 @@ void Redraw(benchmark::State& state, bool fullView, bool dense) {
 // The engine's share of a frame: the same walk onto a canvas that only counts calls.
 void Walk(benchmark::State& state, bool fullView, bool dense) {
     TDesign& d = Design(dense);
+    d.Nl.Toggles.ShowAllStitchPoints = false;
     if (fullView)
         d.FullView();
     else
@@ -116,5 +119,8 @@ BENCHMARK_CAPTURE(Redraw, zoom100, false, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Redraw, full_view, true, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Redraw, dense_zoom100, false, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Redraw, dense_full_view, true, true)->Unit(benchmark::kMillisecond);
+// "Show All Stitch Points": a marker on every point, as every frame was drawn before.
+BENCHMARK_CAPTURE(Redraw, zoom100_all_points, false, false, true)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(Redraw, dense_zoom100_all_points, false, true, true)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Walk, zoom100, false, false)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(Walk, full_view, true, false)->Unit(benchmark::kMillisecond);

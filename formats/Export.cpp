@@ -36,7 +36,7 @@ void CheckWritable(const TFormat* format, const std::filesystem::path& file) {
 }
 
 bool WriteDesign(const std::vector<TSLStitch*>& order, const std::filesystem::path& file,
-                 const TFormat& format, const std::filesystem::path& programFolder) {
+                 const TFormat& format, const std::filesystem::path& programFolder, TWrittenDesign* written) {
     const std::string name = file.string();
     CheckWritable(&format, file);
     TExportPlan plan(order);
@@ -50,6 +50,7 @@ bool WriteDesign(const std::vector<TSLStitch*>& order, const std::filesystem::pa
         throw TError(name + ": " + e.what());
     }
     WriteFileAtomic(file, bytes);
+    if (written) *written = {plan.StitchTotal, static_cast<int32_t>(state.Colours.size()), plan.Extent};
     if (!format.ExportSideFile()) return false;
     return WriteSideFile(file, programFolder, state.Colours);
 }

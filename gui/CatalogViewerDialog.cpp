@@ -136,7 +136,7 @@ TCatalogViewerDialog::TCatalogViewerDialog(Host& host, TThreadSettings& settings
     ok_->setDefault(true);
 
     info_ = new QDialog(this);
-    info_->setWindowTitle("Thread Infomation");
+    info_->setWindowTitle("Thread Information");
     infoText_ = new QPlainTextEdit(info_);
     infoText_->setReadOnly(true);
     (new QVBoxLayout(info_))->addWidget(infoText_);
@@ -154,7 +154,7 @@ TCatalogViewerDialog::TCatalogViewerDialog(Host& host, TThreadSettings& settings
     });
     connect(infoButton_, &QPushButton::clicked, this, [this] {
         infoText_->setPlainText(QString::fromStdString(model_.Info()));
-        info_->setWindowTitle("Thread Infomation");
+        info_->setWindowTitle("Thread Information");
         info_->show();
         info_->raise();
     });

@@ -1,6 +1,6 @@
 // The "Color Catalog Viewer" window over the TCatalogViewer model: free-standing from the Threads
 // menu, or modal as the program's thread colour picker with "Best Match", "Apply", the dropper
-// and "RGB ...". The "Thread Infomation" window shows the catalog's general information.
+// and "RGB ...". The "Thread Information" window shows the catalog's general information.
 #pragma once
 #include <QDialog>
 #include <functional>

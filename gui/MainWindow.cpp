@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSplashScreen>
 #include <QStatusBar>
+#include <QSvgRenderer>
 #include <QTimer>
 #include <QToolBar>
 
@@ -25,6 +26,7 @@
 #include "gui/RegionToolBar.h"
 #include "gui/SimulatorWindow.h"
 #include "gui/WorksheetView.h"
+#include "ui/StatusBar.h"
 
 namespace nl {
 
@@ -66,140 +68,107 @@ const TCommand kCreateBar[] = {
     TCommand::CreateCircle,         TCommand::CreateText,     TCommand::CreateFrame,  TCommand::CreatePicture,
     TCommand::CreatePatternCreator, TCommand::CreateTextLabel};
 
-QString Label(TCommand id) {
+// The icon drawing of each tool button (gui/icons/<name>.svg, compiled into the program).
+const char* IconName(TCommand id) {
     switch (id) {
     case TCommand::ModeLayoutButton:
-        return "L";
+        return "mode-layout";
     case TCommand::ModeEditButton:
-        return "E";
+        return "mode-edit";
     case TCommand::ModeRegionButton:
-        return "R";
+        return "mode-region";
     case TCommand::ModeConnectButton:
-        return "J";
+        return "mode-connect";
     case TCommand::ModeOrderButton:
-        return "O";
+        return "mode-order";
     case TCommand::SewHighlighted:
-        return "Sim";
+        return "sew";
     case TCommand::ExportButton:
-        return "Exp";
+        return "export";
     case TCommand::ImportButton:
-        return "Imp";
+        return "import";
     case TCommand::GroupSelection:
-        return "Grp";
+        return "group";
     case TCommand::MirrorVertical:
-        return "MV";
+        return "mirror-vertical";
     case TCommand::MirrorHorizontal:
-        return "MH";
+        return "mirror-horizontal";
     case TCommand::RotateMode:
-        return "Rot";
+        return "rotate";
     case TCommand::AutoShowProperties:
-        return "Prp";
+        return "auto-properties";
     case TCommand::SuppressCompensation:
-        return "Cmp";
+        return "suppress-compensation";
     case TCommand::HideBoundaryPoints:
-        return "BP";
+        return "hide-boundary-points";
     case TCommand::HideUnderStitching:
-        return "US";
+        return "hide-under-stitching";
     case TCommand::HideFillPoints:
-        return "FP";
+        return "hide-fill-points";
     case TCommand::Mode3D:
-        return "3D";
+        return "mode-3d";
     case TCommand::HideOutlineStitches:
-        return "OS";
+        return "hide-outline-stitches";
     case TCommand::HideRegionStitches:
-        return "RS";
+        return "hide-region-stitches";
     case TCommand::HighlightLongSatin:
-        return "LS";
+        return "highlight-long-satin";
     case TCommand::HideUnderlay:
-        return "UL";
+        return "hide-underlay";
     case TCommand::PatternViewerButton:
-        return "Pat";
+        return "pattern-viewer";
     case TCommand::ColourPalletButton:
-        return "Col";
+        return "colour-pallet";
+    case TCommand::Undo:
+        return "undo";
+    case TCommand::Redo:
+        return "redo";
+    case TCommand::CreateOutline:
+        return "create-outline";
+    case TCommand::CreateDirect:
+        return "create-direct";
+    case TCommand::CreateColumn:
+        return "create-column";
+    case TCommand::CreateLine:
+        return "create-line";
+    case TCommand::CreateCircle:
+        return "create-circle";
     case TCommand::CreateText:
-        return "T";
+        return "create-text";
+    case TCommand::CreateFrame:
+        return "create-frame";
+    case TCommand::CreatePicture:
+        return "create-picture";
+    case TCommand::CreatePatternCreator:
+        return "create-pattern";
     case TCommand::CreateTextLabel:
-        return "Lbl";
+        return "create-label";
     default:
-        return {};
+        return nullptr;
     }
 }
 } // namespace
 
+QString ToolIconPath(TCommand id) {
+    const char* name = IconName(id);
+    return name ? QString(":/icons/%1.svg").arg(name) : QString();
+}
+
 QIcon ToolIcon(TCommand id) {
-    QPixmap pm(24, 24);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(90, 90, 110), 1));
-    p.setBrush(QColor(236, 238, 244));
-    p.drawRoundedRect(QRectF(0.5, 0.5, 23, 23), 4, 4);
-    QPen ink(QColor(20, 90, 40), 1.6);
-    p.setPen(ink);
-    p.setBrush(Qt::NoBrush);
-    switch (id) {
-    case TCommand::CreateOutline: {
-        QPainterPath path(QPointF(4, 18));
-        path.cubicTo(QPointF(6, 2), QPointF(16, 24), QPointF(20, 6));
-        p.drawPath(path);
-        break;
+    QSvgRenderer svg(ToolIconPath(id));
+    if (!svg.isValid()) return {};
+    // Drawn at the tool bar's size and at twice it for high-density screens; the disabled look
+    // is made from these by the style.
+    QIcon icon;
+    for (int size : {24, 48}) {
+        QPixmap pm(size, size);
+        pm.fill(Qt::transparent);
+        QPainter p(&pm);
+        svg.render(&p, QRectF(0, 0, size, size));
+        p.end();
+        icon.addPixmap(pm);
     }
-    case TCommand::CreateDirect: {
-        QPointF z[] = {{4, 18}, {8, 6}, {11, 18}, {14, 6}, {17, 18}, {20, 6}};
-        p.drawPolyline(z, 6);
-        break;
-    }
-    case TCommand::CreateColumn: {
-        QPainterPath a(QPointF(4, 8)), b(QPointF(4, 16));
-        a.cubicTo(QPointF(10, 2), QPointF(14, 12), QPointF(20, 6));
-        b.cubicTo(QPointF(10, 10), QPointF(14, 20), QPointF(20, 14));
-        p.drawPath(a);
-        p.drawPath(b);
-        break;
-    }
-    case TCommand::CreateLine:
-        p.drawLine(QPointF(4, 19), QPointF(20, 5));
-        break;
-    case TCommand::CreateCircle:
-        p.drawEllipse(QPointF(12, 12), 7, 7);
-        break;
-    case TCommand::Undo:
-    case TCommand::Redo: {
-        // A curved arrow turning back (undo) or forward (redo).
-        const bool back = id == TCommand::Undo;
-        const double s = back ? 1 : -1, cx = 12;
-        QPainterPath path(QPointF(cx - 6 * s, 10));
-        path.cubicTo(QPointF(cx - 2 * s, 4), QPointF(cx + 8 * s, 6), QPointF(cx + 6 * s, 17));
-        p.drawPath(path);
-        p.drawLine(QPointF(cx - 6 * s, 10), QPointF(cx - 6 * s, 4));
-        p.drawLine(QPointF(cx - 6 * s, 10), QPointF(cx, 11));
-        break;
-    }
-    case TCommand::CreateFrame:
-        p.drawRect(QRectF(5, 5, 14, 14));
-        break;
-    case TCommand::CreatePicture:
-        p.drawRect(QRectF(4, 6, 16, 12));
-        p.drawLine(QPointF(5, 17), QPointF(10, 11));
-        p.drawLine(QPointF(10, 11), QPointF(14, 15));
-        break;
-    case TCommand::CreatePatternCreator:
-        for (int i = 0; i < 3; ++i)
-            for (int j = 0; j < 3; ++j)
-                p.drawRect(QRectF(5 + 5 * i, 5 + 5 * j, 3, 3));
-        break;
-    default: {
-        QFont f = p.font();
-        QString t = Label(id);
-        f.setPixelSize(t.size() <= 1 ? 14 : t.size() == 2 ? 10 : 8);
-        f.setBold(true);
-        p.setFont(f);
-        p.setPen(QColor(30, 40, 90));
-        p.drawText(QRectF(0, 0, 24, 24), Qt::AlignCenter, t);
-        break;
-    }
-    }
-    return QIcon(pm);
+    return icon;
 }
 
 TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
@@ -216,6 +185,14 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
     zoom_ = new QLabel(this);
     statusBar()->addWidget(prompt_, 3);
     statusBar()->addWidget(status_, 2);
+    pointer_ = new QLabel(this);
+    // Room for a long position, so the labels beside it do not shift as the pointer moves.
+    pointer_->setMinimumWidth(pointer_->fontMetrics().horizontalAdvance(" X -0000.00 mm   Y -0000.00 mm "));
+    size_ = new QLabel(this);
+    counts_ = new QLabel(this);
+    statusBar()->addPermanentWidget(pointer_);
+    statusBar()->addPermanentWidget(size_);
+    statusBar()->addPermanentWidget(counts_);
     statusBar()->addPermanentWidget(zoom_);
     DesktopHost.PromptLabel = prompt_;
     DesktopHost.StatusLabel = status_;
@@ -272,6 +249,10 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
         if (splash_) splash_->close();
     };
     view_->AfterEvent = [this] { RefreshCommands(); };
+    view_->PointerMoved = [this](int x, int y) {
+        pointer_->setText(
+            QString::fromStdString(" " + PointerText(Nl.View.WorldX(x), Nl.View.WorldY(y)) + " "));
+    };
     // Recovery copies of unsaved work: the controller decides whether there is anything to copy.
     autosave_ = new QTimer(this);
     connect(autosave_, &QTimer::timeout, this, [this] { Nl.Autosave(); });
@@ -329,8 +310,17 @@ void TMainWindow::BuildMenus() {
     }
 }
 
+namespace {
+// A pressed toggle or the button of the current mode stands out from the others.
+constexpr const char* kToolBarStyle = "QToolButton { padding: 2px; border: 1px solid transparent; }"
+                                      "QToolButton:hover { border: 1px solid #9aaccc; border-radius: 3px; }"
+                                      "QToolButton:checked { background: #c9dcf5; border: 1px solid #3f6fb5;"
+                                      " border-radius: 3px; }";
+} // namespace
+
 void TMainWindow::BuildToolBars() {
     QToolBar* top = addToolBar("Tools");
+    top->setStyleSheet(kToolBarStyle);
     top->setIconSize(QSize(24, 24));
     top->setMovable(false);
     for (TCommand id : kTopBar) {
@@ -341,6 +331,7 @@ void TMainWindow::BuildToolBars() {
     }
     QToolBar* create = new QToolBar("Create", this);
     addToolBar(Qt::LeftToolBarArea, create);
+    create->setStyleSheet(kToolBarStyle);
     create->setIconSize(QSize(24, 24));
     create->setMovable(false);
     for (TCommand id : kCreateBar)
@@ -358,10 +349,17 @@ void TMainWindow::RefreshCommands() {
         if (a->isCheckable()) a->setChecked(Nl.IsChecked(id));
     }
     zoom_->setText(QString(" %1 % ").arg(Nl.View.Zoom));
+    UpdateMeasurements();
     UpdateAutosaveTimer();
     if (regionBar_) regionBar_->Refresh();
     // The properties window follows the current object and shows its values after every change.
     if (properties_) properties_->Sync();
+}
+
+void TMainWindow::UpdateMeasurements() {
+    const TDesignSummary s = Summarise(Nl.Sew, Nl.SelectionBit());
+    size_->setText(QString::fromStdString(" " + SizeText(s) + " "));
+    counts_->setText(QString::fromStdString(" " + CountsText(s) + " "));
 }
 
 void TMainWindow::UpdateAutosaveTimer() {

@@ -50,6 +50,10 @@ public:
     QAction* Action(TCommand id) const;
     QLabel* PromptLabel() const { return prompt_; }
     QLabel* StatusLabel() const { return status_; }
+    // The measurements: pointer position, size of the selection or design, stitch and colour counts.
+    QLabel* PointerLabel() const { return pointer_; }
+    QLabel* SizeLabel() const { return size_; }
+    QLabel* CountsLabel() const { return counts_; }
     // Shows the splash screen centred on the window, 30 pixels below its middle; it closes at
     // the first click on the worksheet.
     void ShowSplash();
@@ -84,12 +88,16 @@ protected:
 private:
     void BuildMenus();
     void BuildToolBars();
+    void UpdateMeasurements();
     QAction* MakeAction(const TCommandInfo& info);
 
     TWorksheetView* view_ = nullptr;
     QLabel* prompt_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* zoom_ = nullptr;
+    QLabel* pointer_ = nullptr;
+    QLabel* size_ = nullptr;
+    QLabel* counts_ = nullptr;
     QPointer<QSplashScreen> splash_;
     TPropertiesDialog* properties_ = nullptr;
     TCatalogViewerDialog* catalogViewer_ = nullptr;
@@ -105,7 +113,9 @@ private:
     bool shown_ = false;
 };
 
-// A small drawn icon for a tool button.
+// The icon of a tool button, rendered from its SVG drawing (empty for a command without one), and
+// the resource path of the drawing.
 QIcon ToolIcon(TCommand id);
+QString ToolIconPath(TCommand id);
 
 } // namespace nl

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,6 +28,7 @@
 #include "ui/FillPatternPage.h"
 #include "ui/ObjectColour.h"
 #include "ui/OutlinePage.h"
+#include "ui/PageField.h"
 #include "ui/RegionPage.h"
 #include "ui/StitchStylePage.h"
 
@@ -81,6 +83,20 @@ TPropertiesDialog::TPropertiesDialog(TNL& nl, QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     tabs_ = new QTabWidget(this);
     layout->addWidget(tabs_);
+    // A refused entry says why here, in the window, until the next accepted one.
+    refusal_ = new QLabel(this);
+    refusal_->setWordWrap(true);
+    refusal_->setStyleSheet("color: #b00020;");
+    refusal_->hide();
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    close_ = buttons->button(QDialogButtonBox::Close);
+    // Return in a number box stores the number; it must not close the window.
+    close_->setAutoDefault(false);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::hide);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(refusal_, 1);
+    bottom->addWidget(buttons, 0, Qt::AlignRight | Qt::AlignBottom);
+    layout->addLayout(bottom);
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
         UpdateEnvelopeEditor();
         if (Changed) Changed();
@@ -115,7 +131,15 @@ void TPropertiesDialog::ShowFor(TSLStitch& object) {
     UpdateEnvelopeEditor();
 }
 
+void TPropertiesDialog::showEvent(QShowEvent* e) {
+    // The window opens where it was last closed, at the size it had.
+    if (placement_.isValid()) setGeometry(placement_);
+    QDialog::showEvent(e);
+}
+
 void TPropertiesDialog::hideEvent(QHideEvent* e) {
+    placement_ = geometry();
+    ShowRefusal("");
     QDialog::hideEvent(e);
     nl_.ShowEnvelopeEditor(false);
     if (Changed) Changed();
@@ -208,6 +232,7 @@ void TPropertiesDialog::Build() {
     // Widgets of the pages built before no longer act, even if a signal of theirs still arrives
     // (a number box losing its focus while its page goes).
     ++generation_;
+    ShowRefusal("");
     const QString previous = tabs_->currentIndex() >= 0 ? tabs_->tabText(tabs_->currentIndex()) : QString();
     nl_.CloseEnvelopeEditor();
     envelopeTab_ = -1;
@@ -244,7 +269,13 @@ void TPropertiesDialog::Refresh() {
         r();
 }
 
+void TPropertiesDialog::ShowRefusal(const std::string& text) {
+    refusal_->setText(Q(text));
+    refusal_->setVisible(!text.empty());
+}
+
 void TPropertiesDialog::Accepted() {
+    ShowRefusal("");
     nl_.Sew.MarkModified();
     Refresh();
     UpdateEnvelopeEditor();
@@ -290,20 +321,28 @@ QLineEdit* TPropertiesDialog::NumberBox(QWidget* parent, const std::string& capt
         edit->setText(*shown);
     };
     refreshers_.push_back(refresh);
-    connect(edit, &QLineEdit::editingFinished, this, [this, gen = generation_, edit, field, shown, refresh] {
-        if (!Live(gen)) return; // a page of an object shown before, or one since gone
-        const QString text = edit->text().trimmed();
-        if (text == *shown) return; // focus left without an edit
-        bool ok = false;
-        double v = QLocale::c().toDouble(text, &ok);
-        if (!ok) v = QLocale().toDouble(text, &ok);
-        // A refused entry (not a number, out of range) puts the previous value back.
-        if (!ok || !field->Set(v)) {
-            refresh();
-            return;
-        }
-        Accepted();
-    });
+    connect(edit, &QLineEdit::editingFinished, this,
+            [this, gen = generation_, edit, field, shown, refresh, caption] {
+                if (!Live(gen)) return; // a page of an object shown before, or one since gone
+                const QString text = edit->text().trimmed();
+                if (text == *shown) return; // focus left without an edit
+                bool ok = false;
+                double v = QLocale::c().toDouble(text, &ok);
+                if (!ok) v = QLocale().toDouble(text, &ok);
+                // A refused entry (not a number, out of range) puts the previous value back and says why.
+                if (!ok || !field->Set(v)) {
+                    const std::string entered = text.toStdString();
+                    refresh();
+                    if (!ok)
+                        ShowRefusal(NumberRefusal(caption, entered));
+                    else if (field->Why)
+                        ShowRefusal(field->Why(entered));
+                    else
+                        ShowRefusal(caption + ": " + entered + " was refused. The previous value is kept.");
+                    return;
+                }
+                Accepted();
+            });
     return edit;
 }
 
@@ -433,7 +472,8 @@ QLineEdit* TPropertiesDialog::AddFieldRow(QWidget* area, const Model& model, siz
     const auto& f = Page::Fields()[i];
     return AddField(area, f.Caption, f.Unit,
                     {[model, i] { return model().Applies(i); }, [model, i] { return model().Value(i); },
-                     [model, i](double v) { return model().Apply(i, v) == TApply::Accepted; }, f.Decimals});
+                     [model, i](double v) { return model().Apply(i, v) == TApply::Accepted; }, f.Decimals,
+                     [&f](const std::string& entered) { return f.Refusal(entered); }});
 }
 
 template <typename Model>
@@ -535,9 +575,12 @@ void TPropertiesDialog::BuildEditOutline(TSLCurve& curve) {
     TEditOutlinePage* e = &nl_.OpenEnvelopeEditor(curve);
     // The handles are what this page is for: show them unless the outline says otherwise.
     e->SetShowElements(true);
-    AddField(page, TEditOutlinePage::SegmentCaption, "",
-             {[e] { return e->Applies(); }, [e] { return static_cast<double>(e->Segment()); },
-              [e](double v) { return e->SetSegment(v) == TApply::Accepted; }, 0});
+    using P = TEditOutlinePage;
+    AddField(
+        page, P::SegmentCaption, "",
+        {[e] { return e->Applies(); }, [e] { return static_cast<double>(e->Segment()); },
+         [e](double v) { return e->SetSegment(v) == TApply::Accepted; }, 0,
+         [](const std::string& t) { return RangeRefusal(P::SegmentCaption, t, 1, P::SEGMENT_MAX, ""); }});
     QGridLayout* grid = FieldGrid(page);
     int row = grid->rowCount();
     grid->addWidget(new QLabel("Height", page), row, 1);
@@ -555,17 +598,27 @@ void TPropertiesDialog::BuildEditOutline(TSLCurve& curve) {
             grid->addWidget(edit, row, column);
         };
         const std::string key = name.toStdString();
+        const bool end = P::IsEndHandle(h);
         cell(1, key + " Height",
              {[e] { return e->Applies(); }, [e, h] { return e->Height(h); },
-              [e, h](double v) { return e->SetHeight(h, v) == TApply::Accepted; }, 2});
-        if (!TEditOutlinePage::IsEndHandle(h))
+              [e, h](double v) { return e->SetHeight(h, v) == TApply::Accepted; }, 2,
+              [key, end](const std::string& t) {
+                  return end ? RangeRefusal(key + " Height", t, 0, P::END_HEIGHT_MAX_MM, "mm")
+                             : RangeRefusal(key + " Height", t, P::CTRL_HEIGHT_MIN, P::CTRL_HEIGHT_MAX, "");
+              }});
+        if (!end)
             cell(2, key + " Position",
                  {[e] { return e->Applies(); }, [e, h] { return e->Position(h); },
-                  [e, h](double v) { return e->SetPosition(h, v) == TApply::Accepted; }, 2});
+                  [e, h](double v) { return e->SetPosition(h, v) == TApply::Accepted; }, 2,
+                  [key](const std::string& t) { return RangeRefusal(key + " Position", t, 0, 100, "%"); }});
         if (h == TEnvelopeHandle::P1 || h == TEnvelopeHandle::P4)
-            cell(3, key + " " + TEditOutlinePage::RotateCaption,
+            cell(3, key + " " + P::RotateCaption,
                  {[e, h] { return e->CanRotate(h); }, [e, h] { return e->Rotate(h); },
-                  [e, h](double v) { return e->SetRotate(h, v) == TApply::Accepted; }, 1});
+                  [e, h](double v) { return e->SetRotate(h, v) == TApply::Accepted; }, 1,
+                  [key](const std::string& t) {
+                      return RangeRefusal(key + " " + P::RotateCaption, t, -P::ROTATE_MAX_DEG,
+                                          P::ROTATE_MAX_DEG, "degrees");
+                  }});
     }
     AddToggle(page, TEditOutlinePage::MouseAboveCaption,
               {nullptr, [e] { return e->MouseEditAbove; }, [e](bool on) { e->MouseEditAbove = on; }});

@@ -4,6 +4,7 @@
 // current object while it is open.
 #pragma once
 #include <QDialog>
+#include <QRect>
 #include <functional>
 #include <memory>
 #include <string>
@@ -51,9 +52,13 @@ public:
     QPushButton* Button(const std::string& page, const std::string& caption) const;
     // The envelope editor of the "   Edit Outline" page (the controller holds it).
     TEditOutlinePage* Envelope() const;
+    // The line under the pages that says why a typed value was refused (empty otherwise).
+    QLabel* RefusalLabel() const { return refusal_; }
+    QPushButton* CloseButton() const { return close_; }
 
 protected:
     void hideEvent(QHideEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     struct TField {
@@ -61,6 +66,8 @@ private:
         std::function<double()> Get;
         std::function<bool(double)> Set; // false: refused, the object keeps its value
         int Decimals = 2;
+        // Why a typed value was refused (the field's range); null: a plain refusal.
+        std::function<std::string(const std::string& entered)> Why;
     };
     struct TToggle {
         std::function<bool()> Applies;
@@ -74,6 +81,7 @@ private:
     void Refresh();
     std::string Signature() const;
     void Accepted();
+    void ShowRefusal(const std::string& text);
     void UpdateEnvelopeEditor();
 
     QWidget* AddPage(const std::string& caption);
@@ -111,6 +119,10 @@ private:
     std::vector<std::function<void()>> refreshers_;
     int envelopeTab_ = -1;
     int generation_ = 0;
+    QLabel* refusal_ = nullptr;
+    QPushButton* close_ = nullptr;
+    // Where the user left the window, so that it opens there again.
+    QRect placement_;
 };
 
 } // namespace nl

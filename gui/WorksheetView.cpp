@@ -112,6 +112,7 @@ void TWorksheetView::mousePressEvent(QMouseEvent* e) {
 void TWorksheetView::mouseMoveEvent(QMouseEvent* e) {
     QPoint p = e->position().toPoint();
     nl_.MouseMove(p.x(), p.y(), ToModifiers(e->modifiers()));
+    if (PointerMoved) PointerMoved(p.x(), p.y());
 }
 
 void TWorksheetView::mouseReleaseEvent(QMouseEvent* e) {

@@ -20,6 +20,8 @@ public:
     // While set, a press on the worksheet goes here instead of to the controller (the colour
     // dropper): left true for the left button; Escape comes as a right press at (-1, -1).
     std::function<void(int x, int y, bool left)> Intercept;
+    // Called when the pointer moves over the worksheet (the status bar shows where it is).
+    std::function<void(int x, int y)> PointerMoved;
 
     static TModifiers ToModifiers(Qt::KeyboardModifiers m);
     static TKey ToKey(int qtKey);

@@ -814,6 +814,8 @@ void TSLRegion::DrawEdit(TDrawContext& dc) const {
             // "Hide Region Fill Stitches": the fill is shown by its needle points only, inside
             // a thin boundary so the region can still be found and picked.
             DrawPath(dc, selected ? FillColor : RegionBoundaryColour, 1.f);
+            // Here the points are all there is to see: every one is marked.
+            fdc.Markers = nullptr;
             if (fdc.View.ShowStitchPoints) FillStitches->DrawStitchPoints(fdc);
         }
         if (selected && dc.View.ShowOutlines) DrawPath(dc, FillColor, 1.f);

@@ -9,6 +9,7 @@
 #include "core/Limits.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
+#include "stitching/MarkerGrid.h"
 
 namespace nl {
 
@@ -328,14 +329,28 @@ void TSLStitch::DrawLayout(TDrawContext& dc) const {
 void TSLStitch::DrawStitchPoints(TDrawContext& dc) const {
     if (!dc.Target) return;
     const TViewToggles& v = dc.View;
-    for (const TSP& p : *this) {
+    // With a marker grid, a point is marked only when both its stitches are long enough on the
+    // screen for the thread to show beside the marker, and no other marker is near. Selected and
+    // colour points are always marked: they are few and the user works with them.
+    TMarkerGrid* grid = dc.Markers;
+    const double near = grid && dc.Scale > 0.0 ? grid->Spacing() / dc.Scale : 0.0;
+    auto close = [near](const TSP& a, const TSP& b) {
+        return std::fabs(a.X - b.X) < near && std::fabs(a.Y - b.Y) < near;
+    };
+    const int32_t n = Count();
+    for (int32_t i = 0; i < n; ++i) {
+        const TSP& p = (*this)[i];
         if (HiddenByView(p.Flags, v)) continue;
         if (v.HideBoundaryPoints && (p.Flags & SP_BOUNDARY)) continue;
         if (v.HideFillPoints && (p.Flags & SP_FILL)) continue;
+        const float x = dc.SX(p.X), y = dc.SY(p.Y);
+        if (grid && !(p.Flags & SP_SELECTED) && !p.IsColourPoint()) {
+            if ((i > 0 && close(p, (*this)[i - 1])) || (i + 1 < n && close(p, (*this)[i + 1]))) continue;
+            if (!grid->Take(x, y)) continue;
+        }
         int32_t c = (p.Flags & SP_SELECTED) ? 0x00FFFFFF : (p.IsColourPoint() ? 0x000000FF : 0x00404040);
-        dc.Target->Marker(dc.SX(p.X), dc.SY(p.Y),
-                          (p.Flags & SP_SELECTED) ? TMarker::FilledSquare : TMarker::Square, dc.MarkerSize,
-                          c);
+        dc.Target->Marker(x, y, (p.Flags & SP_SELECTED) ? TMarker::FilledSquare : TMarker::Square,
+                          dc.MarkerSize, c);
     }
 }
 

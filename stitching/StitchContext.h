@@ -12,6 +12,7 @@ class Canvas;
 class TSLStitch;
 class TSLRegion;
 class TFillRaster;
+class TMarkerGrid;
 
 // View toggles that change what objects draw.
 struct TViewToggles {
@@ -28,7 +29,7 @@ struct TViewToggles {
     // Draw the object with the highlight look: a broad band along its path, under its stitches.
     bool Highlight = false;
     // Above 0: satin stitches whose X or Y extent exceeds this many units are drawn in the
-    // highlight colour ("Hignlight Long Satin Stitches"). The owner of the stitches decides
+    // highlight colour ("Highlight Long Satin Stitches"). The owner of the stitches decides
     // whether they are satin work.
     int32_t LongStitchLimit = 0;
 };
@@ -65,6 +66,9 @@ struct TDrawContext {
     TKvRect Clip; // visible worksheet rectangle; objects outside it are skipped
     bool ClipValid = false;
     float MarkerSize = 3.f;
+    // Needle point markers are placed only where this grid has room (they would hide the thread
+    // where the stitches lie close on the screen); null: every point is marked.
+    TMarkerGrid* Markers = nullptr;
     TKvRect* Selection = nullptr; // DrawLayout joins selected objects' bounds into this
 
     float SX(double x) const { return static_cast<float>((x - OriginX) * Scale); }

@@ -32,7 +32,7 @@ bool TCatalogViewer::Open(const std::filesystem::path& folder, bool modal, int32
     if (all.empty()) {
         host_.MessageDialog(
             kNoData,
-            "There dosen't Appear To Be Any Thread Data Files In The Threads Folder. This Means "
+            "There doesn't Appear To Be Any Thread Data Files In The Threads Folder. This Means "
             "Nordelune Cannot Show The Thread Catalog.",
             Buttons(TButton::OK));
         host_.MessageDialog(
@@ -47,7 +47,7 @@ bool TCatalogViewer::Open(const std::filesystem::path& folder, bool modal, int32
         if (c.Enabled) catalogs_.push_back(c);
     if (catalogs_.empty()) {
         host_.MessageDialog(kNoData,
-                            "Nordelune Has Found All Thread Data Use Attributes To Swithed Off. Temporarily "
+                            "Nordelune Has Found All Thread Data Use Attributes To Switched Off. Temporarily "
                             "Switching Them All Back On Again",
                             Buttons(TButton::OK));
         catalogs_ = std::move(all);

@@ -94,7 +94,7 @@ const char* TCircleDialog::ToggleCaption(TCircleToggle t) {
     case TCircleToggle::SegmentCircle:
         return "Segment Circle";
     case TCircleToggle::BezierSegments:
-        return "Segment Biezer Curve";
+        return "Segment Bezier Curve";
     case TCircleToggle::SegmentLines:
         return "Create Segment Lines";
     case TCircleToggle::PositionSegment:

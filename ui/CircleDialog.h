@@ -32,7 +32,7 @@ enum class TCircleField : uint8_t {
 enum class TCircleToggle : uint8_t {
     Concentric,      // "Use Consentric Circle"
     SegmentCircle,   // "Segment Circle"
-    BezierSegments,  // "Segment Biezer Curve"
+    BezierSegments,  // "Segment Bezier Curve"
     SegmentLines,    // "Create Segment Lines"
     PositionSegment, // "Position Segment"
 };

@@ -13,6 +13,16 @@ namespace nl {
 
 class TSLCurve;
 
+// What the properties window says when it refuses a typed value (the field keeps its previous
+// value): the field's range in its unit, or that the text is not a number.
+//   "Compensation: 15 is outside the range 0 to 12 mm. The previous value is kept."
+std::string RangeRefusal(const std::string& caption, const std::string& entered, double min, double max,
+                         const std::string& unit);
+//   "Passes: \"abc\" is not a number. The previous value is kept."
+std::string NumberRefusal(const std::string& caption, const std::string& entered);
+// A bound as the window shows it: no trailing zeros ("0", "0.1", "1.999", "-360").
+std::string BoundText(double v);
+
 template <class T> struct TFieldRow {
     std::string Caption;
     std::string Unit;
@@ -35,6 +45,10 @@ template <class T> struct TFieldRow {
         return v;
     }
     bool Accepts(double v) const { return Entry(v).has_value(); }
+    // Why `entered` (the text typed) was refused.
+    std::string Refusal(const std::string& entered) const {
+        return RangeRefusal(Caption, entered, Min, Max, Unit);
+    }
 };
 
 template <class T> struct TToggleRow {

@@ -40,9 +40,11 @@ struct TRunToggles {
     bool HideRegionStitches = false;
     bool HideUnderlay = false; // ShowUnderlay
     bool HighlightLongSatin = false;
-    bool ShowAllCompensation = true;       // ShowCompensate
-    bool Mode3D = false;                   // ThreeD
-    bool SmallStitchPoints = false;        // UVSMP
+    bool ShowAllCompensation = true; // ShowCompensate
+    bool Mode3D = false;             // ThreeD
+    bool SmallStitchPoints = false;  // UVSMP
+    // Every needle point marked, however close together on the screen (not kept in the file).
+    bool ShowAllStitchPoints = false;
     bool HideBitmaps = false;              // BtHide
     bool ShowZigzagHandles = false;        // SZH
     bool ShowColumnHandles = false;        // SZL

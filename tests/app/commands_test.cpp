@@ -36,7 +36,7 @@ TEST(Commands, TableHasOneRowPerCommandWithTheCaptionsAndKeys) {
         {TCommand::CreateLine, "Create  ", "Line Object", nullptr},
         {TCommand::CreateCircle, "Create  ", "Circle", nullptr},
         {TCommand::ShowAllCompensation, "Visual  ", "Show All Design Compensation ", nullptr},
-        {TCommand::HighlightLongSatin, "Visual  ", "Hignlight Long Satin Stitches", nullptr},
+        {TCommand::HighlightLongSatin, "Visual  ", "Highlight Long Satin Stitches", nullptr},
     };
     for (const Case& c : cases) {
         const TCommandInfo& info = CommandInfo(c.id);

@@ -9,7 +9,7 @@ using nl::test::TShell;
 namespace {
 constexpr const char* kEnd = " Right Click With Mouse To End Creation";
 std::string Due(int n) {
-    return std::to_string(n) + " Points To Create For Group Correct Completeion.";
+    return std::to_string(n) + " Points To Create For Group Correct Completion.";
 }
 } // namespace
 
@@ -192,7 +192,7 @@ TEST(Creation, CurvedColumnRailAThenRailBWithMatchingPoints) {
     s.RightClick(10, 10);
     EXPECT_EQ(s.Nl.Creation(), TCreation::ColumnRailA);
     EXPECT_EQ(s.Host.Status,
-              " You Still Have 2 Points To Create To Finish The First Part Of A Curved Columm.");
+              " You Still Have 2 Points To Create To Finish The First Part Of A Curved Column.");
     EXPECT_EQ(s.Nl.Sew.Count(), 1) << "rail B is not in the list yet";
     s.Click(200, 100);
     s.Click(220, 100);

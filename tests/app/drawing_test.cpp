@@ -15,6 +15,8 @@ TEST(Drawing, MarkersFollowTheZoomAndTheToggles) {
         bool hideBoundary;
         size_t markers;
     } cases[] = {{614, false, 5}, {614, true, 4}, {80, false, 5}, {49, false, 0}};
+    // Every point marked, as the user may ask; the thinning is tried below.
+    s.Nl.Execute(TCommand::ShowAllStitchPoints);
     for (const Case& c : cases) {
         s.Nl.View.Zoom = c.zoom;
         s.Nl.View.ScrollX = s.Nl.View.ScrollY = 0;
@@ -25,6 +27,42 @@ TEST(Drawing, MarkersFollowTheZoomAndTheToggles) {
         EXPECT_EQ(canvas.CountKind('M'), c.markers) << c.zoom << " " << c.hideBoundary;
         EXPECT_GE(canvas.CountKind('P'), 1u);
     }
+}
+
+TEST(Drawing, MarkersOnlyWhereTheThreadShowsBesideThem) {
+    TShell s;
+    TSLStitch* o = s.Direct(100, 100, 5); // points 10 units apart, the first a colour point
+    struct Case {
+        int32_t zoom;
+        bool all;
+        size_t markers;
+    } cases[] = {
+        {2000, false, 5}, // 33 pixels apart: every point
+        {614, false, 1},  // 10 pixels apart, markers of 5: only the colour point
+        {614, true, 5},   // "Show All Stitch Points"
+    };
+    for (const Case& c : cases) {
+        s.Nl.View.Zoom = c.zoom;
+        s.Nl.View.ScrollX = s.Nl.View.ScrollY = 0;
+        s.Nl.Toggles.ShowAllStitchPoints = c.all;
+        TRecordingCanvas canvas;
+        s.Nl.Draw(canvas);
+        EXPECT_EQ(canvas.CountKind('M'), c.all ? 5u : c.markers) << c.zoom << " " << c.all;
+    }
+    // Points beyond the view's edge get no marker: a view 400 pixels wide shows the first three.
+    s.Nl.Toggles.ShowAllStitchPoints = false;
+    s.Nl.Resize(400, 600);
+    s.Nl.View.Zoom = 2000;
+    s.Nl.View.ScrollX = s.Nl.View.ScrollY = 0;
+    TRecordingCanvas narrow;
+    s.Nl.Draw(narrow);
+    EXPECT_EQ(narrow.CountKind('M'), 3u);
+    // Selected points are always marked: the user works with them.
+    s.Nl.View.Zoom = 614;
+    (*o)[3].Flags |= SP_SELECTED;
+    TRecordingCanvas canvas;
+    s.Nl.Draw(canvas);
+    EXPECT_EQ(canvas.CountKind('M'), 2u);
 }
 
 TEST(Drawing, ObjectsOutsideTheViewAreSkippedAndTheRubberBandIsDrawn) {
@@ -195,6 +233,7 @@ TEST(Drawing, HiddenRegionFillStitchesShowAsMarkersOnly) {
     s.Nl.Execute(TCommand::HideRegionStitches);
     auto [linesHidden, markersHidden] = fillLines();
     EXPECT_EQ(linesHidden, 0u);
-    EXPECT_EQ(markersHidden, markersShown);
+    // Over the thread, markers stand apart; with the fill hidden they are all there is: every one.
+    EXPECT_GT(markersHidden, markersShown);
     EXPECT_GE(markersHidden, static_cast<size_t>(s.Region->FillStitches->Count()) / 2);
 }

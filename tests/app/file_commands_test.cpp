@@ -188,7 +188,7 @@ TEST(ImportCommand, ChoosesTheReaderByTheLastExtensionOrRefusesWithTheExtension)
         ASSERT_EQ(f.Host.Messages.size(), 1u) << c.name;
         EXPECT_EQ(f.Host.Messages[0].Heading, "Error Opening Import");
         EXPECT_EQ(f.Host.Messages[0].Text,
-                  "This File extention ( " + c.ext + " ) is not currently supported by Nordelune");
+                  "This File extension ( " + c.ext + " ) is not currently supported by Nordelune");
     }
     TImportSession session;
     ImportStitchFile(f.Sew, f.Dir / "design.tajima", f.Host, 0, 0, 1, &session);
@@ -285,6 +285,8 @@ TEST(ExportCommand, WritesTheGroupAndItsSideFileAndRestoresTheEditingState) {
     auto file = f.Dir / "out.dst";
     ASSERT_TRUE(ExportDesign(f.Sew, 3, file, f.Host, f.Ctx));
     EXPECT_TRUE(f.Host.Messages.empty());
+    // The status line says what was written: the group only, 80 x 40 units.
+    EXPECT_EQ(f.Host.Status, "Exported out.dst (Tajima DST): 4 stitches, 2 colour blocks, 4.0 x 2.0 mm");
     EXPECT_EQ(a->Generations, (std::vector<bool>{true, false}));
     EXPECT_FALSE(a->Flags & OF_GENERATE_HIDDEN);
     auto back = ReadStitchFile(file);
@@ -308,7 +310,7 @@ TEST(ExportCommand, AsksBeforeOverwritingAndNoKeepsTheFile) {
     f.Host.Answers = {TButton::No};
     EXPECT_FALSE(ExportDesign(f.Sew, 1, file, f.Host, f.Ctx));
     ASSERT_EQ(f.Host.Messages.size(), 1u);
-    EXPECT_EQ(f.Host.Messages[0].Heading, "Expotring File");
+    EXPECT_EQ(f.Host.Messages[0].Heading, "Exporting File");
     EXPECT_EQ(f.Host.Messages[0].Text, "File Already Exists. OK To Overwrite ?");
     EXPECT_EQ(f.Host.Messages[0].Buttons, TButton::Yes | TButton::No);
     EXPECT_EQ(ReadWholeFile(file), Bytes("previous"));
@@ -327,7 +329,7 @@ TEST(ExportCommand, AFormatThatCannotBeWrittenIsRefusedBeforeTheOverwriteQuestio
         f.Host.Answers = {TButton::Yes};
         EXPECT_FALSE(ExportDesign(f.Sew, 1, file, f.Host, f.Ctx)) << name;
         ASSERT_EQ(f.Host.Messages.size(), 1u) << "no overwrite question for " << name;
-        EXPECT_EQ(f.Host.Messages[0].Heading, "Expotring File");
+        EXPECT_EQ(f.Host.Messages[0].Heading, "Exporting File");
         EXPECT_EQ(f.Host.Messages[0].Text, file.string() + ": this file format cannot be written");
         EXPECT_EQ(f.Host.Messages[0].Buttons, Buttons(TButton::OK));
         EXPECT_EQ(ReadWholeFile(file), Bytes("previous"));
@@ -355,7 +357,7 @@ TEST(ExportCommand, FailuresWriteNothingReportAndRestore) {
         f.Host.Answers = {TButton::Yes};
         EXPECT_FALSE(ExportDesign(f.Sew, c.group, c.file, f.Host, f.Ctx)) << c.file;
         ASSERT_FALSE(f.Host.Messages.empty());
-        EXPECT_EQ(f.Host.Messages.back().Heading, "Expotring File");
+        EXPECT_EQ(f.Host.Messages.back().Heading, "Exporting File");
         EXPECT_EQ(f.Host.Messages.back().Text.rfind(c.file.string() + ": ", 0), 0u)
             << f.Host.Messages.back().Text;
         EXPECT_FALSE(std::filesystem::is_regular_file(c.file));
@@ -413,8 +415,8 @@ TEST(ColorTable, ShippedTableLoadsAndBadOnesAreRefusedWithTheirMessages) {
          "Not A Valid Nordelune 3D File"},
         {"negative", TableBytes(COLOR_TABLE_MAGIC, -1, 4), "File Loading Error !",
          "Not A Valid Nordelune 3D File"},
-        {"cut short", TableBytes(COLOR_TABLE_MAGIC, 4, 4, 100), "Failed On File Load", "Falied"},
-        {"empty", {}, "Failed On File Load", "Falied"},
+        {"cut short", TableBytes(COLOR_TABLE_MAGIC, 4, 4, 100), "Failed On File Load", "Failed"},
+        {"empty", {}, "Failed On File Load", "Failed"},
     };
     for (auto& c : cases) {
         TTempDir dir;

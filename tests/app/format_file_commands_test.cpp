@@ -145,7 +145,7 @@ TEST(FileCommands, TooManyColourBlocksAreRefusedAndKeepThePreviousFile) {
         many.Host.Answers.push_back(TButton::Yes); // overwrite
         EXPECT_FALSE(ExportDesign(many.Sew, group, many.Dir / c.file, many.Host, many.Ctx));
         ASSERT_EQ(many.Host.Messages.size(), 2u);
-        EXPECT_EQ(many.Host.Messages.back().Heading, "Expotring File");
+        EXPECT_EQ(many.Host.Messages.back().Heading, "Exporting File");
         EXPECT_NE(many.Host.Messages.back().Text.find(c.says), std::string::npos)
             << many.Host.Messages.back().Text;
         EXPECT_EQ(ReadWholeFile(many.Dir / c.file), before);

@@ -135,7 +135,7 @@ TEST(CatalogViewerWindow, FreeStandingShowsThreadsAndInformationOnly) {
     EXPECT_TRUE(dlg.grab().save(Shot("viewer-free-standing")));
     dlg.Button("Info")->click();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dlg.InfoWindow()));
-    EXPECT_EQ(dlg.InfoWindow()->windowTitle(), "Thread Infomation");
+    EXPECT_EQ(dlg.InfoWindow()->windowTitle(), "Thread Information");
     EXPECT_TRUE(dlg.InfoWindow()->grab().save(Shot("thread-infomation")));
     dlg.Button("OK")->click();
     EXPECT_FALSE(dlg.isVisible());

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -109,21 +110,51 @@ TEST(PropertiesWindow, OutlineSwitchedToRunningThenTuned) {
     EXPECT_GT(TWin::Stitches(*c), atTwoMm);
     EXPECT_EQ(t.P()->Field("Outline", "Running Density")->text(), "1.00");
 
-    // Out of range entries are refused and the box shows the old value again.
+    // Out of range entries are refused, the box shows the old value again and the window says why.
+    EXPECT_FALSE(t.P()->RefusalLabel()->isVisible());
     TWin::Enter(t.P()->Field("Outline", "Passes"), "0");
     EXPECT_EQ(c->Passes, 2);
     EXPECT_EQ(t.P()->Field("Outline", "Passes")->text(), "2");
+    EXPECT_TRUE(t.P()->RefusalLabel()->isVisible());
+    EXPECT_EQ(t.P()->RefusalLabel()->text(),
+              "Passes: 0 is outside the range 1 to 50. The previous value is kept.");
+    t.P()->SelectPage("Outline");
+    EXPECT_TRUE(t.P()->grab().save(Shot("refused-entry")));
     TWin::Enter(t.P()->Field("Outline", "Passes"), "abc");
     EXPECT_EQ(c->Passes, 2);
+    EXPECT_EQ(t.P()->RefusalLabel()->text(), "Passes: \"abc\" is not a number. The previous value is kept.");
     const size_t twoPasses = TWin::Stitches(*c);
     TWin::Enter(t.P()->Field("Outline", "Passes"), "50");
     EXPECT_EQ(c->Passes, 50);
+    // An accepted entry clears the message.
+    EXPECT_FALSE(t.P()->RefusalLabel()->isVisible());
     EXPECT_GT(TWin::Stitches(*c), twoPasses);
     TWin::Enter(t.P()->Field("Outline", "Passes"), "3");
     // Satin-only fields are shown but not editable on a running outline.
     EXPECT_FALSE(t.P()->Field("Outline", "Compensation")->isEnabled());
     EXPECT_TRUE(t.Nl().Sew.Modified);
     t.ShootPages("running");
+}
+
+TEST(PropertiesWindow, CloseButtonAndTheWindowKeepsItsPlaceAndSize) {
+    TWin t;
+    TSLCurve* c = t.ShownOutline(100, 300, "Running");
+    ASSERT_TRUE(t.P()->isVisible());
+    ASSERT_NE(t.P()->CloseButton(), nullptr);
+    EXPECT_EQ(t.P()->CloseButton()->text().remove('&'), "Close");
+    // Return in a number box does not close the window.
+    TWin::Enter(t.P()->Field("Outline", "Passes"), "4");
+    EXPECT_TRUE(t.P()->isVisible());
+    const QRect placed(140, 120, 640, 520);
+    t.P()->setGeometry(placed);
+    QApplication::processEvents();
+    const QRect before = t.P()->geometry();
+    t.P()->CloseButton()->click();
+    EXPECT_FALSE(t.P()->isVisible());
+    t.Nl().ShowProperties(*c);
+    QApplication::processEvents();
+    ASSERT_TRUE(t.P()->isVisible());
+    EXPECT_EQ(t.P()->geometry(), before);
 }
 
 TEST(PropertiesWindow, SatinOutlinePagesEnvelopeAndFeather) {

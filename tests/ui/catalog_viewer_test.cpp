@@ -136,7 +136,7 @@ TEST(CatalogViewer, MessagesWhenThereIsNothingToShow) {
     ASSERT_EQ(host.Messages.size(), 2u);
     EXPECT_EQ(host.Messages[0].Heading, "No Thread Data");
     EXPECT_EQ(host.Messages[0].Text,
-              "There dosen't Appear To Be Any Thread Data Files In The Threads Folder. This "
+              "There doesn't Appear To Be Any Thread Data Files In The Threads Folder. This "
               "Means Nordelune Cannot Show The Thread Catalog.");
     EXPECT_EQ(host.Messages[1].Heading, "No Thread Data");
     EXPECT_NE(host.Messages[1].Text.find(d.Path.string()), std::string::npos);
@@ -147,7 +147,7 @@ TEST(CatalogViewer, MessagesWhenThereIsNothingToShow) {
     Write(d.Path, "Off Too", false, 1, {{"1", "Red", kRed}});
     ASSERT_TRUE(v.Open(d.Path, true, kRed, false));
     ASSERT_EQ(host.Messages.size(), 1u);
-    EXPECT_EQ(host.Messages[0].Text, "Nordelune Has Found All Thread Data Use Attributes To Swithed Off. "
+    EXPECT_EQ(host.Messages[0].Text, "Nordelune Has Found All Thread Data Use Attributes To Switched Off. "
                                      "Temporarily Switching Them All Back On Again");
     EXPECT_EQ(v.Catalogs().size(), 2u);
     EXPECT_EQ(v.Selection(), 0);

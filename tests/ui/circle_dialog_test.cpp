@@ -212,7 +212,7 @@ TEST(CircleDialog, ConcentricCircleAndSegmentLinesFollowEveryChange) {
     EXPECT_NEAR((*ring)[3].X, 1000 + 600, 1e-3);
 
     // Segment circle: six lines from the centre to the circle; the circle itself stays of two
-    // arcs until "Segment Biezer Curve".
+    // arcs until "Segment Bezier Curve".
     f.D().SetToggle(T::SegmentCircle, true);
     ASSERT_EQ(f.D().SegmentLines().size(), 6u);
     EXPECT_EQ(circle->Count(), 7);
