@@ -30,6 +30,8 @@ bool TNL::UndoRedo(bool undo) {
     placement_ = TPlacement::None;
     if (!(undo ? Sew.History.Undo(Sew) : Sew.History.Redo(Sew))) return false;
     ForgetRemovedObjects();
+    // The order on screen and the outline being linked are read again from the worksheet.
+    RefreshOrderAfterUndo();
     moved_.clear();
     movedBefore_.clear();
     Sew.ComputeSelectionKind();

@@ -8,6 +8,8 @@
 
 #include "app/Folders.h"
 #include "app/Help.h"
+#include "app/JumpMode.h"
+#include "app/OrderMode.h"
 #include "app/Recovery.h"
 #include "app/RegionMode.h"
 #include "app/Shaping.h"
@@ -83,6 +85,8 @@ std::string CleanArgument(std::string s) {
 
 TNL::TNL(Host& host) : host_(host) {
     regionMode_ = std::make_unique<TRegionMode>(*this, host_);
+    orderMode_ = std::make_unique<TOrderMode>(Sew, host_);
+    jumpMode_ = std::make_unique<TJumpMode>(Sew, host_);
     simulator_ = std::make_unique<TSewSimulator>(host_);
     simulator_->Changed = [this] { SimulationChanged(); };
     InitSupportServices();
@@ -364,6 +368,11 @@ void TNL::SetMode(TMode mode) {
     placement_ = TPlacement::None;
     const bool fromRegion = IsRegionMode(mode_);
     if (fromRegion && !IsRegionMode(mode)) regionMode_->Leave();
+    if (mode_ == TMode::OutlineJump && mode != TMode::OutlineJump) jumpMode_->Leave();
+    // Leaving the stitch order mode for anything but its own sub-states ends it.
+    if (orderMode_->Active() && !IsOrderMode(mode) && mode != TMode::OutlineJump &&
+        mode != TMode::SewSimulation)
+        CloseOrderList();
     if (mode != mode_) {
         previousMode_ = mode_;
         mode_ = mode;
@@ -384,18 +393,23 @@ void TNL::SetMode(TMode mode) {
         prompt = regionMode_->Prompt();
         break;
     case TMode::OutlineJump: {
-        Sew.ClearSelection(OF_REGION_MARK_1);
+        host_.ClosePropertiesWindow();
+        // With an outline of a chain current, the chain's start point is set; otherwise links are
+        // made.
         TSLStitch* cur = Sew.Current();
-        if (cur && cur->Kind() == KIND_CURVE && !static_cast<TSLCurve*>(cur)->IsRail()) {
-            for (TSLStitch* o : cur->JumpChain())
-                if (o != cur) o->SetFlags(OF_REGION_MARK_1);
-            prompt =
-                " Left Click On The Associated Outlines That You Would Like To Set A Jump Start Point From";
-        } else {
-            prompt = " Left Click On The Outline That You Would Like To Jump From !";
-        }
+        jumpMode_->Context = StitchContext();
+        auto* curve =
+            CanJump(cur) && static_cast<TSLCurve*>(cur)->Jumps ? static_cast<TSLCurve*>(cur) : nullptr;
+        jumpMode_->Enter(curve);
+        prompt = jumpMode_->Prompt();
         break;
     }
+    case TMode::ChangeOrder:
+        prompt = " Click On Each Stitch Element In The Order That You Want To Sew It.";
+        break;
+    case TMode::SetJumps:
+        prompt = " Left Click on A Node To Set Jump Start Position !";
+        break;
     default:
         break;
     }
@@ -657,6 +671,7 @@ void TNL::LeftClick(int32_t x, int32_t y, TModifiers mods) {
         ClickSelect(x, y, mods);
     }
     if (IsRegionMode(mode_)) regionMode_->Click(View.WorldX(x), View.WorldY(y));
+    if (IsOrderMode(mode_) || mode_ == TMode::OutlineJump) OrderClick(x, y);
 }
 
 void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
@@ -972,10 +987,17 @@ bool TNL::IsEnabled(TCommand c) const {
         return Sew.FileName != "Untitled";
     case TCommand::ExportStitching:
     case TCommand::ExportButton:
-        return groupedSelection();
+        return groupedSelection() || (IsOrderMode(mode_) && orderMode_->Count() > 0);
     case TCommand::FixedNodeRegions:
     case TCommand::RunSimulation:
         return groupedSelection();
+    case TCommand::ChangeOrder:
+    case TCommand::SetJumps:
+        return groupedSelection();
+    case TCommand::ModeOrder:
+    case TCommand::ModeOrderButton:
+        // The mode orders the group of the current object.
+        return IsOrderMode(mode_) || groupedSelection() || (Sew.Current() && Sew.Current()->GroupId > 0);
     case TCommand::Delete:
     case TCommand::Cut:
     case TCommand::Copy:
@@ -1061,6 +1083,15 @@ void TNL::Execute(TCommand c) {
         break;
     case TCommand::ExportStitching:
     case TCommand::ExportButton: {
+        // In the stitch order mode the design goes out in the order on screen.
+        if (IsOrderMode(mode_)) {
+            try {
+                RunExportCommand(Sew, host_, Sew.Settings.Export, StitchContext(), &orderMode_->Elements());
+            } catch (const std::exception& e) {
+                host_.MessageDialog("Export Error", e.what(), Buttons(TButton::OK));
+            }
+            break;
+        }
         // The export takes the group of the current object, which selecting the group made.
         if (Sew.SelectedGroup() <= 0) break;
         try {
@@ -1142,6 +1173,14 @@ void TNL::Execute(TCommand c) {
     case TCommand::ModeConnect:
     case TCommand::ModeConnectButton:
         SetMode(TMode::OutlineJump);
+        break;
+    case TCommand::ChangeOrder:
+    case TCommand::ModeOrder:
+    case TCommand::ModeOrderButton:
+        if (!IsOrderMode(mode_)) StartOrderMode(TOrderPage::Edit);
+        break;
+    case TCommand::SetJumps:
+        StartOrderMode(TOrderPage::SetJumps);
         break;
     case TCommand::CreateOutline:
         StartCreation(TCreation::Outline);

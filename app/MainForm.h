@@ -37,6 +37,9 @@ class TFrameSizes;
 class TPatternViewer;
 class TSupportPage;
 class TObjectBitmap;
+class TOrderMode;
+class TJumpMode;
+enum class TOrderPage : uint8_t;
 
 enum class TMouseButton : uint8_t { Left, Right, Middle };
 enum class TKey : uint8_t { Other, Left, Right, Up, Down, I, O, Escape, F1, F5, F6, F10 };
@@ -277,6 +280,26 @@ public:
     const TRegionMode& RegionMode() const { return *regionMode_; }
     static bool IsRegionMode(TMode m) { return m == TMode::FillRegion || m == TMode::RegionNodeInsert; }
 
+    // ---- the stitch order mode and the outline jump connection mode (OrderCommands.cpp) ----
+    TOrderMode& OrderMode() { return *orderMode_; }
+    const TOrderMode& OrderMode() const { return *orderMode_; }
+    TJumpMode& JumpMode() { return *jumpMode_; }
+    const TJumpMode& JumpMode() const { return *jumpMode_; }
+    // "Change Objects Stitching Order" (Edit page) and "Set Objects Jump Stitches" (Set Jumps
+    // page) on the group of the current object; `cursor` is where the cursor starts ("Quick Set
+    // Stitch Order From This Point"). False when there is no grouped object to order.
+    bool StartOrderMode(TOrderPage page, int32_t cursor = 0);
+    // "Exit" / "End Stitch Order Mode" / closing the panel: back to the mode before.
+    void EndOrderMode();
+    // The panel's page changed: the Set Jumps page of a region enters the Set Jumps mode, of an
+    // outline the chain start setting of Outline Jump Connection; the Edit page comes back to
+    // Change Stitching Order.
+    void ShowOrderPage(TOrderPage page);
+    // The order or the current element changed: the view and the panel follow.
+    void OrderChanged();
+    // "Simulate" of the Edit page: the simulator on the list in its order.
+    void SimulateOrder();
+
     // ---- drawing ----
     // The view's picture. In the Sew Simulation mode the canvas is expected to keep what was
     // drawn on it before: only the stitches sewn since are added.
@@ -335,6 +358,17 @@ private:
     std::vector<TSLStitch*> moved_;
     std::unique_ptr<TRegionMode> regionMode_;
     std::unique_ptr<TSewSimulator> simulator_;
+    std::unique_ptr<TOrderMode> orderMode_;
+    std::unique_ptr<TJumpMode> jumpMode_;
+    // The region and underlay display toggles in force before the stitch order mode started.
+    bool savedHideRegion_ = false, savedHideUnderlay_ = false;
+    TMode orderPrevious_ = TMode::ObjectLayout; // the mode the stitch order mode returns to
+    // Ends the order list and puts back what the mode changed (toggles, panel), without a mode
+    // change of its own.
+    void CloseOrderList();
+    // After an undo or redo: the order list is built again (the order indices came back), and a
+    // link being made starts over.
+    void RefreshOrderAfterUndo();
     std::vector<TKvRect> movedBefore_; // bounds of moved_ when the drag started
     // The undo step of the drag in progress (move, rotate, handle), committed on release.
     std::unique_ptr<TUndoStep> dragStep_;
@@ -435,6 +469,10 @@ private:
     void RefillRegionsOf(const std::vector<TSLStitch*>& changed, double dx, double dy);
     // "Make Whole Design Use Fixed Node Regions" for the selected group.
     void FixGroupRegions();
+    // Clicks and drawing of the order and jump modes.
+    void OrderClick(int32_t x, int32_t y);
+    void DrawOrder(TDrawContext& dc) const;
+    static bool IsOrderMode(TMode m) { return m == TMode::ChangeOrder || m == TMode::SetJumps; }
 
     // dragging anchors, control points and envelope handles of existing curves
     bool StartHandleDrag();

@@ -51,6 +51,8 @@ void TNL::ExitSimulation() {
     mode_ = previousMode_;
     previousMode_ = TMode::SewSimulation;
     host_.SetPrompt("");
+    // Back in the stitch order mode its panel shows again.
+    if (IsOrderMode(mode_)) host_.ShowOrderPanel();
     CommandsChanged();
     Redraw();
 }

@@ -165,8 +165,10 @@ void RunObjectWalk(const TExportPlan& plan, TEmitter& emitter, TExportState& sta
         state.Suppress = false;
         TEmitList list = item.List();
         const TSP& first = list[0];
-        int32_t colour = IsColourChange(first) ? first.ColourOrLink : NO_COLOUR;
-        if (!state.First && colour == previous) state.Suppress = true;
+        // Only an object that opens with a thread change can repeat the thread in the machine. A
+        // plain first point says nothing about the thread: comparing its "no colour" with a
+        // previous "no colour" would swallow the object's first real change further on.
+        if (IsColourChange(first) && !state.First && first.ColourOrLink == previous) state.Suppress = true;
         emitter.EmitObject(list, state);
         // The thread in the machine after this object is the one of its last colour block.
         for (size_t i = list.Count(); i-- > 0;) {

@@ -23,6 +23,7 @@
 #include "gui/CircleAttributesDialog.h"
 #include "gui/PatternViewerDialog.h"
 #include "gui/SupportDialogs.h"
+#include "gui/OrderPanel.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/RegionToolBar.h"
 #include "gui/SimulatorWindow.h"
@@ -245,6 +246,18 @@ TMainWindow::TMainWindow(std::vector<std::string> args, QWidget* parent)
         view_->setFocus();
     };
     DesktopHost.Simulator = simulator_;
+
+    orderPanel_ = new TOrderPanel(Nl, this);
+    addDockWidget(Qt::RightDockWidgetArea, orderPanel_);
+    orderPanel_->hide();
+    orderPanel_->PickColour = [this](int32_t preset) {
+        return DesktopHost.PickThreadColour(preset, false, {});
+    };
+    orderPanel_->AfterChange = [this] {
+        RefreshCommands();
+        view_->update();
+    };
+    DesktopHost.OrderPanel = orderPanel_;
 
     BuildMenus();
     BuildToolBars();

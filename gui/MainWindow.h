@@ -28,6 +28,7 @@ class TPropertiesDialog;
 class TCatalogViewerDialog;
 class TCatalogManagerDialog;
 class TSimulatorWindow;
+class TOrderPanel;
 class TCircleAttributesDialog;
 class TFrameSizesDialog;
 class TPatternViewerDialog;
@@ -78,6 +79,8 @@ public:
     int32_t TakeWorksheetColour();
     // The "Sewing Simulator" window, docked at the right while the Sew Simulation mode runs.
     TSimulatorWindow* Simulator() const { return simulator_; }
+    // The "Stitching Order" panel, docked at the right while the stitch order mode runs.
+    TOrderPanel* OrderPanel() const { return orderPanel_; }
     // The "Circle Attributes Dialog" (created once, shown modally by the circle tool).
     TCircleAttributesDialog* CircleDialog() const { return circleDialog_; }
     TFrameSizesDialog* FrameSizesDialog() const { return frameSizes_; }
@@ -107,6 +110,7 @@ private:
     TCatalogManagerDialog* catalogManager_ = nullptr;
     QEventLoop* dropperLoop_ = nullptr;
     TSimulatorWindow* simulator_ = nullptr;
+    TOrderPanel* orderPanel_ = nullptr;
     TCircleAttributesDialog* circleDialog_ = nullptr;
     TFrameSizesDialog* frameSizes_ = nullptr;
     TSupportPropertiesDialog* supportProperties_ = nullptr;

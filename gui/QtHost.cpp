@@ -24,6 +24,7 @@
 #include "gui/CircleAttributesDialog.h"
 #include "gui/PatternViewerDialog.h"
 #include "gui/SupportDialogs.h"
+#include "gui/OrderPanel.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/SimulatorWindow.h"
 
@@ -133,6 +134,25 @@ void TQtHost::ShowSimulatorWindow() {
 
 void TQtHost::CloseSimulatorWindow() {
     if (Simulator) Simulator->hide();
+}
+
+void TQtHost::Beep() {
+    QApplication::beep();
+}
+
+void TQtHost::ShowOrderPanel() {
+    if (!OrderPanel) return;
+    OrderPanel->Refresh();
+    OrderPanel->show();
+    OrderPanel->raise();
+}
+
+void TQtHost::CloseOrderPanel() {
+    if (OrderPanel) OrderPanel->hide();
+}
+
+void TQtHost::OrderChanged() {
+    if (OrderPanel && OrderPanel->isVisible()) OrderPanel->Refresh();
 }
 
 void TQtHost::SimulatorChanged() {

@@ -24,6 +24,7 @@ class TSupportPropertiesDialog;
 class TCatalogViewerDialog;
 class TCatalogManagerDialog;
 class TSimulatorWindow;
+class TOrderPanel;
 
 // Filter "Description|*.a;*.b|Other|*.c" as a Qt name filter list "Description (*.a *.b);;Other (*.c)".
 QString ToQtFilter(const std::string& filter);
@@ -41,6 +42,7 @@ public:
     QPointer<TCatalogViewerDialog> CatalogViewer;
     QPointer<TCatalogManagerDialog> CatalogManager;
     QPointer<TSimulatorWindow> Simulator;
+    QPointer<TOrderPanel> OrderPanel;
     QPointer<TCircleAttributesDialog> CircleDialog;
     QPointer<TFrameSizesDialog> FrameSizesDialog;
     QPointer<TPatternViewerDialog> PatternViewer;
@@ -81,6 +83,10 @@ public:
     void ShowSimulatorWindow() override;
     void CloseSimulatorWindow() override;
     void SimulatorChanged() override;
+    void Beep() override;
+    void ShowOrderPanel() override;
+    void CloseOrderPanel() override;
+    void OrderChanged() override;
     void SetStatus(const std::string& text) override;
     void SetPrompt(const std::string& text) override;
     TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) override;

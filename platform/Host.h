@@ -125,6 +125,13 @@ public:
     virtual void CloseSupportProperties() {}
     // The "Prog. Stitch  Pattern Viewer" over the controller's pattern viewer model (modal).
     virtual void ShowPatternViewer() {}
+    // The warning sound of refused clicks.
+    virtual void Beep() {}
+    // The stitch order mode's "Stitching Order" panel (with its pallet): shown while the mode
+    // runs; OrderChanged says that the order or the current element changed (the panel follows).
+    virtual void ShowOrderPanel() {}
+    virtual void CloseOrderPanel() {}
+    virtual void OrderChanged() {}
     // Opens a page of the user guide (an HTML file, with "#part" when it names a part of the page)
     // in the desktop's web browser; false when no browser could be started.
     virtual bool OpenGuidePage(const std::string& file) {

@@ -106,6 +106,13 @@ public:
     void ShowSimulatorWindow() override { SimulatorOpen = true; }
     void CloseSimulatorWindow() override { SimulatorOpen = false; }
     void SimulatorChanged() override { ++SimulatorChanges; }
+    void Beep() override { ++Beeps; }
+    void ShowOrderPanel() override { OrderPanelOpen = true; }
+    void CloseOrderPanel() override { OrderPanelOpen = false; }
+    void OrderChanged() override { ++OrderChanges; }
+    int Beeps = 0;
+    bool OrderPanelOpen = false; // the "Stitching Order" panel is shown
+    int OrderChanges = 0;
     TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) override;
     TFileDialogResult SaveFileDialog(const TFileDialogRequest& request) override;
     void SetClipboard(const std::vector<uint8_t>& bytes) override { Clipboard = bytes; }

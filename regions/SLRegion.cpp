@@ -299,6 +299,10 @@ bool TSLRegion::HitBoundary(double x, double y, double tolerance, int32_t& node,
     auto pts = WalkPath();
     double along = 0;
     int32_t current = -1;
+    // The nearest place on the path within the tolerance: the first piece within reach may lie a
+    // few units short of where the user clicked.
+    double best = tolerance;
+    bool found = false;
     for (size_t i = 1; i < pts.size(); ++i) {
         if (pts[i].Node != current) {
             current = pts[i].Node;
@@ -307,14 +311,16 @@ bool TSLRegion::HitBoundary(double x, double y, double tolerance, int32_t& node,
         const TWalkPoint &a = pts[i - 1], &b = pts[i];
         double dx = b.X - a.X, dy = b.Y - a.Y, len = std::hypot(dx, dy);
         double t = len > 0 ? std::clamp(((x - a.X) * dx + (y - a.Y) * dy) / (len * len), 0.0, 1.0) : 0.0;
-        if (HypotDistance(x, y, a.X + t * dx, a.Y + t * dy) <= tolerance) {
+        const double d = HypotDistance(x, y, a.X + t * dx, a.Y + t * dy);
+        if (d <= best && (!found || d < best)) {
             node = current;
             distance = along + t * len;
-            return true;
+            best = d;
+            found = true;
         }
         along += len;
     }
-    return false;
+    return found;
 }
 
 void TSLRegion::DeriveStoredPoints() {

@@ -24,45 +24,91 @@ void TFeather::Record(TRecordReader& io) {
     FeatherFields(io, *this);
 }
 
-// ---- TJumpList ----
+// ---- TJump / TJumpList ----
+
+bool TJump::FarEnd(float& x, float& y) const {
+    if (!Reverse) return false;
+    x = Reverse->X;
+    y = Reverse->Y;
+    return true;
+}
 
 namespace {
 constexpr size_t JUMP_RECORD = 20;
-
-template <class IO, class J> void JumpListFields(IO& io, J& list, int32_t maxSample) {
-    io.Field(list.Persisted, list.StitchIndex);
-    io.Items(list.Items, JUMP_RECORD, "jump link count", [&](auto& j) {
-        io.Field(j.OwnIndex, j.PartnerIndex);
-        io.X(j.X);
-        io.Y(j.Y);
-        io.Field(j.PartnerId);
-        if constexpr (IO::Reading)
-            if (j.OwnIndex < 0 || j.OwnIndex > maxSample) throw TReadError("jump link position out of range");
-    });
-}
 } // namespace
 
 void TJumpList::Record(TRecordWriter& io, int32_t maxSample) const {
-    JumpListFields(io, *this, maxSample);
+    (void)maxSample;
+    io.Field(Persisted, StitchIndex);
+    io.Items(*this, JUMP_RECORD, "jump link count", [&](const TJump& j) {
+        // The partner's id is its place in the records being written, when the link is resolved.
+        int32_t partnerId = j.PartnerId;
+        if (j.LinkedOutline && io.Context().OutlineMarkOf)
+            partnerId = io.Context().OutlineMarkOf(j.LinkedOutline);
+        io.Field(j.OwnIndex, j.PartnerIndex);
+        io.X(j.X);
+        io.Y(j.Y);
+        io.Field(partnerId);
+    });
 }
+
 void TJumpList::Record(TRecordReader& io, int32_t maxSample) {
-    JumpListFields(io, *this, maxSample);
+    io.Field(Persisted, StitchIndex);
+    int32_t n = 0;
+    io.Count(n, JUMP_RECORD, "jump link count");
+    Clear();
+    for (int32_t i = 0; i < n; ++i) {
+        auto j = std::make_unique<TJump>();
+        io.Field(j->OwnIndex, j->PartnerIndex);
+        io.X(j->X);
+        io.Y(j->Y);
+        io.Field(j->PartnerId);
+        // A link beyond the path has no place to leave from: dropped (its partner's end goes when
+        // the links are resolved, finding no partner).
+        if (j->OwnIndex < 0 || j->OwnIndex > maxSample) continue;
+        InsertSorted(std::move(j), true);
+    }
+    SetCurrent(nullptr);
 }
 
 std::unique_ptr<TJumpList> TJumpList::Clone() const {
-    auto c = std::make_unique<TJumpList>(*this);
-    for (TJump& j : c->Items) {
-        j.LinkedOutline = nullptr;
-        j.Reverse = nullptr;
+    auto c = std::make_unique<TJumpList>();
+    c->Persisted = Persisted;
+    c->StitchIndex = StitchIndex;
+    for (const auto& j : *this) {
+        // The partner outline is kept (an undo puts the copy back on the same outline, and the
+        // links are paired again then); the other end's record belongs to the original.
+        auto k = std::make_unique<TJump>(*j);
+        k->Reverse = nullptr;
+        c->Add(std::move(k));
     }
+    c->SetCurrent(nullptr);
     return c;
 }
 
 void TJumpList::Offset(float dx, float dy) {
-    for (TJump& j : Items) {
-        j.X += dx;
-        j.Y += dy;
+    for (const auto& j : *this) {
+        j->X += dx;
+        j->Y += dy;
     }
+}
+
+TJump* TJumpList::InsertSorted(std::unique_ptr<TJump> jump, bool afterEqual) {
+    int32_t at = Count();
+    for (int32_t i = 0; i < Count(); ++i)
+        if ((*this)[i]->OwnIndex > jump->OwnIndex ||
+            (!afterEqual && (*this)[i]->OwnIndex == jump->OwnIndex)) {
+            at = i;
+            break;
+        }
+    return Insert(at, std::move(jump));
+}
+
+bool TJumpList::Remove(const TJump* jump) {
+    int32_t i = IndexOf(jump);
+    if (i < 0) return false;
+    Delete(i);
+    return true;
 }
 
 // ---- TObjectStitch ----

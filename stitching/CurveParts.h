@@ -9,6 +9,8 @@
 #include "core/DeepPtr.h"
 #include "core/FileVersion.h"
 #include "core/KvRect.h"
+#include "core/ObList.h"
+#include "core/Point.h"
 #include "core/RecordIO.h"
 
 namespace nl {
@@ -32,8 +34,10 @@ public:
     bool operator==(const TFeather&) const = default;
 };
 
-// One end of a jump link between two outlines.
-struct TJump {
+// One end of a jump link between two outlines. A link exists twice, once in each outline's list,
+// the two ends knowing each other through Reverse. A jump point of a generated stitch list refers
+// to its link through the point's heap part, so a TJump is one.
+struct TJump : public TPointExt {
     TSLCurve* LinkedOutline = nullptr; // resolved after loading; not owned
     int32_t OwnIndex = 0;              // sample index on this outline's path
     int32_t PartnerIndex = 0;          // sample index on the partner's path
@@ -42,26 +46,46 @@ struct TJump {
     TJump* Reverse = nullptr; // the partner's record of the same link; not owned
     int32_t PartnerId = 0;    // Mark of the linked outline
 
+    TJump() = default;
+    TJump(TSLCurve* linked, int32_t own, int32_t partner, float x, float y, int32_t partnerId)
+        : LinkedOutline(linked), OwnIndex(own), PartnerIndex(partner), X(x), Y(y), PartnerId(partnerId) {}
+    TJump(const TJump&) = default;
+    TJump& operator=(const TJump&) = default;
+
+    // A copy carried by a landing point keeps where it leads.
+    std::unique_ptr<TPointExt> Clone() const override { return std::make_unique<TJump>(*this); }
+    // The far end of the link: the partner's link point.
+    bool FarEnd(float& x, float& y) const override;
+
     bool operator==(const TJump& o) const {
         return OwnIndex == o.OwnIndex && PartnerIndex == o.PartnerIndex && X == o.X && Y == o.Y &&
                PartnerId == o.PartnerId;
     }
 };
 
-// An outline's jump links, sorted by OwnIndex.
-class TJumpList {
+// An outline's jump links, sorted by OwnIndex ascending. Items are owned one by one, so the
+// references between the two ends of a link and from jump points stay valid while links come
+// and go.
+class TJumpList : public TObList<TJump> {
 public:
     int32_t Persisted = 0; // written back unchanged
     int32_t StitchIndex = -1;
-    std::vector<TJump> Items;
 
-    // The record (positions relative to the origin in a stream); `maxSample` bounds the sample
-    // indices read (the path's last sample).
+    // The record (positions relative to the origin in a stream). Links whose own sample index is
+    // outside 0..`maxSample` (the path's last sample) are dropped when reading; the partner side
+    // is checked when the links are resolved. Writing stores the partner's id from the context
+    // when the link is resolved.
     void Record(TRecordWriter& io, int32_t maxSample) const;
     void Record(TRecordReader& io, int32_t maxSample);
-    // A copy without the resolved references.
+    // A copy that keeps each link's outline but not its other end (see RelinkJumps).
     std::unique_ptr<TJumpList> Clone() const;
     void Offset(float dx, float dy);
+    // Inserts before the first link whose OwnIndex is >= the new one's (else at the end); with
+    // `afterEqual`, after the links of the same OwnIndex (reading keeps a file's order).
+    TJump* InsertSorted(std::unique_ptr<TJump> jump, bool afterEqual = false);
+    // Removes (and frees) a link; false when it is not in the list.
+    bool Remove(const TJump* jump);
+    bool Contains(const TJump* jump) const { return IndexOf(jump) >= 0; }
 };
 
 // A stitch pattern copy (or a creator's header) as embedded in a curve record.

@@ -9,6 +9,7 @@
 #include "core/Limits.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
+#include "regions/JumpNodes.h"
 #include "stitching/Column.h"
 #include "stitching/Running.h"
 #include "stitching/SatinOutline.h"
@@ -135,6 +136,11 @@ TSLCurve::~TSLCurve() = default;
 
 void TSLCurve::Assign(const TSLStitch& source) {
     AssignAs<TSLCurve, TCurveFields>(*this, source);
+    // The copied stitches' link points referred to the source's link records: a copy has its
+    // own records, so they refer to nothing until the copy is generated again.
+    if (Generated)
+        for (TSP& p : *Generated)
+            if ((p.Flags & SP_JUMP_LINK) && !p.OwnsExt() && p.IsExtra()) p.Ext = nullptr;
 }
 
 std::unique_ptr<TSLStitch> TSLCurve::Clone() const {
@@ -189,7 +195,28 @@ void TSLCurve::Regenerate(const TStitchContext& ctx) {
     Restitch(*this, ctx);
 }
 
+std::vector<TSLStitch*> TSLCurve::JumpChain() const {
+    if (!Jumps) return {};
+    auto& self = const_cast<TSLCurve&>(*this);
+    TSLCurve* root = ChainRoot(self);
+    std::vector<TSLStitch*> out;
+    for (TSLCurve* c : ChainOf(root ? *root : self))
+        out.push_back(c);
+    return out;
+}
+
+const TJumpLinks* TSLCurve::JumpLinks() const {
+    if (!Jumps) return nullptr;
+    if (!linksView_) linksView_ = std::make_unique<TCurveJumpLinks>(*this);
+    return linksView_.get();
+}
+
 void TSLCurve::GenerateOutline(const TStitchContext& ctx) {
+    // Outlines joined by jumps stitch out and back along their links.
+    if (Jumps && !IsRail() && ((Flags & OF_RUNNING) || Outlines)) {
+        GenerateLinkedOutline(*this, ctx);
+        return;
+    }
     // A satin outline (one with a width profile) is stitched across its band.
     if (Outlines && !Jumps)
         GenerateSatinOutlineList(*this, ctx);
@@ -518,6 +545,8 @@ void TSLCurve::RefreshGeometry(const TStitchContext& ctx) {
     if (!PathBounds.empty && !(Flags & OF_PATTERN_MEMBER))
         PathBounds.Inflate(std::max(1, ctx.SelectionMargin));
     if (!PathBounds.empty) Bounds.UnionWith(PathBounds);
+    // Links follow the path (a path that lost segments loses the links past its end).
+    if (Jumps) RecomputeJumpPoints(*this);
     if (PartnerRail && PartnerRail != this) {
         // Both rails of a column report the union of their bounds.
         TSLCurve& p = *PartnerRail;

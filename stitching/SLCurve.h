@@ -85,6 +85,9 @@ public:
     void Assign(const TSLStitch& source) override;
     bool IsPath() const override { return true; }
     TSLStitch* Partner() const override { return PartnerRail; }
+    // Outlines joined by jump links: the chain with the outline where it enters first.
+    std::vector<TSLStitch*> JumpChain() const override;
+    const TJumpLinks* JumpLinks() const override;
     const TSLStitch* Stitches() const override { return Generated.get(); }
     TKvRect GetPathBounds() const override { return PathBounds.empty ? Bounds : PathBounds; }
     void FreeGenerated() override { Generated.reset(); }
@@ -160,6 +163,9 @@ public:
 
     void Record(TRecordWriter& io) const override;
     void Record(TRecordReader& io) override;
+
+private:
+    mutable std::unique_ptr<TJumpLinks> linksView_; // made on first use
 };
 
 // Links rail A and rail B of a curved column read from a file or stream (both ways) after

@@ -107,7 +107,8 @@ void Slant(TKvLine& stitch, double w, double cx, double cy, double tx, double ty
 
 } // namespace
 
-void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx) {
+void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx,
+                          const TSatinVisitHook& onVisit) {
     if (!curve.Outlines || curve.Outlines->Count() < 2 || curve.SegmentCount() == 0) return;
     TOutlineList& profile = *curve.Outlines;
     const int32_t count = profile.Count();
@@ -232,12 +233,15 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         }
         if (!zigzag) {
             list.AppendPoint(SP_BOUNDARY, -1, ax, ay);
+            if (onVisit) onVisit(list, list.Count() - 1, f);
             if (fill.Enabled && list.Count() >= 2) splitter.SplitOutline(list, list.Count(), prevDistance);
             list.AppendPoint(SP_BOUNDARY, -1, bx, by);
-        } else if (evenVisit) {
-            list.AppendPoint(SP_BOUNDARY, -1, ax, ay);
         } else {
-            list.AppendPoint(SP_BOUNDARY, -1, bx, by);
+            if (evenVisit)
+                list.AppendPoint(SP_BOUNDARY, -1, ax, ay);
+            else
+                list.AppendPoint(SP_BOUNDARY, -1, bx, by);
+            if (onVisit) onVisit(list, list.Count() - 1, f);
         }
         if (fill.Enabled && list.Count() >= 2) splitter.SplitOutline(list, list.Count(), distance);
     });

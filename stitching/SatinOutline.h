@@ -2,6 +2,7 @@
 // by the outline's width profile, with compensation, feathering, short stitches and fill split.
 #pragma once
 #include <cstdint>
+#include <functional>
 
 #include "stitching/StitchContext.h"
 
@@ -17,7 +18,12 @@ constexpr float OUTLINE_COMPENSATION_MAX = 12.f;
 
 // Appends the satin (or zigzag) stitches of a satin outline to `list`, without the closing steps.
 // Throws TGenerationError for a path too short to hold one stitch.
-void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx);
+// `onVisit`, when given, is told of the first point each visit emits (its index in `list`) and
+// the visit's path sample position; outlines joined by jumps turn such points into jump points.
+// It is not called with short stitches, whose points are made after the walk.
+using TSatinVisitHook = std::function<void(TSLStitch& list, int32_t index, int32_t sample)>;
+void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx,
+                          const TSatinVisitHook& onVisit = nullptr);
 
 // The outline generator for a satin outline: the return run, the satin stitches, their order,
 // the stitch length limits and the colour point, into the curve's generated list.

@@ -1,5 +1,6 @@
 #include "ui/StitchStylePage.h"
 
+#include "regions/JumpNodes.h"
 #include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
 #include "ui/PageField.h"
@@ -20,7 +21,7 @@ uint32_t TStitchStylePage::CurrentType() const {
 bool TStitchStylePage::SetStitchType(uint32_t type) {
     if (type != ST_NONE && type != ST_RUNNING && type != ST_SATIN && type != ST_ZIGZAG) return false;
     if (type == CurrentType()) return true;
-    const bool dropJumps = type == ST_NONE && curve_.Jumps && !curve_.Jumps->Items.empty();
+    const bool dropJumps = type == ST_NONE && curve_.Jumps && curve_.Jumps->Count() > 0;
     if (dropJumps && host_.MessageDialog(
                          "Delete Jump Stitches To Other Objects ?",
                          "One or more jump links to other stitch objects will be destroyed. OK to Continue ?",
@@ -35,6 +36,8 @@ bool TStitchStylePage::SetStitchType(uint32_t type) {
         return false;
 
     if (dropJumps) {
+        // Both ends of every link go, so no partner keeps pointing at this outline.
+        UnlinkAll(curve_, ctx_);
         curve_.Jumps.reset();
         curve_.EntryIndex = -1;
         curve_.ExitIndex = -1;

@@ -8,6 +8,7 @@
 
 #include "platform/Host.h"
 #include "regions/Pattern.h"
+#include "regions/JumpNodes.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 #include "regions/Hole.h"
@@ -332,8 +333,12 @@ void TSew::SyncShapeLists() {
 void TSew::DeleteObject(TSLStitch* object) {
     auto [a, b] = BlockOf(*this, object);
     if (a < 0) return;
-    for (int32_t k = b; k >= a; --k)
+    for (int32_t k = b; k >= a; --k) {
+        // Outlines joined to this one let go of it (both ends of every link) and regenerate.
+        if (TSLStitch* o = (*this)[k]; o->Kind() == KIND_CURVE)
+            UnlinkAll(*static_cast<TSLCurve*>(o), TStitchContext{});
         Delete(k);
+    }
     PruneGroups();
     Modified = true;
 }
@@ -386,6 +391,16 @@ void TSew::AfterLoad(const TStitchContext& ctx, int32_t fileVersion, const std::
     LinkRailsInOrder(objects, ctx);
     // Members of stitch pattern creators name their creator by its place in the support list.
     ResolveCreatorMembers(Support, objects);
+    // Jump links name their partners by list position: resolved (and checked) now, and the chains
+    // generated, since their stitches are not stored.
+    ResolveJumps(objects);
+    TStitchContext single = ctx;
+    single.BatchTransform = true; // one outline at a time: every member of a chain is listed
+    for (TSLStitch* o : objects)
+        if (o->Kind() == KIND_CURVE && static_cast<TSLCurve*>(o)->Jumps) {
+            static_cast<TSLCurve*>(o)->RefreshGeometry(ctx);
+            Restitch(*o, single);
+        }
     // Region nodes name their outlines by list position; they become references only now that the
     // whole list exists (a reference to anything but an outline fails the load).
     // Fills made here are shaped by this worksheet's holes and overlays, so every region is

@@ -7,6 +7,7 @@
 
 #include "core/BinaryIO.h"
 #include "core/RecordIO.h"
+#include "regions/JumpNodes.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 #include "worksheet/Sew.h"
@@ -132,6 +133,12 @@ std::vector<TSLStitch*> OrderOf(const TSew& sew) {
 
 } // namespace
 
+// Outlines joined by jumps got their link records back as copies: the two ends of each link
+// find each other again and the chains regenerate.
+static void RelinkAfterSwap(TSew& sew) {
+    RelinkJumps(OrderOf(sew), TStitchContext{});
+}
+
 // ---- TUndoHistory ----
 
 TUndoHistory::TUndoHistory() = default;
@@ -216,6 +223,7 @@ bool TUndoHistory::Undo(TSew& sew) {
     if (!CanUndo()) return false;
     TStep& s = *steps_[done_ - 1];
     Apply(sew, s, true);
+    RelinkAfterSwap(sew);
     --done_;
     sew.Modified = saved_ == static_cast<long>(done_) ? s.ModifiedBefore : true;
     return true;
@@ -225,6 +233,7 @@ bool TUndoHistory::Redo(TSew& sew) {
     if (!CanRedo()) return false;
     TStep& s = *steps_[done_];
     Apply(sew, s, false);
+    RelinkAfterSwap(sew);
     ++done_;
     sew.Modified = saved_ != static_cast<long>(done_);
     return true;

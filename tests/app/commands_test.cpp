@@ -155,12 +155,11 @@ TEST(Commands, DeleteAsksAndNoKeepsEverything) {
 }
 
 TEST(Commands, CommandsOfFeaturesNotBuiltAreShownDisabledAndDoNothing) {
-    // No shaded thread view, no jump connection yet: a click on these must not look as if it
-    // worked.
+    // No shaded thread view yet: a click on it must not look as if it worked.
     for (TMode mode : {TMode::DesignEdit, TMode::ObjectLayout}) {
         TShell s;
         s.Nl.SetMode(mode);
-        for (TCommand c : {TCommand::Mode3D, TCommand::ModeConnect, TCommand::ModeConnectButton}) {
+        for (TCommand c : {TCommand::Mode3D}) {
             EXPECT_FALSE(s.Nl.IsEnabled(c)) << static_cast<int>(c);
             s.Nl.Execute(c);
         }

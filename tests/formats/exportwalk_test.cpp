@@ -2,11 +2,14 @@
 
 #include <map>
 
+#include "../stitching/CurveHelpers.h"
 #include "FormatTestUtil.h"
 #include "core/Errors.h"
 #include "formats/Export.h"
 #include "formats/ExportWalk.h"
+#include "regions/JumpNodes.h"
 #include "stitching/JumpLinks.h"
+#include <set>
 
 using namespace nl;
 using namespace nl::test;
@@ -142,4 +145,70 @@ TEST(ExportPlan, LeavesOutObjectsWithoutStitchesAndStartsAWalkWithTheThreadColou
     TTempDir dir;
     EXPECT_THROW(WriteDesign({empty.get(), &failed}, dir / "x.dst", Dst(), DataDir()), TError);
     EXPECT_FALSE(std::filesystem::exists(dir / "x.dst"));
+}
+
+namespace {
+// Records what each object was handed and whether its thread change is suppressed.
+struct TSuppressLog : TEmitter {
+    std::vector<bool> Suppressed;
+    void EmitObject(const TEmitList& list, TExportState& state) override {
+        (void)list;
+        Suppressed.push_back(state.Suppress);
+        state.First = false;
+    }
+};
+} // namespace
+
+TEST(ObjectWalk, APlainFirstPointNeverSuppressesALaterColourChange) {
+    // The first object has no colour point at all; the second starts with a plain point and
+    // changes colour after it. That change must be written.
+    auto first = Direct({{0, 0}, {10, 0}});
+    auto second = Direct({{20, 0}, {30, 0, 0x00FF00}, {40, 0}});
+    // A third object in the thread of the second is a real repeat: its change is suppressed.
+    auto third = Direct({{50, 0, 0x00FF00}, {60, 0}});
+    TExportPlan plan({first.get(), second.get(), third.get()});
+    TSuppressLog log;
+    TExportState state;
+    RunObjectWalk(plan, log, state);
+    EXPECT_EQ(log.Suppressed, (std::vector<bool>{false, false, true}));
+}
+
+TEST(ExportWalk, AChainOfGeneratedOutlinesIsSewnWholeFromItsEntry) {
+    // Root A with B and C hanging off it, C with D: every point of every outline is sewn, the
+    // walk starts and ends at the root's entry point.
+    std::vector<std::unique_ptr<TSLCurve>> o;
+    TStitchContext ctx;
+    for (int i = 0; i < 4; ++i) {
+        o.push_back(test::Straight(400, 4));
+        o.back()->Offset(0, 100.f * i);
+        test::MakeRunning(*o.back(), 1, 20);
+        o.back()->RefreshGeometry(ctx);
+    }
+    LinkOutlines(*o[0], *o[1], 10, 40);
+    LinkOutlines(*o[0], *o[2], 60, 100);
+    LinkOutlines(*o[2], *o[3], 0, 50);
+    PropagateChain(*o[0]);
+    o[0]->EntryIndex = 30;
+    for (auto& c : o)
+        Restitch(*c, ctx);
+    TExportPlan plan({o[0].get()});
+    ASSERT_EQ(plan.Items.size(), 1u);
+    auto pts = plan.Items[0].Points();
+    size_t total = 0;
+    for (auto& c : o)
+        total += static_cast<size_t>(c->Generated->Count());
+    // Each link point is sewn once more after coming back from the outline it leads to, and the
+    // point where an outline's forward pass stops starts its tail again.
+    EXPECT_EQ(pts.size(), total + 3 + 4);
+    std::set<int> rows;
+    for (const TSP& p : pts)
+        rows.insert(static_cast<int>(p.Y / 100.f + 0.5f));
+    EXPECT_EQ(rows, (std::set<int>{0, 1, 2, 3}));
+    EXPECT_FLOAT_EQ(pts.front().X, 120.f);
+    EXPECT_FLOAT_EQ(pts.front().Y, 0.f);
+    EXPECT_FLOAT_EQ(pts.back().X, 120.f);
+    EXPECT_FLOAT_EQ(pts.back().Y, 0.f);
+    // Only the first point changes thread.
+    for (size_t i = 1; i < pts.size(); ++i)
+        EXPECT_FALSE(IsColourChange(pts[i])) << i;
 }

@@ -144,7 +144,7 @@ TEST(EditingWindow, RotateButtonTurnsTheSelectionByDragging) {
 
 TEST(EditingWindow, CommandsOfFeaturesNotBuiltAreShownDisabled) {
     TEditWindow t;
-    for (TCommand c : {TCommand::Mode3D, TCommand::ModeConnect, TCommand::ModeConnectButton}) {
+    for (TCommand c : {TCommand::Mode3D}) {
         QAction* a = t.W.Action(c);
         ASSERT_NE(a, nullptr);
         EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();

@@ -238,15 +238,15 @@ TEST(CurveCommands, CloneMirrorAndOffsetCarryTheParts) {
     (*c->Outlines)[0]->EndRotation = 0.5f;
     c->Outlines->OutlineFeather = std::make_unique<TFeather>();
     c->Jumps = std::make_unique<TJumpList>();
-    c->Jumps->Items.push_back(TJump{nullptr, 25, 10, 0, 50, 0, nullptr, 3});
+    c->Jumps->Add(std::make_unique<TJump>(nullptr, 25, 10, 50.f, 0.f, 3));
     auto copy = c->Clone();
     auto* cc = static_cast<TSLCurve*>(copy.get());
     ASSERT_TRUE(cc->Outlines && cc->Jumps && cc->Outlines->OutlineFeather);
     EXPECT_NE(cc->Outlines.get(), c->Outlines.get());
     EXPECT_EQ((*cc->Outlines)[0]->HeightA, 11.f);
-    EXPECT_EQ(cc->Jumps->Items[0], c->Jumps->Items[0]);
+    EXPECT_EQ(*(*cc->Jumps)[0], *(*c->Jumps)[0]);
     cc->Offset(10, 20);
-    EXPECT_EQ(cc->Jumps->Items[0].X, 60.f);
+    EXPECT_EQ((*cc->Jumps)[0]->X, 60.f);
     EXPECT_EQ((*cc)[0].Y, 20.f);
     EXPECT_EQ((*c)[0].Y, 0.f);
     cc->Mirror(true, 0, 0);

@@ -181,7 +181,7 @@ std::unique_ptr<TSLCurve> SatinOutline() {
     c->Jumps = std::make_unique<TJumpList>();
     c->Jumps->Persisted = 7;
     c->Jumps->StitchIndex = 4;
-    c->Jumps->Items.push_back(TJump{nullptr, 25, 12, 0, 100.f, 0.f, nullptr, 6});
+    c->Jumps->Add(std::make_unique<TJump>(nullptr, 25, 12, 100.f, 0.f, 6));
     return c;
 }
 
@@ -265,8 +265,8 @@ void ExpectSatinOutlineRead(const TSLCurve& c, float dx = 0) {
     ASSERT_TRUE(c.Jumps);
     EXPECT_EQ(c.Jumps->Persisted, 7);
     EXPECT_EQ(c.Jumps->StitchIndex, 4);
-    ASSERT_EQ(c.Jumps->Items.size(), 1u);
-    EXPECT_EQ(c.Jumps->Items[0], (TJump{nullptr, 25, 12, 0, 100.f + dx, 0.f, nullptr, 6}));
+    ASSERT_EQ(c.Jumps->Count(), 1);
+    EXPECT_EQ(*(*c.Jumps)[0], (TJump(nullptr, 25, 12, 100.f + dx, 0.f, 6)));
 }
 
 } // namespace

@@ -221,7 +221,7 @@ TEST(StitchStylePage, NoStitchesWithJumpsAsksBothQuestions) {
     TStitchStylePage page(*c, ctx, host);
     page.SetStitchType(ST_SATIN);
     c->Jumps = std::make_unique<TJumpList>();
-    c->Jumps->Items.push_back(TJump{});
+    c->Jumps->Add(std::make_unique<TJump>());
     host.Answers = {TButton::No};
     EXPECT_FALSE(page.SetStitchType(ST_NONE));
     EXPECT_TRUE(c->Jumps && c->Outlines);

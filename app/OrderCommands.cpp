@@ -1,0 +1,171 @@
+// The controller's side of the stitch order mode and the outline jump connection mode: entering
+// and leaving them, their pages and clicks, and what they draw over the worksheet.
+#include "app/JumpMode.h"
+#include "app/MainForm.h"
+#include "app/OrderMode.h"
+#include "platform/Canvas.h"
+#include "regions/SLRegion.h"
+#include "stitching/SLCurve.h"
+
+namespace nl {
+
+namespace {
+constexpr int32_t kLinkColour = 0xFF00FF;  // the line of a jump link
+constexpr int32_t kNodeColour = 0xFF0000;  // the blue nodes a link may start or end at
+constexpr int32_t kEntryColour = 0x00A000; // a region's entry diamond
+constexpr int32_t kExitColour = 0x0000FF;  // and its exit diamond
+} // namespace
+
+bool TNL::StartOrderMode(TOrderPage page, int32_t cursor) {
+    TSLStitch* cur = Sew.Current();
+    int32_t key = cur && cur->GroupId > 0 ? cur->GroupId : Sew.SelectedGroup();
+    if (key <= 0) return false;
+    if (creation_ != TCreation::None) FinishCreation();
+    if (!orderMode_->Active()) {
+        orderPrevious_ = IsOrderMode(mode_) || mode_ == TMode::OutlineJump ? TMode::ObjectLayout : mode_;
+        // The mode shows every fill and underlay; the user's choice comes back when it ends.
+        savedHideRegion_ = Toggles.HideRegionStitches;
+        savedHideUnderlay_ = Toggles.HideUnderlay;
+        Toggles.HideRegionStitches = false;
+        Toggles.HideUnderlay = false;
+    }
+    host_.ClosePropertiesWindow();
+    orderMode_->Context = StitchContext();
+    orderMode_->Start(key, cursor, page);
+    SetMode(TMode::ChangeOrder);
+    host_.ShowOrderPanel();
+    ShowOrderPage(page);
+    return true;
+}
+
+void TNL::CloseOrderList() {
+    if (!orderMode_->Active()) return;
+    orderMode_->End();
+    Toggles.HideRegionStitches = savedHideRegion_;
+    Toggles.HideUnderlay = savedHideUnderlay_;
+    host_.CloseOrderPanel();
+}
+
+void TNL::RefreshOrderAfterUndo() {
+    if (mode_ == TMode::OutlineJump) {
+        jumpMode_->Enter(nullptr);
+        host_.SetPrompt(jumpMode_->Prompt());
+    }
+    if (!orderMode_->Active()) return;
+    TOrderMode& o = *orderMode_;
+    o.Start(o.GroupKey(), o.Cursor(), o.Page());
+    host_.OrderChanged();
+}
+
+void TNL::EndOrderMode() {
+    if (!orderMode_->Active()) return;
+    const TMode back = orderPrevious_;
+    CloseOrderList();
+    SetMode(back);
+    host_.SetPrompt("");
+}
+
+void TNL::ShowOrderPage(TOrderPage page) {
+    if (!orderMode_->Active()) return;
+    orderMode_->SetPage(page);
+    TSLStitch* current = orderMode_->Current();
+    if (page == TOrderPage::SetJumps && current && current->Kind() == KIND_REGION) {
+        SetMode(TMode::SetJumps);
+    } else if (page == TOrderPage::SetJumps && CanJump(current)) {
+        Sew.SetCurrent(current);
+        SetMode(TMode::OutlineJump);
+    } else if (mode_ != TMode::ChangeOrder) {
+        SetMode(TMode::ChangeOrder);
+    }
+    OrderChanged();
+}
+
+void TNL::OrderChanged() {
+    host_.OrderChanged();
+    CommandsChanged();
+    Redraw();
+}
+
+void TNL::SimulateOrder() {
+    if (!orderMode_->Active()) return;
+    std::vector<TSLStitch*> order = orderMode_->Elements();
+    if (mode_ != TMode::ChangeOrder) SetMode(TMode::ChangeOrder);
+    host_.CloseOrderPanel();
+    if (!StartSimulation(&order)) host_.ShowOrderPanel();
+}
+
+void TNL::OrderClick(int32_t x, int32_t y) {
+    if (mode_ == TMode::OutlineJump) {
+        int32_t point = -1;
+        TSLStitch* hit = ObjectAt(x, y, &point);
+        jumpMode_->Context = StitchContext();
+        jumpMode_->Click(hit, point);
+        if (orderMode_->Active()) OrderChanged();
+        return;
+    }
+    orderMode_->Context = StitchContext();
+    if (mode_ == TMode::ChangeOrder) {
+        if (orderMode_->ClickElement(ObjectAt(x, y))) OrderChanged();
+    } else if (mode_ == TMode::SetJumps) {
+        const double tolerance = std::max(2, View.NearMargin());
+        if (orderMode_->SetJumpAt(View.WorldX(x), View.WorldY(y), tolerance))
+            OrderChanged();
+        else
+            host_.Beep();
+    }
+}
+
+void TNL::DrawOrder(TDrawContext& dc) const {
+    Canvas& c = *dc.Target;
+    // Jump links: a line from each link point to its partner's.
+    c.SetPen(kLinkColour, 1.f, TPenStyle::Dash);
+    for (TSLStitch* o : Objects()) {
+        if (o->Kind() != KIND_CURVE) continue;
+        const auto* curve = static_cast<const TSLCurve*>(o);
+        if (!curve->Jumps) continue;
+        for (const auto& j : *curve->Jumps)
+            if (j->Reverse) c.Line(dc.SX(j->X), dc.SY(j->Y), dc.SX(j->Reverse->X), dc.SY(j->Reverse->Y));
+    }
+    if (mode_ == TMode::OutlineJump) {
+        auto nodes = [&](const TSLCurve& curve) {
+            for (int32_t i = 0; i < curve.Count(); i += 3)
+                c.Marker(dc.SX(curve[i].X), dc.SY(curve[i].Y), TMarker::FilledSquare, dc.MarkerSize + 1.f,
+                         kNodeColour);
+        };
+        if (TSLCurve* from = jumpMode_->NodesOf()) {
+            if (jumpMode_->State() == TJumpMode::TState::PickStartOutline ||
+                jumpMode_->State() == TJumpMode::TState::PickStartNode) {
+                for (TSLStitch* o : Objects())
+                    if (o->Kind() == KIND_CURVE && (o->Flags & OF_REGION_MARK_1))
+                        nodes(static_cast<const TSLCurve&>(*o));
+            } else {
+                nodes(*from);
+            }
+        }
+    }
+    if (!orderMode_->Active()) return;
+    // Connectors from each element's end to the next one's start.
+    const float thick = 2.f;
+    for (const TConnector& k : orderMode_->Connectors()) {
+        c.SetPen(k.Colour, k.Colour == CONNECTOR_OTHER ? 1.f : thick, TPenStyle::Solid);
+        c.Line(dc.SX(k.X1), dc.SY(k.Y1), dc.SX(k.X2), dc.SY(k.Y2));
+    }
+    for (int32_t i = 0; i < orderMode_->Count(); ++i) {
+        const TSLStitch* o = orderMode_->Elements()[static_cast<size_t>(i)];
+        if (o->JumpVia)
+            c.Marker(dc.SX(o->JumpVia->X), dc.SY(o->JumpVia->Y), TMarker::Cross, dc.MarkerSize + 2.f,
+                     0x0000FF);
+    }
+    // The Set Jumps page of a region: its boundary nodes and its entry and exit diamonds.
+    if (mode_ == TMode::SetJumps) {
+        if (const TSLStitch* cur = orderMode_->Current(); cur && cur->Kind() == KIND_REGION) {
+            const auto& r = static_cast<const TSLRegion&>(*cur);
+            for (const TSP& p : r)
+                c.Marker(dc.SX(p.X), dc.SY(p.Y), TMarker::Square, dc.MarkerSize, kNodeColour);
+            c.Marker(dc.SX(r.EntryX), dc.SY(r.EntryY), TMarker::Diamond, dc.MarkerSize + 3.f, kEntryColour);
+            c.Marker(dc.SX(r.ExitX), dc.SY(r.ExitY), TMarker::Diamond, dc.MarkerSize + 3.f, kExitColour);
+        }
+    }
+}
+
+} // namespace nl

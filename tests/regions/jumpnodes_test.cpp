@@ -1,0 +1,315 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "../stitching/CurveHelpers.h"
+#include "core/BinaryIO.h"
+#include "core/RecordIO.h"
+#include "regions/JumpNodes.h"
+#include "stitching/Outline.h"
+
+using namespace nl;
+using namespace nl::test;
+
+namespace {
+
+// Three running outlines of four segments (100 samples) each, one above the other.
+struct TChain {
+    std::unique_ptr<TSLCurve> A = Straight(400, 4), B = Straight(400, 4), C = Straight(400, 4);
+    TStitchContext ctx;
+    TChain() {
+        B->Offset(0, 100);
+        C->Offset(0, 200);
+        int mark = 0;
+        for (TSLCurve* c : {A.get(), B.get(), C.get()}) {
+            MakeRunning(*c, 1, 20);
+            c->Mark = mark++;
+            c->RefreshGeometry(ctx);
+        }
+    }
+    std::vector<TSLCurve*> All() { return {A.get(), B.get(), C.get()}; }
+    void Regenerate() {
+        for (TSLCurve* c : All())
+            Restitch(*c, ctx);
+    }
+};
+
+std::vector<int32_t> OwnIndices(const TSLCurve& c) {
+    std::vector<int32_t> v;
+    if (c.Jumps)
+        for (const auto& j : *c.Jumps)
+            v.push_back(j->OwnIndex);
+    return v;
+}
+
+// Every link has its mirror in the partner's list, and the two name each other.
+void ExpectConsistent(const std::vector<TSLCurve*>& all) {
+    for (TSLCurve* c : all) {
+        if (!c->Jumps) continue;
+        EXPECT_GT(c->Jumps->Count(), 0);
+        for (const auto& j : *c->Jumps) {
+            ASSERT_TRUE(j->LinkedOutline && j->Reverse);
+            EXPECT_TRUE(j->LinkedOutline->Jumps && j->LinkedOutline->Jumps->Contains(j->Reverse));
+            EXPECT_EQ(j->Reverse->Reverse, j.get());
+            EXPECT_EQ(j->Reverse->LinkedOutline, c);
+            EXPECT_EQ(j->Reverse->OwnIndex, j->PartnerIndex);
+            EXPECT_EQ(j->Reverse->PartnerIndex, j->OwnIndex);
+        }
+    }
+}
+
+} // namespace
+
+TEST(JumpLinks, LinkKeepsListsSortedAndMirrored) {
+    TChain t;
+    LinkOutlines(*t.A, *t.B, 10, 40);
+    LinkOutlines(*t.A, *t.C, 5, 60);
+    EXPECT_EQ(OwnIndices(*t.A), (std::vector<int32_t>{5, 10}));
+    EXPECT_EQ((*t.A->Jumps)[0]->LinkedOutline, t.C.get());
+    EXPECT_EQ((*t.A->Jumps)[1]->LinkedOutline, t.B.get());
+    EXPECT_EQ(OwnIndices(*t.B), (std::vector<int32_t>{40}));
+    EXPECT_EQ(OwnIndices(*t.C), (std::vector<int32_t>{60}));
+    // The link point sits on the path at its sample.
+    EXPECT_FLOAT_EQ((*t.B->Jumps)[0]->X, 160.f);
+    EXPECT_FLOAT_EQ((*t.B->Jumps)[0]->Y, 100.f);
+    ExpectConsistent(t.All());
+    // B and C are both reachable from A: linking them would close a cycle.
+    EXPECT_TRUE(WouldCloseCycle(*t.B, *t.C));
+    EXPECT_TRUE(WouldCloseCycle(*t.A, *t.A));
+    EXPECT_EQ(ChainOf(*t.C).size(), 3u);
+    EXPECT_EQ(ChainRoot(*t.C), t.A.get());
+}
+
+TEST(JumpLinks, UnlinkingFreesEmptyListsAndKeepsARoot) {
+    TChain t;
+    LinkOutlines(*t.A, *t.B, 10, 40);
+    LinkOutlines(*t.B, *t.C, 50, 0);
+    PropagateChain(*t.A);
+    EXPECT_FALSE(UnlinkOutlines(*t.A, 11, *t.B)); // no link there
+    ASSERT_TRUE(UnlinkOutlines(*t.A, 10, *t.B));
+    EXPECT_FALSE(t.A->Jumps);
+    EXPECT_EQ(t.A->EntryIndex, -1);
+    ASSERT_TRUE(t.B->Jumps);
+    EXPECT_EQ(OwnIndices(*t.B), (std::vector<int32_t>{50}));
+    // B's chain lost its root with A: it gets one.
+    ASSERT_NE(ChainRoot(*t.B), nullptr);
+    ExpectConsistent(t.All());
+    ASSERT_TRUE(UnlinkOutlines(*t.C, 0, *t.B));
+    EXPECT_FALSE(t.B->Jumps);
+    EXPECT_FALSE(t.C->Jumps);
+    EXPECT_EQ(t.B->EntryIndex, -1);
+    EXPECT_EQ(t.C->EntryIndex, -1);
+}
+
+TEST(JumpLinks, ChainSharesColourAndGroup) {
+    TChain t;
+    t.A->Color = 0x123456;
+    t.A->GroupId = 7;
+    LinkOutlines(*t.A, *t.B, 10, 40);
+    LinkOutlines(*t.B, *t.C, 50, 0);
+    t.C->EntryIndex = 3;
+    PropagateChain(*t.A);
+    for (TSLCurve* c : t.All()) {
+        EXPECT_EQ(c->Color, 0x123456);
+        EXPECT_EQ(c->GroupId, 7);
+    }
+    EXPECT_EQ(t.A->EntryIndex, 0);
+    EXPECT_EQ(t.C->EntryIndex, -1);
+}
+
+TEST(JumpLinks, InsertingAControlPointShiftsLaterLinksOnBothRecords) {
+    TChain t;
+    LinkOutlines(*t.A, *t.B, 10, 40);
+    LinkOutlines(*t.A, *t.C, 60, 20);
+    // A control point inserted at index 4 lies in segment 1: links past sample 25 move up by 25.
+    ShiftJumpsAfterInsert(*t.A, 4);
+    EXPECT_EQ(OwnIndices(*t.A), (std::vector<int32_t>{10, 85}));
+    EXPECT_EQ((*t.C->Jumps)[0]->PartnerIndex, 85);
+    EXPECT_EQ((*t.B->Jumps)[0]->PartnerIndex, 10);
+    // (k - 1) / 3 is the segment index: k = 3 gives threshold 0 as well as k = 1.
+    ShiftJumpsAfterInsert(*t.A, 3);
+    EXPECT_EQ(OwnIndices(*t.A), (std::vector<int32_t>{35, 110}));
+}
+
+TEST(JumpLinks, LinksPastAShortenedPathGoOnBothSides) {
+    TChain t;
+    LinkOutlines(*t.A, *t.B, 90, 40);
+    LinkOutlines(*t.A, *t.C, 20, 20);
+    // A loses its last two segments (last sample 50).
+    for (int i = 0; i < 6; ++i)
+        t.A->Delete(t.A->Count() - 1);
+    t.A->RefreshGeometry(t.ctx);
+    EXPECT_EQ(OwnIndices(*t.A), (std::vector<int32_t>{20}));
+    EXPECT_FALSE(t.B->Jumps);
+    ExpectConsistent(t.All());
+}
+
+TEST(JumpLinks, SegmentPercentOfAZeroLengthSegmentIsZero) {
+    EXPECT_EQ(SegmentPercent(5.0, 0.0), 0.0);
+    EXPECT_EQ(SegmentPercent(5.0, -1.0), 0.0);
+    EXPECT_DOUBLE_EQ(SegmentPercent(5.0, 20.0), 25.0);
+}
+
+// Generated stitches of a chain: the invariants the export walk relies on.
+TEST(LinkedOutlineGenerator, EveryOutlineCarriesItsLinksAndLanding) {
+    for (bool satin : {false, true}) {
+        TChain t;
+        LinkOutlines(*t.A, *t.B, 10, 40);
+        LinkOutlines(*t.A, *t.C, 60, 100);
+        PropagateChain(*t.A);
+        t.A->EntryIndex = 30;
+        if (satin)
+            for (TSLCurve* c : t.All()) {
+                c->Outlines = TOutlineList::MakeDefault(c->AnchorCount());
+                c->SetStitchTypeBits(ST_SATIN);
+            }
+        t.Regenerate();
+        for (TSLCurve* c : t.All()) {
+            SCOPED_TRACE(satin ? "satin" : "running");
+            ASSERT_TRUE(c->Generated);
+            const TSLStitch& g = *c->Generated;
+            int links = 0, landings = 0, entries = 0;
+            for (int32_t i = 0; i < g.Count(); ++i) {
+                const TSP& p = g[i];
+                if (p.Flags & SP_JUMP_LINK) {
+                    ++links;
+                    auto* j = static_cast<TJump*>(p.Ext);
+                    ASSERT_TRUE(c->Jumps->Contains(j));
+                    EXPECT_EQ(j->PointIndex, i);
+                    EXPECT_EQ(p.X, j->X);
+                }
+                if ((p.Flags & SP_JUMP) && !(p.Flags & SP_JUMP_SHARED)) {
+                    ++landings;
+                    ASSERT_TRUE(p.OwnsExt());
+                    EXPECT_EQ(static_cast<TJump*>(p.Ext)->LinkedOutline, t.A.get());
+                }
+                if (p.Flags & SP_JUMP_SHARED) ++entries;
+            }
+            EXPECT_EQ(links, c->Jumps->Count());
+            EXPECT_EQ(landings, c == t.A.get() ? 0 : 1);
+            EXPECT_EQ(entries, c == t.A.get() ? 1 : 0);
+            EXPECT_TRUE(g[0].IsExtra());
+            EXPECT_GE(c->Jumps->StitchIndex, 0);
+            EXPECT_LT(c->Jumps->StitchIndex, g.Count());
+        }
+        // The root's stitching starts at its entry point.
+        const TSP& start = (*t.A->Generated)[t.A->Jumps->StitchIndex];
+        EXPECT_FLOAT_EQ(start.X, 120.f);
+        // The chain is listed from its root.
+        auto chain = t.C->JumpChain();
+        ASSERT_EQ(chain.size(), 3u);
+        EXPECT_EQ(chain.front(), t.A.get());
+    }
+}
+
+TEST(LinkedOutlineGenerator, ACycleReadFromAFileStillEnds) {
+    TChain t;
+    LinkOutlines(*t.A, *t.B, 10, 40);
+    LinkOutlines(*t.B, *t.C, 50, 0);
+    LinkOutlines(*t.C, *t.A, 90, 90); // what a damaged file can hold
+    EXPECT_EQ(ChainOf(*t.A).size(), 3u);
+    EXPECT_TRUE(WouldCloseCycle(*t.A, *t.C));
+    t.Regenerate();
+    for (TSLCurve* c : t.All())
+        EXPECT_TRUE(c->Generated && c->Generated->Count() > 0);
+    EXPECT_EQ(t.A->JumpChain().size(), 3u);
+}
+
+TEST(LinkedOutlineGenerator, LinkWithoutItsOtherEndLandsNowhere) {
+    TChain t;
+    LinkOutlines(*t.A, *t.B, 10, 40);
+    PropagateChain(*t.A);
+    // The other end went missing: the landing is skipped and nothing leaks or dangles.
+    (*t.A->Jumps)[0]->Reverse = nullptr;
+    t.Regenerate();
+    ASSERT_TRUE(t.B->Generated);
+    for (const TSP& p : *t.B->Generated)
+        EXPECT_FALSE((p.Flags & SP_JUMP) && !(p.Flags & SP_JUMP_SHARED));
+    auto target = t.A->JumpLinks()->LinkAt((*t.A->Generated)[(*t.A->Jumps)[0]->PointIndex]);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->Outline, t.B.get());
+    EXPECT_FALSE(target->EntryPoint);
+}
+
+TEST(JumpRecords, ResolvingDropsWhatDoesNotPairOnBothSides) {
+    TChain t;
+    auto stitch = std::make_unique<TSLStitch>();
+    // Records as read: ids are list positions.
+    auto rec = [](TSLCurve& c, int32_t own, int32_t partner, int32_t id) {
+        if (!c.Jumps) c.Jumps = std::make_unique<TJumpList>();
+        c.Jumps->InsertSorted(std::make_unique<TJump>(nullptr, own, partner, 0.f, 0.f, id), true);
+    };
+    rec(*t.A, 10, 40, 1); // A-B: good on both sides
+    rec(*t.B, 40, 10, 0);
+    rec(*t.A, 20, 30, 2); // A-C: C's end is missing
+    rec(*t.B, 60, 5, 3);  // partner is not a curve
+    rec(*t.C, 5, 999, 0); // index past A's path
+    rec(*t.A, 999 - 900, 5, 2);
+    std::vector<TSLStitch*> objects{t.A.get(), t.B.get(), t.C.get(), stitch.get()};
+    ResolveJumps(objects);
+    EXPECT_EQ(OwnIndices(*t.A), (std::vector<int32_t>{10}));
+    EXPECT_EQ(OwnIndices(*t.B), (std::vector<int32_t>{40}));
+    EXPECT_FALSE(t.C->Jumps);
+    ExpectConsistent(t.All());
+    ASSERT_NE(ChainRoot(*t.B), nullptr);
+}
+
+TEST(JumpRecords, WorksheetBytesAtTheirOffsets) {
+    TJumpList l;
+    l.Persisted = 7;
+    l.StitchIndex = 3;
+    l.Add(std::make_unique<TJump>(nullptr, 25, 12, 1.5f, -2.f, 4));
+    TByteWriter w;
+    TRecordContext ctx;
+    TRecordWriter io(w, ctx, TRecordForm::Worksheet);
+    l.Record(io, 100);
+    TByteWriter e;
+    e.I32(7);
+    e.I32(3);
+    e.I32(1);
+    e.I32(25);
+    e.I32(12);
+    e.F32(1.5f);
+    e.F32(-2.f);
+    e.I32(4);
+    EXPECT_EQ(w.Take(), e.Take());
+}
+
+TEST(JumpRecords, StreamFormIsRelativeToTheOriginAndCountsAreChecked) {
+    TJumpList l;
+    l.Add(std::make_unique<TJump>(nullptr, 25, 12, 110.f, 220.f, 4));
+    l.Add(std::make_unique<TJump>(nullptr, 5, 12, 0.f, 0.f, 4));
+    TRecordContext ctx;
+    ctx.OriginX = 100;
+    ctx.OriginY = 200;
+    TByteWriter w;
+    TRecordWriter io(w, ctx, TRecordForm::Stream);
+    l.Record(io, 100);
+    auto bytes = w.Take();
+    ASSERT_EQ(bytes.size(), 12u + 40u);
+    TByteReader check(bytes);
+    check.Seek(12 + 8);
+    EXPECT_EQ(check.F32(), 10.f);
+    EXPECT_EQ(check.F32(), 20.f);
+    {
+        TByteReader r(bytes);
+        TRecordReader in(r, ctx, TRecordForm::Stream);
+        TJumpList back;
+        back.Record(in, 20); // the link at 25 lies past a path of 20 samples: dropped
+        ASSERT_EQ(back.Count(), 1);
+        EXPECT_EQ(back[0]->OwnIndex, 5);
+    }
+    // A count larger than the bytes left fails before anything is allocated.
+    bytes[8] = 0xFF;
+    bytes[9] = 0xFF;
+    bytes[10] = 0xFF;
+    bytes[11] = 0x0F;
+    TByteReader r(bytes);
+    TRecordReader in(r, ctx, TRecordForm::Stream);
+    TJumpList back;
+    EXPECT_THROW(back.Record(in, 100), TReadError);
+    TJumpList shifted;
+    shifted.Add(std::make_unique<TJump>(nullptr, 1, 1, 0.f, 0.f, 2));
+    ShiftPartnerIds(shifted, 10);
+    EXPECT_EQ(shifted[0]->PartnerId, 12);
+}
