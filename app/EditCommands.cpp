@@ -2,6 +2,7 @@
 // duplicate through the clipboard record, mirror, the rotate and resize dialogs, and moving the
 // selection with the arrow keys. Each is one undo step.
 #include <exception>
+#include <functional>
 
 #include "app/MainForm.h"
 #include "app/Shaping.h"
@@ -174,18 +175,19 @@ void TNL::MirrorSelection(bool horizontal) {
     Redraw();
 }
 
-void TNL::RotateCommand() {
+void TNL::RunTransformDialog(const char* stepName, const std::function<void(const TStitchContext&)>& open,
+                             const std::function<void()>& show, const std::function<void()>& close) {
     const std::vector<TSLStitch*> sel = LayoutSelection();
     if (sel.empty()) return;
     const TKvRect before = BoundsOf(sel);
-    TUndoStep step(Sew, "Rotate");
+    TUndoStep step(Sew, stepName);
     TStitchContext ctx = StitchContext();
     transform_.Start(Sew, OF_SELECTED_LAYOUT, ctx);
     if (!transform_.Active()) return;
-    rotateDialog_ = std::make_unique<TRotateDialog>(transform_, ctx, [this] { Redraw(); });
+    open(ctx);
     CommandsChanged();
-    host_.ShowRotateDialog();
-    rotateDialog_.reset();
+    show();
+    close();
     host_.SetStatus(" Rebuilding Object After Rotation");
     transform_.End(ctx);
     TransformedShaping(sel, before);
@@ -195,25 +197,22 @@ void TNL::RotateCommand() {
     Redraw();
 }
 
+void TNL::RotateCommand() {
+    RunTransformDialog(
+        "Rotate",
+        [this](const TStitchContext& ctx) {
+            rotateDialog_ = std::make_unique<TRotateDialog>(transform_, ctx, [this] { Redraw(); });
+        },
+        [this] { host_.ShowRotateDialog(); }, [this] { rotateDialog_.reset(); });
+}
+
 void TNL::ResizeCommand() {
-    const std::vector<TSLStitch*> sel = LayoutSelection();
-    if (sel.empty()) return;
-    const TKvRect before = BoundsOf(sel);
-    TUndoStep step(Sew, "Resize");
-    TStitchContext ctx = StitchContext();
-    transform_.Start(Sew, OF_SELECTED_LAYOUT, ctx);
-    if (!transform_.Active()) return;
-    resizeDialog_ = std::make_unique<TResizeDialog>(transform_, ctx, host_, [this] { Redraw(); });
-    CommandsChanged();
-    host_.ShowResizeDialog();
-    resizeDialog_.reset();
-    host_.SetStatus(" Rebuilding Object After Rotation");
-    transform_.End(ctx);
-    TransformedShaping(sel, before);
-    host_.SetStatus("");
-    Sew.MarkModified();
-    CommandsChanged();
-    Redraw();
+    RunTransformDialog(
+        "Resize",
+        [this](const TStitchContext& ctx) {
+            resizeDialog_ = std::make_unique<TResizeDialog>(transform_, ctx, host_, [this] { Redraw(); });
+        },
+        [this] { host_.ShowResizeDialog(); }, [this] { resizeDialog_.reset(); });
 }
 
 bool TNL::NudgeSelection(float dx, float dy) {

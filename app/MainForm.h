@@ -121,6 +121,11 @@ public:
     void DuplicateSelection();
     void MirrorSelection(bool horizontal);
     void RotateCommand();
+    // The rotate or resize dialog on the layout selection as one undo step: `open` makes the
+    // dialog model, `show` runs the window, `close` drops the model; the selection is rebuilt and
+    // the fills its holes and overlays shape follow.
+    void RunTransformDialog(const char* stepName, const std::function<void(const TStitchContext&)>& open,
+                            const std::function<void()>& show, const std::function<void()>& close);
     void ResizeCommand();
     // Moves the selection of the mode by (dx, dy) units; false when nothing is selected.
     bool NudgeSelection(float dx, float dy);

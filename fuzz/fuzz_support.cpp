@@ -9,7 +9,7 @@
 
 #include "core/BinaryIO.h"
 #include "core/Errors.h"
-#include "platform/Canvas.h"
+#include "platform/NullCanvas.h"
 #include "regions/Picture.h"
 #include "regions/Support.h"
 #include "stitching/StitchContext.h"
@@ -17,18 +17,6 @@
 using namespace nl;
 
 namespace {
-class TNullCanvas : public Canvas {
-public:
-    void SetPen(int32_t, float, TPenStyle) override {}
-    void Line(float, float, float, float) override {}
-    void Polyline(const std::vector<TPointF>&) override {}
-    void Marker(float, float, TMarker, float, int32_t) override {}
-    void FillPolygon(const std::vector<TPointF>&, int32_t, int) override {}
-    void Rectangle(float, float, float, float) override {}
-    void Text(float, float, const std::string&, int32_t, float) override {}
-    void Image(float, float, float, float, int, int, const std::vector<uint32_t>&, int) override {}
-    void Clear(int32_t) override {}
-};
 // Small enough that a hostile header cannot make the run slow.
 constexpr int64_t kFuzzPixels = 1 << 20;
 } // namespace

@@ -10,26 +10,10 @@
 #include "formats/ExportWalk.h"
 #include "formats/Formats.h"
 #include "formats/Worksheet.h"
-#include "platform/Canvas.h"
+#include "platform/NullCanvas.h"
 #include "worksheet/Sew.h"
 
 using namespace nl;
-
-namespace {
-// Draws nowhere: the objects' drawing code runs, nothing is kept.
-class TNullCanvas : public Canvas {
-public:
-    void SetPen(int32_t, float, TPenStyle) override {}
-    void Line(float, float, float, float) override {}
-    void Polyline(const std::vector<TPointF>&) override {}
-    void Marker(float, float, TMarker, float, int32_t) override {}
-    void FillPolygon(const std::vector<TPointF>&, int32_t, int) override {}
-    void Rectangle(float, float, float, float) override {}
-    void Text(float, float, const std::string&, int32_t, float) override {}
-    void Image(float, float, float, float, int, int, const std::vector<uint32_t>&, int) override {}
-    void Clear(int32_t) override {}
-};
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TSew sew;

@@ -220,6 +220,30 @@ void ShiftJumpsAfterInsert(TSLCurve& outline, int32_t k) {
     if (outline.ExitIndex > threshold) outline.ExitIndex += kSamplesPerSegment;
 }
 
+namespace {
+// Pairs each link record with the record of the same link on its partner (each record is the
+// other end of one link only); one-sided records go, as both ends exist or neither, and a list
+// that had links and lost them all goes with its entry point.
+void PairLinks(const std::vector<TSLCurve*>& owners, const std::set<const TSLCurve*>& hadLinks) {
+    for (TSLCurve* c : owners)
+        for (const auto& j : *c->Jumps)
+            if (!j->Reverse)
+                if (TJump* r = FindReverse(*c, *j); r && !r->Reverse) {
+                    j->Reverse = r;
+                    r->Reverse = j.get();
+                }
+    for (TSLCurve* c : owners) {
+        for (int32_t i = c->Jumps->Count(); i-- > 0;)
+            if (!(*c->Jumps)[i]->Reverse) c->Jumps->Delete(i);
+        c->Jumps->SetCurrent(nullptr);
+        if (c->Jumps->Count() == 0 && hadLinks.count(c)) {
+            c->Jumps.reset();
+            c->EntryIndex = -1;
+        }
+    }
+}
+} // namespace
+
 void ResolveJumps(const std::vector<TSLStitch*>& objects) {
     auto curveAt = [&](int32_t id) -> TSLCurve* {
         if (id < 0 || static_cast<size_t>(id) >= objects.size()) return nullptr;
@@ -250,27 +274,7 @@ void ResolveJumps(const std::vector<TSLStitch*>& objects) {
             }
         }
     }
-    for (TSLCurve* c : owners)
-        for (const auto& j : *c->Jumps)
-            if (!j->Reverse) {
-                TJump* r = FindReverse(*c, *j);
-                // Each record is the other end of one link only.
-                if (r && !r->Reverse) {
-                    j->Reverse = r;
-                    r->Reverse = j.get();
-                }
-            }
-    // One-sided records go: both ends exist or neither.
-    for (TSLCurve* c : owners) {
-        for (int32_t i = c->Jumps->Count(); i-- > 0;)
-            if (!(*c->Jumps)[i]->Reverse) c->Jumps->Delete(i);
-        c->Jumps->SetCurrent(nullptr);
-    }
-    for (TSLCurve* c : owners)
-        if (c->Jumps->Count() == 0 && hadLinks.count(c)) {
-            c->Jumps.reset();
-            c->EntryIndex = -1;
-        }
+    PairLinks(owners, hadLinks);
     for (TSLCurve* c : owners)
         if (c->Jumps) {
             if (c->EntryIndex > c->LastSample()) c->EntryIndex = 0;
@@ -295,22 +299,7 @@ void RelinkJumps(const std::vector<TSLStitch*>& objects, const TStitchContext& c
                 j->Reverse = nullptr;
         }
     }
-    for (TSLCurve* c : owners)
-        for (const auto& j : *c->Jumps)
-            if (!j->Reverse)
-                if (TJump* r = FindReverse(*c, *j); r && !r->Reverse) {
-                    j->Reverse = r;
-                    r->Reverse = j.get();
-                }
-    for (TSLCurve* c : owners) {
-        for (int32_t i = c->Jumps->Count(); i-- > 0;)
-            if (!(*c->Jumps)[i]->Reverse) c->Jumps->Delete(i);
-        c->Jumps->SetCurrent(nullptr);
-        if (c->Jumps->Count() == 0 && hadLinks.count(c)) {
-            c->Jumps.reset();
-            c->EntryIndex = -1;
-        }
-    }
+    PairLinks(owners, hadLinks);
     TStitchContext single = ctx;
     single.BatchTransform = true;
     for (TSLCurve* c : owners)
