@@ -47,6 +47,33 @@ inline std::filesystem::path Fixture(const std::string& name) {
     return std::filesystem::path(NL_FIXTURES_DIR) / name;
 }
 
+// The design the round-trip tests write and read back: two objects on one thread, a colour change
+// inside an object, an empty object (skipped), and a last object far off at (farX, farY), reached
+// by a long travel, ending with a long stitch back when `longBack`.
+struct TMixedDesign {
+    std::vector<std::unique_ptr<TSLStitch>> Objects;
+    std::vector<TSLStitch*> Order;
+    std::vector<const TSLStitch*> Originals;
+
+    void Add(std::unique_ptr<TSLStitch> o) {
+        Order.push_back(o.get());
+        Originals.push_back(o.get());
+        Objects.push_back(std::move(o));
+    }
+};
+inline TMixedDesign MixedDesign(float farX, float farY, bool longBack = true) {
+    TMixedDesign d;
+    d.Add(Direct({{100, 100, 0x123456}, {140, 120}, {900, 130}, {910, -700}}));
+    d.Add(Direct({{-300, 50, 0x123456}, {-310, 60}})); // same thread
+    d.Add(Direct({{-300, 400, 0x00FF00}, {-200, 420}, {-150, 410, 0xABCDEF}, {0, 0}}));
+    d.Add(std::make_unique<TSLStitch>()); // empty: skipped
+    if (longBack)
+        d.Add(Direct({{farX, farY, 0x654321}, {farX + 2, farY}, {-3000, -2000}}));
+    else
+        d.Add(Direct({{farX, farY, 0x654321}, {farX + 2, farY}}));
+    return d;
+}
+
 // A colour table's bytes with this magic number and size, for the reader's refusals.
 inline std::vector<uint8_t> TableBytes(int32_t magic, int32_t rows, int32_t cols,
                                        size_t size = COLOR_TABLE_SIZE) {

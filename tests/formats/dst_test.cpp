@@ -315,20 +315,9 @@ TEST(DstReader, ReadsAFileWrittenByAnotherProgram) {
 
 TEST(DstRoundTrip, WrittenAndReadBackKeepsNeedlesBlocksAndColours) {
     TTempDir dir;
-    std::vector<std::unique_ptr<TSLStitch>> objs;
-    objs.push_back(Direct({{100, 100, 0x123456}, {140, 120}, {900, 130}, {910, -700}}));
-    objs.push_back(Direct({{-300, 50, 0x123456}, {-310, 60}})); // same thread
-    objs.push_back(Direct({{-300, 400, 0x00FF00}, {-200, 420}, {-150, 410, 0xABCDEF}, {0, 0}}));
-    objs.push_back(std::make_unique<TSLStitch>()); // empty: skipped
-    objs.push_back(Direct({{2000, 2000, 0x654321}, {2002, 2000}}));
-    std::vector<TSLStitch*> order;
-    std::vector<const TSLStitch*> originals;
-    for (auto& o : objs) {
-        order.push_back(o.get());
-        originals.push_back(o.get());
-    }
+    TMixedDesign d = MixedDesign(2000, 2000, false);
     auto file = dir / "design.dst";
-    ASSERT_TRUE(WriteDesign(order, file, Dst(), DataDir()));
+    ASSERT_TRUE(WriteDesign(d.Order, file, Dst(), DataDir()));
     auto back = ReadStitchFile(file, Dst(), 50, 60);
-    EXPECT_EQ(Needles({back.get()}), Needles(originals));
+    EXPECT_EQ(Needles({back.get()}), Needles(d.Originals));
 }

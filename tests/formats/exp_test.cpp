@@ -257,27 +257,16 @@ TEST(ExpReader, ReadsARealFileAsItsDstTwinHasIt) {
 
 TEST(ExpRoundTrip, WrittenAndReadBackKeepsNeedlesBlocksAndColours) {
     TTempDir dir;
-    std::vector<std::unique_ptr<TSLStitch>> objs;
-    objs.push_back(Direct({{100, 100, 0x123456}, {140, 120}, {900, 130}, {910, -700}}));
-    objs.push_back(Direct({{-300, 50, 0x123456}, {-310, 60}})); // same thread
-    objs.push_back(Direct({{-300, 400, kGreen}, {-200, 420}, {-150, 410, 0xABCDEF}, {0, 0}}));
-    objs.push_back(std::make_unique<TSLStitch>()); // empty: skipped
-    objs.push_back(Direct({{6000, 5000, 0x654321}, {6002, 5000}, {-3000, -2000}}));
-    std::vector<TSLStitch*> order;
-    std::vector<const TSLStitch*> originals;
-    for (auto& o : objs) {
-        order.push_back(o.get());
-        originals.push_back(o.get());
-    }
+    TMixedDesign d = MixedDesign(6000, 5000);
     auto file = dir / "design.exp";
-    ASSERT_TRUE(WriteDesign(order, file, Exp(), DataDir()));
+    ASSERT_TRUE(WriteDesign(d.Order, file, Exp(), DataDir()));
     auto back = ReadStitchFile(file, Exp(), 50, 60);
-    EXPECT_EQ(Needles({back.get()}), Needles(originals));
+    EXPECT_EQ(Needles({back.get()}), Needles(d.Originals));
     // Without the side file: the same needles and blocks in the default colours.
     std::filesystem::remove(SideFileName(file));
     back = ReadStitchFile(file, Exp(), 50, 60);
     int64_t block = 0;
-    auto want = Needles(originals);
+    auto want = Needles(d.Originals);
     for (TNeedle& n : want)
         if (n.Colour != NO_COLOUR) n.Colour = DefaultImportColour(block++);
     EXPECT_EQ(Needles({back.get()}), want);

@@ -479,29 +479,18 @@ TEST(HusReader, TellsHusFromVipByTheMagicAndReadsTheDesignsLayout) {
 TEST(HusRoundTrip, WrittenAndReadBackKeepsNeedlesBlocksAndColours) {
     for (int32_t format : {FORMAT_HUS, FORMAT_VIP}) {
         TTempDir dir;
-        std::vector<std::unique_ptr<TSLStitch>> objs;
-        objs.push_back(Direct({{100, 100, 0x123456}, {140, 120}, {900, 130}, {910, -700}}));
-        objs.push_back(Direct({{-300, 50, 0x123456}, {-310, 60}})); // same thread
-        objs.push_back(Direct({{-300, 400, 0x00FF00}, {-200, 420}, {-150, 410, 0xABCDEF}, {0, 0}}));
-        objs.push_back(std::make_unique<TSLStitch>()); // empty: skipped
-        objs.push_back(Direct({{6000, 5000, 0x654321}, {6002, 5000}, {-3000, -2000}}));
-        std::vector<TSLStitch*> order;
-        std::vector<const TSLStitch*> originals;
-        for (auto& o : objs) {
-            order.push_back(o.get());
-            originals.push_back(o.get());
-        }
+        TMixedDesign d = MixedDesign(6000, 5000);
         auto file = dir / (format == FORMAT_HUS ? "design.hus" : "design.vip");
         const TFormat& row = *FormatOfExtension(format == FORMAT_HUS ? "hus" : "vip");
-        ASSERT_TRUE(WriteDesign(order, file, row, DataDir()));
+        ASSERT_TRUE(WriteDesign(d.Order, file, row, DataDir()));
         auto back = ReadStitchFile(file, row, 50, 60);
-        auto want = Needles(originals);
+        auto want = Needles(d.Originals);
         EXPECT_EQ(Needles({back.get()}), want) << format;
         // Without the side file a HUS file has the nearest palette colours; VIP keeps its own.
         std::filesystem::remove(SideFileName(file));
         back = ReadStitchFile(file, row, 50, 60);
         if (format == FORMAT_HUS)
-            want = Needles(originals, [](int32_t c) { return HusColour(HusIndexOfColour(c)); });
+            want = Needles(d.Originals, [](int32_t c) { return HusColour(HusIndexOfColour(c)); });
         EXPECT_EQ(Needles({back.get()}), want) << format;
     }
 }

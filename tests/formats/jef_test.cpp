@@ -299,27 +299,16 @@ TEST(JefReader, ReadsARealFileAsItsDstTwinHasIt) {
 
 TEST(JefRoundTrip, WrittenAndReadBackKeepsNeedlesBlocksAndColours) {
     TTempDir dir;
-    std::vector<std::unique_ptr<TSLStitch>> objs;
-    objs.push_back(Direct({{100, 100, 0x123456}, {140, 120}, {900, 130}, {910, -700}}));
-    objs.push_back(Direct({{-300, 50, 0x123456}, {-310, 60}})); // same thread
-    objs.push_back(Direct({{-300, 400, 0x00FF00}, {-200, 420}, {-150, 410, 0xABCDEF}, {0, 0}}));
-    objs.push_back(std::make_unique<TSLStitch>()); // empty: skipped
-    objs.push_back(Direct({{6000, 5000, 0x654321}, {6002, 5000}, {-3000, -2000}}));
-    std::vector<TSLStitch*> order;
-    std::vector<const TSLStitch*> originals;
-    for (auto& o : objs) {
-        order.push_back(o.get());
-        originals.push_back(o.get());
-    }
+    TMixedDesign d = MixedDesign(6000, 5000);
     auto file = dir / "design.jef";
-    ASSERT_TRUE(WriteDesign(order, file, Jef(), DataDir()));
+    ASSERT_TRUE(WriteDesign(d.Order, file, Jef(), DataDir()));
     auto back = ReadStitchFile(file, Jef(), 50, 60);
-    EXPECT_EQ(Needles({back.get()}), Needles(originals));
+    EXPECT_EQ(Needles({back.get()}), Needles(d.Originals));
     // Without the side file: the nearest palette colours the file states.
     std::filesystem::remove(SideFileName(file));
     back = ReadStitchFile(file, Jef(), 50, 60);
     EXPECT_EQ(Needles({back.get()}),
-              Needles(originals, [](int32_t c) { return JanomeColour(NearestJanomeIndex(c)); }));
+              Needles(d.Originals, [](int32_t c) { return JanomeColour(NearestJanomeIndex(c)); }));
 }
 
 TEST(JefRoundTrip, ConvertingOurOwnFileAgainGivesTheSameBytes) {

@@ -643,23 +643,12 @@ TEST(PecReader, RefusesDamagedFilesWithAClearReason) {
 TEST(PecRoundTrip, WrittenAndReadBackKeepsNeedlesBlocksAndPaletteColours) {
     for (const char* ext : {"pec", "pes"}) {
         TTempDir dir;
-        std::vector<std::unique_ptr<TSLStitch>> objs;
-        objs.push_back(Direct({{100, 100, 0x123456}, {140, 120}, {900, 130}, {910, -700}}));
-        objs.push_back(Direct({{-300, 50, 0x123456}, {-310, 60}})); // same thread
-        objs.push_back(Direct({{-300, 400, 0x00FF00}, {-200, 420}, {-150, 410, 0xABCDEF}, {0, 0}}));
-        objs.push_back(std::make_unique<TSLStitch>()); // empty: skipped
-        objs.push_back(Direct({{16000, 9000, 0x654321}, {16002, 9000}, {-3000, -2000}}));
-        std::vector<TSLStitch*> order;
-        std::vector<const TSLStitch*> originals;
-        for (auto& o : objs) {
-            order.push_back(o.get());
-            originals.push_back(o.get());
-        }
+        TMixedDesign d = MixedDesign(16000, 9000);
         const auto file = dir / (std::string("design.") + ext);
         const TFormat& row = *FormatOfExtension(ext);
-        ASSERT_TRUE(WriteDesign(order, file, row, DataDir())) << ext;
+        ASSERT_TRUE(WriteDesign(d.Order, file, row, DataDir())) << ext;
         auto back = ReadStitchFile(file, row, 50, 60);
-        EXPECT_EQ(Needles({back.get()}), Needles(originals, &PaletteColour)) << ext;
+        EXPECT_EQ(Needles({back.get()}), Needles(d.Originals, &PaletteColour)) << ext;
         // The label is the file's name.
         const TBytes bytes = ReadWholeFile(file);
         const size_t p = PecBlockOffset(bytes);

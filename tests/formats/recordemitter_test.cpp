@@ -42,23 +42,12 @@ TEST(RecordFormats, WrittenAndReadBackKeepsNeedlesBlocksAndColours) {
     for (const char* ext : kFormatsUnderTest) {
         SCOPED_TRACE(ext);
         TTempDir dir;
-        std::vector<std::unique_ptr<TSLStitch>> objs;
-        objs.push_back(Direct({{100, 100, 0x123456}, {140, 120}, {900, 130}, {910, -700}}));
-        objs.push_back(Direct({{-300, 50, 0x123456}, {-310, 60}})); // same thread
-        objs.push_back(Direct({{-300, 400, 0x00FF00}, {-200, 420}, {-150, 410, 0xABCDEF}, {0, 0}}));
-        objs.push_back(std::make_unique<TSLStitch>()); // empty: skipped
-        objs.push_back(Direct({{6000, 5000, 0x654321}, {6002, 5000}, {-3000, -2000}}));
-        objs.push_back(Direct({{-3000, -2000, 0x111111}, {-2990, -2000}})); // a change that does not move
-        std::vector<TSLStitch*> order;
-        std::vector<const TSLStitch*> originals;
-        for (auto& o : objs) {
-            order.push_back(o.get());
-            originals.push_back(o.get());
-        }
+        TMixedDesign d = MixedDesign(6000, 5000);
+        d.Add(Direct({{-3000, -2000, 0x111111}, {-2990, -2000}})); // a change that does not move
         const auto file = dir / (std::string("design.") + ext);
         const TFormat& row = *FormatOfExtension(ext);
-        ASSERT_TRUE(WriteDesign(order, file, row, DataDir()));
-        const auto want = Needles(originals);
+        ASSERT_TRUE(WriteDesign(d.Order, file, row, DataDir()));
+        const auto want = Needles(d.Originals);
         EXPECT_EQ(Needles(*ReadStitchFile(file, row, 50, 60)), want);
         // Without the side file: XXX keeps its own colour table, the others take the default
         // sequence; the needles stay.
