@@ -10,8 +10,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "../core/TempDir.h"
 #include "core/Colour.h"
+#include "core/Errors.h"
 #include "formats/ColorTable.h"
 #include "formats/Formats.h"
 #include "stitching/SLStitch.h"
@@ -72,6 +75,17 @@ inline TMixedDesign MixedDesign(float farX, float farY, bool longBack = true) {
     else
         d.Add(Direct({{farX, farY, 0x654321}, {farX + 2, farY}}));
     return d;
+}
+
+// Expects `write` to be refused with a TError whose message holds `says`; `written` is the
+// failure reported when it was not refused.
+template <class F> void ExpectRefused(F&& write, const std::string& says, const char* written) {
+    try {
+        write();
+        ADD_FAILURE() << written;
+    } catch (const TError& e) {
+        EXPECT_NE(std::string(e.what()).find(says), std::string::npos) << e.what();
+    }
 }
 
 // A colour table's bytes with this magic number and size, for the reader's refusals.

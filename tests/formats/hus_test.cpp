@@ -294,13 +294,8 @@ TEST(VipWriter, RefusesMoreThan100ColourBlocks) {
             EXPECT_EQ(n, 100);
             EXPECT_NO_THROW(Write(objs, false)); // HUS has no such limit
         } else {
-            try {
-                Write(objs, true);
-                ADD_FAILURE() << "101 colour blocks were written";
-            } catch (const TError& e) {
-                EXPECT_NE(std::string(e.what()).find("at most 100 colour blocks"), std::string::npos)
-                    << e.what();
-            }
+            ExpectRefused([&] { Write(objs, true); }, "at most 100 colour blocks",
+                          "101 colour blocks were written");
         }
     }
 }

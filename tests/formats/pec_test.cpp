@@ -326,13 +326,8 @@ TEST(PecWriter, At255ColourBlocksWritesAndAboveRefuses) {
                     n += q.IsColourPoint();
                 EXPECT_EQ(n, 255);
             } else {
-                try {
-                    Write(objs, pes);
-                    ADD_FAILURE() << "256 colour blocks were written";
-                } catch (const TError& e) {
-                    EXPECT_NE(std::string(e.what()).find("at most 255 colour blocks"), std::string::npos)
-                        << e.what();
-                }
+                ExpectRefused([&] { Write(objs, pes); }, "at most 255 colour blocks",
+                              "256 colour blocks were written");
             }
         }
     }
