@@ -275,17 +275,10 @@ public:
         for (size_t i = 0; i < n; ++i) {
             const TSP& p = list[i];
             int32_t x = Check(p.X, plan_.CentreX), y = Check(p.Y, plan_.CentreY);
-            bool change = false, after = false;
-            if (IsColourChange(p) && !(i == 0 && first)) {
-                if (suppress) {
-                    suppress = false;
-                    after = i == 0;
-                } else {
-                    st.Colours.push_back(p.ColourOrLink);
-                    if (i > 0) out.Special(DST_STITCH);
-                    change = true;
-                }
-            }
+            const TColourStep step = ColourStepAt(p, i, first, suppress, st);
+            const bool change = step == TColourStep::Change,
+                       after = step == TColourStep::Suppressed && i == 0;
+            if (change && i > 0) out.Special(DST_STITCH); // the tie before the change
             first = false;
             // The move to a new colour block is a jump: a stitch would drag the old thread across.
             out.Move(x - px, py - y, change);

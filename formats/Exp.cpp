@@ -125,16 +125,9 @@ public:
             const int64_t x = Check(p.X, plan_.CentreX), y = Check(p.Y, plan_.CentreY);
             e.MinX = std::min(e.MinX, x), e.MaxX = std::max(e.MaxX, x);
             e.MinY = std::min(e.MinY, y), e.MaxY = std::max(e.MaxY, y);
-            bool change = false, after = false;
-            if (IsColourChange(p) && !(i == 0 && first)) {
-                if (suppress) {
-                    suppress = false;
-                    after = i == 0;
-                } else {
-                    st.Colours.push_back(p.ColourOrLink);
-                    change = true;
-                }
-            }
+            const TColourStep step = ColourStepAt(p, i, first, suppress, st);
+            const bool change = step == TColourStep::Change,
+                       after = step == TColourStep::Suppressed && i == 0;
             first = false;
             out.Room(16);
             if (change) {

@@ -77,6 +77,22 @@ struct TExportState {
     std::string DesignName;       // the file's base name, for formats that store one
 };
 
+// What point i of an object does to the thread. A colour point starts a new colour block, whose
+// colour joins st.Colours (Change), unless it is the object's first point and no object came
+// before (the first block is opened by the caller), or the object keeps the thread of the one
+// before: then the first colour point is the suppressed change (Suppressed) and clears
+// `suppress`.
+enum class TColourStep : uint8_t { None, Change, Suppressed };
+inline TColourStep ColourStepAt(const TSP& p, size_t i, bool first, bool& suppress, TExportState& st) {
+    if (!IsColourChange(p) || (i == 0 && first)) return TColourStep::None;
+    if (suppress) {
+        suppress = false;
+        return TColourStep::Suppressed;
+    }
+    st.Colours.push_back(p.ColourOrLink);
+    return TColourStep::Change;
+}
+
 class TEmitter {
 public:
     virtual ~TEmitter() = default;

@@ -169,17 +169,10 @@ public:
         for (size_t i = 0; i < n; ++i) {
             const TSP& p = list[i];
             const int64_t x = Check(p.X, plan_.CentreX), y = Check(p.Y, plan_.CentreY);
-            bool change = false, after = false;
-            if (IsColourChange(p) && !(i == 0 && first)) {
-                if (suppress) {
-                    suppress = false;
-                    s_.Put(HUS_STITCH, 0, 0);
-                    after = i == 0;
-                } else {
-                    st.Colours.push_back(p.ColourOrLink);
-                    change = true;
-                }
-            }
+            const TColourStep step = ColourStepAt(p, i, first, suppress, st);
+            const bool change = step == TColourStep::Change,
+                       after = step == TColourStep::Suppressed && i == 0;
+            if (step == TColourStep::Suppressed) s_.Put(HUS_STITCH, 0, 0);
             first = false;
             Move(s_, x - px, py - y, change ? TMove::Jump : TMove::Stitch);
             if (after) s_.Put(HUS_STITCH, 0, 0);

@@ -53,16 +53,9 @@ public:
             const int64_t x = MachineUnits(p.X), y = MachineUnits(p.Y);
             MinX = std::min(MinX, x), MaxX = std::max(MaxX, x);
             MinY = std::min(MinY, y), MaxY = std::max(MaxY, y);
-            bool change = false, after = false;
-            if (IsColourChange(p) && !(i == 0 && first)) {
-                if (suppress) {
-                    suppress = false;
-                    after = i == 0;
-                } else {
-                    st.Colours.push_back(p.ColourOrLink);
-                    change = true;
-                }
-            }
+            const TColourStep step = ColourStepAt(p, i, first, suppress, st);
+            const bool change = step == TColourStep::Change,
+                       after = step == TColourStep::Suppressed && i == 0;
             first = false;
             if (change) {
                 if (i > 0) out_.Stitch(0, 0);

@@ -716,7 +716,7 @@ void TPropertiesDialog::BuildStitch(TSLStitch& object) {
                       if (ok) nl.GetHost().RequestRedraw();
                       return ok;
                   },
-                  0});
+                  0, nullptr});
     };
     field(TStitchPage::PositionCaption, &TStitchPage::Position, &TStitchPage::SetPosition);
     field(TStitchPage::PlusCaption, &TStitchPage::Plus, &TStitchPage::SetPlus);

@@ -63,7 +63,9 @@ TEST(EditCommands, PastingTwiceGivesTwoCopiesInFreshDistinctGroups) {
     // The pasted column is a pair, and the pasted region stands on the pasted outline.
     for (int32_t i = n; i < 2 * n; ++i) {
         TSLStitch* o = s.Nl.Sew[i];
-        if (o->Flags & OF_RAIL_A) EXPECT_EQ(o->Partner(), s.Nl.Sew[i + 1]);
+        if (o->Flags & OF_RAIL_A) {
+            EXPECT_EQ(o->Partner(), s.Nl.Sew[i + 1]);
+        }
         if (o->Kind() == KIND_REGION) {
             for (TSLStitch* u : o->UsedOutlines())
                 EXPECT_GE(s.Nl.Sew.IndexOf(u), n);
@@ -148,7 +150,9 @@ TEST(EditCommands, MirrorTurnsTheFillAngleAndUndoes) {
         s.Nl.Execute(c.command);
         EXPECT_FLOAT_EQ(s.Region->Rotation, c.expected);
         EXPECT_TRUE(s.Region->Flags & OF_SELECTED_LAYOUT); // closed over its outline
-        if (c.command == TCommand::MirrorHorizontal) EXPECT_FLOAT_EQ((*s.Square)[0].X, 900 + 1300 - x0);
+        if (c.command == TCommand::MirrorHorizontal) {
+            EXPECT_FLOAT_EQ((*s.Square)[0].X, 900 + 1300 - x0);
+        }
         s.Nl.Execute(TCommand::Undo);
         EXPECT_EQ(Bytes(s), bytes);
     }
