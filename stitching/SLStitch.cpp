@@ -446,14 +446,19 @@ void TSLStitch::SplitLongStitches(int32_t minLen, int32_t maxLen) {
     out.reserve(v.size() + static_cast<size_t>(extra));
     out.push_back(v[0]);
     for (size_t i = 1; i < v.size(); ++i) {
+        // Steps of exactly maxLen from the segment's start, counted up front: stepping
+        // from the last rounded point never advances once the coordinates are too large
+        // for a float to hold a step, and the count keeps the loop finite whatever comes.
+        const TSP& a = v[i - 1];
         const TSP& b = v[i];
-        for (;;) {
-            const TSP& a = out.back();
-            double c = Distance(a, b);
-            if (!std::isfinite(c) || !(c > mx && c - mx > mn)) break;
-            double t = mx / c;
-            out.push_back(TSP::Plain(SP_FILL, static_cast<float>(a.X + (b.X - a.X) * t),
-                                     static_cast<float>(a.Y + (b.Y - a.Y) * t)));
+        double c = Distance(a, b);
+        if (std::isfinite(c) && c > mx && c - mx > mn) {
+            const auto steps = static_cast<size_t>(std::ceil((c - mx - mn) / mx));
+            for (size_t k = 1; k <= steps; ++k) {
+                double t = std::min(1.0, static_cast<double>(k) * mx / c);
+                out.push_back(TSP::Plain(SP_FILL, static_cast<float>(a.X + (b.X - a.X) * t),
+                                         static_cast<float>(a.Y + (b.Y - a.Y) * t)));
+            }
         }
         out.push_back(b);
     }

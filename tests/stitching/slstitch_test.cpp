@@ -80,6 +80,11 @@ TEST(StitchLimits, LimitsFromAFileAreClamped) {
     TSLStitch inf = Line({{0, 0}, {INFINITY, 0}});
     inf.SplitLongStitches(2, 80);
     EXPECT_EQ(inf.Count(), 2);
+    // Far out, a float cannot hold a step of max (the spacing at 1e10 is 1024 units): the
+    // split still ends, with the counted number of pieces, instead of growing without end.
+    TSLStitch far = Line({{1e10f, 0}, {1e10f + 4096, 0}});
+    far.SplitLongStitches(2, 80);
+    EXPECT_EQ(far.Count(), 2 + 51);
 }
 
 TEST(StitchObject, FirstPointOperationsOnAnEmptyList) {
