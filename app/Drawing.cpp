@@ -34,7 +34,9 @@ TStitchContext TNL::StitchContext() const {
     // A region that became or stopped being a hole, or an outline an overlay: the regions it
     // meets refill with or without it. (The controller is never const; this context is how the
     // properties pages reach it.)
-    ctx.OnShapingChanged = [self = const_cast<TNL*>(this)](TSLStitch& o) { self->ShapingMembershipChanged(o); };
+    ctx.OnShapingChanged = [self = const_cast<TNL*>(this)](TSLStitch& o) {
+        self->ShapingMembershipChanged(o);
+    };
     return ctx;
 }
 
@@ -133,6 +135,7 @@ void TNL::Draw(Canvas& canvas) const {
     DrawPointEditing(dc);
     if (IsRegionMode(mode_)) regionMode_->Draw(dc);
     if (IsOrderMode(mode_) || mode_ == TMode::OutlineJump) DrawOrder(dc);
+    if (mode_ == TMode::PointJoin) DrawPointJoin(dc);
     // The envelope of the outline whose "   Edit Outline" page is open, with its handles.
     if (EnvelopeEditor() && mode_ == TMode::DesignEdit) EnvelopeEditor()->Draw(dc);
     if (layout && !selection.empty) {
