@@ -38,7 +38,7 @@ constexpr const char* kExtendPrompt =
 constexpr const char* kEndPrompt = " Right Click With Mouse To End Creation";
 constexpr const char* kDueText = " Points To Create For Group Correct Completion.";
 constexpr int32_t kJoinEnd = 0x0000A000;    // dark green: end points that can be joined
-constexpr int32_t kJoinStart = 0x000000FF;  // red: the end the join starts from
+constexpr int32_t kJoinStart = 0x000080FF;  // orange: the end the join starts from
 constexpr int32_t kJoinMarked = 0x00FF0000; // blue: the end points of the marked curve
 
 bool IsColumnCurve(const TSLCurve& c) {
