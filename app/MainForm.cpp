@@ -480,6 +480,10 @@ bool TNL::KeyDown(TKey key, TModifiers mods) {
     case TKey::Escape:
         if (creation_ != TCreation::None) CancelCreation();
         PointEdit.Appending = nullptr; // a merge waiting for its second object
+        if (mode_ == TMode::PointJoin) {
+            SetMode(previousMode_ == TMode::PointJoin ? TMode::DesignEdit : previousMode_);
+            host_.SetPrompt("");
+        }
         if (IsRegionMode(mode_) && placement_ == TPlacement::None) regionMode_->Escape();
         if (placement_ != TPlacement::None) {
             placement_ = TPlacement::None;

@@ -144,6 +144,14 @@ TEST(CurveStructure, PointJoinModeMarksThenJoinsAndUndoGivesBothBack) {
     s.Click(700, 700);
     EXPECT_EQ(s.Nl.Mode(), TMode::DesignEdit);
     EXPECT_EQ(s.Bytes(), before);
+    // So does Escape, with the mark taken off.
+    s.Menu(100, 100, CMD_JOIN_CURVES);
+    s.Click(400, 300);
+    ASSERT_EQ(s.Nl.JoinMarked(), b);
+    s.Nl.KeyDown(TKey::Escape, {});
+    EXPECT_EQ(s.Nl.Mode(), TMode::DesignEdit);
+    EXPECT_FALSE(b->Flags & OF_REGION_MARK_1);
+    EXPECT_EQ(s.Bytes(), before);
 }
 
 TEST(CurveStructure, PointJoinOfCurvedColumnsJoinsBothRails) {
