@@ -1,0 +1,143 @@
+// Linked outlines through the clipboard and the export, the dragged entry and exit diamonds of a
+// region, and the stitch order mode's context items.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "Sheet.h"
+#include "formats/Clipboard.h"
+#include "formats/Export.h"
+#include "formats/ExportWalk.h"
+#include "formats/Worksheet.h"
+#include "regions/JumpNodes.h"
+#include "regions/SLRegion.h"
+
+using namespace nl;
+using nl::test::TSheet;
+
+namespace {
+
+// The running outline and the satin outline of the sheet linked into one chain.
+struct TLinkedSheet : TSheet {
+    TLinkedSheet() {
+        // Stitched and placed in the group's order, as outlines made in the program are.
+        Running->OrderIndex = Satin->OrderIndex = 0;
+        LinkOutlines(*Running, *Satin, 25, 25);
+        PropagateChain(*Running);
+        RegenerateChain(*Running, Nl.StitchContext());
+    }
+};
+
+// Every link of every outline has its other end, and that end names it back.
+void ExpectPaired(TSew& sew) {
+    for (int32_t i = 0; i < sew.Count(); ++i) {
+        if (sew[i]->Kind() != KIND_CURVE) continue;
+        auto* c = static_cast<TSLCurve*>(sew[i]);
+        if (!c->Jumps) continue;
+        for (const auto& j : *c->Jumps) {
+            ASSERT_TRUE(j->LinkedOutline && j->Reverse) << "a link without its other end on object " << i;
+            EXPECT_EQ(j->Reverse->Reverse, j.get());
+            EXPECT_EQ(j->Reverse->LinkedOutline, c);
+            EXPECT_GE(sew.IndexOf(j->LinkedOutline), 0);
+        }
+    }
+}
+
+// The needle positions of an outline's generated stitches.
+std::vector<std::pair<float, float>> Points(const TSLCurve& c) {
+    std::vector<std::pair<float, float>> v;
+    if (c.Generated)
+        for (const TSP& p : *c.Generated)
+            v.emplace_back(p.X, p.Y);
+    return v;
+}
+
+} // namespace
+
+TEST(LinkedPaste, DuplicatedChainLinksItsOwnCopiesAndUndoesToTheSavedBytes) {
+    TLinkedSheet s;
+    s.Nl.SetMode(TMode::ObjectLayout);
+    s.Nl.Sew.ClearSelection(OF_SELECTED_LAYOUT);
+    s.Running->SetFlags(OF_SELECTED_LAYOUT); // the chain comes along
+    const auto bytes = WorksheetBytes(s.Nl.Sew, "t");
+    const int32_t n = s.Nl.Sew.Count();
+    s.Nl.Execute(TCommand::Duplicate);
+    ASSERT_EQ(s.Nl.Sew.Count(), n + 2);
+    auto* a = static_cast<TSLCurve*>(s.Nl.Sew[n]);
+    auto* b = static_cast<TSLCurve*>(s.Nl.Sew[n + 1]);
+    ASSERT_TRUE(a->Jumps && b->Jumps);
+    ASSERT_EQ(a->Jumps->Count(), 1);
+    EXPECT_EQ((*a->Jumps)[0]->LinkedOutline, b);
+    EXPECT_EQ((*b->Jumps)[0]->LinkedOutline, a);
+    // The originals still only know each other.
+    ASSERT_EQ(s.Running->Jumps->Count(), 1);
+    EXPECT_EQ((*s.Running->Jumps)[0]->LinkedOutline, s.Satin);
+    ExpectPaired(s.Nl.Sew);
+    // The copies stitch as one object of their own.
+    EXPECT_EQ(a->JumpChain().size(), 2u);
+    ASSERT_TRUE(a->Generated && a->Generated->Count() > 0);
+    auto target = a->JumpLinks()->LinkAt((*a->Generated)[(*a->Jumps)[0]->PointIndex]);
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->Outline, b);
+    // Saved and read again, the links name the right partners.
+    const auto saved = WorksheetBytes(s.Nl.Sew, "t");
+    TSew again;
+    ReadWorksheetBytes(saved, again, "t", s.Nl.StitchContext());
+    ExpectPaired(again);
+    EXPECT_EQ((*static_cast<TSLCurve*>(again[n])->Jumps)[0]->LinkedOutline, again[n + 1]);
+    s.Nl.Execute(TCommand::Undo);
+    EXPECT_EQ(WorksheetBytes(s.Nl.Sew, "t"), bytes);
+}
+
+TEST(LinkedPaste, ALinkWhoseOtherEndWasNotCopiedGoesOnBothSidesOfTheCopy) {
+    TLinkedSheet s;
+    // A record of the running outline alone (its partner is not in it).
+    s.Nl.Sew.RenumberIds();
+    s.Host.Clipboard = ClipboardBytes({s.Running}, 0, 0);
+    const int32_t n = s.Nl.Sew.Count();
+    ASSERT_TRUE(s.Nl.PasteAt(3000, 3000));
+    ASSERT_EQ(s.Nl.Sew.Count(), n + 1);
+    auto* copy = static_cast<TSLCurve*>(s.Nl.Sew[n]);
+    EXPECT_FALSE(copy->Jumps);
+    EXPECT_EQ(copy->EntryIndex, -1);
+    EXPECT_TRUE(copy->Generated && copy->Generated->Count() > 0);
+    // The partner kept its one link, to the original.
+    ASSERT_TRUE(s.Satin->Jumps);
+    ASSERT_EQ(s.Satin->Jumps->Count(), 1);
+    EXPECT_EQ((*s.Satin->Jumps)[0]->LinkedOutline, s.Running);
+    ExpectPaired(s.Nl.Sew);
+    // A partner place that happens to name another copied object is not taken for the partner.
+    s.Nl.Sew.RenumberIds();
+    s.Host.Clipboard = ClipboardBytes({s.Running, s.RailA, s.RailA->Partner()}, 0, 0);
+    ASSERT_TRUE(s.Nl.PasteAt(3000, 3000));
+    ExpectPaired(s.Nl.Sew);
+    EXPECT_FALSE(static_cast<TSLCurve*>(s.Nl.Sew[s.Nl.Sew.Count() - 3])->Jumps);
+}
+
+TEST(LinkedExport, EveryMemberOfAChainIsGeneratedForTheOutput) {
+    TLinkedSheet s;
+    const TStitchContext editing = s.Nl.StitchContext();
+    const auto onScreen = Points(*s.Satin);
+    ASSERT_FALSE(onScreen.empty());
+    std::vector<TSLStitch*> order = s.Nl.Sew.BuildStitchOrder(s.Running->GroupId);
+    // The chain is one element, listed by its first outline.
+    ASSERT_EQ(std::count(order.begin(), order.end(), s.Running), 1);
+    ASSERT_EQ(std::count(order.begin(), order.end(), s.Satin), 0);
+    // The member's stitches are stale (a change not yet regenerated): the output must not use them.
+    s.Satin->Generated->Clear();
+    {
+        TOutputGuard guard(order, editing);
+        const auto guarded = Points(*s.Satin);
+        // What the output must hold: the member generated with the output context.
+        TStitchContext output = editing;
+        output.ForExport = true;
+        RegenerateChain(*s.Running, output);
+        EXPECT_FALSE(guarded.empty());
+        EXPECT_EQ(guarded, Points(*s.Satin));
+        // The walk of the written design passes through every stitch of both outlines.
+        EXPECT_GE(TExportPlan(order).StitchTotal,
+                  static_cast<int64_t>(s.Running->Generated->Count() + s.Satin->Generated->Count()));
+    }
+    // Afterwards the screen's stitches are back.
+    EXPECT_EQ(Points(*s.Satin), onScreen);
+}
