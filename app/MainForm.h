@@ -331,7 +331,8 @@ private:
         MovePoint,
         Pan,
         Envelope,
-        Support
+        Support,
+        Diamond
     };
 
     Host& host_;
@@ -477,6 +478,11 @@ private:
     // Clicks and drawing of the order and jump modes.
     void OrderClick(int32_t x, int32_t y);
     void DrawOrder(TDrawContext& dc) const;
+    // The entry and exit diamonds of the Set Jumps page: the prompt over them, and their drag.
+    void DiamondHover(int32_t x, int32_t y);
+    bool StartDiamondDrag();
+    void DiamondDragTo(double wx, double wy);
+    void EndDiamondDrag();
     static bool IsOrderMode(TMode m) { return m == TMode::ChangeOrder || m == TMode::SetJumps; }
 
     // dragging anchors, control points and envelope handles of existing curves

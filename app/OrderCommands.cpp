@@ -115,6 +115,35 @@ void TNL::OrderClick(int32_t x, int32_t y) {
     }
 }
 
+void TNL::DiamondHover(int32_t x, int32_t y) {
+    const double tolerance = std::max(2, View.NearMargin());
+    std::string prompt =
+        TOrderMode::DiamondPrompt(orderMode_->DiamondAt(View.WorldX(x), View.WorldY(y), tolerance));
+    // Off the diamonds the page's own prompt stays: a click on the path sets the point too.
+    if (prompt.empty()) prompt = " Left Click on A Node To Set Jump Start Position !";
+    host_.SetPrompt(prompt);
+}
+
+bool TNL::StartDiamondDrag() {
+    orderMode_->Context = StitchContext();
+    const double tolerance = std::max(2, View.NearMargin());
+    if (!orderMode_->BeginDiamondDrag(View.WorldX(pressX_), View.WorldY(pressY_), tolerance)) return false;
+    drag_ = TDrag::Diamond;
+    host_.SetCursor(TCursor::SizeAll);
+    return true;
+}
+
+void TNL::DiamondDragTo(double wx, double wy) {
+    orderMode_->DragDiamondTo(wx, wy);
+    Redraw();
+}
+
+void TNL::EndDiamondDrag() {
+    orderMode_->Context = StitchContext();
+    host_.SetCursor(TCursor::Arrow);
+    if (orderMode_->EndDiamondDrag()) OrderChanged();
+}
+
 void TNL::DrawOrder(TDrawContext& dc) const {
     Canvas& c = *dc.Target;
     // Jump links: a line from each link point to its partner's.
@@ -162,8 +191,12 @@ void TNL::DrawOrder(TDrawContext& dc) const {
             const auto& r = static_cast<const TSLRegion&>(*cur);
             for (const TSP& p : r)
                 c.Marker(dc.SX(p.X), dc.SY(p.Y), TMarker::Square, dc.MarkerSize, kNodeColour);
-            c.Marker(dc.SX(r.EntryX), dc.SY(r.EntryY), TMarker::Diamond, dc.MarkerSize + 3.f, kEntryColour);
-            c.Marker(dc.SX(r.ExitX), dc.SY(r.ExitY), TMarker::Diamond, dc.MarkerSize + 3.f, kExitColour);
+            float ex = r.EntryX, ey = r.EntryY, xx = r.ExitX, xy = r.ExitY;
+            // The diamond being dragged is shown where the pointer put it on the path.
+            if (orderMode_->Dragging() == TOrderMode::TDiamond::Entry) orderMode_->DragPoint(ex, ey);
+            if (orderMode_->Dragging() == TOrderMode::TDiamond::Exit) orderMode_->DragPoint(xx, xy);
+            c.Marker(dc.SX(ex), dc.SY(ey), TMarker::Diamond, dc.MarkerSize + 3.f, kEntryColour);
+            c.Marker(dc.SX(xx), dc.SY(xy), TMarker::Diamond, dc.MarkerSize + 3.f, kExitColour);
         }
     }
 }

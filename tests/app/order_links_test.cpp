@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "Sheet.h"
+#include "app/OrderMode.h"
 #include "formats/Clipboard.h"
 #include "formats/Export.h"
 #include "formats/ExportWalk.h"
@@ -140,4 +141,62 @@ TEST(LinkedExport, EveryMemberOfAChainIsGeneratedForTheOutput) {
     }
     // Afterwards the screen's stitches are back.
     EXPECT_EQ(Points(*s.Satin), onScreen);
+}
+
+TEST(DiamondDrag, TheEntryDiamondFollowsThePathAndTheReleaseSetsItAsOneStep) {
+    TSheet s;
+    s.Nl.Execute(TCommand::ModeLayout);
+    s.Nl.Execute(TCommand::ChangeOrder);
+    TOrderMode& o = s.Nl.OrderMode();
+    o.SetCursor(o.IndexOf(s.Region));
+    s.Nl.ShowOrderPage(TOrderPage::SetJumps);
+    ASSERT_EQ(s.Nl.Mode(), TMode::SetJumps);
+    // The square runs from (900, 300) with sides of 400; the entry set on its top side.
+    s.Click(1000, 300);
+    ASSERT_NEAR(s.Region->EntryX, 1000, 2);
+    const int32_t exitNode = s.Region->ExitNode;
+    const float exitX = s.Region->ExitX, exitY = s.Region->ExitY;
+    // The prompt names the diamond under the pointer.
+    s.Nl.MouseMove(1001, 301, {});
+    EXPECT_EQ(s.Host.Prompt, " Drag The Entry Jump Stitch Diamond To A New Position Within The Design !");
+    s.Nl.MouseMove(1100, 700, {});
+    EXPECT_EQ(s.Host.Prompt, " Left Click on A Node To Set Jump Start Position !");
+    const auto bytes = WorksheetBytes(s.Nl.Sew, "t");
+
+    // Pressed on the diamond and dragged off the path: it snaps to the nearest point of the path.
+    s.Nl.MouseDown(TMouseButton::Left, 1000, 300, {});
+    s.Nl.MouseMove(1100, 320, {});
+    EXPECT_EQ(o.Dragging(), TOrderMode::TDiamond::Entry);
+    float x = 0, y = 0;
+    o.DragPoint(x, y);
+    EXPECT_NEAR(x, 1100, 2);
+    EXPECT_NEAR(y, 300, 2);
+    EXPECT_NEAR(s.Region->EntryX, 1000, 2); // nothing stored before the release
+    s.Nl.MouseMove(1330, 450, {});
+    s.Nl.MouseUp(TMouseButton::Left, 1330, 450, {});
+    EXPECT_EQ(o.Dragging(), TOrderMode::TDiamond::None);
+    EXPECT_NEAR(s.Region->EntryX, 1300, 2);
+    EXPECT_NEAR(s.Region->EntryY, 450, 2);
+    // The stored point is the one its node and percent give.
+    double bx = 0, by = 0;
+    s.Region->BoundaryPoint(s.Region->EntryNode, s.Region->EntryPercent, bx, by);
+    EXPECT_NEAR(bx, s.Region->EntryX, 0.01);
+    EXPECT_NEAR(by, s.Region->EntryY, 0.01);
+    EXPECT_EQ(s.Region->ExitNode, exitNode);
+    EXPECT_EQ(s.Region->ExitX, exitX);
+    EXPECT_EQ(s.Region->ExitY, exitY);
+    ASSERT_TRUE(s.Region->FillStitches && s.Region->FillStitches->Count() > 0);
+    // A drag is one undo step.
+    EXPECT_EQ(s.Nl.CommandCaption(TCommand::Undo), "Undo Set Jumps");
+    s.Nl.Execute(TCommand::Undo);
+    EXPECT_EQ(WorksheetBytes(s.Nl.Sew, "t"), bytes);
+
+    // A drag that starts away from the diamonds moves neither.
+    s.Drag(1100, 700, 1300, 600);
+    EXPECT_EQ(WorksheetBytes(s.Nl.Sew, "t"), bytes);
+    // A press and release on the diamond without a move stores nothing.
+    s.Nl.MouseDown(TMouseButton::Left, 1000, 300, {});
+    s.Nl.MouseMove(1000, 305, {});
+    s.Nl.MouseUp(TMouseButton::Left, 1000, 305, {});
+    EXPECT_EQ(WorksheetBytes(s.Nl.Sew, "t"), bytes);
 }
