@@ -421,6 +421,10 @@ private:
     void SupportHover(int32_t x, int32_t y);
     void MoveLockedMemos(const std::vector<TSLStitch*>& moved, double dx, double dy);
     std::vector<TContextItem> SupportMenuAt(int32_t x, int32_t y);
+    // The stitch order mode's menu, the jump start items of an object, and running them.
+    std::vector<TContextItem> OrderMenuAt(TSLStitch* hit);
+    void AddJumpStartItem(std::vector<TContextItem>& items, TSLStitch& hit) const;
+    bool RunOrderContextCommand(int32_t code, TSLStitch* target);
     bool RunSupportCommand(int32_t code);
     void DrawSupport(uint8_t layer, const TDrawContext& dc) const;
 

@@ -1,5 +1,6 @@
 // The controller's side of the stitch order mode and the outline jump connection mode: entering
 // and leaving them, their pages and clicks, and what they draw over the worksheet.
+#include "app/ContextMenu.h"
 #include "app/JumpMode.h"
 #include "app/MainForm.h"
 #include "app/OrderMode.h"
@@ -113,6 +114,93 @@ void TNL::OrderClick(int32_t x, int32_t y) {
         else
             host_.Beep();
     }
+}
+
+// ---- context items ----
+
+namespace {
+// An outline whose stitches can carry links: a stitched outline that is no rail of a column.
+bool CanStartJumps(const TSLStitch& o) {
+    return CanJump(&o) && ((o.Flags & OF_RUNNING) || static_cast<const TSLCurve&>(o).Outlines);
+}
+// A region the order mode can take up: stitched, in a layout group.
+bool CanSetRegionJumps(const TSLStitch& o) {
+    return o.Kind() == KIND_REGION && o.GroupId > 0 && o.StitchType() != ST_NONE;
+}
+} // namespace
+
+void TNL::AddJumpStartItem(std::vector<TContextItem>& items, TSLStitch& hit) const {
+    if (hit.Kind() == KIND_REGION) {
+        TContextItem item{"Set Region Start Jump Stitch", CMD_SET_REGION_START_JUMP};
+        item.Enabled = CanSetRegionJumps(hit);
+        items.push_back(std::move(item));
+    } else if (hit.Kind() == KIND_CURVE && CanStartJumps(hit)) {
+        items.push_back({"Set Outline Start Jump Stitch", CMD_SET_OUTLINE_START_JUMP});
+    }
+}
+
+std::vector<TContextItem> TNL::OrderMenuAt(TSLStitch* hit) {
+    std::vector<TContextItem> items;
+    items.push_back({"End Stitch Order Mode", CMD_END_ORDER_MODE});
+    // On an element with a jump start of its own: the way to set it.
+    if (hit && orderMode_->Active()) {
+        TSLStitch* element = hit;
+        if (orderMode_->IndexOf(element) < 0)
+            for (TSLStitch* c : hit->JumpChain())
+                if (orderMode_->IndexOf(c) >= 0) element = c;
+        if (orderMode_->IndexOf(element) >= 0) AddJumpStartItem(items, *hit);
+    }
+    return items;
+}
+
+bool TNL::RunOrderContextCommand(int32_t code, TSLStitch* target) {
+    if (code == CMD_END_ORDER_MODE) {
+        EndOrderMode();
+        return true;
+    }
+    if (code != CMD_SET_REGION_START_JUMP && code != CMD_SET_OUTLINE_START_JUMP) return false;
+    if (!target || Sew.IndexOf(target) < 0) return true;
+    if (code == CMD_SET_OUTLINE_START_JUMP && !CanStartJumps(*target)) return true;
+    if (code == CMD_SET_REGION_START_JUMP && !CanSetRegionJumps(*target)) return true;
+    // In the order mode the element becomes current and its Set Jumps page opens; elsewhere an
+    // outline is taken into "Outline Jump Connection" and a region into the order mode of its group.
+    auto elementOf = [&](TSLStitch* o) {
+        int32_t i = orderMode_->IndexOf(o);
+        for (TSLStitch* c : o->JumpChain())
+            if (i < 0) i = orderMode_->IndexOf(c);
+        return i;
+    };
+    if (orderMode_->Active() && elementOf(target) >= 0) {
+        orderMode_->SetCursor(elementOf(target));
+        if (code == CMD_SET_OUTLINE_START_JUMP) {
+            // The chain's start is set on the outline under the pointer.
+            orderMode_->SetPage(TOrderPage::SetJumps);
+            Sew.SetCurrent(target);
+            SetMode(TMode::OutlineJump);
+            OrderChanged();
+        } else {
+            ShowOrderPage(TOrderPage::SetJumps);
+        }
+        return true;
+    }
+    if (code == CMD_SET_REGION_START_JUMP) {
+        Sew.SetCurrent(target);
+        if (StartOrderMode(TOrderPage::Edit)) {
+            orderMode_->SetCursor(orderMode_->IndexOf(target));
+            ShowOrderPage(TOrderPage::SetJumps);
+        }
+        return true;
+    }
+    auto* curve = static_cast<TSLCurve*>(target);
+    Sew.SetCurrent(curve);
+    SetMode(TMode::OutlineJump);
+    // An outline of a chain has its start point set; a lone one starts a link from itself.
+    if (!curve->Jumps) {
+        jumpMode_->Click(curve, -1);
+        host_.SetPrompt(jumpMode_->Prompt());
+    }
+    Redraw();
+    return true;
 }
 
 void TNL::DiamondHover(int32_t x, int32_t y) {

@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "Sheet.h"
+#include "app/ContextMenu.h"
+#include "app/JumpMode.h"
 #include "app/OrderMode.h"
 #include "formats/Clipboard.h"
 #include "formats/Export.h"
@@ -199,4 +201,65 @@ TEST(DiamondDrag, TheEntryDiamondFollowsThePathAndTheReleaseSetsItAsOneStep) {
     s.Nl.MouseMove(1000, 305, {});
     s.Nl.MouseUp(TMouseButton::Left, 1000, 305, {});
     EXPECT_EQ(WorksheetBytes(s.Nl.Sew, "t"), bytes);
+}
+
+namespace {
+bool Offers(const TScriptedHost& host, const std::string& caption, bool* enabled = nullptr) {
+    if (host.Menus.empty()) return false;
+    for (const TMenuItem& i : host.Menus.back().Items)
+        if (i.Caption == caption) {
+            if (enabled) *enabled = i.Enabled;
+            return true;
+        }
+    return false;
+}
+} // namespace
+
+TEST(OrderContextItems, JumpStartItemsLeadToTheirSettingAndEndLeavesTheOrderMode) {
+    TSheet s;
+    s.Nl.SetMode(TMode::DesignEdit);
+    // A stitched outline that can jump: linking starts from it.
+    s.Host.MenuAnswers = {CMD_SET_OUTLINE_START_JUMP};
+    s.RightClick(250, 100);
+    ASSERT_TRUE(Offers(s.Host, "Set Outline Start Jump Stitch"));
+    EXPECT_EQ(s.Nl.Mode(), TMode::OutlineJump);
+    EXPECT_EQ(s.Nl.JumpMode().From(), s.Running);
+    EXPECT_EQ(s.Host.Prompt, "Click On A Blue Node To Start The Jump !");
+    // A column's rail is no outline of a chain: not offered.
+    s.Nl.SetMode(TMode::DesignEdit);
+    s.RightClick(250, 200);
+    ASSERT_FALSE(s.Host.Menus.empty());
+    EXPECT_FALSE(Offers(s.Host, "Set Outline Start Jump Stitch"));
+
+    // A region: its group's order mode opens on it at the Set Jumps page.
+    s.Host.MenuAnswers = {CMD_SET_REGION_START_JUMP};
+    s.RightClick(1100, 500);
+    bool enabled = false;
+    ASSERT_TRUE(Offers(s.Host, "Set Region Start Jump Stitch", &enabled));
+    EXPECT_TRUE(enabled);
+    EXPECT_EQ(s.Nl.Mode(), TMode::SetJumps);
+    EXPECT_EQ(s.Nl.OrderMode().Current(), s.Region);
+    EXPECT_TRUE(s.Host.OrderPanelOpen);
+
+    // In the order mode: the end item, and the jump start item of the element under the pointer.
+    s.Nl.ShowOrderPage(TOrderPage::Edit);
+    s.Nl.OrderMode().SetCursor(0);
+    s.Host.MenuAnswers = {CMD_SET_REGION_START_JUMP};
+    s.RightClick(1100, 500);
+    EXPECT_TRUE(Offers(s.Host, "End Stitch Order Mode"));
+    EXPECT_EQ(s.Nl.Mode(), TMode::SetJumps);
+    EXPECT_EQ(s.Nl.OrderMode().Current(), s.Region);
+    s.Host.MenuAnswers = {CMD_END_ORDER_MODE};
+    s.RightClick(1500, 900);
+    EXPECT_FALSE(s.Nl.OrderMode().Active());
+    EXPECT_FALSE(s.Host.OrderPanelOpen);
+    EXPECT_NE(s.Nl.Mode(), TMode::SetJumps);
+    EXPECT_NE(s.Nl.Mode(), TMode::ChangeOrder);
+
+    // A region outside any layout group has no order to take it up: shown, but disabled.
+    s.Nl.SetMode(TMode::DesignEdit);
+    s.Region->GroupId = 0;
+    s.RightClick(1100, 500);
+    ASSERT_TRUE(Offers(s.Host, "Set Region Start Jump Stitch", &enabled));
+    EXPECT_FALSE(enabled);
 }
