@@ -261,12 +261,7 @@ void TNL::DrawOrder(TDrawContext& dc) const {
         }
     }
     if (!orderMode_->Active()) return;
-    // Connectors from each element's end to the next one's start.
-    const float thick = 2.f;
-    for (const TConnector& k : orderMode_->Connectors()) {
-        c.SetPen(k.Colour, k.Colour == CONNECTOR_OTHER ? 1.f : thick, TPenStyle::Solid);
-        c.Line(dc.SX(k.X1), dc.SY(k.Y1), dc.SX(k.X2), dc.SY(k.Y2));
-    }
+    // The connectors are drawn with the display options (OrderDrawing).
     for (int32_t i = 0; i < orderMode_->Count(); ++i) {
         const TSLStitch* o = orderMode_->Elements()[static_cast<size_t>(i)];
         if (o->JumpVia)
