@@ -294,6 +294,9 @@ public:
     // page) on the group of the current object; `cursor` is where the cursor starts ("Quick Set
     // Stitch Order From This Point"). False when there is no grouped object to order.
     bool StartOrderMode(TOrderPage page, int32_t cursor = 0);
+    // The "Stitch Ordering" page, with the order mode running (started on the current group when
+    // it is not).
+    void ShowOrderOptions();
     // "Exit" / "End Stitch Order Mode" / closing the panel: back to the mode before.
     void EndOrderMode();
     // The panel's page changed: the Set Jumps page of a region enters the Set Jumps mode, of an

@@ -39,6 +39,11 @@ bool TNL::StartOrderMode(TOrderPage page, int32_t cursor) {
     return true;
 }
 
+void TNL::ShowOrderOptions() {
+    if (!orderMode_->Active() && !StartOrderMode(TOrderPage::Edit)) return;
+    host_.ShowOrderOptions();
+}
+
 void TNL::CloseOrderList() {
     if (!orderMode_->Active()) return;
     orderMode_->End();

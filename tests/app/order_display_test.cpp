@@ -186,3 +186,24 @@ TEST(OrderDisplay, ConnectorsTakeTheirColoursWidthsAndPlaceFromTheOptions) {
     set.OrderHighlight2 = true; // "Outline Element"
     EXPECT_GT(seen(0x00AA00, 'R').First, top.LastMarker / 2);
 }
+
+TEST(OrderOptionsPage, OpeningThePageTakesUpTheOrderModeOfTheSelectedGroup) {
+    TSheet s;
+    s.Nl.Execute(TCommand::ModeLayout);
+    ASSERT_FALSE(s.Nl.OrderMode().Active());
+    s.Nl.ShowOrderOptions();
+    EXPECT_TRUE(s.Nl.OrderMode().Active());
+    EXPECT_EQ(s.Nl.Mode(), TMode::ChangeOrder);
+    EXPECT_TRUE(s.Host.OrderPanelOpen);
+    EXPECT_TRUE(s.Host.OrderOptionsShown);
+    // Without a group there is no order to show it for.
+    TSheet none;
+    none.Nl.Execute(TCommand::ModeLayout);
+    none.Nl.Sew.ClearSelection(OF_SELECTED_LAYOUT);
+    none.Nl.Sew.SetCurrent(nullptr);
+    for (int32_t i = 0; i < none.Nl.Sew.Count(); ++i)
+        none.Nl.Sew[i]->GroupId = 0;
+    none.Nl.ShowOrderOptions();
+    EXPECT_FALSE(none.Nl.OrderMode().Active());
+    EXPECT_FALSE(none.Host.OrderOptionsShown);
+}
