@@ -26,13 +26,12 @@ std::vector<const TSLStitch*> ElementStitchLists(const TSLStitch& element) {
 }
 
 uint64_t ThumbnailKey(const TSLStitch& element) {
-    // FNV-1a over the colour and every point's position and flags.
+    // A multiplicative hash over the colour and every point's position and flags, a word at a
+    // time (the panel keys every element on each refresh).
     uint64_t h = 1469598103934665603ull;
     auto mix = [&](uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            h ^= (v >> (8 * i)) & 0xFF;
-            h *= 1099511628211ull;
-        }
+        h = (h ^ v) * 0x9E3779B97F4A7C15ull;
+        h ^= h >> 29;
     };
     auto bits = [](float f) {
         uint32_t u;
