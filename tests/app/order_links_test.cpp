@@ -263,3 +263,25 @@ TEST(OrderContextItems, JumpStartItemsLeadToTheirSettingAndEndLeavesTheOrderMode
     ASSERT_TRUE(Offers(s.Host, "Set Region Start Jump Stitch", &enabled));
     EXPECT_FALSE(enabled);
 }
+
+TEST(OrderContextItems, OnAChainInTheOrderModeTheItemSetsWhereTheChainStarts) {
+    TLinkedSheet s;
+    s.Nl.Execute(TCommand::ModeLayout);
+    s.Nl.Execute(TCommand::ChangeOrder);
+    TOrderMode& o = s.Nl.OrderMode();
+    ASSERT_GE(o.IndexOf(s.Running), 0);
+    o.SetCursor(0);
+    // The satin outline is the chain's second outline: the item is offered on it too.
+    s.Host.MenuAnswers = {CMD_SET_OUTLINE_START_JUMP};
+    s.RightClick(250, 700);
+    ASSERT_TRUE(Offers(s.Host, "Set Outline Start Jump Stitch"));
+    EXPECT_TRUE(Offers(s.Host, "End Stitch Order Mode"));
+    EXPECT_EQ(s.Nl.Mode(), TMode::OutlineJump);
+    EXPECT_EQ(o.Current(), s.Running); // the chain's element
+    EXPECT_EQ(s.Nl.JumpMode().State(), TJumpMode::TState::PickStartOutline);
+    EXPECT_TRUE(o.Active());
+    // A click on a node of the satin outline secures the chain's first stitch there.
+    s.Click(400, 700);
+    s.Click(400, 700);
+    EXPECT_GE(s.Satin->ExitIndex, 0);
+}
