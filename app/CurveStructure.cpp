@@ -450,7 +450,14 @@ bool TNL::CopyStitching() {
     // The design of the current object: its layout group, or the object alone when ungrouped.
     std::vector<TSLStitch*> order;
     if (cur->GroupId > 0) {
+        // Building the order numbers the design's objects; a copy changes nothing, so the numbers
+        // they had come back.
+        std::vector<std::pair<TSLStitch*, int32_t>> numbers;
+        for (TSLStitch* o : Objects())
+            numbers.emplace_back(o, o->OrderIndex);
         order = Sew.BuildStitchOrder(cur->GroupId);
+        for (auto [o, n] : numbers)
+            o->OrderIndex = n;
     } else {
         TSLStitch* head = (cur->Flags & OF_RAIL_B) && cur->Partner() ? cur->Partner() : cur;
         order = head->JumpChain().empty() ? std::vector<TSLStitch*>{head} : head->JumpChain();

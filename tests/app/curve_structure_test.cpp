@@ -279,9 +279,13 @@ TEST(CurveStructure, CopyStitchingPastesTheDesignAsOneDirectStitchObject) {
     ASSERT_GT(total, 0);
     ASSERT_TRUE(s.Nl.IsEnabled(TCommand::CopyStitching));
     const size_t steps = s.Nl.Sew.History.Recorded();
+    for (int32_t i = 0; i < s.Nl.Sew.Count(); ++i)
+        s.Nl.Sew[i]->OrderIndex = ORDER_NONE;
     s.Nl.Execute(TCommand::CopyStitching);
     ASSERT_FALSE(s.Host.Clipboard.empty());
     EXPECT_EQ(s.Nl.Sew.History.Recorded(), steps) << "copying changes nothing";
+    for (int32_t i = 0; i < s.Nl.Sew.Count(); ++i)
+        EXPECT_EQ(s.Nl.Sew[i]->OrderIndex, ORDER_NONE) << "the design's stitching order is kept";
     const int32_t count = s.Nl.Sew.Count();
     ASSERT_TRUE(s.Nl.PasteAt(3000, 2000));
     ASSERT_EQ(s.Nl.Sew.Count(), count + 1);
