@@ -66,13 +66,18 @@ std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
             CommandsChanged();
             Redraw();
         }
+        AddLayoutItems(items, *hit);
         return items;
     }
     if (hit->Kind() == KIND_STITCH) {
         AddPointItems(items, *hit, node);
+        if (node < 0) AddOrderItems(items, *hit);
         return items;
     }
-    if (hit->Kind() != KIND_CURVE) return items;
+    if (hit->Kind() != KIND_CURVE) {
+        AddOrderItems(items, *hit);
+        return items;
+    }
     AddJumpStartItem(items, *hit);
     auto& curve = static_cast<TSLCurve&>(*hit);
     for (int32_t code : {CMD_TRANSFORM_LINE, CMD_REVERSE_STITCHING, CMD_FORCE_STITCH}) {
@@ -86,6 +91,7 @@ std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
         item.Checked = CurveCommandChecked(code, curve, node);
         items.push_back(std::move(item));
     }
+    AddStructureItems(items, curve, node);
     return items;
 }
 
@@ -108,6 +114,12 @@ void TNL::RunContextCommand(int32_t code) {
     if (RunOrderContextCommand(code, target)) return;
     // The object may have gone since the menu was built.
     if (!target || Sew.IndexOf(target) < 0) return;
+    // Split, join, insert segment, drawing order and the stitching copy record their own steps.
+    if (RunStructureCommand(code, *target, contextNode_)) {
+        CommandsChanged();
+        Redraw();
+        return;
+    }
     // Every command below but the properties is one undo step on the object.
     const char* name = code == CMD_STITCH_VISIBLE      ? "Stitch Visible"
                        : code == CMD_REVERSE_STITCHING ? "Reverse Stitching Direction"

@@ -145,6 +145,7 @@ void TNL::Draw(Canvas& canvas) const {
     if (IsRegionMode(mode_)) regionMode_->Draw(dc);
     if (IsOrderMode(mode_) || mode_ == TMode::OutlineJump) DrawOrder(dc);
     if (ordering) ordering->DrawAbove(dc);
+    if (mode_ == TMode::PointJoin) DrawPointJoin(dc);
     // The envelope of the outline whose "   Edit Outline" page is open, with its handles.
     if (EnvelopeEditor() && mode_ == TMode::DesignEdit) EnvelopeEditor()->Draw(dc);
     if (layout && !selection.empty) {

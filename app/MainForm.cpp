@@ -369,6 +369,7 @@ void TNL::SetMode(TMode mode) {
     const bool fromRegion = IsRegionMode(mode_);
     if (fromRegion && !IsRegionMode(mode)) regionMode_->Leave();
     if (mode_ == TMode::OutlineJump && mode != TMode::OutlineJump) jumpMode_->Leave();
+    if (mode_ == TMode::PointJoin && mode != TMode::PointJoin) LeavePointJoin();
     // Leaving the stitch order mode for anything but its own sub-states ends it.
     if (orderMode_->Active() && !IsOrderMode(mode) && mode != TMode::OutlineJump &&
         mode != TMode::SewSimulation)
@@ -478,6 +479,11 @@ bool TNL::KeyDown(TKey key, TModifiers mods) {
     }
     case TKey::Escape:
         if (creation_ != TCreation::None) CancelCreation();
+        PointEdit.Appending = nullptr; // a merge waiting for its second object
+        if (mode_ == TMode::PointJoin) {
+            SetMode(previousMode_ == TMode::PointJoin ? TMode::DesignEdit : previousMode_);
+            host_.SetPrompt("");
+        }
         if (IsRegionMode(mode_) && placement_ == TPlacement::None) regionMode_->Escape();
         if (placement_ != TPlacement::None) {
             placement_ = TPlacement::None;
@@ -668,6 +674,10 @@ void TNL::LeftClick(int32_t x, int32_t y, TModifiers mods) {
     }
     if (creation_ != TCreation::None) {
         CreationClick(static_cast<float>(View.WorldX(x)), static_cast<float>(View.WorldY(y)));
+        return;
+    }
+    if (mode_ == TMode::PointJoin) {
+        PointJoinClick(x, y);
         return;
     }
     if (PointEditClick(x, y, mods)) return;
@@ -1015,6 +1025,14 @@ bool TNL::IsEnabled(TCommand c) const {
     case TCommand::MirrorHorizontal:
     case TCommand::MirrorVertical:
         return layoutSelection();
+    case TCommand::CopyStitching:
+        return layoutSelection();
+    case TCommand::BringToTop:
+    case TCommand::SendToBottom: {
+        // Only while the selection is not already there.
+        const auto order = DrawingOrderAfter(c == TCommand::BringToTop);
+        return !order.empty() && order != Objects();
+    }
     case TCommand::Undo:
         return Sew.History.CanUndo() || creation_ != TCreation::None;
     case TCommand::Redo:
@@ -1125,6 +1143,15 @@ void TNL::Execute(TCommand c) {
         break;
     case TCommand::Duplicate:
         DuplicateSelection();
+        break;
+    case TCommand::CopyStitching:
+        // The design of the current object, which selecting the design made.
+        if (!Sew.Current() || !(Sew.Current()->Flags & OF_SELECTED_LAYOUT)) Sew.SelectedGroup();
+        CopyStitching();
+        break;
+    case TCommand::BringToTop:
+    case TCommand::SendToBottom:
+        ChangeDrawingOrder(c == TCommand::BringToTop);
         break;
     case TCommand::Rotate:
         RotateCommand();
