@@ -6,8 +6,10 @@
 
 #include "core/Errors.h"
 #include "core/FileIO.h"
+#include "core/Geometry.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
+#include "stitching/SLCurve.h"
 #include "stitching/SLStitch.h"
 #include "stitching/StitchContext.h"
 
@@ -90,6 +92,8 @@ TSupportHit TObjectBase::HitTest(double x, double y, double margin) const {
 namespace {
 constexpr int32_t kHighlight = 0x00D77800;
 constexpr int32_t kHoopColour = 0x00B08040;
+constexpr int32_t kMosaicColour = 0x00A08070;     // the repeated drawing
+constexpr int32_t kMosaicTileColour = 0x00C8C8C8; // the edges of the repeated tiles
 
 void Border(const TDrawContext& dc, const TKvRect& r, uint8_t style) {
     Canvas& c = *dc.Target;
@@ -430,7 +434,7 @@ void TObjectPatternCreator::Offset(int32_t dx, int32_t dy) {
 void TObjectPatternCreator::Draw(const TDrawContext& dc, const TSupportDrawState& state) const {
     TObjectBase::Draw(dc, state);
     Canvas& c = *dc.Target;
-    if (Flags & 0x10) { // "Show Grid": the edit points the members snap to
+    if (Flags & CREATOR_SHOW_GRID) { // the edit points the members snap to
         const double cell = GridCell();
         if (cell * dc.Scale >= 3.0) {
             c.SetPen(0xC8C8C8, 1.f, TPenStyle::Dot);
@@ -440,21 +444,53 @@ void TObjectPatternCreator::Draw(const TDrawContext& dc, const TSupportDrawState
                 c.Line(dc.SX(Rect.Left), dc.SY(y), dc.SX(Rect.Right), dc.SY(y));
         }
     }
-    if (Flags & 0x40) { // "Show Mosaic Mode": the tile repeated around itself, faintly
-        c.SetPen(0xD0D0D0, 1.f, TPenStyle::Dash);
-        for (int i = -1; i <= 1; ++i)
-            for (int j = -1; j <= 1; ++j) {
-                if (!i && !j) continue;
-                const double ox = i * Width(), oy = j * Height();
-                for (const TSLStitch* m : Members) {
-                    const TSLStitch& pts = m->Stitches() ? *m->Stitches() : *m;
-                    std::vector<TPointF> line;
-                    for (int32_t k = 0; k < pts.Count(); ++k)
-                        line.push_back({dc.SX(pts[k].X + ox), dc.SY(pts[k].Y + oy)});
-                    if (line.size() > 1) c.Polyline(line);
-                }
-            }
+    if (Flags & CREATOR_MOSAIC) DrawMosaic(dc);
+}
+
+void TObjectPatternCreator::DrawMosaic(const TDrawContext& dc) const {
+    // The drawing repeated in the eight tiles around the creator, as the pattern repeats over a
+    // stitched area, a little lighter than the drawing itself so that the tile stays clear.
+    Canvas& c = *dc.Target;
+    std::vector<std::vector<TPointD>> lines;
+    for (const TSLStitch* m : Members) {
+        std::vector<TPointD> line;
+        if (m->Kind() == KIND_CURVE)
+            static_cast<const TSLCurve&>(*m).FlattenVisit(0, -1, [&](float x, float y, int32_t) {
+                line.push_back({x, y});
+            });
+        else
+            for (const TSP& p : *m)
+                line.push_back({p.X, p.Y});
+        if (line.size() > 1) lines.push_back(std::move(line));
     }
+    if (lines.empty()) return;
+    std::vector<TPointF> screen;
+    for (int i = -1; i <= 1; ++i)
+        for (int j = -1; j <= 1; ++j) {
+            if (!i && !j) continue;
+            const double ox = static_cast<double>(i) * Width(), oy = static_cast<double>(j) * Height();
+            if (dc.ClipValid) {
+                TKvRect tile = Rect;
+                tile.Left += static_cast<int32_t>(ox), tile.Right += static_cast<int32_t>(ox);
+                tile.Top += static_cast<int32_t>(oy), tile.Bottom += static_cast<int32_t>(oy);
+                if (!tile.Intersects(dc.Clip)) continue;
+            }
+            for (const auto& line : lines) {
+                screen.clear();
+                for (const TPointD& p : line)
+                    screen.push_back({dc.SX(p.X + ox), dc.SY(p.Y + oy)});
+                c.SetPen(kMosaicColour, 1.f);
+                c.Polyline(screen);
+            }
+        }
+    c.SetPen(kMosaicTileColour, 1.f, TPenStyle::Dot);
+    for (int i = -1; i <= 1; ++i)
+        for (int j = -1; j <= 1; ++j)
+            if (i || j) {
+                const double l = Rect.Left + static_cast<double>(i) * Width();
+                const double t = Rect.Top + static_cast<double>(j) * Height();
+                c.Rectangle(dc.SX(l), dc.SY(t), dc.SX(l + Width()), dc.SY(t + Height()));
+            }
 }
 
 void TObjectPatternCreator::Record(TRecordWriter& io) const {
@@ -566,7 +602,13 @@ void TSupportBaseList::Draw(uint8_t layer, const TDrawContext& dc, const TSuppor
     for (int32_t i = 1; i < Count(); ++i) {
         const TObjectBase& o = *(*this)[i];
         if (o.Layer != layer) continue;
-        if (dc.ClipValid && !o.Rect.Intersects(dc.Clip)) continue;
+        TKvRect reach = o.Rect;
+        if (o.Kind == SUPPORT_PATTERN_CREATOR && (o.Flags & CREATOR_MOSAIC)) {
+            // The repeated drawing reaches one tile further each way.
+            reach.Left -= o.Width(), reach.Right += o.Width();
+            reach.Top -= o.Height(), reach.Bottom += o.Height();
+        }
+        if (dc.ClipValid && !reach.Intersects(dc.Clip)) continue;
         o.Draw(dc, state);
         if (i == Selected) {
             dc.Target->SetPen(kHighlight, 1.f, TPenStyle::Dot);

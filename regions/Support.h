@@ -35,6 +35,9 @@ enum : uint32_t {
     MEMO_POPUP_OPEN = 0x2000,
     MEMO_AUTO_UPDATE = 0x4000,
     MEMO_WORD_WRAP = 0x8000,
+    // stitch pattern creators
+    CREATOR_SHOW_GRID = 0x10, // "Show Grid": the edit points
+    CREATOR_MOSAIC = 0x40,    // "Show Mosaic Mode": the drawing repeated around the tile
 };
 
 // Layers, drawn from the bottom up: below the grid, between, above the grid.
@@ -187,6 +190,8 @@ public:
     TObjectStitch Header() const;
     // The side of a cell of the edit grid: the larger side over EditPoints.
     double GridCell() const;
+    // "Mosaic Design View": the drawing in the tiles around this one.
+    void DrawMosaic(const TDrawContext& dc) const;
 };
 
 class TSupportBaseList : public TObList<TObjectBase> {

@@ -8,6 +8,7 @@
 #include "core/BinaryIO.h"
 #include "core/Errors.h"
 #include "platform/RecordingCanvas.h"
+#include "regions/Pattern.h"
 #include "regions/Picture.h"
 #include "regions/Support.h"
 #include "stitching/StitchContext.h"
@@ -334,4 +335,31 @@ TEST(SupportList, HitTestLayersOrderAndSnapping) {
     list.MoveLockedMemos(8, 10, 20);
     EXPECT_EQ(memo->Rect.Left, 10);
     EXPECT_EQ(memo->Rect.Top, 20);
+}
+
+TEST(PatternCreator, PointsOfTheDrawingStayInTheTileAndSnapToGridNodesWithinIt) {
+    // A 1000 x 330 creator with 10 edit points: cells of 100 units from its corner; the short side
+    // ends between nodes, so its last node is at 300.
+    TObjectPatternCreator c;
+    c.Rect.Set(200, 100, 1199, 429);
+    c.Pattern.EditPoints = 10;
+    ASSERT_DOUBLE_EQ(c.GridCell(), 100.0);
+    struct TCase {
+        float X, Y;
+        bool Snap;
+        float WantX, WantY;
+    } cases[] = {
+        {449, 151, true, 400, 200},        // nearest node
+        {150, 50, true, 200, 100},         // outside left and above: the corner
+        {1250, 429, true, 1200, 400},      // the far edge is a node (the next tile's near edge)
+        {700, 1000, true, 700, 400},       // below: the last node of the short side
+        {449.5f, 151, false, 449.5f, 151}, // without snapping only kept in the tile
+        {5000, -5000, false, 1200, 100},
+    };
+    for (const TCase& k : cases) {
+        float x = k.X, y = k.Y;
+        PlaceInCreator(c, x, y, k.Snap);
+        EXPECT_FLOAT_EQ(x, k.WantX) << k.X << "," << k.Y;
+        EXPECT_FLOAT_EQ(y, k.WantY) << k.X << "," << k.Y;
+    }
 }
