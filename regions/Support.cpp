@@ -317,6 +317,8 @@ void TObjectText::Record(TRecordReader& io) {
     TObjectBase::Record(io);
     TextFields(io, *this);
     if (!std::isfinite(FontHeight) || FontHeight < 1.0) FontHeight = 98.08;
+    // No taller than the tallest memo: a file's height reaches the screen as a pixel size.
+    FontHeight = std::min(FontHeight, kMaxMemoFontHeight);
     Flags &= ~MEMO_POPUP_OPEN; // a popup starts closed
 }
 
@@ -378,11 +380,13 @@ void TObjectText::Draw(const TDrawContext& dc, const TSupportDrawState& state) c
     float y = dc.SY(Rect.Top) + h;
     const double width = std::max(1, Width() - 12);
     const size_t maxChars = static_cast<size_t>(std::max(1.0, width / std::max(1.0, FontHeight * 0.6)));
+    c.SetFont(FontName, (FontStyle & MEMO_BOLD) != 0, (FontStyle & MEMO_ITALIC) != 0);
     for (const std::string& line : LaidOutLines(width, FontHeight)) {
         if (y > bottom) break; // clipped to the bounds
         c.Text(left, y, line.size() > maxChars ? line.substr(0, maxChars) : line, TextColor, h);
         y += h * 1.15f;
     }
+    c.SetFont({}, false, false); // what is drawn next has the canvas's own typeface
 }
 
 TObjectPatternCreator::TObjectPatternCreator() : TObjectBase(SUPPORT_PATTERN_CREATOR) {

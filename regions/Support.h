@@ -40,6 +40,9 @@ enum : uint32_t {
     CREATOR_MOSAIC = 0x40,    // "Show Mosaic Mode": the drawing repeated around the tile
 };
 
+// The memo's font style byte.
+enum : uint8_t { MEMO_BOLD = 0x1, MEMO_ITALIC = 0x2 };
+
 // Layers, drawn from the bottom up: below the grid, between, above the grid.
 enum : uint8_t { LAYER_ABOVE = 0, LAYER_BETWEEN = 1, LAYER_BELOW = 2 };
 
@@ -155,8 +158,10 @@ public:
     double FontHeight = 98.08; // units: a 16-point font at 6.13 units per pixel
     int32_t LockedTo = 0;      // "Lock To Selected": the id (Mark) of a stitch object, 0 none
     std::string FontName = "Times New Roman";
-    uint8_t FontStyle = 0;
-    int32_t FontSize = 16;
+    uint8_t FontStyle = 0; // MEMO_BOLD, MEMO_ITALIC
+    int32_t FontSize = 16; // the font's height in screen pixels; FontHeight is it in units
+    // A memo is at most 20000 mm high; so is its font.
+    static constexpr double kMaxMemoFontHeight = 20000.0 * 20;
     std::vector<std::string> Lines{"Right Click On Object Outline", "And Select Properties !"};
 
     void Record(TRecordWriter& io) const override;

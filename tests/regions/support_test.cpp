@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 
 #include "core/BinaryIO.h"
 #include "core/Errors.h"
@@ -361,5 +362,20 @@ TEST(PatternCreator, PointsOfTheDrawingStayInTheTileAndSnapToGridNodesWithinIt) 
         PlaceInCreator(c, x, y, k.Snap);
         EXPECT_FLOAT_EQ(x, k.WantX) << k.X << "," << k.Y;
         EXPECT_FLOAT_EQ(y, k.WantY) << k.X << "," << k.Y;
+    }
+}
+
+TEST(Memo, AFilesFontHeightIsKeptWithinTheTallestMemo) {
+    // A hostile height would reach the screen as a pixel size no font engine (or int) holds.
+    for (double height : {1e300, -5.0, std::numeric_limits<double>::quiet_NaN()}) {
+        TSupportBaseList list;
+        auto memo = std::make_unique<TObjectText>();
+        memo->FontHeight = height;
+        list.Add(std::move(memo));
+        TSupportBaseList back;
+        Read(Write(list), back);
+        const double h = static_cast<const TObjectText&>(*back[1]).FontHeight;
+        EXPECT_GE(h, 1.0) << height;
+        EXPECT_LE(h, TObjectText::kMaxMemoFontHeight) << height;
     }
 }
