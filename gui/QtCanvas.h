@@ -37,6 +37,7 @@ public:
     void Clear(int32_t colour) override;
     void SetSmoothImages(bool smooth) override { smooth_ = smooth; }
     void SetFont(const std::string& family, bool bold, bool italic) override;
+    float TextWidth(const std::string& text, float size) override;
     bool KeepPicture(int slot) override;
     bool RestorePicture(int slot) override;
     // Draws the markers still held in the batch.
@@ -52,6 +53,7 @@ private:
     bool bold_ = false, italic_ = false;
     QFont baseFont_; // the painter's font before the first SetFont
     bool baseSaved_ = false;
+    QFont TextFont(float size) const; // the typeface set, at a pixel size
     QPen pen_;
     std::vector<QPointF> points_; // scratch for polygons
     std::vector<QPoint> ipoints_; // scratch for polylines

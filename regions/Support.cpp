@@ -518,6 +518,75 @@ void TObjectPatternCreator::Record(TRecordReader& io) {
     Members.clear();
 }
 
+TFontBase::TFontBase() : TObjectBase(SUPPORT_FONT_BASE) {
+    Colour = 0xB6F7FC;
+    Rect.Set(0, 0, 2399, 2399);
+}
+
+void TFontBase::Draw(const TDrawContext& dc, const TSupportDrawState& state) const {
+    Canvas& c = *dc.Target;
+    const uint32_t flags = Guides.DisplayFlags;
+    if (!(flags & FONT_HIDE_BACKGROUND)) FillArea(dc, Rect, Guides.BackColour);
+    // The glyph's foot stands on the Bottom line, centred across the backdrop.
+    const std::string glyph(1, static_cast<char>(Code >= 32 && Code < 127 ? Code : '?'));
+    const float size = static_cast<float>(std::round(kGlyphHeight * dc.Scale));
+    TemplateTop = Guides.Bottom + kGlyphHeight - 1;
+    const bool guides = state.Zoom >= kGuideZoom;
+    const bool shown = !(flags & FONT_HIDE_CHARACTER) && size >= 2.f;
+    const bool highlight = !(flags & FONT_NO_HIGHLIGHT);
+    auto drawGlyph = [&](bool background) {
+        c.SetFont(Guides.TemplateName, Guides.TemplateStyle & 1, (Guides.TemplateStyle & 2) != 0);
+        const float w = c.TextWidth(glyph, size);
+        const float x = dc.SX((Rect.Left + Rect.Right + 1) / 2.0) - w / 2;
+        const float foot = dc.SY(static_cast<double>(Rect.Bottom) - Guides.Bottom);
+        if (background)
+            c.FillPolygon({{x, foot - size}, {x + w, foot - size}, {x + w, foot}, {x, foot}},
+                          Guides.HighColour);
+        c.Text(x, foot, glyph, Guides.CharColour, size);
+        c.SetFont({}, false, false);
+    };
+    if (flags & FONT_LINES_BELOW) {
+        // The lines under the glyph: a highlighted glyph first, the lines over it, and the glyph
+        // once more without its background over the lines.
+        if (shown && highlight) drawGlyph(true);
+        if (guides) DrawGuides(dc);
+        if (shown) drawGlyph(false);
+    } else {
+        if (shown) drawGlyph(highlight);
+        if (guides) DrawGuides(dc);
+    }
+    Border(dc, Rect, FrameStyle);
+}
+
+void TFontBase::DrawGuides(const TDrawContext& dc) const {
+    Canvas& c = *dc.Target;
+    const TFontGuides& g = Guides;
+    const float top = dc.SY(Rect.Top), bottom = dc.SY(Rect.Bottom + 1);
+    const float left = dc.SX(Rect.Left), right = dc.SX(Rect.Right + 1);
+    // Each line is followed by a white one a pixel to its right or below, so that it shows on
+    // any background.
+    auto vertical = [&](int32_t value, int32_t colour) {
+        const float x = dc.SX(static_cast<double>(Rect.Left) + value);
+        c.SetPen(colour, 1.f);
+        c.Line(x, top, x, bottom);
+        c.SetPen(0xFFFFFF, 1.f);
+        c.Line(x + 1, top, x + 1, bottom);
+    };
+    auto horizontal = [&](int32_t value, int32_t colour) {
+        const float y = dc.SY(static_cast<double>(Rect.Bottom) - value);
+        c.SetPen(colour, 1.f);
+        c.Line(left, y, right, y);
+        c.SetPen(0xFFFFFF, 1.f);
+        c.Line(left, y + 1, right, y + 1);
+    };
+    if (!(g.DisplayFlags & FONT_HIDE_LEFT)) vertical(g.Left, 0x8000);
+    if (!(g.DisplayFlags & FONT_HIDE_RIGHT)) vertical(g.Right, 0x8000);
+    if (!(g.DisplayFlags & FONT_HIDE_BOTTOM)) horizontal(TemplateTop, 0x000000);
+    if (!(g.DisplayFlags & FONT_HIDE_TOP)) horizontal(g.Top, 0x0000FF);
+    if (!(g.DisplayFlags & FONT_HIDE_BASELINE)) horizontal(g.BaseLine, 0x000000);
+    if (!(g.DisplayFlags & FONT_HIDE_BOTTOM)) horizontal(g.Bottom, 0x8000);
+}
+
 TSupportBaseList::TSupportBaseList() {
     Reset();
 }
@@ -571,8 +640,10 @@ void TSupportBaseList::Record(TRecordReader& io) {
 }
 
 TObjectBase* TSupportBaseList::Create(uint8_t kind, int32_t x, int32_t y) {
-    std::unique_ptr<TObjectBase> item =
-        kind == SUPPORT_FRAME ? MakeEmbroideryFrame() : CreateSupportOfKind(kind);
+    // A font backdrop is made here only (for the font editor): files never hold one.
+    std::unique_ptr<TObjectBase> item = kind == SUPPORT_FRAME       ? MakeEmbroideryFrame()
+                                        : kind == SUPPORT_FONT_BASE ? std::make_unique<TFontBase>()
+                                                                    : CreateSupportOfKind(kind);
     if (!item) return nullptr;
     item->Offset(x - item->Rect.Left, y - item->Rect.Top);
     TObjectBase* raw = Add(std::move(item));

@@ -59,3 +59,21 @@ TEST(MemoFont, ChosenThroughTheFontDialogDrawnSavedAndUndone) {
     ASSERT_TRUE(t.Nl.Undo());
     EXPECT_EQ(WorksheetBytes(t.Nl.Sew, "t"), before);
 }
+
+TEST(FontBackdrop, AnUndoneSupportEditLeavesTheBackdropInPlace) {
+    // The backdrop is the font editor's: support records never hold it, so reading one back
+    // (undo) must not drop it.
+    TShell t;
+    TObjectBase* backdrop = t.Nl.Sew.Support.Create(SUPPORT_FONT_BASE, 0, 0);
+    t.Nl.Execute(TCommand::CreateTextLabel);
+    ASSERT_EQ(t.Nl.Sew.Support.Count(), 3);
+    ASSERT_TRUE(t.Nl.Undo());
+    ASSERT_EQ(t.Nl.Sew.Support.Count(), 2);
+    EXPECT_EQ(t.Nl.Sew.Support[1], backdrop);
+    ASSERT_TRUE(t.Nl.Redo());
+    EXPECT_EQ(t.Nl.Sew.Support.Count(), 3);
+    bool kept = false;
+    for (int32_t i = 1; i < t.Nl.Sew.Support.Count(); ++i)
+        kept = kept || t.Nl.Sew.Support[i] == backdrop;
+    EXPECT_TRUE(kept);
+}

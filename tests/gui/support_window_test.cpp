@@ -190,3 +190,14 @@ TEST(SupportWindow, MemoFontButtonAndTheCreatorsMosaicView) {
     t.V()->update();
     t.Shot(&t.W, "memo-font-and-mosaic");
 }
+
+TEST(SupportWindow, FontBackdropWithItsGuideLines) {
+    TSupportWin t;
+    TView& v = t.Nl().View;
+    v.Zoom = 140; // guide lines show from 70 up
+    TObjectBase* b = t.Nl().Sew.Support.Create(SUPPORT_FONT_BASE, static_cast<int32_t>(v.WorldX(0)) + 200,
+                                               static_cast<int32_t>(v.WorldY(0)) + 100);
+    ASSERT_NE(b, nullptr);
+    t.V()->update();
+    t.Shot(&t.W, "font-backdrop");
+}

@@ -379,3 +379,63 @@ TEST(Memo, AFilesFontHeightIsKeptWithinTheTallestMemo) {
         EXPECT_LE(h, TObjectText::kMaxMemoFontHeight) << height;
     }
 }
+
+TEST(FontBackdrop, BackgroundGlyphAndGuideLinesFromTheZoomOn) {
+    TSupportBaseList list;
+    auto* b = static_cast<TFontBase*>(list.Create(SUPPORT_FONT_BASE, 1000, 500));
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->Width(), 2400);
+    EXPECT_EQ(b->Colour, 0xB6F7FC);
+    auto count = [](const TRecordingCanvas& c, char kind, int32_t colour) {
+        size_t n = 0;
+        for (const auto& op : c.Ops)
+            n += op.Kind == kind && op.Colour == colour;
+        return n;
+    };
+    const TFontGuides& g = b->Guides;
+    TRecordingCanvas c;
+    b->Draw(Dc(c), {false, 100.f});
+    EXPECT_EQ(count(c, 'F', g.BackColour), 1u) << "the background";
+    EXPECT_EQ(count(c, 'F', g.HighColour), 1u) << "the glyph's highlight";
+    ASSERT_EQ(count(c, 'T', g.CharColour), 1u);
+    EXPECT_EQ(c.Fonts.front(), "Arial");
+    for (const auto& op : c.Ops)
+        if (op.Kind == 'T') {
+            EXPECT_EQ(op.Text, "A");
+            // The foot stands on the Bottom line (units at scale 1 are pixels).
+            EXPECT_FLOAT_EQ(op.Points[0].Y, static_cast<float>(b->Rect.Bottom - g.Bottom));
+        }
+    EXPECT_EQ(b->TemplateTop, g.Bottom + TFontBase::kGlyphHeight - 1);
+    // Two vertical and four horizontal guide lines, each with its white companion.
+    EXPECT_EQ(count(c, 'L', 0x8000), 3u) << "left, right, bottom";
+    EXPECT_EQ(count(c, 'L', 0x0000FF), 1u) << "top";
+    EXPECT_EQ(count(c, 'L', 0x000000), 2u) << "template top, baseline";
+    for (const auto& op : c.Ops)
+        if (op.Kind == 'L' && op.Colour == 0x0000FF) {
+            EXPECT_FLOAT_EQ(op.Points[0].Y, static_cast<float>(b->Rect.Bottom - g.Top));
+        }
+
+    // Below zoom 70 no lines; hidden background, character and lines as the switches say.
+    TRecordingCanvas small;
+    b->Draw(Dc(small), {false, 60.f});
+    EXPECT_EQ(count(small, 'L', 0x8000) + count(small, 'L', 0x0000FF), 0u);
+    EXPECT_EQ(count(c, 'L', 0xFFFFFF) - count(small, 'L', 0xFFFFFF), 6u) << "a white companion per line";
+    b->Guides.DisplayFlags = FONT_HIDE_BACKGROUND | FONT_HIDE_CHARACTER | FONT_HIDE_LEFT | FONT_HIDE_BOTTOM;
+    TRecordingCanvas hidden;
+    b->Draw(Dc(hidden), {false, 100.f});
+    EXPECT_EQ(hidden.CountKind('F'), 0u);
+    EXPECT_EQ(hidden.CountKind('T'), 0u);
+    EXPECT_EQ(count(hidden, 'L', 0x8000), 1u) << "the right line only";
+    EXPECT_EQ(count(hidden, 'L', 0x000000), 1u) << "the baseline without the template top";
+
+    // Lines below the character: highlighted glyph, lines, the glyph again over them.
+    b->Guides.DisplayFlags = FONT_LINES_BELOW;
+    TRecordingCanvas below;
+    b->Draw(Dc(below), {false, 100.f});
+    EXPECT_EQ(count(below, 'T', g.CharColour), 2u);
+    std::vector<char> order;
+    for (const auto& op : below.Ops)
+        if (op.Kind == 'T' || (op.Kind == 'L' && op.Colour == 0x8000)) order.push_back(op.Kind);
+    EXPECT_EQ(order.front(), 'T');
+    EXPECT_EQ(order.back(), 'T');
+}
