@@ -523,6 +523,7 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
     if (creation_ == TCreation::Circle) CircleFollow(View.WorldX(x), View.WorldY(y));
     if (!pressed_) {
         SupportHover(x, y); // popup memos open under the pointer
+        if (mode_ == TMode::SetJumps) DiamondHover(x, y);
         return;
     }
     int32_t d = std::max(std::abs(x - pressX_), std::abs(y - pressY_));
@@ -566,6 +567,9 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
         // The page's own editor: a generation error may close the window during the drag.
         if (envelope_ && envelope_->DragTo(wx, wy)) Redraw();
         break;
+    case TDrag::Diamond:
+        DiamondDragTo(wx, wy);
+        break;
     case TDrag::Pan:
         View.ScrollX -= x - panX_;
         View.ScrollY -= y - panY_;
@@ -598,6 +602,7 @@ void TNL::StartLeftDrag() {
         }
         return;
     }
+    if (mode_ == TMode::SetJumps && StartDiamondDrag()) return;
     if (StartHandleDrag()) return;
     uint32_t bit = SelectionBit();
     TSLStitch* hit = ObjectAt(pressX_, pressY_);
@@ -701,6 +706,9 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
     case TDrag::MovePoint:
     case TDrag::Envelope:
         EndHandleDrag();
+        break;
+    case TDrag::Diamond:
+        EndDiamondDrag();
         break;
     default:
         break;

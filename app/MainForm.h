@@ -294,6 +294,9 @@ public:
     // page) on the group of the current object; `cursor` is where the cursor starts ("Quick Set
     // Stitch Order From This Point"). False when there is no grouped object to order.
     bool StartOrderMode(TOrderPage page, int32_t cursor = 0);
+    // The "Stitch Ordering" page, with the order mode running (started on the current group when
+    // it is not).
+    void ShowOrderOptions();
     // "Exit" / "End Stitch Order Mode" / closing the panel: back to the mode before.
     void EndOrderMode();
     // The panel's page changed: the Set Jumps page of a region enters the Set Jumps mode, of an
@@ -331,7 +334,8 @@ private:
         MovePoint,
         Pan,
         Envelope,
-        Support
+        Support,
+        Diamond
     };
 
     Host& host_;
@@ -420,6 +424,10 @@ private:
     void SupportHover(int32_t x, int32_t y);
     void MoveLockedMemos(const std::vector<TSLStitch*>& moved, double dx, double dy);
     std::vector<TContextItem> SupportMenuAt(int32_t x, int32_t y);
+    // The stitch order mode's menu, the jump start items of an object, and running them.
+    std::vector<TContextItem> OrderMenuAt(TSLStitch* hit);
+    void AddJumpStartItem(std::vector<TContextItem>& items, TSLStitch& hit) const;
+    bool RunOrderContextCommand(int32_t code, TSLStitch* target);
     bool RunSupportCommand(int32_t code);
     void DrawSupport(uint8_t layer, const TDrawContext& dc) const;
     // stitch pattern creators (app/CreatorCommands.cpp): the creator's own context items, the
@@ -486,6 +494,11 @@ private:
     // Clicks and drawing of the order and jump modes.
     void OrderClick(int32_t x, int32_t y);
     void DrawOrder(TDrawContext& dc) const;
+    // The entry and exit diamonds of the Set Jumps page: the prompt over them, and their drag.
+    void DiamondHover(int32_t x, int32_t y);
+    bool StartDiamondDrag();
+    void DiamondDragTo(double wx, double wy);
+    void EndDiamondDrag();
     static bool IsOrderMode(TMode m) { return m == TMode::ChangeOrder || m == TMode::SetJumps; }
 
     // dragging anchors, control points and envelope handles of existing curves

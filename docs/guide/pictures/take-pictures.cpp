@@ -16,6 +16,7 @@
 #include <string>
 
 #include "app/MainForm.h"
+#include "app/OrderMode.h"
 #include "core/Colour.h"
 #include "gui/MainWindow.h"
 #include "gui/QtHost.h"
@@ -184,6 +185,21 @@ int main(int argc, char** argv) {
     Settle();
     s.Run(TCommand::GroupSelection);
     Save(&s.W, "layout");
+
+    // The stitch order mode on the group: the panel with each element's thumbnail, the second
+    // element current.
+    s.Run(TCommand::ChangeOrder);
+    if (s.Nl().Mode() == TMode::ChangeOrder) {
+        s.Nl().OrderMode().SetCursor(1);
+        s.Nl().OrderChanged();
+        Settle();
+        Save(&s.W, "order");
+        s.Nl().EndOrderMode();
+        s.W.RefreshCommands();
+        Settle();
+    } else {
+        Fail("the stitch order mode did not start");
+    }
 
     // The design sewn half way in the simulator.
     s.Run(TCommand::SewHighlighted);
