@@ -82,10 +82,13 @@ void TNL::AddLineAnchor(TSLCurve& line, float x, float y) {
 
 void TNL::CreationClick(float x, float y) {
     if (Extending()) return ExtensionClick(x, y);
+    // A point of a creator's drawing stays in its tile (and on its grid for a line stitch).
+    if (creating_ && creation_ != TCreation::Circle) FitToCreator(*creating_, x, y);
     if (!creating_) {
         modifiedBeforeCreation_ = Sew.Modified;
         Sew.ClearSelection(OF_SELECTED_EDIT);
-        creator_ = Services.PatternCreatorAt ? Services.PatternCreatorAt(x, y) : nullptr;
+        creator_ = CreationCreatorAt(x, y);
+        FitFirstPoint(x, y);
         std::unique_ptr<TSLStitch> obj;
         if (creation_ == TCreation::DirectStitch) {
             obj = std::make_unique<TSLStitch>();
@@ -269,6 +272,7 @@ void TNL::ClearCreationState() {
     railB_ = nullptr;
     pendingRailB_.reset();
     creator_ = nullptr;
+    creationCreator_ = nullptr;
     pointsDue_ = 0;
     host_.SetPrompt("");
     host_.SetStatus("");

@@ -450,6 +450,15 @@ private:
     bool RunOrderContextCommand(int32_t code, TSLStitch* target);
     bool RunSupportCommand(int32_t code);
     void DrawSupport(uint8_t layer, const TDrawContext& dc) const;
+    // stitch pattern creators (app/CreatorCommands.cpp): the creator's own context items, the
+    // creator that "Programmable Line Stitch" / "Programmable Curve Stitch" draws in, and points
+    // of a creator's drawing kept in its tile (and on its grid for line stitches).
+    TObjectBase* creationCreator_ = nullptr;
+    void AddCreatorItems(std::vector<TContextItem>& items, const TObjectPatternCreator& creator) const;
+    bool RunCreatorCommand(int32_t code, TObjectPatternCreator& creator);
+    TObjectBase* CreationCreatorAt(float x, float y);
+    void FitFirstPoint(float& x, float& y) const;
+    void FitToCreator(const TSLStitch& object, float& x, float& y) const;
 
     // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).
     std::vector<TSLStitch*> Objects() const;

@@ -68,7 +68,8 @@ void TNL::DragPointTo(double x, double y) {
     if (!dragObject_ || dragPoint_ < 0 || dragPoint_ >= dragObject_->Count()) return;
     if (!std::isfinite(x) || !std::isfinite(y)) return;
     TSP& p = (*dragObject_)[dragPoint_];
-    const auto nx = static_cast<float>(x), ny = static_cast<float>(y);
+    auto nx = static_cast<float>(x), ny = static_cast<float>(y);
+    FitToCreator(*dragObject_, nx, ny); // a creator's drawing stays in its tile
     if (dragObject_->Kind() == KIND_CURVE && dragPoint_ % 3 == 0) {
         auto& c = static_cast<TSLCurve&>(*dragObject_);
         const float dx = nx - p.X, dy = ny - p.Y;

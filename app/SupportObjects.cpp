@@ -156,6 +156,8 @@ std::vector<TContextItem> TNL::SupportMenuAt(int32_t x, int32_t y) {
     default:
         break;
     }
+    if (o.Kind == SUPPORT_PATTERN_CREATOR)
+        AddCreatorItems(items, static_cast<const TObjectPatternCreator&>(o));
     items.push_back({"Bring To Top", CMD_SUPPORT_TO_TOP});
     items.push_back({"Send To Bottom", CMD_SUPPORT_TO_BOTTOM});
     items.push_back({"Delete Object", CMD_SUPPORT_DELETE});
@@ -171,6 +173,12 @@ bool TNL::RunSupportCommand(int32_t code) {
     if (i >= Sew.Support.Count()) return true; // it went since the menu was built
     TObjectBase& o = *Sew.Support[i];
     Sew.Support.Selected = i;
+    if (o.Kind == SUPPORT_PATTERN_CREATOR &&
+        RunCreatorCommand(code, static_cast<TObjectPatternCreator&>(o))) {
+        CommandsChanged();
+        Redraw();
+        return true;
+    }
     auto reorder = [&](auto move) {
         TUndoStep step(Sew, code == CMD_SUPPORT_TO_TOP ? "Bring To Top" : "Send To Bottom", AllMembers());
         step.TouchSupport();

@@ -21,6 +21,7 @@
 #include "formats/Import.h"
 #include "formats/Worksheet.h"
 #include "regions/SLRegion.h"
+#include "regions/Support.h"
 #include "stitching/SLCurve.h"
 #include "threads/CatalogFolder.h"
 #include "threads/ThreadMatch.h"
@@ -49,7 +50,9 @@ Commands:
   info FILE [--json] [--threads DIR]
                                  stitch count, colour blocks with their colours and the nearest
                                  thread of the enabled catalogs, extents in mm; for a worksheet:
-                                 its version, its objects by kind, support objects, groups and
+                                 its version, its objects by kind, its support objects one by
+                                 one (kind, bounds in mm, a picture's size in pixels, a memo's
+                                 first line, a pattern creator's tile and drawing), groups and
                                  the stitch count an export would write
   dump FILE                      one line per point: X Y in 0.1 mm (Y downward), and for a point
                                  that starts a colour block "C RRGGBB" (a worksheet: what an
@@ -285,6 +288,67 @@ std::string TakeValue(const std::vector<std::string>& a, size_t& i, const char* 
     return a[++i];
 }
 
+// The support objects one by one: kind, bounds in mm, and what each kind holds (a picture's size
+// in pixels and file, a memo's first line, a creator's tile and drawing). JSON: the items of an
+// array; text: one indented line each.
+std::string SupportList(const TSupportBaseList& list, bool json) {
+    std::string s;
+    for (int32_t i = 1; i < list.Count(); ++i) {
+        const TObjectBase& o = *list[i];
+        const char* kind = o.Kind == SUPPORT_FRAME             ? "frame"
+                           : o.Kind == SUPPORT_PICTURE         ? "picture"
+                           : o.Kind == SUPPORT_PATTERN_CREATOR ? "pattern creator"
+                           : o.Kind == SUPPORT_TEXT_LABEL      ? "text label"
+                                                               : "font backdrop";
+        const TKvRect& r = o.Rect;
+        if (json) {
+            s += std::string(i > 1 ? ", " : "") + "{\"kind\": \"" + kind +
+                 "\", \"bounds_mm\": {\"left\": " + Mm(r.Left) + ", \"top\": " + Mm(r.Top) +
+                 ", \"right\": " + Mm(r.Right + 1.0) + ", \"bottom\": " + Mm(r.Bottom + 1.0) +
+                 ", \"width\": " + Mm(o.Width()) + ", \"height\": " + Mm(o.Height()) + "}";
+        } else {
+            s += "    " + std::to_string(i) + ": " + kind + " " + Mm(o.Width()) + " x " + Mm(o.Height()) +
+                 " mm (x " + Mm(r.Left) + " to " + Mm(r.Right + 1.0) + ", y " + Mm(r.Top) + " to " +
+                 Mm(r.Bottom + 1.0) + " mm)";
+        }
+        if (o.Kind == SUPPORT_PICTURE) {
+            const auto& p = static_cast<const TObjectBitmap&>(o);
+            const std::string name = std::filesystem::path(p.FileName).filename().string();
+            if (json)
+                s += ", \"picture_px\": {\"width\": " + std::to_string(p.PictureWidth()) +
+                     ", \"height\": " + std::to_string(p.PictureHeight()) +
+                     "}, \"file\": " + JsonString(name) + ", \"shown\": " + (p.NoImage ? "false" : "true");
+            else
+                s += ", picture " + std::to_string(p.PictureWidth()) + " x " +
+                     std::to_string(p.PictureHeight()) + " pixels (" + name +
+                     (p.NoImage ? ", not shown" : "") + ")";
+        } else if (o.Kind == SUPPORT_TEXT_LABEL) {
+            const auto& m = static_cast<const TObjectText&>(o);
+            const std::string first = m.Lines.empty() ? std::string() : m.Lines.front();
+            if (json)
+                s += ", \"first_line\": " + JsonString(first) +
+                     ", \"lines\": " + std::to_string(m.Lines.size()) +
+                     ", \"font\": " + JsonString(m.FontName);
+            else
+                s += ", " + std::to_string(m.Lines.size()) + (m.Lines.size() == 1 ? " line" : " lines") +
+                     ": \"" + first + "\"";
+        } else if (o.Kind == SUPPORT_PATTERN_CREATOR) {
+            const auto& c = static_cast<const TObjectPatternCreator&>(o);
+            const std::string members = std::to_string(c.Members.size());
+            if (json)
+                s += ", \"tile_mm\": {\"width\": " + Mm(c.Pattern.PatternWidth) +
+                     ", \"height\": " + Mm(c.Pattern.PatternHeight) +
+                     "}, \"edit_points\": " + std::to_string(c.Pattern.EditPoints) +
+                     ", \"members\": " + members;
+            else
+                s += ", tile " + Mm(c.Pattern.PatternWidth) + " x " + Mm(c.Pattern.PatternHeight) + " mm, " +
+                     members + (c.Members.size() == 1 ? " object" : " objects") + " in its drawing";
+        }
+        s += json ? "}" : "\n";
+    }
+    return s;
+}
+
 int SheetInfo(const std::string& file, bool json, std::ostream& out) {
     TWorksheetInfo info;
     std::unique_ptr<TSew> sew = LoadSheet(file, &info);
@@ -306,7 +370,9 @@ int SheetInfo(const std::string& file, bool json, std::ostream& out) {
     }
     std::vector<std::pair<const char*, int>> support = {
         {"frames", 0}, {"pictures", 0}, {"pattern_creators", 0}, {"text_labels", 0}};
-    for (const auto& s : sew->Support) {
+    // Item 0 is the rubber band of the selection rectangle, not an object of the worksheet.
+    for (int32_t i = 1; i < sew->Support.Count(); ++i) {
+        const TObjectBase* s = sew->Support[i];
         int k = s->Kind == SUPPORT_FRAME             ? 0
                 : s->Kind == SUPPORT_PICTURE         ? 1
                 : s->Kind == SUPPORT_PATTERN_CREATOR ? 2
@@ -333,7 +399,8 @@ int SheetInfo(const std::string& file, bool json, std::ostream& out) {
         for (size_t i = 0; i < support.size(); ++i)
             s += std::string(i ? ", " : "") + "\"" + support[i].first +
                  "\": " + std::to_string(support[i].second);
-        s += "}, \"groups\": [";
+        s += "}, \"support_list\": [" + SupportList(sew->Support, true) + "]";
+        s += ", \"groups\": [";
         for (size_t i = 0; i < groups.size(); ++i)
             s += std::string(i ? ", " : "") + "{\"id\": " + std::to_string(groups[i].first) +
                  ", \"objects\": " + std::to_string(groups[i].second) + "}";
@@ -345,7 +412,8 @@ int SheetInfo(const std::string& file, bool json, std::ostream& out) {
         s += "\n  support objects:";
         for (auto& [name, n] : support)
             s += " " + std::string(name) + " " + std::to_string(n) + ";";
-        s += "\n  layout groups: " + std::to_string(groups.size()) + "\n";
+        s += "\n" + SupportList(sew->Support, false);
+        s += "  layout groups: " + std::to_string(groups.size()) + "\n";
         for (auto& [id, n] : groups)
             s += "    group " + std::to_string(id) + ": " + std::to_string(n) + " objects\n";
         s += "  stitches an export writes: " + std::to_string(stitches) + "\n";

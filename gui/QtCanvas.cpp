@@ -1,5 +1,6 @@
 #include "gui/QtCanvas.h"
 
+#include <QFontMetricsF>
 #include <QImage>
 #include <QString>
 #include <algorithm>
@@ -289,11 +290,30 @@ void TQtCanvas::Rectangle(float left, float top, float right, float bottom) {
     p_.drawRect(QRectF(QPointF(left, top), QPointF(right, bottom)));
 }
 
+void TQtCanvas::SetFont(const std::string& family, bool bold, bool italic) {
+    if (!baseSaved_) baseFont_ = p_.font(), baseSaved_ = true;
+    fontFamily_ = QString::fromStdString(family);
+    bold_ = bold;
+    italic_ = italic;
+}
+
+QFont TQtCanvas::TextFont(float size) const {
+    QFont f = baseSaved_ ? baseFont_ : p_.font();
+    if (!fontFamily_.isEmpty()) f.setFamily(fontFamily_);
+    f.setBold(bold_);
+    f.setItalic(italic_);
+    // Within what a font engine can draw (and an int holds): a hostile file's height is huge.
+    f.setPixelSize(static_cast<int>(std::clamp(std::isfinite(size) ? size : 1.f, 1.f, 10000.f)));
+    return f;
+}
+
+float TQtCanvas::TextWidth(const std::string& text, float size) {
+    return static_cast<float>(QFontMetricsF(TextFont(size)).horizontalAdvance(QString::fromStdString(text)));
+}
+
 void TQtCanvas::Text(float x, float y, const std::string& text, int32_t colour, float size) {
     Flush();
-    QFont f = p_.font();
-    f.setPixelSize(std::max(1, static_cast<int>(size)));
-    p_.setFont(f);
+    p_.setFont(TextFont(size));
     p_.setPen(ToQColor(colour));
     p_.drawText(QPointF(x, y), QString::fromStdString(text));
     p_.setPen(pen_);

@@ -1,6 +1,7 @@
 // Canvas over QPainter: what the engine draws lands on a widget or a QImage.
 #pragma once
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QLine>
 #include <QPainter>
@@ -35,6 +36,8 @@ public:
                const std::vector<uint32_t>& argb, int alpha = 255) override;
     void Clear(int32_t colour) override;
     void SetSmoothImages(bool smooth) override { smooth_ = smooth; }
+    void SetFont(const std::string& family, bool bold, bool italic) override;
+    float TextWidth(const std::string& text, float size) override;
     bool KeepPicture(int slot) override;
     bool RestorePicture(int slot) override;
     // Draws the markers still held in the batch.
@@ -46,6 +49,11 @@ private:
     QPainter& p_;
     QRect area_;
     bool smooth_ = false;
+    QString fontFamily_; // empty: the painter's own
+    bool bold_ = false, italic_ = false;
+    QFont baseFont_; // the painter's font before the first SetFont
+    bool baseSaved_ = false;
+    QFont TextFont(float size) const; // the typeface set, at a pixel size
     QPen pen_;
     std::vector<QPointF> points_; // scratch for polygons
     std::vector<QPoint> ipoints_; // scratch for polylines

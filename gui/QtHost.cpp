@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFontDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMainWindow>
@@ -22,11 +23,11 @@
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
 #include "gui/CircleAttributesDialog.h"
-#include "gui/PatternViewerDialog.h"
-#include "gui/SupportDialogs.h"
 #include "gui/OrderPanel.h"
+#include "gui/PatternViewerDialog.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/SimulatorWindow.h"
+#include "gui/SupportDialogs.h"
 
 namespace nl {
 
@@ -303,6 +304,23 @@ bool TQtHost::OpenGuidePage(const std::string& file) {
     QUrl url = QUrl::fromLocalFile(hash < 0 ? text : text.left(hash));
     if (hash >= 0) url.setFragment(text.mid(hash + 1));
     return QDesktopServices::openUrl(url);
+}
+
+bool TQtHost::ChooseFont(TFontChoice& font) {
+    if (FontHook) return FontHook(font);
+    QFont preset(QString::fromStdString(font.Family));
+    preset.setBold(font.Bold);
+    preset.setItalic(font.Italic);
+    if (font.PointSize > 0) preset.setPointSizeF(font.PointSize);
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, preset, Window, "Font");
+    if (!ok) return false;
+    font.Family = chosen.family().toStdString();
+    font.Bold = chosen.bold();
+    font.Italic = chosen.italic();
+    // A font given in pixels has no point size: it is taken at 96 pixels per inch.
+    font.PointSize = chosen.pointSizeF() > 0 ? chosen.pointSizeF() : chosen.pixelSize() * 72.0 / 96.0;
+    return true;
 }
 
 } // namespace nl

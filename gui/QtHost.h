@@ -56,6 +56,8 @@ public:
     std::function<QAction*(QMenu& menu, QPoint at)> MenuHook;
     // Tests look at (and fill in) the "General" dialog as built instead of waiting: true accepts.
     std::function<bool(class TGeneralDialog& dialog)> GeneralHook;
+    // Tests answer the font dialog here (true: chosen, in the argument) instead of showing it.
+    std::function<bool(TFontChoice& font)> FontHook;
     // Tests see the guide page asked for instead of a browser starting.
     std::function<bool(const std::string& file)> GuideHook;
 
@@ -104,6 +106,7 @@ public:
     void CommandStateChanged() override;
     void RequestClose() override;
     bool EditGeneralOptions(TGeneralOptions& values) override;
+    bool ChooseFont(TFontChoice& font) override;
     bool OpenGuidePage(const std::string& file) override;
 
     static constexpr const char* ClipboardMime = "application/x-nordelune-objects";

@@ -199,6 +199,9 @@ void TSupportPropertiesDialog::Build() {
                                                                 QString::fromStdString(p->MemoText()), &ok);
             if (ok && nl_.SupportPage()) nl_.SupportPage()->SetMemoText(text.toStdString());
         });
+        button("Font ...", [this] {
+            if (nl_.SupportPage()) nl_.SupportPage()->ChooseFont(nl_.GetHost());
+        });
         button(page->LockCaption(), [this] {
             TSLStitch* current = nl_.Sew.Current();
             const int32_t id = current ? nl_.Sew.IndexOf(current) + 1 : 0;

@@ -32,6 +32,18 @@ public:
     virtual void Clear(int32_t colour) = 0;
     // The smoother (slower) stretching for the Image calls that follow ("Best Possible Image").
     virtual void SetSmoothImages(bool smooth) { (void)smooth; }
+    // The width in pixels of a text drawn at `size` in the current typeface (a canvas that cannot
+    // measure answers an average glyph width).
+    virtual float TextWidth(const std::string& text, float size) {
+        return 0.6f * size * static_cast<float>(text.size());
+    }
+    // The typeface of the Text calls that follow (an empty family: the canvas's own). A family
+    // that is not installed falls back to the nearest one the desktop has.
+    virtual void SetFont(const std::string& family, bool bold, bool italic) {
+        (void)family;
+        (void)bold;
+        (void)italic;
+    }
 
     // Pictures kept for a quick return: a picture built up over many calls (the sewing
     // simulator's) can be kept in a numbered slot and put back later instead of being drawn

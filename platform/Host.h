@@ -62,6 +62,14 @@ struct TGeneralOptions {
     int AutosaveMinutes = 5;
 };
 
+// A typeface as the font dialog shows it: family, style and size in points.
+struct TFontChoice {
+    std::string Family;
+    bool Bold = false;
+    bool Italic = false;
+    double PointSize = 12.0;
+};
+
 class Host {
 public:
     virtual ~Host() = default;
@@ -125,6 +133,11 @@ public:
     virtual void CloseSupportProperties() {}
     // The "Prog. Stitch  Pattern Viewer" over the controller's pattern viewer model (modal).
     virtual void ShowPatternViewer() {}
+    // The desktop's font dialog preset with `font`; true when the user chose one (then in `font`).
+    virtual bool ChooseFont(TFontChoice& font) {
+        (void)font;
+        return false;
+    }
     // The warning sound of refused clicks.
     virtual void Beep() {}
     // The stitch order mode's "Stitching Order" panel (with its pallet): shown while the mode

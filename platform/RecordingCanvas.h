@@ -38,6 +38,11 @@ public:
         Add({'I', 0, {{l, t}, {r, b}}, {}});
     }
     void Clear(int32_t colour) override { Add({'C', colour, {}, {}}); }
+    // Typefaces asked for, in order ("family" with " bold" / " italic" added).
+    std::vector<std::string> Fonts;
+    void SetFont(const std::string& family, bool bold, bool italic) override {
+        Fonts.push_back(family + (bold ? " bold" : "") + (italic ? " italic" : ""));
+    }
     // Kept pictures are copies of what was recorded so far.
     bool CanKeep = true;
     bool KeepPicture(int slot) override {

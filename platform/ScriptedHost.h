@@ -82,6 +82,17 @@ public:
         ++PatternViewersShown;
         if (PatternViewerScript) PatternViewerScript();
     }
+    // The font dialog: each request is recorded (the preset); a queued answer is chosen, none
+    // cancels.
+    std::vector<TFontChoice> FontRequests;
+    std::deque<TFontChoice> FontAnswers;
+    bool ChooseFont(TFontChoice& font) override {
+        FontRequests.push_back(font);
+        if (FontAnswers.empty()) return false;
+        font = FontAnswers.front();
+        FontAnswers.pop_front();
+        return true;
+    }
     std::function<void()> CircleDialogScript;
     // The rotate and resize dialogs: the script plays the user on the controller's model.
     std::function<void()> RotateDialogScript, ResizeDialogScript;

@@ -136,16 +136,36 @@ void ResolveCreatorMembers(TSupportBaseList& support, const std::vector<TSLStitc
     }
 }
 
-void SnapToCreatorGrid(const TObjectPatternCreator& creator, TSLStitch& object) {
-    const double cell = creator.GridCell();
-    if (!(cell > 0)) return;
-    auto snap = [&](float v, int32_t origin) {
-        return static_cast<float>(origin + std::round((v - origin) / cell) * cell);
+void PlaceInCreator(const TObjectPatternCreator& creator, float& x, float& y, bool snap) {
+    const TKvRect& r = creator.Rect;
+    auto place = [&](float v, int32_t lo, int32_t size) {
+        const double far = static_cast<double>(lo) + size;
+        double d = std::clamp(static_cast<double>(v), static_cast<double>(lo), far);
+        const double cell = creator.GridCell();
+        if (snap && cell > 0) {
+            // The last node within the tile: a side shorter than the larger one ends between nodes.
+            const double last = std::floor(size / cell + 1e-9);
+            d = lo + std::clamp(std::round((d - lo) / cell), 0.0, last) * cell;
+        }
+        return static_cast<float>(d);
     };
-    for (TSP& p : object) {
-        p.X = snap(p.X, creator.Rect.Left);
-        p.Y = snap(p.Y, creator.Rect.Top);
-    }
+    x = place(x, r.Left, creator.Width());
+    y = place(y, r.Top, creator.Height());
+}
+
+void SnapToCreatorGrid(const TObjectPatternCreator& creator, TSLStitch& object) {
+    for (TSP& p : object)
+        PlaceInCreator(creator, p.X, p.Y, true);
+}
+
+TObjectPatternCreator* CreatorOf(const TSupportBaseList& support, const TSLStitch& object) {
+    if (!(object.Flags & OF_PATTERN_MEMBER) || object.OrderIndex < 1) return nullptr;
+    TObjectBase* owner = support.Item(object.OrderIndex);
+    if (!owner || owner->Kind != SUPPORT_PATTERN_CREATOR) return nullptr;
+    auto* creator = static_cast<TObjectPatternCreator*>(owner);
+    // The index is only a hint until the list is renumbered: the member list has the last word.
+    const auto& m = creator->Members;
+    return std::find(m.begin(), m.end(), &object) != m.end() ? creator : nullptr;
 }
 
 } // namespace nl

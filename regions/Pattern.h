@@ -33,5 +33,11 @@ TObjectPatternCreator* CreatorAt(const TSupportBaseList& list, double x, double 
 void ResolveCreatorMembers(TSupportBaseList& support, const std::vector<TSLStitch*>& objects);
 // Members of a creator snap to its edit grid (cell = larger side / EditPoints, from its corner).
 void SnapToCreatorGrid(const TObjectPatternCreator& creator, TSLStitch& object);
+// A point placed in a creator's drawing: kept within the creator's tile (its rectangle, the far
+// edges included, which are the next tile's near edges) and, with `snap`, moved to the nearest
+// node of its edit grid that lies within the tile.
+void PlaceInCreator(const TObjectPatternCreator& creator, float& x, float& y, bool snap);
+// The creator an object of the worksheet belongs to (member flag and OrderIndex), null for none.
+TObjectPatternCreator* CreatorOf(const TSupportBaseList& support, const TSLStitch& object);
 
 } // namespace nl

@@ -6,8 +6,10 @@
 
 #include "core/Errors.h"
 #include "core/FileIO.h"
+#include "core/Geometry.h"
 #include "core/Numeric.h"
 #include "platform/Canvas.h"
+#include "stitching/SLCurve.h"
 #include "stitching/SLStitch.h"
 #include "stitching/StitchContext.h"
 
@@ -90,6 +92,8 @@ TSupportHit TObjectBase::HitTest(double x, double y, double margin) const {
 namespace {
 constexpr int32_t kHighlight = 0x00D77800;
 constexpr int32_t kHoopColour = 0x00B08040;
+constexpr int32_t kMosaicColour = 0x00A08070;     // the repeated drawing
+constexpr int32_t kMosaicTileColour = 0x00C8C8C8; // the edges of the repeated tiles
 
 void Border(const TDrawContext& dc, const TKvRect& r, uint8_t style) {
     Canvas& c = *dc.Target;
@@ -313,6 +317,8 @@ void TObjectText::Record(TRecordReader& io) {
     TObjectBase::Record(io);
     TextFields(io, *this);
     if (!std::isfinite(FontHeight) || FontHeight < 1.0) FontHeight = 98.08;
+    // No taller than the tallest memo: a file's height reaches the screen as a pixel size.
+    FontHeight = std::min(FontHeight, kMaxMemoFontHeight);
     Flags &= ~MEMO_POPUP_OPEN; // a popup starts closed
 }
 
@@ -374,11 +380,13 @@ void TObjectText::Draw(const TDrawContext& dc, const TSupportDrawState& state) c
     float y = dc.SY(Rect.Top) + h;
     const double width = std::max(1, Width() - 12);
     const size_t maxChars = static_cast<size_t>(std::max(1.0, width / std::max(1.0, FontHeight * 0.6)));
+    c.SetFont(FontName, (FontStyle & MEMO_BOLD) != 0, (FontStyle & MEMO_ITALIC) != 0);
     for (const std::string& line : LaidOutLines(width, FontHeight)) {
         if (y > bottom) break; // clipped to the bounds
         c.Text(left, y, line.size() > maxChars ? line.substr(0, maxChars) : line, TextColor, h);
         y += h * 1.15f;
     }
+    c.SetFont({}, false, false); // what is drawn next has the canvas's own typeface
 }
 
 TObjectPatternCreator::TObjectPatternCreator() : TObjectBase(SUPPORT_PATTERN_CREATOR) {
@@ -430,7 +438,7 @@ void TObjectPatternCreator::Offset(int32_t dx, int32_t dy) {
 void TObjectPatternCreator::Draw(const TDrawContext& dc, const TSupportDrawState& state) const {
     TObjectBase::Draw(dc, state);
     Canvas& c = *dc.Target;
-    if (Flags & 0x10) { // "Show Grid": the edit points the members snap to
+    if (Flags & CREATOR_SHOW_GRID) { // the edit points the members snap to
         const double cell = GridCell();
         if (cell * dc.Scale >= 3.0) {
             c.SetPen(0xC8C8C8, 1.f, TPenStyle::Dot);
@@ -440,21 +448,53 @@ void TObjectPatternCreator::Draw(const TDrawContext& dc, const TSupportDrawState
                 c.Line(dc.SX(Rect.Left), dc.SY(y), dc.SX(Rect.Right), dc.SY(y));
         }
     }
-    if (Flags & 0x40) { // "Show Mosaic Mode": the tile repeated around itself, faintly
-        c.SetPen(0xD0D0D0, 1.f, TPenStyle::Dash);
-        for (int i = -1; i <= 1; ++i)
-            for (int j = -1; j <= 1; ++j) {
-                if (!i && !j) continue;
-                const double ox = i * Width(), oy = j * Height();
-                for (const TSLStitch* m : Members) {
-                    const TSLStitch& pts = m->Stitches() ? *m->Stitches() : *m;
-                    std::vector<TPointF> line;
-                    for (int32_t k = 0; k < pts.Count(); ++k)
-                        line.push_back({dc.SX(pts[k].X + ox), dc.SY(pts[k].Y + oy)});
-                    if (line.size() > 1) c.Polyline(line);
-                }
-            }
+    if (Flags & CREATOR_MOSAIC) DrawMosaic(dc);
+}
+
+void TObjectPatternCreator::DrawMosaic(const TDrawContext& dc) const {
+    // The drawing repeated in the eight tiles around the creator, as the pattern repeats over a
+    // stitched area, a little lighter than the drawing itself so that the tile stays clear.
+    Canvas& c = *dc.Target;
+    std::vector<std::vector<TPointD>> lines;
+    for (const TSLStitch* m : Members) {
+        std::vector<TPointD> line;
+        if (m->Kind() == KIND_CURVE)
+            static_cast<const TSLCurve&>(*m).FlattenVisit(0, -1, [&](float x, float y, int32_t) {
+                line.push_back({x, y});
+            });
+        else
+            for (const TSP& p : *m)
+                line.push_back({p.X, p.Y});
+        if (line.size() > 1) lines.push_back(std::move(line));
     }
+    if (lines.empty()) return;
+    std::vector<TPointF> screen;
+    for (int i = -1; i <= 1; ++i)
+        for (int j = -1; j <= 1; ++j) {
+            if (!i && !j) continue;
+            const double ox = static_cast<double>(i) * Width(), oy = static_cast<double>(j) * Height();
+            if (dc.ClipValid) {
+                TKvRect tile = Rect;
+                tile.Left += static_cast<int32_t>(ox), tile.Right += static_cast<int32_t>(ox);
+                tile.Top += static_cast<int32_t>(oy), tile.Bottom += static_cast<int32_t>(oy);
+                if (!tile.Intersects(dc.Clip)) continue;
+            }
+            for (const auto& line : lines) {
+                screen.clear();
+                for (const TPointD& p : line)
+                    screen.push_back({dc.SX(p.X + ox), dc.SY(p.Y + oy)});
+                c.SetPen(kMosaicColour, 1.f);
+                c.Polyline(screen);
+            }
+        }
+    c.SetPen(kMosaicTileColour, 1.f, TPenStyle::Dot);
+    for (int i = -1; i <= 1; ++i)
+        for (int j = -1; j <= 1; ++j)
+            if (i || j) {
+                const double l = Rect.Left + static_cast<double>(i) * Width();
+                const double t = Rect.Top + static_cast<double>(j) * Height();
+                c.Rectangle(dc.SX(l), dc.SY(t), dc.SX(l + Width()), dc.SY(t + Height()));
+            }
 }
 
 void TObjectPatternCreator::Record(TRecordWriter& io) const {
@@ -476,6 +516,75 @@ void TObjectPatternCreator::Record(TRecordReader& io) {
     Pattern.PatternHeight = std::max(1, Pattern.PatternHeight);
     Pattern.EditPoints = std::clamp(Pattern.EditPoints, 1, 70);
     Members.clear();
+}
+
+TFontBase::TFontBase() : TObjectBase(SUPPORT_FONT_BASE) {
+    Colour = 0xB6F7FC;
+    Rect.Set(0, 0, 2399, 2399);
+}
+
+void TFontBase::Draw(const TDrawContext& dc, const TSupportDrawState& state) const {
+    Canvas& c = *dc.Target;
+    const uint32_t flags = Guides.DisplayFlags;
+    if (!(flags & FONT_HIDE_BACKGROUND)) FillArea(dc, Rect, Guides.BackColour);
+    // The glyph's foot stands on the Bottom line, centred across the backdrop.
+    const std::string glyph(1, static_cast<char>(Code >= 32 && Code < 127 ? Code : '?'));
+    const float size = static_cast<float>(std::round(kGlyphHeight * dc.Scale));
+    TemplateTop = Guides.Bottom + kGlyphHeight - 1;
+    const bool guides = state.Zoom >= kGuideZoom;
+    const bool shown = !(flags & FONT_HIDE_CHARACTER) && size >= 2.f;
+    const bool highlight = !(flags & FONT_NO_HIGHLIGHT);
+    auto drawGlyph = [&](bool background) {
+        c.SetFont(Guides.TemplateName, Guides.TemplateStyle & 1, (Guides.TemplateStyle & 2) != 0);
+        const float w = c.TextWidth(glyph, size);
+        const float x = dc.SX((Rect.Left + Rect.Right + 1) / 2.0) - w / 2;
+        const float foot = dc.SY(static_cast<double>(Rect.Bottom) - Guides.Bottom);
+        if (background)
+            c.FillPolygon({{x, foot - size}, {x + w, foot - size}, {x + w, foot}, {x, foot}},
+                          Guides.HighColour);
+        c.Text(x, foot, glyph, Guides.CharColour, size);
+        c.SetFont({}, false, false);
+    };
+    if (flags & FONT_LINES_BELOW) {
+        // The lines under the glyph: a highlighted glyph first, the lines over it, and the glyph
+        // once more without its background over the lines.
+        if (shown && highlight) drawGlyph(true);
+        if (guides) DrawGuides(dc);
+        if (shown) drawGlyph(false);
+    } else {
+        if (shown) drawGlyph(highlight);
+        if (guides) DrawGuides(dc);
+    }
+    Border(dc, Rect, FrameStyle);
+}
+
+void TFontBase::DrawGuides(const TDrawContext& dc) const {
+    Canvas& c = *dc.Target;
+    const TFontGuides& g = Guides;
+    const float top = dc.SY(Rect.Top), bottom = dc.SY(Rect.Bottom + 1);
+    const float left = dc.SX(Rect.Left), right = dc.SX(Rect.Right + 1);
+    // Each line is followed by a white one a pixel to its right or below, so that it shows on
+    // any background.
+    auto vertical = [&](int32_t value, int32_t colour) {
+        const float x = dc.SX(static_cast<double>(Rect.Left) + value);
+        c.SetPen(colour, 1.f);
+        c.Line(x, top, x, bottom);
+        c.SetPen(0xFFFFFF, 1.f);
+        c.Line(x + 1, top, x + 1, bottom);
+    };
+    auto horizontal = [&](int32_t value, int32_t colour) {
+        const float y = dc.SY(static_cast<double>(Rect.Bottom) - value);
+        c.SetPen(colour, 1.f);
+        c.Line(left, y, right, y);
+        c.SetPen(0xFFFFFF, 1.f);
+        c.Line(left, y + 1, right, y + 1);
+    };
+    if (!(g.DisplayFlags & FONT_HIDE_LEFT)) vertical(g.Left, 0x8000);
+    if (!(g.DisplayFlags & FONT_HIDE_RIGHT)) vertical(g.Right, 0x8000);
+    if (!(g.DisplayFlags & FONT_HIDE_BOTTOM)) horizontal(TemplateTop, 0x000000);
+    if (!(g.DisplayFlags & FONT_HIDE_TOP)) horizontal(g.Top, 0x0000FF);
+    if (!(g.DisplayFlags & FONT_HIDE_BASELINE)) horizontal(g.BaseLine, 0x000000);
+    if (!(g.DisplayFlags & FONT_HIDE_BOTTOM)) horizontal(g.Bottom, 0x8000);
 }
 
 TSupportBaseList::TSupportBaseList() {
@@ -531,8 +640,10 @@ void TSupportBaseList::Record(TRecordReader& io) {
 }
 
 TObjectBase* TSupportBaseList::Create(uint8_t kind, int32_t x, int32_t y) {
-    std::unique_ptr<TObjectBase> item =
-        kind == SUPPORT_FRAME ? MakeEmbroideryFrame() : CreateSupportOfKind(kind);
+    // A font backdrop is made here only (for the font editor): files never hold one.
+    std::unique_ptr<TObjectBase> item = kind == SUPPORT_FRAME       ? MakeEmbroideryFrame()
+                                        : kind == SUPPORT_FONT_BASE ? std::make_unique<TFontBase>()
+                                                                    : CreateSupportOfKind(kind);
     if (!item) return nullptr;
     item->Offset(x - item->Rect.Left, y - item->Rect.Top);
     TObjectBase* raw = Add(std::move(item));
@@ -566,7 +677,13 @@ void TSupportBaseList::Draw(uint8_t layer, const TDrawContext& dc, const TSuppor
     for (int32_t i = 1; i < Count(); ++i) {
         const TObjectBase& o = *(*this)[i];
         if (o.Layer != layer) continue;
-        if (dc.ClipValid && !o.Rect.Intersects(dc.Clip)) continue;
+        TKvRect reach = o.Rect;
+        if (o.Kind == SUPPORT_PATTERN_CREATOR && (o.Flags & CREATOR_MOSAIC)) {
+            // The repeated drawing reaches one tile further each way.
+            reach.Left -= o.Width(), reach.Right += o.Width();
+            reach.Top -= o.Height(), reach.Bottom += o.Height();
+        }
+        if (dc.ClipValid && !reach.Intersects(dc.Clip)) continue;
         o.Draw(dc, state);
         if (i == Selected) {
             dc.Target->SetPen(kHighlight, 1.f, TPenStyle::Dot);

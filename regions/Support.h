@@ -35,7 +35,13 @@ enum : uint32_t {
     MEMO_POPUP_OPEN = 0x2000,
     MEMO_AUTO_UPDATE = 0x4000,
     MEMO_WORD_WRAP = 0x8000,
+    // stitch pattern creators
+    CREATOR_SHOW_GRID = 0x10, // "Show Grid": the edit points
+    CREATOR_MOSAIC = 0x40,    // "Show Mosaic Mode": the drawing repeated around the tile
 };
+
+// The memo's font style byte.
+enum : uint8_t { MEMO_BOLD = 0x1, MEMO_ITALIC = 0x2 };
 
 // Layers, drawn from the bottom up: below the grid, between, above the grid.
 enum : uint8_t { LAYER_ABOVE = 0, LAYER_BETWEEN = 1, LAYER_BELOW = 2 };
@@ -152,8 +158,10 @@ public:
     double FontHeight = 98.08; // units: a 16-point font at 6.13 units per pixel
     int32_t LockedTo = 0;      // "Lock To Selected": the id (Mark) of a stitch object, 0 none
     std::string FontName = "Times New Roman";
-    uint8_t FontStyle = 0;
-    int32_t FontSize = 16;
+    uint8_t FontStyle = 0; // MEMO_BOLD, MEMO_ITALIC
+    int32_t FontSize = 16; // the font's height in screen pixels; FontHeight is it in units
+    // A memo is at most 20000 mm high; so is its font.
+    static constexpr double kMaxMemoFontHeight = 20000.0 * 20;
     std::vector<std::string> Lines{"Right Click On Object Outline", "And Select Properties !"};
 
     void Record(TRecordWriter& io) const override;
@@ -187,6 +195,54 @@ public:
     TObjectStitch Header() const;
     // The side of a cell of the edit grid: the larger side over EditPoints.
     double GridCell() const;
+    // "Mosaic Design View": the drawing in the tiles around this one.
+    void DrawMosaic(const TDrawContext& dc) const;
+};
+
+// What the font being edited gives its design backdrop: the guide line values (units above the
+// bottom of the 2400-unit character space, Left and Right from its left edge), the display
+// switches and colours, and the template typeface. The defaults are a new font's.
+struct TFontGuides {
+    int32_t Left = 100, Right = 2000, Top = 1000, BaseLine = 600, Bottom = 200;
+    uint32_t DisplayFlags = 0;
+    int32_t CharColour = 0xF96D59, BackColour = 0xB6F7FC, HighColour = 0x7AF0FA;
+    std::string TemplateName = "Arial";
+    int32_t TemplateStyle = 0; // 0 regular, 1 bold, 2 italic, 3 bold italic
+};
+
+// DisplayFlags of a font: guide lines hidden, and how the template glyph shows.
+enum : uint32_t {
+    FONT_HIDE_LEFT = 0x1,
+    FONT_HIDE_RIGHT = 0x2,
+    FONT_HIDE_TOP = 0x4,
+    FONT_HIDE_BASELINE = 0x8,
+    FONT_HIDE_BOTTOM = 0x10, // the template-top line too
+    FONT_HIDE_CHARACTER = 0x400,
+    FONT_NO_HIGHLIGHT = 0x800,
+    FONT_HIDE_BACKGROUND = 0x1000,
+    FONT_LINES_BELOW = 0x4000,
+};
+
+// The font design backdrop: the 2400-unit character space of a character being edited on the
+// worksheet, with the character drawn large in the template typeface and the font's guide lines.
+// It belongs to the font editor and is never written to a file.
+class TFontBase : public TObjectBase {
+public:
+    TFontBase();
+    TFontGuides Guides;
+    int32_t Code = 'A'; // the character edited
+    // The template glyph's top above the bottom of the character space, as last drawn.
+    mutable int32_t TemplateTop = 1500;
+    // Guide lines are drawn from this zoom (percent) up.
+    static constexpr float kGuideZoom = 70.f;
+    // The glyph is 1626 units high (a negative font height: the character without its leading).
+    static constexpr int32_t kGlyphHeight = 1626;
+
+    std::unique_ptr<TObjectBase> Clone() const override { return std::make_unique<TFontBase>(*this); }
+    void Draw(const TDrawContext& dc, const TSupportDrawState& state) const override;
+
+private:
+    void DrawGuides(const TDrawContext& dc) const;
 };
 
 class TSupportBaseList : public TObList<TObjectBase> {

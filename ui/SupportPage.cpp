@@ -1,6 +1,7 @@
 #include "ui/SupportPage.h"
 
 #include <algorithm>
+#include <cmath>
 #include <sstream>
 
 #include "core/Numeric.h"
@@ -95,8 +96,8 @@ const std::vector<TSupportPage::TToggle>& TSupportPage::ToggleList() {
          [](TObjectBase& o, bool on) { Picture(o).UseAlpha = on; }, kind(SUPPORT_PICTURE)},
         {"Best Possible Image", [](const TObjectBase& o) { return Picture(o).BestImage != 0; },
          [](TObjectBase& o, bool on) { Picture(o).BestImage = on; }, kind(SUPPORT_PICTURE)},
-        Bit("Show Grid", 0x10, kind(SUPPORT_PATTERN_CREATOR)),
-        Bit("Show Mosaic Mode", 0x40, kind(SUPPORT_PATTERN_CREATOR)),
+        Bit("Show Grid", CREATOR_SHOW_GRID, kind(SUPPORT_PATTERN_CREATOR)),
+        Bit("Show Mosaic Mode", CREATOR_MOSAIC, kind(SUPPORT_PATTERN_CREATOR)),
         Bit("Popup", MEMO_POPUP, kind(SUPPORT_TEXT_LABEL)),
         Bit("Auto Update", MEMO_AUTO_UPDATE, kind(SUPPORT_TEXT_LABEL)),
         Bit("Word Wrap", MEMO_WORD_WRAP, kind(SUPPORT_TEXT_LABEL)),
@@ -130,6 +131,43 @@ void TSupportPage::SetMemoText(const std::string& text) {
         lines.push_back(line);
     }
     Regenerate();
+}
+
+namespace {
+// The memo keeps its font height in screen pixels (at 96 per inch) and in units (6.13 per pixel,
+// as pictures take them); the font dialog speaks points.
+constexpr double kPixelsPerPoint = 96.0 / 72.0;
+} // namespace
+
+TFontChoice TSupportPage::MemoFont() const {
+    TFontChoice f;
+    if (target_.Kind != SUPPORT_TEXT_LABEL) return f;
+    const auto& memo = static_cast<const TObjectText&>(target_);
+    f.Family = memo.FontName;
+    f.Bold = (memo.FontStyle & MEMO_BOLD) != 0;
+    f.Italic = (memo.FontStyle & MEMO_ITALIC) != 0;
+    f.PointSize = std::clamp(memo.FontSize, 1, 1000) / kPixelsPerPoint;
+    return f;
+}
+
+void TSupportPage::SetMemoFont(const TFontChoice& font) {
+    if (target_.Kind != SUPPORT_TEXT_LABEL) return;
+    auto& memo = static_cast<TObjectText&>(target_);
+    if (!font.Family.empty()) memo.FontName = font.Family;
+    memo.FontStyle = static_cast<uint8_t>((memo.FontStyle & ~(MEMO_BOLD | MEMO_ITALIC)) |
+                                          (font.Bold ? MEMO_BOLD : 0) | (font.Italic ? MEMO_ITALIC : 0));
+    const double points = std::isfinite(font.PointSize) ? std::clamp(font.PointSize, 1.0, 750.0) : 12.0;
+    memo.FontSize = std::max(1, RoundI(points * kPixelsPerPoint));
+    memo.FontHeight = memo.FontSize * TObjectBitmap::kUnitsPerPixel;
+    Regenerate();
+}
+
+bool TSupportPage::ChooseFont(Host& host) {
+    if (target_.Kind != SUPPORT_TEXT_LABEL) return false;
+    TFontChoice font = MemoFont();
+    if (!host.ChooseFont(font)) return false;
+    SetMemoFont(font);
+    return true;
 }
 
 std::string TSupportPage::LockCaption() const {

@@ -4,6 +4,7 @@
 #pragma once
 #include <functional>
 
+#include "platform/Host.h"
 #include "regions/Support.h"
 #include "ui/FieldPage.h"
 
@@ -28,6 +29,11 @@ public:
     // The memo's text ("Edit Text ..."): one string with line breaks.
     std::string MemoText() const;
     void SetMemoText(const std::string& text);
+    // The memo's "Font ...": the font dialog (through `host`) preset with the memo's typeface;
+    // the choice sets the font name, style, size and FontHeight. False when nothing was chosen.
+    bool ChooseFont(Host& host);
+    TFontChoice MemoFont() const;
+    void SetMemoFont(const TFontChoice& font);
     // "Lock To Selected" with the selected stitch object's id; again ("Unlock Memo") clears it.
     std::string LockCaption() const;
     void ToggleLock(int32_t selectedId);

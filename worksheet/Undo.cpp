@@ -107,6 +107,9 @@ void ReadSupport(TSupportBaseList& list, const std::vector<uint8_t>& bytes) {
     TRecordReader io(r, ctx, TRecordForm::Worksheet);
     TSupportBaseList fresh;
     fresh.Record(io);
+    // The font design backdrop is the font editor's and never in a record: it stays as it is.
+    for (int32_t i = list.Count() - 1; i >= 1; --i)
+        if (list[i]->Kind == SUPPORT_FONT_BASE) fresh.Add(list.Extract(i));
     list = std::move(fresh);
 }
 

@@ -104,10 +104,11 @@ TEST(SupportCommands, PatternDrawnInACreatorPiercesAColumnAndARegion) {
     TSLStitch* member = creator->Members[0];
     EXPECT_TRUE(member->Flags & OF_PATTERN_MEMBER);
 
-    // A pattern copy scales the 800-unit creator into its 200-unit tile (0.25).
+    // A pattern copy scales the 800-unit creator into its 200-unit tile (0.25); the line stitch's
+    // points went to the creator's grid (50 units): 790 to 800.
     auto copy = MakeCopy(*creator);
     ASSERT_EQ(copy->Items.size(), 1u);
-    EXPECT_FLOAT_EQ((*copy->Items[0])[1].X, 790 * 0.25f);
+    EXPECT_FLOAT_EQ((*copy->Items[0])[1].X, 800 * 0.25f);
     EXPECT_TRUE(copy->IsCopy());
 
     // A column and a region outside the creator.

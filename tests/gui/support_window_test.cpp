@@ -134,3 +134,70 @@ TEST(SupportWindow, PictureAndMemoWithTheirPropertiesWindow) {
     EXPECT_EQ(t.Asked.back(), "Deleting Support Object");
     EXPECT_EQ(t.Nl().Sew.Support.Count(), 2);
 }
+
+TEST(SupportWindow, MemoFontButtonAndTheCreatorsMosaicView) {
+    TSupportWin t;
+    const double wx0 = t.Nl().View.WorldX(0), wy0 = t.Nl().View.WorldY(0);
+    auto place = [](TObjectBase& o, double x, double y) {
+        o.Offset(static_cast<int32_t>(x) - o.Rect.Left, static_cast<int32_t>(y) - o.Rect.Top);
+    };
+    // A memo in a font chosen with "Font ..." (the font dialog answered by the test).
+    t.Trigger(TCommand::CreateTextLabel);
+    auto& memo = static_cast<TObjectText&>(*t.Nl().Sew.Support[1]);
+    place(memo, wx0 + 2700, wy0 + 150);
+    memo.SetSize(1500, 600);
+    memo.Lines = {"Thread: Madeira 1147", "Satin 0.4 mm, two passes"};
+    t.Nl().ShowSupportProperties(memo);
+    TSupportPropertiesDialog* d = t.W.SupportProperties();
+    ASSERT_NE(d->Button("Font ..."), nullptr);
+    std::vector<TFontChoice> asked;
+    t.W.QtHost().FontHook = [&](TFontChoice& f) {
+        asked.push_back(f);
+        f = {"DejaVu Serif", true, true, 20.0};
+        return true;
+    };
+    d->Button("Font ...")->click();
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].Family, "Times New Roman");
+    EXPECT_EQ(memo.FontName, "DejaVu Serif");
+    EXPECT_EQ(memo.FontStyle, MEMO_BOLD | MEMO_ITALIC);
+    EXPECT_EQ(t.Nl().Sew.History.UndoName(), "Font ...");
+    t.Shot(d, "support-properties-label-font");
+    d->hide();
+
+    // A creator with a zigzag line stitch drawn on its grid, shown as a mosaic.
+    t.Trigger(TCommand::CreatePatternCreator);
+    auto& creator = static_cast<TObjectPatternCreator&>(*t.Nl().Sew.Support[2]);
+    place(creator, wx0 + 900, wy0 + 900);
+    creator.Flags |= CREATOR_SHOW_GRID;
+    auto px = [&](double wx) { return static_cast<int>((wx - t.Nl().View.WorldX(0)) / 2); };
+    auto py = [&](double wy) { return static_cast<int>((wy - t.Nl().View.WorldY(0)) / 2); };
+    const int32_t l = creator.Rect.Left, top = creator.Rect.Top;
+    t.Menu(px(l + 780), py(top + 20), "Programmable Line Stitch");
+    for (auto [x, y] :
+         std::vector<std::pair<int, int>>{{0, 400}, {200, 100}, {400, 400}, {600, 700}, {800, 400}})
+        t.Click(px(l + x + 7), py(top + y - 6));
+    t.Click(px(l + 400), py(top + 400), Qt::RightButton);
+    ASSERT_EQ(creator.Members.size(), 1u);
+    EXPECT_FLOAT_EQ((*creator.Members[0])[1].X, l + 200.f) << "on the creator's grid";
+    t.Menu(px(l + 780), py(top + 20), "Mosaic Design View");
+    EXPECT_TRUE(creator.Flags & CREATOR_MOSAIC);
+    // Zoomed out so that the tiles around the creator show.
+    TView& v = t.Nl().View;
+    v.Zoom = 140;
+    v.ScrollX = static_cast<int32_t>(wx0 * v.Scale());
+    v.ScrollY = static_cast<int32_t>(wy0 * v.Scale());
+    t.V()->update();
+    t.Shot(&t.W, "memo-font-and-mosaic");
+}
+
+TEST(SupportWindow, FontBackdropWithItsGuideLines) {
+    TSupportWin t;
+    TView& v = t.Nl().View;
+    v.Zoom = 140; // guide lines show from 70 up
+    TObjectBase* b = t.Nl().Sew.Support.Create(SUPPORT_FONT_BASE, static_cast<int32_t>(v.WorldX(0)) + 200,
+                                               static_cast<int32_t>(v.WorldY(0)) + 100);
+    ASSERT_NE(b, nullptr);
+    t.V()->update();
+    t.Shot(&t.W, "font-backdrop");
+}

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <limits>
 
 #include "core/BinaryIO.h"
 #include "core/Errors.h"
 #include "platform/RecordingCanvas.h"
+#include "regions/Pattern.h"
 #include "regions/Picture.h"
 #include "regions/Support.h"
 #include "stitching/StitchContext.h"
@@ -334,4 +336,106 @@ TEST(SupportList, HitTestLayersOrderAndSnapping) {
     list.MoveLockedMemos(8, 10, 20);
     EXPECT_EQ(memo->Rect.Left, 10);
     EXPECT_EQ(memo->Rect.Top, 20);
+}
+
+TEST(PatternCreator, PointsOfTheDrawingStayInTheTileAndSnapToGridNodesWithinIt) {
+    // A 1000 x 330 creator with 10 edit points: cells of 100 units from its corner; the short side
+    // ends between nodes, so its last node is at 300.
+    TObjectPatternCreator c;
+    c.Rect.Set(200, 100, 1199, 429);
+    c.Pattern.EditPoints = 10;
+    ASSERT_DOUBLE_EQ(c.GridCell(), 100.0);
+    struct TCase {
+        float X, Y;
+        bool Snap;
+        float WantX, WantY;
+    } cases[] = {
+        {449, 151, true, 400, 200},        // nearest node
+        {150, 50, true, 200, 100},         // outside left and above: the corner
+        {1250, 429, true, 1200, 400},      // the far edge is a node (the next tile's near edge)
+        {700, 1000, true, 700, 400},       // below: the last node of the short side
+        {449.5f, 151, false, 449.5f, 151}, // without snapping only kept in the tile
+        {5000, -5000, false, 1200, 100},
+    };
+    for (const TCase& k : cases) {
+        float x = k.X, y = k.Y;
+        PlaceInCreator(c, x, y, k.Snap);
+        EXPECT_FLOAT_EQ(x, k.WantX) << k.X << "," << k.Y;
+        EXPECT_FLOAT_EQ(y, k.WantY) << k.X << "," << k.Y;
+    }
+}
+
+TEST(Memo, AFilesFontHeightIsKeptWithinTheTallestMemo) {
+    // A hostile height would reach the screen as a pixel size no font engine (or int) holds.
+    for (double height : {1e300, -5.0, std::numeric_limits<double>::quiet_NaN()}) {
+        TSupportBaseList list;
+        auto memo = std::make_unique<TObjectText>();
+        memo->FontHeight = height;
+        list.Add(std::move(memo));
+        TSupportBaseList back;
+        Read(Write(list), back);
+        const double h = static_cast<const TObjectText&>(*back[1]).FontHeight;
+        EXPECT_GE(h, 1.0) << height;
+        EXPECT_LE(h, TObjectText::kMaxMemoFontHeight) << height;
+    }
+}
+
+TEST(FontBackdrop, BackgroundGlyphAndGuideLinesFromTheZoomOn) {
+    TSupportBaseList list;
+    auto* b = static_cast<TFontBase*>(list.Create(SUPPORT_FONT_BASE, 1000, 500));
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->Width(), 2400);
+    EXPECT_EQ(b->Colour, 0xB6F7FC);
+    auto count = [](const TRecordingCanvas& c, char kind, int32_t colour) {
+        size_t n = 0;
+        for (const auto& op : c.Ops)
+            n += op.Kind == kind && op.Colour == colour;
+        return n;
+    };
+    const TFontGuides& g = b->Guides;
+    TRecordingCanvas c;
+    b->Draw(Dc(c), {false, 100.f});
+    EXPECT_EQ(count(c, 'F', g.BackColour), 1u) << "the background";
+    EXPECT_EQ(count(c, 'F', g.HighColour), 1u) << "the glyph's highlight";
+    ASSERT_EQ(count(c, 'T', g.CharColour), 1u);
+    EXPECT_EQ(c.Fonts.front(), "Arial");
+    for (const auto& op : c.Ops)
+        if (op.Kind == 'T') {
+            EXPECT_EQ(op.Text, "A");
+            // The foot stands on the Bottom line (units at scale 1 are pixels).
+            EXPECT_FLOAT_EQ(op.Points[0].Y, static_cast<float>(b->Rect.Bottom - g.Bottom));
+        }
+    EXPECT_EQ(b->TemplateTop, g.Bottom + TFontBase::kGlyphHeight - 1);
+    // Two vertical and four horizontal guide lines, each with its white companion.
+    EXPECT_EQ(count(c, 'L', 0x8000), 3u) << "left, right, bottom";
+    EXPECT_EQ(count(c, 'L', 0x0000FF), 1u) << "top";
+    EXPECT_EQ(count(c, 'L', 0x000000), 2u) << "template top, baseline";
+    for (const auto& op : c.Ops)
+        if (op.Kind == 'L' && op.Colour == 0x0000FF) {
+            EXPECT_FLOAT_EQ(op.Points[0].Y, static_cast<float>(b->Rect.Bottom - g.Top));
+        }
+
+    // Below zoom 70 no lines; hidden background, character and lines as the switches say.
+    TRecordingCanvas small;
+    b->Draw(Dc(small), {false, 60.f});
+    EXPECT_EQ(count(small, 'L', 0x8000) + count(small, 'L', 0x0000FF), 0u);
+    EXPECT_EQ(count(c, 'L', 0xFFFFFF) - count(small, 'L', 0xFFFFFF), 6u) << "a white companion per line";
+    b->Guides.DisplayFlags = FONT_HIDE_BACKGROUND | FONT_HIDE_CHARACTER | FONT_HIDE_LEFT | FONT_HIDE_BOTTOM;
+    TRecordingCanvas hidden;
+    b->Draw(Dc(hidden), {false, 100.f});
+    EXPECT_EQ(hidden.CountKind('F'), 0u);
+    EXPECT_EQ(hidden.CountKind('T'), 0u);
+    EXPECT_EQ(count(hidden, 'L', 0x8000), 1u) << "the right line only";
+    EXPECT_EQ(count(hidden, 'L', 0x000000), 1u) << "the baseline without the template top";
+
+    // Lines below the character: highlighted glyph, lines, the glyph again over them.
+    b->Guides.DisplayFlags = FONT_LINES_BELOW;
+    TRecordingCanvas below;
+    b->Draw(Dc(below), {false, 100.f});
+    EXPECT_EQ(count(below, 'T', g.CharColour), 2u);
+    std::vector<char> order;
+    for (const auto& op : below.Ops)
+        if (op.Kind == 'T' || (op.Kind == 'L' && op.Colour == 0x8000)) order.push_back(op.Kind);
+    EXPECT_EQ(order.front(), 'T');
+    EXPECT_EQ(order.back(), 'T');
 }
