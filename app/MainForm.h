@@ -151,8 +151,18 @@ public:
     // outline, a column or a region) a copy of the pattern with "Prog Stitch" on.
     TPatternViewer* PatternViewer() const { return patternViewer_.get(); }
     void OpenPatternViewer();
-    // A pattern copy of the creator for the object; false when it takes none.
+    // A pattern copy of the creator (or of a pattern file's drawing) for the object, one undo step;
+    // false when it takes none.
     bool ApplyPattern(TSLStitch& object, const TObjectPatternCreator& creator);
+    bool ApplyPattern(TSLStitch& object, const TObjectStitch& drawing);
+    // Pattern files of a creator: the save and open dialogs, then write or load. Loading replaces
+    // the creator's drawing (after the clearing question unless `quiet`) as one undo step, keeps
+    // the creator where it is, and changes nothing when the file is bad.
+    void ExportStitchPattern(const TObjectPatternCreator& creator);
+    bool ImportStitchPattern(TObjectPatternCreator& creator);
+    bool LoadPatternInto(TObjectPatternCreator& creator, const std::string& file, bool quiet);
+    // The folders the viewer lists pattern files from: the user's own, then the shipped one.
+    std::vector<std::filesystem::path> PatternFolders() const;
 
     // ---- run state ----
     TMode Mode() const { return mode_; }
@@ -403,6 +413,7 @@ private:
     std::unique_ptr<TFrameSizes> frameSizes_;
     std::unique_ptr<TSupportPage> supportPage_;
     std::unique_ptr<TPatternViewer> patternViewer_;
+    bool ApplyPatternCopy(TSLStitch& object, std::unique_ptr<TObjectStitch> copy);
     void InitSupportServices();
     std::vector<TSLStitch*> AllMembers() const;
     void RelinkCreatorMembers();

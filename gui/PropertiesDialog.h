@@ -112,6 +112,7 @@ private:
     void BuildFeather(TSLCurve& curve);
     void BuildRegion(TSLRegion& region);
     void BuildStitch(TSLStitch& object);
+    void BuildProgStitch(TSLStitch& object);
 
     TNL& nl_;
     TSLStitch* object_ = nullptr;
