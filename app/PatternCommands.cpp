@@ -107,8 +107,11 @@ bool TNL::ImportStitchPattern(TObjectPatternCreator& creator) {
                                            OwnFolder(host_.ProgramFolder(), PATTERNS_FOLDER_NAME));
     TFileDialogResult r = host_.OpenFileDialog(req);
     if (!r.Accepted || r.FileName.empty()) return false;
+    // The name is remembered (and saved with the worksheet) once the file was taken: a bad file
+    // changes nothing.
+    if (!LoadPatternInto(creator, r.FileName, false)) return false;
     Sew.Settings.PatternFileName = r.FileName;
-    return LoadPatternInto(creator, r.FileName, false);
+    return true;
 }
 
 bool TNL::LoadPatternInto(TObjectPatternCreator& creator, const std::string& file, bool quiet) {
