@@ -161,6 +161,12 @@ public:
     void ExportStitchPattern(const TObjectPatternCreator& creator);
     bool ImportStitchPattern(TObjectPatternCreator& creator);
     bool LoadPatternInto(TObjectPatternCreator& creator, const std::string& file, bool quiet);
+    // The pattern on the clipboard: "Copy Pattern" puts the object's pattern there (as an
+    // attribute record carrying only it); "Paste Pattern" gives it to the object as one undo step
+    // (false when the clipboard holds none or the object takes none).
+    void CopyPattern(TSLStitch& object);
+    bool PastePattern(TSLStitch& object);
+    std::shared_ptr<const TObjectStitch> ClipboardPattern() const;
     // The folders the viewer lists pattern files from: the user's own, then the shipped one.
     std::vector<std::filesystem::path> PatternFolders() const;
 

@@ -5,6 +5,7 @@
 
 #include "app/Folders.h"
 #include "app/MainForm.h"
+#include "formats/AttributeClipboard.h"
 #include "formats/PatternFile.h"
 #include "regions/Pattern.h"
 #include "regions/Support.h"
@@ -26,7 +27,8 @@ std::vector<fs::path> TNL::PatternFolders() const {
 void TNL::OpenPatternViewer() {
     TSLStitch* target = Sew.Current();
     patternViewer_ = std::make_unique<TPatternViewer>(
-        Sew.Support, PatternFolders(), [this, target](const TPatternViewer::TEntry& entry) {
+        Sew.Support, PatternFolders(), ClipboardPattern(),
+        [this, target](const TPatternViewer::TEntry& entry) {
             if (!target || Sew.IndexOf(target) < 0) {
                 host_.MessageDialog("Prog Stitch", "Select an outline, a curved column or a region first.",
                                     Buttons(TButton::OK));
@@ -52,7 +54,30 @@ bool TNL::ApplyPattern(TSLStitch& object, const TObjectPatternCreator& creator) 
 }
 
 bool TNL::ApplyPattern(TSLStitch& object, const TObjectStitch& drawing) {
-    return ApplyPatternCopy(object, MakeCopy(drawing));
+    // A copy (from the clipboard) is already in its tile; a file's drawing is scaled into it.
+    return ApplyPatternCopy(object, drawing.IsCopy() ? drawing.Clone() : MakeCopy(drawing));
+}
+
+void TNL::CopyPattern(TSLStitch& object) {
+    TSLStitch* owner = &object;
+    PatternSlot(object, &owner);
+    host_.SetClipboard(PatternAttributeBytes(static_cast<uint8_t>(owner->Kind()), PatternOf(object)));
+    CommandsChanged();
+}
+
+std::shared_ptr<const TObjectStitch> TNL::ClipboardPattern() const {
+    try {
+        auto pattern = ReadAttributePattern(host_.GetClipboard());
+        if (pattern && *pattern) return std::shared_ptr<const TObjectStitch>(std::move(*pattern));
+    } catch (const TError&) {
+        // Damaged attribute data offers no pattern.
+    }
+    return nullptr;
+}
+
+bool TNL::PastePattern(TSLStitch& object) {
+    std::shared_ptr<const TObjectStitch> pattern = ClipboardPattern();
+    return pattern && ApplyPattern(object, *pattern);
 }
 
 bool TNL::ApplyPatternCopy(TSLStitch& object, std::unique_ptr<TObjectStitch> copy) {

@@ -730,6 +730,19 @@ void TPropertiesDialog::BuildProgStitch(TSLStitch& object) {
                 TUndoStep step(nl_.Sew, "Property Change", {object_});
                 if (model().Clear()) Accepted();
             });
+    // The pattern travels to another object through the clipboard.
+    connect(button(TProgStitchPage::CopyCaption, top), &QPushButton::clicked, this,
+            [this, gen = generation_] {
+                if (!Live(gen)) return;
+                nl_.CopyPattern(*object_);
+                Refresh();
+            });
+    QPushButton* paste = button(TProgStitchPage::PasteCaption, top);
+    refreshers_.push_back([this, paste] { paste->setEnabled(nl_.ClipboardPattern() != nullptr); });
+    connect(paste, &QPushButton::clicked, this, [this, gen = generation_] {
+        if (!Live(gen)) return;
+        if (nl_.PastePattern(*object_)) Accepted(); // its own undo step
+    });
     top->addStretch(1);
     PageLayout(page)->insertLayout(0, top);
     auto* sizes = new QGroupBox("Pattern Tile", page);

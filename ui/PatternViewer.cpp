@@ -10,6 +10,7 @@ namespace nl {
 
 TPatternViewer::TPatternViewer(const TSupportBaseList& support,
                                const std::vector<std::filesystem::path>& folders,
+                               std::shared_ptr<const TObjectStitch> clipboard,
                                std::function<void(const TEntry&)> chosen)
     : chosen_(std::move(chosen)) {
     for (const std::filesystem::path& folder : folders)
@@ -23,6 +24,7 @@ TPatternViewer::TPatternViewer(const TSupportBaseList& support,
         }
     for (TObjectPatternCreator* c : support.Creators())
         entries_.push_back({WorksheetEntry, c, {}, nullptr});
+    if (clipboard) entries_.push_back({ClipboardEntry, nullptr, {}, std::move(clipboard)});
 }
 
 void TPatternViewer::DrawThumbnail(size_t i, Canvas& canvas, float x, float y) const {
@@ -37,7 +39,9 @@ void TPatternViewer::DrawThumbnail(size_t i, Canvas& canvas, float x, float y) c
     } else if (e.Loaded) {
         for (const auto& item : e.Loaded->Items)
             if (item) drawing.push_back(item.get());
+        // A copy's drawing lies in its tile; a file's in the creator's area it was drawn in.
         rect = e.Loaded->Bounds;
+        if (e.Loaded->IsCopy()) rect.Set(0, 0, e.Loaded->PatternWidth - 1, e.Loaded->PatternHeight - 1);
     }
     const float k = static_cast<float>(kThumb);
     canvas.FillPolygon({{x, y}, {x + k, y}, {x + k, y + k}, {x, y + k}}, 0xF9F9F9);

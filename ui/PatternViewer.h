@@ -28,9 +28,11 @@ public:
     static constexpr const char* WorksheetEntry = "WorkSheet Pattern";
     static constexpr int kThumb = 60;
 
-    // The files of `folders` first (a file that cannot be read is left out), then the creators.
+    static constexpr const char* ClipboardEntry = "Clipboard Pattern";
+    // The files of `folders` first (a file that cannot be read is left out), then the creators,
+    // then the pattern on the clipboard when there is one.
     TPatternViewer(const TSupportBaseList& support, const std::vector<std::filesystem::path>& folders,
-                   std::function<void(const TEntry&)> chosen);
+                   std::shared_ptr<const TObjectStitch> clipboard, std::function<void(const TEntry&)> chosen);
     const std::vector<TEntry>& Entries() const { return entries_; }
     // Draws entry i's thumbnail into a 60 x 60 square at (x, y): background 0xF9F9F9, a bevelled
     // frame, the drawing scaled by (60 - 8) / the larger side, the shorter side centred, 4 px margin.

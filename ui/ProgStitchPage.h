@@ -32,6 +32,8 @@ public:
 
     static constexpr const char* NewCaption = "New";
     static constexpr const char* ClearCaption = "Clear";
+    static constexpr const char* CopyCaption = "Copy Pattern";
+    static constexpr const char* PasteCaption = "Paste Pattern";
     static constexpr const char* AnchorCaptions[3] = {"From Top", "From Middle", "From Bottom"};
     // The orientation buttons: mirror left-right, mirror top-bottom, a quarter turn.
     enum class TOrient : uint8_t { MirrorH, MirrorV, Rotate90 };

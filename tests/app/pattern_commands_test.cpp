@@ -166,3 +166,47 @@ TEST(PatternCommands, TheViewerOffersPatternFilesAndAppliesThem) {
     ASSERT_TRUE(t.Nl.Undo());
     EXPECT_EQ(t.Bytes(), before);
 }
+
+TEST(PatternCommands, APatternTravelsThroughTheClipboard) {
+    TCreatorShell t;
+    TSLCurve* square = static_cast<TSLCurve*>(t.Nl.Sew.Add(ClosedOutline(Square(3000, 3000, 2000))));
+    TSLRegion* from = static_cast<TSLRegion*>(t.Nl.Sew.Add(RegionOn(*square, t.Nl.StitchContext())));
+    TSLCurve* other = static_cast<TSLCurve*>(t.Nl.Sew.Add(ClosedOutline(Square(6000, 3000, 1000))));
+    TSLRegion* to = static_cast<TSLRegion*>(t.Nl.Sew.Add(RegionOn(*other, t.Nl.StitchContext())));
+    ASSERT_TRUE(t.Nl.ApplyPattern(*from, *RingsPattern()));
+    from->FillPattern->PatternAngle = 0.5f; // a setting made on the page travels with it
+
+    // Nothing to paste yet; the object copy on the clipboard is no pattern either.
+    EXPECT_FALSE(t.Nl.ClipboardPattern());
+    t.Host.Clipboard = {0x50, 0x05, 0, 0};
+    EXPECT_FALSE(t.Nl.PastePattern(*to));
+    t.Nl.CopyPattern(*from);
+    ASSERT_TRUE(t.Nl.ClipboardPattern());
+    const auto before = t.Bytes();
+    ASSERT_TRUE(t.Nl.PastePattern(*to));
+    ASSERT_TRUE(to->FillPattern);
+    EXPECT_TRUE(to->StitchFlags & SF_PROG_STITCH);
+    EXPECT_EQ(to->FillPattern->Items.size(), 3u);
+    EXPECT_FLOAT_EQ(to->FillPattern->PatternAngle, 0.5f);
+    EXPECT_EQ(to->FillPattern->PatternWidth, from->FillPattern->PatternWidth);
+    EXPECT_FLOAT_EQ((*to->FillPattern->Items[1])[0].X, (*from->FillPattern->Items[1])[0].X)
+        << "not scaled again";
+    ASSERT_TRUE(t.Nl.Undo());
+    EXPECT_EQ(t.Bytes(), before);
+
+    // The viewer offers it too, after the files and the creators.
+    t.Nl.Sew.SetCurrent(to);
+    t.Host.PatternViewerScript = [&] {
+        TPatternViewer* v = t.Nl.PatternViewer();
+        ASSERT_TRUE(v);
+        ASSERT_FALSE(v->Entries().empty());
+        EXPECT_EQ(v->Entries().back().Name, "Clipboard Pattern");
+        TRecordingCanvas thumb;
+        v->DrawThumbnail(v->Entries().size() - 1, thumb, 0, 0);
+        EXPECT_EQ(thumb.CountKind('P'), 3u);
+        EXPECT_TRUE(v->Choose(v->Entries().size() - 1));
+    };
+    t.Nl.Execute(TCommand::PatternViewer);
+    ASSERT_TRUE(to->FillPattern);
+    EXPECT_FLOAT_EQ(to->FillPattern->PatternAngle, 0.5f);
+}

@@ -79,6 +79,12 @@ TEST(ProgStitchPageWindow, EditsThePatternOfAColumnStepByStep) {
     QApplication::processEvents();
     EXPECT_TRUE(p->grab().save(ShotPath("properties-column-prog-stitch-pattern")));
 
+    // "Copy Pattern" puts it on the clipboard, which "Paste Pattern" then offers.
+    EXPECT_FALSE(p->Button(page, "Paste Pattern")->isEnabled());
+    p->Button(page, "Copy Pattern")->click();
+    EXPECT_TRUE(p->Button(page, "Paste Pattern")->isEnabled());
+    EXPECT_EQ(steps(), afterSize + 3) << "copying changes nothing";
+
     // Undo takes the mirror back; "Clear" asks, and the page goes with the pattern.
     const std::vector<TSP> mirrored(railA->Stitches()->begin(), railA->Stitches()->end());
     ASSERT_TRUE(t.Nl().Undo());
