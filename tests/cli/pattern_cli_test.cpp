@@ -9,6 +9,7 @@
 
 using namespace nl;
 using namespace nl::test;
+using namespace nl::cli;
 
 TEST(CliPattern, InfoAndRenderTakePatternFiles) {
     TTemp t;
