@@ -53,6 +53,11 @@ const TCommandInfo kCommands[] = {
      K::Action, NOW},
     {C::MirrorVertical, E, "Mirror Vertical", "Ctrl+Alt+V", "Vertically Mirror Object ", MB_LAYOUT, K::Action,
      NOW},
+    // The design of the current object as one direct stitch object; the drawing order of the
+    // selection.
+    {C::CopyStitching, E, "Copy Stitching To Clipboard", nullptr, nullptr, MB_LAYOUT, K::Action, NOW},
+    {C::BringToTop, E, "Bring To Top", nullptr, nullptr, LD, K::Action, NOW},
+    {C::SendToBottom, E, "Send To Bottom", nullptr, nullptr, LD, K::Action, NOW},
     {C::ZoomIn, E, "Zoom &In", "Ctrl+I", nullptr, MB_ALL, K::Action, NOW},
     {C::ZoomOut, E, "Zoom &Out", "Ctrl+O", nullptr, MB_ALL, K::Action, NOW},
     {C::FixedNodeRegions, E, "Make Whole Design Use Fixed Node Regions", nullptr, nullptr, MB_LAYOUT,

@@ -30,6 +30,8 @@ std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
     contextNode_ = -1;
     contextBlock_ = 0;
     if (IsRegionMode(mode_)) return regionMode_->MenuAt(View.WorldX(x), View.WorldY(y));
+    if (IsOrderMode(mode_) && creation_ == TCreation::None)
+        return OrderMenuAt(contextObject_ = ObjectAt(x, y));
     const bool layout = mode_ == TMode::ObjectLayout;
     if ((mode_ != TMode::DesignEdit && !layout) || creation_ != TCreation::None) return {};
     int32_t node = -1;
@@ -51,6 +53,7 @@ std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
         item.Checked = StitchVisible(*hit);
         items.push_back(std::move(item));
     }
+    if (hit->Kind() == KIND_REGION) AddJumpStartItem(items, *hit);
     if (layout) {
         // In Object Layout mode the object under the pointer is selected first when nothing is.
         bool any = false;
@@ -63,13 +66,19 @@ std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
             CommandsChanged();
             Redraw();
         }
+        AddLayoutItems(items, *hit);
         return items;
     }
     if (hit->Kind() == KIND_STITCH) {
         AddPointItems(items, *hit, node);
+        if (node < 0) AddOrderItems(items, *hit);
         return items;
     }
-    if (hit->Kind() != KIND_CURVE) return items;
+    if (hit->Kind() != KIND_CURVE) {
+        AddOrderItems(items, *hit);
+        return items;
+    }
+    AddJumpStartItem(items, *hit);
     auto& curve = static_cast<TSLCurve&>(*hit);
     for (int32_t code : {CMD_TRANSFORM_LINE, CMD_REVERSE_STITCHING, CMD_FORCE_STITCH}) {
         // "Transform To Curve" / "Transform To Line" is an outline's; a column's rails stay curves.
@@ -82,6 +91,7 @@ std::vector<TContextItem> TNL::ContextMenuAt(int32_t x, int32_t y) {
         item.Checked = CurveCommandChecked(code, curve, node);
         items.push_back(std::move(item));
     }
+    AddStructureItems(items, curve, node);
     return items;
 }
 
@@ -101,8 +111,15 @@ void TNL::RunContextCommand(int32_t code) {
     if (RunSupportCommand(code)) return;
     TSLStitch* target = contextObject_;
     contextObject_ = nullptr;
+    if (RunOrderContextCommand(code, target)) return;
     // The object may have gone since the menu was built.
     if (!target || Sew.IndexOf(target) < 0) return;
+    // Split, join, insert segment, drawing order and the stitching copy record their own steps.
+    if (RunStructureCommand(code, *target, contextNode_)) {
+        CommandsChanged();
+        Redraw();
+        return;
+    }
     // Every command below but the properties is one undo step on the object.
     const char* name = code == CMD_STITCH_VISIBLE      ? "Stitch Visible"
                        : code == CMD_REVERSE_STITCHING ? "Reverse Stitching Direction"

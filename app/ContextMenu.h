@@ -24,8 +24,12 @@ enum : int32_t {
     CMD_CLEAR_DESIGN_AREA = 50,
     CMD_IMPORT_PATTERN = 52,
     CMD_EXPORT_PATTERN = 54,
-    CMD_CONVERT_TO_FIXED_NODE = 126, // "Convert This Dynamic Node To A Fixed Node"
-    CMD_EXIT_REGION_MODE = 168,      // "Exit Region Create Mode"
+    // the stitch order mode and jump start points
+    CMD_SET_REGION_START_JUMP = 102,  // "Set Region Start Jump Stitch"
+    CMD_SET_OUTLINE_START_JUMP = 104, // "Set Outline Start Jump Stitch"
+    CMD_END_ORDER_MODE = 150,         // "End Stitch Order Mode"
+    CMD_CONVERT_TO_FIXED_NODE = 126,  // "Convert This Dynamic Node To A Fixed Node"
+    CMD_EXIT_REGION_MODE = 168,       // "Exit Region Create Mode"
 };
 
 using TContextItem = TMenuItem;

@@ -81,6 +81,7 @@ void TNL::AddLineAnchor(TSLCurve& line, float x, float y) {
 }
 
 void TNL::CreationClick(float x, float y) {
+    if (Extending()) return ExtensionClick(x, y);
     if (!creating_) {
         modifiedBeforeCreation_ = Sew.Modified;
         Sew.ClearSelection(OF_SELECTED_EDIT);
@@ -168,6 +169,7 @@ void TNL::ShowDueStatus() {
 }
 
 void TNL::CreationEndStep() {
+    if (Extending()) return EndExtension(true);
     if (!creating_) {
         // A right click before the first point just cancels.
         CancelCreation();
@@ -204,6 +206,7 @@ void TNL::CreationEndStep() {
 }
 
 void TNL::FinishCreation() {
+    if (Extending()) return EndExtension(true);
     if (creation_ == TCreation::None) return;
     TStitchContext ctx = StitchContext();
     bool keep = creating_ != nullptr;
@@ -274,6 +277,7 @@ void TNL::ClearCreationState() {
 }
 
 void TNL::CancelCreation() {
+    if (Extending()) return EndExtension(false);
     if (creating_) {
         if (creator_ && Services.RemovePatternMember) Services.RemovePatternMember(*creator_, *creating_);
         if (dragObject_ == creating_ || dragObject_ == railB_) dragObject_ = nullptr;

@@ -1,8 +1,10 @@
 // Drawing the worksheet on a Canvas: the support frame, every object in drawing order with the
 // view toggles applied, the layout selection box and the rubber band.
 #include <algorithm>
+#include <optional>
 
 #include "app/MainForm.h"
+#include "app/OrderDrawing.h"
 #include "app/RegionMode.h"
 #include "app/WidthHandles.h"
 #include "platform/Canvas.h"
@@ -34,7 +36,9 @@ TStitchContext TNL::StitchContext() const {
     // A region that became or stopped being a hole, or an outline an overlay: the regions it
     // meets refill with or without it. (The controller is never const; this context is how the
     // properties pages reach it.)
-    ctx.OnShapingChanged = [self = const_cast<TNL*>(this)](TSLStitch& o) { self->ShapingMembershipChanged(o); };
+    ctx.OnShapingChanged = [self = const_cast<TNL*>(this)](TSLStitch& o) {
+        self->ShapingMembershipChanged(o);
+    };
     return ctx;
 }
 
@@ -110,6 +114,12 @@ void TNL::Draw(Canvas& canvas) const {
     TMarkerGrid markers(View.Width, View.Height, std::max(8.f, 3.f * dc.MarkerSize));
     if (!Toggles.ShowAllStitchPoints) dc.Markers = &markers;
     bool layout = mode_ == TMode::ObjectLayout;
+    // The stitch order mode draws its group by its display options.
+    std::optional<TOrderDrawing> ordering;
+    if (orderMode_->Active() && (IsOrderMode(mode_) || mode_ == TMode::OutlineJump)) {
+        ordering.emplace(*orderMode_, TOrderDisplay::Of(Sew.Settings));
+        ordering->DrawBelow(dc);
+    }
     for (TSLStitch* o : Objects()) {
         if (o->Empty()) continue;
         if (!o->Bounds.empty && !o->Bounds.Intersects(dc.Clip)) {
@@ -120,6 +130,7 @@ void TNL::Draw(Canvas& canvas) const {
         if (o->Kind() == KIND_CURVE) odc.View.ShowStitches = !Toggles.HideOutlineStitches;
         if (o->Kind() == KIND_REGION && Toggles.HideRegionStitches) odc.View.ShowStitches = false;
         odc.View.Highlight = Highlighted(*o);
+        if (ordering && !ordering->Look(*o, odc.View)) continue;
         // Direct stitch objects are the user's own needle points, not satin work.
         if (Toggles.HighlightLongSatin && mode_ == TMode::DesignEdit && o->Kind() != KIND_STITCH)
             odc.View.LongStitchLimit = std::max(1, Toggles.LongStitchLimit);
@@ -133,6 +144,8 @@ void TNL::Draw(Canvas& canvas) const {
     DrawPointEditing(dc);
     if (IsRegionMode(mode_)) regionMode_->Draw(dc);
     if (IsOrderMode(mode_) || mode_ == TMode::OutlineJump) DrawOrder(dc);
+    if (ordering) ordering->DrawAbove(dc);
+    if (mode_ == TMode::PointJoin) DrawPointJoin(dc);
     // The envelope of the outline whose "   Edit Outline" page is open, with its handles.
     if (EnvelopeEditor() && mode_ == TMode::DesignEdit) EnvelopeEditor()->Draw(dc);
     if (layout && !selection.empty) {

@@ -8,6 +8,7 @@
 #include "app/Shaping.h"
 #include "core/Errors.h"
 #include "formats/Clipboard.h"
+#include "regions/JumpNodes.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 #include "ui/TransformDialogs.h"
@@ -119,6 +120,9 @@ bool TNL::PasteAt(double wx, double wy, const char* stepName) {
     for (auto& o : *objects) {
         o->GroupId = map.Map(o->GroupId, Sew.Groups);
         o->Mark += base;
+        // Links between the pasted outlines keep naming their partners by worksheet place.
+        if (o->Kind() == KIND_CURVE)
+            if (auto& jumps = static_cast<TSLCurve&>(*o).Jumps) ShiftPartnerIds(*jumps, base);
         Sew.Add(std::move(o));
     }
     Sew.SetCurrent(nullptr);

@@ -369,6 +369,7 @@ void TNL::SetMode(TMode mode) {
     const bool fromRegion = IsRegionMode(mode_);
     if (fromRegion && !IsRegionMode(mode)) regionMode_->Leave();
     if (mode_ == TMode::OutlineJump && mode != TMode::OutlineJump) jumpMode_->Leave();
+    if (mode_ == TMode::PointJoin && mode != TMode::PointJoin) LeavePointJoin();
     // Leaving the stitch order mode for anything but its own sub-states ends it.
     if (orderMode_->Active() && !IsOrderMode(mode) && mode != TMode::OutlineJump &&
         mode != TMode::SewSimulation)
@@ -478,6 +479,11 @@ bool TNL::KeyDown(TKey key, TModifiers mods) {
     }
     case TKey::Escape:
         if (creation_ != TCreation::None) CancelCreation();
+        PointEdit.Appending = nullptr; // a merge waiting for its second object
+        if (mode_ == TMode::PointJoin) {
+            SetMode(previousMode_ == TMode::PointJoin ? TMode::DesignEdit : previousMode_);
+            host_.SetPrompt("");
+        }
         if (IsRegionMode(mode_) && placement_ == TPlacement::None) regionMode_->Escape();
         if (placement_ != TPlacement::None) {
             placement_ = TPlacement::None;
@@ -523,6 +529,7 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
     if (creation_ == TCreation::Circle) CircleFollow(View.WorldX(x), View.WorldY(y));
     if (!pressed_) {
         SupportHover(x, y); // popup memos open under the pointer
+        if (mode_ == TMode::SetJumps) DiamondHover(x, y);
         return;
     }
     int32_t d = std::max(std::abs(x - pressX_), std::abs(y - pressY_));
@@ -566,6 +573,9 @@ void TNL::MouseMove(int32_t x, int32_t y, TModifiers mods) {
         // The page's own editor: a generation error may close the window during the drag.
         if (envelope_ && envelope_->DragTo(wx, wy)) Redraw();
         break;
+    case TDrag::Diamond:
+        DiamondDragTo(wx, wy);
+        break;
     case TDrag::Pan:
         View.ScrollX -= x - panX_;
         View.ScrollY -= y - panY_;
@@ -598,6 +608,7 @@ void TNL::StartLeftDrag() {
         }
         return;
     }
+    if (mode_ == TMode::SetJumps && StartDiamondDrag()) return;
     if (StartHandleDrag()) return;
     uint32_t bit = SelectionBit();
     TSLStitch* hit = ObjectAt(pressX_, pressY_);
@@ -665,6 +676,10 @@ void TNL::LeftClick(int32_t x, int32_t y, TModifiers mods) {
         CreationClick(static_cast<float>(View.WorldX(x)), static_cast<float>(View.WorldY(y)));
         return;
     }
+    if (mode_ == TMode::PointJoin) {
+        PointJoinClick(x, y);
+        return;
+    }
     if (PointEditClick(x, y, mods)) return;
     if (mode_ == TMode::ObjectLayout || mode_ == TMode::DesignEdit) {
         SelectSupportAt(x, y);
@@ -701,6 +716,9 @@ void TNL::EndDrag(int32_t x, int32_t y, TModifiers mods) {
     case TDrag::MovePoint:
     case TDrag::Envelope:
         EndHandleDrag();
+        break;
+    case TDrag::Diamond:
+        EndDiamondDrag();
         break;
     default:
         break;
@@ -1007,6 +1025,14 @@ bool TNL::IsEnabled(TCommand c) const {
     case TCommand::MirrorHorizontal:
     case TCommand::MirrorVertical:
         return layoutSelection();
+    case TCommand::CopyStitching:
+        return layoutSelection();
+    case TCommand::BringToTop:
+    case TCommand::SendToBottom: {
+        // Only while the selection is not already there.
+        const auto order = DrawingOrderAfter(c == TCommand::BringToTop);
+        return !order.empty() && order != Objects();
+    }
     case TCommand::Undo:
         return Sew.History.CanUndo() || creation_ != TCreation::None;
     case TCommand::Redo:
@@ -1117,6 +1143,15 @@ void TNL::Execute(TCommand c) {
         break;
     case TCommand::Duplicate:
         DuplicateSelection();
+        break;
+    case TCommand::CopyStitching:
+        // The design of the current object, which selecting the design made.
+        if (!Sew.Current() || !(Sew.Current()->Flags & OF_SELECTED_LAYOUT)) Sew.SelectedGroup();
+        CopyStitching();
+        break;
+    case TCommand::BringToTop:
+    case TCommand::SendToBottom:
+        ChangeDrawingOrder(c == TCommand::BringToTop);
         break;
     case TCommand::Rotate:
         RotateCommand();

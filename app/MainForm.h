@@ -11,6 +11,7 @@
 
 #include "app/Commands.h"
 #include "app/ContextMenu.h"
+#include "app/CurveStructure.h"
 #include "app/FileCommands.h"
 #include "app/PointEditing.h"
 #include "app/Preferences.h"
@@ -170,6 +171,25 @@ public:
     // The folders the viewer lists pattern files from: the user's own, then the shipped one.
     std::vector<std::filesystem::path> PatternFolders() const;
 
+    // ---- structure edits of curves, drawing order, stitching copy (app/CurveStructure.cpp) ----
+    // "Split Outline" / "Split Curved Column" at an inner anchor (refused, with a message, on a
+    // curve a fill region is built on). True when the curve was split.
+    bool SplitCurveAt(TSLCurve& curve, int32_t node);
+    // Joins `second` to `first` at the ends given (what the Point Join mode's second click does).
+    bool JoinCurvesAt(TSLCurve& first, bool firstAtEnd, TSLCurve& second, bool secondAtEnd);
+    // The Point Join mode: the curve the join starts from and the curve the first click marked
+    // (null when none, or outside the mode).
+    TSLCurve* JoinFirst() const;
+    TSLCurve* JoinMarked() const;
+    // True while the points of "Insert Segment" are being placed.
+    bool Extending() const;
+    // "Bring To Top" / "Send To Bottom": the selection of the mode, or `object` alone; a column
+    // moves as a pair, an outline with its jump chain. One undo step; false when nothing moved.
+    bool ChangeDrawingOrder(bool top, TSLStitch* object = nullptr);
+    // "Copy Stitching To Clipboard": the stitching of the current object's design as one direct
+    // stitch object on the clipboard, its top-left the stream origin. False when there is none.
+    bool CopyStitching();
+
     // ---- run state ----
     TMode Mode() const { return mode_; }
     // The object flag that marks the selection in the current mode (0: the mode selects nothing).
@@ -310,6 +330,9 @@ public:
     // page) on the group of the current object; `cursor` is where the cursor starts ("Quick Set
     // Stitch Order From This Point"). False when there is no grouped object to order.
     bool StartOrderMode(TOrderPage page, int32_t cursor = 0);
+    // The "Stitch Ordering" page, with the order mode running (started on the current group when
+    // it is not).
+    void ShowOrderOptions();
     // "Exit" / "End Stitch Order Mode" / closing the panel: back to the mode before.
     void EndOrderMode();
     // The panel's page changed: the Set Jumps page of a region enters the Set Jumps mode, of an
@@ -347,7 +370,8 @@ private:
         MovePoint,
         Pan,
         Envelope,
-        Support
+        Support,
+        Diamond
     };
 
     Host& host_;
@@ -437,6 +461,10 @@ private:
     void SupportHover(int32_t x, int32_t y);
     void MoveLockedMemos(const std::vector<TSLStitch*>& moved, double dx, double dy);
     std::vector<TContextItem> SupportMenuAt(int32_t x, int32_t y);
+    // The stitch order mode's menu, the jump start items of an object, and running them.
+    std::vector<TContextItem> OrderMenuAt(TSLStitch* hit);
+    void AddJumpStartItem(std::vector<TContextItem>& items, TSLStitch& hit) const;
+    bool RunOrderContextCommand(int32_t code, TSLStitch* target);
     bool RunSupportCommand(int32_t code);
     void DrawSupport(uint8_t layer, const TDrawContext& dc) const;
 
@@ -494,7 +522,31 @@ private:
     // Clicks and drawing of the order and jump modes.
     void OrderClick(int32_t x, int32_t y);
     void DrawOrder(TDrawContext& dc) const;
+    // The entry and exit diamonds of the Set Jumps page: the prompt over them, and their drag.
+    void DiamondHover(int32_t x, int32_t y);
+    bool StartDiamondDrag();
+    void DiamondDragTo(double wx, double wy);
+    void EndDiamondDrag();
     static bool IsOrderMode(TMode m) { return m == TMode::ChangeOrder || m == TMode::SetJumps; }
+
+    // structure edits of curves (app/CurveStructure.cpp)
+    TCurveEditState curveEdit_;
+    void AddStructureItems(std::vector<TContextItem>& items, TSLCurve& curve, int32_t node) const;
+    void AddOrderItems(std::vector<TContextItem>& items, const TSLStitch& object) const;
+    void AddLayoutItems(std::vector<TContextItem>& items, const TSLStitch& object) const;
+    // Runs a structure, drawing order or stitching copy item; false for other codes.
+    bool RunStructureCommand(int32_t code, TSLStitch& target, int32_t node);
+    bool RefusedOnRegion(const TSLCurve& curve, const std::string& heading, const std::string& text);
+    void StartPointJoin(TSLCurve& curve, int32_t node);
+    void PointJoinClick(int32_t x, int32_t y);
+    void LeavePointJoin();
+    TSLCurve* JoinEndAt(int32_t x, int32_t y, bool& atEnd) const;
+    void DrawPointJoin(TDrawContext& dc) const;
+    void StartExtension(TSLCurve& curve, int32_t node);
+    void ExtensionClick(float x, float y);
+    void EndExtension(bool keep);
+    // The drawing order "Bring To Top" / "Send To Bottom" would make (empty: nothing to move).
+    std::vector<TSLStitch*> DrawingOrderAfter(bool top, TSLStitch* object = nullptr) const;
 
     // dragging anchors, control points and envelope handles of existing curves
     bool StartHandleDrag();

@@ -1,5 +1,6 @@
 // The controller's side of the stitch order mode and the outline jump connection mode: entering
 // and leaving them, their pages and clicks, and what they draw over the worksheet.
+#include "app/ContextMenu.h"
 #include "app/JumpMode.h"
 #include "app/MainForm.h"
 #include "app/OrderMode.h"
@@ -36,6 +37,11 @@ bool TNL::StartOrderMode(TOrderPage page, int32_t cursor) {
     host_.ShowOrderPanel();
     ShowOrderPage(page);
     return true;
+}
+
+void TNL::ShowOrderOptions() {
+    if (!orderMode_->Active() && !StartOrderMode(TOrderPage::Edit)) return;
+    host_.ShowOrderOptions();
 }
 
 void TNL::CloseOrderList() {
@@ -115,6 +121,122 @@ void TNL::OrderClick(int32_t x, int32_t y) {
     }
 }
 
+// ---- context items ----
+
+namespace {
+// An outline whose stitches can carry links: a stitched outline that is no rail of a column.
+bool CanStartJumps(const TSLStitch& o) {
+    return CanJump(&o) && ((o.Flags & OF_RUNNING) || static_cast<const TSLCurve&>(o).Outlines);
+}
+// A region the order mode can take up: stitched, in a layout group.
+bool CanSetRegionJumps(const TSLStitch& o) {
+    return o.Kind() == KIND_REGION && o.GroupId > 0 && o.StitchType() != ST_NONE;
+}
+} // namespace
+
+void TNL::AddJumpStartItem(std::vector<TContextItem>& items, TSLStitch& hit) const {
+    if (hit.Kind() == KIND_REGION) {
+        TContextItem item{"Set Region Start Jump Stitch", CMD_SET_REGION_START_JUMP};
+        item.Enabled = CanSetRegionJumps(hit);
+        items.push_back(std::move(item));
+    } else if (hit.Kind() == KIND_CURVE && CanStartJumps(hit)) {
+        items.push_back({"Set Outline Start Jump Stitch", CMD_SET_OUTLINE_START_JUMP});
+    }
+}
+
+std::vector<TContextItem> TNL::OrderMenuAt(TSLStitch* hit) {
+    std::vector<TContextItem> items;
+    items.push_back({"End Stitch Order Mode", CMD_END_ORDER_MODE});
+    // On an element with a jump start of its own: the way to set it.
+    if (hit && orderMode_->Active()) {
+        TSLStitch* element = hit;
+        if (orderMode_->IndexOf(element) < 0)
+            for (TSLStitch* c : hit->JumpChain())
+                if (orderMode_->IndexOf(c) >= 0) element = c;
+        if (orderMode_->IndexOf(element) >= 0) AddJumpStartItem(items, *hit);
+    }
+    return items;
+}
+
+bool TNL::RunOrderContextCommand(int32_t code, TSLStitch* target) {
+    if (code == CMD_END_ORDER_MODE) {
+        EndOrderMode();
+        return true;
+    }
+    if (code != CMD_SET_REGION_START_JUMP && code != CMD_SET_OUTLINE_START_JUMP) return false;
+    if (!target || Sew.IndexOf(target) < 0) return true;
+    if (code == CMD_SET_OUTLINE_START_JUMP && !CanStartJumps(*target)) return true;
+    if (code == CMD_SET_REGION_START_JUMP && !CanSetRegionJumps(*target)) return true;
+    // In the order mode the element becomes current and its Set Jumps page opens; elsewhere an
+    // outline is taken into "Outline Jump Connection" and a region into the order mode of its group.
+    auto elementOf = [&](TSLStitch* o) {
+        int32_t i = orderMode_->IndexOf(o);
+        for (TSLStitch* c : o->JumpChain())
+            if (i < 0) i = orderMode_->IndexOf(c);
+        return i;
+    };
+    if (orderMode_->Active() && elementOf(target) >= 0) {
+        orderMode_->SetCursor(elementOf(target));
+        if (code == CMD_SET_OUTLINE_START_JUMP) {
+            // The chain's start is set on the outline under the pointer.
+            orderMode_->SetPage(TOrderPage::SetJumps);
+            Sew.SetCurrent(target);
+            SetMode(TMode::OutlineJump);
+            OrderChanged();
+        } else {
+            ShowOrderPage(TOrderPage::SetJumps);
+        }
+        return true;
+    }
+    if (code == CMD_SET_REGION_START_JUMP) {
+        Sew.SetCurrent(target);
+        if (StartOrderMode(TOrderPage::Edit)) {
+            orderMode_->SetCursor(orderMode_->IndexOf(target));
+            ShowOrderPage(TOrderPage::SetJumps);
+        }
+        return true;
+    }
+    auto* curve = static_cast<TSLCurve*>(target);
+    Sew.SetCurrent(curve);
+    SetMode(TMode::OutlineJump);
+    // An outline of a chain has its start point set; a lone one starts a link from itself.
+    if (!curve->Jumps) {
+        jumpMode_->Click(curve, -1);
+        host_.SetPrompt(jumpMode_->Prompt());
+    }
+    Redraw();
+    return true;
+}
+
+void TNL::DiamondHover(int32_t x, int32_t y) {
+    const double tolerance = std::max(2, View.NearMargin());
+    std::string prompt =
+        TOrderMode::DiamondPrompt(orderMode_->DiamondAt(View.WorldX(x), View.WorldY(y), tolerance));
+    // Off the diamonds the page's own prompt stays: a click on the path sets the point too.
+    if (prompt.empty()) prompt = " Left Click on A Node To Set Jump Start Position !";
+    host_.SetPrompt(prompt);
+}
+
+bool TNL::StartDiamondDrag() {
+    orderMode_->Context = StitchContext();
+    const double tolerance = std::max(2, View.NearMargin());
+    if (!orderMode_->BeginDiamondDrag(View.WorldX(pressX_), View.WorldY(pressY_), tolerance)) return false;
+    drag_ = TDrag::Diamond;
+    host_.SetCursor(TCursor::SizeAll);
+    return true;
+}
+
+void TNL::DiamondDragTo(double wx, double wy) {
+    orderMode_->DragDiamondTo(wx, wy);
+    Redraw();
+}
+
+void TNL::EndDiamondDrag() {
+    orderMode_->Context = StitchContext();
+    host_.SetCursor(TCursor::Arrow);
+    if (orderMode_->EndDiamondDrag()) OrderChanged();
+}
+
 void TNL::DrawOrder(TDrawContext& dc) const {
     Canvas& c = *dc.Target;
     // Jump links: a line from each link point to its partner's.
@@ -144,12 +266,7 @@ void TNL::DrawOrder(TDrawContext& dc) const {
         }
     }
     if (!orderMode_->Active()) return;
-    // Connectors from each element's end to the next one's start.
-    const float thick = 2.f;
-    for (const TConnector& k : orderMode_->Connectors()) {
-        c.SetPen(k.Colour, k.Colour == CONNECTOR_OTHER ? 1.f : thick, TPenStyle::Solid);
-        c.Line(dc.SX(k.X1), dc.SY(k.Y1), dc.SX(k.X2), dc.SY(k.Y2));
-    }
+    // The connectors are drawn with the display options (OrderDrawing).
     for (int32_t i = 0; i < orderMode_->Count(); ++i) {
         const TSLStitch* o = orderMode_->Elements()[static_cast<size_t>(i)];
         if (o->JumpVia)
@@ -162,8 +279,12 @@ void TNL::DrawOrder(TDrawContext& dc) const {
             const auto& r = static_cast<const TSLRegion&>(*cur);
             for (const TSP& p : r)
                 c.Marker(dc.SX(p.X), dc.SY(p.Y), TMarker::Square, dc.MarkerSize, kNodeColour);
-            c.Marker(dc.SX(r.EntryX), dc.SY(r.EntryY), TMarker::Diamond, dc.MarkerSize + 3.f, kEntryColour);
-            c.Marker(dc.SX(r.ExitX), dc.SY(r.ExitY), TMarker::Diamond, dc.MarkerSize + 3.f, kExitColour);
+            float ex = r.EntryX, ey = r.EntryY, xx = r.ExitX, xy = r.ExitY;
+            // The diamond being dragged is shown where the pointer put it on the path.
+            if (orderMode_->Dragging() == TOrderMode::TDiamond::Entry) orderMode_->DragPoint(ex, ey);
+            if (orderMode_->Dragging() == TOrderMode::TDiamond::Exit) orderMode_->DragPoint(xx, xy);
+            c.Marker(dc.SX(ex), dc.SY(ey), TMarker::Diamond, dc.MarkerSize + 3.f, kEntryColour);
+            c.Marker(dc.SX(xx), dc.SY(xy), TMarker::Diamond, dc.MarkerSize + 3.f, kExitColour);
         }
     }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "core/Numeric.h"
 #include "core/Units.h"
@@ -63,6 +64,7 @@ void TOrderMode::Start(int32_t key, int32_t cursor, TOrderPage page) {
     page_ = page;
     selected_.clear();
     alternate_ = false;
+    drag_ = {};
     active_ = true;
 }
 
@@ -96,6 +98,7 @@ void TOrderMode::Renumber() {
 
 void TOrderMode::CurrentChanged() {
     alternate_ = false;
+    drag_ = {};
 }
 
 bool TOrderMode::ClickElement(TSLStitch* object) {
@@ -381,15 +384,80 @@ bool TOrderMode::SetJumpAt(double x, double y, double tolerance) {
         exit = alternate_;
         alternate_ = !alternate_;
     }
+    StoreJump(*r, exit, node, percent);
+    return true;
+}
+
+void TOrderMode::StoreJump(TSLRegion& r, bool exit, int32_t node, float percent) {
     // The stored point is recomputed from the node and percent, then the fill regenerates.
-    TUndoStep step(sew_, "Set Jumps", {r});
+    TUndoStep step(sew_, "Set Jumps", {&r});
     if (exit)
-        r->SetEntryExit(r->EntryNode, r->EntryPercent, node, percent, Context);
+        r.SetEntryExit(r.EntryNode, r.EntryPercent, node, percent, Context);
     else
-        r->SetEntryExit(node, percent, r->ExitNode, r->ExitPercent, Context);
+        r.SetEntryExit(node, percent, r.ExitNode, r.ExitPercent, Context);
     sew_.MarkModified();
     host_.RequestRedraw();
+}
+
+bool TOrderMode::NearestOnPath(const TSLRegion& r, double x, double y, int32_t& node, float& percent,
+                               float& px, float& py) {
+    double distance = 0;
+    if (!r.HitBoundary(x, y, std::numeric_limits<double>::infinity(), node, distance)) return false;
+    const TRegionNode* nd = r.NodeAt(node);
+    percent = static_cast<float>(SegmentPercent(distance, nd ? nd->SegmentLength : 0.0));
+    double bx = 0, by = 0;
+    r.BoundaryPoint(node, percent, bx, by);
+    px = static_cast<float>(bx);
+    py = static_cast<float>(by);
     return true;
+}
+
+TOrderMode::TDiamond TOrderMode::DiamondAt(double x, double y, double tolerance) const {
+    const TSLRegion* r = AsRegion(Current());
+    if (!r) return TDiamond::None;
+    const double entry = std::hypot(x - r->EntryX, y - r->EntryY),
+                 exit = std::hypot(x - r->ExitX, y - r->ExitY);
+    if (entry > tolerance && exit > tolerance) return TDiamond::None;
+    return entry <= exit ? TDiamond::Entry : TDiamond::Exit;
+}
+
+bool TOrderMode::BeginDiamondDrag(double x, double y, double tolerance) {
+    drag_ = {};
+    TSLRegion* r = AsRegion(Current());
+    const TDiamond d = DiamondAt(x, y, tolerance);
+    if (!r || d == TDiamond::None) return false;
+    r->UpdateBounds(Context); // the segment lengths the percentage is taken of
+    drag_.Which = d;
+    drag_.X = d == TDiamond::Entry ? r->EntryX : r->ExitX;
+    drag_.Y = d == TDiamond::Entry ? r->EntryY : r->ExitY;
+    drag_.Node = -1; // not moved yet: a release in place changes nothing
+    return true;
+}
+
+void TOrderMode::DragDiamondTo(double x, double y) {
+    TSLRegion* r = AsRegion(Current());
+    if (!r || drag_.Which == TDiamond::None) return;
+    if (NearestOnPath(*r, x, y, drag_.Node, drag_.Percent, drag_.X, drag_.Y)) host_.RequestRedraw();
+}
+
+bool TOrderMode::EndDiamondDrag() {
+    const TDiamondDrag d = drag_;
+    drag_ = {};
+    TSLRegion* r = AsRegion(Current());
+    if (!r || d.Which == TDiamond::None) return false;
+    if (d.Node >= 0) StoreJump(*r, d.Which == TDiamond::Exit, d.Node, d.Percent);
+    return true;
+}
+
+std::string TOrderMode::DiamondPrompt(TDiamond d) {
+    switch (d) {
+    case TDiamond::Entry:
+        return " Drag The Entry Jump Stitch Diamond To A New Position Within The Design !";
+    case TDiamond::Exit:
+        return " Drag The Exit Jump Stitch Diamond To A New Position Within The Design !";
+    default:
+        return "";
+    }
 }
 
 TOrderField TOrderMode::UnderMargin() const {

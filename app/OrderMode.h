@@ -135,6 +135,24 @@ public:
     // entry or exit position by the choice, the stored point follows, the fill regenerates.
     // False when the click missed the boundary or the current element is no region.
     bool SetJumpAt(double x, double y, double tolerance);
+    // Dragging the current region's entry or exit diamond: pressed within `tolerance` of one, it
+    // follows the pointer along the region's path (the nearest point of it); the release stores
+    // the node and percent there as a click on the path would, and the fill regenerates.
+    enum class TDiamond : uint8_t { None, Entry, Exit };
+    TDiamond DiamondAt(double x, double y, double tolerance) const;
+    bool BeginDiamondDrag(double x, double y, double tolerance);
+    void DragDiamondTo(double x, double y);
+    // False when nothing was being dragged.
+    bool EndDiamondDrag();
+    TDiamond Dragging() const { return drag_.Which; }
+    // Where the dragged diamond is shown now.
+    void DragPoint(float& x, float& y) const {
+        x = drag_.X;
+        y = drag_.Y;
+    }
+    // The prompt for the pointer over a diamond (empty elsewhere).
+    static std::string DiamondPrompt(TDiamond d);
+
     // The "udMargin" field (0..40), for a region with underlay.
     TOrderField UnderMargin() const;
     bool SetUnderMargin(double value);
@@ -150,6 +168,20 @@ private:
     void Renumber();
     void Changed(TSLStitch* o);
     void CurrentChanged();
+    // Stores the entry or the exit position of the current region (one undo step), recomputes
+    // the stored point from it and regenerates the fill.
+    void StoreJump(TSLRegion& r, bool exit, int32_t node, float percent);
+    // The nearest place on the region's path: node, percent and the point itself.
+    static bool NearestOnPath(const TSLRegion& r, double x, double y, int32_t& node, float& percent,
+                              float& px, float& py);
+
+    struct TDiamondDrag {
+        TDiamond Which = TDiamond::None;
+        int32_t Node = 0;
+        float Percent = 0;
+        float X = 0, Y = 0;
+    };
+    TDiamondDrag drag_;
 
     TSew& sew_;
     Host& host_;

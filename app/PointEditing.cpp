@@ -113,13 +113,36 @@ bool TNL::PointEditClick(int32_t x, int32_t y, TModifiers mods) {
     if (mode_ != TMode::DesignEdit) return false;
     const TStitchContext ctx = StitchContext();
     if (TSLStitch* into = PointEdit.Appending) {
-        PointEdit.Appending = nullptr;
-        if (Sew.IndexOf(into) < 0) return false;
+        if (Sew.IndexOf(into) < 0) {
+            PointEdit.Appending = nullptr;
+            return false;
+        }
         TSLStitch* other = ObjectAt(x, y);
-        // Only another direct stitch object is appended; any other click ends the wait.
+        // Only another direct stitch object is appended. A wrong click says why and the wait goes
+        // on (Escape ends it).
+        if (other == into) {
+            host_.MessageDialog("Joining Stitch Objects",
+                                "You Can Not Merge A Stitch Object With Its Self ? Try Again",
+                                Buttons(TButton::OK));
+            return true;
+        }
         if (!other || !CanAppend(*into, *other)) {
-            host_.SetStatus("");
-            return other != nullptr;
+            host_.MessageDialog("Joining Stitch Objects",
+                                "You Failed To Correctly Select Another Stitch Object. Please Try Again !",
+                                Buttons(TButton::OK));
+            return true;
+        }
+        PointEdit.Appending = nullptr;
+        // The second object joins the edit selection while the question is asked.
+        Sew.ClearSelection(OF_SELECTED_EDIT);
+        into->SetFlags(OF_SELECTED_EDIT);
+        other->SetFlags(OF_SELECTED_EDIT);
+        Redraw();
+        if (host_.MessageDialog("Joining Stitch Objects",
+                                "Is It OK To Append The Second Selected Object To The First ?",
+                                TButton::Yes | TButton::No) != TButton::Yes) {
+            CommandsChanged();
+            return true;
         }
         TUndoStep step(Sew, "Merge", {into, other});
         AppendStitchObject(*into, *other, ctx);

@@ -6,10 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "app/OrderDrawing.h"
 #include "app/OrderMode.h"
 #include "platform/ScriptedHost.h"
 #include "regions/JumpNodes.h"
 #include "stitching/SLCurve.h"
+#include "ui/ElementThumbnail.h"
 #include "worksheet/Sew.h"
 
 using namespace nl;
@@ -84,3 +86,73 @@ static void BM_ReorderLargeGroup(benchmark::State& state) {
     state.counters["connectors"] = static_cast<double>(drawn);
 }
 BENCHMARK(BM_ReorderLargeGroup)->Unit(benchmark::kMillisecond);
+
+namespace {
+// A group of 1000 direct stitch objects of 200 stitches each in two colours (200,000 stitches).
+struct TLargeGroup {
+    TSew Sew;
+    TScriptedHost Host;
+    TOrderMode Order{Sew, Host};
+    TLargeGroup() {
+        for (int i = 0; i < 1000; ++i) {
+            auto d = std::make_unique<TSLStitch>();
+            d->Flags = OF_DIRECT | OF_NEEDLE_POINTS | OF_VISIBLE;
+            d->SetStitchTypeBits(ST_RUNNING);
+            d->GroupId = 1;
+            const float x0 = 40.f * static_cast<float>(i % 40), y0 = 40.f * static_cast<float>(i / 40);
+            d->Append(TSP::Colour(0, x0, y0, 0xFF));
+            for (int k = 1; k < 200; ++k) {
+                if (k == 100)
+                    d->Append(TSP::Colour(0, x0 + static_cast<float>(k % 30), y0 + static_cast<float>(k / 7),
+                                          0xFF00));
+                d->Append(TSP::Plain(0, x0 + static_cast<float>(k % 30), y0 + static_cast<float>(k / 7)));
+            }
+            Sew.Add(std::move(d));
+        }
+        Sew.Groups.Add(1);
+        Order.Start(1, 500, TOrderPage::Edit);
+    }
+};
+} // namespace
+
+// The order panel's thumbnails of 1000 elements: every one drawn (the panel opens), and the keys
+// that tell which to draw again (every refresh of the panel, nothing drawn when nothing changed).
+static void BM_OrderThumbnailsDrawAll(benchmark::State& state) {
+    TLargeGroup g;
+    for (auto _ : state)
+        for (TSLStitch* e : g.Order.Elements()) {
+            TThumbnail t = MakeThumbnail(*e, 40);
+            benchmark::DoNotOptimize(t.Strokes.data());
+        }
+}
+BENCHMARK(BM_OrderThumbnailsDrawAll)->Unit(benchmark::kMillisecond);
+
+static void BM_OrderThumbnailKeys(benchmark::State& state) {
+    TLargeGroup g;
+    for (auto _ : state) {
+        uint64_t k = 0;
+        for (TSLStitch* e : g.Order.Elements())
+            k ^= ThumbnailKey(*e);
+        benchmark::DoNotOptimize(k);
+    }
+}
+BENCHMARK(BM_OrderThumbnailKeys)->Unit(benchmark::kMillisecond);
+
+// What each paint of the worksheet adds in the order mode: the element index and every object's
+// look by the display options, and the connectors as drawn.
+static void BM_OrderDisplayPerPaint(benchmark::State& state) {
+    TLargeGroup g;
+    const TOrderDisplay display = TOrderDisplay::Of(g.Sew.Settings);
+    for (auto _ : state) {
+        TOrderDrawing drawing(g.Order, display);
+        int shown = 0;
+        for (int32_t i = 0; i < g.Sew.Count(); ++i) {
+            TViewToggles v;
+            shown += drawing.Look(*g.Sew[i], v) ? 1 : 0;
+        }
+        auto strokes = drawing.Strokes();
+        benchmark::DoNotOptimize(strokes.data());
+        benchmark::DoNotOptimize(shown);
+    }
+}
+BENCHMARK(BM_OrderDisplayPerPaint)->Unit(benchmark::kMillisecond);

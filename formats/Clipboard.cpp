@@ -1,10 +1,12 @@
 #include "formats/Clipboard.h"
 
+#include <set>
 #include <string>
 
 #include "core/Errors.h"
 #include "core/FileVersion.h"
 #include "core/RecordIO.h"
+#include "regions/JumpNodes.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
 
@@ -15,8 +17,13 @@ namespace {
 // fit in the bytes left is refused before anything is made.
 constexpr size_t MIN_STREAM_OBJECT = 16;
 
+// The objects being written: an outline outside them has no place in the record, so a jump link
+// to it is written with no partner (-1) and dropped on both sides when the record is read.
+thread_local const std::set<const TSLStitch*>* tWritten = nullptr;
+
 int32_t MarkOf(const TSLCurve* c) {
-    return c ? c->Mark : -1;
+    if (!c || (tWritten && !tWritten->count(c))) return -1;
+    return c->Mark;
 }
 } // namespace
 
@@ -37,6 +44,11 @@ std::vector<uint8_t> ClipboardBytes(const std::vector<TSLStitch*>& objects, int3
     ctx.OriginX = originX;
     ctx.OriginY = originY;
     ctx.OutlineMarkOf = MarkOf;
+    const std::set<const TSLStitch*> written(objects.begin(), objects.end());
+    struct TWriting {
+        explicit TWriting(const std::set<const TSLStitch*>& s) { tWritten = &s; }
+        ~TWriting() { tWritten = nullptr; }
+    } writing(written);
     for (const TSLStitch* o : objects)
         WriteObjectStream(w, *o, ctx);
     w.U8(0);
@@ -92,14 +104,20 @@ ReadClipboard(std::span<const uint8_t> bytes, int32_t originX, int32_t originY, 
     raw.reserve(objects.size());
     for (auto& o : objects)
         raw.push_back(o.get());
-    // Everything is generated only once every reference holds.
+    // Everything is generated only once every reference holds. Jump links name their partners by
+    // place in the record: links between copied outlines join the copies; a link whose other end
+    // was not copied goes on both sides, so that no copy keeps a link without its other end.
+    ResolveJumps(raw);
     for (TSLStitch* o : raw)
         if (o->Kind() == KIND_REGION) static_cast<TSLRegion*>(o)->ResolveOutlines(raw);
+    TStitchContext single = sctx;
+    single.BatchTransform = true; // every member of a chain is in the list: each is generated once
     for (TSLStitch* o : raw) {
         if (o->Kind() == KIND_REGION) continue;
         if (o->Flags & OF_RAIL_B) continue; // generated with its rail A
         o->UpdateBounds(sctx);
-        Restitch(*o, sctx);
+        const bool linked = o->Kind() == KIND_CURVE && static_cast<TSLCurve*>(o)->Jumps;
+        Restitch(*o, linked ? single : sctx);
     }
     for (TSLStitch* o : raw)
         if (o->Kind() == KIND_REGION) {

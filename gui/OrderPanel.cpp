@@ -24,6 +24,7 @@
 #include "app/OrderMode.h"
 #include "gui/QtCanvas.h"
 #include "stitching/SLCurve.h"
+#include "ui/ElementThumbnail.h"
 
 namespace nl {
 
@@ -71,7 +72,7 @@ TOrderPanel::TOrderPanel(TNL& nl, QWidget* parent) : QDockWidget("Stitching Orde
 
     list_ = new QListWidget;
     list_->setObjectName("StitchOrderEditor");
-    list_->setIconSize(QSize(22, 22));
+    list_->setIconSize(QSize(kThumbnailSize, kThumbnailSize));
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     list_->setDragDropMode(QAbstractItemView::InternalMove);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -211,6 +212,12 @@ TOrderPanel::TOrderPanel(TNL& nl, QWidget* parent) : QDockWidget("Stitching Orde
     });
     v->addWidget(pages_);
 
+    auto* options = new QPushButton("Display Options ...");
+    options->setObjectName("DisplayOptions");
+    options->setToolTip("The Stitch Ordering page: how the order mode draws the design");
+    connect(options, &QPushButton::clicked, this, [this] { nl_.ShowOrderOptions(); });
+    v->addWidget(options);
+
     auto* exit = new QPushButton("Exit");
     exit->setObjectName("Exit");
     connect(exit, &QPushButton::clicked, this, [this] {
@@ -274,15 +281,54 @@ void TOrderPanel::ListMenu(const QPoint& at) {
     Changed();
 }
 
+QIcon TOrderPanel::Thumbnail(const TSLStitch& element) {
+    const uint64_t key = ThumbnailKey(element);
+    if (auto it = thumbs_.find(&element); it != thumbs_.end() && it->second.Key == key)
+        return it->second.Icon;
+    const TThumbnail t = MakeThumbnail(element, kThumbnailSize);
+    QPixmap pm(kThumbnailSize, kThumbnailSize);
+    pm.fill(Qt::white);
+    {
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        for (const TThumbStroke& s : t.Strokes) {
+            p.setPen(QPen(TQtCanvas::ToQColor(s.Colour), 1));
+            QPolygon line;
+            line.reserve(static_cast<int>(s.XY.size() / 2));
+            for (size_t i = 0; i + 1 < s.XY.size(); i += 2)
+                line << QPoint(s.XY[i], s.XY[i + 1]);
+            if (line.size() == 1)
+                p.drawPoint(line[0]);
+            else
+                p.drawPolyline(line);
+        }
+        // The element's thread colour along the edge, as the tile showed it before.
+        p.setPen(Qt::NoPen);
+        const int32_t c = element.GetColor();
+        p.setBrush(c == NO_COLOUR ? QColor(Qt::lightGray) : TQtCanvas::ToQColor(c));
+        p.drawRect(0, kThumbnailSize - 4, kThumbnailSize, 4);
+        p.setPen(QColor(Qt::darkGray));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(0, 0, kThumbnailSize - 1, kThumbnailSize - 1);
+    }
+    ++thumbnailsDrawn_;
+    QIcon icon(pm);
+    thumbs_[&element] = {key, icon};
+    return icon;
+}
+
 void TOrderPanel::Refresh() {
     refreshing_ = true;
     const TOrderMode& o = nl_.OrderMode();
+    // Thumbnails of objects no longer in the list go (an object's place may be taken by a new one:
+    // the key tells the drawing apart anyway).
+    if (thumbs_.size() > static_cast<size_t>(2 * o.Count() + 16)) thumbs_.clear();
     list_->clear();
     for (int32_t i = 0; i < o.Count(); ++i) {
         const TSLStitch& e = *o.Elements()[static_cast<size_t>(i)];
         QString text = QString("%1  %2").arg(i + 1).arg(ElementName(e));
         if (e.JumpVia) text += "  (trim)";
-        auto* item = new QListWidgetItem(Swatch(e.GetColor()), text);
+        auto* item = new QListWidgetItem(Thumbnail(e), text);
         list_->addItem(item);
         item->setSelected(o.TileSelected(i));
         if (i == o.Cursor()) {

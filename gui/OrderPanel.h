@@ -5,7 +5,10 @@
 // the controller's order model; the worksheet view draws the connectors.
 #pragma once
 #include <QDockWidget>
+#include <QIcon>
+#include <cstdint>
 #include <functional>
+#include <unordered_map>
 
 class QButtonGroup;
 class QCheckBox;
@@ -19,6 +22,10 @@ class QToolButton;
 namespace nl {
 
 class TNL;
+class TSLStitch;
+
+// Thumbnail pixels per side in the order list.
+constexpr int kThumbnailSize = 40;
 
 class TOrderPanel : public QDockWidget {
 public:
@@ -33,6 +40,8 @@ public:
 
     QListWidget* List() const { return list_; }
     QTabWidget* Pages() const { return pages_; }
+    // How many thumbnails were drawn since the panel was made (each only when its element changed).
+    int ThumbnailsDrawn() const { return thumbnailsDrawn_; }
 
 protected:
     void closeEvent(QCloseEvent* e) override;
@@ -41,6 +50,8 @@ private:
     void Changed();
     void ListMenu(const QPoint& at);
     void FieldEdited(QDoubleSpinBox* box);
+    // The element's thumbnail, drawn again only when its stitches or colour changed.
+    QIcon Thumbnail(const TSLStitch& element);
 
     TNL& nl_;
     bool refreshing_ = false;
@@ -64,6 +75,12 @@ private:
     QButtonGroup* choice_ = nullptr;
     QDoubleSpinBox* margin_ = nullptr;
     QLabel* jumpHint_ = nullptr;
+    struct TThumb {
+        uint64_t Key;
+        QIcon Icon;
+    };
+    std::unordered_map<const TSLStitch*, TThumb> thumbs_;
+    int thumbnailsDrawn_ = 0;
 };
 
 } // namespace nl

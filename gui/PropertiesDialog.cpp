@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "app/MainForm.h"
+#include "app/OrderMode.h"
 #include "core/Colour.h"
 #include "regions/SLRegion.h"
 #include "stitching/Feather.h"
@@ -133,6 +134,16 @@ void TPropertiesDialog::ShowFor(TSLStitch& object) {
     UpdateEnvelopeEditor();
 }
 
+void TPropertiesDialog::ShowOrderOptions() {
+    TSLStitch* element = nl_.OrderMode().Current();
+    object_ = PageObject(element ? element : nl_.Sew.Current());
+    Build();
+    show();
+    raise();
+    SelectPage("Stitch Ordering");
+    UpdateEnvelopeEditor();
+}
+
 void TPropertiesDialog::showEvent(QShowEvent* e) {
     // The window opens where it was last closed, at the size it had.
     if (placement_.isValid()) setGeometry(placement_);
@@ -219,8 +230,10 @@ QPushButton* TPropertiesDialog::Button(const std::string& page, const std::strin
 std::string TPropertiesDialog::Signature() const {
     // The set of pages depends on the kind and on the parts the object has (a width profile,
     // a feather record), so a change of stitch type can add or remove pages.
-    if (!object_) return "none";
-    std::string s = std::to_string(object_->Kind());
+    // The order mode brings its own page.
+    const std::string order = nl_.OrderMode().Active() ? "+order" : "";
+    if (!object_) return "none" + order;
+    std::string s = std::to_string(object_->Kind()) + order;
     if (object_->Kind() == KIND_CURVE) {
         auto& c = static_cast<TSLCurve&>(*object_);
         s += c.IsRail() ? "c" : "o";
@@ -256,6 +269,7 @@ void TPropertiesDialog::Build() {
         BuildRegion(static_cast<TSLRegion&>(*object_));
     else if (object_ && object_->Kind() == KIND_STITCH)
         BuildStitch(*object_);
+    if (nl_.OrderMode().Active()) BuildOrderOptions();
     for (int i = 0; i < tabs_->count(); ++i)
         if (tabs_->tabText(i) == previous) tabs_->setCurrentIndex(i);
     for (auto& r : refreshers_)

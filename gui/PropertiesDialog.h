@@ -35,6 +35,9 @@ public:
     void ShowFor(TSLStitch& object);
     // Opens the window on the worksheet's current object (nothing when there is none).
     void ShowCurrent();
+    // Opens the window on the "Stitch Ordering" page (while the order mode runs), with the current
+    // element's pages beside it.
+    void ShowOrderOptions();
     // Follows the current object and re-reads every value; called after each worksheet event.
     void Sync();
     // Called after every accepted change (the worksheet view redraws).
@@ -113,6 +116,8 @@ private:
     void BuildRegion(TSLRegion& region);
     void BuildStitch(TSLStitch& object);
     void BuildProgStitch(TSLStitch& object);
+    // The order mode's display options (worksheet settings, not the object's).
+    void BuildOrderOptions();
 
     TNL& nl_;
     TSLStitch* object_ = nullptr;

@@ -151,6 +151,10 @@ void TQtHost::CloseOrderPanel() {
     if (OrderPanel) OrderPanel->hide();
 }
 
+void TQtHost::ShowOrderOptions() {
+    if (Properties) Properties->ShowOrderOptions();
+}
+
 void TQtHost::OrderChanged() {
     if (OrderPanel && OrderPanel->isVisible()) OrderPanel->Refresh();
 }

@@ -87,6 +87,7 @@ public:
     void ShowOrderPanel() override;
     void CloseOrderPanel() override;
     void OrderChanged() override;
+    void ShowOrderOptions() override;
     void SetStatus(const std::string& text) override;
     void SetPrompt(const std::string& text) override;
     TFileDialogResult OpenFileDialog(const TFileDialogRequest& request) override;

@@ -132,6 +132,8 @@ public:
     virtual void ShowOrderPanel() {}
     virtual void CloseOrderPanel() {}
     virtual void OrderChanged() {}
+    // The properties window on the "Stitch Ordering" page (the order mode's display options).
+    virtual void ShowOrderOptions() {}
     // Opens a page of the user guide (an HTML file, with "#part" when it names a part of the page)
     // in the desktop's web browser; false when no browser could be started.
     virtual bool OpenGuidePage(const std::string& file) {

@@ -110,6 +110,8 @@ public:
     void ShowOrderPanel() override { OrderPanelOpen = true; }
     void CloseOrderPanel() override { OrderPanelOpen = false; }
     void OrderChanged() override { ++OrderChanges; }
+    void ShowOrderOptions() override { OrderOptionsShown = true; }
+    bool OrderOptionsShown = false;
     int Beeps = 0;
     bool OrderPanelOpen = false; // the "Stitching Order" panel is shown
     int OrderChanges = 0;

@@ -220,6 +220,22 @@ void ShiftJumpsAfterInsert(TSLCurve& outline, int32_t k) {
     if (outline.ExitIndex > threshold) outline.ExitIndex += kSamplesPerSegment;
 }
 
+void ReverseJumpIndices(TSLCurve& outline) {
+    const int32_t last = outline.LastSample();
+    if (outline.ExitIndex >= 0) outline.ExitIndex = std::max(0, last - outline.ExitIndex);
+    if (outline.EntryIndex > 0) outline.EntryIndex = std::max(0, last - outline.EntryIndex);
+    if (!outline.Jumps) return;
+    std::vector<std::unique_ptr<TJump>> links;
+    while (outline.Jumps->Count() > 0)
+        links.push_back(outline.Jumps->Extract(outline.Jumps->Count() - 1));
+    for (auto& j : links) {
+        j->OwnIndex = std::max(0, last - j->OwnIndex);
+        if (j->Reverse) j->Reverse->PartnerIndex = j->OwnIndex;
+        outline.Jumps->InsertSorted(std::move(j), true);
+    }
+    outline.Jumps->SetCurrent(nullptr);
+}
+
 namespace {
 // Pairs each link record with the record of the same link on its partner (each record is the
 // other end of one link only); one-sided records go, as both ends exist or neither, and a list

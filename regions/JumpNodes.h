@@ -62,6 +62,12 @@ void RecomputeJumpPoints(TSLCurve& outline);
 // the PartnerIndex of each one's Reverse follows.
 void ShiftJumpsAfterInsert(TSLCurve& outline, int32_t k);
 
+// The point order of `outline` was reversed: every link keeps its place on the path, so its own
+// index becomes last sample - index (the partner's record follows) and the list is sorted again.
+// A start point the user chose (ExitIndex, an EntryIndex past the first sample) stays where it was
+// too; an EntryIndex of 0 keeps meaning "enter where the stitching starts".
+void ReverseJumpIndices(TSLCurve& outline);
+
 // After objects were read (a worksheet, or a paste whose ids were shifted): resolves each link's
 // outline from PartnerId (a list position in `objects`) and its Reverse. Links whose partner is
 // not an outline, is the outline itself, whose indices lie past either path, or whose partner has

@@ -623,6 +623,8 @@ void TSLCurve::ReverseStitching(const TStitchContext& ctx) {
         Outlines->SetCurrent(nullptr);
     }
     if (PartnerRail && PartnerRail != this) ReversePoints(*PartnerRail);
+    // Jump links stay where they are on the path.
+    ReverseJumpIndices(*this);
     UpdateBounds(ctx);
 }
 

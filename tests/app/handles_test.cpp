@@ -245,15 +245,19 @@ TEST(ContextMenu, OutlineItemsByNodeAndTheirCommands) {
     const size_t menus = s.Host.Menus.size();
     s.RightClick(500, 500);
     EXPECT_EQ(s.Host.Menus.size(), menus);
-    // Object Layout mode offers the properties, the colour and the visibility, selecting the object
-    // when nothing is.
+    // Object Layout mode offers the properties, the colour and the visibility, the stitching copy
+    // and the drawing order, selecting the object when nothing is.
     s.Nl.SetMode(TMode::ObjectLayout);
     s.Nl.Sew.ClearSelection(OF_SELECTED_LAYOUT);
     s.RightClick(250, 100);
-    ASSERT_EQ(shown().size(), 3u);
+    ASSERT_EQ(shown().size(), 6u);
     EXPECT_EQ(shown()[0].Caption, "Outline Properties");
     EXPECT_EQ(shown()[1].Caption, "Set Outline Color");
     EXPECT_EQ(shown()[2].Caption, "Outline Stitch Visible");
+    EXPECT_EQ(shown()[3].Caption, "Copy Stitching To Clipboard");
+    EXPECT_EQ(shown()[4].Caption, "Bring To Top");
+    EXPECT_EQ(shown()[5].Caption, "Send To Bottom");
+    EXPECT_FALSE(shown()[4].Enabled) << "the only object is on top already";
     EXPECT_TRUE(c->Flags & OF_SELECTED_LAYOUT);
 }
 

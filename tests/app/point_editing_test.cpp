@@ -138,14 +138,32 @@ TEST(PointEditingInTheEditor, MergingTwoDesigns) {
     TSLStitch* b = s.Add(6, 300, 0x00FF00);
     b->GroupId = 7;
     s.Nl.Sew.Groups.Add(7);
-    // Choosing the object itself ends the wait without a change.
+    // Choosing the object itself, or nothing, says why and waits on.
     s.Menu(130, 200, CMD_MERGE_STITCH_OBJECT);
     EXPECT_EQ(s.Host.Messages.back().Heading, ".. Another Stitch Object");
     s.Click(130, 200);
+    EXPECT_EQ(s.Host.Messages.back().Heading, "Joining Stitch Objects");
+    EXPECT_EQ(s.Host.Messages.back().Text, "You Can Not Merge A Stitch Object With Its Self ? Try Again");
+    s.Click(600, 500);
+    EXPECT_EQ(s.Host.Messages.back().Text,
+              "You Failed To Correctly Select Another Stitch Object. Please Try Again !");
     EXPECT_EQ(a->Count(), 5);
     EXPECT_EQ(s.Nl.Sew.Count(), 2);
-    // Another design is appended and leaves the worksheet and its group.
+    // The other design is asked about; No keeps both.
+    s.Click(130, 300);
+    EXPECT_EQ(s.Host.Messages.back().Text, "Is It OK To Append The Second Selected Object To The First ?");
+    EXPECT_TRUE(b->Flags & OF_SELECTED_EDIT);
+    EXPECT_EQ(s.Nl.Sew.Count(), 2);
+    // Escape ends a wait: the next click only selects.
     s.Menu(130, 200, CMD_MERGE_STITCH_OBJECT);
+    s.Nl.KeyDown(TKey::Escape, {});
+    const size_t asked = s.Host.Messages.size();
+    s.Click(130, 300);
+    EXPECT_EQ(s.Host.Messages.size(), asked);
+    EXPECT_EQ(s.Nl.Sew.Count(), 2);
+    // Another design, with Yes, is appended and leaves the worksheet and its group.
+    s.Menu(130, 200, CMD_MERGE_STITCH_OBJECT);
+    s.Host.Answers.push_back(TButton::Yes);
     s.Click(130, 300);
     EXPECT_EQ(s.Nl.Sew.Count(), 1);
     EXPECT_EQ(a->Count(), 11);

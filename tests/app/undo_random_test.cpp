@@ -123,3 +123,49 @@ TEST(UndoRandom, EveryEditUndoesToTheSavedBytesAndRedoesToItsOwn) {
     }
     EXPECT_EQ(Content(nl), final);
 }
+
+TEST(UndoRandom, SplitsAndJoinsUndoToTheSavedBytes) {
+    TSheet s;
+    TNL& nl = s.Nl;
+    uint32_t seed = 777;
+    auto rnd = [&seed](uint32_t n) {
+        seed = seed * 134775813u + 1u;
+        return (seed >> 8) % n;
+    };
+    int recorded = 0;
+    for (int iteration = 0; iteration < 1000; ++iteration) {
+        std::vector<TSLCurve*> curves;
+        for (int32_t i = 0; i < nl.Sew.Count(); ++i)
+            if (nl.Sew[i]->Kind() == KIND_CURVE && !(nl.Sew[i]->Flags & OF_RAIL_B))
+                curves.push_back(static_cast<TSLCurve*>(nl.Sew[i]));
+        TSLCurve* a = curves[rnd(static_cast<uint32_t>(curves.size()))];
+        TSLCurve* b = curves[rnd(static_cast<uint32_t>(curves.size()))];
+        // Split while the worksheet is small, else join (the region's outline refuses both); now
+        // and then a move, so that joined and split curves travel.
+        const int op = static_cast<int>(rnd(5));
+        nl.Sew.ClearSelection(OF_SELECTED_LAYOUT | OF_SELECTED_EDIT);
+        a->SetFlags(OF_SELECTED_EDIT);
+        nl.SetMode(TMode::DesignEdit);
+        const auto before = Bytes(nl);
+        const size_t steps = nl.Sew.History.Recorded();
+        if (op == 0) {
+            nl.NudgeSelection(static_cast<float>(rnd(41)) - 20, static_cast<float>(rnd(41)) - 20);
+        } else if (nl.Sew.Count() < 16 && a->SegmentCount() >= 2 && (op & 1)) {
+            nl.SplitCurveAt(
+                *a, 3 * (1 + static_cast<int32_t>(rnd(static_cast<uint32_t>(a->SegmentCount() - 1)))));
+        } else if (a != b) {
+            nl.JoinCurvesAt(*a, rnd(2), *b, rnd(2));
+        }
+        if (nl.Sew.History.Recorded() == steps) {
+            ASSERT_EQ(Bytes(nl), before) << "edit " << op << " changed the worksheet without a step";
+            continue;
+        }
+        const auto after = Bytes(nl);
+        ASSERT_TRUE(nl.Undo());
+        ASSERT_EQ(Bytes(nl), before) << "undo of edit " << op << " at iteration " << iteration;
+        ASSERT_TRUE(nl.Redo());
+        ASSERT_EQ(Bytes(nl), after) << "redo of edit " << op << " at iteration " << iteration;
+        ++recorded;
+    }
+    EXPECT_GT(recorded, 300) << recorded;
+}

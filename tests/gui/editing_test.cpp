@@ -153,3 +153,29 @@ TEST(EditingWindow, CommandsOfFeaturesNotBuiltAreShownDisabled) {
                        TCommand::RotateMode})
         EXPECT_TRUE(t.W.Action(c)->isEnabled()) << t.W.Action(c)->text().toStdString();
 }
+
+TEST(EditingWindow, PointJoinHighlightsTheEndsAndJoinsByClicks) {
+    TEditWindow t;
+    TNL& nl = t.Nl();
+    for (auto anchors : {std::vector<std::pair<float, float>>{{100, 150}, {300, 100}, {450, 150}},
+                         std::vector<std::pair<float, float>>{{550, 300}, {750, 250}, {900, 300}}}) {
+        auto c = nl::test::Polyline(anchors);
+        c->Flags |= OF_VISIBLE | OF_RUNNING;
+        c->SetStitchTypeBits(ST_RUNNING);
+        t.Add(std::move(c));
+    }
+    // "Join Outlines" on the first outline's end point.
+    ASSERT_FALSE(nl.ContextMenuAt(450, 150).empty());
+    nl.RunContextCommand(62);
+    ASSERT_EQ(nl.Mode(), TMode::PointJoin);
+    t.Click(550, 300); // marks the second outline
+    QApplication::processEvents();
+    QImage img = t.W.grab().toImage();
+    ASSERT_TRUE(img.save(Shot("point-join")));
+    EXPECT_TRUE(t.Shows(img, QRect(440, 140, 20, 20), 0x000080FF)) << "the end the join starts from";
+    EXPECT_TRUE(t.Shows(img, QRect(540, 290, 20, 20), 0x00FF0000)) << "the marked outline's ends";
+    t.Click(550, 300); // joins there
+    EXPECT_EQ(nl.Mode(), TMode::DesignEdit);
+    ASSERT_EQ(nl.Sew.Count(), 1);
+    EXPECT_EQ(nl.Sew[0]->Count(), 13);
+}

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
@@ -12,8 +15,10 @@
 #include "../stitching/CurveHelpers.h"
 #include "GuiTest.h"
 #include "app/OrderMode.h"
+#include "core/Colour.h"
 #include "gui/MainWindow.h"
 #include "gui/OrderPanel.h"
+#include "gui/PropertiesDialog.h"
 #include "regions/JumpNodes.h"
 #include "regions/SLRegion.h"
 
@@ -131,4 +136,100 @@ TEST(OrderPanel, SetJumpsPageOfARegionTakesClicksOnItsPath) {
     EXPECT_NEAR(t.Region->ExitY, 300, 3);
     t.W.OrderPanel()->Refresh();
     t.Shot("order-set-jumps");
+}
+
+namespace {
+// Pixels of a colour (within a small tolerance) in the thumbnail above its colour strip.
+int PixelsOf(const QIcon& icon, int32_t colour) {
+    const QImage img = icon.pixmap(kThumbnailSize, kThumbnailSize).toImage();
+    const QColor want(ColourR(colour), ColourG(colour), ColourB(colour));
+    int n = 0;
+    for (int y = 1; y < kThumbnailSize - 5; ++y)
+        for (int x = 1; x < kThumbnailSize - 1; ++x) {
+            const QColor c = img.pixelColor(x, y);
+            if (std::abs(c.red() - want.red()) + std::abs(c.green() - want.green()) +
+                    std::abs(c.blue() - want.blue()) <
+                30)
+                ++n;
+        }
+    return n;
+}
+} // namespace
+
+TEST(OrderPanel, ThumbnailsDrawEachElementsStitchesOnceAndAgainOnlyWhenItChanges) {
+    TOrderWindow t;
+    t.Trigger(TCommand::ChangeOrder);
+    TOrderPanel* panel = t.W.OrderPanel();
+    QListWidget* list = panel->List();
+    ASSERT_EQ(list->count(), 3);
+    TOrderMode& o = t.Nl().OrderMode();
+    // Each thumbnail shows the element's stitches in its thread colour (a line, not a filled tile).
+    const int chain = o.IndexOf(t.A), region = o.IndexOf(t.Region), direct = o.IndexOf(t.Direct);
+    ASSERT_GE(chain, 0);
+    const int a = PixelsOf(list->item(chain)->icon(), 0x0000C0);
+    EXPECT_GT(a, 20);
+    EXPECT_LT(a, (kThumbnailSize - 6) * (kThumbnailSize - 2) / 2);
+    // Linked outlines share one colour: the chain is one drawing of that colour.
+    EXPECT_EQ(t.B->Color, t.A->Color);
+    EXPECT_GT(PixelsOf(list->item(region)->icon(), 0xC08000), 20);
+    EXPECT_GT(PixelsOf(list->item(direct)->icon(), 0x8000C0), 20);
+    // Stepping repaints the list but draws no thumbnail again.
+    const int drawn = panel->ThumbnailsDrawn();
+    QTest::mouseClick(t.Find<QToolButton>("Forward"), Qt::LeftButton);
+    QTest::mouseClick(t.Find<QToolButton>("Forward"), Qt::LeftButton);
+    panel->Refresh();
+    EXPECT_EQ(panel->ThumbnailsDrawn(), drawn);
+    // A colour change draws the changed element's thumbnail, and only that one.
+    o.SetCursor(direct);
+    t.Nl().Sew.Settings.SOWNormal = 0; // every element drawn stitched on the worksheet
+    (*t.Direct)[0].ColourOrLink = 0x00C0C0;
+    panel->Refresh();
+    EXPECT_EQ(panel->ThumbnailsDrawn(), drawn + 1);
+    EXPECT_GT(PixelsOf(list->item(direct)->icon(), 0x00C0C0), 20);
+    o.SetCursor(0);
+    panel->Refresh();
+    t.Shot("order-thumbnails");
+}
+
+TEST(OrderPanel, DisplayOptionsOpenTheStitchOrderingPageWhoseChangesRedraw) {
+    TOrderWindow t;
+    t.Trigger(TCommand::ChangeOrder);
+    QTest::mouseClick(t.Find<QPushButton>("DisplayOptions"), Qt::LeftButton);
+    TPropertiesDialog* p = t.W.Properties();
+    ASSERT_TRUE(p->isVisible());
+    EXPECT_EQ(p->Tabs()->tabText(p->Tabs()->currentIndex()), "Stitch Ordering");
+    // The current element's own pages stay beside it.
+    EXPECT_GT(p->Tabs()->count(), 1);
+    TWorksheetSettings& s = t.Nl().Sew.Settings;
+    QRadioButton* stitched = p->Choice("Stitch Ordering", "Stitched");
+    ASSERT_TRUE(stitched);
+    EXPECT_TRUE(p->Choice("Stitch Ordering", "Outline")->isChecked());
+    stitched->click();
+    EXPECT_EQ(s.SOWNormal, 1);
+    EXPECT_TRUE(t.Nl().Sew.Modified);
+    QCheckBox* shade = p->Check("Stitch Ordering", "Shade Element");
+    ASSERT_TRUE(shade);
+    shade->click();
+    EXPECT_TRUE(s.OrderHighlight);
+    p->Check("Stitch Ordering", "Outline Element")->click();
+    p->Check("Stitch Ordering", "Show Direction")->click();
+    // The thickness keeps its range; a refusal says why.
+    QLineEdit* thick = p->Field("Stitch Ordering", "Line Thickness");
+    ASSERT_TRUE(thick);
+    thick->setText("12");
+    emit thick->editingFinished();
+    EXPECT_EQ(s.ImageThick, 3);
+    EXPECT_TRUE(p->RefusalLabel()->isVisible());
+    thick->setText("5");
+    emit thick->editingFinished();
+    EXPECT_EQ(s.ImageThick, 5);
+    EXPECT_FALSE(p->RefusalLabel()->isVisible());
+    QApplication::processEvents();
+    EXPECT_TRUE(p->grab().save(nl::test::ShotPath("properties-stitch-ordering")));
+    t.Shot("order-display-options");
+    // The page goes with the mode.
+    QTest::mouseClick(t.Find<QPushButton>("Exit"), Qt::LeftButton);
+    t.W.Properties()->Sync();
+    for (const std::string& caption : t.W.Properties()->PageCaptions())
+        EXPECT_NE(caption, "Stitch Ordering");
 }

@@ -17,6 +17,7 @@
 
 #include "app/Folders.h"
 #include "app/MainForm.h"
+#include "app/OrderMode.h"
 #include "core/Colour.h"
 #include "formats/PatternFile.h"
 #include "gui/MainWindow.h"
@@ -187,6 +188,21 @@ int main(int argc, char** argv) {
     Settle();
     s.Run(TCommand::GroupSelection);
     Save(&s.W, "layout");
+
+    // The stitch order mode on the group: the panel with each element's thumbnail, the second
+    // element current.
+    s.Run(TCommand::ChangeOrder);
+    if (s.Nl().Mode() == TMode::ChangeOrder) {
+        s.Nl().OrderMode().SetCursor(1);
+        s.Nl().OrderChanged();
+        Settle();
+        Save(&s.W, "order");
+        s.Nl().EndOrderMode();
+        s.W.RefreshCommands();
+        Settle();
+    } else {
+        Fail("the stitch order mode did not start");
+    }
 
     // The design sewn half way in the simulator.
     s.Run(TCommand::SewHighlighted);
