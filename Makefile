@@ -54,7 +54,7 @@ guide-pictures: build
 
 # The example worksheets are made in code, never by hand.
 examples: build
-	@$(BUILD)/bin/nl_make_examples examples tests/fixtures/Star.DST
+	@$(BUILD)/bin/nl_make_examples examples tests/fixtures/Star.DST data/Patterns
 
 fuzz: deps
 	@bash fuzz/run-all.sh $(or $(FUZZ_SECONDS),20)

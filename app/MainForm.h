@@ -152,8 +152,24 @@ public:
     // outline, a column or a region) a copy of the pattern with "Prog Stitch" on.
     TPatternViewer* PatternViewer() const { return patternViewer_.get(); }
     void OpenPatternViewer();
-    // A pattern copy of the creator for the object; false when it takes none.
+    // A pattern copy of the creator (or of a pattern file's drawing) for the object, one undo step;
+    // false when it takes none.
     bool ApplyPattern(TSLStitch& object, const TObjectPatternCreator& creator);
+    bool ApplyPattern(TSLStitch& object, const TObjectStitch& drawing);
+    // Pattern files of a creator: the save and open dialogs, then write or load. Loading replaces
+    // the creator's drawing (after the clearing question unless `quiet`) as one undo step, keeps
+    // the creator where it is, and changes nothing when the file is bad.
+    void ExportStitchPattern(const TObjectPatternCreator& creator);
+    bool ImportStitchPattern(TObjectPatternCreator& creator);
+    bool LoadPatternInto(TObjectPatternCreator& creator, const std::string& file, bool quiet);
+    // The pattern on the clipboard: "Copy Pattern" puts the object's pattern there (as an
+    // attribute record carrying only it); "Paste Pattern" gives it to the object as one undo step
+    // (false when the clipboard holds none or the object takes none).
+    void CopyPattern(TSLStitch& object);
+    bool PastePattern(TSLStitch& object);
+    std::shared_ptr<const TObjectStitch> ClipboardPattern() const;
+    // The folders the viewer lists pattern files from: the user's own, then the shipped one.
+    std::vector<std::filesystem::path> PatternFolders() const;
 
     // ---- structure edits of curves, drawing order, stitching copy (app/CurveStructure.cpp) ----
     // "Split Outline" / "Split Curved Column" at an inner anchor (refused, with a message, on a
@@ -427,6 +443,7 @@ private:
     std::unique_ptr<TFrameSizes> frameSizes_;
     std::unique_ptr<TSupportPage> supportPage_;
     std::unique_ptr<TPatternViewer> patternViewer_;
+    bool ApplyPatternCopy(TSLStitch& object, std::unique_ptr<TObjectStitch> copy);
     void InitSupportServices();
     std::vector<TSLStitch*> AllMembers() const;
     void RelinkCreatorMembers();

@@ -153,6 +153,10 @@ std::vector<TContextItem> TNL::SupportMenuAt(int32_t x, int32_t y) {
         items.push_back({"Import Image", CMD_IMPORT_IMAGE});
         items.push_back({"Export Image", CMD_EXPORT_IMAGE});
         break;
+    case SUPPORT_PATTERN_CREATOR:
+        items.push_back({"Import Stitch Pattern", CMD_IMPORT_PATTERN});
+        items.push_back({"Export Stitch Pattern", CMD_EXPORT_PATTERN});
+        break;
     default:
         break;
     }
@@ -195,6 +199,12 @@ bool TNL::RunSupportCommand(int32_t code) {
         break;
     case CMD_EXPORT_IMAGE:
         if (o.Kind == SUPPORT_PICTURE) ExportImage(static_cast<TObjectBitmap&>(o));
+        break;
+    case CMD_IMPORT_PATTERN:
+        if (o.Kind == SUPPORT_PATTERN_CREATOR) ImportStitchPattern(static_cast<TObjectPatternCreator&>(o));
+        break;
+    case CMD_EXPORT_PATTERN:
+        if (o.Kind == SUPPORT_PATTERN_CREATOR) ExportStitchPattern(static_cast<TObjectPatternCreator&>(o));
         break;
     case CMD_SUPPORT_TO_TOP:
         reorder([&] { Sew.Support.BringToTop(i); });
@@ -346,57 +356,6 @@ void TNL::InitSupportServices() {
         if (creator.Kind == SUPPORT_PATTERN_CREATOR)
             RemoveMember(static_cast<TObjectPatternCreator&>(creator), object);
     };
-}
-
-void TNL::OpenPatternViewer() {
-    TSLStitch* target = Sew.Current();
-    patternViewer_ = std::make_unique<TPatternViewer>(Sew.Support, [this, target](TObjectPatternCreator& c) {
-        if (!target || Sew.IndexOf(target) < 0) {
-            host_.MessageDialog("Prog Stitch", "Select an outline, a curved column or a region first.",
-                                Buttons(TButton::OK));
-            return;
-        }
-        if (!ApplyPattern(*target, c))
-            host_.MessageDialog("Prog Stitch",
-                                "A pattern can be applied to a satin or zigzag outline, a curved "
-                                "column or a fill region.",
-                                Buttons(TButton::OK));
-    });
-    host_.ShowPatternViewer();
-    patternViewer_.reset();
-    CommandsChanged();
-    Redraw();
-}
-
-bool TNL::ApplyPattern(TSLStitch& object, const TObjectPatternCreator& creator) {
-    TUndoStep step(Sew, "Prog Stitch", {&object});
-    TDeepPtr<TObjectStitch> copy(MakeCopy(creator));
-    TSLStitch* regenerate = &object;
-    if (object.Kind() == KIND_REGION) {
-        auto& region = static_cast<TSLRegion&>(object);
-        region.FillPattern = std::move(copy);
-        region.StitchFlags |= SF_PROG_STITCH;
-    } else if (object.Kind() == KIND_CURVE) {
-        auto& curve = static_cast<TSLCurve&>(object);
-        if (curve.IsRail()) {
-            TSLCurve* a = curve.IsRailB() ? curve.PartnerRail : &curve;
-            TSLCurve* b = curve.IsRailB() ? &curve : curve.PartnerRail;
-            if (!a || !b) return false;
-            b->Pattern = std::move(copy);
-            a->StitchFlags |= SF_PROG_STITCH;
-            regenerate = a;
-        } else if (curve.Outlines) {
-            curve.Outlines->OutlinePattern = std::move(copy);
-            curve.StitchFlags |= SF_PROG_STITCH;
-        } else {
-            return false; // a running outline has no width to pierce
-        }
-    } else {
-        return false;
-    }
-    Restitch(*regenerate, StitchContext());
-    Sew.MarkModified();
-    return true;
 }
 
 void TNL::DrawSupport(uint8_t layer, const TDrawContext& dc) const {

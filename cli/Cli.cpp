@@ -19,6 +19,7 @@
 #include "formats/Export.h"
 #include "formats/ExportWalk.h"
 #include "formats/Import.h"
+#include "formats/PatternFile.h"
 #include "formats/Worksheet.h"
 #include "regions/SLRegion.h"
 #include "regions/Support.h"
@@ -53,12 +54,14 @@ Commands:
                                  its version, its objects by kind, its support objects one by
                                  one (kind, bounds in mm, a picture's size in pixels, a memo's
                                  first line, a pattern creator's tile and drawing), groups and
-                                 the stitch count an export would write
+                                 the stitch count an export would write; for a stitch pattern
+                                 (.KVP): its area, tile size, rotation and drawing objects
   dump FILE                      one line per point: X Y in 0.1 mm (Y downward), and for a point
                                  that starts a colour block "C RRGGBB" (a worksheet: what an
                                  export of everything it stitches writes)
   render FILE OUT.png [--width N] [--upto N [--points] [--jumps dashed|thin|hidden]]
-                                 a picture of the design (a worksheet: everything it stitches),
+                                 a picture of the design (a worksheet: everything it stitches; a
+                                 stitch pattern: its drawing),
                                  N pixels wide (default 800); with --upto, the sewing simulator's
                                  picture of the design sewn up to stitch N (1 to the stitch
                                  count; beyond it, the nearest end), with the needle marked,
@@ -349,6 +352,77 @@ std::string SupportList(const TSupportBaseList& list, bool json) {
     return s;
 }
 
+bool IsPatternName(const std::string& file) {
+    std::string ext = std::filesystem::path(file).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::toupper(c); });
+    return ext == std::string(".") + PATTERN_FILE_EXTENSION;
+}
+
+std::unique_ptr<TObjectStitch> LoadPattern(const std::string& file) {
+    try {
+        return LoadPatternFile(file);
+    } catch (const std::bad_alloc&) {
+        throw TFailure{EXIT_BAD_INPUT, file + ": not enough memory to read the file"};
+    } catch (const TNotAPatternFile&) {
+        throw TFailure{EXIT_BAD_INPUT, file + ": not a stitch pattern file"};
+    } catch (const TError& e) {
+        throw TFailure{EXIT_BAD_INPUT, e.what()};
+    }
+}
+
+// A pattern's drawing as one point list: each object's needle points (an outline's path) from a
+// colour point of its own, so that the moves between them are not drawn.
+std::unique_ptr<TSLStitch> PatternPoints(const TObjectStitch& pattern) {
+    auto points = std::make_unique<TSLStitch>();
+    for (const auto& item : pattern.Items) {
+        bool first = true;
+        auto add = [&](float x, float y) {
+            points->Append(first ? TSP::Colour(0, x, y, 0x202020) : TSP::Plain(0, x, y));
+            first = false;
+        };
+        if (item->Kind() == KIND_CURVE)
+            static_cast<const TSLCurve&>(*item).FlattenVisit(0, -1,
+                                                             [&](float x, float y, int32_t) { add(x, y); });
+        else
+            for (const TSP& p : *item)
+                add(p.X, p.Y);
+    }
+    return points;
+}
+
+int PatternInfo(const std::string& file, bool json, std::ostream& out) {
+    std::unique_ptr<TObjectStitch> p = LoadPattern(file);
+    int outlines = 0, lines = 0;
+    int64_t points = 0;
+    for (const auto& item : p->Items) {
+        (item->Kind() == KIND_CURVE ? outlines : lines)++;
+        points += item->Count();
+    }
+    auto mm = [](double units) { return Mm(units); };
+    const double w = static_cast<double>(p->Bounds.Right) - p->Bounds.Left + 1;
+    const double h = static_cast<double>(p->Bounds.Bottom) - p->Bounds.Top + 1;
+    char degrees[32];
+    std::snprintf(degrees, sizeof degrees, "%.1f", p->PatternAngle * 180.0 / 3.14159265358979323846 + 0.0);
+    std::string s;
+    if (json) {
+        s = "{\"file\": " + JsonString(file) + ", \"pattern\": true, \"area_mm\": [" + mm(w) + ", " + mm(h) +
+            "], \"tile_mm\": [" + mm(p->PatternWidth) + ", " + mm(p->PatternHeight) +
+            "], \"rotation_degrees\": " + std::string(degrees) +
+            ", \"edit_points\": " + std::to_string(p->EditPoints) +
+            ", \"objects\": {\"outlines\": " + std::to_string(outlines) +
+            ", \"direct_stitch\": " + std::to_string(lines) + "}, \"points\": " + std::to_string(points) +
+            "}\n";
+    } else {
+        s = file + "\n  stitch pattern: area " + mm(w) + " x " + mm(h) + " mm, tile " + mm(p->PatternWidth) +
+            " x " + mm(p->PatternHeight) + " mm, rotation " + std::string(degrees) +
+            " degrees, edit points " + std::to_string(p->EditPoints) + "\n  objects: outlines " +
+            std::to_string(outlines) + "; direct_stitch " + std::to_string(lines) + "; points " +
+            std::to_string(points) + "\n";
+    }
+    out << s;
+    return EXIT_OK;
+}
+
 int SheetInfo(const std::string& file, bool json, std::ostream& out) {
     TWorksheetInfo info;
     std::unique_ptr<TSew> sew = LoadSheet(file, &info);
@@ -439,6 +513,7 @@ int Info(const std::vector<std::string>& a, std::ostream& out) {
     }
     if (files.size() != 1) throw TFailure{EXIT_USAGE, "info needs one FILE (see --help)"};
     if (IsWorksheetName(files[0])) return SheetInfo(files[0], json, out);
+    if (IsPatternName(files[0])) return PatternInfo(files[0], json, out);
     auto o = Load(files[0]);
     struct TBlock {
         int32_t Colour;
@@ -589,6 +664,9 @@ int Render(const std::vector<std::string>& a, std::ostream&) {
         int64_t total = 0;
         o = ExportedPoints(*sew, total);
         if (o->Empty()) throw TFailure{EXIT_BAD_INPUT, files[0] + ": the worksheet stitches nothing"};
+    } else if (IsPatternName(files[0])) {
+        o = PatternPoints(*LoadPattern(files[0]));
+        if (o->Empty()) throw TFailure{EXIT_BAD_INPUT, files[0] + ": the pattern has no drawing"};
     } else {
         o = Load(files[0]);
     }

@@ -1,7 +1,7 @@
 # Installing (cmake --install, make install) and the Debian package (make package).
 #
 #   <bindir>                      nordelune, nordelune-cli
-#   <datadir>/nordelune           ColorTable.dat, T.edr, Threads/, guide/, examples/
+#   <datadir>/nordelune           ColorTable.dat, T.edr, Threads/, Patterns/, guide/, examples/
 #   <datadir>/applications        the desktop entry
 #   <datadir>/icons/hicolor       the application icon (scalable)
 #   <datadir>/mime/packages       the worksheet and machine file types
@@ -23,6 +23,8 @@ file(GLOB NL_SHIPPED_FILES LIST_DIRECTORIES false ${CMAKE_SOURCE_DIR}/data/*)
 list(FILTER NL_SHIPPED_FILES EXCLUDE REGEX "/README\\.md$")
 install(FILES ${NL_SHIPPED_FILES} DESTINATION ${NL_SHARE})
 install(DIRECTORY ${CMAKE_BINARY_DIR}/bin/Threads DESTINATION ${NL_SHARE})
+# The example stitch patterns (made by nl_make_examples, never by hand).
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/Patterns DESTINATION ${NL_SHARE} FILES_MATCHING PATTERN "*.KVP")
 if(TARGET nl_guide)
     install(DIRECTORY ${CMAKE_BINARY_DIR}/bin/guide DESTINATION ${NL_SHARE})
 endif()

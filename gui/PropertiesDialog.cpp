@@ -30,6 +30,7 @@
 #include "ui/ObjectColour.h"
 #include "ui/OutlinePage.h"
 #include "ui/PageField.h"
+#include "ui/ProgStitchPage.h"
 #include "ui/RegionPage.h"
 #include "ui/StitchPage.h"
 #include "ui/StitchStylePage.h"
@@ -239,6 +240,8 @@ std::string TPropertiesDialog::Signature() const {
         s += c.Outlines ? "p" : "-";
         s += TFeatherPage::FeatherOf(c) ? "f" : "-";
     }
+    // Choosing or clearing a pattern adds or removes its page.
+    s += TProgStitchPage::Shown(*object_) ? "P" : "-";
     return s;
 }
 
@@ -433,6 +436,7 @@ void TPropertiesDialog::BuildCurvePages(TSLCurve& curve) {
     }
     if (curve.Outlines || curve.IsRail()) BuildFillPattern(curve);
     if (TFeatherPage::FeatherOf(curve)) BuildFeather(curve);
+    if (TProgStitchPage::Shown(curve)) BuildProgStitch(curve);
 }
 
 void TPropertiesDialog::BuildStitchStyle(TSLCurve& curve) {
@@ -709,6 +713,95 @@ void TPropertiesDialog::BuildRegion(TSLRegion& region) {
             AddToggleRow(TRegionPage::IsUnderlay(t) ? under : fill, model, i);
     }
     PageLayout(fill)->addStretch(1);
+    PageLayout(page)->addStretch(1);
+    if (TProgStitchPage::Shown(region)) BuildProgStitch(region);
+}
+
+// ---- pattern page ----
+
+void TPropertiesDialog::BuildProgStitch(TSLStitch& object) {
+    QWidget* page = AddPage(TProgStitchPage::Caption);
+    TNL& nl = nl_;
+    TSLStitch* o = &object;
+    auto model = [&nl, o] { return TProgStitchPage(*o, nl.StitchContext(), nl.GetHost()); };
+    auto button = [this, page](const char* caption, QLayout* row) {
+        auto* b = new QPushButton(caption, page);
+        b->setProperty(kCaptionProperty, caption);
+        b->setAutoDefault(false); // Return in a number box stores the number
+        row->addWidget(b);
+        return b;
+    };
+    // "New" chooses a pattern in the viewer (its own undo step); "Clear" asks first.
+    auto* top = new QHBoxLayout;
+    connect(button(TProgStitchPage::NewCaption, top), &QPushButton::clicked, this, [this, gen = generation_] {
+        if (!Live(gen)) return;
+        nl_.OpenPatternViewer();
+        Accepted();
+    });
+    connect(button(TProgStitchPage::ClearCaption, top), &QPushButton::clicked, this,
+            [this, gen = generation_, model] {
+                if (!Live(gen)) return;
+                TUndoStep step(nl_.Sew, "Property Change", {object_});
+                if (model().Clear()) Accepted();
+            });
+    // The pattern travels to another object through the clipboard.
+    connect(button(TProgStitchPage::CopyCaption, top), &QPushButton::clicked, this,
+            [this, gen = generation_] {
+                if (!Live(gen)) return;
+                nl_.CopyPattern(*object_);
+                Refresh();
+            });
+    QPushButton* paste = button(TProgStitchPage::PasteCaption, top);
+    refreshers_.push_back([this, paste] { paste->setEnabled(nl_.ClipboardPattern() != nullptr); });
+    connect(paste, &QPushButton::clicked, this, [this, gen = generation_] {
+        if (!Live(gen)) return;
+        if (nl_.PastePattern(*object_)) Accepted(); // its own undo step
+    });
+    top->addStretch(1);
+    PageLayout(page)->insertLayout(0, top);
+    auto* sizes = new QGroupBox("Pattern Tile", page);
+    MakeFieldArea(sizes);
+    PageLayout(page)->addWidget(sizes);
+    auto* orient = new QHBoxLayout;
+    for (int i = 0; i < 3; ++i) {
+        const auto how = static_cast<TProgStitchPage::TOrient>(i);
+        QPushButton* b = button(TProgStitchPage::OrientCaptions[i], orient);
+        refreshers_.push_back([b, model] { b->setEnabled(model().Pattern() != nullptr); });
+        connect(b, &QPushButton::clicked, this, [this, gen = generation_, model, how] {
+            if (!Live(gen)) return;
+            TUndoStep step(nl_.Sew, "Property Change", {object_});
+            if (model().Orient(how)) Accepted();
+        });
+    }
+    orient->addStretch(1);
+    PageLayout(sizes)->addLayout(orient);
+    auto* match = new QGroupBox(page);
+    MakeFieldArea(match);
+    PageLayout(page)->addWidget(match);
+    match->setVisible(object.Kind() == KIND_CURVE); // a fill's pattern lies flat
+    AddPageRows(page, model, [sizes, match](bool field, size_t) { return field ? sizes : match; });
+    auto* anchors = new QHBoxLayout;
+    auto* group = new QButtonGroup(match);
+    const TPatternAnchor choices[3] = {TPatternAnchor::Top, TPatternAnchor::Middle, TPatternAnchor::Bottom};
+    for (int i = 0; i < 3; ++i) {
+        auto* radio = new QRadioButton(TProgStitchPage::AnchorCaptions[i], match);
+        radio->setProperty(kCaptionProperty, TProgStitchPage::AnchorCaptions[i]);
+        group->addButton(radio);
+        anchors->addWidget(radio);
+        const TPatternAnchor a = choices[i];
+        refreshers_.push_back([radio, model, a] {
+            const TProgStitchPage m = model();
+            radio->setEnabled(m.AnchorApplies());
+            radio->setChecked(m.Anchor() == a);
+        });
+        connect(radio, &QRadioButton::clicked, this, [this, gen = generation_, model, a] {
+            if (!Live(gen)) return;
+            TUndoStep step(nl_.Sew, "Property Change", {object_});
+            if (model().SetAnchor(a)) Accepted();
+        });
+    }
+    anchors->addStretch(1);
+    PageLayout(match)->addLayout(anchors);
     PageLayout(page)->addStretch(1);
 }
 

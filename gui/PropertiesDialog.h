@@ -115,6 +115,7 @@ private:
     void BuildFeather(TSLCurve& curve);
     void BuildRegion(TSLRegion& region);
     void BuildStitch(TSLStitch& object);
+    void BuildProgStitch(TSLStitch& object);
     // The order mode's display options (worksheet settings, not the object's).
     void BuildOrderOptions();
 

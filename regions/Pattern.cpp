@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "regions/SLRegion.h"
+#include "stitching/Outline.h"
 #include "stitching/Overlay.h"
 #include "stitching/SLCurve.h"
 
@@ -70,6 +72,30 @@ std::unique_ptr<TObjectStitch> MakeCopy(const TObjectStitch& source) {
     return copy;
 }
 
+std::unique_ptr<TObjectStitch> CreatorDrawing(const TObjectPatternCreator& creator) {
+    auto drawing = std::make_unique<TObjectStitch>(creator.Header());
+    for (const TSLStitch* m : creator.Members) {
+        if (!m || (m->Kind() != KIND_CURVE && m->Kind() != KIND_STITCH)) continue;
+        std::unique_ptr<TSLStitch> item = m->Clone();
+        DetachPatternItem(*item);
+        drawing->Items.emplace_back(std::move(item));
+    }
+    drawing->ItemCount = static_cast<int32_t>(drawing->Items.size());
+    return drawing;
+}
+
+void DetachPatternItem(TSLStitch& o) {
+    o.Flags &= ~(OF_RAIL_A | OF_RAIL_B | OF_PATTERN_MEMBER);
+    o.GroupId = 0;
+    o.OrderIndex = ORDER_NONE;
+    if (o.Kind() == KIND_CURVE) {
+        auto& c = static_cast<TSLCurve&>(o);
+        c.PartnerRail = nullptr;
+        c.Jumps.reset();
+        c.Pattern.reset(); // a column's pattern belonged to the column
+    }
+}
+
 void MirrorH(TObjectStitch& pattern) {
     const float w = static_cast<float>(pattern.PatternWidth);
     EveryPoint(pattern, [&](TSP& p) { p.X = w - p.X; });
@@ -96,6 +122,65 @@ void Translate(TObjectStitch& pattern, float dx, float dy) {
         p.X += dx;
         p.Y += dy;
     });
+}
+
+void SetTileSize(TObjectStitch& pattern, int32_t width, int32_t height) {
+    width = std::clamp(width, kPatternTileMin, kPatternTileMax);
+    height = std::clamp(height, kPatternTileMin, kPatternTileMax);
+    const float sx = static_cast<float>(width) / std::max(1, pattern.PatternWidth);
+    const float sy = static_cast<float>(height) / std::max(1, pattern.PatternHeight);
+    EveryPoint(pattern, [&](TSP& p) {
+        p.X *= sx;
+        p.Y *= sy;
+    });
+    pattern.PatternWidth = width;
+    pattern.PatternHeight = height;
+}
+
+TDeepPtr<TObjectStitch>* PatternSlot(TSLStitch& object, TSLStitch** flagsOwner) {
+    TSLStitch* owner = &object;
+    TDeepPtr<TObjectStitch>* slot = nullptr;
+    if (object.Kind() == KIND_REGION) {
+        slot = &static_cast<TSLRegion&>(object).FillPattern;
+    } else if (object.Kind() == KIND_CURVE) {
+        auto& curve = static_cast<TSLCurve&>(object);
+        if (curve.IsRail()) {
+            TSLCurve* a = curve.IsRailB() ? curve.PartnerRail : &curve;
+            TSLCurve* b = curve.IsRailB() ? &curve : curve.PartnerRail;
+            if (!a || !b) return nullptr;
+            owner = a;
+            slot = &b->Pattern;
+        } else if (curve.Outlines) {
+            slot = &curve.Outlines->OutlinePattern;
+        }
+    }
+    if (slot && flagsOwner) *flagsOwner = owner;
+    return slot;
+}
+
+TObjectStitch* PatternOf(TSLStitch& object) {
+    TSLStitch* owner = nullptr;
+    TDeepPtr<TObjectStitch>* slot = PatternSlot(object, &owner);
+    if (!slot || !*slot || !(owner->StitchFlags & SF_PROG_STITCH)) return nullptr;
+    return slot->get();
+}
+
+bool SetPattern(TSLStitch& object, std::unique_ptr<TObjectStitch> copy) {
+    TSLStitch* owner = nullptr;
+    TDeepPtr<TObjectStitch>* slot = PatternSlot(object, &owner);
+    if (!slot || !copy) return false;
+    copy->Flags |= TObjectStitch::PATTERN_COPY;
+    *slot = TDeepPtr<TObjectStitch>(std::move(copy));
+    owner->StitchFlags |= SF_PROG_STITCH;
+    return true;
+}
+
+void ClearPattern(TSLStitch& object) {
+    TSLStitch* owner = nullptr;
+    TDeepPtr<TObjectStitch>* slot = PatternSlot(object, &owner);
+    if (!slot) return;
+    slot->reset();
+    owner->StitchFlags &= ~SF_PROG_STITCH;
 }
 
 void AddMember(TObjectPatternCreator& creator, TSLStitch& object) {

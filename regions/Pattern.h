@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/DeepPtr.h"
 #include "regions/Support.h"
 #include "stitching/CurveParts.h"
 
@@ -16,12 +17,34 @@ std::unique_ptr<TObjectStitch> MakeCopy(const TObjectPatternCreator& creator);
 // A copy of another copy (or of a pattern read from a file) at a new tile size.
 std::unique_ptr<TObjectStitch> MakeCopy(const TObjectStitch& source);
 
+// The creator's pattern with its drawing: the frame fields and settings, and a copy of every
+// member in worksheet coordinates (what a pattern file holds). Members become stand-alone items.
+std::unique_ptr<TObjectStitch> CreatorDrawing(const TObjectPatternCreator& creator);
+// A drawing object on its own: it links to nothing of a worksheet (a column's rail becomes a plain
+// outline along its path; jumps, group and creator membership go).
+void DetachPatternItem(TSLStitch& object);
+
 // Orientation of a copy within its tile 0 .. PatternWidth x 0 .. PatternHeight.
 void MirrorH(TObjectStitch& pattern);
 void MirrorV(TObjectStitch& pattern);
 // (x, y) -> (height - y, x) scaled into the turned tile: a non-square tile swaps its sides.
 void Rotate90(TObjectStitch& pattern);
 void Translate(TObjectStitch& pattern, float dx, float dy);
+// A new tile size (clamped to the tile range): the drawing is scaled with the tile.
+void SetTileSize(TObjectStitch& pattern, int32_t width, int32_t height);
+
+// Where an object keeps its pattern copy: a region's fill pattern, a column's rail B, a satin
+// outline's width profile. Null for objects that take no pattern (running outlines, direct
+// stitches). `flagsOwner` receives the object whose StitchFlags carry "Prog Stitch" (rail A for a
+// column) and that regenerates the stitching.
+TDeepPtr<TObjectStitch>* PatternSlot(TSLStitch& object, TSLStitch** flagsOwner = nullptr);
+// The object's pattern copy while "Prog Stitch" is on, else null.
+TObjectStitch* PatternOf(TSLStitch& object);
+// Gives the object a pattern copy and switches "Prog Stitch" on (no regeneration). False, with
+// nothing changed, when the object takes no pattern.
+bool SetPattern(TSLStitch& object, std::unique_ptr<TObjectStitch> copy);
+// Frees the pattern copy and switches "Prog Stitch" off (no regeneration).
+void ClearPattern(TSLStitch& object);
 
 // Creator membership: the member flag and its OrderIndex pointing at the creator.
 void AddMember(TObjectPatternCreator& creator, TSLStitch& object);

@@ -133,11 +133,13 @@ std::unique_ptr<TSLStitch> CreatePatternItem(uint8_t kind) {
 constexpr size_t MIN_ITEM_RECORD = 8;
 
 // The worksheet record carries the creator's frame fields and a version stamp; the stream only
-// the pattern's own fields, with Bounds after them.
-template <class IO, class P> void PatternFields(IO& io, P& p) {
+// the pattern's own fields, with Bounds after them. A pattern file holds the worksheet record
+// without the kind byte, and its drawing even when it is a creator's.
+template <class IO, class P> void PatternFields(IO& io, P& p, bool file = false) {
     auto items = io.Nested(true); // a pattern's objects sit at its own origin
     const bool stream = io.Stream();
-    if (!stream) io.Field(p.SupportKind, p.TypeCode, p.Color, p.FrameStyle, p.Locked, p.Layer, p.Extra);
+    if (!stream && !file) io.Field(p.SupportKind);
+    if (!stream) io.Field(p.TypeCode, p.Color, p.FrameStyle, p.Locked, p.Layer, p.Extra);
     io.Field(p.Flags);
     bool editPointsFollow = true;
     if (!stream) {
@@ -162,7 +164,7 @@ template <class IO, class P> void PatternFields(IO& io, P& p) {
     }
     if (stream) io.Rect(p.Bounds);
     // A pattern copy holds its objects; a creator's header only their number.
-    if (p.IsCopy()) {
+    if (p.IsCopy() || file) {
         items.Items(p.Items, MIN_ITEM_RECORD, "pattern item count",
                     [&](auto& item) { items.Object(item, CreatePatternItem); });
         if constexpr (IO::Reading) p.ItemCount = static_cast<int32_t>(p.Items.size());
@@ -181,6 +183,12 @@ void TObjectStitch::Record(TRecordWriter& io) const {
 }
 void TObjectStitch::Record(TRecordReader& io) {
     PatternFields(io, *this);
+}
+void TObjectStitch::FileRecord(TRecordWriter& io) const {
+    PatternFields(io, *this, true);
+}
+void TObjectStitch::FileRecord(TRecordReader& io) {
+    PatternFields(io, *this, true);
 }
 
 } // namespace nl

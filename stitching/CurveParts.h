@@ -120,6 +120,10 @@ public:
     // in a stream only the pattern fields (the objects at origin 0).
     void Record(TRecordWriter& io) const;
     void Record(TRecordReader& io);
+    // The pattern file form: the worksheet record from its type code on (no kind byte in front),
+    // with the drawing always included, whether this is a copy or a creator's pattern.
+    void FileRecord(TRecordWriter& io) const;
+    void FileRecord(TRecordReader& io);
     std::unique_ptr<TObjectStitch> Clone() const { return std::make_unique<TObjectStitch>(*this); }
 };
 

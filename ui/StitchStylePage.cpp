@@ -1,9 +1,11 @@
 #include "ui/StitchStylePage.h"
 
 #include "regions/JumpNodes.h"
+#include "regions/Pattern.h"
 #include "stitching/Feather.h"
 #include "stitching/SLCurve.h"
 #include "ui/PageField.h"
+#include "ui/ProgStitchPage.h"
 
 namespace nl {
 
@@ -106,17 +108,8 @@ bool TStitchStylePage::ProgStitch() const {
 
 bool TStitchStylePage::SwitchOffProgStitch() {
     if (!ProgStitch()) return true;
-    if (host_.MessageDialog(
-            "Prog Stitch Change",
-            "Warning: Prog. Stitch Pattern Is To Be De-Selected. Any Property Changes Made Will Be "
-            "Lost. Do You Wish To Continue ?",
-            TButton::Yes | TButton::No) != TButton::Yes)
-        return false;
-    curve_.StitchFlags &= ~SF_PROG_STITCH;
-    if (curve_.Outlines) curve_.Outlines->OutlinePattern.reset();
-    // A column keeps its pattern on rail B.
-    if (curve_.IsRail())
-        if (TSLCurve* b = curve_.IsRailB() ? &curve_ : curve_.PartnerRail) b->Pattern.reset();
+    if (!ConfirmProgStitchOff(host_)) return false;
+    ClearPattern(curve_);
     Refresh();
     return true;
 }

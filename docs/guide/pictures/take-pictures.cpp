@@ -15,10 +15,13 @@
 #include <functional>
 #include <string>
 
+#include "app/Folders.h"
 #include "app/MainForm.h"
 #include "app/OrderMode.h"
 #include "core/Colour.h"
+#include "formats/PatternFile.h"
 #include "gui/MainWindow.h"
+#include "gui/PropertiesDialog.h"
 #include "gui/QtHost.h"
 #include "gui/SimulatorWindow.h"
 #include "gui/WorksheetView.h"
@@ -215,6 +218,39 @@ int main(int argc, char** argv) {
         Save(&s.W, "simulator");
     } else {
         Fail("the simulation did not start");
+    }
+
+    // A column given the shipped "Diamonds" pattern, and its "Prog. Stitch Pattern" page.
+    {
+        TSession p;
+        p.Nl().View.Zoom = 614;
+        p.W.RefreshCommands();
+        p.Run(TCommand::CreateColumn);
+        for (QPoint q : {QPoint(120, 80), QPoint(300, 40), QPoint(480, 120), QPoint(660, 80)})
+            p.Click(q.x(), q.y());
+        p.Click(5, 5, Qt::RightButton);
+        for (QPoint q : {QPoint(120, 200), QPoint(300, 160), QPoint(480, 240), QPoint(660, 200)})
+            p.Click(q.x(), q.y());
+        p.Click(5, 5, Qt::RightButton);
+        p.Colour(0, MakeColour(30, 90, 190));
+        TSLStitch* column = p.Nl().Sew.Count() ? p.Nl().Sew[0] : nullptr;
+        const std::string file =
+            (FoldersOf(p.W.QtHost().ProgramFolder()).Shipped / "Patterns" / "Diamonds.KVP").string();
+        try {
+            if (!column || !p.Nl().ApplyPattern(*column, *LoadPatternFile(file)))
+                Fail("no column to pattern");
+        } catch (const std::exception& e) {
+            Fail(e.what());
+        }
+        if (column) {
+            p.Nl().Sew.SetCurrent(column);
+            p.Nl().ShowProperties(*column);
+            TPropertiesDialog* dialog = p.W.Properties();
+            if (!dialog->SelectPage("Prog. Stitch Pattern"))
+                Fail("no pattern page");
+            else
+                Save(dialog, "prog-stitch-page");
+        }
     }
     return g_failures ? 1 : 0;
 }
