@@ -48,4 +48,21 @@ struct TShell {
     }
 };
 
+// The item of a menu with this caption, or nullptr.
+inline const TMenuItem* FindItem(const std::vector<TMenuItem>& items, const std::string& caption) {
+    for (const TMenuItem& i : items)
+        if (i.Caption == caption) return &i;
+    return nullptr;
+}
+
+// The command code of the item with this caption; a missing item fails the test.
+inline int32_t ItemCode(const std::vector<TMenuItem>& items, const std::string& caption) {
+    const TMenuItem* i = FindItem(items, caption);
+    if (!i) {
+        ADD_FAILURE() << "no item " << caption;
+        return 0;
+    }
+    return i->Code;
+}
+
 } // namespace nl::test

@@ -27,9 +27,7 @@ struct TCreatorShell : TShell {
     const TContextItem* Item(const std::string& caption) {
         static std::vector<TContextItem> items;
         items = Menu();
-        for (const TContextItem& i : items)
-            if (i.Caption == caption) return &i;
-        return nullptr;
+        return FindItem(items, caption);
     }
 };
 } // namespace

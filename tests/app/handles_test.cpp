@@ -11,6 +11,7 @@
 
 using namespace nl;
 using nl::test::FailingRunningOutline;
+using nl::test::FindItem;
 using nl::test::TFailingOutline;
 using nl::test::TShell;
 
@@ -57,8 +58,7 @@ TSLCurve* Column(TShell& s) {
 
 // An outline whose generator fails once told to (as a damaged or impossible object does).
 bool HasItem(const std::vector<TContextItem>& items, const std::string& caption) {
-    return std::any_of(items.begin(), items.end(),
-                       [&](const TContextItem& i) { return i.Caption == caption; });
+    return FindItem(items, caption) != nullptr;
 }
 } // namespace
 

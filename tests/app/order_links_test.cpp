@@ -16,6 +16,7 @@
 #include "regions/SLRegion.h"
 
 using namespace nl;
+using nl::test::FindItem;
 using nl::test::TSheet;
 
 namespace {
@@ -206,12 +207,9 @@ TEST(DiamondDrag, TheEntryDiamondFollowsThePathAndTheReleaseSetsItAsOneStep) {
 namespace {
 bool Offers(const TScriptedHost& host, const std::string& caption, bool* enabled = nullptr) {
     if (host.Menus.empty()) return false;
-    for (const TMenuItem& i : host.Menus.back().Items)
-        if (i.Caption == caption) {
-            if (enabled) *enabled = i.Enabled;
-            return true;
-        }
-    return false;
+    const TMenuItem* i = FindItem(host.Menus.back().Items, caption);
+    if (i && enabled) *enabled = i->Enabled;
+    return i != nullptr;
 }
 } // namespace
 

@@ -20,12 +20,6 @@ using namespace nl;
 using namespace nl::test;
 
 namespace {
-int32_t Code(const std::vector<TContextItem>& items, const std::string& caption) {
-    for (const TContextItem& i : items)
-        if (i.Caption == caption) return i.Code;
-    ADD_FAILURE() << "no item " << caption;
-    return 0;
-}
 
 struct TCreatorShell : TShell {
     TTempDir Dir;
@@ -38,7 +32,8 @@ struct TCreatorShell : TShell {
     }
     std::vector<uint8_t> Bytes() { return WorksheetBytes(Nl.Sew, "t"); }
     void Run(const std::string& caption) {
-        Nl.RunContextCommand(Code(Nl.ContextMenuAt(Creator->Rect.Left + 5, Creator->Rect.Top + 5), caption));
+        Nl.RunContextCommand(
+            ItemCode(Nl.ContextMenuAt(Creator->Rect.Left + 5, Creator->Rect.Top + 5), caption));
     }
 };
 } // namespace

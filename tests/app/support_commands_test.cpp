@@ -14,12 +14,6 @@ using namespace nl;
 using namespace nl::test;
 
 namespace {
-int32_t Code(const std::vector<TContextItem>& items, const std::string& caption) {
-    for (const TContextItem& i : items)
-        if (i.Caption == caption) return i.Code;
-    ADD_FAILURE() << "no item " << caption;
-    return 0;
-}
 size_t FillPoints(const TSLStitch& s) {
     size_t n = 0;
     for (const TSP& p : s)
@@ -47,7 +41,7 @@ TEST(SupportCommands, FrameIsCreatedSizedMovedAndDeleted) {
         m->SetSwapped(true);
         m->Choose(0, 1);
     };
-    t.Nl.RunContextCommand(Code(items, "Change Frame Size"));
+    t.Nl.RunContextCommand(ItemCode(items, "Change Frame Size"));
     EXPECT_EQ(frame.Width(), 170 * 20);
     EXPECT_EQ(frame.Height(), 100 * 20);
     EXPECT_EQ(t.Host.Status, "  Frame Size 170 x 100 mm ( Viking )");
@@ -69,11 +63,11 @@ TEST(SupportCommands, FrameIsCreatedSizedMovedAndDeleted) {
 
     t.Host.Answers = {TButton::No};
     items = t.Nl.ContextMenuAt(frame.Rect.Left, frame.Rect.Top + 50);
-    t.Nl.RunContextCommand(Code(items, "Delete Object"));
+    t.Nl.RunContextCommand(ItemCode(items, "Delete Object"));
     EXPECT_EQ(t.Nl.Sew.Support.Count(), 2);
     t.Host.Answers = {TButton::Yes};
     items = t.Nl.ContextMenuAt(frame.Rect.Left, frame.Rect.Top + 50);
-    t.Nl.RunContextCommand(Code(items, "Delete Object"));
+    t.Nl.RunContextCommand(ItemCode(items, "Delete Object"));
     EXPECT_EQ(t.Nl.Sew.Support.Count(), 1);
 
     // Every support edit is an undo step: the delete, the lock-free moves, the size, the creation.

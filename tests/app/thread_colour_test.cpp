@@ -15,6 +15,7 @@
 #include "ui/ObjectColour.h"
 
 using namespace nl;
+using nl::test::FindItem;
 using nl::test::TShell;
 namespace fs = std::filesystem;
 
@@ -52,9 +53,7 @@ struct TColours : TShell {
     }
     const std::vector<TMenuItem>& Shown() const { return Host.Menus.back().Items; }
     static bool Has(const std::vector<TMenuItem>& items, const std::string& caption) {
-        for (auto& i : items)
-            if (i.Caption == caption) return true;
-        return false;
+        return FindItem(items, caption) != nullptr;
     }
     static int32_t FirstColour(const TSLStitch* list) {
         if (!list) return NO_COLOUR;
