@@ -28,6 +28,21 @@ std::vector<uint8_t> Content(TNL& nl) {
         nl.Sew[i]->Flags = flags[static_cast<size_t>(i)];
     return b;
 }
+// The edit just made, checked: without a step it must have changed nothing; with one, undo gives
+// back `before` exactly and redo the bytes the edit made. `stepped` says whether there was a step.
+::testing::AssertionResult UndoesAndRedoes(TNL& nl, const std::vector<uint8_t>& before, size_t steps,
+                                           bool& stepped) {
+    stepped = nl.Sew.History.Recorded() != steps;
+    if (!stepped)
+        return Bytes(nl) == before ? ::testing::AssertionSuccess()
+                                   : ::testing::AssertionFailure() << "changed the worksheet without a step";
+    const auto after = Bytes(nl);
+    if (!nl.Undo()) return ::testing::AssertionFailure() << "nothing to undo";
+    if (Bytes(nl) != before) return ::testing::AssertionFailure() << "undo did not give back the saved bytes";
+    if (!nl.Redo()) return ::testing::AssertionFailure() << "nothing to redo";
+    if (Bytes(nl) != after) return ::testing::AssertionFailure() << "redo did not give the edit's bytes";
+    return ::testing::AssertionSuccess();
+}
 } // namespace
 
 TEST(UndoRandom, EveryEditUndoesToTheSavedBytesAndRedoesToItsOwn) {
@@ -97,15 +112,10 @@ TEST(UndoRandom, EveryEditUndoesToTheSavedBytesAndRedoesToItsOwn) {
         }
         s.Host.Answers.clear();
         s.Host.PickAnswers.clear();
-        if (nl.Sew.History.Recorded() == steps) {
-            ASSERT_EQ(Bytes(nl), before) << "edit " << op << " changed the worksheet without a step";
-            continue;
-        }
-        const auto after = Bytes(nl);
-        ASSERT_TRUE(nl.Undo());
-        ASSERT_EQ(Bytes(nl), before) << "undo of edit " << op << " at iteration " << iteration;
-        ASSERT_TRUE(nl.Redo());
-        ASSERT_EQ(Bytes(nl), after) << "redo of edit " << op << " at iteration " << iteration;
+        bool stepped = false;
+        ASSERT_TRUE(UndoesAndRedoes(nl, before, steps, stepped))
+            << "edit " << op << " at iteration " << iteration;
+        if (!stepped) continue;
         states.push_back(Content(nl));
         if (states.size() > 101) states.pop_front();
         ++recorded;
@@ -156,15 +166,10 @@ TEST(UndoRandom, SplitsAndJoinsUndoToTheSavedBytes) {
         } else if (a != b) {
             nl.JoinCurvesAt(*a, rnd(2), *b, rnd(2));
         }
-        if (nl.Sew.History.Recorded() == steps) {
-            ASSERT_EQ(Bytes(nl), before) << "edit " << op << " changed the worksheet without a step";
-            continue;
-        }
-        const auto after = Bytes(nl);
-        ASSERT_TRUE(nl.Undo());
-        ASSERT_EQ(Bytes(nl), before) << "undo of edit " << op << " at iteration " << iteration;
-        ASSERT_TRUE(nl.Redo());
-        ASSERT_EQ(Bytes(nl), after) << "redo of edit " << op << " at iteration " << iteration;
+        bool stepped = false;
+        ASSERT_TRUE(UndoesAndRedoes(nl, before, steps, stepped))
+            << "edit " << op << " at iteration " << iteration;
+        if (!stepped) continue;
         ++recorded;
     }
     EXPECT_GT(recorded, 300) << recorded;
