@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QLineEdit>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -41,6 +42,15 @@ inline void WhenShown(std::function<void()> step) {
         QApplication::processEvents();
         step();
     });
+}
+
+// Types `text` into a line edit as a user does: focus, select all, type, Return.
+inline void EnterText(QLineEdit* e, const QString& text) {
+    ASSERT_NE(e, nullptr);
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, text);
+    QTest::keyClick(e, Qt::Key_Return);
 }
 
 struct TAppFirst {

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "GuiTest.h"
 #include "core/Numeric.h"
 #include "gui/CircleAttributesDialog.h"
 #include "gui/MainWindow.h"
@@ -29,21 +30,7 @@ using F = TCircleField;
 using T = TCircleToggle;
 
 namespace {
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "nl_tests_gui";
-    static char* argv[] = {name, nullptr};
-    static auto* app = qobject_cast<QApplication*>(QCoreApplication::instance())
-                           ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                           : new QApplication(argc, argv);
-    return *app;
-}
-
-struct TApp {
-    TApp() { App(); }
-};
-
-struct TWin : TApp {
+struct TWin : nl::test::TAppFirst {
     TMainWindow W;
     std::vector<std::string> Asked;
     std::vector<TButton> Answers;
@@ -75,10 +62,7 @@ struct TWin : TApp {
     static void Enter(QLineEdit* e, const QString& text) {
         ASSERT_NE(e, nullptr);
         ASSERT_TRUE(e->isEnabled());
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, Qt::Key_Return);
+        nl::test::EnterText(e, text);
     }
     QAction* CreateMenuCircle() {
         for (QAction* m : W.menuBar()->actions())

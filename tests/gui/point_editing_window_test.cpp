@@ -21,13 +21,7 @@ namespace {
 struct TWin : nl::test::TWindowFixture {
     TWin() { EXPECT_TRUE(Show(1000, 700, 614)); } // one unit a pixel
     TPropertiesDialog* P() { return W.Properties(); }
-    static void Enter(QLineEdit* e, const QString& text) {
-        ASSERT_NE(e, nullptr);
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, Qt::Key_Return);
-    }
+    static void Enter(QLineEdit* e, const QString& text) { nl::test::EnterText(e, text); }
 };
 } // namespace
 

@@ -19,11 +19,7 @@ using namespace nl::test;
 
 namespace {
 void Enter(QLineEdit* e, const QString& text) {
-    ASSERT_NE(e, nullptr);
-    e->setFocus();
-    e->selectAll();
-    QTest::keyClicks(e, text);
-    QTest::keyClick(e, Qt::Key_Return);
+    EnterText(e, text);
 }
 } // namespace
 

@@ -56,13 +56,7 @@ struct TWin : nl::test::TWindowFixture {
         return c;
     }
     // Types into a number box and presses Return.
-    static void Enter(QLineEdit* e, const QString& text) {
-        ASSERT_NE(e, nullptr);
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, Qt::Key_Return);
-    }
+    static void Enter(QLineEdit* e, const QString& text) { nl::test::EnterText(e, text); }
     static size_t Stitches(const TSLCurve& c) {
         return c.Generated ? static_cast<size_t>(c.Generated->Count()) : 0;
     }

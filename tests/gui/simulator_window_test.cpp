@@ -49,13 +49,7 @@ struct TSimWindow : nl::test::TWindowFixture {
         ASSERT_TRUE(b->isEnabled()) << name;
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    void Enter(const char* field, const QString& text) {
-        auto* e = Find<QLineEdit>(field);
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-        QTest::keyClick(e, Qt::Key_Return);
-    }
+    void Enter(const char* field, const QString& text) { nl::test::EnterText(Find<QLineEdit>(field), text); }
     QString Text(const char* label) { return Find<QLabel>(label)->text(); }
     void Open() {
         QAction* sim = W.Action(TCommand::SewHighlighted);
