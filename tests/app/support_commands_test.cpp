@@ -6,6 +6,7 @@
 #include "regions/SLRegion.h"
 #include "stitching/Overlay.h"
 #include "tests/app/Fixture.h"
+#include "tests/formats/SampleSheets.h"
 #include "tests/regions/TestShapes.h"
 #include "ui/HoopPresets.h"
 #include "ui/PatternViewer.h"
@@ -106,17 +107,8 @@ TEST(SupportCommands, PatternDrawnInACreatorPiercesAColumnAndARegion) {
     EXPECT_TRUE(copy->IsCopy());
 
     // A column and a region outside the creator.
-    auto a = std::make_unique<TSLCurve>(), b = std::make_unique<TSLCurve>();
-    a->SetPolyline({{2000, 2000}, {6000, 2000}});
-    b->SetPolyline({{2000, 2200}, {6000, 2200}});
-    a->Flags = OF_RAIL_A | OF_VISIBLE;
-    b->Flags = OF_RAIL_B | OF_VISIBLE;
-    a->SetStitchTypeBits(ST_SATIN);
-    b->SetStitchTypeBits(ST_SATIN);
-    a->PartnerRail = b.get();
-    b->PartnerRail = a.get();
-    TSLCurve* railA = static_cast<TSLCurve*>(t.Nl.Sew.Add(std::move(a)));
-    t.Nl.Sew.Add(std::move(b));
+    TSLCurve* railA = AddColumn(t.Nl.Sew, {{2000, 2000}, {6000, 2000}}, {{2000, 2200}, {6000, 2200}},
+                                DEFAULT_OBJECT_COLOUR);
     Restitch(*railA, t.Nl.StitchContext());
     TSLCurve* square = static_cast<TSLCurve*>(t.Nl.Sew.Add(ClosedOutline(Square(2000, 3000, 2000))));
     TSLRegion* region = static_cast<TSLRegion*>(t.Nl.Sew.Add(RegionOn(*square, t.Nl.StitchContext())));

@@ -5,6 +5,7 @@
 #include "gui/PatternViewerDialog.h"
 #include "regions/Pattern.h"
 #include "stitching/SLCurve.h"
+#include "tests/formats/SampleSheets.h"
 #include "tests/gui/GuiTest.h"
 
 using namespace nl;
@@ -22,17 +23,8 @@ TEST(PatternViewerWindow, AWorksheetPatternIsChosenAndPiercesTheColumn) {
         zig->Append(TSP::Plain(0, x + 200.f * static_cast<float>(i), y + (i % 2 ? 700.f : 100.f)));
     AddMember(*creator, *t.Nl().Sew.Add(std::move(zig)));
 
-    auto a = std::make_unique<TSLCurve>(), b = std::make_unique<TSLCurve>();
-    a->SetPolyline({{x + 1000, y + 200}, {x + 2800, y + 200}});
-    b->SetPolyline({{x + 1000, y + 500}, {x + 2800, y + 500}});
-    a->Flags = OF_RAIL_A | OF_VISIBLE;
-    b->Flags = OF_RAIL_B | OF_VISIBLE;
-    a->SetStitchTypeBits(ST_SATIN);
-    b->SetStitchTypeBits(ST_SATIN);
-    a->PartnerRail = b.get();
-    b->PartnerRail = a.get();
-    auto* railA = static_cast<TSLCurve*>(t.Nl().Sew.Add(std::move(a)));
-    t.Nl().Sew.Add(std::move(b));
+    TSLCurve* railA = AddColumn(t.Nl().Sew, {{x + 1000, y + 200}, {x + 2800, y + 200}},
+                                {{x + 1000, y + 500}, {x + 2800, y + 500}}, DEFAULT_OBJECT_COLOUR);
     Restitch(*railA, t.Nl().StitchContext());
     t.Nl().Sew.SetCurrent(railA);
 

@@ -11,6 +11,7 @@
 #include "regions/Pattern.h"
 #include "stitching/Overlay.h"
 #include "stitching/SLCurve.h"
+#include "tests/formats/SampleSheets.h"
 #include "tests/gui/GuiTest.h"
 #include "ui/ProgStitchPage.h"
 
@@ -26,17 +27,9 @@ void Enter(QLineEdit* e, const QString& text) {
 TEST(ProgStitchPageWindow, EditsThePatternOfAColumnStepByStep) {
     TWindowFixture t;
     ASSERT_TRUE(t.Show(1000, 700, 307));
-    auto a = std::make_unique<TSLCurve>(), b = std::make_unique<TSLCurve>();
-    a->SetPolyline({{1000, 1000}, {3000, 1000}});
-    b->SetPolyline({{1000, 1200}, {3000, 1200}});
-    a->Flags = OF_RAIL_A | OF_VISIBLE;
-    b->Flags = OF_RAIL_B | OF_VISIBLE;
-    a->SetStitchTypeBits(ST_SATIN);
-    b->SetStitchTypeBits(ST_SATIN);
-    a->PartnerRail = b.get();
-    b->PartnerRail = a.get();
-    auto* railA = static_cast<TSLCurve*>(t.Nl().Sew.Add(std::move(a)));
-    auto* railB = static_cast<TSLCurve*>(t.Nl().Sew.Add(std::move(b)));
+    TSLCurve* railA = AddColumn(t.Nl().Sew, {{1000, 1000}, {3000, 1000}}, {{1000, 1200}, {3000, 1200}},
+                                DEFAULT_OBJECT_COLOUR);
+    TSLCurve* railB = railA->PartnerRail;
     Restitch(*railA, t.Nl().StitchContext());
     t.Nl().Sew.SetCurrent(railA);
     t.Nl().ShowProperties(*railA);
