@@ -9,6 +9,7 @@
 
 #include "../regions/TestShapes.h"
 #include "Fixture.h"
+#include "app/OrderMode.h"
 #include "platform/Canvas.h"
 #include "regions/SLRegion.h"
 
@@ -123,6 +124,15 @@ struct TSheet : TShell {
                        .string();
         Nl.Sew.FileName = FileName;
         Nl.Sew.Modified = true;
+    }
+    // The order mode on the sheet's group, its cursor on the region, the Set Jumps page shown.
+    TOrderMode& SetJumpsOnRegion() {
+        Nl.Execute(TCommand::ModeLayout);
+        Nl.Execute(TCommand::ChangeOrder);
+        TOrderMode& o = Nl.OrderMode();
+        o.SetCursor(o.IndexOf(Region));
+        Nl.ShowOrderPage(TOrderPage::SetJumps);
+        return o;
     }
     ~TSheet() {
         std::error_code ec;

@@ -148,11 +148,7 @@ TEST(LinkedExport, EveryMemberOfAChainIsGeneratedForTheOutput) {
 
 TEST(DiamondDrag, TheEntryDiamondFollowsThePathAndTheReleaseSetsItAsOneStep) {
     TSheet s;
-    s.Nl.Execute(TCommand::ModeLayout);
-    s.Nl.Execute(TCommand::ChangeOrder);
-    TOrderMode& o = s.Nl.OrderMode();
-    o.SetCursor(o.IndexOf(s.Region));
-    s.Nl.ShowOrderPage(TOrderPage::SetJumps);
+    TOrderMode& o = s.SetJumpsOnRegion();
     ASSERT_EQ(s.Nl.Mode(), TMode::SetJumps);
     // The square runs from (900, 300) with sides of 400; the entry set on its top side.
     s.Click(1000, 300);

@@ -212,11 +212,7 @@ TEST(OrderMode, ClearJumpOnlyForAnEmptyListAndNeverLeavesAPartnerDangling) {
 
 TEST(OrderMode, SetJumpsClicksSetEntryThenExitOnTheRegionPath) {
     TSheet s;
-    s.Nl.Execute(TCommand::ModeLayout);
-    s.Nl.Execute(TCommand::ChangeOrder);
-    TOrderMode& o = s.Nl.OrderMode();
-    o.SetCursor(o.IndexOf(s.Region));
-    s.Nl.ShowOrderPage(TOrderPage::SetJumps);
+    TOrderMode& o = s.SetJumpsOnRegion();
     ASSERT_EQ(s.Nl.Mode(), TMode::SetJumps);
     EXPECT_EQ(s.Host.Prompt, " Left Click on A Node To Set Jump Start Position !");
     // The square runs from (900, 300) with sides of 400: click on its top side and its right side.
