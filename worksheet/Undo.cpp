@@ -93,6 +93,21 @@ std::vector<uint8_t> RecordOf(const TSLStitch& o) {
     return w.Data();
 }
 
+// A touched object's copy is unchanged from the live object. The copy of a rail holds no partner
+// (the live rail keeps its own through every swap), so its record would always differ in that one
+// field and a column's edit that changed nothing would still be kept as a step: compare as if the
+// copy had the live rail's partner.
+bool SameRecord(const TSLStitch& live, TSLStitch& copy) {
+    const auto* liveCurve = dynamic_cast<const TSLCurve*>(&live);
+    auto* copyCurve = dynamic_cast<TSLCurve*>(&copy);
+    if (!liveCurve || !copyCurve) return RecordOf(live) == RecordOf(copy);
+    TSLCurve* const own = copyCurve->PartnerRail;
+    copyCurve->PartnerRail = liveCurve->PartnerRail;
+    const bool same = RecordOf(live) == RecordOf(copy);
+    copyCurve->PartnerRail = own;
+    return same;
+}
+
 std::vector<uint8_t> SupportRecord(const TSupportBaseList& list) {
     TByteWriter w;
     TRecordContext ctx;
@@ -297,7 +312,7 @@ void TUndoHistory::Commit(TSew& sew, std::unique_ptr<TStep> step) {
     // Touched objects: only those that existed before and changed.
     std::erase_if(s.Objects, [&](TStep::TObject& t) {
         if (!before.count(t.Live)) return true;
-        return RecordOf(*t.Live) == RecordOf(*t.Other) && ObjectBytes(*t.Live) == ObjectBytes(*t.Other);
+        return SameRecord(*t.Live, *t.Other) && ObjectBytes(*t.Live) == ObjectBytes(*t.Other);
     });
     s.GroupsChanged = s.Groups != GroupIds(sew.Groups);
     s.HolesChanged = s.Holes != sew.Holes;

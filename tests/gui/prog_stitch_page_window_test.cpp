@@ -57,6 +57,7 @@ TEST(ProgStitchPageWindow, EditsThePatternOfAColumnStepByStep) {
     Enter(p->Field(page, "Height"), "61");
     EXPECT_EQ(p->Field(page, "Height")->text(), "10.00") << "refused, the old value back";
     EXPECT_EQ(railB->Pattern->PatternHeight, 200);
+    EXPECT_EQ(steps(), start + 1) << "a refused entry is no step";
     const size_t afterSize = steps();
     p->Check(page, "Match Pattern To Curve")->click();
     EXPECT_TRUE(railB->Pattern->Flags & PATTERN_MATCH_CURVE);

@@ -145,6 +145,28 @@ TEST(Undo, ANewChangeDropsRedoAndNothingChangedRecordsNothing) {
         TUndoStep step(s.sew, "Delete", {s.outline}); // the user said No
     }
     EXPECT_EQ(s.sew.History.UndoCount(), 2u);
+    // The same for a column: its rails' copies must not differ from them by their partner.
+    auto a = std::make_unique<TSLCurve>(), b = std::make_unique<TSLCurve>();
+    a->SetPolyline({{0, 600}, {400, 600}});
+    b->SetPolyline({{0, 700}, {400, 700}});
+    a->Flags = OF_RAIL_A | OF_VISIBLE;
+    b->Flags = OF_RAIL_B | OF_VISIBLE;
+    auto* railA = static_cast<TSLCurve*>(s.sew.Add(std::move(a)));
+    auto* railB = static_cast<TSLCurve*>(s.sew.Add(std::move(b)));
+    LinkRails(*railA, *railB, {});
+    const size_t withColumn = s.sew.History.UndoCount();
+    {
+        TUndoStep step(s.sew, "Property Change", {railA}); // an entry that was refused
+    }
+    EXPECT_EQ(s.sew.History.UndoCount(), withColumn);
+    {
+        TUndoStep step(s.sew, "Property Change", {railA});
+        railA->Density += 1;
+    }
+    EXPECT_EQ(s.sew.History.UndoCount(), withColumn + 1);
+    ASSERT_TRUE(s.sew.History.Undo(s.sew));
+    EXPECT_EQ(railA->PartnerRail, railB) << "the rails stay paired through an undo";
+    EXPECT_EQ(railB->PartnerRail, railA);
     // Nested steps are one step named by the outer edit.
     {
         TUndoStep cut(s.sew, "Cut", {s.direct});
@@ -152,7 +174,7 @@ TEST(Undo, ANewChangeDropsRedoAndNothingChangedRecordsNothing) {
         s.sew.DeleteObject(s.direct);
     }
     EXPECT_EQ(s.sew.History.UndoCaption(), "Undo Cut");
-    EXPECT_EQ(s.sew.History.UndoCount(), 3u);
+    EXPECT_EQ(s.sew.History.UndoCount(), withColumn + 1);
 }
 
 TEST(Undo, KeepsTheLimitAndTheSavedPoint) {
