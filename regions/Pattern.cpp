@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Numeric.h"
 #include "regions/SLRegion.h"
 #include "stitching/Outline.h"
 #include "stitching/Overlay.h"
@@ -38,8 +39,9 @@ template <class F> void EveryPoint(TObjectStitch& pattern, F&& f) {
             l = std::min(l, p.X), r = std::max(r, p.X);
             t = std::min(t, p.Y), b = std::max(b, p.Y);
         }
-        item->Bounds.Set(static_cast<int32_t>(std::floor(l)), static_cast<int32_t>(std::floor(t)),
-                         static_cast<int32_t>(std::ceil(r)), static_cast<int32_t>(std::ceil(b)));
+        // Saturating: points from a file may lie beyond what an int holds.
+        item->Bounds.Set(RoundI(std::floor(l)), RoundI(std::floor(t)), RoundI(std::ceil(r)),
+                         RoundI(std::ceil(b)));
     }
 }
 } // namespace
@@ -62,8 +64,9 @@ std::unique_ptr<TObjectStitch> MakeCopy(const TObjectStitch& source) {
     auto copy = std::make_unique<TObjectStitch>(source);
     copy->Flags |= TObjectStitch::PATTERN_COPY;
     copy->Items.clear();
-    const double w = std::max(1, source.Bounds.Right + 1 - source.Bounds.Left);
-    const double h = std::max(1, source.Bounds.Bottom + 1 - source.Bounds.Top);
+    // In doubles: a rectangle from a file may span more than an int holds.
+    const double w = std::max(1.0, static_cast<double>(source.Bounds.Right) + 1 - source.Bounds.Left);
+    const double h = std::max(1.0, static_cast<double>(source.Bounds.Bottom) + 1 - source.Bounds.Top);
     const double sx = copy->PatternWidth / w, sy = copy->PatternHeight / h;
     for (const auto& item : source.Items)
         if (item && item->Count() > 1)
@@ -94,6 +97,9 @@ void DetachPatternItem(TSLStitch& o) {
         c.Jumps.reset();
         c.Pattern.reset(); // a column's pattern belonged to the column
     }
+    // Measured again as what it now is (a rail's bounds are not a plain outline's), so that a
+    // detached object writes the bounds it reads back with.
+    o.UpdateBounds(TStitchContext{});
 }
 
 void MirrorH(TObjectStitch& pattern) {
