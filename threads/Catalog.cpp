@@ -191,7 +191,9 @@ bool ParseCatalog(std::span<const uint8_t> bytes, TCatData& out, bool headerOnly
         c.Entries.reserve(static_cast<size_t>(c.EntryCount));
         for (int32_t i = 0; i < c.EntryCount; ++i) {
             TCD e;
-            e.Colour = r.I32();
+            // A thread is an RGB colour: bits above them (a damaged file) would make a thread that
+            // nothing matches, and one of them is the "no colour" marker.
+            e.Colour = r.I32() & 0xFFFFFF;
             e.ColourOrder = r.I32();
             e.NameOrder = r.I32();
             e.NumberOrder = r.I32();

@@ -190,6 +190,17 @@ TEST(CatalogOrders, OrdersFromAFileAreRepairedOnlyWhenTheyAreNotPermutations) {
     }
 }
 
+TEST(CatalogFile, ThreadColoursFromAFileAreRgb) {
+    // Bits above the colour (one such value is the "no colour" marker) are dropped on reading, so
+    // every thread can be matched and chosen.
+    TCatData c = Catalog({Entry("1", "A", NO_COLOUR), Entry("2", "B", static_cast<int32_t>(0xFF123456u))});
+    ComputeOrders(c);
+    TCatData back;
+    ASSERT_TRUE(ParseCatalog(EncodeCatalog(c), back));
+    EXPECT_EQ(back.Entries[0].Colour, 0xFFFFFF);
+    EXPECT_EQ(back.Entries[1].Colour, 0x123456);
+}
+
 TEST(CatalogFile, DamagedFilesAreRefusedWithoutAllocatingFromTheirCounts) {
     TCatData c = Catalog({Entry("1", "Red", 255), Entry("2", "Green", 0xFF00)});
     ComputeOrders(c);
