@@ -15,6 +15,7 @@
 #include "core/Colour.h"
 #include "core/Errors.h"
 #include "core/FileIO.h"
+#include "core/Numeric.h"
 #include "core/Units.h"
 #include "formats/Export.h"
 #include "formats/ExportWalk.h"
@@ -398,23 +399,22 @@ int PatternInfo(const std::string& file, bool json, std::ostream& out) {
         (item->Kind() == KIND_CURVE ? outlines : lines)++;
         points += item->Count();
     }
-    auto mm = [](double units) { return Mm(units); };
     const double w = static_cast<double>(p->Bounds.Right) - p->Bounds.Left + 1;
     const double h = static_cast<double>(p->Bounds.Bottom) - p->Bounds.Top + 1;
     char degrees[32];
-    std::snprintf(degrees, sizeof degrees, "%.1f", p->PatternAngle * 180.0 / 3.14159265358979323846 + 0.0);
+    std::snprintf(degrees, sizeof degrees, "%.1f", p->PatternAngle / DegToRad + 0.0);
     std::string s;
     if (json) {
-        s = "{\"file\": " + JsonString(file) + ", \"pattern\": true, \"area_mm\": [" + mm(w) + ", " + mm(h) +
-            "], \"tile_mm\": [" + mm(p->PatternWidth) + ", " + mm(p->PatternHeight) +
+        s = "{\"file\": " + JsonString(file) + ", \"pattern\": true, \"area_mm\": [" + Mm(w) + ", " + Mm(h) +
+            "], \"tile_mm\": [" + Mm(p->PatternWidth) + ", " + Mm(p->PatternHeight) +
             "], \"rotation_degrees\": " + std::string(degrees) +
             ", \"edit_points\": " + std::to_string(p->EditPoints) +
             ", \"objects\": {\"outlines\": " + std::to_string(outlines) +
             ", \"direct_stitch\": " + std::to_string(lines) + "}, \"points\": " + std::to_string(points) +
             "}\n";
     } else {
-        s = file + "\n  stitch pattern: area " + mm(w) + " x " + mm(h) + " mm, tile " + mm(p->PatternWidth) +
-            " x " + mm(p->PatternHeight) + " mm, rotation " + std::string(degrees) +
+        s = file + "\n  stitch pattern: area " + Mm(w) + " x " + Mm(h) + " mm, tile " + Mm(p->PatternWidth) +
+            " x " + Mm(p->PatternHeight) + " mm, rotation " + std::string(degrees) +
             " degrees, edit points " + std::to_string(p->EditPoints) + "\n  objects: outlines " +
             std::to_string(outlines) + "; direct_stitch " + std::to_string(lines) + "; points " +
             std::to_string(points) + "\n";
