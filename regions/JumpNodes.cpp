@@ -508,8 +508,7 @@ void GenerateLinkedOutline(TSLCurve& curve, const TStitchContext& ctx) {
         // The satin runs back over the forward run: its first point at the entry (or landing)
         // visit becomes the jump point.
         TSLStitch column;
-        GenerateSatinOutline(curve, column, ctx, [&](TSLStitch& l, int32_t index, int32_t c) {
-            TSP& p = l[index];
+        GenerateSatinOutline(curve, column, ctx, [&](TSP& p, int32_t c) {
             if (entry2 >= 0 && c >= entry2) {
                 p = JumpPoint(SP_BOUNDARY | SP_JUMP | SP_JUMP_SHARED, {p.X, p.Y}, colour, nullptr);
                 entry2 = -1;
@@ -518,8 +517,8 @@ void GenerateLinkedOutline(TSLCurve& curve, const TStitchContext& ctx) {
                 landing.Sample = -1;
             }
         });
-        // A target past the last visit the satin makes (the path's very end, or short stitches,
-        // whose points are made after the walk) gets its own point there.
+        // A target past the last visit the satin makes (the path's very end) gets its own point
+        // there.
         if (entry2 >= 0)
             column.Append(JumpPoint(SP_BOUNDARY | SP_JUMP | SP_JUMP_SHARED, SamplePoint(curve, entry2),
                                     colour, nullptr));

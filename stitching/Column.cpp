@@ -103,9 +103,16 @@ void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& 
             if (p >= 1) {
                 auto n = static_cast<int32_t>(p);
                 p -= n;
-                for (int32_t k = 0; k < n && budget > 0; ++k, --budget) {
-                    ShortenLast(out, reuseFirst ? TShortSide::A : TShortSide::B, rng);
-                    reused.Left.push_front(TPointList::DeepCopy(reused.LastUsed));
+                if (n > 0 && budget > 0) {
+                    // The copies are taken before shortening: the shortened point gives up what the
+                    // point used (a jump record), and the copy used next keeps it.
+                    TSP again = TPointList::DeepCopy(reused.LastUsed);
+                    for (int32_t k = 0; k < n && budget > 0; ++k, --budget) {
+                        ShortenLast(out, reuseFirst ? TShortSide::A : TShortSide::B, rng);
+                        reused.Left.push_front(TPointList::DeepCopy(again));
+                    }
+                    TPointList::Free(again);
+                    reused.LastUsed = reused.Left.front(); // the shortened point's record is gone
                 }
             }
         }

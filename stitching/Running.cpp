@@ -187,6 +187,14 @@ void PolylineRun(const TPointList& source, TSLStitch& target, double step,
         }
         if (CarriesJump(source[i + 1])) pending = &source[i + 1];
     }
+    // A jump on the chain's last point has no point after it: the run's last point takes it.
+    if (pending && target.Count() > 0) {
+        TSP p = TPointList::DeepCopy(*pending);
+        p.X = target.Last()->X;
+        p.Y = target.Last()->Y;
+        p.Flags |= SP_BOUNDARY;
+        target.Replace(target.Count() - 1, p);
+    }
     if (sectionCounts) *sectionCounts = std::move(newCounts);
 }
 

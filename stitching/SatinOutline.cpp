@@ -149,7 +149,13 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     TFillSplitter splitter(fill);
     const uint32_t sides = curve.StitchFlags & (SF_A_SIDE | SF_B_SIDE);
 
-    TRailChain chainA, chainB;
+    // The edge chains of short stitches: lists that own the jump records a visit hook may give
+    // their points.
+    struct TEdgeChain {
+        TPointList Points;
+        std::vector<int32_t> PerSection;
+    };
+    TEdgeChain chainA, chainB;
     if (shortStitches) {
         chainA.PerSection.assign(static_cast<size_t>(count), 0);
         chainB.PerSection.assign(static_cast<size_t>(count), 0);
@@ -221,19 +227,24 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         const auto bx = static_cast<float>(stitch.X2), by = static_cast<float>(stitch.Y2);
         const bool evenVisit = (thisVisit % 2) == 0;
         if (shortStitches) {
+            // The visit's first point (Satin: the A edge; Zigzag: its one edge point) is the one a
+            // hook may make a jump point.
+            TSP* first = nullptr;
             if (!zigzag || evenVisit) {
-                chainA.Points.push_back(TSP::Plain(SP_BOUNDARY, ax, ay));
+                first = &chainA.Points.Append(TSP::Plain(SP_BOUNDARY, ax, ay));
                 chainA.PerSection[static_cast<size_t>(section)]++;
             }
             if (!zigzag || !evenVisit) {
-                chainB.Points.push_back(TSP::Plain(SP_BOUNDARY, bx, by));
+                TSP& b = chainB.Points.Append(TSP::Plain(SP_BOUNDARY, bx, by));
+                if (!first) first = &b;
                 chainB.PerSection[static_cast<size_t>(section)]++;
             }
+            if (onVisit) onVisit(*first, f);
             return;
         }
         if (!zigzag) {
             list.AppendPoint(SP_BOUNDARY, -1, ax, ay);
-            if (onVisit) onVisit(list, list.Count() - 1, f);
+            if (onVisit) onVisit(*list.Last(), f);
             if (fill.Enabled && list.Count() >= 2) splitter.SplitOutline(list, list.Count(), prevDistance);
             list.AppendPoint(SP_BOUNDARY, -1, bx, by);
         } else {
@@ -241,7 +252,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
                 list.AppendPoint(SP_BOUNDARY, -1, ax, ay);
             else
                 list.AppendPoint(SP_BOUNDARY, -1, bx, by);
-            if (onVisit) onVisit(list, list.Count() - 1, f);
+            if (onVisit) onVisit(*list.Last(), f);
         }
         if (fill.Enabled && list.Count() >= 2) splitter.SplitOutline(list, list.Count(), distance);
     });
@@ -250,13 +261,21 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     // Short stitches: both edge chains re-spaced at the line spacing and paired section by
     // section like the rails of a column, the B edge first in every pair.
     TRailChain spacedA, spacedB;
-    auto respace = [&](TRailChain& from, TRailChain& to) {
-        TPointList src;
-        double chain = 0;
-        for (const TSP& p : from.Points) {
-            if (src.Count() > 0) chain += HypotDistance(src.Last()->X, src.Last()->Y, p.X, p.Y);
-            src.Append(p);
+    // Points the pairing has not taken over (an error on the way) are freed with what they own.
+    struct TFreeLeft {
+        TRailChain& A;
+        TRailChain& B;
+        ~TFreeLeft() {
+            for (TRailChain* c : {&A, &B})
+                for (TSP& q : c->Points)
+                    TPointList::Free(q);
         }
+    } freeLeft{spacedA, spacedB};
+    auto respace = [&](const TEdgeChain& from, TRailChain& to) {
+        double chain = 0;
+        for (int32_t i = 1; i < from.Points.Count(); ++i)
+            chain +=
+                HypotDistance(from.Points[i - 1].X, from.Points[i - 1].Y, from.Points[i].X, from.Points[i].Y);
         // The run is sized once: growing it point by point would cost quadratic time on the
         // longest chains a damaged profile can produce.
         const double expected = chain / std::max(1.0, 200.0 / density) + 4;
@@ -265,7 +284,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         TSLStitch run;
         run.Reserve(static_cast<int32_t>(expected));
         std::vector<int32_t> counts = from.PerSection;
-        PolylineRun(src, run, 200.0 / density, &counts);
+        PolylineRun(from.Points, run, 200.0 / density, &counts);
         // The counts are those of the re-spaced run; pairing checks them against its points.
         to.PerSection = counts;
         for (const TSP& p : run)

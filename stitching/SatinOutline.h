@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/Point.h"
 #include "stitching/StitchContext.h"
 
 namespace nl {
@@ -18,10 +19,11 @@ constexpr float OUTLINE_COMPENSATION_MAX = 12.f;
 
 // Appends the satin (or zigzag) stitches of a satin outline to `list`, without the closing steps.
 // Throws TGenerationError for a path too short to hold one stitch.
-// `onVisit`, when given, is told of the first point each visit emits (its index in `list`) and
-// the visit's path sample position; outlines joined by jumps turn such points into jump points.
-// It is not called with short stitches, whose points are made after the walk.
-using TSatinVisitHook = std::function<void(TSLStitch& list, int32_t index, int32_t sample)>;
+// `onVisit`, when given, is shown the first point each visit emits (with short stitches, the
+// point it adds to its edge chain) and the visit's path sample position; outlines joined by jumps
+// turn such a point into a jump point. With short stitches the jump is carried through the
+// chain's re-spacing and the pairing to the chain point nearest after it.
+using TSatinVisitHook = std::function<void(TSP& point, int32_t sample)>;
 void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx,
                           const TSatinVisitHook& onVisit = nullptr);
 
