@@ -58,7 +58,8 @@ struct TChainCursor {
 
 } // namespace
 
-void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre) {
+void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre,
+                std::vector<int32_t>* pairsPerSection) {
     for (TRailChain* c : {&first, &second}) {
         int64_t counted = 0;
         for (int32_t n : c->PerSection)
@@ -78,6 +79,7 @@ void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& 
     first.Points.clear(); // ownership of any ext moved into the cursors
     second.Points.clear();
     const size_t sections = std::max(first.PerSection.size(), second.PerSection.size());
+    if (pairsPerSection) pairsPerSection->assign(sections, 0);
     out.Reserve(out.Count() + static_cast<int32_t>(c1.Left.size() + c2.Left.size()) * 2);
     for (size_t j = 0; j < sections; ++j) {
         int32_t a = j < first.PerSection.size() ? std::max(0, first.PerSection[j]) : 0;
@@ -93,6 +95,7 @@ void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& 
         const double step = static_cast<double>(many - few) / many + 0.0001;
         int32_t budget = many - few; // reuses beyond this would eat the next section's points
         double p = step;
+        if (pairsPerSection) (*pairsPerSection)[j] = many;
         for (int32_t i = 0; i < many; ++i) {
             TSP pa = c1.Take();
             TSP pb = c2.Take();
@@ -190,7 +193,13 @@ void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx) {
     // a flat one pierces the finished list.
     const TObjectStitch* pattern = CurvePattern(railA);
     const bool matched = pattern && (pattern->Flags & PATTERN_MATCH_CURVE);
-    if (matched) TOverlay(*pattern, 0, 0, 0).ApplyMatched(list, s);
+    if (matched) {
+        // Point i lies i steps along the column: the rails take turns, one step apart.
+        std::vector<double> distance(static_cast<size_t>(list.Count()));
+        for (size_t i = 0; i < distance.size(); ++i)
+            distance[i] = static_cast<double>(i) * s;
+        TOverlay(*pattern, 0, 0, 0).ApplyMatched(list, distance, true);
+    }
     // The split comes last so that compensation and feathering only ever see rail points.
     if (fill.Enabled) TFillSplitter(fill).SplitAll(list, s);
     if (pattern && !matched)

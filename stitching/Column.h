@@ -28,8 +28,10 @@ struct TRailChain {
 // point of `second`. Where one chain has more points in a section, points of the other are used
 // again and the stitch to a point's first use is shortened (ShortenLast on that side). A chain
 // without a point in a section uses its last point again. With `centre`, the midpoint of every
-// pair is appended to it (the return run's path).
-void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre);
+// pair is appended to it (the return run's path); with `pairsPerSection`, the number of pairs made
+// in each section.
+void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre,
+                std::vector<int32_t>* pairsPerSection = nullptr);
 
 // The column generator: rebuilds rail A's generated list from the two rails.
 void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx);

@@ -105,6 +105,18 @@ void Slant(TKvLine& stitch, double w, double cx, double cy, double tx, double ty
     stitch.Set(a.X, a.Y, b.X, b.Y);
 }
 
+// "Prog Stitch": a pattern matched to the outline pierces each stitch where it lies along the path
+// (`distance` per point, the frame pivoting on the A edge); a flat one pierces the stitches as
+// they lie. `matchedToo` is false where a matched pattern does not apply.
+void ApplyOutlinePattern(const TObjectStitch& pattern, TSLStitch& list, const std::vector<double>& distance,
+                         bool aFirst, bool matchedToo) {
+    if (pattern.Flags & PATTERN_MATCH_CURVE) {
+        if (matchedToo) TOverlay(pattern, 0, 0, 0).ApplyMatched(list, distance, aFirst);
+    } else {
+        TOverlay(pattern, pattern.Bounds.Left, pattern.Bounds.Top, pattern.PatternAngle).ApplyTiled(list);
+    }
+}
+
 } // namespace
 
 void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx,
@@ -164,6 +176,10 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     // One or two points per chord; the walk places at most a million.
     list.Reserve(list.Count() +
                  2 * static_cast<int32_t>(std::min(pathLength / s, static_cast<double>(kMaxWalkPoints))) + 8);
+
+    // Distance along the path of the visit that made each point, for a pattern matched to the
+    // outline (a satin visit makes two points at one place).
+    std::vector<double> pointDistance(static_cast<size_t>(list.Count()), 0.0);
 
     int32_t section = 0;
     double sectionLen = profile[1]->SectionLength;
@@ -255,9 +271,14 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
             if (onVisit) onVisit(*list.Last(), f);
         }
         if (fill.Enabled && list.Count() >= 2) splitter.SplitOutline(list, list.Count(), distance);
+        pointDistance.resize(static_cast<size_t>(list.Count()), distance);
     });
 
-    if (!shortStitches) return;
+    const TObjectStitch* pattern = CurvePattern(curve);
+    if (!shortStitches) {
+        if (pattern) ApplyOutlinePattern(*pattern, list, pointDistance, true, true);
+        return;
+    }
     // Short stitches: both edge chains re-spaced at the line spacing and paired section by
     // section like the rails of a column, the B edge first in every pair.
     TRailChain spacedA, spacedB;
@@ -293,11 +314,30 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     respace(chainA, spacedA);
     respace(chainB, spacedB);
     TSLStitch pairs;
-    PairChains(spacedB, spacedA, pairs, rng, nullptr);
+    std::vector<int32_t> pairsPerSection;
+    PairChains(spacedB, spacedA, pairs, rng, nullptr, &pairsPerSection);
     // Compensation in per cent of the local width: ten times the outline's value gives the same
     // lengthening as the 20 % per unit of ordinary satin outlines, which spread it on both ends.
     CompensateAndFeather(pairs, feather, compensate, 10.0 * compValue, rng);
-    if (fill.Enabled) TFillSplitter(fill).SplitAll(pairs, s);
+    if (pattern && !fill.Enabled) {
+        // The pairs of a section share its length along the path evenly; both points of a pair
+        // lie at one place.
+        std::vector<double> distance;
+        distance.reserve(static_cast<size_t>(pairs.Count()));
+        double start = 0;
+        for (size_t j = 0; j < pairsPerSection.size(); ++j) {
+            const int32_t m = pairsPerSection[j];
+            const double length = j + 1 < static_cast<size_t>(count) ? profile[j + 1]->SectionLength : 0.0;
+            for (int32_t k = 0; k < m; ++k)
+                distance.insert(distance.end(), 2, start + length * k / m);
+            start += length;
+        }
+        ApplyOutlinePattern(*pattern, pairs, distance, false, true);
+    } else if (fill.Enabled) {
+        TFillSplitter(fill).SplitAll(pairs, s);
+        // A pattern matched to the outline is not laid over the fill split; a flat one is.
+        if (pattern) ApplyOutlinePattern(*pattern, pairs, {}, false, false);
+    }
     list.MoveAppend(pairs, false);
 }
 
@@ -314,17 +354,6 @@ void GenerateSatinOutlineList(TSLCurve& curve, const TStitchContext& ctx) {
     if (returnRun) RunPass(curve, run, -1);
     TSLStitch satin;
     GenerateSatinOutline(curve, satin, ctx);
-    if (const TObjectStitch* pattern = CurvePattern(curve)) {
-        // A matched pattern follows the outline stitch by stitch (with short stitches only when the
-        // fill split is off); a flat one pierces the finished list.
-        const bool shortStitches = (curve.Flags & OF_SHORT_STITCHES) != 0;
-        const bool matched = (pattern->Flags & PATTERN_MATCH_CURVE) != 0;
-        if (matched && !(shortStitches && TFillSettings::Of(curve).Enabled))
-            TOverlay(*pattern, 0, 0, 0).ApplyMatched(satin, 200.0 / std::clamp(curve.Density, 1, 500));
-        else if (!matched)
-            TOverlay(*pattern, pattern->Bounds.Left, pattern->Bounds.Top, pattern->PatternAngle)
-                .ApplyTiled(satin);
-    }
     if (returnRun) {
         list.MoveAppend(run, fromEnd);
         list.MoveAppend(satin, !fromEnd);

@@ -17,7 +17,8 @@ constexpr int32_t SATIN_DENSITY_MIN = 1, SATIN_DENSITY_MAX = 500;
 // "Compensation" of satin outlines; each unit lengthens a stitch by 20 %.
 constexpr float OUTLINE_COMPENSATION_MAX = 12.f;
 
-// Appends the satin (or zigzag) stitches of a satin outline to `list`, without the closing steps.
+// Appends the satin (or zigzag) stitches of a satin outline to `list`, pierced by its "Prog Stitch"
+// pattern when it has one, without the closing steps.
 // Throws TGenerationError for a path too short to hold one stitch.
 // `onVisit`, when given, is shown the first point each visit emits (with short stitches, the
 // point it adds to its edge chain) and the visit's path sample position; outlines joined by jumps

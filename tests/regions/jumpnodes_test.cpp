@@ -11,6 +11,7 @@
 #include "core/RecordIO.h"
 #include "regions/JumpNodes.h"
 #include "stitching/Outline.h"
+#include "stitching/Overlay.h"
 
 using namespace nl;
 using namespace nl::test;
@@ -387,5 +388,51 @@ TEST(LinkedOutlineGenerator, LinkedSatinStaysInItsBandWithAndWithoutShortStitche
                 }
                 EXPECT_EQ(found, 1);
             }
+        }
+}
+
+TEST(LinkedOutlineGenerator, LinkedSatinKeepsItsPatternAndCompensation) {
+    // The same arc plain and linked (as the chain's root): the satin running back over the link
+    // run is pierced by the outline's pattern and lengthened by its compensation like the plain one.
+    for (bool matched : {false, true})
+        for (bool shortStitches : {false, true}) {
+            SCOPED_TRACE(std::string(matched ? "matched" : "tiled") +
+                         (shortStitches ? " short stitches" : ""));
+            auto plain = SatinArc(0, 0, shortStitches), linked = SatinArc(0, 0, shortStitches),
+                 other = SatinArc(0, 300, shortStitches);
+            TStitchContext ctx;
+            for (TSLCurve* c : {plain.get(), linked.get()}) {
+                auto pattern = std::make_unique<TObjectStitch>();
+                pattern->Flags |= TObjectStitch::PATTERN_COPY | (matched ? PATTERN_MATCH_CURVE : 0u);
+                auto line = std::make_unique<TSLStitch>();
+                line->Append(TSP::Plain(0, 0, 30));
+                line->Append(TSP::Plain(0, 200, 170));
+                pattern->Items.emplace_back(std::move(line));
+                c->Outlines->OutlinePattern = TDeepPtr<TObjectStitch>(std::move(pattern));
+                c->Outlines->OutlineCompensation = 1.0f; // 20 % longer: 8 units at each end
+                c->StitchFlags |= SF_PROG_STITCH;
+            }
+            linked->Mark = 0, other->Mark = 1;
+            for (TSLCurve* c : {plain.get(), linked.get(), other.get()})
+                c->RefreshGeometry(ctx);
+            LinkOutlines(*linked, *other, 10, 15);
+            PropagateChain(*linked);
+            Restitch(*plain, ctx);
+            Restitch(*linked, ctx);
+            auto measure = [](const TSLCurve& c, int32_t& pierced, double& reach) {
+                pierced = 0, reach = 0;
+                for (const TSP& p : *c.Generated) {
+                    pierced += (p.Flags & SP_FILL) != 0;
+                    if (!(p.Flags & SP_FILL)) reach = std::max(reach, DistanceToPath(c, p.X, p.Y));
+                }
+            };
+            int32_t piercedPlain = 0, piercedLinked = 0;
+            double reachPlain = 0, reachLinked = 0;
+            measure(*plain, piercedPlain, reachPlain);
+            measure(*linked, piercedLinked, reachLinked);
+            EXPECT_GT(piercedPlain, 20);
+            EXPECT_NEAR(piercedLinked, piercedPlain, piercedPlain / 10);
+            EXPECT_NEAR(reachPlain, 48.0, 1.0);
+            EXPECT_NEAR(reachLinked, reachPlain, 0.5);
         }
 }
