@@ -531,10 +531,11 @@ void GenerateLinkedOutline(TSLCurve& curve, const TStitchContext& ctx) {
     // The common tail; it may add split points, so the indices that refer into the list are
     // found again afterwards.
     // (Every point here is a boundary or under point, which the short-stitch pass keeps; only
-    // splitting adds points.)
+    // splitting and overlay crossings add points, which match none of them.)
     std::vector<TSP> before = list->Raw();
     list->RemoveShortStitches(curve.MinStitch());
     list->SplitLongStitches(curve.MinStitch(), curve.MaxStitch());
+    PierceCurveOverlays(curve, *list, ctx);
     std::vector<int32_t> at;
     if (list->Count() != static_cast<int32_t>(before.size())) at = MatchIndices(before, *list);
     auto remap = [&](int32_t i) {

@@ -149,10 +149,18 @@ void DrawColumnRungs(const TSLCurve& railA, TDrawContext& dc) {
         dc.Target->Line(dc.SX(railA[i].X), dc.SY(railA[i].Y), dc.SX((*railB)[i].X), dc.SY((*railB)[i].Y));
 }
 
+void PierceCurveOverlays(const TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx) {
+    if (list.Count() < 2 || !ctx.PierceOutlineOverlays) return;
+    const TSLCurve& owner = (curve.Flags & OF_RAIL_B) && curve.PartnerRail ? *curve.PartnerRail : curve;
+    if (owner.Flags & OF_NO_OVERLAYS) return;
+    ctx.PierceOutlineOverlays(owner, list);
+}
+
 void FinishGeneratedList(TSLStitch& list, const TSLCurve& curve, const TStitchContext& ctx) {
     if (list.Empty()) return;
     list.RemoveShortStitches(curve.MinStitch());
     list.SplitLongStitches(curve.MinStitch(), curve.MaxStitch());
+    PierceCurveOverlays(curve, list, ctx);
     list.SetCapacity(list.Count());
     list.MarkColourStart(0);
     list.SetColor(curve.Color);

@@ -39,8 +39,13 @@ void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx);
 // The rungs an editor shows between facing anchors of rail A and rail B.
 void DrawColumnRungs(const TSLCurve& railA, TDrawContext& dc);
 
-// The closing steps every curve list gets: stitch length limits, the colour point, bounds and
-// the needle-point flag. Empty lists are left as they are.
+// The closing steps every curve list gets: stitch length limits, the overlay crossings, the colour
+// point, bounds and the needle-point flag. Empty lists are left as they are.
 void FinishGeneratedList(TSLStitch& list, const TSLCurve& curve, const TStitchContext& ctx);
+
+// Overlay outlines that cross the curve's stitches put a needle point at every crossing, unless
+// the curve (rail A for a column) has "Dont Allow Overlays". After the stitch length limits, so
+// that a crossing stays where the overlay's own stitches meet it.
+void PierceCurveOverlays(const TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx);
 
 } // namespace nl

@@ -5,6 +5,7 @@
 
 #include "core/Errors.h"
 #include "core/Limits.h"
+#include "stitching/Column.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
@@ -79,6 +80,7 @@ void GenerateRunningOutline(TSLCurve& curve, const TStitchContext& ctx) {
     // A satin outline's columns come from the satin generator; until it runs the list stays empty.
     list->RemoveShortStitches(curve.MinStitch());
     list->SplitLongStitches(curve.MinStitch(), curve.MaxStitch());
+    PierceCurveOverlays(curve, *list, ctx);
     list->SetCapacity(list->Count());
     if (!list->Empty()) {
         list->MarkColourStart(0);

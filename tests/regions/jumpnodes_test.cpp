@@ -377,9 +377,10 @@ TEST(LinkedOutlineGenerator, LinkedSatinStaysInItsBandWithAndWithoutShortStitche
                     // Every point on the band, and every stitch too: a chord across the arc would
                     // leave it in its middle.
                     EXPECT_LE(DistanceToPath(*c, p.X, p.Y), 41.0) << "point " << i;
-                    if (i > 0)
+                    if (i > 0) {
                         EXPECT_LE(DistanceToPath(*c, (p.X + g[i - 1].X) / 2, (p.Y + g[i - 1].Y) / 2), 41.0)
                             << "stitch " << i;
+                    }
                     if ((p.Flags & (SP_JUMP | SP_JUMP_SHARED)) != flags) continue;
                     ++found;
                     const TPointD at = c->PointAtSample(sample);
