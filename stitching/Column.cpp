@@ -125,20 +125,42 @@ void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& 
 namespace {
 
 // Walks a rail at `step`, keeping every other visit (from visit `parity`), counted by the walk's
-// segment index so that every segment has its entry.
+// segment index so that every segment has its entry; the length walked is summed per segment too.
 TRailChain CollectRail(const TSLCurve& rail, double step, int32_t parity, int32_t segments) {
     TRailChain chain;
     chain.PerSection.assign(static_cast<size_t>(std::max(segments, 0)), 0);
+    chain.Length.assign(static_cast<size_t>(std::max(segments, 0)), 0.0);
     int32_t visit = 0;
+    float px = 0, py = 0;
     rail.Walk(step, [&](const TWalkVisit& v) {
+        const auto seg = static_cast<size_t>(Clamp(v.Segment, 0, std::max(segments - 1, 0)));
+        if (visit > 0 && segments > 0) chain.Length[seg] += HypotDistance(px, py, v.X, v.Y);
+        px = v.X, py = v.Y;
         if ((visit++ % 2) != parity) return;
         chain.Points.push_back(TSP::Plain(SP_BOUNDARY, v.X, v.Y));
-        if (segments > 0) chain.PerSection[static_cast<size_t>(Clamp(v.Segment, 0, segments - 1))]++;
+        if (segments > 0) chain.PerSection[seg]++;
     });
     return chain;
 }
 
 } // namespace
+
+std::vector<double> PairedDistances(const std::vector<int32_t>& pairsPerSection,
+                                    const std::vector<double>& sectionLength, double secondOffset) {
+    std::vector<double> distance;
+    double start = 0;
+    for (size_t j = 0; j < pairsPerSection.size(); ++j) {
+        const int32_t m = pairsPerSection[j];
+        const double length =
+            j < sectionLength.size() && std::isfinite(sectionLength[j]) ? sectionLength[j] : 0.0;
+        for (int32_t k = 0; k < m; ++k) {
+            distance.push_back(start + length * k / m);
+            distance.push_back(start + length * (k + secondOffset) / m);
+        }
+        start += length;
+    }
+    return distance;
+}
 
 void DrawColumnRungs(const TSLCurve& railA, TDrawContext& dc) {
     const TSLCurve* railB = railA.PartnerRail;
@@ -191,8 +213,13 @@ void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx) {
     const int32_t segments = std::max(railA.SegmentCount(), railB->SegmentCount());
     TRailChain a = CollectRail(railA, s, 0, segments);
     TRailChain b = CollectRail(*railB, s, 1, segments);
+    // The band's length per section: halfway between its rails.
+    std::vector<double> sectionLength(static_cast<size_t>(segments));
+    for (size_t j = 0; j < sectionLength.size(); ++j)
+        sectionLength[j] = (a.Length[j] + b.Length[j]) / 2;
     TPointList centre;
-    PairChains(a, b, list, rng, returnRun ? &centre : nullptr);
+    std::vector<int32_t> pairsPerSection;
+    PairChains(a, b, list, rng, returnRun ? &centre : nullptr, &pairsPerSection);
 
     const bool compensate = CompensationActive(railA.Compensation, ctx);
     float comp = ClampF(railA.Compensation, 0.f, COLUMN_COMPENSATION_MAX, 0.f);
@@ -201,13 +228,10 @@ void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx) {
     // a flat one pierces the finished list.
     const TObjectStitch* pattern = CurvePattern(railA);
     const bool matched = pattern && (pattern->Flags & PATTERN_MATCH_CURVE);
-    if (matched) {
-        // Point i lies i steps along the column: the rails take turns, one step apart.
-        std::vector<double> distance(static_cast<size_t>(list.Count()));
-        for (size_t i = 0; i < distance.size(); ++i)
-            distance[i] = static_cast<double>(i) * s;
-        TOverlay(*pattern, 0, 0, 0).ApplyMatched(list, distance, true);
-    }
+    // The rails take turns: a rail B point lies half a pair's share after its rail A point.
+    if (matched)
+        TOverlay(*pattern, 0, 0, 0)
+            .ApplyMatched(list, PairedDistances(pairsPerSection, sectionLength, 0.5), true);
     // The split comes last so that compensation and feathering only ever see rail points.
     if (fill.Enabled) TFillSplitter(fill).SplitAll(list, s);
     if (pattern && !matched)

@@ -22,6 +22,7 @@ constexpr float COLUMN_COMPENSATION_MAX = 100.f;
 struct TRailChain {
     std::vector<TSP> Points;
     std::vector<int32_t> PerSection;
+    std::vector<double> Length; // per section, the length walked along it (when measured)
 };
 
 // Pairs two chains section by section into `out`: each step appends a point of `first`, then a
@@ -32,6 +33,13 @@ struct TRailChain {
 // in each section.
 void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre,
                 std::vector<int32_t>* pairsPerSection = nullptr);
+
+// The distance along the band of every point of a paired list (PairChains): the pairs of a
+// section share the section's length evenly from its start, and the second point of a pair lies
+// `secondOffset` of one pair's share further on. Distances, not stitch counts, place a pattern
+// matched to the band, so that it repeats once per tile whatever the spacing of the stitches.
+std::vector<double> PairedDistances(const std::vector<int32_t>& pairsPerSection,
+                                    const std::vector<double>& sectionLength, double secondOffset);
 
 // The column generator: rebuilds rail A's generated list from the two rails.
 void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx);

@@ -320,19 +320,12 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     // lengthening as the 20 % per unit of ordinary satin outlines, which spread it on both ends.
     CompensateAndFeather(pairs, feather, compensate, 10.0 * compValue, rng);
     if (pattern && !fill.Enabled) {
-        // The pairs of a section share its length along the path evenly; both points of a pair
-        // lie at one place.
-        std::vector<double> distance;
-        distance.reserve(static_cast<size_t>(pairs.Count()));
-        double start = 0;
-        for (size_t j = 0; j < pairsPerSection.size(); ++j) {
-            const int32_t m = pairsPerSection[j];
-            const double length = j + 1 < static_cast<size_t>(count) ? profile[j + 1]->SectionLength : 0.0;
-            for (int32_t k = 0; k < m; ++k)
-                distance.insert(distance.end(), 2, start + length * k / m);
-            start += length;
-        }
-        ApplyOutlinePattern(*pattern, pairs, distance, false, true);
+        // Both points of a pair lie at one place along the path.
+        std::vector<double> sectionLength;
+        for (int32_t k = 1; k < count; ++k)
+            sectionLength.push_back(profile[k]->SectionLength);
+        ApplyOutlinePattern(*pattern, pairs, PairedDistances(pairsPerSection, sectionLength, 0.0), false,
+                            true);
     } else if (fill.Enabled) {
         TFillSplitter(fill).SplitAll(pairs, s);
         // A pattern matched to the outline is not laid over the fill split; a flat one is.
