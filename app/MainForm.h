@@ -280,7 +280,8 @@ public:
     // A region became or stopped being a complex hole, or an outline an overlay (its bit has just
     // changed): one undo step, and the regions it shapes refill.
     void ShapingMembershipChanged(TSLStitch& object);
-    // Regenerates the regions (as part of the edit being recorded, when there is one).
+    // Regenerates the regions, and the outlines an overlay pierces (as part of the edit being
+    // recorded, when there is one).
     void RefillShaped(const std::vector<TSLStitch*>& regions);
 
     // ---- commands ----

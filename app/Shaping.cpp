@@ -33,7 +33,7 @@ TShapingLoss::TShapingLoss(const std::vector<TSLStitch*>& doomed) {
 std::vector<TSLStitch*> TShapingLoss::Regions(const TSew& sew) const {
     TKvRect area = area_;
     if (!area.empty) area.Inflate(1);
-    return RegionsShapedIn(SheetObjects(sew), area, holes_, overlays_);
+    return ObjectsShapedIn(SheetObjects(sew), area, holes_, overlays_);
 }
 
 void TNL::RefillShaped(const std::vector<TSLStitch*>& regions) {
@@ -61,13 +61,13 @@ void TNL::ShapingMembershipChanged(TSLStitch& o) {
     // The check box has set or cleared the bit and nothing else yet: the step records the object
     // as it was before, and the regions it shapes before they refill.
     o.Flags ^= bit;
-    std::vector<TSLStitch*> touched = RegionsShapedIn(SheetObjects(Sew), area, region, !region);
+    std::vector<TSLStitch*> touched = ObjectsShapedIn(SheetObjects(Sew), area, region, !region);
     touched.push_back(&o);
     TUndoStep step(Sew, region ? "Complex Hole" : "Region Overlay", touched);
     o.Flags ^= bit;
     SetListMember(region ? Sew.Holes : Sew.Overlays, (o.Flags & bit) != 0, &o);
     Sew.MarkModified();
-    RefillShaped(RegionsShapedIn(SheetObjects(Sew), area, region, !region));
+    RefillShaped(ObjectsShapedIn(SheetObjects(Sew), area, region, !region));
 }
 
 } // namespace nl

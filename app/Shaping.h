@@ -1,5 +1,5 @@
 // The controller's side of complex holes and overlay outlines: which edits make the regions they
-// shape refill.
+// shape refill and the outlines an overlay pierces regenerate.
 #pragma once
 #include <vector>
 
@@ -14,7 +14,8 @@ class TSLStitch;
 // Where objects moved by (dx, dy) were and are now.
 TKvRect MovedArea(const std::vector<TSLStitch*>& moved, double dx, double dy);
 
-// What deleting objects takes away from the fills: taken before the deletion, refilled after it.
+// What deleting objects takes away from the fills (and from the outlines an overlay pierced):
+// taken before the deletion, regenerated after it.
 class TShapingLoss {
 public:
     explicit TShapingLoss(const std::vector<TSLStitch*>& doomed);

@@ -24,6 +24,7 @@
 #include "formats/Worksheet.h"
 #include "regions/SLRegion.h"
 #include "regions/Support.h"
+#include "sewing/SimulationList.h"
 #include "stitching/SLCurve.h"
 #include "threads/CatalogFolder.h"
 #include "threads/ThreadMatch.h"
@@ -225,23 +226,12 @@ std::unique_ptr<TSLStitch> ExportedPoints(TSew& sew, int64_t& total) {
     TStitchContext editing;
     BindHoleSeams(editing, sew);
     TOutputGuard guard(order, editing);
-    TExportPlan plan(order);
-    total = plan.StitchTotal;
+    // As the simulator sews it: a colour point only where the file changes the thread, so that
+    // every other move is drawn sewn, as the file sews it.
+    const TSimulationList sewn = TSimulationList::FromOrder(order);
+    total = sewn.Count();
     auto all = std::make_unique<TSLStitch>();
-    for (const TExportItem& item : plan.Items) {
-        TEmitList list = item.List();
-        for (size_t i = 0; i < list.Count(); ++i) {
-            const TSP& p = list[i];
-            TSP q;
-            q.X = p.X;
-            q.Y = p.Y;
-            if (IsColourChange(p)) {
-                q.Flags = SP_EXTRA;
-                q.ColourOrLink = p.ColourOrLink;
-            }
-            all->Append(q);
-        }
-    }
+    all->Raw() = sewn.AsPoints();
     return all;
 }
 

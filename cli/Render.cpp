@@ -88,8 +88,11 @@ TImage RenderStitches(const TSLStitch& design, int width) {
 }
 
 TImage RenderSewn(const TSLStitch& design, const TSewnOptions& options) {
+    return RenderSewn(TSimulationList::FromPoints(design.Raw()), options);
+}
+
+TImage RenderSewn(const TSimulationList& list, const TSewnOptions& options) {
     const int width = std::clamp(options.Width, MIN_RENDER_WIDTH, MAX_RENDER_WIDTH);
-    const TSimulationList list = TSimulationList::FromPoints(design.Raw());
     const TKvRect& b = list.Bounds();
     const double spanX = b.empty ? 1.0 : std::max(1.0, static_cast<double>(b.Right) - b.Left);
     const double spanY = b.empty ? 1.0 : std::max(1.0, static_cast<double>(b.Bottom) - b.Top);

@@ -39,6 +39,8 @@ struct TSewnOptions {
     TJumpLook Jumps = TJumpLook::Dashed;
 };
 TImage RenderSewn(const TSLStitch& design, const TSewnOptions& options);
+// The same picture of a simulation list (the simulator's own, for one).
+TImage RenderSewn(const TSimulationList& list, const TSewnOptions& options);
 
 // The image as a PNG file (8-bit RGB, deflate-compressed).
 std::vector<uint8_t> EncodePng(const TImage& image);

@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     s.Append(TSP::Plain(SP_BOUNDARY, 2500.f, 900.f));
     s.Append(TSP::Plain(SP_BOUNDARY, 10.f, 3000.f));
     TOverlay(pattern, 13, -29, pattern.PatternAngle).ApplyTiled(s);
-    TOverlay(pattern, 0, 0, 0).ApplyMatched(s, 44.4);
+    TOverlay(pattern, 0, 0, 0).ApplyMatched(s, {0.0, 44.4, 88.8}, true);
     auto copy = MakeCopy(pattern);
     MirrorH(*copy);
     MirrorV(*copy);

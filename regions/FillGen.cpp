@@ -34,6 +34,10 @@ struct TPass {
     bool Underlay = false;
     bool BackToStitch = false;
     bool TurnType2 = false;
+    // "Prog Stitch": the pattern that pierces the rows in place of the pitch split, and the
+    // raster whose frame the rows are emitted in.
+    const TOverlay* Pattern = nullptr;
+    const TFillRaster* Raster = nullptr;
 };
 
 void CheckSize(const std::vector<TSP>& out) {
@@ -124,10 +128,33 @@ void ResamplePoints(std::vector<TSP>& pts, uint32_t f, double m, double s) {
 
 namespace {
 
+// The crossings of the pattern with the row stitch S -> E (raster frame), ordered from S; the
+// pattern's tiles lie on the worksheet, so the stitch is taken there and the crossings brought back.
+std::vector<TSP> PatternCrossings(const TOverlay& pattern, const TFillRaster& ras, const TSP& S,
+                                  const TSP& E) {
+    std::vector<TSP> ins;
+    double sx, sy, ex, ey;
+    ras.FromRaster(S.X, S.Y, sx, sy);
+    ras.FromRaster(E.X, E.Y, ex, ey);
+    std::vector<TPointD> cuts;
+    pattern.TiledCrossings(sx, sy, ex, ey, cuts);
+    const double length = HypotDistance(S.X, S.Y, E.X, E.Y);
+    for (const TPointD& c : cuts) {
+        double rx, ry;
+        ras.ToRaster(c.X, c.Y, rx, ry);
+        // A crossing at either end adds nothing: the needle is there already.
+        const double d = HypotDistance(S.X, S.Y, rx, ry);
+        if (d < 0.5 || d > length - 0.5) continue;
+        ins.push_back(Pt(rx, ry, SP_FILL));
+    }
+    return ins;
+}
+
 int32_t TTreeWalker::SplitLast() {
     if (out_.size() < 2) return 0;
     TSP E = out_.back();
-    auto ins = PitchSplit(out_[out_.size() - 2], E, p_.P, p_.R, p_.OffA, p_.OffB);
+    auto ins = p_.Pattern && p_.Raster ? PatternCrossings(*p_.Pattern, *p_.Raster, out_[out_.size() - 2], E)
+                                       : PitchSplit(out_[out_.size() - 2], E, p_.P, p_.R, p_.OffA, p_.OffB);
     if (ins.empty()) return 0;
     out_.pop_back();
     out_.insert(out_.end(), ins.begin(), ins.end());
@@ -569,6 +596,15 @@ std::unique_ptr<TSLStitch> RunFillPass(TSLRegion& rg, bool underlay, const TStit
     std::vector<TSP> entry = EntryPath(up, nearLeft);
     if (entry.empty()) entry = EntryPath(down, nearLeft);
 
+    // "Prog Stitch" (not on the underlay): the pattern's tiles on a grid from the region's
+    // top-left corner, turned with the fill direction plus the pattern's own angle, pierce the rows.
+    std::optional<TOverlay> pattern;
+    if (!underlay && rg.FillPattern && (rg.StitchFlags & SF_PROG_STITCH) && !rg.FillPattern->Items.empty()) {
+        pattern.emplace(*rg.FillPattern, rg.Bounds.Left, rg.Bounds.Top,
+                        rg.Rotation * DegToRad + rg.FillPattern->PatternAngle);
+        p.Pattern = &*pattern;
+        p.Raster = &ras;
+    }
     std::vector<TSP> out;
     out.reserve(4096);
     TTreeWalker walker(p, out);
@@ -620,11 +656,6 @@ void TSLRegion::RegenerateFill(const TStitchContext& ctx) {
         result->Raw() = std::move(under->Raw());
     }
     auto fill = RunFillPass(*this, false, ctx);
-    // "Prog Stitch": the pattern's tiles on a grid from the region's top-left corner, turned with
-    // the fill direction plus the pattern's own angle.
-    if (FillPattern && (StitchFlags & SF_PROG_STITCH) && !FillPattern->Items.empty())
-        TOverlay(*FillPattern, Bounds.Left, Bounds.Top, Rotation * DegToRad + FillPattern->PatternAngle)
-            .ApplyTiled(*fill);
     auto& v = result->Raw();
     v.insert(v.end(), fill->Raw().begin(), fill->Raw().end());
     fill->Raw().clear();

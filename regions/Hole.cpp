@@ -88,6 +88,29 @@ std::vector<const TSLCurve*> CollectOverlays(std::span<TSLStitch* const> objects
     return out;
 }
 
+std::vector<const TSLCurve*> CollectOverlays(std::span<TSLStitch* const> objects, const TSLCurve& curve,
+                                             const TSLStitch& stitches) {
+    std::vector<const TSLCurve*> out;
+    if (stitches.Empty()) return out;
+    float x0 = stitches[0].X, x1 = x0, y0 = stitches[0].Y, y1 = y0;
+    for (const TSP& p : stitches) {
+        x0 = std::min(x0, p.X), x1 = std::max(x1, p.X);
+        y0 = std::min(y0, p.Y), y1 = std::max(y1, p.Y);
+    }
+    if (!std::isfinite(x0) || !std::isfinite(x1) || !std::isfinite(y0) || !std::isfinite(y1)) return out;
+    TKvRect area;
+    area.SetRounded(x0, y0, x1, y1);
+    area.Inflate(1);
+    for (TSLStitch* o : objects) {
+        if (!o || !IsRegionOverlay(*o) || o == &curve || o == curve.PartnerRail) continue;
+        const auto* overlay = static_cast<const TSLCurve*>(o);
+        TKvRect b = overlay->GetPathBounds();
+        if (b.empty || !b.Intersects(area) || overlay->PathX.size() < 2) continue;
+        out.push_back(overlay);
+    }
+    return out;
+}
+
 namespace {
 
 // The segments of the overlay paths in a uniform grid of square cells, so that a stitch is tested
@@ -227,6 +250,29 @@ std::vector<TSLStitch*> RegionsShapedIn(std::span<TSLStitch* const> objects, con
         const bool byHoles = holes && (o->Flags & OF_ALLOW_HOLES);
         const bool byOverlays = overlays && !(o->Flags & OF_NO_OVERLAYS);
         if (byHoles || byOverlays) out.push_back(o);
+    }
+    return out;
+}
+
+std::vector<TSLStitch*> OutlinesPiercedIn(std::span<TSLStitch* const> objects, const TKvRect& area) {
+    std::vector<TSLStitch*> out;
+    if (area.empty) return out;
+    for (TSLStitch* o : objects) {
+        if (!o || o->Kind() != KIND_CURVE || o->Bounds.empty || !o->Bounds.Intersects(area)) continue;
+        const auto& c = static_cast<const TSLCurve&>(*o);
+        // Rail A regenerates its column and carries its switches.
+        if ((c.Flags & OF_RAIL_B) || (c.Flags & OF_NO_OVERLAYS)) continue;
+        if (c.IsRail() || c.Outlines || (c.Flags & OF_RUNNING)) out.push_back(o);
+    }
+    return out;
+}
+
+std::vector<TSLStitch*> ObjectsShapedIn(std::span<TSLStitch* const> objects, const TKvRect& area, bool holes,
+                                        bool overlays) {
+    std::vector<TSLStitch*> out = RegionsShapedIn(objects, area, holes, overlays);
+    if (overlays) {
+        std::vector<TSLStitch*> outlines = OutlinesPiercedIn(objects, area);
+        out.insert(out.end(), outlines.begin(), outlines.end());
     }
     return out;
 }

@@ -49,6 +49,10 @@ void DrawHolesInto(std::span<TSLStitch* const> objects, const TSLRegion& region,
 // The overlay outlines among `objects` whose bounds overlap the region's (none when the region has
 // "Dont Allow Overlays").
 std::vector<const TSLCurve*> CollectOverlays(std::span<TSLStitch* const> objects, const TSLRegion& region);
+// The overlay outlines among `objects` whose path bounds overlap the points of `stitches`, the
+// stitching of `curve` (neither the curve itself nor its partner rail).
+std::vector<const TSLCurve*> CollectOverlays(std::span<TSLStitch* const> objects, const TSLCurve& curve,
+                                             const TSLStitch& stitches);
 
 // Inserts a needle point (SP_FILL) into every stitch of `fill` where an overlay's flattened path
 // crosses it, nearer crossings first. The entry path at the start of the list (SP_RETURN points)
@@ -60,6 +64,13 @@ void PierceWithOverlays(const std::vector<const TSLCurve*>& overlays, TSLStitch&
 // changed inside `area` (where they were and where they are now) shape: regions that allow holes or
 // accept overlays and whose bounds meet the area.
 std::vector<TSLStitch*> RegionsShapedIn(std::span<TSLStitch* const> objects, const TKvRect& area, bool holes,
+                                        bool overlays);
+// The stitched outlines and columns (rail A standing for its column) among `objects` that accept
+// overlays and whose bounds meet `area`: those an overlay that changed there may cross.
+std::vector<TSLStitch*> OutlinesPiercedIn(std::span<TSLStitch* const> objects, const TKvRect& area);
+// Everything that changed holes or overlays in `area` shape: RegionsShapedIn, and with `overlays`
+// OutlinesPiercedIn too.
+std::vector<TSLStitch*> ObjectsShapedIn(std::span<TSLStitch* const> objects, const TKvRect& area, bool holes,
                                         bool overlays);
 // Regenerates those regions; returns how many.
 int32_t RefillShapedRegions(std::span<TSLStitch* const> objects, const TKvRect& area, bool holes,

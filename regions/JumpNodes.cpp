@@ -508,8 +508,7 @@ void GenerateLinkedOutline(TSLCurve& curve, const TStitchContext& ctx) {
         // The satin runs back over the forward run: its first point at the entry (or landing)
         // visit becomes the jump point.
         TSLStitch column;
-        GenerateSatinOutline(curve, column, ctx, [&](TSLStitch& l, int32_t index, int32_t c) {
-            TSP& p = l[index];
+        GenerateSatinOutline(curve, column, ctx, [&](TSP& p, int32_t c) {
             if (entry2 >= 0 && c >= entry2) {
                 p = JumpPoint(SP_BOUNDARY | SP_JUMP | SP_JUMP_SHARED, {p.X, p.Y}, colour, nullptr);
                 entry2 = -1;
@@ -518,8 +517,8 @@ void GenerateLinkedOutline(TSLCurve& curve, const TStitchContext& ctx) {
                 landing.Sample = -1;
             }
         });
-        // A target past the last visit the satin makes (the path's very end, or short stitches,
-        // whose points are made after the walk) gets its own point there.
+        // A target past the last visit the satin makes (the path's very end) gets its own point
+        // there.
         if (entry2 >= 0)
             column.Append(JumpPoint(SP_BOUNDARY | SP_JUMP | SP_JUMP_SHARED, SamplePoint(curve, entry2),
                                     colour, nullptr));
@@ -532,10 +531,11 @@ void GenerateLinkedOutline(TSLCurve& curve, const TStitchContext& ctx) {
     // The common tail; it may add split points, so the indices that refer into the list are
     // found again afterwards.
     // (Every point here is a boundary or under point, which the short-stitch pass keeps; only
-    // splitting adds points.)
+    // splitting and overlay crossings add points, which match none of them.)
     std::vector<TSP> before = list->Raw();
     list->RemoveShortStitches(curve.MinStitch());
     list->SplitLongStitches(curve.MinStitch(), curve.MaxStitch());
+    PierceCurveOverlays(curve, *list, ctx);
     std::vector<int32_t> at;
     if (list->Count() != static_cast<int32_t>(before.size())) at = MatchIndices(before, *list);
     auto remap = [&](int32_t i) {

@@ -113,12 +113,13 @@ void MirrorV(TObjectStitch& pattern) {
 }
 
 void Rotate90(TObjectStitch& pattern) {
-    // A quarter turn clockwise within the tile; the tile turns with it.
-    const float h = static_cast<float>(pattern.PatternHeight);
+    // A quarter turn within the tile, (x, y) -> (y, width - x): the top edge becomes the left edge.
+    // The tile turns with it.
+    const float w = static_cast<float>(pattern.PatternWidth);
     EveryPoint(pattern, [&](TSP& p) {
         const float x = p.X;
-        p.X = h - p.Y;
-        p.Y = x;
+        p.X = p.Y;
+        p.Y = w - x;
     });
     std::swap(pattern.PatternWidth, pattern.PatternHeight);
 }

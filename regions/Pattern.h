@@ -27,7 +27,7 @@ void DetachPatternItem(TSLStitch& object);
 // Orientation of a copy within its tile 0 .. PatternWidth x 0 .. PatternHeight.
 void MirrorH(TObjectStitch& pattern);
 void MirrorV(TObjectStitch& pattern);
-// (x, y) -> (height - y, x) scaled into the turned tile: a non-square tile swaps its sides.
+// (x, y) -> (y, width - x) in the turned tile: a non-square tile swaps its sides.
 void Rotate90(TObjectStitch& pattern);
 void Translate(TObjectStitch& pattern, float dx, float dy);
 // A new tile size (clamped to the tile range): the drawing is scaled with the tile.

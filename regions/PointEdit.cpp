@@ -134,7 +134,10 @@ std::unique_ptr<TSLStitch> SplitAtCursor(TSLStitch& o, int32_t cursor, const TSt
     if (colour == NO_COLOUR) colour = NEW_COLOUR_POINT;
     auto part = std::make_unique<TSLStitch>();
     part->CopyBaseFields(o);
-    part->JumpVia.reset(); // a way into the object belongs to its start, which stays
+    // The via-point leads from the object's end to the next element (its trim): it goes with the
+    // part that now ends the object.
+    part->JumpVia = std::move(o.JumpVia);
+    o.JumpVia.reset();
     part->SimIndex = 0;
     std::vector<TSP>& from = o.Raw();
     std::vector<TSP>& to = part->Raw();

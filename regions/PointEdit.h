@@ -53,7 +53,8 @@ bool CanSplitAt(const TSLStitch& o, int32_t cursor);
 // before it. The new part starts with a colour point: the point at the cursor keeps its colour
 // when it is one, else it takes the colour of the nearest earlier colour point, else the object's
 // first colour, else NEW_COLOUR_POINT. Both carry the object's flag words, group and stitching
-// order place; null (nothing changed) when CanSplitAt says no.
+// order place; the jump via-point (the trim after the object) moves to the new part, which ends
+// the object now. Null (nothing changed) when CanSplitAt says no.
 std::unique_ptr<TSLStitch> SplitAtCursor(TSLStitch& o, int32_t cursor, const TStitchContext& ctx);
 
 // Appending `other` to `o`: two different direct stitch objects.

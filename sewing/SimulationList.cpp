@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
+#include <utility>
 
 #include "core/Units.h"
 #include "formats/ExportWalk.h"
@@ -22,20 +24,49 @@ uint64_t NextSerial() {
     return ++serial;
 }
 
+// The points an export hands to a machine format, with its colour-block decisions: the emitters'
+// walk, recorded instead of written.
+class TSewnRecorder final : public TEmitter {
+public:
+    using TAdd = std::function<void(float x, float y, bool blockStart, int32_t colour)>;
+    explicit TSewnRecorder(TAdd add) : add_(std::move(add)) {}
+    void EmitObject(const TEmitList& points, TExportState& st) override {
+        bool first = st.First, suppress = st.Suppress;
+        for (size_t i = 0; i < points.Count(); ++i) {
+            const TSP& p = points[i];
+            if (first && i == 0) {
+                // The design's first block: its colour is the first object's, as every format
+                // opens it.
+                int32_t colour = 0;
+                for (size_t k = 0; k < points.Count(); ++k)
+                    if (IsColourChange(points[k])) {
+                        colour = points[k].ColourOrLink;
+                        break;
+                    }
+                add_(p.X, p.Y, true, colour);
+                continue;
+            }
+            const bool change = ColourStepAt(p, i, first, suppress, st) == TColourStep::Change;
+            add_(p.X, p.Y, change, change ? p.ColourOrLink : 0);
+        }
+        st.First = false;
+        st.Suppress = suppress;
+    }
+
+private:
+    TAdd add_;
+};
+
 } // namespace
 
 TSimulationList TSimulationList::FromOrder(const std::vector<TSLStitch*>& order) {
     TSimulationList list;
     TExportPlan plan(order);
     list.points_.reserve(static_cast<size_t>(std::max<int64_t>(plan.StitchTotal, 0)));
-    bool firstObject = true;
-    for (const TExportItem& item : plan.Items) {
-        TEmitList points = item.List();
-        for (size_t i = 0; i < points.Points.size(); ++i)
-            list.Add(points.Points[i], i == 0 && !firstObject, false);
-        if (points.Via) list.Add(*points.Via, points.Points.empty() && !firstObject, true);
-        firstObject = false;
-    }
+    TSewnRecorder recorder(
+        [&list](float x, float y, bool blockStart, int32_t colour) { list.Add(x, y, blockStart, colour); });
+    TExportState state;
+    RunObjectWalk(plan, recorder, state);
     list.Finish();
     return list;
 }
@@ -43,40 +74,41 @@ TSimulationList TSimulationList::FromOrder(const std::vector<TSLStitch*>& order)
 TSimulationList TSimulationList::FromPoints(std::span<const TSP> points) {
     TSimulationList list;
     list.points_.reserve(points.size());
-    for (const TSP& p : points)
-        list.Add(p, false, false);
+    for (const TSP& p : points) {
+        const bool colour = IsColourPoint(p);
+        list.Add(p.X, p.Y, colour, colour ? p.ColourOrLink : NO_COLOUR);
+    }
     list.Finish();
     return list;
 }
 
-void TSimulationList::Add(const TSP& p, bool objectStart, bool via) {
-    TSimPoint s{p.X, p.Y, 0};
+std::vector<TSP> TSimulationList::AsPoints() const {
+    std::vector<TSP> out;
+    out.reserve(points_.size());
+    for (int32_t i = 0; i < Count(); ++i) {
+        const TSimPoint& p = points_[static_cast<size_t>(i)];
+        out.push_back((p.Flags & SIM_BLOCK_START) ? TSP::Colour(0, p.X, p.Y, ColourAt(i))
+                                                  : TSP::Plain(0, p.X, p.Y));
+    }
+    return out;
+}
+
+void TSimulationList::Add(float x, float y, bool blockStart, int32_t colour) {
+    TSimPoint s{x, y, 0};
     const bool first = points_.empty();
-    const bool jumpBits = (p.Flags & SP_JUMP_BITS) != 0;
-    if (IsColourPoint(p)) {
-        const int32_t colour = p.ColourOrLink & 0x00FFFFFF;
-        // At an object's start a colour point with the thread already in the machine is no
-        // change: export writes none there either.
-        const bool same = objectStart && haveThread_ && colour == thread_;
+    if (blockStart) {
+        colour &= 0x00FFFFFF;
         if (!haveThread_) firstColour_ = colour;
-        if (first || !same) {
-            s.Flags |= SIM_BLOCK_START;
-            blocks_.push_back({static_cast<int32_t>(points_.size()), colour});
-        }
-        thread_ = colour;
         haveThread_ = true;
+        s.Flags |= SIM_BLOCK_START;
+        blocks_.push_back({static_cast<int32_t>(points_.size()), colour});
+        // The thread was cut: the machine travels into the new block. Every other move is sewn.
+        if (!first) s.Flags |= SIM_JUMP;
     } else if (first) {
         // The stitches before the first colour point form a block whose colour is settled at
         // the end (the first colour point's, or black).
         blocks_.push_back({0, NO_COLOUR});
     }
-    if (!first) {
-        // The machine travels into a new colour block (the thread was cut), to the start of the
-        // next object, through a jump's via-point, and across a jump between joined outlines.
-        if ((s.Flags & SIM_BLOCK_START) || objectStart || via || (jumpBits && previousJumpBits_))
-            s.Flags |= SIM_JUMP;
-    }
-    previousJumpBits_ = jumpBits;
     points_.push_back(s);
 }
 

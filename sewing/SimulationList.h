@@ -1,6 +1,7 @@
 // The simulation list: the needle points of one design in sewing order, flattened exactly as
 // export writes them, with what the simulator needs to know about each move: whether the machine
-// travels there without sewing, and where the thread colour changes.
+// travels there without sewing, and where the thread colour changes. A machine file sews every
+// move but the one into a new colour block (where the thread was changed); so does the list.
 #pragma once
 #include <cstdint>
 #include <span>
@@ -15,7 +16,7 @@ class TSLStitch;
 
 // What a simulation point says about the move into it.
 enum : uint8_t {
-    SIM_JUMP = 0x1,        // the machine travels to this point without sewing
+    SIM_JUMP = 0x1,        // the machine travels to this point without sewing (into a new block)
     SIM_BLOCK_START = 0x2, // the thread is changed here: a new colour block starts
 };
 
@@ -40,10 +41,15 @@ public:
 
     // The design sewn through `order` (objects already regenerated for output), as the export
     // walk flattens it: each object's stitches, then its JumpVia, outlines joined by jumps walked
-    // through their links.
+    // through their links; a colour block starts where export writes a colour change (not at an
+    // object that keeps the thread of the one before).
     static TSimulationList FromOrder(const std::vector<TSLStitch*>& order);
-    // One object's points as they stand (a machine file read back, a test design).
+    // One object's points as they stand (a machine file read back, a test design): every colour
+    // point starts a colour block.
     static TSimulationList FromPoints(std::span<const TSP> points);
+    // The list as one point list: plain points, and a colour point carrying the block's colour
+    // where each colour block starts (what FromPoints takes back to this list).
+    std::vector<TSP> AsPoints() const;
 
     int32_t Count() const { return static_cast<int32_t>(points_.size()); }
     bool Empty() const { return points_.empty(); }
@@ -75,10 +81,8 @@ public:
     uint64_t Serial() const { return serial_; }
 
 private:
-    // Appends one object's points. `objectStart` marks the first point of an object after the
-    // first one, where the needle travels from the previous object and a colour point with the
-    // thread already in the machine changes nothing (export writes no colour change there).
-    void Add(const TSP& p, bool objectStart, bool via);
+    // Appends a point; `blockStart` when a colour block of `colour` starts there.
+    void Add(float x, float y, bool blockStart, int32_t colour);
     void Finish();
 
     std::vector<TSimPoint> points_;
@@ -86,10 +90,8 @@ private:
     std::vector<TChunk> chunks_;
     TKvRect bounds_;
     uint64_t serial_ = 0;
-    int32_t thread_ = 0;            // colour of the last colour point added
-    bool haveThread_ = false;       // a colour point was added
-    int32_t firstColour_ = 0;       // colour of the first colour point
-    bool previousJumpBits_ = false; // the point before carries a jump link
+    bool haveThread_ = false; // a colour point was added
+    int32_t firstColour_ = 0; // colour of the first colour point
 };
 
 } // namespace nl

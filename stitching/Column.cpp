@@ -58,7 +58,8 @@ struct TChainCursor {
 
 } // namespace
 
-void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre) {
+void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre,
+                std::vector<int32_t>* pairsPerSection) {
     for (TRailChain* c : {&first, &second}) {
         int64_t counted = 0;
         for (int32_t n : c->PerSection)
@@ -78,6 +79,7 @@ void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& 
     first.Points.clear(); // ownership of any ext moved into the cursors
     second.Points.clear();
     const size_t sections = std::max(first.PerSection.size(), second.PerSection.size());
+    if (pairsPerSection) pairsPerSection->assign(sections, 0);
     out.Reserve(out.Count() + static_cast<int32_t>(c1.Left.size() + c2.Left.size()) * 2);
     for (size_t j = 0; j < sections; ++j) {
         int32_t a = j < first.PerSection.size() ? std::max(0, first.PerSection[j]) : 0;
@@ -93,6 +95,7 @@ void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& 
         const double step = static_cast<double>(many - few) / many + 0.0001;
         int32_t budget = many - few; // reuses beyond this would eat the next section's points
         double p = step;
+        if (pairsPerSection) (*pairsPerSection)[j] = many;
         for (int32_t i = 0; i < many; ++i) {
             TSP pa = c1.Take();
             TSP pb = c2.Take();
@@ -103,9 +106,16 @@ void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& 
             if (p >= 1) {
                 auto n = static_cast<int32_t>(p);
                 p -= n;
-                for (int32_t k = 0; k < n && budget > 0; ++k, --budget) {
-                    ShortenLast(out, reuseFirst ? TShortSide::A : TShortSide::B, rng);
-                    reused.Left.push_front(TPointList::DeepCopy(reused.LastUsed));
+                if (n > 0 && budget > 0) {
+                    // The copies are taken before shortening: the shortened point gives up what the
+                    // point used (a jump record), and the copy used next keeps it.
+                    TSP again = TPointList::DeepCopy(reused.LastUsed);
+                    for (int32_t k = 0; k < n && budget > 0; ++k, --budget) {
+                        ShortenLast(out, reuseFirst ? TShortSide::A : TShortSide::B, rng);
+                        reused.Left.push_front(TPointList::DeepCopy(again));
+                    }
+                    TPointList::Free(again);
+                    reused.LastUsed = reused.Left.front(); // the shortened point's record is gone
                 }
             }
         }
@@ -115,20 +125,42 @@ void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& 
 namespace {
 
 // Walks a rail at `step`, keeping every other visit (from visit `parity`), counted by the walk's
-// segment index so that every segment has its entry.
+// segment index so that every segment has its entry; the length walked is summed per segment too.
 TRailChain CollectRail(const TSLCurve& rail, double step, int32_t parity, int32_t segments) {
     TRailChain chain;
     chain.PerSection.assign(static_cast<size_t>(std::max(segments, 0)), 0);
+    chain.Length.assign(static_cast<size_t>(std::max(segments, 0)), 0.0);
     int32_t visit = 0;
+    float px = 0, py = 0;
     rail.Walk(step, [&](const TWalkVisit& v) {
+        const auto seg = static_cast<size_t>(Clamp(v.Segment, 0, std::max(segments - 1, 0)));
+        if (visit > 0 && segments > 0) chain.Length[seg] += HypotDistance(px, py, v.X, v.Y);
+        px = v.X, py = v.Y;
         if ((visit++ % 2) != parity) return;
         chain.Points.push_back(TSP::Plain(SP_BOUNDARY, v.X, v.Y));
-        if (segments > 0) chain.PerSection[static_cast<size_t>(Clamp(v.Segment, 0, segments - 1))]++;
+        if (segments > 0) chain.PerSection[seg]++;
     });
     return chain;
 }
 
 } // namespace
+
+std::vector<double> PairedDistances(const std::vector<int32_t>& pairsPerSection,
+                                    const std::vector<double>& sectionLength, double secondOffset) {
+    std::vector<double> distance;
+    double start = 0;
+    for (size_t j = 0; j < pairsPerSection.size(); ++j) {
+        const int32_t m = pairsPerSection[j];
+        const double length =
+            j < sectionLength.size() && std::isfinite(sectionLength[j]) ? sectionLength[j] : 0.0;
+        for (int32_t k = 0; k < m; ++k) {
+            distance.push_back(start + length * k / m);
+            distance.push_back(start + length * (k + secondOffset) / m);
+        }
+        start += length;
+    }
+    return distance;
+}
 
 void DrawColumnRungs(const TSLCurve& railA, TDrawContext& dc) {
     const TSLCurve* railB = railA.PartnerRail;
@@ -139,10 +171,18 @@ void DrawColumnRungs(const TSLCurve& railA, TDrawContext& dc) {
         dc.Target->Line(dc.SX(railA[i].X), dc.SY(railA[i].Y), dc.SX((*railB)[i].X), dc.SY((*railB)[i].Y));
 }
 
+void PierceCurveOverlays(const TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx) {
+    if (list.Count() < 2 || !ctx.PierceOutlineOverlays) return;
+    const TSLCurve& owner = (curve.Flags & OF_RAIL_B) && curve.PartnerRail ? *curve.PartnerRail : curve;
+    if (owner.Flags & OF_NO_OVERLAYS) return;
+    ctx.PierceOutlineOverlays(owner, list);
+}
+
 void FinishGeneratedList(TSLStitch& list, const TSLCurve& curve, const TStitchContext& ctx) {
     if (list.Empty()) return;
     list.RemoveShortStitches(curve.MinStitch());
     list.SplitLongStitches(curve.MinStitch(), curve.MaxStitch());
+    PierceCurveOverlays(curve, list, ctx);
     list.SetCapacity(list.Count());
     list.MarkColourStart(0);
     list.SetColor(curve.Color);
@@ -173,8 +213,13 @@ void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx) {
     const int32_t segments = std::max(railA.SegmentCount(), railB->SegmentCount());
     TRailChain a = CollectRail(railA, s, 0, segments);
     TRailChain b = CollectRail(*railB, s, 1, segments);
+    // The band's length per section: halfway between its rails.
+    std::vector<double> sectionLength(static_cast<size_t>(segments));
+    for (size_t j = 0; j < sectionLength.size(); ++j)
+        sectionLength[j] = (a.Length[j] + b.Length[j]) / 2;
     TPointList centre;
-    PairChains(a, b, list, rng, returnRun ? &centre : nullptr);
+    std::vector<int32_t> pairsPerSection;
+    PairChains(a, b, list, rng, returnRun ? &centre : nullptr, &pairsPerSection);
 
     const bool compensate = CompensationActive(railA.Compensation, ctx);
     float comp = ClampF(railA.Compensation, 0.f, COLUMN_COMPENSATION_MAX, 0.f);
@@ -183,7 +228,10 @@ void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx) {
     // a flat one pierces the finished list.
     const TObjectStitch* pattern = CurvePattern(railA);
     const bool matched = pattern && (pattern->Flags & PATTERN_MATCH_CURVE);
-    if (matched) TOverlay(*pattern, 0, 0, 0).ApplyMatched(list, s);
+    // The rails take turns: a rail B point lies half a pair's share after its rail A point.
+    if (matched)
+        TOverlay(*pattern, 0, 0, 0)
+            .ApplyMatched(list, PairedDistances(pairsPerSection, sectionLength, 0.5), true);
     // The split comes last so that compensation and feathering only ever see rail points.
     if (fill.Enabled) TFillSplitter(fill).SplitAll(list, s);
     if (pattern && !matched)

@@ -22,14 +22,24 @@ constexpr float COLUMN_COMPENSATION_MAX = 100.f;
 struct TRailChain {
     std::vector<TSP> Points;
     std::vector<int32_t> PerSection;
+    std::vector<double> Length; // per section, the length walked along it (when measured)
 };
 
 // Pairs two chains section by section into `out`: each step appends a point of `first`, then a
 // point of `second`. Where one chain has more points in a section, points of the other are used
 // again and the stitch to a point's first use is shortened (ShortenLast on that side). A chain
 // without a point in a section uses its last point again. With `centre`, the midpoint of every
-// pair is appended to it (the return run's path).
-void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre);
+// pair is appended to it (the return run's path); with `pairsPerSection`, the number of pairs made
+// in each section.
+void PairChains(TRailChain& first, TRailChain& second, TSLStitch& out, TRandom& rng, TPointList* centre,
+                std::vector<int32_t>* pairsPerSection = nullptr);
+
+// The distance along the band of every point of a paired list (PairChains): the pairs of a
+// section share the section's length evenly from its start, and the second point of a pair lies
+// `secondOffset` of one pair's share further on. Distances, not stitch counts, place a pattern
+// matched to the band, so that it repeats once per tile whatever the spacing of the stitches.
+std::vector<double> PairedDistances(const std::vector<int32_t>& pairsPerSection,
+                                    const std::vector<double>& sectionLength, double secondOffset);
 
 // The column generator: rebuilds rail A's generated list from the two rails.
 void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx);
@@ -37,8 +47,13 @@ void GenerateColumn(TSLCurve& railA, const TStitchContext& ctx);
 // The rungs an editor shows between facing anchors of rail A and rail B.
 void DrawColumnRungs(const TSLCurve& railA, TDrawContext& dc);
 
-// The closing steps every curve list gets: stitch length limits, the colour point, bounds and
-// the needle-point flag. Empty lists are left as they are.
+// The closing steps every curve list gets: stitch length limits, the overlay crossings, the colour
+// point, bounds and the needle-point flag. Empty lists are left as they are.
 void FinishGeneratedList(TSLStitch& list, const TSLCurve& curve, const TStitchContext& ctx);
+
+// Overlay outlines that cross the curve's stitches put a needle point at every crossing, unless
+// the curve (rail A for a column) has "Dont Allow Overlays". After the stitch length limits, so
+// that a crossing stays where the overlay's own stitches meet it.
+void PierceCurveOverlays(const TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx);
 
 } // namespace nl

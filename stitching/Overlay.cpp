@@ -215,12 +215,16 @@ void TOverlay::ApplyTiled(TSLStitch& list) const {
     });
 }
 
-void TOverlay::ApplyMatched(TSLStitch& list, double step) const {
+void TOverlay::ApplyMatched(TSLStitch& list, const std::vector<double>& distance, bool aFirst) const {
     const std::vector<TSP>& in = list.Raw();
     Pierce(list, [&](int32_t i, std::vector<TPointD>& cuts) {
         const TSP& a = in[static_cast<size_t>(i - 1)];
         const TSP& b = in[static_cast<size_t>(i)];
-        MatchedCrossings(a.X, a.Y, b.X, b.Y, i * step, (i % 2) == 0, cuts);
+        const auto at = static_cast<size_t>(i);
+        const double d = distance.empty() ? 0.0 : distance[std::min(at, distance.size() - 1)];
+        // The stitch pivots on its end when its end is the A edge point.
+        const bool startsOnA = ((i - 1) % 2 == 0) == aFirst;
+        MatchedCrossings(a.X, a.Y, b.X, b.Y, d, !startsOnA, cuts);
     });
 }
 

@@ -61,9 +61,11 @@ public:
 
     // Every stitch of the list pierced with the tiled pattern (one pass, no per-point insertion).
     void ApplyTiled(TSLStitch& list) const;
-    // Every stitch from point 1 on pierced with the matched pattern; stitch i has travelled
-    // i x `step` along the column, and stitches alternate direction.
-    void ApplyMatched(TSLStitch& list, double step) const;
+    // Every stitch from point 1 on pierced with the matched pattern. The stitch ending at point i
+    // lies `distance[i]` along the column (the last value serves points past the end). Points
+    // alternate between the A and the B edge, the A edge first when `aFirst`; the frame always
+    // pivots on the A edge, so the pattern never comes out mirrored whatever the order.
+    void ApplyMatched(TSLStitch& list, const std::vector<double>& distance, bool aFirst) const;
 
     uint32_t Flags() const { return flags_; }
 

@@ -5,6 +5,7 @@
 
 #include "core/Errors.h"
 #include "core/Limits.h"
+#include "stitching/Column.h"
 #include "stitching/SLCurve.h"
 
 namespace nl {
@@ -79,6 +80,7 @@ void GenerateRunningOutline(TSLCurve& curve, const TStitchContext& ctx) {
     // A satin outline's columns come from the satin generator; until it runs the list stays empty.
     list->RemoveShortStitches(curve.MinStitch());
     list->SplitLongStitches(curve.MinStitch(), curve.MaxStitch());
+    PierceCurveOverlays(curve, *list, ctx);
     list->SetCapacity(list->Count());
     if (!list->Empty()) {
         list->MarkColourStart(0);
@@ -186,6 +188,14 @@ void PolylineRun(const TPointList& source, TSLStitch& target, double step,
             }
         }
         if (CarriesJump(source[i + 1])) pending = &source[i + 1];
+    }
+    // A jump on the chain's last point has no point after it: the run's last point takes it.
+    if (pending && target.Count() > 0) {
+        TSP p = TPointList::DeepCopy(*pending);
+        p.X = target.Last()->X;
+        p.Y = target.Last()->Y;
+        p.Flags |= SP_BOUNDARY;
+        target.Replace(target.Count() - 1, p);
     }
     if (sectionCounts) *sectionCounts = std::move(newCounts);
 }

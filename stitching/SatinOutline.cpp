@@ -105,6 +105,18 @@ void Slant(TKvLine& stitch, double w, double cx, double cy, double tx, double ty
     stitch.Set(a.X, a.Y, b.X, b.Y);
 }
 
+// "Prog Stitch": a pattern matched to the outline pierces each stitch where it lies along the path
+// (`distance` per point, the frame pivoting on the A edge); a flat one pierces the stitches as
+// they lie. `matchedToo` is false where a matched pattern does not apply.
+void ApplyOutlinePattern(const TObjectStitch& pattern, TSLStitch& list, const std::vector<double>& distance,
+                         bool aFirst, bool matchedToo) {
+    if (pattern.Flags & PATTERN_MATCH_CURVE) {
+        if (matchedToo) TOverlay(pattern, 0, 0, 0).ApplyMatched(list, distance, aFirst);
+    } else {
+        TOverlay(pattern, pattern.Bounds.Left, pattern.Bounds.Top, pattern.PatternAngle).ApplyTiled(list);
+    }
+}
+
 } // namespace
 
 void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx,
@@ -149,7 +161,13 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     TFillSplitter splitter(fill);
     const uint32_t sides = curve.StitchFlags & (SF_A_SIDE | SF_B_SIDE);
 
-    TRailChain chainA, chainB;
+    // The edge chains of short stitches: lists that own the jump records a visit hook may give
+    // their points.
+    struct TEdgeChain {
+        TPointList Points;
+        std::vector<int32_t> PerSection;
+    };
+    TEdgeChain chainA, chainB;
     if (shortStitches) {
         chainA.PerSection.assign(static_cast<size_t>(count), 0);
         chainB.PerSection.assign(static_cast<size_t>(count), 0);
@@ -158,6 +176,10 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     // One or two points per chord; the walk places at most a million.
     list.Reserve(list.Count() +
                  2 * static_cast<int32_t>(std::min(pathLength / s, static_cast<double>(kMaxWalkPoints))) + 8);
+
+    // Distance along the path of the visit that made each point, for a pattern matched to the
+    // outline (a satin visit makes two points at one place).
+    std::vector<double> pointDistance(static_cast<size_t>(list.Count()), 0.0);
 
     int32_t section = 0;
     double sectionLen = profile[1]->SectionLength;
@@ -221,19 +243,24 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         const auto bx = static_cast<float>(stitch.X2), by = static_cast<float>(stitch.Y2);
         const bool evenVisit = (thisVisit % 2) == 0;
         if (shortStitches) {
+            // The visit's first point (Satin: the A edge; Zigzag: its one edge point) is the one a
+            // hook may make a jump point.
+            TSP* first = nullptr;
             if (!zigzag || evenVisit) {
-                chainA.Points.push_back(TSP::Plain(SP_BOUNDARY, ax, ay));
+                first = &chainA.Points.Append(TSP::Plain(SP_BOUNDARY, ax, ay));
                 chainA.PerSection[static_cast<size_t>(section)]++;
             }
             if (!zigzag || !evenVisit) {
-                chainB.Points.push_back(TSP::Plain(SP_BOUNDARY, bx, by));
+                TSP& b = chainB.Points.Append(TSP::Plain(SP_BOUNDARY, bx, by));
+                if (!first) first = &b;
                 chainB.PerSection[static_cast<size_t>(section)]++;
             }
+            if (onVisit) onVisit(*first, f);
             return;
         }
         if (!zigzag) {
             list.AppendPoint(SP_BOUNDARY, -1, ax, ay);
-            if (onVisit) onVisit(list, list.Count() - 1, f);
+            if (onVisit) onVisit(*list.Last(), f);
             if (fill.Enabled && list.Count() >= 2) splitter.SplitOutline(list, list.Count(), prevDistance);
             list.AppendPoint(SP_BOUNDARY, -1, bx, by);
         } else {
@@ -241,22 +268,35 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
                 list.AppendPoint(SP_BOUNDARY, -1, ax, ay);
             else
                 list.AppendPoint(SP_BOUNDARY, -1, bx, by);
-            if (onVisit) onVisit(list, list.Count() - 1, f);
+            if (onVisit) onVisit(*list.Last(), f);
         }
         if (fill.Enabled && list.Count() >= 2) splitter.SplitOutline(list, list.Count(), distance);
+        pointDistance.resize(static_cast<size_t>(list.Count()), distance);
     });
 
-    if (!shortStitches) return;
+    const TObjectStitch* pattern = CurvePattern(curve);
+    if (!shortStitches) {
+        if (pattern) ApplyOutlinePattern(*pattern, list, pointDistance, true, true);
+        return;
+    }
     // Short stitches: both edge chains re-spaced at the line spacing and paired section by
     // section like the rails of a column, the B edge first in every pair.
     TRailChain spacedA, spacedB;
-    auto respace = [&](TRailChain& from, TRailChain& to) {
-        TPointList src;
-        double chain = 0;
-        for (const TSP& p : from.Points) {
-            if (src.Count() > 0) chain += HypotDistance(src.Last()->X, src.Last()->Y, p.X, p.Y);
-            src.Append(p);
+    // Points the pairing has not taken over (an error on the way) are freed with what they own.
+    struct TFreeLeft {
+        TRailChain& A;
+        TRailChain& B;
+        ~TFreeLeft() {
+            for (TRailChain* c : {&A, &B})
+                for (TSP& q : c->Points)
+                    TPointList::Free(q);
         }
+    } freeLeft{spacedA, spacedB};
+    auto respace = [&](const TEdgeChain& from, TRailChain& to) {
+        double chain = 0;
+        for (int32_t i = 1; i < from.Points.Count(); ++i)
+            chain +=
+                HypotDistance(from.Points[i - 1].X, from.Points[i - 1].Y, from.Points[i].X, from.Points[i].Y);
         // The run is sized once: growing it point by point would cost quadratic time on the
         // longest chains a damaged profile can produce.
         const double expected = chain / std::max(1.0, 200.0 / density) + 4;
@@ -265,7 +305,7 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
         TSLStitch run;
         run.Reserve(static_cast<int32_t>(expected));
         std::vector<int32_t> counts = from.PerSection;
-        PolylineRun(src, run, 200.0 / density, &counts);
+        PolylineRun(from.Points, run, 200.0 / density, &counts);
         // The counts are those of the re-spaced run; pairing checks them against its points.
         to.PerSection = counts;
         for (const TSP& p : run)
@@ -274,11 +314,23 @@ void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext
     respace(chainA, spacedA);
     respace(chainB, spacedB);
     TSLStitch pairs;
-    PairChains(spacedB, spacedA, pairs, rng, nullptr);
+    std::vector<int32_t> pairsPerSection;
+    PairChains(spacedB, spacedA, pairs, rng, nullptr, &pairsPerSection);
     // Compensation in per cent of the local width: ten times the outline's value gives the same
     // lengthening as the 20 % per unit of ordinary satin outlines, which spread it on both ends.
     CompensateAndFeather(pairs, feather, compensate, 10.0 * compValue, rng);
-    if (fill.Enabled) TFillSplitter(fill).SplitAll(pairs, s);
+    if (pattern && !fill.Enabled) {
+        // Both points of a pair lie at one place along the path.
+        std::vector<double> sectionLength;
+        for (int32_t k = 1; k < count; ++k)
+            sectionLength.push_back(profile[k]->SectionLength);
+        ApplyOutlinePattern(*pattern, pairs, PairedDistances(pairsPerSection, sectionLength, 0.0), false,
+                            true);
+    } else if (fill.Enabled) {
+        TFillSplitter(fill).SplitAll(pairs, s);
+        // A pattern matched to the outline is not laid over the fill split; a flat one is.
+        if (pattern) ApplyOutlinePattern(*pattern, pairs, {}, false, false);
+    }
     list.MoveAppend(pairs, false);
 }
 
@@ -295,17 +347,6 @@ void GenerateSatinOutlineList(TSLCurve& curve, const TStitchContext& ctx) {
     if (returnRun) RunPass(curve, run, -1);
     TSLStitch satin;
     GenerateSatinOutline(curve, satin, ctx);
-    if (const TObjectStitch* pattern = CurvePattern(curve)) {
-        // A matched pattern follows the outline stitch by stitch (with short stitches only when the
-        // fill split is off); a flat one pierces the finished list.
-        const bool shortStitches = (curve.Flags & OF_SHORT_STITCHES) != 0;
-        const bool matched = (pattern->Flags & PATTERN_MATCH_CURVE) != 0;
-        if (matched && !(shortStitches && TFillSettings::Of(curve).Enabled))
-            TOverlay(*pattern, 0, 0, 0).ApplyMatched(satin, 200.0 / std::clamp(curve.Density, 1, 500));
-        else if (!matched)
-            TOverlay(*pattern, pattern->Bounds.Left, pattern->Bounds.Top, pattern->PatternAngle)
-                .ApplyTiled(satin);
-    }
     if (returnRun) {
         list.MoveAppend(run, fromEnd);
         list.MoveAppend(satin, !fromEnd);

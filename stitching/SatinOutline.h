@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "core/Point.h"
 #include "stitching/StitchContext.h"
 
 namespace nl {
@@ -16,12 +17,14 @@ constexpr int32_t SATIN_DENSITY_MIN = 1, SATIN_DENSITY_MAX = 500;
 // "Compensation" of satin outlines; each unit lengthens a stitch by 20 %.
 constexpr float OUTLINE_COMPENSATION_MAX = 12.f;
 
-// Appends the satin (or zigzag) stitches of a satin outline to `list`, without the closing steps.
+// Appends the satin (or zigzag) stitches of a satin outline to `list`, pierced by its "Prog Stitch"
+// pattern when it has one, without the closing steps.
 // Throws TGenerationError for a path too short to hold one stitch.
-// `onVisit`, when given, is told of the first point each visit emits (its index in `list`) and
-// the visit's path sample position; outlines joined by jumps turn such points into jump points.
-// It is not called with short stitches, whose points are made after the walk.
-using TSatinVisitHook = std::function<void(TSLStitch& list, int32_t index, int32_t sample)>;
+// `onVisit`, when given, is shown the first point each visit emits (with short stitches, the
+// point it adds to its edge chain) and the visit's path sample position; outlines joined by jumps
+// turn such a point into a jump point. With short stitches the jump is carried through the
+// chain's re-spacing and the pairing to the chain point nearest after it.
+using TSatinVisitHook = std::function<void(TSP& point, int32_t sample)>;
 void GenerateSatinOutline(TSLCurve& curve, TSLStitch& list, const TStitchContext& ctx,
                           const TSatinVisitHook& onVisit = nullptr);
 

@@ -11,6 +11,7 @@ namespace nl {
 class Canvas;
 class TSLStitch;
 class TSLRegion;
+class TSLCurve;
 class TFillRaster;
 class TMarkerGrid;
 
@@ -55,6 +56,9 @@ struct TStitchContext {
     // is told whether the pass is the underlay, which keeps its margin from the holes too.
     std::function<void(const TSLRegion&, TFillRaster&, bool underlay)> DrawRegionHoles;
     std::function<void(const TSLRegion&, TSLStitch&)> PierceRegionOverlays;
+    // The same for the stitches of an outline or a column (unless "Dont Allow Overlays"): the
+    // overlay outlines that cross them, other than the curve itself, put a needle point there.
+    std::function<void(const TSLCurve&, TSLStitch&)> PierceOutlineOverlays;
     // Called after an object became or stopped being a complex hole or an overlay outline, so
     // the regions it shapes refill.
     std::function<void(TSLStitch&)> OnShapingChanged;

@@ -1,6 +1,7 @@
 #include "ui/OutlinePage.h"
 
 #include <algorithm>
+#include <array>
 
 #include "core/Numeric.h"
 #include "core/Units.h"
@@ -14,16 +15,20 @@ bool IsSatinOutline(const TSLCurve& c) {
     return c.Outlines != nullptr;
 }
 
-// "Upper Height" / "Lower Height" move every section's edge by the same amount; a height that
-// would become 0 or less becomes 1 unit.
+// "Upper Height" / "Lower Height" move that edge of the whole profile by the same amount: the
+// heights at the anchors and the control heights between them, so that a uniform band stays
+// uniform (moving the anchors alone bulged the band at every anchor). A height that would become
+// 0 or less becomes 1 unit.
 void ShiftHeights(TSLCurve& c, bool upper, double newValue) {
     if (!c.Outlines || c.Outlines->Count() == 0) return;
     float& first = upper ? (*c.Outlines)[0]->HeightA : (*c.Outlines)[0]->HeightB;
     float delta = static_cast<float>(newValue * kUnitsPerMm) - first;
     for (const auto& s : *c.Outlines) {
-        float& h = upper ? s->HeightA : s->HeightB;
-        h += delta;
-        if (h <= 0) h = 1;
+        for (float* h : upper ? std::array{&s->HeightA, &s->CtrlHeight1A, &s->CtrlHeight2A}
+                              : std::array{&s->HeightB, &s->CtrlHeight1B, &s->CtrlHeight2B}) {
+            *h += delta;
+            if (*h <= 0) *h = 1;
+        }
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include "regions/Hole.h"
 #include "regions/SLRegion.h"
+#include "stitching/SLCurve.h"
 #include "worksheet/Sew.h"
 
 namespace nl {
@@ -23,6 +24,9 @@ void BindHoleSeams(TStitchContext& ctx, const TSew& sew) {
     };
     ctx.PierceRegionOverlays = [s](const TSLRegion& region, TSLStitch& fill) {
         PierceWithOverlays(CollectOverlays(SheetObjects(*s), region), fill);
+    };
+    ctx.PierceOutlineOverlays = [s](const TSLCurve& curve, TSLStitch& stitches) {
+        PierceWithOverlays(CollectOverlays(SheetObjects(*s), curve, stitches), stitches);
     };
 }
 
@@ -49,7 +53,7 @@ std::vector<TSLStitch*> RegionsToRefill(const TSew& sew, const std::vector<TSLSt
     }
     if (!holes && !overlays) return {};
     area.Inflate(1);
-    return RegionsShapedIn(objects, area, holes, overlays);
+    return ObjectsShapedIn(objects, area, holes, overlays);
 }
 
 } // namespace nl

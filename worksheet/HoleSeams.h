@@ -22,7 +22,8 @@ std::vector<TSLStitch*> SheetObjects(const TSew& sew);
 
 // After the objects in `changed` were edited or moved (`area`: where they were and where they are
 // now): when one of them is a complex hole or an overlay, or is an outline a hole is built on, the
-// regions whose fills they shape (to be regenerated).
+// regions whose fills they shape and, for an overlay, the outlines it may pierce (to be
+// regenerated).
 std::vector<TSLStitch*> RegionsToRefill(const TSew& sew, const std::vector<TSLStitch*>& changed,
                                         TKvRect area);
 

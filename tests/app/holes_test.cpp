@@ -144,3 +144,51 @@ TEST(ComplexHolesInTheEditor, ResizingAHoleRefillsTheRegion) {
     s.Nl.Undo();
     EXPECT_EQ(s.FillPointsIn(250, 250, 100), 0);
 }
+
+// Overlay outlines pierce the outlines they cross as they pierce fills: a needle point where the
+// overlay crosses a stitch, gone with "Dont Allow Overlays", following the overlay when it moves.
+TEST(ComplexHolesInTheEditor, OverlayOutlinesPierceTheOutlinesTheyCross) {
+    TShell s;
+    const TStitchContext ctx = s.Nl.StitchContext();
+    auto add = [&](std::unique_ptr<TSLCurve> c) {
+        c->Flags |= OF_VISIBLE | OF_RUNNING;
+        c->SetStitchTypeBits(ST_RUNNING);
+        auto* raw = static_cast<TSLCurve*>(s.Nl.Sew.Add(std::move(c)));
+        raw->UpdateBounds(ctx);
+        Restitch(*raw, ctx);
+        return raw;
+    };
+    TSLCurve* line = add(Polyline({{0, 300}, {1000, 300}}));
+    // Slightly slanted: it meets the line at x = 510, between two of its needle points.
+    TSLCurve* overlay = add(Polyline({{500, 100}, {520, 500}}));
+    // Where the line is pierced; it runs out and back (two passes), so each crossing comes twice.
+    auto piercedAt = [&] {
+        std::vector<float> xs;
+        for (const TSP& p : *line->Stitches())
+            if (p.Flags & SP_FILL) xs.push_back(p.X);
+        return xs;
+    };
+    auto piercedOnlyAt = [&](float x) {
+        const std::vector<float> xs = piercedAt();
+        return xs.size() == 2 && std::fabs(xs[0] - x) < 0.01f && std::fabs(xs[1] - x) < 0.01f;
+    };
+    ASSERT_TRUE(piercedAt().empty());
+    TOutlinePage page(*overlay, s.Nl.StitchContext());
+    page.SetToggle(static_cast<size_t>(TOutlinePage::ToggleIndex("Use As Region Overlay")), true);
+    EXPECT_TRUE(piercedOnlyAt(510)) << "the line is pierced once the outline is an overlay";
+
+    // Dragging the overlay 100 units to the right takes the crossing along.
+    s.Nl.Execute(TCommand::ModeLayout);
+    s.Nl.Sew.BringToTop(overlay);
+    s.Click(508, 260);
+    ASSERT_TRUE(overlay->Flags & OF_SELECTED_LAYOUT);
+    s.Drag(508, 260, 608, 260);
+    EXPECT_TRUE(piercedOnlyAt(610));
+    s.Nl.Undo();
+    EXPECT_TRUE(piercedOnlyAt(510));
+
+    // "Dont Allow Overlays" on the line.
+    TOutlinePage linePage(*line, s.Nl.StitchContext());
+    linePage.SetToggle(static_cast<size_t>(TOutlinePage::ToggleIndex("Dont Allow Overlays")), true);
+    EXPECT_TRUE(piercedAt().empty());
+}

@@ -517,3 +517,40 @@ TEST(RegionFill, UnderlayStaysInsideTheRegionWhateverTheMargin) {
         }
     }
 }
+
+TEST(RegionFill, ProgStitchPatternTakesThePlaceOfThePitchSplitOnTheRowsOnly) {
+    // A 600 x 600 square, pitch 60, rows along X; the pattern is one line across the rows in the
+    // middle of a 200-unit tile, so the rows are pierced where x = 100, 300 and 500.
+    auto sq = ClosedOutline(Square(0, 0, 600));
+    auto r = RegionOn(*sq);
+    r->Pitch = 60;
+    r->RegenerateFill({});
+    ASSERT_TRUE(r->FillStitches);
+    int32_t split = 0;
+    for (const TSP& p : *r->FillStitches)
+        split += (p.Flags & SP_FILL) != 0;
+    ASSERT_GT(split, 500) << "without a pattern the rows are split at the pitch";
+    auto pattern = std::make_unique<TObjectStitch>();
+    pattern->Flags |= TObjectStitch::PATTERN_COPY;
+    auto line = std::make_unique<TSLStitch>();
+    line->Append(TSP::Plain(0, 100, 0));
+    line->Append(TSP::Plain(0, 100, 200));
+    pattern->Items.emplace_back(std::move(line));
+    r->FillPattern = TDeepPtr<TObjectStitch>(std::move(pattern));
+    r->StitchFlags |= SF_PROG_STITCH;
+    r->RegenerateFill({});
+    const TSLStitch& f = *r->FillStitches;
+    int32_t pierced = 0;
+    for (int32_t i = 1; i + 1 < f.Count(); ++i) {
+        const TSP& p = f[i];
+        if (!(p.Flags & SP_FILL)) continue;
+        ++pierced;
+        // On the pattern's line, and on a row (the travel runs and the entry path cross the rows).
+        const double x = p.X - r->Bounds.Left;
+        EXPECT_NEAR(std::remainder(x - 100.0, 200.0), 0.0, 0.5) << i << ": " << p.X << "," << p.Y;
+        EXPECT_NEAR(p.Y, f[i - 1].Y, 0.5) << i;
+        EXPECT_NEAR(p.Y, f[i + 1].Y, 0.5) << i;
+    }
+    // Three crossings a row, about 135 rows.
+    EXPECT_NEAR(pierced, 3 * 135, 30);
+}

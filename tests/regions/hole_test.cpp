@@ -9,8 +9,10 @@
 
 #include "TestShapes.h"
 #include "regions/Hole.h"
+#include "regions/JumpNodes.h"
 #include "regions/RgnTable.h"
 #include "regions/SLRegion.h"
+#include "stitching/Outline.h"
 #include "stitching/SLCurve.h"
 
 using namespace nl;
@@ -30,6 +32,9 @@ struct TSheet {
         };
         ctx.PierceRegionOverlays = [this](const TSLRegion& r, TSLStitch& fill) {
             PierceWithOverlays(CollectOverlays(objects, r), fill);
+        };
+        ctx.PierceOutlineOverlays = [this](const TSLCurve& c, TSLStitch& stitches) {
+            PierceWithOverlays(CollectOverlays(objects, c, stitches), stitches);
         };
     }
     template <class T> T* Add(std::unique_ptr<T> o) {
@@ -285,5 +290,65 @@ TEST(ComplexHoles, RandomFillsKeepTheirInvariants) {
         const auto first = Points(fill);
         Restitch(*r, s.ctx);
         EXPECT_EQ(Points(*r->FillStitches), first) << round;
+    }
+}
+
+// Outlines and columns take a needle point wherever an overlay outline crosses their stitches (and
+// an overlay never pierces itself); "Dont Allow Overlays" (rail A's for a column) keeps them whole.
+TEST(OverlayPiercing, OutlinesAndColumnsAcceptOrRefuseOverlays) {
+    enum class K { Running, Satin, ShortZigzag, Column, Linked };
+    for (K kind : {K::Running, K::Satin, K::ShortZigzag, K::Column, K::Linked}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        TSheet s;
+        TSLCurve* c = s.Add(Polyline({{0, 0}, {1000, 0}}));
+        c->Flags |= OF_VISIBLE;
+        c->RunLength = 40;
+        TSLCurve* owner = c;
+        if (kind == K::Running || kind == K::Linked) {
+            c->Flags |= OF_RUNNING;
+            c->SetStitchTypeBits(ST_RUNNING);
+        } else if (kind == K::Column) {
+            TSLCurve* b = s.Add(Polyline({{0, 80}, {1000, 80}}));
+            c->Flags |= OF_RAIL_A;
+            b->Flags |= OF_RAIL_B | OF_VISIBLE;
+            c->PartnerRail = b;
+            b->PartnerRail = c;
+            c->SetStitchTypeBits(ST_SATIN);
+            b->SetStitchTypeBits(ST_SATIN);
+            b->UpdateBounds(s.ctx);
+        } else {
+            c->Outlines = TOutlineList::MakeDefault(c->AnchorCount());
+            c->SetStitchTypeBits(kind == K::Satin ? ST_SATIN : ST_ZIGZAG);
+            if (kind == K::ShortZigzag) c->Flags |= OF_SHORT_STITCHES;
+        }
+        if (kind == K::Linked) {
+            TSLCurve* other = s.Add(Polyline({{0, 300}, {1000, 300}}));
+            other->Flags |= OF_VISIBLE | OF_RUNNING;
+            other->SetStitchTypeBits(ST_RUNNING);
+            c->Mark = 0, other->Mark = 1;
+            other->UpdateBounds(s.ctx);
+            LinkOutlines(*c, *other, 10, 10);
+            PropagateChain(*c);
+        }
+        c->UpdateBounds(s.ctx);
+        // An overlay that is itself stitched: it crosses the band slanted, near x = 506.
+        TSLCurve* overlay = s.Overlay({{503, -100}, {517, 300}});
+        overlay->Flags |= OF_VISIBLE | OF_RUNNING;
+        overlay->SetStitchTypeBits(ST_RUNNING);
+        auto pierced = [&](const TSLCurve& o) {
+            Restitch(const_cast<TSLCurve&>(o), s.ctx);
+            int32_t n = 0;
+            for (const TSP& p : *o.Stitches()) {
+                if (!(p.Flags & SP_FILL)) continue;
+                ++n;
+                // On the overlay's path.
+                EXPECT_NEAR(p.X, 503 + (p.Y + 100) * 14 / 400, 0.05) << p.X << "," << p.Y;
+            }
+            return n;
+        };
+        EXPECT_GT(pierced(*owner), 0);
+        EXPECT_EQ(pierced(*overlay), 0) << "an overlay does not pierce itself";
+        owner->Flags |= OF_NO_OVERLAYS;
+        EXPECT_EQ(pierced(*owner), 0);
     }
 }

@@ -1,12 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <set>
+#include <string>
+#include <tuple>
 
 #include "../stitching/CurveHelpers.h"
 #include "core/BinaryIO.h"
 #include "core/RecordIO.h"
 #include "regions/JumpNodes.h"
 #include "stitching/Outline.h"
+#include "stitching/Overlay.h"
 
 using namespace nl;
 using namespace nl::test;
@@ -312,4 +317,123 @@ TEST(JumpRecords, StreamFormIsRelativeToTheOriginAndCountsAreChecked) {
     shifted.Add(std::make_unique<TJump>(nullptr, 1, 1, 0.f, 0.f, 2));
     ShiftPartnerIds(shifted, 10);
     EXPECT_EQ(shifted[0]->PartnerId, 12);
+}
+
+namespace {
+
+// Distance from (x, y) to the curve's flattened path.
+double DistanceToPath(const TSLCurve& c, double x, double y) {
+    double best = 1e300;
+    for (size_t i = 0; i + 1 < c.PathX.size(); ++i) {
+        const double ax = c.PathX[i], ay = c.PathY[i], dx = c.PathX[i + 1] - ax, dy = c.PathY[i + 1] - ay;
+        const double l2 = dx * dx + dy * dy;
+        const double t = l2 > 0 ? std::clamp(((x - ax) * dx + (y - ay) * dy) / l2, 0.0, 1.0) : 0.0;
+        best = std::min(best, std::hypot(ax + t * dx - x, ay + t * dy - y));
+    }
+    return best;
+}
+
+// One Bezier arc from (x, y) through (x + 400, y - 400) to (x + 800, y): a satin outline 40 units
+// wide on either side.
+std::unique_ptr<TSLCurve> SatinArc(float x, float y, bool shortStitches) {
+    auto c = std::make_unique<TSLCurve>();
+    for (auto [px, py] : {std::pair<float, float>{0, 0}, {0, -533.333f}, {800, -533.333f}, {800, 0}})
+        c->AppendPoint(0, -1, x + px, y + py);
+    c->Flags |= OF_VISIBLE | (shortStitches ? uint32_t{OF_SHORT_STITCHES} : 0u);
+    c->RunLength = 20;
+    c->Outlines = TOutlineList::MakeDefault(c->AnchorCount());
+    for (const auto& o : *c->Outlines)
+        o->HeightA = o->HeightB = o->CtrlHeight1A = o->CtrlHeight2A = o->CtrlHeight1B = o->CtrlHeight2B = 40;
+    c->SetStitchTypeBits(ST_SATIN);
+    return c;
+}
+
+} // namespace
+
+TEST(LinkedOutlineGenerator, LinkedSatinStaysInItsBandWithAndWithoutShortStitches) {
+    for (uint32_t type : {ST_SATIN, ST_ZIGZAG})
+        for (bool shortStitches : {false, true}) {
+            SCOPED_TRACE(std::string(type == ST_SATIN ? "satin" : "zigzag") +
+                         (shortStitches ? " short stitches" : ""));
+            auto a = SatinArc(0, 0, shortStitches), b = SatinArc(0, 300, shortStitches);
+            a->SetStitchTypeBits(type);
+            b->SetStitchTypeBits(type);
+            TStitchContext ctx;
+            a->Mark = 0, b->Mark = 1;
+            for (TSLCurve* c : {a.get(), b.get()})
+                c->RefreshGeometry(ctx);
+            LinkOutlines(*a, *b, 10, 15);
+            PropagateChain(*a); // the chain's root, entered at its start
+            a->EntryIndex = 5;
+            Restitch(*a, ctx);
+            // The entry of the root and the landing on the other arc, each at its sample.
+            for (auto [c, sample, flags] : {std::tuple{a.get(), 5, SP_JUMP | SP_JUMP_SHARED},
+                                            std::tuple{b.get(), 15, uint32_t{SP_JUMP}}}) {
+                ASSERT_TRUE(c->Generated);
+                const TSLStitch& g = *c->Generated;
+                int32_t found = 0;
+                for (int32_t i = 0; i < g.Count(); ++i) {
+                    const TSP& p = g[i];
+                    // Every point on the band, and every stitch too: a chord across the arc would
+                    // leave it in its middle.
+                    EXPECT_LE(DistanceToPath(*c, p.X, p.Y), 41.0) << "point " << i;
+                    if (i > 0) {
+                        EXPECT_LE(DistanceToPath(*c, (p.X + g[i - 1].X) / 2, (p.Y + g[i - 1].Y) / 2), 41.0)
+                            << "stitch " << i;
+                    }
+                    if ((p.Flags & (SP_JUMP | SP_JUMP_SHARED)) != flags) continue;
+                    ++found;
+                    const TPointD at = c->PointAtSample(sample);
+                    EXPECT_LE(std::hypot(p.X - at.X, p.Y - at.Y), 40.0 + 2 * 200.0 / c->Density)
+                        << "the jump point lies across the band at its sample";
+                }
+                EXPECT_EQ(found, 1);
+            }
+        }
+}
+
+TEST(LinkedOutlineGenerator, LinkedSatinKeepsItsPatternAndCompensation) {
+    // The same arc plain and linked (as the chain's root): the satin running back over the link
+    // run is pierced by the outline's pattern and lengthened by its compensation like the plain one.
+    for (bool matched : {false, true})
+        for (bool shortStitches : {false, true}) {
+            SCOPED_TRACE(std::string(matched ? "matched" : "tiled") +
+                         (shortStitches ? " short stitches" : ""));
+            auto plain = SatinArc(0, 0, shortStitches), linked = SatinArc(0, 0, shortStitches),
+                 other = SatinArc(0, 300, shortStitches);
+            TStitchContext ctx;
+            for (TSLCurve* c : {plain.get(), linked.get()}) {
+                auto pattern = std::make_unique<TObjectStitch>();
+                pattern->Flags |= TObjectStitch::PATTERN_COPY | (matched ? PATTERN_MATCH_CURVE : 0u);
+                auto line = std::make_unique<TSLStitch>();
+                line->Append(TSP::Plain(0, 0, 30));
+                line->Append(TSP::Plain(0, 200, 170));
+                pattern->Items.emplace_back(std::move(line));
+                c->Outlines->OutlinePattern = TDeepPtr<TObjectStitch>(std::move(pattern));
+                c->Outlines->OutlineCompensation = 1.0f; // 20 % longer: 8 units at each end
+                c->StitchFlags |= SF_PROG_STITCH;
+            }
+            linked->Mark = 0, other->Mark = 1;
+            for (TSLCurve* c : {plain.get(), linked.get(), other.get()})
+                c->RefreshGeometry(ctx);
+            LinkOutlines(*linked, *other, 10, 15);
+            PropagateChain(*linked);
+            Restitch(*plain, ctx);
+            Restitch(*linked, ctx);
+            auto measure = [](const TSLCurve& c, int32_t& pierced, double& reach) {
+                pierced = 0, reach = 0;
+                for (const TSP& p : *c.Generated) {
+                    pierced += (p.Flags & SP_FILL) != 0;
+                    if (!(p.Flags & SP_FILL)) reach = std::max(reach, DistanceToPath(c, p.X, p.Y));
+                }
+            };
+            int32_t piercedPlain = 0, piercedLinked = 0;
+            double reachPlain = 0, reachLinked = 0;
+            measure(*plain, piercedPlain, reachPlain);
+            measure(*linked, piercedLinked, reachLinked);
+            EXPECT_GT(piercedPlain, 20);
+            EXPECT_NEAR(piercedLinked, piercedPlain, piercedPlain / 10);
+            EXPECT_NEAR(reachPlain, 48.0, 1.0);
+            EXPECT_NEAR(reachLinked, reachPlain, 0.5);
+        }
 }

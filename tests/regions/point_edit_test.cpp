@@ -66,8 +66,10 @@ TEST(PointEditing, SplitSizeConditionsAndColours) {
         EXPECT_EQ(part->StitchFlags, o->StitchFlags);
         EXPECT_EQ(part->GroupId, 3);
         EXPECT_EQ(part->OrderIndex, 7);
-        EXPECT_FALSE(part->JumpVia);
-        EXPECT_TRUE(o->JumpVia);
+        // The trim's via-point is the way out of the object: it goes with the part that ends it.
+        ASSERT_TRUE(part->JumpVia);
+        EXPECT_EQ(part->JumpVia->X, 1.f);
+        EXPECT_FALSE(o->JumpVia);
         EXPECT_NEAR(part->Bounds.Left, 10 * c.cursor, 1);
         EXPECT_LT(o->Bounds.Right, part->Bounds.Left);
     }

@@ -45,9 +45,9 @@ TEST(SimulationList, FlattensAsExportWithTravelAndThreadChanges) {
 
     ASSERT_EQ(list.Count(), 10);
     constexpr uint8_t J = SIM_JUMP, S = SIM_BLOCK_START;
-    // a: block, stitch, stitch, new block (travel), stitch; a's via (travel); b (travel, no change);
-    // c (travel, new block).
-    EXPECT_EQ(Flags(list), (std::vector<uint8_t>{S, 0, 0, S | J, 0, J, J, 0, S | J, 0}));
+    // a: block, stitch, stitch, new block (travel), stitch; a's via and b (no change) are sewn, as
+    // every machine file sews them; c (travel, new block).
+    EXPECT_EQ(Flags(list), (std::vector<uint8_t>{S, 0, 0, S | J, 0, 0, 0, 0, S | J, 0}));
     ASSERT_EQ(list.Blocks().size(), 3u);
     EXPECT_EQ(list.Blocks()[1].First, 3);
     EXPECT_EQ(list.Blocks()[2].First, 8);
@@ -106,18 +106,15 @@ TEST(SimulationList, BlockSearchesStopAtTheEnds) {
     }
 }
 
-TEST(SimulationList, TheMoveAcrossAJumpLinkIsATravel) {
+TEST(SimulationList, TheMoveAcrossAJumpLinkIsSewn) {
     // An outline walked through a link: its link point, then the linked outline's landing point,
-    // its stitches, and the link point again on the way back.
-    const TSP pts[] = {TSP::Colour(0, 0, 0, RED),
-                       TSP::Plain(0, 10, 0),
-                       TSP::Plain(SP_JUMP_LINK, 20, 0),
-                       TSP::Plain(SP_JUMP, 90, 50),
-                       TSP::Plain(0, 100, 50),
-                       TSP::Plain(SP_JUMP_LINK, 20, 0),
+    // its stitches, and the link point again on the way back. Export sews the moves across the
+    // link (the chain is one object in one thread).
+    const TSP pts[] = {TSP::Colour(0, 0, 0, RED),   TSP::Plain(0, 10, 0),   TSP::Plain(SP_JUMP_LINK, 20, 0),
+                       TSP::Plain(SP_JUMP, 90, 50), TSP::Plain(0, 100, 50), TSP::Plain(SP_JUMP_LINK, 20, 0),
                        TSP::Plain(0, 30, 0)};
     auto list = TSimulationList::FromPoints(pts);
-    EXPECT_EQ(Flags(list), (std::vector<uint8_t>{SIM_BLOCK_START, 0, 0, SIM_JUMP, 0, 0, 0}));
+    EXPECT_EQ(Flags(list), (std::vector<uint8_t>{SIM_BLOCK_START, 0, 0, 0, 0, 0, 0}));
     EXPECT_EQ(list.Blocks().size(), 1u);
 }
 

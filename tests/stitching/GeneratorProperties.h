@@ -2,10 +2,15 @@
 // attributes within the ranges of their property pages. Shared by the property test (a seeded
 // generator) and the fuzz target (the fuzzer's bytes).
 //
+// The objects: running and satin outlines, curved columns and region fills, with and without
+// "Prog Stitch" patterns (flat or matched to the curve), and chains of outlines joined by jump
+// links (running and satin, with and without short stitches, patterns and compensation).
+//
 // The invariants:
 // - every needle point is finite and lies within the object's geometry grown by how far its
 //   stitches may reach: the band width (profile heights, column width), feathering, compensation,
-//   the slant of satin stitches, and the run-out of re-spaced chains at their ends;
+//   the slant of satin stitches, and the run-out of re-spaced chains at their ends; a point of an
+//   outline lies that near its path itself (a stitch across the design would leave it);
 // - no stitch is longer than the maximum stitch length (the length limit may leave a remainder up
 //   to the minimum length longer, and a fill of at most 4 points is not limited);
 // - regenerating gives the same points, bit for bit;
@@ -18,12 +23,15 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/Errors.h"
+#include "regions/JumpNodes.h"
 #include "regions/SLRegion.h"
 #include "stitching/Feather.h"
 #include "stitching/FillSplit.h"
+#include "stitching/Overlay.h"
 #include "stitching/SLCurve.h"
 #include "stitching/SatinOutline.h"
 
@@ -193,9 +201,35 @@ inline void RandomSides(TSLStitch& o, TDraw& d) {
     if (s != 2) o.StitchFlags |= SF_B_SIDE;
 }
 
+// A "Prog Stitch" pattern copy: a few lines in a tile of the page's sizes, laid flat (turned by the
+// pattern's angle) or, for curves, matched to the curve from one of its anchors.
+inline std::unique_ptr<TObjectStitch> RandomPattern(TDraw& d, bool matchable) {
+    auto p = std::make_unique<TObjectStitch>();
+    p->Flags |= TObjectStitch::PATTERN_COPY;
+    p->PatternWidth = d.Int(kPatternTileMin, kPatternTileMax / 3);
+    p->PatternHeight = d.Int(kPatternTileMin, kPatternTileMax / 3);
+    if (d.Chance(0.3)) p->PatternAngle = static_cast<float>(d.Uniform(-2 * Pi, 2 * Pi));
+    if (matchable && d.Chance(0.5)) {
+        const uint32_t anchors[] = {PATTERN_FROM_TOP, PATTERN_FROM_MIDDLE, PATTERN_FROM_BOTTOM};
+        p->Flags = (p->Flags & ~(PATTERN_FROM_TOP | PATTERN_FROM_MIDDLE | PATTERN_FROM_BOTTOM)) |
+                   PATTERN_MATCH_CURVE | anchors[d.Int(0, 2)];
+    }
+    const int32_t items = d.Int(1, 3);
+    for (int32_t i = 0; i < items; ++i) {
+        auto line = std::make_unique<TSLStitch>();
+        const int32_t n = d.Int(2, 5);
+        for (int32_t k = 0; k < n; ++k)
+            line->Append(TSP::Plain(0, static_cast<float>(d.Uniform(0, p->PatternWidth)),
+                                    static_cast<float>(d.Uniform(0, p->PatternHeight))));
+        p->Items.emplace_back(std::move(line));
+    }
+    p->ItemCount = items;
+    return p;
+}
+
 // ---- cases ----
 
-enum class TKind { Running, SatinOutline, Column, Region };
+enum class TKind { Running, SatinOutline, Column, Region, Linked };
 
 inline const char* KindName(TKind k) {
     switch (k) {
@@ -205,6 +239,8 @@ inline const char* KindName(TKind k) {
         return "satin outline";
     case TKind::Column:
         return "column";
+    case TKind::Linked:
+        return "linked outlines";
     default:
         return "region";
     }
@@ -212,9 +248,11 @@ inline const char* KindName(TKind k) {
 
 struct TGenCase {
     TKind Kind = TKind::Running;
-    std::unique_ptr<TSLCurve> Curve; // outline, satin outline, rail A, or a region's boundary
+    std::unique_ptr<TSLCurve> Curve; // outline, satin outline, rail A, a region's boundary, or the
+                                     // first outline of a linked chain
     std::unique_ptr<TSLCurve> RailB;
     std::unique_ptr<TSLRegion> Region;
+    std::vector<std::unique_ptr<TSLCurve>> Linked; // the other outlines of a chain
     TStitchContext Ctx;
     bool Smooth = false;
     std::string Text; // what was drawn, for failure messages
@@ -235,6 +273,72 @@ inline std::string Num(double v) {
     char b[32];
     std::snprintf(b, sizeof b, "%g", v);
     return b;
+}
+
+// A satin or zigzag outline on a random path: heights, slant, compensation, feather, short
+// stitches, return run, fill split, a pattern, limits. `smooth` says whether the path turns
+// smoothly; what was drawn is added to `text`.
+inline std::unique_ptr<TSLCurve> MakeSatinOutline(TDraw& d, double cx, double cy, bool& smooth,
+                                                  std::string& text) {
+    auto c = std::make_unique<TSLCurve>();
+    const TScale s = RandomScale(d);
+    smooth = d.Chance(0.5);
+    const bool onAnchor = d.Chance(0.2);
+    RandomPath(*c, d, cx, cy, s.Segments, s.Lo, s.Hi, smooth, onAnchor);
+    const bool zigzag = d.Chance(0.4);
+    const bool shortStitches = d.Chance(0.4);
+    c->Flags |= OF_VISIBLE | (shortStitches ? uint32_t{OF_SHORT_STITCHES} : 0u) |
+                (d.Chance(0.2) ? uint32_t{OF_STITCH_FROM_END} : 0u);
+    c->SetStitchTypeBits(zigzag ? ST_ZIGZAG : ST_SATIN);
+    // "Stitch Density" 0.1 to 50 per mm; mostly the everyday 1 to 7.
+    c->Density = d.Chance(0.8) ? d.Int(10, 70) : d.Int(1, 500);
+    if (s.Segments == 1 && s.Hi <= 60) c->Density = d.Int(5, 20); // a stitch or two
+    c->RunLength = d.Int(10, 160);
+    c->Outlines = TOutlineList::MakeDefault(c->AnchorCount());
+    TOutlineList& p = *c->Outlines;
+    const bool wide = d.Chance(0.1);
+    for (int32_t i = 0; i < p.Count(); ++i) {
+        TOutline& o = *p[i];
+        // End heights 0 to 100 mm (mostly a few mm), control heights -200 to 501 units.
+        const double top = wide ? 2000 : 80;
+        o.HeightA = static_cast<float>(std::max(1.0, d.Uniform(0, top)));
+        o.HeightB = static_cast<float>(std::max(1.0, d.Uniform(0, top)));
+        o.CtrlHeight1A = static_cast<float>(d.Chance(0.2) ? d.Uniform(-200, 501) : o.HeightA);
+        o.CtrlHeight2A = static_cast<float>(d.Chance(0.2) ? d.Uniform(-200, 501) : o.HeightA);
+        o.CtrlHeight1B = static_cast<float>(d.Chance(0.2) ? d.Uniform(-200, 501) : o.HeightB);
+        o.CtrlHeight2B = static_cast<float>(d.Chance(0.2) ? d.Uniform(-200, 501) : o.HeightB);
+        o.CtrlPos1A = static_cast<float>(d.Uniform(0, 100));
+        o.CtrlPos2A = static_cast<float>(d.Uniform(0, 100));
+        o.CtrlPos1B = static_cast<float>(d.Uniform(0, 100));
+        o.CtrlPos2B = static_cast<float>(d.Uniform(0, 100));
+    }
+    // "Rotate" of the first and last handle (the page allows a full turn; the slant that far
+    // out is checked separately by its own reach).
+    if (!smooth || d.Chance(0.3)) {
+        p[0]->EndRotation = static_cast<float>(d.Uniform(-60, 60) * Pi / 180);
+        p[p.Count() - 1]->EndRotation = static_cast<float>(d.Uniform(-60, 60) * Pi / 180);
+    }
+    if (d.Chance(0.4)) p.OutlineCompensation = static_cast<float>(d.Uniform(0, 12));
+    if (d.Chance(0.3)) {
+        p.OutlineFeather = RandomFeather(d);
+        c->Flags |= OF_FEATHER;
+    }
+    if (d.Chance(0.2)) p.ProfileFlags |= PF_RETURN_STITCH;
+    RandomSides(*c, d);
+    RandomFillSplit(*c, d);
+    RandomLimits(*c, d);
+    const bool patterned = d.Chance(0.3);
+    if (patterned) {
+        p.OutlinePattern = TDeepPtr<TObjectStitch>(RandomPattern(d, true));
+        c->StitchFlags |= SF_PROG_STITCH;
+    }
+    text += std::string(zigzag ? " zigzag" : " satin") + (shortStitches ? " short" : "") +
+            (smooth ? " smooth" : "") + (onAnchor ? " first-handle-on-anchor" : "") + " density " +
+            Num(c->Density) + " segments " + Num(s.Segments) + " compensation " + Num(p.OutlineCompensation) +
+            (p.OutlineFeather ? " feather" : "") +
+            (patterned ? ((p.OutlinePattern->Flags & PATTERN_MATCH_CURVE) ? " matched pattern" : " pattern")
+                       : "");
+    return c;
 }
 
 inline TGenCase MakeCase(TDraw& d, TKind kind) {
@@ -260,58 +364,7 @@ inline TGenCase MakeCase(TDraw& d, TKind kind) {
         g.Text += " passes " + Num(c->Passes) + " run " + Num(c->RunLength);
         g.Curve = std::move(c);
     } else if (kind == TKind::SatinOutline) {
-        auto c = std::make_unique<TSLCurve>();
-        const TScale s = RandomScale(d);
-        g.Smooth = d.Chance(0.5);
-        const bool onAnchor = d.Chance(0.2);
-        RandomPath(*c, d, cx, cy, s.Segments, s.Lo, s.Hi, g.Smooth, onAnchor);
-        const bool zigzag = d.Chance(0.4);
-        const bool shortStitches = d.Chance(0.4);
-        c->Flags |= OF_VISIBLE | (shortStitches ? uint32_t{OF_SHORT_STITCHES} : 0u) |
-                    (d.Chance(0.2) ? uint32_t{OF_STITCH_FROM_END} : 0u);
-        c->SetStitchTypeBits(zigzag ? ST_ZIGZAG : ST_SATIN);
-        // "Stitch Density" 0.1 to 50 per mm; mostly the everyday 1 to 7.
-        c->Density = d.Chance(0.8) ? d.Int(10, 70) : d.Int(1, 500);
-        if (s.Segments == 1 && s.Hi <= 60) c->Density = d.Int(5, 20); // a stitch or two
-        c->RunLength = d.Int(10, 160);
-        c->Outlines = TOutlineList::MakeDefault(c->AnchorCount());
-        TOutlineList& p = *c->Outlines;
-        const bool wide = d.Chance(0.1);
-        for (int32_t i = 0; i < p.Count(); ++i) {
-            TOutline& o = *p[i];
-            // End heights 0 to 100 mm (mostly a few mm), control heights -200 to 501 units.
-            const double top = wide ? 2000 : 80;
-            o.HeightA = static_cast<float>(std::max(1.0, d.Uniform(0, top)));
-            o.HeightB = static_cast<float>(std::max(1.0, d.Uniform(0, top)));
-            o.CtrlHeight1A = static_cast<float>(d.Chance(0.2) ? d.Uniform(-200, 501) : o.HeightA);
-            o.CtrlHeight2A = static_cast<float>(d.Chance(0.2) ? d.Uniform(-200, 501) : o.HeightA);
-            o.CtrlHeight1B = static_cast<float>(d.Chance(0.2) ? d.Uniform(-200, 501) : o.HeightB);
-            o.CtrlHeight2B = static_cast<float>(d.Chance(0.2) ? d.Uniform(-200, 501) : o.HeightB);
-            o.CtrlPos1A = static_cast<float>(d.Uniform(0, 100));
-            o.CtrlPos2A = static_cast<float>(d.Uniform(0, 100));
-            o.CtrlPos1B = static_cast<float>(d.Uniform(0, 100));
-            o.CtrlPos2B = static_cast<float>(d.Uniform(0, 100));
-        }
-        // "Rotate" of the first and last handle (the page allows a full turn; the slant that far
-        // out is checked separately by its own reach).
-        if (!g.Smooth || d.Chance(0.3)) {
-            p[0]->EndRotation = static_cast<float>(d.Uniform(-60, 60) * Pi / 180);
-            p[p.Count() - 1]->EndRotation = static_cast<float>(d.Uniform(-60, 60) * Pi / 180);
-        }
-        if (d.Chance(0.4)) p.OutlineCompensation = static_cast<float>(d.Uniform(0, 12));
-        if (d.Chance(0.3)) {
-            p.OutlineFeather = RandomFeather(d);
-            c->Flags |= OF_FEATHER;
-        }
-        if (d.Chance(0.2)) p.ProfileFlags |= PF_RETURN_STITCH;
-        RandomSides(*c, d);
-        RandomFillSplit(*c, d);
-        RandomLimits(*c, d);
-        g.Text += std::string(zigzag ? " zigzag" : " satin") + (shortStitches ? " short" : "") +
-                  (g.Smooth ? " smooth" : "") + (onAnchor ? " first-handle-on-anchor" : "") + " density " +
-                  Num(c->Density) + " segments " + Num(s.Segments) + " compensation " +
-                  Num(p.OutlineCompensation) + (p.OutlineFeather ? " feather" : "");
-        g.Curve = std::move(c);
+        g.Curve = MakeSatinOutline(d, cx, cy, g.Smooth, g.Text);
     } else if (kind == TKind::Column) {
         auto a = std::make_unique<TSLCurve>();
         auto b = std::make_unique<TSLCurve>();
@@ -340,12 +393,54 @@ inline TGenCase MakeCase(TDraw& d, TKind kind) {
         RandomSides(*a, d);
         RandomFillSplit(*a, d);
         RandomLimits(*a, d);
+        if (d.Chance(0.2)) {
+            b->Pattern = TDeepPtr<TObjectStitch>(RandomPattern(d, true));
+            a->StitchFlags |= SF_PROG_STITCH;
+            g.Text += (b->Pattern->Flags & PATTERN_MATCH_CURVE) ? " matched pattern" : " pattern";
+        }
         a->Flatten();
         b->Flatten();
         g.Text += " density " + Num(a->Density) + " compensation " + Num(a->Compensation) +
                   (b->Feather ? " feather" : "");
         g.Curve = std::move(a);
         g.RailB = std::move(b);
+    } else if (kind == TKind::Linked) {
+        // Two or three outlines, running or satin, side by side, joined into a chain by links at
+        // random places; the first is where the chain is entered.
+        const int32_t n = d.Int(2, 3);
+        std::vector<std::unique_ptr<TSLCurve>> chain;
+        for (int32_t i = 0; i < n; ++i) {
+            const double x = cx + 900.0 * i, y = cy + d.Uniform(-300, 300);
+            std::unique_ptr<TSLCurve> c;
+            g.Text += " [";
+            if (d.Chance(0.4)) {
+                c = std::make_unique<TSLCurve>();
+                const TScale sc = RandomScale(d);
+                RandomPath(*c, d, x, y, sc.Segments, sc.Lo, sc.Hi, d.Chance(0.5), d.Chance(0.2));
+                c->Flags |= OF_VISIBLE | OF_RUNNING;
+                c->SetStitchTypeBits(ST_RUNNING);
+                RandomLimits(*c, d);
+                g.Text += "running";
+            } else {
+                bool smooth = false;
+                c = MakeSatinOutline(d, x, y, smooth, g.Text);
+            }
+            c->RunLength = d.Int(10, 160);
+            c->Mark = i;
+            c->UpdateBounds(g.Ctx);
+            g.Text += "]";
+            chain.push_back(std::move(c));
+        }
+        for (int32_t i = 1; i < n; ++i) {
+            TSLCurve& from = *chain[static_cast<size_t>(d.Int(0, i - 1))];
+            TSLCurve& to = *chain[static_cast<size_t>(i)];
+            LinkOutlines(from, to, d.Int(0, from.LastSample()), d.Int(0, to.LastSample()));
+        }
+        PropagateChain(*chain[0]);
+        if (d.Chance(0.5)) chain[0]->EntryIndex = d.Int(0, chain[0]->LastSample());
+        g.Curve = std::move(chain[0]);
+        for (int32_t i = 1; i < n; ++i)
+            g.Linked.push_back(std::move(chain[static_cast<size_t>(i)]));
     } else {
         // A star-shaped polygon, straight edges, 3 to 10 corners, up to 60 mm across.
         auto c = std::make_unique<TSLCurve>();
@@ -411,6 +506,11 @@ inline TGenCase MakeCase(TDraw& d, TKind kind) {
             r->UnderOffset = static_cast<int32_t>(std::lround(d.Uniform(0, 1000)));
         }
         RandomLimits(*r, d);
+        if (d.Chance(0.3)) {
+            r->FillPattern = TDeepPtr<TObjectStitch>(RandomPattern(d, false));
+            r->StitchFlags |= SF_PROG_STITCH;
+            g.Text += " pattern";
+        }
         r->UpdateBounds(g.Ctx);
         r->DeriveEntryExit = true;
         if (d.Chance(0.3)) {
@@ -593,6 +693,74 @@ inline double WorstSatinAngle(TSLCurve& c, const TStitchContext& ctx, std::strin
     return worst;
 }
 
+// ---- distance to a path ----
+
+// The path of an outline as chords that lie within a twentieth of a unit of the curve, sorted
+// into square cells, so that the distance from a point to the path is found among a few chords.
+class TPathNear {
+public:
+    TPathNear(const TSLCurve& c, double cell) : cell_(std::max(cell, 16.0)) {
+        const TPathEval ev{c};
+        for (int32_t k = 0; k < ev.Segments(); ++k)
+            Subdivide(ev, k, k + 1.0, 0);
+        for (size_t i = 0; i < chords_.size(); ++i) {
+            const TChord& h = chords_[i];
+            for (int64_t cy = Cell(std::min(h.Y1, h.Y2)); cy <= Cell(std::max(h.Y1, h.Y2)); ++cy)
+                for (int64_t cx = Cell(std::min(h.X1, h.X2)); cx <= Cell(std::max(h.X1, h.X2)); ++cx)
+                    cells_[Key(cx, cy)].push_back(static_cast<int32_t>(i));
+        }
+    }
+    // The distance from (x, y) to the path when it is less than a cell; something at least a
+    // cell otherwise. With `enough`, the search stops at the first chord that near.
+    double Distance(double x, double y, double enough = -1) const {
+        double best = 1e300;
+        const int64_t cx = Cell(x), cy = Cell(y);
+        // The point's own cell first: a point near the path mostly finds its chord there.
+        for (int pass = 0; pass < 2; ++pass)
+            for (int64_t j = cy - 1; j <= cy + 1; ++j)
+                for (int64_t i = cx - 1; i <= cx + 1; ++i) {
+                    if ((pass == 0) != (i == cx && j == cy)) continue;
+                    auto it = cells_.find(Key(i, j));
+                    if (it == cells_.end()) continue;
+                    for (int32_t k : it->second) {
+                        const TChord& h = chords_[static_cast<size_t>(k)];
+                        const double dx = h.X2 - h.X1, dy = h.Y2 - h.Y1, l2 = dx * dx + dy * dy;
+                        const double t =
+                            l2 > 0 ? std::clamp(((x - h.X1) * dx + (y - h.Y1) * dy) / l2, 0.0, 1.0) : 0.0;
+                        best = std::min(best, std::hypot(h.X1 + t * dx - x, h.Y1 + t * dy - y));
+                        if (best <= enough) return best;
+                    }
+                }
+        return best;
+    }
+
+private:
+    struct TChord {
+        double X1, Y1, X2, Y2;
+    };
+    void Subdivide(const TPathEval& ev, double u0, double u1, int depth) {
+        double x0, y0, x1, y1, xm, ym, dx, dy;
+        ev.At(u0, x0, y0, dx, dy);
+        ev.At(u1, x1, y1, dx, dy);
+        ev.At((u0 + u1) / 2, xm, ym, dx, dy);
+        if (depth >= 14 || std::hypot((x0 + x1) / 2 - xm, (y0 + y1) / 2 - ym) < 0.05) {
+            // At the ends of an interval the curve may still bend away (an S within it): split at
+            // least a few times before trusting the middle alone.
+            if (depth >= 3) {
+                chords_.push_back({x0, y0, x1, y1});
+                return;
+            }
+        }
+        Subdivide(ev, u0, (u0 + u1) / 2, depth + 1);
+        Subdivide(ev, (u0 + u1) / 2, u1, depth + 1);
+    }
+    int64_t Cell(double v) const { return static_cast<int64_t>(std::floor(v / cell_)); }
+    static int64_t Key(int64_t i, int64_t j) { return (i << 32) ^ (j & 0xFFFFFFFF); }
+    double cell_;
+    std::vector<TChord> chords_;
+    std::unordered_map<int64_t, std::vector<int32_t>> cells_;
+};
+
 // ---- the check ----
 
 struct TResult {
@@ -601,79 +769,152 @@ struct TResult {
     std::vector<std::string> Faults;
 };
 
+// One generated list of a case with what it is checked against: the object whose limits it keeps,
+// the box of its geometry, how far beyond that its points may reach and whether they must lie that
+// near the curve's path as well.
+struct TSubject {
+    const TSLStitch* Owner = nullptr;
+    const TSLCurve* Path = nullptr; // the outline whose path the points stay near; null: box only
+    TBox Box;
+    double Reach = 0.5;
+    std::string Name;
+    const TSLStitch* List() const {
+        if (Owner->Kind() == KIND_REGION) return static_cast<const TSLRegion&>(*Owner).FillStitches.get();
+        return static_cast<const TSLCurve&>(*Owner).Generated.get();
+    }
+};
+
+inline std::vector<TSubject> Subjects(const TGenCase& g) {
+    std::vector<TSubject> out;
+    TSubject s;
+    s.Box = ControlBox(*g.Curve);
+    switch (g.Kind) {
+    case TKind::Running:
+        s.Owner = s.Path = g.Curve.get();
+        out.push_back(s);
+        break;
+    case TKind::SatinOutline:
+        s.Owner = s.Path = g.Curve.get();
+        s.Reach = SatinReach(*g.Curve);
+        out.push_back(s);
+        break;
+    case TKind::Column:
+        s.Owner = g.Curve.get();
+        for (const TSP& p : *g.RailB)
+            s.Box.Add(p.X, p.Y);
+        s.Reach = ColumnReach(*g.Curve, *g.RailB, s.Box.Diagonal());
+        out.push_back(s);
+        break;
+    case TKind::Region:
+        s.Owner = g.Region.get();
+        s.Reach = 20.0 * std::max(0.f, g.Region->Compensation) + 3;
+        out.push_back(s);
+        break;
+    case TKind::Linked: {
+        std::vector<const TSLCurve*> chain{g.Curve.get()};
+        for (const auto& c : g.Linked)
+            chain.push_back(c.get());
+        for (size_t i = 0; i < chain.size(); ++i) {
+            TSubject m;
+            m.Owner = m.Path = chain[i];
+            m.Box = ControlBox(*chain[i]);
+            m.Reach = chain[i]->Outlines ? SatinReach(*chain[i]) : 0.5;
+            m.Name = "outline " + Num(static_cast<double>(i)) + ": ";
+            out.push_back(m);
+        }
+        break;
+    }
+    }
+    return out;
+}
+
+inline std::vector<std::vector<TSP>> Snapshot(const std::vector<TSubject>& subjects) {
+    std::vector<std::vector<TSP>> v;
+    for (const TSubject& s : subjects) {
+        const TSLStitch* l = s.List();
+        v.emplace_back(l ? std::vector<TSP>(l->begin(), l->end()) : std::vector<TSP>{});
+    }
+    return v;
+}
+
 inline TResult Check(TGenCase& g, double perpendicularToleranceDeg = 1.5) {
     TResult res;
-    if (g.Region)
+    if (g.Region) {
         Restitch(*g.Region, g.Ctx);
-    else
+    } else if (g.Kind == TKind::Linked) {
+        // The links know their places once every outline of the chain has its path.
         g.Curve->UpdateBounds(g.Ctx);
-    const TSLStitch* list = g.Stitches();
+        for (const auto& c : g.Linked)
+            c->UpdateBounds(g.Ctx);
+        g.Regenerate();
+    } else {
+        g.Curve->UpdateBounds(g.Ctx);
+    }
     auto fault = [&](const std::string& what) { res.Faults.push_back(g.Text + ": " + what); };
-
-    std::vector<TSP> first;
-    if (list) first.assign(list->begin(), list->end());
-    res.Generated = !first.empty();
+    const std::vector<TSubject> subjects = Subjects(g);
+    const std::vector<std::vector<TSP>> firsts = Snapshot(subjects);
 
     // Determinism: the same object gives the same points again.
     g.Regenerate();
-    const TSLStitch* again = g.Stitches();
-    std::vector<TSP> second;
-    if (again) second.assign(again->begin(), again->end());
-    bool same = first.size() == second.size();
-    for (size_t i = 0; same && i < first.size(); ++i)
-        same = std::memcmp(&first[i].X, &second[i].X, sizeof(float)) == 0 &&
-               std::memcmp(&first[i].Y, &second[i].Y, sizeof(float)) == 0 &&
-               first[i].Flags == second[i].Flags;
-    if (!same) fault("regenerating gave other points");
-    if (first.empty()) return res;
+    const std::vector<std::vector<TSP>> seconds = Snapshot(subjects);
+    for (size_t k = 0; k < subjects.size(); ++k) {
+        const std::vector<TSP>& first = firsts[k];
+        const std::vector<TSP>& second = seconds[k];
+        res.Generated = res.Generated || !first.empty();
+        bool same = first.size() == second.size();
+        for (size_t i = 0; same && i < first.size(); ++i)
+            same = std::memcmp(&first[i].X, &second[i].X, sizeof(float)) == 0 &&
+                   std::memcmp(&first[i].Y, &second[i].Y, sizeof(float)) == 0 &&
+                   first[i].Flags == second[i].Flags;
+        if (!same) fault(subjects[k].Name + "regenerating gave other points");
+    }
 
-    // Reach.
-    TBox box = ControlBox(*g.Curve);
-    double reach = 0.5;
-    switch (g.Kind) {
-    case TKind::Running:
-        break;
-    case TKind::SatinOutline:
-        reach = SatinReach(*g.Curve);
-        break;
-    case TKind::Column: {
-        for (const TSP& p : *g.RailB)
-            box.Add(p.X, p.Y);
-        reach = ColumnReach(*g.Curve, *g.RailB, box.Diagonal());
-        break;
-    }
-    case TKind::Region:
-        reach = 20.0 * std::max(0.f, g.Region->Compensation) + 3;
-        break;
-    }
-    const TSLStitch& owner = g.Region ? static_cast<const TSLStitch&>(*g.Region) : *g.Curve;
-    const double mx = owner.MaxStitch(),
-                 mn = std::min(owner.MinStitch(), g.Region ? owner.MaxStitch() : 1 << 30);
-    const bool limited = !g.Region || first.size() > 4;
-    res.BoundsChecked = reach >= 0;
-    for (size_t i = 0; i < first.size(); ++i) {
-        const TSP& p = first[i];
-        if (!std::isfinite(p.X) || !std::isfinite(p.Y)) {
-            fault("point " + Num(static_cast<double>(i)) + " is not a number");
-            return res;
-        }
-        if (reach >= 0 && !box.Holds(p.X, p.Y, reach)) {
-            fault("point " + Num(static_cast<double>(i)) + " (" + Num(p.X) + ", " + Num(p.Y) +
-                  ") is outside the geometry [" + Num(box.L) + ", " + Num(box.T) + " .. " + Num(box.R) +
-                  ", " + Num(box.B) + "] grown by " + Num(reach));
-            break;
-        }
-    }
-    if (limited)
-        for (size_t i = 1; i < first.size(); ++i) {
-            const double len = std::hypot(static_cast<double>(first[i].X) - first[i - 1].X,
-                                          static_cast<double>(first[i].Y) - first[i - 1].Y);
-            if (len > mx + mn + 0.05) {
-                fault("stitch " + Num(static_cast<double>(i)) + " is " + Num(len) + " long (max " + Num(mx) +
-                      ")");
+    for (size_t k = 0; k < subjects.size(); ++k) {
+        const TSubject& sub = subjects[k];
+        const std::vector<TSP>& first = firsts[k];
+        if (first.empty()) continue;
+        const TSLStitch& owner = *sub.Owner;
+        const bool region = owner.Kind() == KIND_REGION;
+        const double mx = owner.MaxStitch(),
+                     mn = std::min(owner.MinStitch(), region ? owner.MaxStitch() : 1 << 30);
+        const bool limited = !region || first.size() > 4;
+        const double reach = sub.Reach;
+        res.BoundsChecked = res.BoundsChecked || reach >= 0;
+        std::unique_ptr<TPathNear> near;
+        if (sub.Path && reach >= 0) near = std::make_unique<TPathNear>(*sub.Path, reach + 1);
+        for (size_t i = 0; i < first.size(); ++i) {
+            const TSP& p = first[i];
+            if (!std::isfinite(p.X) || !std::isfinite(p.Y)) {
+                fault(sub.Name + "point " + Num(static_cast<double>(i)) + " is not a number");
+                return res;
+            }
+            if (reach >= 0 && !sub.Box.Holds(p.X, p.Y, reach)) {
+                fault(sub.Name + "point " + Num(static_cast<double>(i)) + " (" + Num(p.X) + ", " + Num(p.Y) +
+                      ") is outside the geometry [" + Num(sub.Box.L) + ", " + Num(sub.Box.T) + " .. " +
+                      Num(sub.Box.R) + ", " + Num(sub.Box.B) + "] grown by " + Num(reach));
                 break;
             }
+            if (near) {
+                const double d = near->Distance(p.X, p.Y, reach + 0.1);
+                if (d > reach + 0.1) {
+                    fault(sub.Name + "point " + Num(static_cast<double>(i)) + " (" + Num(p.X) + ", " +
+                          Num(p.Y) + ") is " + (d < 1e299 ? Num(d) : std::string("far")) +
+                          " from the path (reach " + Num(reach) + ")");
+                    break;
+                }
+            }
         }
+        if (limited)
+            for (size_t i = 1; i < first.size(); ++i) {
+                const double len = std::hypot(static_cast<double>(first[i].X) - first[i - 1].X,
+                                              static_cast<double>(first[i].Y) - first[i - 1].Y);
+                if (len > mx + mn + 0.05) {
+                    fault(sub.Name + "stitch " + Num(static_cast<double>(i)) + " is " + Num(len) +
+                          " long (max " + Num(mx) + ")");
+                    break;
+                }
+            }
+    }
 
     // A smooth satin outline without slant: every stitch square to the path.
     if (g.Kind == TKind::SatinOutline && g.Smooth && g.Curve->StitchType() == ST_SATIN &&

@@ -1,7 +1,9 @@
 // Programmable stitch overlays: tile enumeration, crossing insertion, tiled and matched piercing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <set>
 
 #include "core/Numeric.h"
 #include "stitching/Overlay.h"
@@ -169,4 +171,85 @@ TEST(Overlay, ColumnWithProgStitchIsPiercedTiledAndMatched) {
         Restitch(col.A, col.Ctx);
         EXPECT_EQ(Points(*col.A.Stitches(), SP_FILL), first) << "reproducible";
     }
+}
+
+#include "stitching/Outline.h"
+
+namespace {
+
+// A straight band 2000 units long and 80 wide, from y = 0 to y = 80: a curved column (rail A on
+// y = 0) or a satin outline along y = 40, carrying `pattern` with "Prog Stitch".
+struct TBand {
+    nl::test::TColumnFixture Col{{{0, 0}, {2000, 0}}, {{0, 80}, {2000, 80}}};
+    std::unique_ptr<TSLCurve> Satin = nl::test::Straight(2000, 2);
+
+    TBand(const TObjectStitch& pattern, bool shortStitches) {
+        Col.A.SetStitchTypeBits(ST_SATIN);
+        Col.B.SetStitchTypeBits(ST_SATIN);
+        Col.A.Density = 45;
+        Col.A.StitchFlags |= SF_PROG_STITCH;
+        Col.B.Pattern = TDeepPtr<TObjectStitch>(std::make_unique<TObjectStitch>(pattern));
+        Restitch(Col.A, Col.Ctx);
+        TSLCurve& c = *Satin;
+        c.Offset(0, 40);
+        c.Flags |= OF_VISIBLE | (shortStitches ? uint32_t{OF_SHORT_STITCHES} : 0u);
+        c.SetStitchTypeBits(ST_SATIN);
+        c.Density = 45;
+        c.StitchFlags |= SF_PROG_STITCH;
+        c.Outlines = TOutlineList::MakeDefault(c.AnchorCount());
+        for (const auto& o : *c.Outlines)
+            o->HeightA = o->HeightB = o->CtrlHeight1A = o->CtrlHeight2A = o->CtrlHeight1B = o->CtrlHeight2B =
+                40;
+        c.Outlines->OutlinePattern = TDeepPtr<TObjectStitch>(std::make_unique<TObjectStitch>(pattern));
+        c.RefreshGeometry(Col.Ctx);
+        Restitch(c, Col.Ctx);
+    }
+};
+
+// Along-the-band spacing of the places where the pattern's crossings pass the band's middle
+// (y = 40 within 6 units): crossings within 50 units of each other are one place.
+double MeanRepeat(const TSLStitch& s) {
+    std::vector<float> xs;
+    for (auto [x, y] : Points(s, SP_FILL))
+        if (std::fabs(y - 40.f) < 6.f) xs.push_back(x);
+    std::sort(xs.begin(), xs.end());
+    std::vector<double> places;
+    for (size_t i = 0; i < xs.size(); ++i)
+        if (i == 0 || xs[i] - xs[i - 1] > 50) places.push_back(xs[i]);
+    if (places.size() < 3) return 0;
+    return (places.back() - places.front()) / static_cast<double>(places.size() - 1);
+}
+
+} // namespace
+
+TEST(Overlay, MatchedPatternRepeatsOnceATileAlongAColumnAndASatinOutline) {
+    // A diagonal across the tile: its crossing runs across the band as the tile advances along it,
+    // once every tile width (200 units) of travel along the path.
+    TObjectStitch p = Pattern({{{0, 0}, {200, 200}}});
+    p.Flags |= PATTERN_MATCH_CURVE | PATTERN_FROM_TOP;
+    for (bool shortStitches : {false, true}) {
+        SCOPED_TRACE(shortStitches ? "short stitches" : "satin");
+        TBand band(p, shortStitches);
+        EXPECT_NEAR(MeanRepeat(*band.Col.A.Stitches()), 200.0, 8.0) << "column";
+        ASSERT_TRUE(band.Satin->Stitches());
+        EXPECT_NEAR(MeanRepeat(*band.Satin->Stitches()), 200.0, 8.0) << "satin outline";
+    }
+}
+
+TEST(Overlay, MatchedPatternPivotsOnTheSameEdgeWithShortStitches) {
+    // A line along the tile 30 units above the bottom row: every stitch is pierced 30 units from
+    // the edge the frame stands on, the same edge whichever way the edges are paired.
+    TObjectStitch p = Pattern({{{0, 170}, {200, 170}}});
+    p.Flags |= PATTERN_MATCH_CURVE | PATTERN_FROM_BOTTOM;
+    auto pierced = [&](bool shortStitches) {
+        TBand band(p, shortStitches);
+        std::set<int> ys;
+        for (auto [x, y] : Points(*band.Satin->Stitches(), SP_FILL))
+            ys.insert(static_cast<int>(std::lround(y)));
+        return ys;
+    };
+    const std::set<int> plain = pierced(false);
+    ASSERT_EQ(plain.size(), 1u);
+    EXPECT_TRUE(*plain.begin() == 30 || *plain.begin() == 50) << *plain.begin();
+    EXPECT_EQ(pierced(true), plain);
 }

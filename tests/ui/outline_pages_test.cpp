@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
 #include "PageTest.h"
 #include "core/Numeric.h"
 #include "platform/ScriptedHost.h"
+#include "stitching/Circle.h"
+#include "stitching/Outline.h"
 #include "stitching/SLCurve.h"
 #include "ui/CurveCommands.h"
 #include "ui/OutlinePage.h"
@@ -298,4 +301,54 @@ TEST(CurveCommands, MenuItemsAndEffects) {
     EXPECT_TRUE(c->IsLineObject());
     EXPECT_EQ(CurveCommandCaption(CMD_TRANSFORM_LINE, *c), "Transform To Curve");
     EXPECT_FALSE(RunCurveCommand(999, *c, -1, ctx));
+}
+
+// A satin outline made the way a new user makes one (the Outline page's heights, both 2 mm) is as
+// wide everywhere as its profile says, on a circle from the circle tool and on an S curve: every
+// stitch across the band is 4 mm long within 0.1 mm, and every edge point 2 mm from the path.
+TEST(OutlinePage, UniformHeightsGiveAUniformWidthOnSmoothCurves) {
+    auto circle = std::make_unique<TSLCurve>();
+    BuildCircle(*circle, 2000, 2000, 400, 2, 0);
+    auto s = std::make_unique<TSLCurve>();
+    for (auto [x, y] : std::vector<std::pair<float, float>>{
+             {0, 0}, {100, -200}, {300, -200}, {400, 0}, {500, 200}, {700, 200}, {800, 0}})
+        s->AppendPoint(0, -1, x, y);
+    for (TSLCurve* c : {circle.get(), s.get()}) {
+        SCOPED_TRACE(c == circle.get() ? "circle" : "S curve");
+        TScriptedHost host;
+        TStitchContext ctx;
+        c->Flags |= OF_VISIBLE;
+        c->UpdateBounds(ctx);
+        TStitchStylePage style(*c, ctx, host);
+        ASSERT_TRUE(style.SetStitchType(ST_SATIN));
+        TOutlinePage page(*c, ctx);
+        ASSERT_EQ(page.Apply(Field<TOutlinePage>("Upper Height"), 2), TApply::Accepted);
+        ASSERT_EQ(page.Apply(Field<TOutlinePage>("Lower Height"), 2), TApply::Accepted);
+        ASSERT_TRUE(c->Generated);
+        const TSLStitch& g = *c->Generated;
+        ASSERT_GT(g.Count(), 100);
+        double lo = 1e9, hi = 0;
+        for (int32_t i = 0; i + 1 < g.Count(); i += 2) {
+            const double w = std::hypot(g[i + 1].X - g[i].X, g[i + 1].Y - g[i].Y);
+            lo = std::min(lo, w), hi = std::max(hi, w);
+        }
+        EXPECT_NEAR(lo, 80.0, 2.0);
+        EXPECT_NEAR(hi, 80.0, 2.0);
+        // The edges: each point 40 units from the flattened path (which lies within a small part
+        // of a unit of the curve).
+        double near = 1e9, far = 0;
+        for (const TSP& p : g) {
+            double best = 1e300;
+            for (size_t k = 0; k + 1 < c->PathX.size(); ++k) {
+                const double ax = c->PathX[k], ay = c->PathY[k], dx = c->PathX[k + 1] - ax,
+                             dy = c->PathY[k + 1] - ay, l2 = dx * dx + dy * dy;
+                const double t =
+                    l2 > 0 ? std::clamp(((p.X - ax) * dx + (p.Y - ay) * dy) / l2, 0.0, 1.0) : 0.0;
+                best = std::min(best, std::hypot(ax + t * dx - p.X, ay + t * dy - p.Y));
+            }
+            near = std::min(near, best), far = std::max(far, best);
+        }
+        EXPECT_NEAR(near, 40.0, 2.0);
+        EXPECT_NEAR(far, 40.0, 2.0);
+    }
 }
