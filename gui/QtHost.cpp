@@ -42,19 +42,38 @@ QString ToQtFilter(const std::string& filter) {
     return out.join(";;");
 }
 
-TButton TQtHost::MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) {
+TButton TQtHost::MessageDialog(const std::string& heading, const std::string& text, TButtons buttons,
+                               TIcon icon) {
     if (AnswerHook) return AnswerHook(heading, text, buttons);
     QMessageBox box(Window);
     box.setWindowTitle(QString::fromStdString(heading));
     box.setText(QString::fromStdString(text));
-    box.setIcon((buttons & static_cast<uint8_t>(TButton::Yes)) ? QMessageBox::Question
-                                                               : QMessageBox::Information);
+    const bool asks = buttons & (static_cast<uint8_t>(TButton::Yes) | static_cast<uint8_t>(TButton::Save));
+    switch (icon) {
+    case TIcon::Auto:
+        box.setIcon(asks ? QMessageBox::Question : QMessageBox::Information);
+        break;
+    case TIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case TIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case TIcon::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case TIcon::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    }
     struct Choice {
         TButton Button;
         const char* Label;
         QMessageBox::ButtonRole Role;
     };
-    const Choice choices[] = {{TButton::OK, "OK", QMessageBox::AcceptRole},
+    const Choice choices[] = {{TButton::Save, "Save", QMessageBox::AcceptRole},
+                              {TButton::Discard, "Don't Save", QMessageBox::DestructiveRole},
+                              {TButton::OK, "OK", QMessageBox::AcceptRole},
                               {TButton::Yes, "Yes", QMessageBox::YesRole},
                               {TButton::No, "No", QMessageBox::NoRole},
                               {TButton::Cancel, "Cancel", QMessageBox::RejectRole},
@@ -62,8 +81,13 @@ TButton TQtHost::MessageDialog(const std::string& heading, const std::string& te
                               {TButton::Apply, "Apply", QMessageBox::ApplyRole}};
     std::vector<std::pair<QAbstractButton*, TButton>> made;
     for (const Choice& c : choices)
-        if (buttons & static_cast<uint8_t>(c.Button))
-            made.emplace_back(box.addButton(c.Label, c.Role), c.Button);
+        if (buttons & static_cast<uint8_t>(c.Button)) {
+            QPushButton* b = box.addButton(c.Label, c.Role);
+            made.emplace_back(b, c.Button);
+            // Return saves; Escape cancels.
+            if (c.Button == TButton::Save) box.setDefaultButton(b);
+            if (c.Button == TButton::Cancel) box.setEscapeButton(b);
+        }
     if (made.empty()) made.emplace_back(box.addButton("OK", QMessageBox::AcceptRole), TButton::OK);
     box.exec();
     for (auto& [b, id] : made)

@@ -183,7 +183,7 @@ TEST(QtHost, MessageDialogShowsTheHeadingTextAndButtons) {
 
 TEST(QtHost, FiltersAndClipboard) {
     App();
-    EXPECT_EQ(ToQtFilter("Loomline Embroidery ( *.Nl1 )|*.Nl1"), "Loomline Embroidery ( *.Nl1 ) (*.Nl1)");
+    EXPECT_EQ(ToQtFilter("Nordelune Worksheet ( *.Nl1 )|*.Nl1"), "Nordelune Worksheet ( *.Nl1 ) (*.Nl1)");
     EXPECT_EQ(ToQtFilter("All | *.pec;*.dst|Tajima ( *.dst )|*.dst"),
               "All (*.pec *.dst);;Tajima ( *.dst ) (*.dst)");
     TQtHost host;

@@ -55,7 +55,7 @@ TEST(WorksheetWindow, OpenFromTheFileMenuShowsTheDesign) {
     const std::string example = std::string(NL_SOURCE_DIR) + "/examples/multicolour.Nl1";
     t.W.QtHost().FileHook = [&](const TFileDialogRequest& r, bool save) {
         EXPECT_FALSE(save);
-        EXPECT_EQ(r.Filter, "Loomline Embroidery ( *.Nl1 )|*.Nl1");
+        EXPECT_EQ(r.Filter, "Nordelune Worksheet ( *.Nl1 )|*.Nl1");
         TFileDialogResult a;
         a.Accepted = true;
         a.FileName = example;

@@ -12,6 +12,7 @@
 #include "regions/Pattern.h"
 #include "regions/Picture.h"
 #include "regions/Support.h"
+#include "stitching/SLStitch.h"
 #include "stitching/StitchContext.h"
 #include "tests/core/RecordBytes.h"
 #include "tests/core/TempDir.h"
@@ -331,11 +332,27 @@ TEST(SupportList, HitTestLayersOrderAndSnapping) {
 
     // Memos locked to an object move with it.
     auto* memo = static_cast<TObjectText*>(list.Create(SUPPORT_TEXT_LABEL, 0, 0));
-    memo->LockedTo = 7;
-    list.MoveLockedMemos(7, 10, 20);
-    list.MoveLockedMemos(8, 10, 20);
+    TSLStitch object, other;
+    memo->Locked = &object;
+    list.MoveLockedMemos(&object, 10, 20);
+    list.MoveLockedMemos(&other, 10, 20);
     EXPECT_EQ(memo->Rect.Left, 10);
     EXPECT_EQ(memo->Rect.Top, 20);
+    // A file names the object by its place (+ 1); reading resolves the number, and one that names
+    // no object unlocks the memo.
+    std::vector<TSLStitch*> objects{&other, &object};
+    list.NumberLocks([&](const TSLStitch* o) { return o == &object ? 1 : -1; });
+    EXPECT_EQ(memo->LockedTo, 2);
+    memo->Locked = nullptr;
+    list.ResolveLocks(objects);
+    EXPECT_EQ(memo->Locked, &object);
+    memo->LockedTo = 3;
+    list.ResolveLocks(objects);
+    EXPECT_EQ(memo->Locked, nullptr);
+    EXPECT_EQ(memo->LockedTo, 0);
+    memo->Locked = &object;
+    list.UnlockFrom(&object);
+    EXPECT_EQ(memo->Locked, nullptr);
 }
 
 TEST(PatternCreator, PointsOfTheDrawingStayInTheTileAndSnapToGridNodesWithinIt) {
