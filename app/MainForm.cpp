@@ -313,6 +313,10 @@ bool TNL::SaveWorksheetAs(const std::string& fileName) {
 bool TNL::EditInProgress() const {
     if (Sew.History.Recording() || creation_ != TCreation::None || transform_.Active()) return true;
     if (rotateDialog_ || resizeDialog_ || circleDialog_ || frameSizes_) return true;
+    // A fill region whose path is still being clicked together.
+    if (const TSLRegion* r = regionMode_->Builder().Region();
+        r && r->UnderConstruction() && Sew.IndexOf(r) >= 0)
+        return true;
     return drag_ != TDrag::None && drag_ != TDrag::Pending && drag_ != TDrag::Rectangle &&
            drag_ != TDrag::Pan;
 }

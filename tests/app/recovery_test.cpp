@@ -15,8 +15,10 @@
 #include "../core/TempDir.h"
 #include "Sheet.h"
 #include "app/Recovery.h"
+#include "app/RegionMode.h"
 #include "core/FileIO.h"
 #include "formats/Worksheet.h"
+#include "regions/RegionBuilder.h"
 #include "ui/TransformDialogs.h"
 
 using namespace nl;
@@ -253,6 +255,15 @@ TEST(Recovery, NoCopyIsWrittenHalfWayThroughAnEditAndTheTickIsTakenWhenItEnds) {
         s.Click(200 + 50 * i, 900);
     s.RightClick(5, 5);
     after("column creation");
+    // A fill region whose path is being edited, taken back to fewer nodes than it closes with (as
+    // the region bar's Back leaves it).
+    nl.Execute(TCommand::ModeRegion);
+    nl.RegionMode().Builder().EditRegion(s.Region);
+    s.Region->Flags |= RF_UNDER_CONSTRUCTION;
+    during("region path edit");
+    nl.RegionMode().Builder().Restore();
+    nl.EventDone();
+    after("region path edit");
 }
 
 namespace {

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <random>
+#include <sys/stat.h>
 
 #include "../formats/SampleSheets.h"
 #include "Fixture.h"
@@ -206,4 +207,38 @@ TEST(WorksheetCommands, GeneralPageSetsItsValuesWithinRange) {
     EXPECT_EQ(s.Nl.Toggles.LongStitchLimit, 250);
     EXPECT_EQ(s.Nl.Sew.Settings.PointsUnder, 10);
     EXPECT_EQ(s.Nl.Preferences.AutosaveMinutes, 9);
+}
+
+TEST(WorksheetCommands, SavingKeepsTheFilesModeAndLinkAndRefusesAReadOnlyFile) {
+    TTempDir dir;
+    const std::string badge = SavedBadge(dir.Path);
+    ASSERT_EQ(::chmod(badge.c_str(), 0600), 0);
+    fs::create_directories(dir.Path / "links");
+    const fs::path link = dir.Path / "links" / "badge.Nl1";
+    fs::create_symlink(badge, link);
+    TShell s;
+    ASSERT_TRUE(s.Nl.OpenWorksheet(link.string()));
+    s.Direct(100, 100, 3);
+    s.Nl.Execute(TCommand::FileSave);
+    EXPECT_TRUE(s.Host.Messages.empty());
+    EXPECT_TRUE(fs::is_symlink(link)) << "the link stays a link";
+    struct stat st {};
+    ASSERT_EQ(::stat(badge.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << "a private worksheet stays private";
+    TSew back;
+    LoadWorksheet(badge, back);
+    EXPECT_EQ(back.Count(), 5) << "the link's target holds the saved work";
+
+    // Read-only: refused with a message, the file as it was, the work still unsaved.
+    ASSERT_EQ(::chmod(badge.c_str(), 0444), 0);
+    const auto before = ReadWholeFile(badge);
+    s.Direct(100, 200, 3);
+    s.Nl.Execute(TCommand::FileSave);
+    ASSERT_EQ(s.Host.Messages.size(), 1u);
+    EXPECT_EQ(s.Host.Messages[0].Heading, "File Saving Error !");
+    EXPECT_NE(s.Host.Messages[0].Text.find("read-only"), std::string::npos) << s.Host.Messages[0].Text;
+    EXPECT_EQ(s.Host.Messages[0].Icon, TIcon::Error);
+    EXPECT_EQ(ReadWholeFile(badge), before);
+    EXPECT_TRUE(s.Nl.Sew.Modified);
+    ::chmod(badge.c_str(), 0600);
 }
