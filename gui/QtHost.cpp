@@ -49,23 +49,11 @@ TButton TQtHost::MessageDialog(const std::string& heading, const std::string& te
     box.setWindowTitle(QString::fromStdString(heading));
     box.setText(QString::fromStdString(text));
     const bool asks = buttons & (static_cast<uint8_t>(TButton::Yes) | static_cast<uint8_t>(TButton::Save));
-    switch (icon) {
-    case TIcon::Auto:
-        box.setIcon(asks ? QMessageBox::Question : QMessageBox::Information);
-        break;
-    case TIcon::Information:
-        box.setIcon(QMessageBox::Information);
-        break;
-    case TIcon::Question:
-        box.setIcon(QMessageBox::Question);
-        break;
-    case TIcon::Warning:
-        box.setIcon(QMessageBox::Warning);
-        break;
-    case TIcon::Error:
-        box.setIcon(QMessageBox::Critical);
-        break;
-    }
+    // In the order of TIcon: Auto asks with a question when Yes or Save is offered.
+    const QMessageBox::Icon icons[] = {asks ? QMessageBox::Question : QMessageBox::Information,
+                                       QMessageBox::Information, QMessageBox::Question, QMessageBox::Warning,
+                                       QMessageBox::Critical};
+    box.setIcon(icons[static_cast<size_t>(icon)]);
     struct Choice {
         TButton Button;
         const char* Label;
