@@ -742,15 +742,23 @@ void TSupportBaseList::UnlockFrom(const TSLStitch* object) {
 }
 
 std::vector<TSLStitch*> TSupportBaseList::Locks() const {
-    std::vector<TSLStitch*> locks(static_cast<size_t>(Count()), nullptr);
+    // In the order of the list's record, which leaves the font backdrops out.
+    std::vector<TSLStitch*> locks{nullptr};
     for (int32_t i = 1; i < Count(); ++i)
-        if (TObjectText* m = MemoOf((*this)[i])) locks[static_cast<size_t>(i)] = m->Locked;
+        if ((*this)[i]->Kind != SUPPORT_FONT_BASE) {
+            TObjectText* m = MemoOf((*this)[i]);
+            locks.push_back(m ? m->Locked : nullptr);
+        }
     return locks;
 }
 
 void TSupportBaseList::SetLocks(const std::vector<TSLStitch*>& locks) {
-    for (int32_t i = 1; i < Count() && static_cast<size_t>(i) < locks.size(); ++i)
-        if (TObjectText* m = MemoOf((*this)[i])) m->Locked = locks[static_cast<size_t>(i)];
+    size_t at = 1;
+    for (int32_t i = 1; i < Count() && at < locks.size(); ++i)
+        if ((*this)[i]->Kind != SUPPORT_FONT_BASE) {
+            if (TObjectText* m = MemoOf((*this)[i])) m->Locked = locks[at];
+            ++at;
+        }
 }
 
 void TSupportBaseList::NumberLocks(const std::function<int32_t(const TSLStitch*)>& positionOf) {

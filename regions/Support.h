@@ -283,8 +283,8 @@ public:
     bool HasMemoLockedTo(const TSLStitch* object) const;
     // The memos locked to `object` let go of it (it leaves the worksheet).
     void UnlockFrom(const TSLStitch* object);
-    // What each item is locked to (null for items that are not locked memos), and the same put
-    // back on the items of a list read from a record of it.
+    // What each item of the list's record is locked to (null for items that are not locked memos;
+    // font backdrops are in no record), and the same put back on a list read from that record.
     std::vector<TSLStitch*> Locks() const;
     void SetLocks(const std::vector<TSLStitch*>& locks);
     // Before writing a file: each memo's LockedTo from its object (`positionOf`: the object's list

@@ -353,6 +353,17 @@ TEST(SupportList, HitTestLayersOrderAndSnapping) {
     memo->Locked = &object;
     list.UnlockFrom(&object);
     EXPECT_EQ(memo->Locked, nullptr);
+    // The locks in the order of the list's record, which has no font backdrop: put back on a list
+    // read from that record, they land on the same memos.
+    memo->Locked = &object;
+    list.Add(std::make_unique<TFontBase>());
+    list.Move(list.Count() - 1, 1);
+    const std::vector<TSLStitch*> locks = list.Locks();
+    EXPECT_EQ(locks, (std::vector<TSLStitch*>{nullptr, &object}));
+    TSupportBaseList copy;
+    copy.Add(std::make_unique<TObjectText>());
+    copy.SetLocks(locks);
+    EXPECT_EQ(static_cast<TObjectText*>(copy[1])->Locked, &object);
 }
 
 TEST(PatternCreator, PointsOfTheDrawingStayInTheTileAndSnapToGridNodesWithinIt) {
