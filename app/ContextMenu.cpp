@@ -102,6 +102,7 @@ void TNL::OpenContextMenu(int32_t x, int32_t y) {
 }
 
 void TNL::RunContextCommand(int32_t code) {
+    TEventScope done{*this};
     if (code == CMD_EXIT_REGION_MODE || code == CMD_CONVERT_TO_FIXED_NODE) {
         if (IsRegionMode(mode_)) regionMode_->RunMenuCommand(code);
         CommandsChanged();

@@ -1,6 +1,7 @@
 // The editing operations of the Edit menu on the layout selection: copy, cut, paste and
 // duplicate through the clipboard record, mirror, the rotate and resize dialogs, and moving the
 // selection with the arrow keys. Each is one undo step.
+#include <algorithm>
 #include <exception>
 #include <functional>
 
@@ -94,8 +95,14 @@ bool TNL::CopySelection() {
 void TNL::CutSelection() {
     if (LayoutSelection().empty()) return;
     TUndoStep step(Sew, "Cut");
-    // What Delete would take along goes on the clipboard too: no region is left on a cut outline.
-    ExtendForDelete();
+    // What goes: the selection closed as Copy closes it (regions bring their outlines) and
+    // extended as Delete extends it (no region is left on a cut outline), until neither adds
+    // anything. The step records what the closing adds before it changes.
+    for (size_t n = 0; n != LayoutSelection().size();) {
+        n = LayoutSelection().size();
+        Sew.CloseSelection();
+        ExtendForDelete();
+    }
     if (!CopySelection()) return;
     RemoveObjects(LayoutSelection());
 }
@@ -142,10 +149,15 @@ void TNL::DuplicateSelection() {
 
 void TNL::MirrorSelection(bool horizontal) {
     TUndoStep step(Sew, "Mirror");
-    // A fill region as the current object brings the outline it starts on.
+    // A fill region as the current object brings the outline it starts on. The step records every
+    // object the selection gains (here and in the closing) before it changes, so that undo gives
+    // back whatever the mirror then turns.
     if (TSLStitch* cur = Sew.Current(); cur && cur->Kind() == KIND_REGION && Sew.IndexOf(cur) >= 0) {
         auto used = cur->UsedOutlines();
-        if (!used.empty()) used.front()->SetFlags(OF_SELECTED_LAYOUT);
+        if (!used.empty()) {
+            step.Touch(used.front());
+            used.front()->SetFlags(OF_SELECTED_LAYOUT);
+        }
     }
     Sew.CloseSelection();
     const TKvRect b = Sew.SelectionBounds;
@@ -196,7 +208,8 @@ void TNL::RunTransformDialog(const char* stepName, const std::function<void(cons
     transform_.End(ctx);
     TransformedShaping(sel, before);
     host_.SetStatus("");
-    Sew.MarkModified();
+    // The step marks the worksheet modified when something changed: a dialog cancelled changed
+    // nothing.
     CommandsChanged();
     Redraw();
 }
@@ -227,12 +240,17 @@ bool TNL::NudgeSelection(float dx, float dy) {
         if ((o->Flags & bit) && !(o->Flags & OF_PATTERN_MEMBER)) moving.push_back(o);
     if (moving.empty()) return false;
     TUndoStep step(Sew, "Move", moving);
+    // Memos locked to a moved object move with it, as they do after a drag.
+    if (std::any_of(moving.begin(), moving.end(),
+                    [this](TSLStitch* o) { return Sew.Support.HasMemoLockedTo(o); }))
+        step.TouchSupport();
     TStitchContext ctx = StitchContext();
     for (TSLStitch* o : moving) {
         o->Offset(dx, dy);
         o->UpdateBounds(ctx);
     }
     RefillRegionsOf(moving, dx, dy);
+    MoveLockedMemos(moving, dx, dy);
     Sew.MarkModified();
     Redraw();
     return true;

@@ -146,6 +146,24 @@ TSLStitch* ImportStitchFile(TSew& sew, const std::filesystem::path& file, Host& 
     return added;
 }
 
+bool SettleUnsavedChanges(const TSew& sew, Host& host, const std::string& heading, const std::string& doing,
+                          const std::function<bool()>& save) {
+    if (!sew.Modified) return true;
+    const std::string name =
+        sew.FileName == "Untitled" ? sew.FileName : std::filesystem::path(sew.FileName).filename().string();
+    switch (host.MessageDialog(heading,
+                               "The Changes To " + name +
+                                   " Have Not Been Saved. Do You Want To Save Them Before " + doing + " ?",
+                               TButton::Save | TButton::Discard | TButton::Cancel)) {
+    case TButton::Save:
+        return save();
+    case TButton::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
 std::optional<TColorTable> LoadColorTable(const std::filesystem::path& programFolder, Host& host) {
     TColorTableFault fault = TColorTableFault::LoadFailed;
     std::optional<TColorTable> table = ReadColorTable(programFolder, fault);

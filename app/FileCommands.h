@@ -5,6 +5,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +52,14 @@ std::optional<std::string> ChooseImportFile(Host& host, TImportSession& session)
 // kind leaves "Undefined" as the session's remembered name when a session is given.
 TSLStitch* ImportStitchFile(TSew& sew, const std::filesystem::path& file, Host& host, float x, float y,
                             int filterIndex = IMPORT_DEFAULT_FILTER_INDEX, TImportSession* session = nullptr);
+
+// Before the worksheet would be closed (Exit, New Worksheet, Open, closing the window): when it has
+// unsaved changes, asks under `heading` whether to save them before `doing` ("Leaving"): Save,
+// Don't Save or Cancel. Save runs `save` (Save, or Save As for a worksheet without a name). True
+// when the command may go on: nothing was unsaved, the user chose Don't Save, or the save
+// succeeded. Without unsaved changes nothing is asked.
+bool SettleUnsavedChanges(const TSew& sew, Host& host, const std::string& heading, const std::string& doing,
+                          const std::function<bool()>& save);
 
 // Loads "ColorTable.dat" from the program folder; a bad file is reported through the host and
 // leaves the texture unavailable.

@@ -142,8 +142,20 @@ uint32_t TNL::SelectionBit() const {
     return 0;
 }
 
-void TNL::SetCaptionFor(const std::string& fileName) {
-    caption_ = fileName.empty() ? std::string("Nordelune ") : "Nordelune : ( " + fileName + " )";
+namespace {
+// "Nordelune : ( name )", with an asterisk before the name while changes are unsaved; an untouched
+// new worksheet is plain "Nordelune ".
+std::string CaptionOf(const std::string& fileName, bool modified) {
+    const bool named = !fileName.empty() && fileName != "Untitled";
+    if (!named && !modified) return "Nordelune ";
+    return "Nordelune : ( " + std::string(modified ? "*" : "") + (named ? fileName : "Untitled") + " )";
+}
+} // namespace
+
+void TNL::RefreshCaption() const {
+    std::string caption = CaptionOf(Sew.FileName, Sew.Modified);
+    if (caption == caption_) return;
+    caption_ = std::move(caption);
     host_.SetCaption(caption_);
 }
 
@@ -192,7 +204,7 @@ void TNL::AdoptWorksheet(TSew&& fresh, const std::string& fileName, bool modifie
     Sew = std::move(fresh);
     Sew.FileName = fileName;
     Sew.Modified = modified;
-    SetCaptionFor(fileName == "Untitled" ? std::string() : fileName);
+    RefreshCaption();
     // Nothing of the old worksheet is left.
     CloseEnvelopeEditor();
     CloseSupportProperties();
@@ -235,11 +247,11 @@ bool TNL::OpenWorksheet(const std::string& fileName) {
             host_.MessageDialog("File Loading Error !",
                                 "Don't Seem To Be Able To Find The File " + fileName +
                                     " At The Specified Path ",
-                                Buttons(TButton::OK));
+                                Buttons(TButton::OK), TIcon::Error);
             break;
         case TWorksheetFault::NotAWorksheet:
-            host_.MessageDialog("Unexpected File Format !", fileName + " Is Is Not A Nordelune Worksheet ! ",
-                                Buttons(TButton::OK));
+            host_.MessageDialog("Unexpected File Format !", fileName + " Is Not A Nordelune Worksheet ! ",
+                                Buttons(TButton::OK), TIcon::Error);
             break;
         case TWorksheetFault::Newer:
             host_.MessageDialog(
@@ -248,20 +260,20 @@ bool TNL::OpenWorksheet(const std::string& fileName) {
                 "Update The Software To Load It. Please Visit The Nordelune Web Site For The "
                 "Latest Version. ( " +
                     fileName + " ).",
-                Buttons(TButton::OK));
+                Buttons(TButton::OK), TIcon::Error);
             break;
         default:
             host_.MessageDialog("File Loading Error !",
                                 fileName + " Could Not Be Loaded: " + e.Reason +
                                     ". The Current Worksheet Was Left As It Was.",
-                                Buttons(TButton::OK));
+                                Buttons(TButton::OK), TIcon::Error);
             break;
         }
         return false;
     } catch (const std::exception& e) {
         host_.SetStatus("");
         host_.MessageDialog("File Loading Error !", fileName + " Could Not Be Loaded: " + e.what(),
-                            Buttons(TButton::OK));
+                            Buttons(TButton::OK), TIcon::Error);
         return false;
     }
     host_.SetStatus("  Constructing Stitch Objects");
@@ -282,14 +294,14 @@ bool TNL::SaveWorksheetAs(const std::string& fileName) {
         host_.SetStatus("");
         host_.MessageDialog("File Saving Error !",
                             std::string(e.what()) + ". The Previous File Was Left As It Was.",
-                            Buttons(TButton::OK));
+                            Buttons(TButton::OK), TIcon::Error);
         return false;
     }
-    host_.SetStatus("");
+    host_.SetStatus("Saved " + std::filesystem::path(fileName).filename().string());
     Sew.FileName = fileName;
     Sew.Modified = false;
     Sew.History.MarkSaved();
-    SetCaptionFor(fileName);
+    RefreshCaption();
     // Nothing is unsaved any more: the recovery copy goes.
     Autosave();
     CommandsChanged();
@@ -298,67 +310,107 @@ bool TNL::SaveWorksheetAs(const std::string& fileName) {
 
 // ---- recovery copies ----
 
-std::filesystem::path TNL::RecoveryFile() const {
-    return RecoveryFolder.empty() ? std::filesystem::path() : OwnRecoveryFile(RecoveryFolder);
+bool TNL::EditInProgress() const {
+    if (Sew.History.Recording() || creation_ != TCreation::None || transform_.Active()) return true;
+    if (rotateDialog_ || resizeDialog_ || circleDialog_ || frameSizes_) return true;
+    // A fill region whose path is still being clicked together.
+    if (const TSLRegion* r = regionMode_->Builder().Region();
+        r && r->UnderConstruction() && Sew.IndexOf(r) >= 0)
+        return true;
+    return drag_ != TDrag::None && drag_ != TDrag::Pending && drag_ != TDrag::Rectangle &&
+           drag_ != TDrag::Pan;
 }
 
 bool TNL::Autosave() {
-    if (RecoveryFolder.empty()) return false;
-    std::error_code ec;
+    if (Recovery.Folder.empty()) return false;
     if (!Sew.Modified) {
-        std::filesystem::remove(RecoveryFile(), ec);
+        Recovery.Deferred = false;
+        Recovery.Remove();
         return false;
     }
-    // A half-made object (a column waiting for its second rail) would not read back.
-    if (creation_ != TCreation::None) return false;
+    // Half-way through an edit the objects are not what either side of it holds (a transform has
+    // their stitching switched off, a column waits for its second rail): the copy waits.
+    if (EditInProgress()) {
+        Recovery.Deferred = true;
+        return false;
+    }
+    Recovery.Deferred = false;
     try {
-        std::filesystem::create_directories(RecoveryFolder, ec);
         // The user's name is recorded inside, so the copy knows whose work it is.
-        WriteFileAtomic(RecoveryFile(), WorksheetBytes(Sew, Sew.FileName));
+        return Recovery.Write(WorksheetBytes(Sew, Sew.FileName));
     } catch (const std::exception&) {
-        // A recovery copy that cannot be written must not stop the user's work.
+        // A recovery copy that cannot be made must not stop the user's work.
         return false;
     }
-    return true;
+}
+
+void TNL::EventDone() {
+    RefreshCaption();
+    if (Recovery.Deferred && !EditInProgress()) Autosave();
 }
 
 void TNL::Closing() {
-    if (RecoveryFolder.empty()) return;
-    std::error_code ec;
-    std::filesystem::remove(RecoveryFile(), ec);
+    Recovery.Closing();
 }
 
 bool TNL::OfferRecovery() {
-    std::vector<std::filesystem::path> left = OrphanedRecoveryFiles(RecoveryFolder);
-    if (left.empty()) return false;
+    std::vector<TLeftCopy> left = Recovery.TakeLeftCopies();
     bool restored = false;
-    // The newest copy is offered; older ones are of no use once it was answered.
-    TSew fresh;
-    fresh.Settings = Sew.Settings;
-    try {
-        TWorksheetInfo info = LoadWorksheet(left.front(), fresh);
-        std::string name = info.StoredFileName.empty() ? std::string("Untitled") : info.StoredFileName;
-        std::string whose = name == "Untitled" ? std::string("An Untitled Worksheet") : name;
-        if (host_.MessageDialog("Recover Unsaved Work ?",
-                                "Nordelune Was Not Closed Properly. Unsaved Work On " + whose +
-                                    " Was Kept. Do You Want To Restore It ?",
-                                TButton::Yes | TButton::No) == TButton::Yes) {
+    size_t kept = 0;
+    TLeftCopy* taken = nullptr;
+    for (TLeftCopy& copy : left) {
+        // One worksheet at a time: once one is restored the others wait for the next start.
+        if (restored) {
+            TRecoveryCopies::Release(copy, false);
+            ++kept;
+            continue;
+        }
+        const std::string when = SavedTimeText(copy.Saved);
+        TSew fresh;
+        fresh.Settings = Sew.Settings;
+        TWorksheetInfo info;
+        try {
+            info = LoadWorksheet(copy.File, fresh);
+        } catch (const std::exception& e) {
+            host_.MessageDialog("Recovery Copy Could Not Be Read",
+                                "A Recovery Copy Of Unsaved Work Saved On " + when + " Could Not Be Read ( " +
+                                    e.what() + " ). It Was Kept As " + copy.File.string() + ".",
+                                Buttons(TButton::OK), TIcon::Error);
+            TRecoveryCopies::Release(copy, false);
+            continue;
+        }
+        const std::string name = info.StoredFileName.empty() ? std::string("Untitled") : info.StoredFileName;
+        const std::string whose = name == "Untitled" ? std::string("An Untitled Worksheet") : name;
+        const TButton answer = host_.MessageDialog(
+            "Recover Unsaved Work ?",
+            "Nordelune Was Not Closed Properly. Unsaved Work On " + whose + ", Saved On " + when +
+                ", Was Kept. Do You Want To Restore It ? ( No Deletes This Copy; Cancel Keeps It For The "
+                "Next Start. )",
+            TButton::Yes | TButton::No | TButton::Cancel);
+        if (answer == TButton::Yes) {
             AdoptWorksheet(std::move(fresh), name, true);
             restored = true;
+            taken = &copy;
+        } else {
+            TRecoveryCopies::Release(copy, answer == TButton::No);
         }
-    } catch (const std::exception&) {
-        // A copy that does not read back is of no use.
     }
-    std::error_code ec;
-    for (const auto& f : left)
-        std::filesystem::remove(f, ec);
-    // The restored work is unsaved: it gets this program's copy at once.
-    if (restored) Autosave();
+    if (restored) {
+        // The restored work is unsaved: it gets this program's copy before the old one goes (which
+        // stays when no copy could be written).
+        const bool copied = Autosave();
+        TRecoveryCopies::Release(*taken, copied);
+        if (kept)
+            host_.SetStatus(std::to_string(kept) +
+                            (kept == 1 ? " Other Recovery Copy Was" : " Other Recovery Copies Were") +
+                            " Kept For The Next Start");
+    }
     return restored;
 }
 
 bool TNL::CanClose() {
-    return Sew.CanExit(host_);
+    return SettleUnsavedChanges(Sew, host_, "Exit Nordelune ?", "Leaving",
+                                [this] { return SaveCommand(false); });
 }
 
 // ---- modes ----
@@ -441,6 +493,7 @@ void TNL::Wheel(int32_t x, int32_t y, bool up, TModifiers mods, bool middle) {
 }
 
 bool TNL::KeyDown(TKey key, TModifiers mods) {
+    TEventScope done{*this};
     auto pointer = [&](int32_t& x, int32_t& y) {
         bool inside =
             havePointer_ && lastX_ >= 0 && lastY_ >= 0 && lastX_ < View.Width && lastY_ < View.Height;
@@ -626,6 +679,10 @@ void TNL::StartLeftDrag() {
                 movedBefore_.push_back(o->Bounds);
             }
         dragStep_ = std::make_unique<TUndoStep>(Sew, "Move", moved_);
+        // Memos locked to a moved object follow it at the release: the step keeps them too.
+        if (std::any_of(moved_.begin(), moved_.end(),
+                        [this](TSLStitch* o) { return Sew.Support.HasMemoLockedTo(o); }))
+            dragStep_->TouchSupport();
         dragWorldX_ = View.WorldX(pressX_);
         dragWorldY_ = View.WorldY(pressY_);
         host_.SetCursor(TCursor::SizeAll);
@@ -637,6 +694,7 @@ void TNL::StartLeftDrag() {
 }
 
 void TNL::MouseUp(TMouseButton button, int32_t x, int32_t y, TModifiers mods) {
+    TEventScope done{*this};
     if (!pressed_ || button != pressButton_) return;
     pressed_ = false;
     lastX_ = x;
@@ -1068,6 +1126,7 @@ void TNL::Toggle(TCommand c) {
 }
 
 void TNL::Execute(TCommand c) {
+    TEventScope done{*this};
     if (!IsEnabled(c)) return;
     const TCommandInfo& info = CommandInfo(c);
     if (info.Kind == TCommandKind::Toggle) {
@@ -1260,17 +1319,20 @@ void TNL::Execute(TCommand c) {
 }
 
 void TNL::NewWorksheet() {
+    if (!SettleUnsavedChanges(Sew, host_, "Creating A New WorkSheet !", "Starting A New Worksheet",
+                              [this] { return SaveCommand(false); }))
+        return;
     if (creation_ != TCreation::None) CancelCreation();
-    // The region being built refers to outlines of the worksheet that may go away.
+    // The region being built refers to outlines of the worksheet that go away.
     if (IsRegionMode(mode_)) regionMode_->Enter();
-    if (!Sew.NewWorksheet(host_)) return;
+    Sew.Reset();
     CloseEnvelopeEditor();
     CloseSupportProperties();
     contextObject_ = nullptr;
     Files.LastImport = nullptr;
     placement_ = TPlacement::None;
     moved_.clear();
-    SetCaptionFor("");
+    RefreshCaption();
     // Nothing is unsaved in an empty worksheet: the recovery copy goes.
     Autosave();
     CommandsChanged();
@@ -1287,21 +1349,14 @@ std::string TNL::DesignFolder() const {
 }
 
 void TNL::OpenCommand() {
-    // Unsaved work is saved first, or kept: unless the save really happened (or the user chose
+    // Unsaved work is saved first, or let go: unless the save really happened (or the user chose
     // not to keep it), nothing is opened.
-    if (Sew.Modified) {
-        TButton b = host_.MessageDialog("Current Worksheet Has Not Been Saved !",
-                                        "Save Existing Data To " + Sew.FileName,
-                                        TButton::Yes | TButton::No | TButton::Cancel);
-        if (b == TButton::Yes) {
-            if (!SaveCommand(Sew.FileName == "Untitled")) return;
-        } else if (b != TButton::No) {
-            return;
-        }
-    }
+    if (!SettleUnsavedChanges(Sew, host_, "Current Worksheet Has Not Been Saved !",
+                              "Opening Another Worksheet", [this] { return SaveCommand(false); }))
+        return;
     TFileDialogRequest req;
     req.Title = "Open";
-    req.Filter = "Loomline Embroidery ( *.Nl1 )|*.Nl1";
+    req.Filter = WORKSHEET_DIALOG_FILTER;
     req.DefaultExt = WORKSHEET_EXTENSION;
     req.InitialDir = DesignFolder();
     TFileDialogResult r = host_.OpenFileDialog(req);
@@ -1315,7 +1370,7 @@ bool TNL::SaveCommand(bool ask) {
     if (ask || name == "Untitled") {
         TFileDialogRequest req;
         req.Title = "Save As";
-        req.Filter = "Loomline embroidery ( *.Nl1 )|*.Nl1";
+        req.Filter = WORKSHEET_DIALOG_FILTER;
         req.DefaultExt = WORKSHEET_EXTENSION;
         req.InitialDir = DesignFolder();
         req.FileName =
@@ -1375,6 +1430,8 @@ void TNL::GroupSelection() {
     if (host_.MessageDialog("Group Association", kQuestions[kind], TButton::Yes | TButton::No) !=
         TButton::Yes)
         return;
+    // A new group takes the selection closed over what it depends on; the step records what the
+    // closing adds before the group changes it.
     TUndoStep step(Sew, kind == 2 ? "Ungroup" : "Group");
     if (kind == 2)
         Sew.DecomposeGroup();

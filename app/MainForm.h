@@ -15,6 +15,7 @@
 #include "app/FileCommands.h"
 #include "app/PointEditing.h"
 #include "app/Preferences.h"
+#include "app/Recovery.h"
 #include "app/RunState.h"
 #include "platform/Host.h"
 #include "sewing/SewSimulator.h"
@@ -69,8 +70,8 @@ public:
     // not kept).
     TPreferences Preferences;
     std::filesystem::path PreferencesPath;
-    // Where recovery copies of unsaved work go; empty: none are written or offered.
-    std::filesystem::path RecoveryFolder;
+    // The recovery copies of unsaved work (Recovery.Folder empty: none are written or offered).
+    TRecoveryCopies Recovery;
     // What export and import remember during the run, and the thread texture.
     TFileState Files;
     // The thread catalog viewer's choice, kept for the run (and saved with the worksheet).
@@ -216,20 +217,31 @@ public:
     // Saves the worksheet under `fileName` (the name and caption become it); a failure is reported
     // and the previous file is left as it was. True when the file was written.
     bool SaveWorksheetAs(const std::string& fileName);
-    // Closing the main window: true when the program may end.
+    // Closing the main window (and File > Exit): with unsaved changes, asks whether to save them
+    // (Save, Don't Save, Cancel). True when the program may end.
     bool CanClose();
     // The program ends: its recovery copy goes.
     void Closing();
 
     // ---- recovery copies of unsaved work ----
-    // Writes the recovery copy when the worksheet has unsaved changes (and no object is half
-    // made); removes it when there is nothing unsaved. True when a copy was written.
+    // The autosave tick: writes the recovery copy when the worksheet has unsaved changes, removes
+    // it when there is nothing unsaved. While an edit is under way (a modal edit, a drag, an object
+    // being created) nothing is written: the tick waits for the edit's end. True when a copy was
+    // written.
     bool Autosave();
     // This program's recovery file (empty when there is no recovery folder).
-    std::filesystem::path RecoveryFile() const;
-    // At start: a copy left by a program that did not close offers its work back. True when the
-    // user restored it.
+    std::filesystem::path RecoveryFile() const { return Recovery.OwnFile(); }
+    // At start: each copy left by a program that did not close is offered back, newest first,
+    // naming its worksheet and when it was saved; a copy goes only when the user answered for it,
+    // and one that cannot be read is reported and kept. True when the user restored one.
     bool OfferRecovery();
+    // True while an edit is under way: a modal edit's dialog is open, a drag moves or turns
+    // something, an object is being created.
+    bool EditInProgress() const;
+    // An event or a command is over: the title follows the unsaved changes, and an autosave that
+    // waited for an edit is taken once the edit has ended. The event handlers call it; so may the
+    // desktop after anything it does.
+    void EventDone();
 
     // ---- events (pixels relative to the worksheet view) ----
     void Resize(int32_t width, int32_t height);
@@ -375,6 +387,12 @@ private:
         Diamond
     };
 
+    // Ends an event handler: EventDone runs once the handler returns, however it returns.
+    struct TEventScope {
+        TNL& Nl;
+        ~TEventScope() { Nl.EventDone(); }
+    };
+
     Host& host_;
     TMode mode_ = TMode::DesignEdit;
     TMode previousMode_ = TMode::ObjectLayout;
@@ -386,7 +404,7 @@ private:
     TSLCurve* railB_ = nullptr;              // rail B once it is in the list
     TObjectBase* creator_ = nullptr;         // stitch pattern creator the new object belongs to
     bool modifiedBeforeCreation_ = false;
-    std::string caption_ = "Nordelune ";
+    mutable std::string caption_ = "Nordelune ";
     bool firstShown_ = false;
     std::string startupFile_;
 
@@ -481,8 +499,12 @@ private:
     // The worksheet's objects in drawing order (a snapshot, safe against removal while iterating).
     std::vector<TSLStitch*> Objects() const;
     void Redraw() const { host_.RequestRedraw(); }
-    void CommandsChanged() const { host_.CommandStateChanged(); }
-    void SetCaptionFor(const std::string& fileName);
+    void CommandsChanged() const {
+        RefreshCaption();
+        host_.CommandStateChanged();
+    }
+    // The title: the worksheet's name, with an asterisk before it while there are unsaved changes.
+    void RefreshCaption() const;
     // The simulator moved or changed: the view keeps the needle in sight, the window follows.
     void SimulationChanged();
     // Objects left the worksheet: what referred to them lets go.

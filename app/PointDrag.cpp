@@ -118,6 +118,7 @@ void TNL::OutlineChanged(TSLStitch& outline, const TKvRect& before) {
 }
 
 void TNL::DoubleClick(int32_t x, int32_t y, TModifiers mods) {
+    TEventScope done{*this};
     // While creating or placing, the second press of a double click is an ordinary press.
     if (creation_ != TCreation::None || placement_ != TPlacement::None) {
         MouseDown(TMouseButton::Left, x, y, mods);

@@ -136,7 +136,7 @@ void TNL::SupportHover(int32_t x, int32_t y) {
 
 void TNL::MoveLockedMemos(const std::vector<TSLStitch*>& moved, double dx, double dy) {
     for (TSLStitch* o : moved)
-        if (int32_t at = Sew.IndexOf(o); at >= 0) Sew.Support.MoveLockedMemos(at + 1, RoundI(dx), RoundI(dy));
+        Sew.Support.MoveLockedMemos(o, RoundI(dx), RoundI(dy));
 }
 
 std::vector<TContextItem> TNL::SupportMenuAt(int32_t x, int32_t y) {
@@ -265,6 +265,7 @@ void TNL::RelinkCreatorMembers() {
 }
 
 void TNL::EditSupport(const char* name, const std::function<void()>& edit) {
+    TEventScope done{*this};
     TUndoStep step(Sew, name, {});
     step.TouchSupport();
     edit();

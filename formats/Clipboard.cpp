@@ -78,7 +78,8 @@ ReadClipboard(std::span<const uint8_t> bytes, int32_t originX, int32_t originY, 
         const size_t at = r.Pos();
         const uint8_t kind = r.U8();
         if (kind == 0) break;
-        if (kind != KIND_CURVE && kind != KIND_STITCH && kind != KIND_REGION)
+        // Every kind an object can be made of is read back: what Copy writes, Paste takes.
+        if (!CreateObjectOfKind(kind))
             throw TReadError("object kind " + std::to_string(kind) + " cannot be pasted");
         if (static_cast<int32_t>(objects.size()) >= count)
             throw TReadError("more objects than the count says");

@@ -1,6 +1,8 @@
 // The clipboard record of copied objects: magic 1360, the format version, the object count, each
-// object's stream record (kind 1 curve, 2 direct stitch, 7 fill region) relative to the stream
-// origin, and a 0 byte. The same bytes travel between two running copies of the program.
+// object's stream record (its kind byte: 1 curve, 2 direct stitch, 7 fill region, 24 lettering,
+// whatever kinds the object factory makes) relative to the stream origin, and a 0 byte. The same
+// bytes travel between two running copies of the program; the reader takes every kind the writer
+// writes.
 #pragma once
 #include <cstdint>
 #include <memory>

@@ -26,7 +26,8 @@ public:
 
 private:
     std::vector<TSLStitch*> order_;
-    const TStitchContext& editing_;
+    // A copy: the guard may outlive the context it was given (a temporary).
+    TStitchContext editing_;
 };
 
 // Throws TError "<file>: this file format cannot be written" unless `format` has a writer in this

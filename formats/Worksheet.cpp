@@ -130,6 +130,7 @@ std::vector<int32_t> IndicesOf(const TSew& sew, const std::vector<TSLStitch*>& l
 std::vector<uint8_t> WorksheetBytes(TSew& sew, const std::string& fileName) {
     sew.RenumberIds();
     sew.Support.Renumber();
+    sew.Support.NumberLocks([&sew](const TSLStitch* o) { return sew.IndexOf(o); });
     TByteWriter w;
     size_t points = 0;
     for (const auto& o : sew)

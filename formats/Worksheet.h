@@ -18,6 +18,8 @@ class TSew;
 
 constexpr const char* WORKSHEET_HEADER = "NordeluneV1.0(2004)";
 constexpr const char* WORKSHEET_EXTENSION = "Nl1";
+// The worksheet file type as the open and save dialogs name it.
+constexpr const char* WORKSHEET_DIALOG_FILTER = "Nordelune Worksheet ( *.Nl1 )|*.Nl1";
 
 // Why a worksheet could not be read or written.
 enum class TWorksheetFault : uint8_t {

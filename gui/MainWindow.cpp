@@ -21,12 +21,12 @@
 #include "gui/CatalogManagerDialog.h"
 #include "gui/CatalogViewerDialog.h"
 #include "gui/CircleAttributesDialog.h"
-#include "gui/PatternViewerDialog.h"
-#include "gui/SupportDialogs.h"
 #include "gui/OrderPanel.h"
+#include "gui/PatternViewerDialog.h"
 #include "gui/PropertiesDialog.h"
 #include "gui/RegionToolBar.h"
 #include "gui/SimulatorWindow.h"
+#include "gui/SupportDialogs.h"
 #include "gui/TransformDialogs.h"
 #include "gui/WorksheetView.h"
 #include "ui/StatusBar.h"
@@ -361,6 +361,8 @@ void TMainWindow::BuildToolBars() {
 }
 
 void TMainWindow::RefreshCommands() {
+    // The title follows the unsaved changes; an autosave tick that came during an edit is taken.
+    Nl.EventDone();
     for (auto& [id, a] : actions_) {
         a->setEnabled(Nl.IsEnabled(id));
         if (id == TCommand::Undo || id == TCommand::Redo) {
@@ -390,7 +392,7 @@ void TMainWindow::UpdateAutosaveTimer() {
     // NL_AUTOSAVE_SECONDS: a short interval for trying the recovery by hand.
     if (const char* s = std::getenv("NL_AUTOSAVE_SECONDS"); s && ms > 0)
         ms = std::max(1, std::atoi(s)) * 1000;
-    if (ms <= 0 || Nl.RecoveryFolder.empty()) {
+    if (ms <= 0 || Nl.Recovery.Folder.empty()) {
         autosave_->stop();
     } else if (!autosave_->isActive() || autosave_->interval() != ms) {
         autosave_->start(ms);

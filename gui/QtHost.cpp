@@ -42,19 +42,26 @@ QString ToQtFilter(const std::string& filter) {
     return out.join(";;");
 }
 
-TButton TQtHost::MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) {
+TButton TQtHost::MessageDialog(const std::string& heading, const std::string& text, TButtons buttons,
+                               TIcon icon) {
     if (AnswerHook) return AnswerHook(heading, text, buttons);
     QMessageBox box(Window);
     box.setWindowTitle(QString::fromStdString(heading));
     box.setText(QString::fromStdString(text));
-    box.setIcon((buttons & static_cast<uint8_t>(TButton::Yes)) ? QMessageBox::Question
-                                                               : QMessageBox::Information);
+    const bool asks = buttons & (static_cast<uint8_t>(TButton::Yes) | static_cast<uint8_t>(TButton::Save));
+    // In the order of TIcon: Auto asks with a question when Yes or Save is offered.
+    const QMessageBox::Icon icons[] = {asks ? QMessageBox::Question : QMessageBox::Information,
+                                       QMessageBox::Information, QMessageBox::Question, QMessageBox::Warning,
+                                       QMessageBox::Critical};
+    box.setIcon(icons[static_cast<size_t>(icon)]);
     struct Choice {
         TButton Button;
         const char* Label;
         QMessageBox::ButtonRole Role;
     };
-    const Choice choices[] = {{TButton::OK, "OK", QMessageBox::AcceptRole},
+    const Choice choices[] = {{TButton::Save, "Save", QMessageBox::AcceptRole},
+                              {TButton::Discard, "Don't Save", QMessageBox::DestructiveRole},
+                              {TButton::OK, "OK", QMessageBox::AcceptRole},
                               {TButton::Yes, "Yes", QMessageBox::YesRole},
                               {TButton::No, "No", QMessageBox::NoRole},
                               {TButton::Cancel, "Cancel", QMessageBox::RejectRole},
@@ -62,8 +69,13 @@ TButton TQtHost::MessageDialog(const std::string& heading, const std::string& te
                               {TButton::Apply, "Apply", QMessageBox::ApplyRole}};
     std::vector<std::pair<QAbstractButton*, TButton>> made;
     for (const Choice& c : choices)
-        if (buttons & static_cast<uint8_t>(c.Button))
-            made.emplace_back(box.addButton(c.Label, c.Role), c.Button);
+        if (buttons & static_cast<uint8_t>(c.Button)) {
+            QPushButton* b = box.addButton(c.Label, c.Role);
+            made.emplace_back(b, c.Button);
+            // Return saves; Escape cancels.
+            if (c.Button == TButton::Save) box.setDefaultButton(b);
+            if (c.Button == TButton::Cancel) box.setEscapeButton(b);
+        }
     if (made.empty()) made.emplace_back(box.addButton("OK", QMessageBox::AcceptRole), TButton::OK);
     box.exec();
     for (auto& [b, id] : made)

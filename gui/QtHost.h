@@ -61,7 +61,8 @@ public:
     // Tests see the guide page asked for instead of a browser starting.
     std::function<bool(const std::string& file)> GuideHook;
 
-    TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) override;
+    TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons,
+                          TIcon icon = TIcon::Auto) override;
     int32_t PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) override;
     void ShowPropertiesWindow() override;
     void ClosePropertiesWindow() override;

@@ -203,9 +203,7 @@ void TSupportPropertiesDialog::Build() {
             if (nl_.SupportPage()) nl_.SupportPage()->ChooseFont(nl_.GetHost());
         });
         button(page->LockCaption(), [this] {
-            TSLStitch* current = nl_.Sew.Current();
-            const int32_t id = current ? nl_.Sew.IndexOf(current) + 1 : 0;
-            if (nl_.SupportPage()) nl_.SupportPage()->ToggleLock(id);
+            if (nl_.SupportPage()) nl_.SupportPage()->ToggleLock(nl_.Sew.Current());
             if (!buttons_.empty())
                 buttons_.back()->setText(QString::fromStdString(nl_.SupportPage()->LockCaption()));
         });

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     nl::TNL& controller = window.Controller();
     controller.PreferencesPath = nl::PreferencesFile();
     controller.Preferences = nl::LoadPreferences(controller.PreferencesPath);
-    controller.RecoveryFolder = nl::UserDataFolder() / "recovery";
+    controller.Recovery.Folder = nl::UserDataFolder() / "recovery";
     window.UpdateAutosaveTimer();
 
     // NL_GRAB=file.png [NL_GRAB_DELAY=ms]: saves a picture of the screen once the window has

@@ -8,8 +8,19 @@
 
 namespace nl {
 
-// Buttons of the message dialog (TNLErrorDlg).
-enum class TButton : uint8_t { None = 0, OK = 1, Yes = 2, No = 4, Cancel = 8, Abort = 16, Apply = 32 };
+// Buttons of the message dialog (TNLErrorDlg). Save and Discard ("Don't Save") answer the question
+// about unsaved changes.
+enum class TButton : uint8_t {
+    None = 0,
+    OK = 1,
+    Yes = 2,
+    No = 4,
+    Cancel = 8,
+    Abort = 16,
+    Apply = 32,
+    Save = 64,
+    Discard = 128
+};
 using TButtons = uint8_t;
 constexpr TButtons operator|(TButton a, TButton b) {
     return static_cast<TButtons>(static_cast<uint8_t>(a) | static_cast<uint8_t>(b));
@@ -20,6 +31,9 @@ constexpr TButtons operator|(TButtons a, TButton b) {
 constexpr TButtons Buttons(TButton b) {
     return static_cast<TButtons>(b);
 }
+
+// The icon of the message dialog. Auto: a question when Yes or Save is offered, else information.
+enum class TIcon : uint8_t { Auto, Information, Question, Warning, Error };
 
 enum class TCursor : uint8_t { Arrow, Cross, Hand, Move, SizeAll, Wait, Point, Rotate, Zoom };
 
@@ -74,7 +88,8 @@ class Host {
 public:
     virtual ~Host() = default;
     // A modal message with a heading, a text and buttons; returns the button pressed.
-    virtual TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) = 0;
+    virtual TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons,
+                                  TIcon icon = TIcon::Auto) = 0;
     // The status line.
     virtual void SetStatus(const std::string& text) = 0;
     // The prompt field of the status line (what the current mode expects next).

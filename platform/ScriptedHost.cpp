@@ -2,8 +2,9 @@
 
 namespace nl {
 
-TButton TScriptedHost::MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) {
-    Messages.push_back({heading, text, buttons});
+TButton TScriptedHost::MessageDialog(const std::string& heading, const std::string& text, TButtons buttons,
+                                     TIcon icon) {
+    Messages.push_back({heading, text, buttons, icon});
     if (Answers.empty()) {
         // Unscripted: the first offered button of OK, No, Cancel (the safe answer).
         for (TButton b : {TButton::OK, TButton::No, TButton::Cancel})

@@ -12,6 +12,7 @@ public:
         std::string Heading;
         std::string Text;
         TButtons Buttons;
+        TIcon Icon = TIcon::Auto;
     };
 
     struct Menu {
@@ -47,7 +48,8 @@ public:
     int Depth = 32;
     std::string Folder = ".";
 
-    TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons) override;
+    TButton MessageDialog(const std::string& heading, const std::string& text, TButtons buttons,
+                          TIcon icon = TIcon::Auto) override;
     void SetStatus(const std::string& text) override { Status = text; }
     void SetPrompt(const std::string& text) override { Prompt = text; }
     int32_t PopupMenu(const std::vector<TMenuItem>& items, int32_t x, int32_t y) override;

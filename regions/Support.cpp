@@ -714,11 +714,70 @@ std::unique_ptr<TObjectBase> TSupportBaseList::Remove(int32_t i) {
     return Extract(i);
 }
 
-void TSupportBaseList::MoveLockedMemos(int32_t id, int32_t dx, int32_t dy) {
-    if (id == 0) return;
+namespace {
+// The item as a text memo, null for any other kind.
+TObjectText* MemoOf(TObjectBase* o) {
+    return o && o->Kind == SUPPORT_TEXT_LABEL ? static_cast<TObjectText*>(o) : nullptr;
+}
+} // namespace
+
+void TSupportBaseList::MoveLockedMemos(const TSLStitch* object, int32_t dx, int32_t dy) {
+    if (!object) return;
     for (int32_t i = 1; i < Count(); ++i)
-        if ((*this)[i]->Kind == SUPPORT_TEXT_LABEL && static_cast<TObjectText&>(*(*this)[i]).LockedTo == id)
-            (*this)[i]->Offset(dx, dy);
+        if (TObjectText* m = MemoOf((*this)[i]); m && m->Locked == object) m->Offset(dx, dy);
+}
+
+bool TSupportBaseList::HasMemoLockedTo(const TSLStitch* object) const {
+    for (int32_t i = 1; i < Count(); ++i)
+        if (TObjectText* m = MemoOf((*this)[i]); m && object && m->Locked == object) return true;
+    return false;
+}
+
+void TSupportBaseList::UnlockFrom(const TSLStitch* object) {
+    for (int32_t i = 1; i < Count(); ++i)
+        if (TObjectText* m = MemoOf((*this)[i]); m && m->Locked == object) {
+            m->Locked = nullptr;
+            m->LockedTo = 0;
+        }
+}
+
+std::vector<TSLStitch*> TSupportBaseList::Locks() const {
+    // In the order of the list's record, which leaves the font backdrops out.
+    std::vector<TSLStitch*> locks{nullptr};
+    for (int32_t i = 1; i < Count(); ++i)
+        if ((*this)[i]->Kind != SUPPORT_FONT_BASE) {
+            TObjectText* m = MemoOf((*this)[i]);
+            locks.push_back(m ? m->Locked : nullptr);
+        }
+    return locks;
+}
+
+void TSupportBaseList::SetLocks(const std::vector<TSLStitch*>& locks) {
+    size_t at = 1;
+    for (int32_t i = 1; i < Count() && at < locks.size(); ++i)
+        if ((*this)[i]->Kind != SUPPORT_FONT_BASE) {
+            if (TObjectText* m = MemoOf((*this)[i])) m->Locked = locks[at];
+            ++at;
+        }
+}
+
+void TSupportBaseList::NumberLocks(const std::function<int32_t(const TSLStitch*)>& positionOf) {
+    for (int32_t i = 1; i < Count(); ++i)
+        if (TObjectText* m = MemoOf((*this)[i])) {
+            const int32_t at = m->Locked ? positionOf(m->Locked) : -1;
+            m->LockedTo = at >= 0 ? at + 1 : 0;
+        }
+}
+
+void TSupportBaseList::ResolveLocks(const std::vector<TSLStitch*>& objects) {
+    for (int32_t i = 1; i < Count(); ++i)
+        if (TObjectText* m = MemoOf((*this)[i])) {
+            const int32_t n = m->LockedTo;
+            m->Locked = n >= 1 && static_cast<size_t>(n) <= objects.size()
+                            ? objects[static_cast<size_t>(n) - 1]
+                            : nullptr;
+            if (!m->Locked) m->LockedTo = 0;
+        }
 }
 
 void TSupportBaseList::RubberBand(int32_t x0, int32_t y0, int32_t x1, int32_t y1) {

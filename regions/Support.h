@@ -4,6 +4,7 @@
 // every support object a worksheet file holds is read, kept and written back unchanged.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
@@ -156,7 +157,10 @@ public:
     TObjectText();
     int32_t TextColor = 0;
     double FontHeight = 98.08; // units: a 16-point font at 6.13 units per pixel
-    int32_t LockedTo = 0;      // "Lock To Selected": the id (Mark) of a stitch object, 0 none
+    // "Lock To Selected": the stitch object the memo moves with (null: none). Files name it by its
+    // list position + 1 in LockedTo (0: none), set before writing and resolved after reading.
+    TSLStitch* Locked = nullptr;
+    int32_t LockedTo = 0;
     std::string FontName = "Times New Roman";
     uint8_t FontStyle = 0; // MEMO_BOLD, MEMO_ITALIC
     int32_t FontSize = 16; // the font's height in screen pixels; FontHeight is it in units
@@ -273,8 +277,21 @@ public:
     void SendToBottom(int32_t i);
     // Removes item i (never item 0).
     std::unique_ptr<TObjectBase> Remove(int32_t i);
-    // Every text memo locked to the object `id` moves by (dx, dy).
-    void MoveLockedMemos(int32_t id, int32_t dx, int32_t dy);
+    // Every text memo locked to `object` moves by (dx, dy).
+    void MoveLockedMemos(const TSLStitch* object, int32_t dx, int32_t dy);
+    // Whether a text memo is locked to `object`.
+    bool HasMemoLockedTo(const TSLStitch* object) const;
+    // The memos locked to `object` let go of it (it leaves the worksheet).
+    void UnlockFrom(const TSLStitch* object);
+    // What each item of the list's record is locked to (null for items that are not locked memos;
+    // font backdrops are in no record), and the same put back on a list read from that record.
+    std::vector<TSLStitch*> Locks() const;
+    void SetLocks(const std::vector<TSLStitch*>& locks);
+    // Before writing a file: each memo's LockedTo from its object (`positionOf`: the object's list
+    // position, -1 when it is not in the list). After reading one: each LockedTo resolved among
+    // `objects` (a number that names none unlocks the memo).
+    void NumberLocks(const std::function<int32_t(const TSLStitch*)>& positionOf);
+    void ResolveLocks(const std::vector<TSLStitch*>& objects);
     // Item 0's bounds become the rectangle spanned by the two corners.
     void RubberBand(int32_t x0, int32_t y0, int32_t x1, int32_t y1);
     // The stitch pattern creators, in list order.

@@ -35,13 +35,15 @@ void Store(TCatData& c, TThreadSort sort, const std::vector<int32_t>& perm) {
 }
 
 // The first word of a description for grouping by name: leading blanks skipped, up to the first
-// blank or comma, upper case.
+// blank or comma, upper case. A tab is no blank here: it is part of the word, as in the name order
+// the catalog files store (and other programs show as stored), so a catalog written again keeps
+// the order it came with.
 std::string FirstWord(const std::string& s) {
     size_t i = 0;
-    while (i < s.size() && (s[i] == ' ' || s[i] == '\t'))
+    while (i < s.size() && s[i] == ' ')
         ++i;
     std::string w;
-    for (; i < s.size() && s[i] != ' ' && s[i] != '\t' && s[i] != ','; ++i) {
+    for (; i < s.size() && s[i] != ' ' && s[i] != ','; ++i) {
         char ch = s[i];
         w += (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
     }

@@ -172,14 +172,15 @@ bool TSupportPage::ChooseFont(Host& host) {
 
 std::string TSupportPage::LockCaption() const {
     const bool locked =
-        target_.Kind == SUPPORT_TEXT_LABEL && static_cast<const TObjectText&>(target_).LockedTo;
+        target_.Kind == SUPPORT_TEXT_LABEL && static_cast<const TObjectText&>(target_).Locked != nullptr;
     return locked ? "Unlock Memo" : "Lock To Selected";
 }
 
-void TSupportPage::ToggleLock(int32_t selectedId) {
+void TSupportPage::ToggleLock(TSLStitch* selected) {
     if (target_.Kind != SUPPORT_TEXT_LABEL) return;
     auto& memo = static_cast<TObjectText&>(target_);
-    memo.LockedTo = memo.LockedTo ? 0 : selectedId;
+    memo.Locked = memo.Locked ? nullptr : selected;
+    memo.LockedTo = 0; // numbered when the worksheet is written
     Regenerate();
 }
 

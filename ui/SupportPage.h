@@ -34,9 +34,10 @@ public:
     bool ChooseFont(Host& host);
     TFontChoice MemoFont() const;
     void SetMemoFont(const TFontChoice& font);
-    // "Lock To Selected" with the selected stitch object's id; again ("Unlock Memo") clears it.
+    // "Lock To Selected" locks the memo to the selected stitch object (it then moves with it);
+    // again ("Unlock Memo") lets go.
     std::string LockCaption() const;
-    void ToggleLock(int32_t selectedId);
+    void ToggleLock(TSLStitch* selected);
 
 protected:
     void Regenerate() override {

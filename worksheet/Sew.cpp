@@ -6,12 +6,11 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "platform/Host.h"
-#include "regions/Pattern.h"
+#include "regions/Hole.h"
 #include "regions/JumpNodes.h"
+#include "regions/Pattern.h"
 #include "regions/SLRegion.h"
 #include "stitching/SLCurve.h"
-#include "regions/Hole.h"
 #include "worksheet/HoleSeams.h"
 
 namespace nl {
@@ -106,22 +105,6 @@ void TSew::Reset() {
     Modified = false;
 }
 
-bool TSew::NewWorksheet(Host& host) {
-    if (host.MessageDialog("Creating A New WorkSheet !",
-                           "All Current Data Will Be Lost ! Is It OK To Continue ?",
-                           TButton::Yes | TButton::No) != TButton::Yes)
-        return false;
-    Reset();
-    host.RequestRedraw();
-    return true;
-}
-
-bool TSew::CanExit(Host& host) {
-    if (!Modified) return true;
-    return host.MessageDialog("Exit Nordelune ?", "OK To Exit ( Has Worksheet Been Saved ? ) ",
-                              TButton::Yes | TButton::No) == TButton::Yes;
-}
-
 void TSew::ClearSelection(uint32_t mask) {
     for (auto& o : items_)
         o->ClearFlags(mask);
@@ -149,6 +132,9 @@ void TSew::CloseSelection() {
         changed = false;
         auto select = [&](TSLStitch* o) {
             if (o && !selected(o)) {
+                // Inside an edit what the closing adds is recorded before it changes: undo gives
+                // back whatever the edit then does to it.
+                History.Touch(*this, o);
                 o->SetFlags(OF_SELECTED_LAYOUT);
                 changed = true;
             }
@@ -352,6 +338,11 @@ void TSew::Delete(int32_t index) {
     // ResolveCreatorMembers).
     for (TObjectPatternCreator* c : Support.Creators())
         std::erase(c->Members, o);
+    // A memo locked to it lets go (undo locks it again).
+    if (Support.HasMemoLockedTo(o)) {
+        History.TouchSupport(*this);
+        Support.UnlockFrom(o);
+    }
     std::unique_ptr<TSLStitch> gone = Extract(index);
     if (History.Recording()) {
         History.Park(std::move(gone));
@@ -389,8 +380,10 @@ void TSew::AfterLoad(const TStitchContext& ctx, int32_t fileVersion, const std::
         objects.push_back(o.get());
     // Each rail B is linked to the rail A read before it (and the column generated).
     LinkRailsInOrder(objects, ctx);
-    // Members of stitch pattern creators name their creator by its place in the support list.
+    // Members of stitch pattern creators name their creator by its place in the support list; memos
+    // name the object they are locked to by its place in the object list.
     ResolveCreatorMembers(Support, objects);
+    Support.ResolveLocks(objects);
     // Jump links name their partners by list position: resolved (and checked) now, and the chains
     // generated, since their stitches are not stored.
     ResolveJumps(objects);

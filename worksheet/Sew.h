@@ -15,8 +15,6 @@
 
 namespace nl {
 
-class Host;
-
 struct TGroup {
     int32_t Id = 0;
     int32_t MappedId = 0; // used only while pasting
@@ -69,10 +67,6 @@ public:
     // The edits that can be undone and redone (emptied by Reset: a new or opened worksheet).
     TUndoHistory History;
 
-    // Asks, then empties the worksheet back to its start state. False when the user declined.
-    bool NewWorksheet(Host& host);
-    // True when the program may end; asks when there are unsaved changes.
-    bool CanExit(Host& host);
     // Empties everything without asking (start state: one embroidery frame).
     void Reset();
     void MarkModified() { Modified = true; }

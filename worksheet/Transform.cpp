@@ -19,15 +19,48 @@ bool Stitched(const TSLStitch& o) {
 }
 } // namespace
 
-void ScaleEnvelope(TSLStitch& object, double percent) {
+void ScaleEnvelope(TSLStitch& object, double sxPercent, double syPercent) {
     auto* c = dynamic_cast<TSLCurve*>(&object);
-    if (!c || !c->Outlines) return;
-    const auto f = static_cast<float>(percent / 100.0);
-    for (int32_t i = 0; i < c->Outlines->Count(); ++i) {
-        TOutline& s = *(*c->Outlines)[i];
-        for (float* h :
-             {&s.HeightA, &s.HeightB, &s.CtrlHeight1A, &s.CtrlHeight2A, &s.CtrlHeight1B, &s.CtrlHeight2B})
-            *h *= f;
+    if (!c || !c->Outlines || c->SegmentCount() == 0) return;
+    const double sx = sxPercent / 100.0, sy = syPercent / 100.0;
+    const int32_t last = c->LastSample();
+    // A width across a path of direction t (unit) becomes sx sy / |(sx tx, sy ty)| of itself: the
+    // area a stretch of the column covers scales by sx sy, its length along the path by the
+    // denominator.
+    auto factorAt = [&](int32_t sample, float t) {
+        const TRays rays = c->Perpendiculars(sample, t, 1.0);
+        // The A ray is the path's direction turned a quarter: turned back, it is the direction.
+        const double nx = rays.A.X2 - rays.A.X1, ny = rays.A.Y2 - rays.A.Y1;
+        const double len = std::hypot(nx, ny);
+        if (!(len > 1e-12)) return std::sqrt(sx * sy);
+        const double tx = ny / len, ty = -nx / len;
+        const double along = std::hypot(sx * tx, sy * ty);
+        return along > 1e-12 ? sx * sy / along : std::sqrt(sx * sy);
+    };
+    // The sample at a fraction of the way from one sample to another, with its parameter.
+    auto factorBetween = [&](int32_t from, int32_t to, double fraction) {
+        const double at = from + (to - from) * std::clamp(fraction, 0.0, 1.0);
+        const int32_t s = std::clamp(static_cast<int32_t>(std::floor(at)), 0, last);
+        return factorAt(s, s >= last ? 1.f : SAMPLE_T[s % kSamplesPerSegment]);
+    };
+    TOutlineList& list = *c->Outlines;
+    const int32_t sections = list.Count();
+    for (int32_t i = 0; i < sections; ++i) {
+        TOutline& s = *list[i];
+        const int32_t from = std::clamp(s.StartSample, 0, last);
+        const int32_t to = i + 1 < sections ? std::clamp(list[i + 1]->StartSample, from, last) : last;
+        const auto start =
+            static_cast<float>(factorAt(from, from >= last ? 1.f : SAMPLE_T[from % kSamplesPerSegment]));
+        s.HeightA *= start;
+        s.HeightB *= start;
+        const auto at1A = static_cast<float>(factorBetween(from, to, s.CtrlPos1A / 100.0));
+        const auto at2A = static_cast<float>(factorBetween(from, to, s.CtrlPos2A / 100.0));
+        const auto at1B = static_cast<float>(factorBetween(from, to, s.CtrlPos1B / 100.0));
+        const auto at2B = static_cast<float>(factorBetween(from, to, s.CtrlPos2B / 100.0));
+        s.CtrlHeight1A *= at1A;
+        s.CtrlHeight2A *= at2A;
+        s.CtrlHeight1B *= at1B;
+        s.CtrlHeight2B *= at2B;
     }
 }
 
@@ -132,10 +165,11 @@ void TTransformSet::Scale(double sx, double sy, bool envelopes, const TStitchCon
                 static_cast<TSLRegion&>(o).ApplyScale(ax, ay, sx, sy, batch);
                 continue;
             }
+            // The envelope's directions are those of the path before it is scaled.
+            if (envelopes) ScaleEnvelope(o, sx, sy);
             for (TSP& p : o)
                 ScaleAbout(p.X, p.Y, ax, ay, sx, sy);
             if (o.JumpVia) ScaleAbout(o.JumpVia->X, o.JumpVia->Y, ax, ay, sx, sy);
-            if (envelopes) ScaleEnvelope(o, (sx + sy) / 2.0);
             o.UpdateBounds(batch);
         }
         RebuildDependents(batch);

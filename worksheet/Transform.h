@@ -43,7 +43,11 @@ private:
     void RebuildDependents(const TStitchContext& ctx);
 };
 
-// Scales the widths of a curve's envelope (its outline list) by `percent`.
-void ScaleEnvelope(TSLStitch& curve, double percent);
+// Scales the widths of a curve's envelope (its outline list) for a resize by (sxPercent,
+// syPercent) of the curve as it is now (before its points are scaled): each height by the factor
+// the resize gives the width across the path where that height is (at its section's anchor, or at
+// its control position along the section). A column along X resized 200 % wide keeps its heights;
+// one along Y doubles them.
+void ScaleEnvelope(TSLStitch& curve, double sxPercent, double syPercent);
 
 } // namespace nl

@@ -30,7 +30,8 @@ struct TUndoHistory::TStep {
     std::vector<int32_t> Groups;             // the other state's group ids
     std::vector<TSLStitch*> Holes, Overlays; // the other state's lists
     bool SupportTouched = false;
-    std::vector<uint8_t> Support; // the other state's support list record
+    std::vector<uint8_t> Support;         // the other state's support list record
+    std::vector<TSLStitch*> SupportLocks; // and the objects its memos are locked to, item by item
     TSLStitch* CurrentBefore = nullptr;
     TSLStitch* CurrentAfter = nullptr;
     bool ModifiedBefore = false;
@@ -43,7 +44,7 @@ struct TUndoHistory::TStep {
         };
         for (const TObject& t : Objects)
             if (t.Live == o) return true;
-        return has(OrderBefore) || has(OrderAfter) || has(Holes) || has(Overlays);
+        return has(OrderBefore) || has(OrderAfter) || has(Holes) || has(Overlays) || has(SupportLocks);
     }
 };
 
@@ -116,12 +117,15 @@ std::vector<uint8_t> SupportRecord(const TSupportBaseList& list) {
     return w.Data();
 }
 
-void ReadSupport(TSupportBaseList& list, const std::vector<uint8_t>& bytes) {
+void ReadSupport(TSupportBaseList& list, const std::vector<uint8_t>& bytes,
+                 const std::vector<TSLStitch*>& locks) {
     TByteReader r(bytes);
     TRecordContext ctx;
     TRecordReader io(r, ctx, TRecordForm::Worksheet);
     TSupportBaseList fresh;
     fresh.Record(io);
+    // A memo's lock is the object itself, which the record cannot hold.
+    fresh.SetLocks(locks);
     // The font design backdrop is the font editor's and never in a record: it stays as it is.
     for (int32_t i = list.Count() - 1; i >= 1; --i)
         if (list[i]->Kind == SUPPORT_FONT_BASE) fresh.Add(list.Extract(i));
@@ -229,8 +233,10 @@ void Apply(TSew& sew, TUndoHistory::TStep& s, bool toBefore) {
     if (s.OverlaysChanged) std::swap(sew.Overlays, s.Overlays);
     if (s.SupportChanged) {
         std::vector<uint8_t> now = SupportRecord(sew.Support);
-        ReadSupport(sew.Support, s.Support);
+        std::vector<TSLStitch*> nowLocks = sew.Support.Locks();
+        ReadSupport(sew.Support, s.Support, s.SupportLocks);
         s.Support = std::move(now);
+        s.SupportLocks = std::move(nowLocks);
     }
     TSLStitch* current = toBefore ? s.CurrentBefore : s.CurrentAfter;
     sew.SetCurrent(current && sew.IndexOf(current) >= 0 ? current : nullptr);
@@ -317,11 +323,15 @@ void TUndoHistory::Commit(TSew& sew, std::unique_ptr<TStep> step) {
     s.GroupsChanged = s.Groups != GroupIds(sew.Groups);
     s.HolesChanged = s.Holes != sew.Holes;
     s.OverlaysChanged = s.Overlays != sew.Overlays;
-    s.SupportChanged = s.SupportTouched && s.Support != SupportRecord(sew.Support);
+    s.SupportChanged = s.SupportTouched &&
+                       (s.Support != SupportRecord(sew.Support) || s.SupportLocks != sew.Support.Locks());
     if (!s.GroupsChanged) s.Groups.clear();
     if (!s.HolesChanged) s.Holes.clear();
     if (!s.OverlaysChanged) s.Overlays.clear();
-    if (!s.SupportChanged) s.Support.clear();
+    if (!s.SupportChanged) {
+        s.Support.clear();
+        s.SupportLocks.clear();
+    }
     if (s.Objects.empty() && s.OrderBefore.empty() && s.OrderAfter.empty() && !s.GroupsChanged &&
         !s.HolesChanged && !s.OverlaysChanged && !s.SupportChanged)
         return; // nothing changed
@@ -382,9 +392,10 @@ void TUndoStep::Begin(std::string name) {
     h.open_ = &s;
 }
 
-void TUndoStep::Touch(TSLStitch* object) {
-    TUndoHistory::TStep* s = sew_.History.open_;
-    if (!s || !object || done_) return;
+namespace {
+// Adds an object with its dependents to a step being recorded.
+void TouchIn(TSew& sew, TUndoHistory::TStep& step, TSLStitch* object) {
+    TUndoHistory::TStep* s = &step;
     std::vector<TSLStitch*> seeds{object};
     if (TSLStitch* p = object->Partner()) seeds.push_back(p);
     for (TSLStitch* c : object->JumpChain()) {
@@ -393,7 +404,7 @@ void TUndoStep::Touch(TSLStitch* object) {
     }
     std::vector<TSLStitch*> added;
     for (TSLStitch* o : seeds) {
-        if (sew_.IndexOf(o) < 0 || s->Touched.count(o)) continue;
+        if (sew.IndexOf(o) < 0 || s->Touched.count(o)) continue;
         s->Touched.insert(o);
         s->Objects.push_back({o, o->Clone()});
         added.push_back(o);
@@ -402,8 +413,8 @@ void TUndoStep::Touch(TSLStitch* object) {
     bool outline =
         std::any_of(added.begin(), added.end(), [](TSLStitch* o) { return o->Kind() == KIND_CURVE; });
     if (!outline) return;
-    for (int32_t i = 0; i < sew_.Count(); ++i) {
-        TSLStitch* r = sew_[i];
+    for (int32_t i = 0; i < sew.Count(); ++i) {
+        TSLStitch* r = sew[i];
         if (r->Kind() != KIND_REGION || s->Touched.count(r)) continue;
         auto used = r->UsedOutlines();
         if (std::any_of(used.begin(), used.end(), [&](TSLStitch* u) { return s->Touched.count(u) > 0; })) {
@@ -411,6 +422,28 @@ void TUndoStep::Touch(TSLStitch* object) {
             s->Objects.push_back({r, r->Clone()});
         }
     }
+}
+
+void TouchSupportIn(TSew& sew, TUndoHistory::TStep& s) {
+    if (s.SupportTouched) return;
+    s.SupportTouched = true;
+    s.Support = SupportRecord(sew.Support);
+    s.SupportLocks = sew.Support.Locks();
+}
+} // namespace
+
+void TUndoHistory::Touch(TSew& sew, TSLStitch* object) {
+    if (open_ && object) TouchIn(sew, *open_, object);
+}
+
+void TUndoHistory::TouchSupport(TSew& sew) {
+    if (open_) TouchSupportIn(sew, *open_);
+}
+
+void TUndoStep::Touch(TSLStitch* object) {
+    TUndoHistory::TStep* s = sew_.History.open_;
+    if (!s || !object || done_) return;
+    TouchIn(sew_, *s, object);
 }
 
 void TUndoStep::Created(TSLStitch* object) {
@@ -427,10 +460,7 @@ void TUndoStep::Created(TSLStitch* object) {
 }
 
 void TUndoStep::TouchSupport() {
-    TUndoHistory::TStep* s = sew_.History.open_;
-    if (!s || s->SupportTouched) return;
-    s->SupportTouched = true;
-    s->Support = SupportRecord(sew_.Support);
+    if (TUndoHistory::TStep* s = sew_.History.open_) TouchSupportIn(sew_, *s);
 }
 
 void TUndoStep::SetName(std::string name) {

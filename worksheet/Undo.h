@@ -67,6 +67,12 @@ public:
 
     // True while an edit is being recorded (a TUndoStep is open).
     bool Recording() const;
+    // Adds an object (and its dependents) to the step being recorded, as TUndoStep::Touch does:
+    // for changes the edit makes on its way (closing the selection selects more objects). Nothing
+    // when no step is open.
+    void Touch(TSew& sew, TSLStitch* object);
+    // The support list joins the step being recorded (a memo lets go of a deleted object).
+    void TouchSupport(TSew& sew);
     // An object is being destroyed outside any step: the steps that refer to it (and everything
     // older, which could not be undone past it) are dropped.
     void Forget(const TSLStitch* object);

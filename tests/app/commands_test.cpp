@@ -293,7 +293,7 @@ TEST(StartUp, FailedLoadKeepsTheWorksheetAndItsName) {
     struct TCase {
         std::string File, Heading, Text;
     } cases[] = {
-        {text, "Unexpected File Format !", text + " Is Is Not A Nordelune Worksheet ! "},
+        {text, "Unexpected File Format !", text + " Is Not A Nordelune Worksheet ! "},
         {(dir.Path / "gone.Nl1").string(), "File Loading Error !",
          "Don't Seem To Be Able To Find The File " + (dir.Path / "gone.Nl1").string() +
              " At The Specified Path "},
@@ -305,12 +305,13 @@ TEST(StartUp, FailedLoadKeepsTheWorksheetAndItsName) {
         TSLStitch* mine = s.Direct(100, 100, 2);
         s.Nl.FirstShow({c.File});
         EXPECT_EQ(s.Nl.Sew.FileName, "Untitled") << "a later Save must not write over " << c.File;
-        EXPECT_EQ(s.Nl.Caption(), "Nordelune ");
+        EXPECT_EQ(s.Nl.Caption(), "Nordelune : ( *Untitled )");
         ASSERT_EQ(s.Nl.Sew.Count(), 1);
         EXPECT_EQ(s.Nl.Sew[0], mine);
         EXPECT_TRUE(s.Nl.Sew.Modified);
         ASSERT_EQ(s.Host.Messages.size(), 1u) << c.File;
         EXPECT_EQ(s.Host.Messages[0].Heading, c.Heading);
+        EXPECT_EQ(s.Host.Messages[0].Icon, TIcon::Error) << "a failure, not an information";
         if (!c.Text.empty())
             EXPECT_EQ(s.Host.Messages[0].Text, c.Text);
         else
@@ -323,8 +324,11 @@ TEST(StartUp, ClosingAsksOnlyWhenModified) {
     EXPECT_TRUE(s.Nl.CanClose());
     EXPECT_TRUE(s.Host.Messages.empty());
     s.Direct(100, 100, 2);
-    s.Host.Answers = {TButton::No};
+    s.Host.Answers = {TButton::Cancel};
     EXPECT_FALSE(s.Nl.CanClose());
-    s.Host.Answers = {TButton::Yes};
+    ASSERT_EQ(s.Host.Messages.size(), 1u);
+    EXPECT_EQ(s.Host.Messages[0].Heading, "Exit Nordelune ?");
+    EXPECT_EQ(s.Host.Messages[0].Buttons, TButton::Save | TButton::Discard | TButton::Cancel);
+    s.Host.Answers = {TButton::Discard};
     EXPECT_TRUE(s.Nl.CanClose());
 }

@@ -4,6 +4,7 @@
 #include "Sheet.h"
 #include "formats/Clipboard.h"
 #include "formats/Worksheet.h"
+#include "stitching/SLFont.h"
 #include "ui/TransformDialogs.h"
 
 using namespace nl;
@@ -233,4 +234,120 @@ TEST(EditCommands, ArrowKeysMoveTheSelectionAsOneStepEach) {
     s.Nl.Sew.ClearSelection(OF_SELECTED_LAYOUT);
     s.Nl.KeyDown(TKey::Right, {});
     EXPECT_NE(s.Nl.View.ScrollX, scroll); // nothing selected: the view scrolls
+}
+
+namespace {
+// The worksheet's bytes without the selection bits: what an undo must give back.
+std::vector<uint8_t> Content(TSheet& s) {
+    std::vector<uint32_t> flags;
+    for (int32_t i = 0; i < s.Nl.Sew.Count(); ++i) {
+        flags.push_back(s.Nl.Sew[i]->Flags);
+        s.Nl.Sew[i]->ClearFlags(OF_SELECTED_EDIT | OF_SELECTED_LAYOUT);
+    }
+    auto b = Bytes(s);
+    for (int32_t i = 0; i < s.Nl.Sew.Count(); ++i)
+        s.Nl.Sew[i]->Flags = flags[static_cast<size_t>(i)];
+    return b;
+}
+} // namespace
+
+TEST(EditCommands, MirrorAndGroupOfARegionAloneUndoTheOutlinesTheyTookAlong) {
+    // Only the fill region selected (and current): the edit closes the selection over its outline,
+    // which the undo must give back too.
+    for (TCommand c : {TCommand::MirrorHorizontal, TCommand::MirrorVertical}) {
+        TSheet s;
+        SelectOnly(s, s.Region);
+        s.Nl.Sew.SetCurrent(s.Region);
+        const auto before = Content(s);
+        const auto square = std::vector<TSP>(s.Square->begin(), s.Square->end());
+        s.Nl.Execute(c);
+        ASSERT_NE((*s.Square)[1].X + (*s.Square)[1].Y, square[1].X + square[1].Y) << "the outline was mirrored";
+        s.Nl.Execute(TCommand::Undo);
+        EXPECT_EQ((*s.Square)[1].X, square[1].X);
+        EXPECT_EQ((*s.Square)[1].Y, square[1].Y);
+        EXPECT_EQ(Content(s), before);
+    }
+    TSheet s;
+    // Everything ungrouped first (one step), then a group of the region alone.
+    s.Nl.SetMode(TMode::ObjectLayout);
+    s.Host.Answers = {TButton::Yes, TButton::Yes, TButton::Yes};
+    s.Nl.Execute(TCommand::GroupSelection);
+    ASSERT_EQ(s.Nl.Sew.Groups.Count(), 0);
+    SelectOnly(s, s.Region);
+    const auto before = Content(s);
+    s.Nl.Execute(TCommand::GroupSelection);
+    EXPECT_EQ(s.Square->GroupId, s.Region->GroupId) << "the outline joins its region's group";
+    s.Nl.Execute(TCommand::Undo);
+    EXPECT_EQ(s.Square->GroupId, 0);
+    EXPECT_EQ(s.Nl.Sew.Groups.Count(), 0);
+    EXPECT_EQ(Content(s), before);
+    // The next group is the direct stitch object's alone: nothing unrelated is merged into it.
+    SelectOnly(s, s.Direct);
+    s.Nl.Execute(TCommand::GroupSelection);
+    EXPECT_GT(s.Direct->GroupId, 0);
+    EXPECT_EQ(s.Square->GroupId, 0);
+    EXPECT_EQ(s.Region->GroupId, 0);
+}
+
+TEST(EditCommands, CancelInTheRotateOrResizeDialogLeavesTheWorksheetUnmodified) {
+    for (bool rotate : {true, false}) {
+        SCOPED_TRACE(rotate ? "rotate" : "resize");
+        TSheet s;
+        SelectOnly(s, s.Square);
+        s.Nl.Sew.Modified = false;
+        const auto bytes = Bytes(s);
+        const size_t steps = s.Nl.Sew.History.Recorded();
+        s.Host.RotateDialogScript = [&] {
+            s.Nl.RotateDialog()->SetAngle(45);
+            s.Nl.RotateDialog()->Cancel();
+        };
+        s.Host.ResizeDialogScript = [&] {
+            s.Nl.ResizeDialog()->Set(TResizeField::WidthPercent, 150);
+            s.Host.Answers.push_back(TButton::Yes);
+            s.Nl.ResizeDialog()->Cancel();
+        };
+        s.Nl.Execute(rotate ? TCommand::Rotate : TCommand::Resize);
+        EXPECT_EQ(Bytes(s), bytes);
+        EXPECT_EQ(s.Nl.Sew.History.Recorded(), steps);
+        EXPECT_FALSE(s.Nl.Sew.Modified) << "nothing changed";
+        EXPECT_EQ(s.Host.Caption, "Nordelune : ( " + s.FileName + " )");
+        // Closed with a change: modified, one step.
+        s.Host.RotateDialogScript = [&] { s.Nl.RotateDialog()->SetAngle(45); };
+        s.Host.ResizeDialogScript = [&] { s.Nl.ResizeDialog()->Set(TResizeField::WidthPercent, 150); };
+        s.Nl.Execute(rotate ? TCommand::Rotate : TCommand::Resize);
+        EXPECT_TRUE(s.Nl.Sew.Modified);
+        EXPECT_EQ(s.Nl.Sew.History.Recorded(), steps + 1);
+    }
+}
+
+TEST(EditCommands, LetteringCharactersCopyCutDuplicateAndPaste) {
+    TSheet s;
+    auto* text = s.Nl.Sew.AddNew<TSLFont>();
+    text->Flags |= OF_NEEDLE_POINTS | OF_VISIBLE;
+    for (int i = 0; i < 6; ++i)
+        text->Append(TSP::Plain(0, 1200.f + 20.f * i, 800.f + 30.f * (i % 2)));
+    text->UpdateBounds(s.Nl.StitchContext());
+    const int32_t n = s.Nl.Sew.Count();
+    auto kinds = [&] {
+        int found = 0;
+        for (int32_t i = 0; i < s.Nl.Sew.Count(); ++i)
+            found += s.Nl.Sew[i]->Kind() == KIND_FONT;
+        return found;
+    };
+    SelectOnly(s, text);
+    s.Nl.Execute(TCommand::Copy);
+    ASSERT_TRUE(s.Nl.PasteAt(100, 900));
+    EXPECT_TRUE(s.Host.Messages.empty()) << s.Host.Messages[0].Text;
+    EXPECT_EQ(s.Nl.Sew.Count(), n + 1);
+    EXPECT_EQ(kinds(), 2);
+    SelectOnly(s, text);
+    s.Nl.Execute(TCommand::Duplicate);
+    EXPECT_EQ(kinds(), 3);
+    EXPECT_FLOAT_EQ((*s.Nl.Sew[s.Nl.Sew.Count() - 1])[0].X, (*text)[0].X + 80);
+    SelectOnly(s, text);
+    s.Nl.Execute(TCommand::Cut);
+    EXPECT_EQ(kinds(), 2);
+    ASSERT_TRUE(s.Nl.PasteAt(300, 900)) << "what Cut left on the clipboard pastes";
+    EXPECT_EQ(kinds(), 3);
+    EXPECT_TRUE(s.Host.Messages.empty());
 }

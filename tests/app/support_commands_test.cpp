@@ -6,10 +6,12 @@
 #include "regions/SLRegion.h"
 #include "stitching/Overlay.h"
 #include "tests/app/Fixture.h"
+#include "tests/core/TempDir.h"
 #include "tests/formats/SampleSheets.h"
 #include "tests/regions/TestShapes.h"
 #include "ui/HoopPresets.h"
 #include "ui/PatternViewer.h"
+#include "ui/SupportPage.h"
 
 using namespace nl;
 using namespace nl::test;
@@ -151,4 +153,65 @@ TEST(SupportCommands, PatternDrawnInACreatorPiercesAColumnAndARegion) {
     ASSERT_EQ(t.Nl.Sew.Support.Creators().size(), 1u);
     ASSERT_EQ(t.Nl.Sew.Support.Creators()[0]->Members.size(), 1u);
     EXPECT_EQ(t.Nl.Sew.Support.Creators()[0]->Members[0], member);
+}
+
+TEST(SupportCommands, AMemoLockedToAnObjectFollowsItThroughOrderMovesUndoAndFiles) {
+    test::TTempDir dir;
+    TShell t;
+    TSLStitch* other = t.Direct(600, 400, 3);
+    TSLStitch* mine = t.Direct(600, 500, 3);
+    t.Nl.Execute(TCommand::CreateTextLabel);
+    // The memo is the only support object (item 0 is the rubber band); an undo that reads the list
+    // back makes it anew, so it is looked up each time.
+    auto memo = [&t] { return static_cast<TObjectText*>(t.Nl.Sew.Support[1]); };
+    auto at = [&memo] { return std::make_pair(memo()->Rect.Left, memo()->Rect.Top); };
+    t.Nl.Sew.SetCurrent(mine);
+    t.Nl.ShowSupportProperties(*memo());
+    EXPECT_EQ(t.Nl.SupportPage()->LockCaption(), "Lock To Selected");
+    t.Nl.EditSupport("Lock To Selected", [&] { t.Nl.SupportPage()->ToggleLock(t.Nl.Sew.Current()); });
+    EXPECT_EQ(t.Nl.SupportPage()->LockCaption(), "Unlock Memo");
+    ASSERT_EQ(memo()->Locked, mine);
+
+    // Sent to the bottom, the object changes its place in the list: the memo still follows it.
+    ASSERT_TRUE(t.Nl.ChangeDrawingOrder(false, mine));
+    ASSERT_EQ(t.Nl.Sew[0], mine);
+    t.Nl.SetMode(TMode::ObjectLayout);
+    t.Click(610, 500);
+    ASSERT_TRUE(mine->Flags & OF_SELECTED_LAYOUT);
+    ASSERT_FALSE(other->Flags & OF_SELECTED_LAYOUT);
+    const auto start = at();
+    t.Drag(610, 500, 660, 560);
+    EXPECT_EQ(at(), std::make_pair(start.first + 50, start.second + 60));
+    // Undo Move puts the memo back with its object; redo moves both again.
+    t.Nl.Execute(TCommand::Undo);
+    EXPECT_EQ((*mine)[0].X, 600);
+    EXPECT_EQ(at(), start);
+    t.Nl.Execute(TCommand::Redo);
+    EXPECT_EQ(at(), std::make_pair(start.first + 50, start.second + 60));
+    // The arrow keys move it too, as one step with the object.
+    EXPECT_TRUE(t.Nl.KeyDown(TKey::Right, {}));
+    EXPECT_EQ(at().first, start.first + 70);
+    t.Nl.Execute(TCommand::Undo);
+    EXPECT_EQ(at().first, start.first + 50);
+
+    // In the file the lock is the object's place (+ 1); read back it is that object again.
+    const auto file = dir / "memo.Nl1";
+    ASSERT_TRUE(t.Nl.SaveWorksheetAs(file.string()));
+    EXPECT_EQ(memo()->LockedTo, 1);
+    TShell u;
+    ASSERT_TRUE(u.Nl.OpenWorksheet(file.string()));
+    ASSERT_EQ(u.Nl.Sew.Support.Count(), 2);
+    EXPECT_EQ(static_cast<TObjectText*>(u.Nl.Sew.Support[1])->Locked, u.Nl.Sew[0]);
+
+    // Deleting the object lets the memo go; undoing the delete locks it again.
+    t.Host.Answers = {TButton::Yes};
+    t.Nl.Execute(TCommand::Delete);
+    ASSERT_EQ(t.Nl.Sew.IndexOf(mine), -1);
+    EXPECT_EQ(memo()->Locked, nullptr);
+    t.Click(610, 400);
+    t.Drag(610, 400, 700, 400);
+    EXPECT_EQ(at().first, start.first + 50) << "the memo follows nothing else";
+    t.Nl.Execute(TCommand::Undo);
+    t.Nl.Execute(TCommand::Undo);
+    EXPECT_EQ(memo()->Locked, mine);
 }

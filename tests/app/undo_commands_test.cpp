@@ -56,7 +56,7 @@ TEST(UndoCommands, ANewWorksheetClearsTheHistory) {
     TShell s;
     s.Direct(100, 100, 3);
     ASSERT_TRUE(s.Nl.IsEnabled(TCommand::Undo));
-    s.Host.Answers.push_back(TButton::Yes);
+    s.Host.Answers.push_back(TButton::Discard);
     s.Nl.Execute(TCommand::FileNew);
     EXPECT_FALSE(s.Nl.IsEnabled(TCommand::Undo));
     EXPECT_FALSE(s.Nl.IsEnabled(TCommand::Redo));

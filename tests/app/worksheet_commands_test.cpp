@@ -1,15 +1,12 @@
 // Open, Save and Save As from the controller, and the recovery copies of unsaved work.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <filesystem>
 #include <random>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include "../formats/SampleSheets.h"
 #include "Fixture.h"
-#include "app/Recovery.h"
 #include "core/FileIO.h"
 #include "formats/Worksheet.h"
 
@@ -66,9 +63,10 @@ TEST(WorksheetCommands, SaveAsThenOpenRestoresObjectsViewAndMode) {
     const std::string file = (dir.Path / "mine.Nl1").string();
     ASSERT_TRUE(fs::exists(file));
     EXPECT_EQ(s.Host.FileRequests.back().InitialDir, (dir.Path / "Embroidery Designs").string());
-    EXPECT_EQ(s.Host.FileRequests.back().Filter, "Loomline embroidery ( *.Nl1 )|*.Nl1");
+    EXPECT_EQ(s.Host.FileRequests.back().Filter, "Nordelune Worksheet ( *.Nl1 )|*.Nl1");
     EXPECT_EQ(s.Nl.Sew.FileName, file);
     EXPECT_EQ(s.Host.Caption, "Nordelune : ( " + file + " )");
+    EXPECT_EQ(s.Host.Status, "Saved mine.Nl1");
     EXPECT_FALSE(s.Nl.Sew.Modified);
     EXPECT_TRUE(s.Nl.IsEnabled(TCommand::FileSave));
 
@@ -84,51 +82,98 @@ TEST(WorksheetCommands, SaveAsThenOpenRestoresObjectsViewAndMode) {
     EXPECT_EQ(t.Nl.Mode(), TMode::ObjectLayout);
 }
 
-TEST(WorksheetCommands, OpenAsksAboutUnsavedWorkAndCancelKeepsIt) {
+TEST(WorksheetCommands, ExitNewAndOpenOfferToSaveUnsavedChanges) {
     TTempDir dir;
     const std::string badge = SavedBadge(dir.Path);
-    struct TCase {
+    enum class TCommandRun { Exit, New, Open };
+    struct TAnswer {
         const char* What;
-        std::vector<TButton> Answers;
+        TButton Answer;
         bool SaveAsCancelled;
-        bool Opened;
-    } cases[] = {
-        {"Cancel keeps the work", {TButton::Cancel}, false, false},
-        {"Yes, then the Save As is cancelled: nothing opens", {TButton::Yes}, true, false},
-        {"Yes and saved: opens", {TButton::Yes}, false, true},
-        {"No: opens without saving", {TButton::No}, false, true},
+        bool GoesOn;
+    } answers[] = {
+        {"Cancel keeps the work", TButton::Cancel, false, false},
+        {"Save, then the Save As is cancelled: nothing goes", TButton::Save, true, false},
+        {"Save and saved: goes on", TButton::Save, false, true},
+        {"Don't Save: goes on without saving", TButton::Discard, false, true},
     };
-    for (const TCase& c : cases) {
-        SCOPED_TRACE(c.What);
+    for (TCommandRun run : {TCommandRun::Exit, TCommandRun::New, TCommandRun::Open}) {
+        const char* heading = run == TCommandRun::Exit  ? "Exit Nordelune ?"
+                              : run == TCommandRun::New ? "Creating A New WorkSheet !"
+                                                        : "Current Worksheet Has Not Been Saved !";
+        auto execute = [&](TShell& s) {
+            if (run == TCommandRun::Exit) return s.Nl.CanClose();
+            const int before = s.Nl.Sew.Count();
+            TSLStitch* first = before ? s.Nl.Sew[0] : nullptr;
+            s.Nl.Execute(run == TCommandRun::New ? TCommand::FileNew : TCommand::FileOpen);
+            return s.Nl.Sew.Count() != before || (before && s.Nl.Sew[0] != first);
+        };
+        for (const TAnswer& c : answers) {
+            SCOPED_TRACE(std::string(heading) + " / " + c.What);
+            TShell s;
+            s.Host.Folder = dir.Path.string();
+            TSLStitch* mine = s.Direct(100, 100, 3);
+            s.Host.Answers = {c.Answer};
+            const fs::path saved = dir.Path / "kept.Nl1";
+            std::error_code ec;
+            fs::remove(saved, ec);
+            if (c.Answer == TButton::Save)
+                s.Host.FileAnswers.push_back(c.SaveAsCancelled ? TFileDialogResult{} : Chosen(saved));
+            if (run == TCommandRun::Open) s.Host.FileAnswers.push_back(Chosen(badge));
+            const bool wentOn = execute(s);
+            ASSERT_EQ(s.Host.Messages.size(), 1u);
+            EXPECT_EQ(s.Host.Messages[0].Heading, heading);
+            EXPECT_EQ(
+                s.Host.Messages[0].Text,
+                std::string("The Changes To Untitled Have Not Been Saved. Do You Want To Save Them Before ") +
+                    (run == TCommandRun::Exit  ? "Leaving"
+                     : run == TCommandRun::New ? "Starting A New Worksheet"
+                                               : "Opening Another Worksheet") +
+                    " ?");
+            EXPECT_EQ(s.Host.Messages[0].Buttons, TButton::Save | TButton::Discard | TButton::Cancel);
+            EXPECT_EQ(wentOn, c.GoesOn);
+            EXPECT_EQ(fs::exists(saved), c.Answer == TButton::Save && !c.SaveAsCancelled);
+            if (!c.GoesOn) {
+                ASSERT_EQ(s.Nl.Sew.Count(), 1);
+                EXPECT_EQ(s.Nl.Sew[0], mine);
+                EXPECT_TRUE(s.Nl.Sew.Modified);
+            } else if (run == TCommandRun::Open) {
+                EXPECT_EQ(s.Nl.Sew.FileName, badge);
+                EXPECT_EQ(s.Nl.Sew.Count(), 4);
+            } else if (run == TCommandRun::New) {
+                EXPECT_EQ(s.Nl.Sew.Count(), 0);
+                EXPECT_EQ(s.Host.Caption, "Nordelune ");
+            }
+        }
+        // Nothing unsaved: nothing is asked.
         TShell s;
         s.Host.Folder = dir.Path.string();
-        TSLStitch* mine = s.Direct(100, 100, 3);
-        s.Host.Answers = {c.Answers.begin(), c.Answers.end()};
-        const fs::path saved = dir.Path / "kept.Nl1";
-        std::error_code ec;
-        fs::remove(saved, ec);
-        if (c.Answers[0] == TButton::Yes) {
-            TFileDialogResult cancel;
-            s.Host.FileAnswers.push_back(c.SaveAsCancelled ? cancel : Chosen(saved));
-        }
-        s.Host.FileAnswers.push_back(Chosen(badge));
-        s.Nl.Execute(TCommand::FileOpen);
-        ASSERT_FALSE(s.Host.Messages.empty());
-        EXPECT_EQ(s.Host.Messages[0].Heading, "Current Worksheet Has Not Been Saved !");
-        EXPECT_EQ(s.Host.Messages[0].Buttons, TButton::Yes | TButton::No | TButton::Cancel);
-        if (c.Opened) {
-            EXPECT_EQ(s.Nl.Sew.FileName, badge);
-            EXPECT_EQ(s.Nl.Sew.Count(), 4);
-            EXPECT_EQ(s.Nl.View.Zoom, 307);
-        } else {
-            ASSERT_EQ(s.Nl.Sew.Count(), 1);
-            EXPECT_EQ(s.Nl.Sew[0], mine);
-            EXPECT_TRUE(s.Nl.Sew.Modified);
-        }
-        if (c.Answers[0] == TButton::Yes && !c.SaveAsCancelled) {
-            EXPECT_TRUE(fs::exists(saved));
-        }
+        if (run == TCommandRun::Open) s.Host.FileAnswers.push_back(Chosen(badge));
+        EXPECT_TRUE(execute(s) || run == TCommandRun::New);
+        EXPECT_TRUE(s.Host.Messages.empty()) << heading;
     }
+}
+
+TEST(WorksheetCommands, SaveOfANamedWorksheetWritesWithoutADialogAndSaysSo) {
+    TTempDir dir;
+    const std::string badge = SavedBadge(dir.Path);
+    TShell s;
+    ASSERT_TRUE(s.Nl.OpenWorksheet(badge));
+    s.Direct(100, 100, 3);
+    EXPECT_EQ(s.Host.Caption, "Nordelune : ( *" + badge + " )") << "an asterisk marks unsaved changes";
+    s.Host.Answers = {TButton::Save};
+    EXPECT_TRUE(s.Nl.CanClose());
+    EXPECT_TRUE(s.Host.FileRequests.empty()) << "the worksheet has a name: Save, not Save As";
+    EXPECT_EQ(s.Host.Status, "Saved badge.Nl1");
+    EXPECT_EQ(s.Host.Caption, "Nordelune : ( " + badge + " )");
+    TSew back;
+    LoadWorksheet(badge, back);
+    EXPECT_EQ(back.Count(), 5);
+    // Undo back to the saved state takes the asterisk away; redo brings it back.
+    s.Nl.Execute(TCommand::Undo);
+    EXPECT_EQ(s.Host.Caption, "Nordelune : ( *" + badge + " )");
+    s.Nl.Execute(TCommand::Redo);
+    EXPECT_EQ(s.Host.Caption, "Nordelune : ( " + badge + " )");
 }
 
 TEST(WorksheetCommands, AFailedSaveSaysSoAndKeepsTheName) {
@@ -164,84 +209,36 @@ TEST(WorksheetCommands, GeneralPageSetsItsValuesWithinRange) {
     EXPECT_EQ(s.Nl.Preferences.AutosaveMinutes, 9);
 }
 
-TEST(Recovery, AKilledProgramOffersItsUnsavedWorkAtTheNextStart) {
+TEST(WorksheetCommands, SavingKeepsTheFilesModeAndLinkAndRefusesAReadOnlyFile) {
     TTempDir dir;
-    const fs::path recovery = dir.Path / "recovery";
-    // The child works on a worksheet, keeps a recovery copy and is killed before it saves.
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        TShell s;
-        s.Nl.RecoveryFolder = recovery;
-        s.Outline(100, 100, 2);
-        s.Direct(100, 300, 5);
-        s.Nl.Sew.FileName = "/home/someone/cat.Nl1";
-        s.Nl.Autosave();
-        for (;;)
-            pause();
-    }
-    const fs::path copy = RecoveryFileFor(recovery, child);
-    for (int i = 0; i < 500 && !fs::exists(copy); ++i)
-        usleep(10000);
-    ASSERT_TRUE(fs::exists(copy));
-    usleep(50000);
-    // While it runs, its copy is nobody's orphan.
-    EXPECT_TRUE(OrphanedRecoveryFiles(recovery).empty());
-    kill(child, SIGKILL);
-    int status = 0;
-    waitpid(child, &status, 0);
-    ASSERT_EQ(OrphanedRecoveryFiles(recovery).size(), 1u);
-
-    TShell next;
-    next.Host.Folder = NL_SOURCE_DIR "/data";
-    next.Nl.RecoveryFolder = recovery;
-    next.Host.Answers = {TButton::Yes};
-    next.Nl.FirstShow({});
-    ASSERT_EQ(next.Host.Messages.size(), 1u);
-    EXPECT_EQ(next.Host.Messages[0].Heading, "Recover Unsaved Work ?");
-    EXPECT_NE(next.Host.Messages[0].Text.find("/home/someone/cat.Nl1"), std::string::npos);
-    ASSERT_EQ(next.Nl.Sew.Count(), 2);
-    EXPECT_EQ(next.Nl.Sew[1]->Count(), 5);
-    EXPECT_EQ(next.Nl.Sew.FileName, "/home/someone/cat.Nl1");
-    EXPECT_TRUE(next.Nl.Sew.Modified) << "restored work is still unsaved";
-    EXPECT_FALSE(fs::exists(copy));
-    // The restored work has this program's copy now; a clean exit removes it.
-    EXPECT_TRUE(fs::exists(next.Nl.RecoveryFile()));
-    next.Nl.Closing();
-    EXPECT_FALSE(fs::exists(next.Nl.RecoveryFile()));
-}
-
-TEST(Recovery, CopiesOnlyUnsavedWorkAndNeverTheUsersFile) {
-    TTempDir dir;
+    const std::string badge = SavedBadge(dir.Path);
+    ASSERT_EQ(::chmod(badge.c_str(), 0600), 0);
+    fs::create_directories(dir.Path / "links");
+    const fs::path link = dir.Path / "links" / "badge.Nl1";
+    fs::create_symlink(badge, link);
     TShell s;
-    s.Nl.RecoveryFolder = dir.Path / "recovery";
-    EXPECT_FALSE(s.Nl.Autosave()) << "nothing unsaved";
+    ASSERT_TRUE(s.Nl.OpenWorksheet(link.string()));
     s.Direct(100, 100, 3);
-    const fs::path mine = dir.Path / "mine.Nl1";
-    ASSERT_TRUE(s.Nl.SaveWorksheetAs(mine.string()));
-    const std::vector<uint8_t> saved = ReadWholeFile(mine);
+    s.Nl.Execute(TCommand::FileSave);
+    EXPECT_TRUE(s.Host.Messages.empty());
+    EXPECT_TRUE(fs::is_symlink(link)) << "the link stays a link";
+    struct stat st {};
+    ASSERT_EQ(::stat(badge.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u) << "a private worksheet stays private";
+    TSew back;
+    LoadWorksheet(badge, back);
+    EXPECT_EQ(back.Count(), 5) << "the link's target holds the saved work";
+
+    // Read-only: refused with a message, the file as it was, the work still unsaved.
+    ASSERT_EQ(::chmod(badge.c_str(), 0444), 0);
+    const auto before = ReadWholeFile(badge);
     s.Direct(100, 200, 3);
-    EXPECT_TRUE(s.Nl.Autosave());
-    EXPECT_TRUE(fs::exists(s.Nl.RecoveryFile()));
-    EXPECT_EQ(ReadWholeFile(mine), saved) << "the user's file is not touched";
-    // Half-way through a column the copy waits (the column would not read back).
-    s.Nl.Execute(TCommand::CreateColumn);
-    s.Click(400, 400);
-    EXPECT_FALSE(s.Nl.Autosave());
-    s.Nl.CancelCreation();
-    // Saved: the copy goes.
-    ASSERT_TRUE(s.Nl.SaveWorksheetAs(mine.string()));
-    EXPECT_FALSE(fs::exists(s.Nl.RecoveryFile()));
-    // Declining a recovery removes the copy too.
-    TSew left;
-    left.AddNew<TSLStitch>()->Append(TSP::Plain(0, 1, 1));
-    fs::create_directories(s.Nl.RecoveryFolder);
-    WriteFileAtomic(RecoveryFileFor(s.Nl.RecoveryFolder, 999999999), WorksheetBytes(left, "Untitled"));
-    TShell other;
-    other.Host.Folder = NL_SOURCE_DIR "/data";
-    other.Nl.RecoveryFolder = s.Nl.RecoveryFolder;
-    other.Host.Answers = {TButton::No};
-    other.Nl.FirstShow({});
-    EXPECT_EQ(other.Nl.Sew.Count(), 0);
-    EXPECT_TRUE(OrphanedRecoveryFiles(other.Nl.RecoveryFolder).empty());
+    s.Nl.Execute(TCommand::FileSave);
+    ASSERT_EQ(s.Host.Messages.size(), 1u);
+    EXPECT_EQ(s.Host.Messages[0].Heading, "File Saving Error !");
+    EXPECT_NE(s.Host.Messages[0].Text.find("read-only"), std::string::npos) << s.Host.Messages[0].Text;
+    EXPECT_EQ(s.Host.Messages[0].Icon, TIcon::Error);
+    EXPECT_EQ(ReadWholeFile(badge), before);
+    EXPECT_TRUE(s.Nl.Sew.Modified);
+    ::chmod(badge.c_str(), 0600);
 }

@@ -88,3 +88,58 @@ TEST(Clipboard, OtherDataIsNotARecordAndDamageIsRefused) {
     v.U8(0);
     EXPECT_THROW(ReadClipboard(v.Data(), 0, 0, {}), TReadError);
 }
+
+TEST(Clipboard, PasteReadsEveryKindCopyWrites) {
+    // Over every kind byte: what the object factory makes (and so a worksheet can hold and Copy
+    // can write) reads back as the same record; any other kind is refused as damage.
+    int made = 0;
+    for (int kind = 1; kind < 256; ++kind) {
+        SCOPED_TRACE(kind);
+        std::unique_ptr<TSLStitch> o = CreateObjectOfKind(static_cast<uint8_t>(kind));
+        if (!o) {
+            TByteWriter w;
+            w.I32(CLIPBOARD_OBJECTS_MAGIC);
+            w.I32(1011);
+            w.I32(1);
+            w.U8(static_cast<uint8_t>(kind));
+            for (int i = 0; i < 64; ++i)
+                w.U8(0);
+            EXPECT_THROW(ReadClipboard(w.Data(), 0, 0, {}), TReadError);
+            continue;
+        }
+        ++made;
+        ASSERT_EQ(o->Kind(), kind);
+        // A region needs the outline it is built on, which travels with it.
+        std::vector<std::unique_ptr<TSLStitch>> keep;
+        std::vector<TSLStitch*> copied;
+        if (kind == KIND_REGION) {
+            auto outline = nl::test::ClosedOutline(nl::test::Square(100, 100, 200));
+            outline->UpdateBounds({});
+            o = nl::test::RegionOn(*outline, {});
+            copied.push_back(outline.get());
+            keep.push_back(std::move(outline));
+        } else {
+            for (int i = 0; i < 4; ++i)
+                o->AppendPoint(0, 0, 100.f + 30 * i, 200.f + 10 * (i % 2));
+        }
+        o->UpdateBounds({});
+        copied.push_back(o.get());
+        const auto bytes = ClipboardBytes(copied, 50, 50);
+        std::optional<std::vector<std::unique_ptr<TSLStitch>>> back;
+        ASSERT_NO_THROW(back = ReadClipboard(bytes, 50, 50, {}));
+        ASSERT_TRUE(back);
+        ASSERT_EQ(back->size(), copied.size());
+        EXPECT_EQ(back->back()->Kind(), kind);
+        EXPECT_EQ(back->back()->Count(), o->Count());
+        // Pasted, copied and pasted again: the same record (a region's fill is made on the way).
+        auto record = [](const std::vector<std::unique_ptr<TSLStitch>>& objects) {
+            std::vector<TSLStitch*> v;
+            for (auto& b : objects)
+                v.push_back(b.get());
+            return ClipboardBytes(v, 50, 50);
+        };
+        const auto once = record(*back);
+        EXPECT_EQ(record(*ReadClipboard(once, 50, 50, {})), once);
+    }
+    EXPECT_GE(made, 4) << "outlines, direct stitches, regions and lettering at least";
+}

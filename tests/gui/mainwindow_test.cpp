@@ -179,11 +179,24 @@ TEST(QtHost, MessageDialogShowsTheHeadingTextAndButtons) {
     EXPECT_EQ(text, "OK To Exit ( Has Worksheet Been Saved ? ) ");
     buttons.sort();
     EXPECT_EQ(buttons, (QStringList{"No", "Yes"}));
+
+    // An error shows the error icon.
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        icon = box->icon();
+        box->buttons().front()->click();
+    });
+    EXPECT_EQ(host.MessageDialog("Unexpected File Format !", "x.Nl1 Is Not A Nordelune Worksheet ! ",
+                                 Buttons(TButton::OK), TIcon::Error),
+              TButton::OK);
+    EXPECT_EQ(icon, QMessageBox::Critical);
 }
 
 TEST(QtHost, FiltersAndClipboard) {
     App();
-    EXPECT_EQ(ToQtFilter("Loomline Embroidery ( *.Nl1 )|*.Nl1"), "Loomline Embroidery ( *.Nl1 ) (*.Nl1)");
+    EXPECT_EQ(ToQtFilter("Nordelune Worksheet ( *.Nl1 )|*.Nl1"), "Nordelune Worksheet ( *.Nl1 ) (*.Nl1)");
     EXPECT_EQ(ToQtFilter("All | *.pec;*.dst|Tajima ( *.dst )|*.dst"),
               "All (*.pec *.dst);;Tajima ( *.dst ) (*.dst)");
     TQtHost host;

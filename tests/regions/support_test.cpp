@@ -12,6 +12,7 @@
 #include "regions/Pattern.h"
 #include "regions/Picture.h"
 #include "regions/Support.h"
+#include "stitching/SLStitch.h"
 #include "stitching/StitchContext.h"
 #include "tests/core/RecordBytes.h"
 #include "tests/core/TempDir.h"
@@ -331,11 +332,38 @@ TEST(SupportList, HitTestLayersOrderAndSnapping) {
 
     // Memos locked to an object move with it.
     auto* memo = static_cast<TObjectText*>(list.Create(SUPPORT_TEXT_LABEL, 0, 0));
-    memo->LockedTo = 7;
-    list.MoveLockedMemos(7, 10, 20);
-    list.MoveLockedMemos(8, 10, 20);
+    TSLStitch object, other;
+    memo->Locked = &object;
+    list.MoveLockedMemos(&object, 10, 20);
+    list.MoveLockedMemos(&other, 10, 20);
     EXPECT_EQ(memo->Rect.Left, 10);
     EXPECT_EQ(memo->Rect.Top, 20);
+    // A file names the object by its place (+ 1); reading resolves the number, and one that names
+    // no object unlocks the memo.
+    std::vector<TSLStitch*> objects{&other, &object};
+    list.NumberLocks([&](const TSLStitch* o) { return o == &object ? 1 : -1; });
+    EXPECT_EQ(memo->LockedTo, 2);
+    memo->Locked = nullptr;
+    list.ResolveLocks(objects);
+    EXPECT_EQ(memo->Locked, &object);
+    memo->LockedTo = 3;
+    list.ResolveLocks(objects);
+    EXPECT_EQ(memo->Locked, nullptr);
+    EXPECT_EQ(memo->LockedTo, 0);
+    memo->Locked = &object;
+    list.UnlockFrom(&object);
+    EXPECT_EQ(memo->Locked, nullptr);
+    // The locks in the order of the list's record, which has no font backdrop: put back on a list
+    // read from that record, they land on the same memos.
+    memo->Locked = &object;
+    list.Add(std::make_unique<TFontBase>());
+    list.Move(list.Count() - 1, 1);
+    const std::vector<TSLStitch*> locks = list.Locks();
+    EXPECT_EQ(locks, (std::vector<TSLStitch*>{nullptr, &object}));
+    TSupportBaseList copy;
+    copy.Add(std::make_unique<TObjectText>());
+    copy.SetLocks(locks);
+    EXPECT_EQ(static_cast<TObjectText*>(copy[1])->Locked, &object);
 }
 
 TEST(PatternCreator, PointsOfTheDrawingStayInTheTileAndSnapToGridNodesWithinIt) {

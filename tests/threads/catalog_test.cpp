@@ -161,6 +161,24 @@ TEST(CatalogOrders, NumberNameAndColourOrders) {
     EXPECT_EQ(Order(c, TThreadSort::Colour), (std::vector<int32_t>{1, 2, 3, 4, 0, 5}));
 }
 
+TEST(CatalogOrders, ATabBelongsToTheFirstWord) {
+    // The first word ends at a blank or a comma, not at a tab: "Blue<tab>Navy" is a word of its
+    // own and parts "Blue" from "Blue Sky"; a leading tab is not skipped as leading blanks are.
+    const int32_t light = MakeColour(200, 200, 255), mid = MakeColour(0, 0, 255), dark = MakeColour(0, 0, 80);
+    TCatData c = Catalog({
+        Entry("1", "Blue", dark),        // 0
+        Entry("2", "Blue\tNavy", light), // 1
+        Entry("3", "Blue Sky", mid),     // 2
+        Entry("4", "Blue Ice", light),   // 3
+        Entry("5", "\tBlue", light),     // 4
+    });
+    ComputeOrders(c);
+    // Byte-wise: "\tBlue", "Blue", "Blue\tNavy", "Blue Ice", "Blue Sky". Runs: "\tBLUE" alone,
+    // "BLUE" alone, "BLUE\tNAVY" alone, then Blue Ice / Blue Sky ordered light to dark.
+    EXPECT_EQ(Shown(c, TThreadSort::Name),
+              (std::vector<std::string>{"\tBlue", "Blue", "Blue\tNavy", "Blue Ice", "Blue Sky"}));
+}
+
 TEST(CatalogOrders, OrdersFromAFileAreRepairedOnlyWhenTheyAreNotPermutations) {
     TCatData c = Catalog({Entry("1", "A", 0), Entry("2", "B", 0x00FFFFFF), Entry("3", "C", 0x808080)});
     ComputeOrders(c);

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "core/Errors.h"
-#include "platform/ScriptedHost.h"
 #include "regions/SLRegion.h"
 #include "worksheet/Sew.h"
 
@@ -110,42 +109,22 @@ TEST(Sew, StitchOrderSortsStablyWithUnplacedLast) {
     (void)other;
 }
 
-TEST(Sew, NewWorksheetAsksAndResetsToTheStartState) {
+TEST(Sew, ResetGoesBackToTheStartState) {
     TSew sew;
-    TScriptedHost host;
     AddDirect(sew, 3)->Flags |= OF_SELECTED_LAYOUT;
     sew.FileName = "/tmp/x.Nl1";
     sew.SelectionKind = 2;
     sew.Support.Clear();
-    host.Answers.push_back(TButton::No);
-    EXPECT_FALSE(sew.NewWorksheet(host));
-    EXPECT_EQ(sew.Count(), 1);
-    host.Answers.push_back(TButton::Yes);
-    EXPECT_TRUE(sew.NewWorksheet(host));
-    ASSERT_EQ(host.Messages.size(), 2u);
-    EXPECT_EQ(host.Messages[0].Heading, "Creating A New WorkSheet !");
-    EXPECT_EQ(host.Messages[0].Text, "All Current Data Will Be Lost ! Is It OK To Continue ?");
+    sew.MarkModified();
+    sew.Reset();
     EXPECT_EQ(sew.Count(), 0);
     EXPECT_EQ(sew.Current(), nullptr);
     EXPECT_EQ(sew.Groups.Count(), 0);
     EXPECT_EQ(sew.SelectionKind, 0);
     EXPECT_EQ(sew.FileName, "Untitled");
+    EXPECT_FALSE(sew.Modified);
     ASSERT_EQ(sew.Support.Count(), 1);
     EXPECT_EQ(sew.Support[0]->Kind, SUPPORT_FRAME);
-}
-
-TEST(Sew, CanExitAsksWheneverThereAreUnsavedChanges) {
-    TSew sew;
-    TScriptedHost host;
-    EXPECT_TRUE(sew.CanExit(host));
-    EXPECT_TRUE(host.Messages.empty());
-    AddDirect(sew);
-    sew.MarkModified(); // never saved ("Untitled") but changed: still asks
-    host.Answers.push_back(TButton::No);
-    EXPECT_FALSE(sew.CanExit(host));
-    ASSERT_EQ(host.Messages.size(), 1u);
-    EXPECT_EQ(host.Messages[0].Heading, "Exit Nordelune ?");
-    EXPECT_EQ(host.Messages[0].Text, "OK To Exit ( Has Worksheet Been Saved ? ) ");
 }
 
 TEST(Sew, DrawingOrderMovesObjects) {
